@@ -1,0 +1,73 @@
+// The main window. Its methods are spread over files named for the features they hold
+// (main.cpp: creation, showing and destruction; Services.cpp: the message box and small
+// helpers; the database, profile, filter, tree and launch files beside them).
+#pragma once
+#include <QStringList>
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "database/DXClass.h"
+#include "database/types.h"
+
+class TMainFRM : public TDXForm {
+  Q_OBJECT
+ public:
+  explicit TMainFRM(QWidget* owner = nullptr);
+  ~TMainFRM() override;
+
+  // --- services ---
+  int ShowMessageBox(const std::string& text, unsigned flags);
+  void SetIdleCursor(bool idle);
+  static std::string PadRight(const std::string& text, uint8_t width);
+  static bool IsGZipFile(const std::string& fileName);
+  static void CollectTextFiles(StringList& list, const std::string& folder);
+
+  // --- program files and environment ---
+  std::string ProgramDir;
+  std::string SettingsFileName;
+  std::string StatsFileName;
+  std::string HistoryFileName;
+  std::string CaptureFile = "$VRTEMP$.NFO";
+  std::string QuickSearchText;
+  std::string WindowsDir;
+  std::string ComSpec;
+  std::string CurrentPictureFile;
+  std::vector<std::string> Arguments;  // command-line arguments after argument 0
+
+  // --- database ---
+  std::unique_ptr<GameList> Games;
+  std::unique_ptr<GameList> Resources;
+  GameRecord* SelectedGame = nullptr;
+  std::string EmulatorDir;      // with trailing "/"
+  std::string EmulatorExe;
+  std::string EmulatorVersion;
+  std::string ProfileFileName;
+  uint8_t ProfileLoaded = 0;
+  std::unique_ptr<PlayStatList> PlayStats;
+
+  // --- filters and tree ---
+  std::unique_ptr<FilterList> Filters;
+  StringList FiltersToOpen;
+  int32_t LastSelectedFilter = -1;
+  std::unique_ptr<TreeImageItemList> FolderNodes;
+  StringList AlphabetFolders, YearFolders, ManufacturerFolders;
+  std::array<std::string, 9> RecentProfiles{}, RecentFilters{};
+  StringList PictureTabs;
+  uint16_t SearchCursor = 0;
+  StringList LanguageNames, LanguageCaptions;
+  StringList TextFiles;
+  uint8_t PictureDragging = 0;
+
+  // --- emulator options ---
+  MAMEDirectoryRecord MAMEDirectories;
+  MAMEConfigFile MAMEConfig;
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+
+ private:
+  bool idle_ = true;
+};

@@ -1,0 +1,351 @@
+#include "platform/Files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace plat {
+
+std::string UpperCase(std::string_view s) {
+  std::string r(s);
+  for (char& c : r)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return r;
+}
+
+std::string LowerCase(std::string_view s) {
+  std::string r(s);
+  for (char& c : r)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return r;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+std::string Trim(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  return std::string(s.substr(b, e - b));
+}
+
+std::string JoinPath(std::string_view a, std::string_view b) {
+  if (a.empty()) return std::string(b);
+  if (b.empty()) return std::string(a);
+  std::string r(a);
+  while (r.size() > 1 && r.back() == '/') r.pop_back();
+  size_t i = 0;
+  while (i < b.size() && b[i] == '/') ++i;
+  if (r != "/") r += '/';
+  r.append(b.substr(i));
+  return r;
+}
+
+std::string WithSlash(std::string_view dir) {
+  std::string r(dir);
+  if (!r.empty() && r.back() != '/') r += '/';
+  return r;
+}
+
+std::string ToNativeSeparators(std::string_view path) {
+  std::string r(path);
+  std::replace(r.begin(), r.end(), '\\', '/');
+  return r;
+}
+
+std::string FileNameOf(std::string_view path) {
+  size_t p = path.find_last_of('/');
+  return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
+}
+
+std::string DirectoryOf(std::string_view path) {
+  size_t p = path.find_last_of('/');
+  return p == std::string_view::npos ? std::string() : std::string(path.substr(0, p + 1));
+}
+
+std::string ExtensionOf(std::string_view path) {
+  std::string name = FileNameOf(path);
+  size_t p = name.find_last_of('.');
+  return p == std::string::npos ? std::string() : name.substr(p);
+}
+
+std::string ChangeExtension(std::string_view path, std::string_view ext) {
+  std::string dir = DirectoryOf(path), name = FileNameOf(path);
+  size_t p = name.find_last_of('.');
+  if (p != std::string::npos) name.resize(p);
+  return dir + name + std::string(ext);
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirExists(const std::string& path) {
+  struct stat st;
+  return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeDirs(const std::string& path) {
+  if (path.empty()) return false;
+  if (DirExists(path)) return true;
+  std::string cur;
+  size_t i = 0;
+  while (i <= path.size()) {
+    size_t j = path.find('/', i);
+    if (j == std::string::npos) j = path.size();
+    cur = path.substr(0, j);
+    if (!cur.empty() && !DirExists(cur)) {
+      if (mkdir(cur.c_str(), 0777) != 0 && errno != EEXIST) return false;
+    }
+    i = j + 1;
+  }
+  return DirExists(path);
+}
+
+bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+bool RemoveTree(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0) return errno == ENOENT;
+  if (!S_ISDIR(st.st_mode)) return unlink(path.c_str()) == 0;
+  bool ok = true;
+  for (const std::string& name : ListDir(path)) ok = RemoveTree(JoinPath(path, name)) && ok;
+  return rmdir(path.c_str()) == 0 && ok;
+}
+
+std::string CurrentDir() {
+  char buf[PATH_MAX];
+  if (!getcwd(buf, sizeof buf)) return "./";
+  return WithSlash(buf);
+}
+
+bool SetCurrentDir(const std::string& path) { return !path.empty() && chdir(path.c_str()) == 0; }
+
+std::string AbsolutePath(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  return JoinPath(CurrentDir(), path);
+}
+
+int64_t FileSize(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return -1;
+  return static_cast<int64_t>(st.st_size);
+}
+
+std::vector<std::string> ListDir(const std::string& dir) {
+  std::vector<std::string> names;
+  DIR* d = opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return names;
+  while (dirent* e = readdir(d)) {
+    if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+    names.emplace_back(e->d_name);
+  }
+  closedir(d);
+  return names;
+}
+
+std::optional<std::string> FindNoCase(const std::string& dir, std::string_view name) {
+  std::string exact = dir.empty() ? std::string(name) : JoinPath(dir, name);
+  struct stat st;
+  if (lstat(exact.c_str(), &st) == 0) return exact;
+  for (const std::string& n : ListDir(dir))
+    if (SameText(n, name)) return dir.empty() ? n : JoinPath(dir, n);
+  return std::nullopt;
+}
+
+std::optional<std::string> ResolveNoCase(const std::string& path) {
+  struct stat st;
+  if (path.empty()) return std::nullopt;
+  if (lstat(path.c_str(), &st) == 0) return path;
+  std::string cur = path[0] == '/' ? "/" : "";
+  size_t i = path[0] == '/' ? 1 : 0;
+  while (i < path.size()) {
+    size_t j = path.find('/', i);
+    if (j == std::string::npos) j = path.size();
+    std::string part = path.substr(i, j - i);
+    i = j + 1;
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      cur = JoinPath(cur, "..");
+      continue;
+    }
+    auto hit = FindNoCase(cur.empty() ? std::string() : cur, part);
+    if (!hit) return std::nullopt;
+    cur = *hit;
+  }
+  if (cur.empty()) return std::nullopt;
+  return cur;
+}
+
+std::string PathForWrite(const std::string& path) {
+  if (auto hit = ResolveNoCase(path)) return *hit;
+  std::string dir = DirectoryOf(path);
+  if (!dir.empty()) {
+    if (auto d = ResolveNoCase(dir.size() > 1 ? dir.substr(0, dir.size() - 1) : dir))
+      return JoinPath(*d, FileNameOf(path));
+  }
+  return path;
+}
+
+FolderIndex::FolderIndex(std::string dir) : dir_(std::move(dir)) {}
+
+void FolderIndex::Reset(std::string dir) {
+  dir_ = std::move(dir);
+  built_ = false;
+  entries_.clear();
+}
+
+void FolderIndex::Invalidate() { built_ = false; }
+
+void FolderIndex::Build() {
+  entries_.clear();
+  for (auto& n : ListDir(dir_)) entries_.emplace_back(UpperCase(n), n);
+  std::stable_sort(entries_.begin(), entries_.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  built_ = true;
+}
+
+std::optional<std::string> FolderIndex::Find(std::string_view name) {
+  if (!built_) Build();
+  std::string key = UpperCase(name);
+  auto it = std::lower_bound(entries_.begin(), entries_.end(), key,
+                             [](const auto& e, const std::string& k) { return e.first < k; });
+  std::optional<std::string> first;
+  for (; it != entries_.end() && it->first == key; ++it) {
+    if (it->second == name) return JoinPath(dir_, it->second);
+    if (!first) first = JoinPath(dir_, it->second);
+  }
+  return first;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out, std::string* error) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (error) *error = std::strerror(errno);
+    return false;
+  }
+  struct stat st;
+  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    close(fd);
+    if (error) *error = std::strerror(EISDIR);
+    return false;
+  }
+  std::string data;
+  if (st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
+  char buf[65536];
+  for (;;) {
+    ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (error) *error = std::strerror(errno);
+      close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    data.append(buf, static_cast<size_t>(n));
+  }
+  close(fd);
+  out = std::move(data);
+  return true;
+}
+
+bool WriteFileAtomic(const std::string& path, std::string_view data, std::string* error) {
+  std::string target = PathForWrite(path);
+  std::string tmp = target + ".tmp~" + std::to_string(getpid());
+  int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    if (error) *error = std::strerror(errno);
+    return false;
+  }
+  size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = write(fd, data.data() + done, data.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (error) *error = std::strerror(errno);
+      close(fd);
+      unlink(tmp.c_str());
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  if (close(fd) != 0) {
+    if (error) *error = std::strerror(errno);
+    unlink(tmp.c_str());
+    return false;
+  }
+  if (rename(tmp.c_str(), target.c_str()) != 0) {
+    if (error) *error = std::strerror(errno);
+    unlink(tmp.c_str());
+    return false;
+  }
+  return true;
+}
+
+std::string ExecutableDir() {
+  char buf[PATH_MAX];
+  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return CurrentDir();
+  buf[n] = 0;
+  return DirectoryOf(buf);
+}
+
+std::string ProgramDir(const std::string& argv0) {
+  if (const char* home = std::getenv("VELMORA_HOME"); home && *home) {
+    std::string d = WithSlash(AbsolutePath(home));
+    MakeDirs(d);
+    return d;
+  }
+  std::string exeDir = ExecutableDir();
+  if (exeDir.empty() && !argv0.empty()) exeDir = DirectoryOf(AbsolutePath(argv0));
+  if (!exeDir.empty() && access(exeDir.c_str(), W_OK) == 0) return WithSlash(exeDir);
+  std::string base;
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+    base = xdg;
+  else if (const char* h = std::getenv("HOME"); h && *h)
+    base = JoinPath(h, ".local/share");
+  else
+    base = "/tmp";
+  std::string d = WithSlash(JoinPath(base, "velmora"));
+  MakeDirs(d);
+  return d;
+}
+
+std::vector<std::string> ShareDirs(const std::string& programDir) {
+  std::vector<std::string> dirs{WithSlash(programDir)};
+  std::string exe = ExecutableDir();
+  dirs.push_back(exe);
+  dirs.push_back(WithSlash(JoinPath(exe, "../share/velmora")));
+  dirs.push_back(WithSlash(JoinPath(exe, "share")));
+#ifdef VELMORA_SHARE_DIR
+  dirs.push_back(WithSlash(VELMORA_SHARE_DIR));
+#endif
+  return dirs;
+}
+
+std::string FindShippedFile(const std::string& programDir, std::string_view name) {
+  for (const std::string& d : ShareDirs(programDir)) {
+    auto hit = FindNoCase(d, name);
+    if (hit && FileExists(*hit)) return *hit;
+  }
+  return JoinPath(programDir, name);
+}
+
+}  // namespace plat

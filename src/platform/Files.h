@@ -1,0 +1,78 @@
+// File names matched without regard to case, path joining, atomic writes, program folder.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plat {
+
+// Joins two path pieces with exactly one "/" between them.
+std::string JoinPath(std::string_view a, std::string_view b);
+// Adds a trailing "/" when missing (empty stays empty).
+std::string WithSlash(std::string_view dir);
+// Turns the system's "\" separators into "/" (for values read from files).
+std::string ToNativeSeparators(std::string_view path);
+std::string FileNameOf(std::string_view path);       // last element
+std::string DirectoryOf(std::string_view path);      // with trailing "/", or empty
+std::string ExtensionOf(std::string_view path);      // ".EXT" as spelled, or empty
+std::string ChangeExtension(std::string_view path, std::string_view ext);
+
+bool FileExists(const std::string& path);            // a regular file
+bool DirExists(const std::string& path);
+bool MakeDirs(const std::string& path);
+bool RemoveFile(const std::string& path);
+bool RemoveTree(const std::string& path);            // never follows links
+std::string CurrentDir();                            // with trailing "/"
+bool SetCurrentDir(const std::string& path);
+std::string AbsolutePath(const std::string& path);
+int64_t FileSize(const std::string& path);           // -1 when missing
+
+// Names listed in a folder (files and folders, no "." or ".."), in listing order.
+std::vector<std::string> ListDir(const std::string& dir);
+
+// Finds `name` in `dir`: exact hit first, else a case-insensitive match of the listing.
+std::optional<std::string> FindNoCase(const std::string& dir, std::string_view name);
+// Resolves every element of a path without regard to case; the result names an existing
+// entry, or nullopt. An existing exact path is returned as given.
+std::optional<std::string> ResolveNoCase(const std::string& path);
+// The path to use when creating `path`: an existing case variant of the file when there is one
+// (its folder resolved too), else the path as given.
+std::string PathForWrite(const std::string& path);
+
+// A cached, case-insensitive index of one folder, for bulk lookups.
+class FolderIndex {
+ public:
+  explicit FolderIndex(std::string dir = {});
+  void Reset(std::string dir);
+  void Invalidate();
+  std::optional<std::string> Find(std::string_view name);  // full path
+  const std::string& Dir() const { return dir_; }
+ private:
+  void Build();
+  std::string dir_;
+  bool built_ = false;
+  std::vector<std::pair<std::string, std::string>> entries_;  // upper-cased name, real name
+};
+
+// Whole-file reads and atomic writes (temporary name in the same folder, then rename).
+bool ReadWholeFile(const std::string& path, std::string& out, std::string* error = nullptr);
+bool WriteFileAtomic(const std::string& path, std::string_view data, std::string* error = nullptr);
+
+// The program folder: $VELMORA_HOME, else the executable's folder when writable, else
+// ~/.local/share/velmora (made when missing). Absolute, with trailing "/".
+std::string ProgramDir(const std::string& argv0);
+// Folders where shipped files (tips, news, help, sound) are looked for, in order.
+std::vector<std::string> ShareDirs(const std::string& programDir);
+// First existing shipped file of that name (case-insensitive), else programDir + name.
+std::string FindShippedFile(const std::string& programDir, std::string_view name);
+std::string ExecutableDir();
+
+// ASCII case helpers.
+std::string UpperCase(std::string_view s);
+std::string LowerCase(std::string_view s);
+bool SameText(std::string_view a, std::string_view b);
+std::string Trim(std::string_view s);
+
+}  // namespace plat

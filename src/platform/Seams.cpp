@@ -1,0 +1,191 @@
+#include "platform/Seams.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDateTime>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRandomGenerator>
+#include <QWidget>
+
+#include "platform/Cp1252.h"
+#include "platform/Files.h"
+
+namespace plat {
+
+Seam::~Seam() = default;
+
+std::string NormalizeLineBreaks(const std::string& text) {
+  std::string r;
+  r.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      r += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      r += text[i];
+    }
+  }
+  return r;
+}
+
+int Seam::MessageBox(QWidget* parent, const std::string& title, const std::string& text,
+                     unsigned flags) {
+  QMessageBox box(parent);
+  box.setWindowTitle(FromAnsi(title));
+  box.setText(FromAnsi(NormalizeLineBreaks(text)));
+  switch (flags & 0xF0) {
+    case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+    case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
+    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+    default: break;
+  }
+  struct B { QMessageBox::StandardButton b; int id; };
+  std::vector<B> buttons;
+  switch (flags & 0x0F) {
+    case MB_OKCANCEL: buttons = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}; break;
+    case MB_ABORTRETRYIGNORE:
+      buttons = {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY},
+                 {QMessageBox::Ignore, IDIGNORE}};
+      break;
+    case MB_YESNOCANCEL:
+      buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO},
+                 {QMessageBox::Cancel, IDCANCEL}};
+      break;
+    case MB_YESNO: buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
+    case MB_RETRYCANCEL:
+      buttons = {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}};
+      break;
+    default: buttons = {{QMessageBox::Ok, IDOK}}; break;
+  }
+  QMessageBox::StandardButtons set;
+  for (auto& b : buttons) set |= b.b;
+  box.setStandardButtons(set);
+  box.setDefaultButton(buttons.front().b);
+  int r = box.exec();
+  for (auto& b : buttons)
+    if (r == b.b) return b.id;
+  // Closed without a button: the cancel-like answer.
+  for (auto& b : buttons)
+    if (b.id == IDCANCEL || b.id == IDNO) return b.id;
+  return buttons.front().id;
+}
+
+namespace {
+// "Profiles (*.vrl)|*.VRL|All files|*.*" -> "Profiles (*.vrl) (*.VRL *.vrl);;All files (*)"
+QString QtFilter(const std::string& filter, int index, QString* selected) {
+  QStringList parts = FromAnsi(filter).split('|');
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QStringList pats = parts[i + 1].split(';', Qt::SkipEmptyParts);
+    QStringList all;
+    for (const QString& p : pats) {
+      QString t = p.trimmed();
+      if (t == "*.*") t = "*";
+      all << t;
+      if (t.toLower() != t) all << t.toLower();
+      if (t.toUpper() != t) all << t.toUpper();
+    }
+    all.removeDuplicates();
+    out << parts[i] + " (" + all.join(' ') + ")";
+  }
+  if (selected && index >= 1 && index <= out.size()) *selected = out[index - 1];
+  return out.join(";;");
+}
+}  // namespace
+
+std::optional<std::string> Seam::FileDialog(QWidget* parent, const FileDialogRequest& req) {
+  QString selected;
+  QString filter = QtFilter(req.filter, req.filterIndex, &selected);
+  QString start = FromLocal(req.initialDir);
+  if (!req.fileName.empty()) start = FromLocal(JoinPath(req.initialDir, req.fileName));
+  QString r;
+  QFileDialog::Options opts;
+  if (!req.overwritePrompt) opts |= QFileDialog::DontConfirmOverwrite;
+  if (req.save)
+    r = QFileDialog::getSaveFileName(parent, FromAnsi(req.title), start, filter, &selected, opts);
+  else
+    r = QFileDialog::getOpenFileName(parent, FromAnsi(req.title), start, filter, &selected, opts);
+  if (r.isEmpty()) return std::nullopt;
+  std::string path = ToLocal(r);
+  if (req.save && !req.defaultExt.empty() && ExtensionOf(path).empty())
+    path += "." + req.defaultExt;
+  return path;
+}
+
+std::optional<std::string> Seam::FolderDialog(QWidget* parent, const std::string& title,
+                                              const std::string& startDir) {
+  QString r = QFileDialog::getExistingDirectory(parent, FromAnsi(title), FromLocal(startDir));
+  if (r.isEmpty()) return std::nullopt;
+  return WithSlash(ToLocal(r));
+}
+
+int Seam::ShowModal(QWidget* window) {
+  QPointer<QWidget> w(window);
+  window->setProperty("modalResult", 0);
+  window->setWindowModality(Qt::ApplicationModal);
+  window->show();
+  window->raise();
+  window->activateWindow();
+  QEventLoop loop;
+  while (w && w->isVisible()) loop.processEvents(QEventLoop::WaitForMoreEvents);
+  if (!w) return 0;
+  w->setWindowModality(Qt::NonModal);
+  return w->property("modalResult").toInt();
+}
+
+bool Seam::PrintDialog(QWidget* parent, QPrinter& printer) {
+  QPrintDialog dlg(&printer, parent);
+  return dlg.exec() == QDialog::Accepted;
+}
+
+bool Seam::PrinterSetupDialog(QWidget* parent, QPrinter& printer) {
+  QPageSetupDialog dlg(&printer, parent);
+  return dlg.exec() == QDialog::Accepted;
+}
+
+bool Seam::FontDialog(QWidget* parent, QFont& font) {
+  bool ok = false;
+  QFont f = QFontDialog::getFont(&ok, font, parent);
+  if (ok) font = f;
+  return ok;
+}
+
+bool Seam::ColorDialog(QWidget* parent, QColor& color) {
+  QColor c = QColorDialog::getColor(color, parent);
+  if (!c.isValid()) return false;
+  color = c;
+  return true;
+}
+
+ProcessResult Seam::RunProcess(const std::string& commandLine, bool showWindow, WaitMode wait) {
+  return RunCommandLine(commandLine, showWindow, wait);
+}
+
+int64_t Seam::NowMs() { return QDateTime::currentMSecsSinceEpoch(); }
+
+uint32_t Seam::Random(uint32_t range) {
+  return range == 0 ? 0 : QRandomGenerator::global()->bounded(range);
+}
+
+namespace {
+Seam g_real;
+Seam* g_current = &g_real;
+}  // namespace
+
+Seam& Ui() { return *g_current; }
+void SetUi(Seam* seam) { g_current = seam ? seam : &g_real; }
+
+void ProcessPendingEvents() {
+  if (QCoreApplication::instance())
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace plat

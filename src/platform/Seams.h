@@ -1,0 +1,68 @@
+// The one seam through which every modal interaction passes: message boxes, file and folder
+// dialogs, the program's own modal windows, the printer, fonts and colours, outside processes,
+// the clock and random numbers. Tests install a scripted seam (tests/support/ScriptedSeam.h).
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/Process.h"
+
+class QWidget;
+class QPrinter;
+class QFont;
+class QColor;
+
+namespace plat {
+
+// Windows message-box flags and button identifiers, as the system passes and expects them.
+enum : unsigned {
+  MB_OK = 0, MB_OKCANCEL = 1, MB_ABORTRETRYIGNORE = 2, MB_YESNOCANCEL = 3, MB_YESNO = 4,
+  MB_RETRYCANCEL = 5, MB_ICONERROR = 16, MB_ICONQUESTION = 32, MB_ICONWARNING = 48,
+  MB_ICONINFORMATION = 64
+};
+enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
+
+struct FileDialogRequest {
+  bool save = false;
+  std::string title;
+  std::string filter;       // Windows filter text: "Profiles (*.vrl)|*.VRL|All files|*.*"
+  int filterIndex = 1;
+  std::string initialDir;
+  std::string fileName;
+  std::string defaultExt;   // without the dot
+  bool mustExist = false;   // open: the file must exist
+  bool overwritePrompt = false;
+};
+
+class Seam {
+ public:
+  virtual ~Seam();
+  // text: bytes in Windows-1252 with CR (or CR LF) line breaks; returns an ID* code.
+  virtual int MessageBox(QWidget* parent, const std::string& title, const std::string& text,
+                         unsigned flags);
+  virtual std::optional<std::string> FileDialog(QWidget* parent, const FileDialogRequest& req);
+  virtual std::optional<std::string> FolderDialog(QWidget* parent, const std::string& title,
+                                                  const std::string& startDir);
+  // Shows a window modally until it hides; returns its "modalResult" property (0 = none).
+  virtual int ShowModal(QWidget* window);
+  virtual bool PrintDialog(QWidget* parent, QPrinter& printer);
+  virtual bool PrinterSetupDialog(QWidget* parent, QPrinter& printer);
+  virtual bool FontDialog(QWidget* parent, QFont& font);     // false = cancelled
+  virtual bool ColorDialog(QWidget* parent, QColor& color);  // false = cancelled
+  virtual ProcessResult RunProcess(const std::string& commandLine, bool showWindow, WaitMode wait);
+  virtual int64_t NowMs();                   // wall clock, milliseconds since 1970
+  virtual uint32_t Random(uint32_t range);   // 0 .. range-1 (0 when range is 0)
+};
+
+Seam& Ui();
+// Installs a seam (not owned); nullptr goes back to the real one.
+void SetUi(Seam* seam);
+
+// Lets pending messages through while holding back user input.
+void ProcessPendingEvents();
+
+// Standard message-box text to a Qt string: CR LF and lone CR become line breaks.
+std::string NormalizeLineBreaks(const std::string& text);
+
+}  // namespace plat

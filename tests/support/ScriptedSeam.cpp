@@ -1,0 +1,87 @@
+#include "support/ScriptedSeam.h"
+
+#include <QWidget>
+
+int ScriptedSeam::MessageBox(QWidget*, const std::string& title, const std::string& text,
+                             unsigned flags) {
+  messages.push_back({title, text, flags});
+  if (!messageAnswers.empty()) {
+    int a = messageAnswers.front();
+    messageAnswers.pop_front();
+    return a;
+  }
+  switch (flags & 0x0F) {
+    case plat::MB_YESNO:
+    case plat::MB_YESNOCANCEL: return plat::IDYES;
+    case plat::MB_RETRYCANCEL: return plat::IDRETRY;
+    case plat::MB_ABORTRETRYIGNORE: return plat::IDABORT;
+    default: return plat::IDOK;
+  }
+}
+
+std::optional<std::string> ScriptedSeam::FileDialog(QWidget*, const plat::FileDialogRequest& req) {
+  fileRequests.push_back(req);
+  if (fileAnswers.empty()) return std::nullopt;
+  std::string a = fileAnswers.front();
+  fileAnswers.pop_front();
+  if (a.empty()) return std::nullopt;
+  return a;
+}
+
+std::optional<std::string> ScriptedSeam::FolderDialog(QWidget*, const std::string&,
+                                                      const std::string&) {
+  if (folderAnswers.empty()) return std::nullopt;
+  std::string a = folderAnswers.front();
+  folderAnswers.pop_front();
+  if (a.empty()) return std::nullopt;
+  return a;
+}
+
+int ScriptedSeam::ShowModal(QWidget* window) {
+  modalWindows.push_back(window->metaObject()->className());
+  if (modalHandlers.empty()) return 2;
+  auto h = modalHandlers.front();
+  modalHandlers.pop_front();
+  return h(window);
+}
+
+bool ScriptedSeam::PrintDialog(QWidget*, QPrinter& printer) {
+  return printHandler ? printHandler(printer) : false;
+}
+
+bool ScriptedSeam::PrinterSetupDialog(QWidget*, QPrinter& printer) {
+  return printHandler ? printHandler(printer) : false;
+}
+
+bool ScriptedSeam::FontDialog(QWidget*, QFont& font) {
+  return fontHandler ? fontHandler(font) : false;
+}
+
+bool ScriptedSeam::ColorDialog(QWidget*, QColor& color) {
+  return colorHandler ? colorHandler(color) : false;
+}
+
+plat::ProcessResult ScriptedSeam::RunProcess(const std::string& commandLine, bool showWindow,
+                                             plat::WaitMode wait) {
+  commands.push_back(commandLine);
+  if (processHandler) return processHandler(commandLine, showWindow, wait);
+  return plat::Seam::RunProcess(commandLine, showWindow, wait);
+}
+
+int64_t ScriptedSeam::NowMs() { return nowMs ? nowMs : plat::Seam::NowMs(); }
+
+uint32_t ScriptedSeam::Random(uint32_t range) {
+  if (randoms.empty()) return plat::Seam::Random(range);
+  uint32_t r = randoms.front();
+  randoms.pop_front();
+  return range ? r % range : 0;
+}
+
+std::string ScriptedSeam::AllMessages() const {
+  std::string r;
+  for (auto& m : messages) {
+    if (!r.empty()) r += "\n---\n";
+    r += m.text;
+  }
+  return r;
+}

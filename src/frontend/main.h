@@ -11,6 +11,15 @@
 #include "database/DXClass.h"
 #include "database/types.h"
 
+class QTabBar;
+class QTreeView;
+class QTextEdit;
+class QLabel;
+class QTabWidget;
+class QSplitter;
+class QToolBar;
+class QTimer;
+
 class TMainFRM : public TDXForm {
   Q_OBJECT
  public:
@@ -59,6 +68,24 @@ class TMainFRM : public TDXForm {
   StringList LanguageNames, LanguageCaptions;
   StringList TextFiles;
   uint8_t PictureDragging = 0;
+
+  // --- components (built in main.cpp) ---
+  QToolBar* ToolBAR = nullptr;
+  QToolBar* FiltersBAR = nullptr;
+  QTabBar* ListTabs = nullptr;         // filter tabs, first "All games"
+  QTreeView* TreeList = nullptr;       // the game tree
+  QTextEdit* QuickInfoBOX = nullptr;   // read-only, "Courier New", no wrap
+  QTabWidget* ScreenShotPGE = nullptr; // picture tabs, first "None"
+  QLabel* SnapShot = nullptr;
+  QLabel* ImageSize = nullptr;
+  QLabel* ImagePath = nullptr;
+  QWidget* GameRecordingPNL = nullptr;
+  QLabel* StatusPanel0 = nullptr;      // number of listed sets (150 px)
+  QLabel* StatusPanel1 = nullptr;      // quick-search text (50 px)
+  QSplitter* MainSPLT = nullptr;
+  QSplitter* LeftSPLT = nullptr;
+  QTimer* JoyCheckTMR = nullptr;
+  QTimer* SlideShowTMR = nullptr;
 
   // --- emulator options ---
   MAMEDirectoryRecord MAMEDirectories;

@@ -114,9 +114,9 @@ using GameList = RecordList<GameRecord>;
 
 struct PlayStatRecord {
   String8 Name;
-  uint16_t TotHours = 0;
-  uint8_t TotMinutes = 0;
-  uint8_t TotSeconds = 0;
+  uint32_t TotHours = 0;    // wide counters: values read from the file never wrap
+  uint32_t TotMinutes = 0;  // 0..59
+  uint32_t TotSeconds = 0;  // 0..59
   uint32_t TotTimes = 0;
 };
 using PlayStatList = RecordList<PlayStatRecord>;

@@ -1,0 +1,145 @@
+#include "frontend/StatsWindow.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "database/Working.h"
+#include "platform/Cp1252.h"
+
+namespace {
+QColor Rgb(uint32_t c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
+}  // namespace
+
+TStatFRM::TStatFRM(QWidget* owner) : TDXForm(owner) {
+  setObjectName("StatFRM");
+  auto* central = new QWidget(this);
+  auto* outer = new QVBoxLayout(central);
+  auto* top = new QHBoxLayout;
+  Graph = new QLabel(central);
+  Graph->setObjectName("Graph");
+  Graph->setFixedSize(ChartSize, ChartSize);
+  top->addWidget(Graph, 0, Qt::AlignTop);
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(6);
+  for (size_t i = 0; i < GamePNL.size(); ++i) {
+    GamePNL[i] = new QLabel("0%", central);
+    GamePNL[i]->setObjectName(QString("Game%1PNL").arg(i + 1));
+    GamePNL[i]->setAlignment(Qt::AlignCenter);
+    GamePNL[i]->setFixedSize(64, 19);
+    GamePNL[i]->setFrameShape(QFrame::Panel);
+    GamePNL[i]->setFrameShadow(QFrame::Sunken);
+    GamePNL[i]->setAutoFillBackground(true);
+    GameLBL[i] = new QLabel("Not available", central);
+    GameLBL[i]->setObjectName(QString("Game%1LBL").arg(i + 1));
+    grid->addWidget(GamePNL[i], static_cast<int>(i), 0);
+    grid->addWidget(GameLBL[i], static_cast<int>(i), 1);
+  }
+  grid->setColumnStretch(1, 1);
+  top->addLayout(grid, 1);
+  outer->addLayout(top);
+  auto* totals = new QGridLayout;
+  NPlays = new QLabel("0", central);
+  NPlays->setObjectName("NPlays");
+  TotTime = new QLabel("00:00:00", central);
+  TotTime->setObjectName("TotTime");
+  totals->addWidget(new QLabel("Total number of plays:", central), 0, 0);
+  totals->addWidget(NPlays, 0, 1);
+  totals->addWidget(new QLabel("Total playing time:", central), 1, 0);
+  totals->addWidget(TotTime, 1, 1);
+  totals->setColumnStretch(1, 1);
+  outer->addLayout(totals);
+  CloseBTN = new QPushButton("&Ok", central);
+  CloseBTN->setObjectName("CloseBTN");
+  CloseBTN->setDefault(true);
+  outer->addWidget(CloseBTN, 0, Qt::AlignRight);
+  setCentralWidget(central);
+  connect(CloseBTN, &QPushButton::clicked, this, [this] {
+    SetModalResult(mrOk);
+    close();
+  });
+  setFixedSize(620, 300);
+  if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+}
+
+TStatFRM::~TStatFRM() = default;
+
+void TStatFRM::showEvent(QShowEvent* e) {
+  TDXForm::showEvent(e);
+  if (!e->spontaneous()) FormShow();
+}
+
+void TStatFRM::FormShow() {
+  PlayStatList empty;
+  PlayStatList& list = Stats ? *Stats : empty;
+  const bool measured = !list.empty();
+  if (measured && WorkingFRM) {
+    WorkingFRM->Operation->setText("Sorting statistics...");
+    WorkingFRM->SetProgress(0);
+    WorkingFRM->show();
+  }
+  int32_t last = -1;
+  view_ = stats::BuildView(list, Mode, FindGame, [&](size_t i, size_t n) {
+    if (!WorkingFRM) return;
+    int32_t p = TWorkingFRM::Percentage(static_cast<int32_t>(i), static_cast<int32_t>(n));
+    if (p != last) WorkingFRM->SetProgress(last = p);
+  });
+  if (measured && WorkingFRM) WorkingFRM->hide();
+
+  setWindowTitle(plat::FromAnsi(view_.caption));
+  NPlays->setText(QString::fromStdString(view_.playsText));
+  TotTime->setText(QString::fromStdString(view_.timeText));
+  for (size_t i = 0; i < view_.Slots.size(); ++i) {
+    const stats::Slot& s = view_.Slots[i];
+    QPalette pal = GamePNL[i]->palette();
+    if (s.used) {
+      pal.setColor(QPalette::Window, Rgb(s.panelColor));
+      pal.setColor(QPalette::WindowText, Rgb(s.textColor));
+    } else {
+      pal.setColor(QPalette::Window, palette().color(QPalette::Button));
+      pal.setColor(QPalette::WindowText, palette().color(QPalette::ButtonText));
+    }
+    GamePNL[i]->setPalette(pal);
+    GamePNL[i]->setText(QString::fromStdString(s.panelText));
+    GameLBL[i]->setText(plat::FromAnsi(s.label));
+  }
+  DrawChart();
+}
+
+void TStatFRM::DrawChart() {
+  const int w = Graph->width(), h = Graph->height();
+  QPixmap pix(w, h);
+  pix.fill(palette().color(QPalette::Base));
+  QPainter p(&pix);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setBackgroundMode(Qt::OpaqueMode);
+  p.setBackground(Qt::white);
+  p.setPen(QPen(Qt::black, 1, Qt::SolidLine));
+  const QRectF box(0, 0, w - 1, h - 1);
+  if (view_.emptyChart) {
+    p.setBrush(QBrush(QColor(128, 128, 128), Qt::DiagCrossPattern));
+    p.drawEllipse(box);
+  } else {
+    for (const stats::Slot& s : view_.Slots) {
+      if (!s.used || s.sweepAngle <= 0) continue;
+      p.setBrush(QBrush(Rgb(s.panelColor), s.others ? Qt::DiagCrossPattern : Qt::SolidPattern));
+      if (s.share >= 100.0) {
+        p.drawEllipse(box);
+        continue;
+      }
+      // Screen angles grow clockwise; Qt's grow counter-clockwise, in sixteenths of a degree.
+      const double k = 180.0 / M_PI * 16.0;
+      p.drawPie(box, static_cast<int>(std::lround(-s.startAngle * k)),
+                static_cast<int>(std::lround(-s.sweepAngle * k)));
+    }
+  }
+  p.end();
+  Graph->setPixmap(pix);
+}

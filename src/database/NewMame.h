@@ -1,0 +1,53 @@
+// The new-profile page: asks for the emulator's executable, then for the profile file name.
+#pragma once
+#include <string>
+
+#include "database/DXClass.h"
+#include "platform/Seams.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QFrame;
+
+class TNewMameFRM : public TDXForm {
+  Q_OBJECT
+ public:
+  explicit TNewMameFRM(QWidget* owner = nullptr);
+  ~TNewMameFRM() override;
+
+  // Set by the caller before showing: where the executable dialog starts (the emulator folder
+  // of the profile in use, else the program folder) and the program folder (with trailing "/").
+  std::string EmulatorDir;
+  std::string ProgramDir;
+
+  // The answers.
+  std::string EmulatorFile;  // the executable's full path
+  std::string ProfileFile;   // the profile file's full path
+
+  void FormShow();
+  void BrowseBTNClick();
+  void NextBTNClick();
+  void GoBTNClick();
+  void CancelBTNClick();
+
+  QLabel* VelmoraImage = nullptr;
+  QLabel* FileNameLBL = nullptr;
+  QLineEdit* FileName = nullptr;
+  QPushButton* BrowseBTN = nullptr;
+  QPushButton* NextBTN = nullptr;
+  QPushButton* GoBTN = nullptr;
+  QPushButton* CancelBTN = nullptr;
+  QLabel* HintLBL = nullptr;
+  QFrame* SepBVL = nullptr;
+  plat::FileDialogRequest OpenDLG;
+  plat::FileDialogRequest SaveDLG;
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+
+ private:
+  int Message(const std::string& text, unsigned flags);
+  std::string ProfilesFolder() const;
+};

@@ -143,3 +143,56 @@ void TStatFRM::DrawChart() {
   p.end();
   Graph->setPixmap(pix);
 }
+
+// ---------------------------------------------------------------------------------------------
+// The main window's statistics.
+
+#include "frontend/main.h"
+#include "platform/Files.h"
+#include "platform/Seams.h"
+
+void TMainFRM::LoadStats() {
+  types::FreePlayStatList(PlayStats);
+  PlayStats = stats::LoadStatsFile(StatsFileName);
+}
+
+void TMainFRM::SaveStats() {
+  if (!PlayStats || PlayStats->empty()) return;
+  std::string error;
+  if (!stats::SaveStatsFile(*PlayStats, StatsFileName, &error))
+    ShowMessageBox("Cannot write the statistics file " + StatsFileName + ":\r" + error,
+                   plat::MB_ICONERROR);
+}
+
+void TMainFRM::OptionsStatResetACTNExecute() {
+  if (ShowMessageBox("This will permanently delete the\rstatistics data gathered until now!\r\r"
+                     "Are you sure?",
+                     52) != plat::IDYES)
+    return;
+  if (auto file = plat::ResolveNoCase(StatsFileName); file && !plat::RemoveFile(*file)) {
+    ShowMessageBox("Cannot delete the statistics file " + StatsFileName + ".\r"
+                   "The statistics have been kept.",
+                   plat::MB_ICONERROR);
+    return;
+  }
+  LoadStats();
+  if (SortBy == 4) RebuildFilterTabs(-1);
+  GameSelected();
+}
+
+namespace {
+void ShowStats(TMainFRM* main, uint8_t mode) {
+  if (!main->PlayStats) main->PlayStats = std::make_unique<PlayStatList>();
+  TStatFRM w(main);
+  w.Mode = mode;
+  w.Stats = main->PlayStats.get();
+  w.FindGame = [main](std::string_view n) -> const GameRecord* {
+    return main->FindGameByName(std::string(n));
+  };
+  w.ShowModal();
+}
+}  // namespace
+
+void TMainFRM::StatsNPlaysACTNExecute() { ShowStats(this, stats::ByPlays); }
+
+void TMainFRM::StatsPlayingTimeACTNExecute() { ShowStats(this, stats::ByTime); }

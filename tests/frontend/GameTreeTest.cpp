@@ -257,3 +257,185 @@ TEST(GameTreeRows, QuickSearchPrefix) {
   EXPECT_TRUE(StartsWithNoCase("x", ""));
   EXPECT_EQ(UpperAscii("a\xe9z"), "A\xe9Z");
 }
+
+// ---------------------------------------------------------------------------------------------
+// The main window's tree.
+
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTabBar>
+#include <QTextEdit>
+#include <QTreeView>
+
+#include "frontend/main.h"
+#include "support/ScriptedSeam.h"
+
+namespace {
+
+// A main window holding a small profile: every game in "All games", plus a filter of its own.
+void FillProfile(TMainFRM& f) {
+  f.Games = std::make_unique<GameList>();
+  f.Resources = std::make_unique<GameList>();
+  f.Games->push_back(Game(1, "PACMAN", "Pac-Man", 1980, "Namco"));
+  f.Games->push_back(Game(2, "GALAXIAN", "Galaxian", 1979, "Namco"));
+  f.Games->push_back(Game(3, "DKONG", "Donkey Kong", 1981, "Nintendo"));
+  f.Games->push_back(Game(4, "1942", "1942", 0, ""));
+  f.Games->push_back(Game(5, "PUCKMAN", "PuckMan", 1980, "Namco"));
+  f.Games->back()->CloneOf = "PACMAN";
+  f.Filters = std::make_unique<FilterList>();
+  auto all = types::NewFilterDescriptor();
+  all->Name = "All games";
+  auto own = types::NewFilterDescriptor();
+  own->Name = "Mine";
+  for (auto& g : *f.Games) {
+    auto e = types::NewFilterEntryDescriptor();
+    e->Game = g.get();
+    all->Entries->push_back(std::move(e));
+  }
+  auto e1 = types::NewFilterEntryDescriptor();
+  e1->Game = (*f.Games)[2].get();
+  e1->Folder = "\\Climbing\\";
+  own->Entries->push_back(std::move(e1));
+  auto e2 = types::NewFilterEntryDescriptor();
+  e2->Game = (*f.Games)[1].get();
+  own->Entries->push_back(std::move(e2));
+  f.Filters->push_back(std::move(all));
+  f.Filters->push_back(std::move(own));
+  f.ProfileLoaded = 1;
+  f.GenerateFolderLists();
+}
+
+void Key(QWidget* w, Qt::Key key, const QString& text) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QApplication::sendEvent(w, &press);
+}
+
+}  // namespace
+
+TEST(MainGameTree, BuildsTheSelectedFilterWithFoldersAndStatus) {
+  ScriptedSeam seam;
+  TMainFRM f;
+  FillProfile(f);
+  f.SortBy = SortDescription;
+  f.RebuildFilterTabs(0);
+  EXPECT_EQ(f.ListTabs->count(), 2);
+  EXPECT_EQ(f.ListTabs->tabText(1), "Mine");
+  EXPECT_EQ(f.StatusPanel0->text(), "5 romsets listed");
+  EXPECT_EQ(Dump(*f.GameTree()),
+            "[#]\n  00001 - 1942\n"
+            "[D]\n  00002 - Donkey Kong\n"
+            "[G]\n  00003 - Galaxian\n"
+            "[P]\n  00004 - Pac-Man\n  00005 - PuckMan\n");
+  ASSERT_EQ(f.FolderNodes->size(), 4u);
+  // "All games" itself is now in sorted order.
+  EXPECT_EQ((*(*f.Filters)[0]->Entries)[0]->Game->Name, "1942");
+
+  // Sorted by year, descending, without row numbers; the own filter with its folders.
+  f.ListingFlags[ListRowNumber] = 0;
+  f.ListingFlags[ListYear] = 1;
+  f.SortBy = SortYear;
+  f.ReverseSort = 1;
+  f.RebuildFilterTabs(1);
+  EXPECT_EQ(f.StatusPanel0->text(), "2 romsets listed");
+  EXPECT_EQ(Dump(*f.GameTree()), "[1981]\n  [Climbing]\n    Donkey Kong   (1981)\n"
+                                 "[1979]\n  Galaxian   (1979)\n");
+  // No additional folders: own folders only, no nameless folder.
+  f.ListingFlags[AdditionalFolders] = 0;
+  f.RebuildFilterTabs(-1);
+  EXPECT_EQ(f.ListTabs->currentIndex(), 1);
+  // Galaxian sorts first (Z..A) and sits at the top level; the folder made after it follows it.
+  EXPECT_EQ(Dump(*f.GameTree()), "Galaxian   (1979)\n[Climbing]\n  Donkey Kong   (1981)\n");
+  // A tab past the end selects the last one.
+  f.RebuildFilterTabs(7);
+  EXPECT_EQ(f.ListTabs->currentIndex(), 1);
+}
+
+TEST(MainGameTree, SortChangesRebuildOnlyWhenTheOrderChanges) {
+  ScriptedSeam seam;
+  TMainFRM f;
+  FillProfile(f);
+  f.SortBy = SortNone;
+  f.ListingFlags = {0, 0, 0, 0, 0, 0, 0};
+  f.RebuildFilterTabs(0);
+  EXPECT_EQ(f.GameTree()->data(f.GameTree()->index(0, 0)).toString(), "Pac-Man");
+  f.SetSortOrder(SortNone);  // unchanged: no rebuild
+  (*f.Games)[0]->Description = "Changed";
+  f.SetSortOrder(SortNone);
+  f.SetSortDescending(0);
+  EXPECT_EQ(f.GameTree()->data(f.GameTree()->index(0, 0)).toString(), "Pac-Man");
+  f.SetSortDescending(1);
+  EXPECT_EQ(f.GameTree()->data(f.GameTree()->index(0, 0)).toString(), "PuckMan");
+  f.SetSortOrder(SortSetName);
+  EXPECT_EQ(f.SortBy, SortSetName);
+  EXPECT_EQ(f.GameTree()->data(f.GameTree()->index(0, 0)).toString(), "PuckMan");
+  f.SetSortDescending(0);
+  EXPECT_EQ(f.GameTree()->data(f.GameTree()->index(0, 0)).toString(), "1942");
+}
+
+TEST(MainGameTree, SelectionShowsQuickInfoAndIsRestoredByName) {
+  ScriptedSeam seam;
+  TMainFRM f;
+  FillProfile(f);
+  f.LastSelected = "PUCKMAN";
+  f.RebuildFilterTabs(0);
+  ASSERT_EQ(f.SelectedGame, (*f.Games)[4].get());
+  QModelIndex cur = f.TreeList->selectionModel()->currentIndex();
+  EXPECT_EQ(f.GameTree()->GameAt(cur), f.SelectedGame);
+  EXPECT_TRUE(f.TreeList->isExpanded(cur.parent()));
+  std::string info = f.QuickInfoBOX->toPlainText().toStdString();
+  EXPECT_EQ(info.substr(0, info.find('\n')), "Game: .............[PUCKMAN] = PuckMan");
+  EXPECT_NE(info.find("Clone of: .........[PACMAN] = Pac-Man\n"), std::string::npos);
+
+  // Choosing a folder: no game.
+  f.TreeList->selectionModel()->setCurrentIndex(cur.parent(), QItemSelectionModel::ClearAndSelect);
+  EXPECT_EQ(f.SelectedGame, nullptr);
+  EXPECT_EQ(f.LastSelected, "");
+  EXPECT_EQ(f.QuickInfoBOX->toPlainText(), "No game has been selected");
+  // Choosing a game.
+  QModelIndex g = f.GameTree()->IndexOfGame((*f.Games)[2].get());
+  f.TreeList->selectionModel()->setCurrentIndex(g, QItemSelectionModel::ClearAndSelect);
+  EXPECT_EQ(f.LastSelected, "DKONG");
+
+  // A game outside the filter stays selected and shown, with nothing selected in the tree.
+  f.SelectedGame = (*f.Games)[0].get();
+  f.ListTabs->setCurrentIndex(1);
+  f.RebuildFilterTabs(1);
+  EXPECT_EQ(f.SelectedGame, (*f.Games)[0].get());
+  EXPECT_FALSE(f.TreeList->selectionModel()->currentIndex().isValid());
+  EXPECT_EQ(f.LastSelected, "PACMAN");
+
+  // Clearing the database empties the tree and the quick information first.
+  f.ClearDatabase();
+  EXPECT_EQ(f.GameTree()->rowCount(), 0);
+  EXPECT_EQ(f.QuickInfoBOX->toPlainText(), "");
+  EXPECT_EQ(f.SelectedGame, nullptr);
+  EXPECT_EQ(f.ProfileLoaded, 0);
+}
+
+TEST(MainGameTree, QuickSearchFindsByDescriptionInCatalogueOrder) {
+  ScriptedSeam seam;
+  TMainFRM f;
+  FillProfile(f);
+  f.RebuildFilterTabs(1);  // the search looks at every game, not only the filter shown
+  Key(f.TreeList, Qt::Key_P, "p");
+  EXPECT_EQ(f.SelectedGame, (*f.Games)[0].get());
+  EXPECT_EQ(f.StatusPanel1->text(), "Quick search: \"P\"");
+  Key(f.TreeList, Qt::Key_U, "u");
+  EXPECT_EQ(f.SelectedGame, (*f.Games)[4].get());
+  EXPECT_EQ(f.QuickSearchText, "PU");
+  // No match for "PUG": the search starts again from "G".
+  Key(f.TreeList, Qt::Key_G, "g");
+  EXPECT_EQ(f.QuickSearchText, "G");
+  EXPECT_EQ(f.SelectedGame, (*f.Games)[1].get());
+  // No description begins with "Z": the first game of the profile.
+  Key(f.TreeList, Qt::Key_Z, "z");
+  EXPECT_EQ(f.StatusPanel1->text(), "Quick search: \"Z\"");
+  EXPECT_EQ(f.SelectedGame, (*f.Games)[0].get());
+  // Digits too; navigation keys are the tree's own.
+  Key(f.TreeList, Qt::Key_1, "1");
+  EXPECT_EQ(f.SelectedGame, (*f.Games)[3].get());
+  Key(f.TreeList, Qt::Key_Down, "");
+  EXPECT_EQ(f.QuickSearchText, "1");
+}

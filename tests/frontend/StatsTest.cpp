@@ -202,3 +202,76 @@ TEST(StatsWindow, ShowsTheViewAndPaintsTheChart) {
   EXPECT_EQ(z.TotTime->text(), "00:00:00");
   EXPECT_EQ(z.GamePNL[0]->text(), "0.00%");
 }
+
+// ---------------------------------------------------------------------------------------------
+// The main window's statistics.
+
+#include <QTextEdit>
+
+#include "platform/Files.h"
+
+#include "frontend/main.h"
+#include "support/ScriptedSeam.h"
+
+TEST(MainStats, ResetDeletesTheFileAndNothingIsWrittenAfterwards) {
+  ScriptedSeam seam;
+  TempDir t;
+  t.write("STATS.INI", "[A]\r\nTotTimes=1\r\n[B]\r\nTotTimes=2\r\n[C]\r\nTotTimes=3\r\n");
+  TMainFRM f;
+  f.StatsFileName = t.file("STATS.INI");
+  f.LoadStats();
+  ASSERT_EQ(f.PlayStats->size(), 3u);
+  seam.messageAnswers = {plat::IDNO};
+  f.OptionsStatResetACTNExecute();
+  ASSERT_EQ(seam.messages.size(), 1u);
+  EXPECT_EQ(seam.messages[0].text,
+            "This will permanently delete the\rstatistics data gathered until now!\r\rAre you sure?");
+  EXPECT_EQ(seam.messages[0].flags, 52u);
+  EXPECT_EQ(f.PlayStats->size(), 3u);
+  f.OptionsStatResetACTNExecute();  // Yes
+  EXPECT_FALSE(plat::FileExists(t.file("STATS.INI")));
+  EXPECT_TRUE(f.PlayStats->empty());
+  EXPECT_EQ(f.QuickInfoBOX->toPlainText(), "No game has been selected");
+  f.SaveStats();
+  EXPECT_FALSE(plat::FileExists(t.file("STATS.INI")));
+}
+
+TEST(MainStats, FailedResetOrSaveIsReportedAndTheDataKept) {
+  ScriptedSeam seam;
+  TempDir t;
+  // A folder named like the file can be neither deleted as a file nor replaced.
+  t.write("STATS.INI/keep", "x");
+  TMainFRM f;
+  f.StatsFileName = t.file("STATS.INI");
+  f.PlayStats = std::make_unique<PlayStatList>();
+  f.PlayStats->push_back(Stat("A", 4, 0, 0, 0));
+  f.OptionsStatResetACTNExecute();
+  ASSERT_EQ(seam.messages.size(), 2u);
+  EXPECT_EQ(seam.messages[1].flags, plat::MB_ICONERROR);
+  EXPECT_EQ(f.PlayStats->size(), 1u);
+  f.SaveStats();
+  ASSERT_EQ(seam.messages.size(), 3u);
+  EXPECT_NE(seam.messages[2].text.find("statistics file"), std::string::npos);
+  EXPECT_EQ(f.PlayStats->size(), 1u);
+}
+
+TEST(MainStats, WindowIsShownModallyWithTheMainWindowsList) {
+  ScriptedSeam seam;
+  TMainFRM f;
+  f.PlayStats = std::make_unique<PlayStatList>();
+  f.PlayStats->push_back(Stat("A", 1, 0, 0, 5));
+  f.PlayStats->push_back(Stat("B", 2, 0, 0, 1));
+  std::string caption;
+  seam.modalHandlers.push_back([&](QWidget* w) {
+    auto* s = static_cast<TStatFRM*>(w);
+    s->FormShow();
+    caption = s->windowTitle().toStdString();
+    return 1;
+  });
+  f.StatsPlayingTimeACTNExecute();
+  EXPECT_EQ(seam.modalWindows, std::vector<std::string>{"TStatFRM"});
+  EXPECT_EQ(caption, "Velmora - Statistics report by playing time");
+  EXPECT_EQ((*f.PlayStats)[0]->Name, "A");  // sorted by time
+  f.StatsNPlaysACTNExecute();                // cancelled by the script's default
+  EXPECT_EQ(seam.modalWindows.size(), 2u);
+}

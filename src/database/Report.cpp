@@ -177,8 +177,18 @@ TReportFRM::TReportFRM(QWidget* owner) : TDXForm(owner) {
   connect(Doc->document(), &QTextDocument::modificationChanged, this,
           [this](bool) { ScheduleRefresh(); });
   connect(Doc->document(), &QTextDocument::undoAvailable, this, [this](bool) { ScheduleRefresh(); });
+  // The clipboard is asked once per change, not on every key.
+  auto readClipboard = [this] {
+    const QClipboard* cb = QGuiApplication::clipboard();
+    const QMimeData* m = cb ? cb->mimeData() : nullptr;
+    clipboardText_ = m && m->hasText();
+  };
+  readClipboard();
   if (QClipboard* cb = QGuiApplication::clipboard())
-    connect(cb, &QClipboard::dataChanged, this, [this] { ScheduleRefresh(); });
+    connect(cb, &QClipboard::dataChanged, this, [this, readClipboard] {
+      readClipboard();
+      ScheduleRefresh();
+    });
 
   resize(640, 480);
   NewDocument("", "", false, true);
@@ -725,15 +735,11 @@ void TReportFRM::RefreshStatus() {
 
   const bool selected = c.hasSelection();
   const bool empty = d->isEmpty();
-  bool clipText = false;
-  if (editable)
-    if (QClipboard* cb = QGuiApplication::clipboard())
-      if (const QMimeData* m = cb->mimeData()) clipText = m->hasText();
   ClipboardUndoACTN->setEnabled(editable && d->isUndoAvailable());
   ClipboardCutACTN->setEnabled(editable && selected);
   ClipboardCopyACTN->setEnabled(selected);
   ClipboardDeleteACTN->setEnabled(editable && selected);
-  ClipboardPasteACTN->setEnabled(editable && clipText);
+  ClipboardPasteACTN->setEnabled(editable && clipboardText_);
   ClipboardSelectAllACTN->setEnabled(!empty);
   SearchFindACTN->setEnabled(!empty);
   SearchReplaceACTN->setEnabled(editable && !empty);

@@ -185,6 +185,7 @@ class TReportFRM : public TDXForm {
   bool wordWrap_ = true;
   bool plainText_ = false;
   bool updating_ = false;
+  bool clipboardText_ = false;
 
   // Appending: a cursor kept at the end, and the formats for what follows.
   QTextCursor end_;

@@ -255,6 +255,26 @@ TEST(Rtf, MalformedInputNeverBreaksTheReader) {
     QTextDocument d;
     plat::ReadRtf(s, d);
   }
+  // Damaged copies of a real file: bytes changed, dropped and the file cut short.
+  QTextDocument sample;
+  BuildSample(sample);
+  const std::string good = plat::WriteRtf(sample);
+  const int rounds = qEnvironmentVariableIntValue("VELMORA_RTF_ROUNDS");
+  for (int round = 0; round < (rounds > 0 ? rounds : 300); ++round) {
+    std::string s = good;
+    int edits = 1 + static_cast<int>(rng.bounded(8));
+    for (int e = 0; e < edits && !s.empty(); ++e) {
+      size_t at = rng.bounded(static_cast<quint32>(s.size()));
+      switch (rng.bounded(3)) {
+        case 0: s[at] = alphabet[rng.bounded(static_cast<int>(sizeof alphabet - 1))]; break;
+        case 1: s.erase(at, 1 + rng.bounded(20)); break;
+        default: s.resize(at); break;
+      }
+    }
+    QTextDocument d;
+    plat::ReadRtf(s, d);
+    (void)plat::WriteRtf(d);
+  }
 }
 
 TEST(Rtf, NonRtfDataIsReadAsPlainText) {

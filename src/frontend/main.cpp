@@ -441,11 +441,12 @@ void TMainFRM::FormShow() {
 void TMainFRM::RestorePlacement() {
   QList<QScreen*> screens = QGuiApplication::screens();
   if (WindowState == 2) {
-    setWindowState(windowState() | Qt::WindowMaximized);
+    // The size of the first monitor; a resize after maximising would undo it.
     if (!screens.isEmpty()) {
       QRect g = screens.first()->geometry();
       resize(g.width(), g.height());
     }
+    setWindowState(windowState() | Qt::WindowMaximized);
     return;
   }
   setWindowState(windowState() & ~Qt::WindowMaximized);

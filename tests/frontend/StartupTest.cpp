@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QScreen>
 #include <unistd.h>
 
@@ -331,4 +333,43 @@ TEST(Shutdown, QuitActionRunsTheCloseQuestion) {
   w.FileQuitACTN->trigger();
   EXPECT_TRUE(w.isVisible());
   EXPECT_EQ(h.seam.messages.size(), 1u);
+}
+
+TEST(ReopenMenus, EntriesCountTheFilledSlotsAndKeepTheSpelling) {
+  MainWindowHarness h;
+  h.home.write("VELMORA.INI", "[ReopenList]\r\nFile2=/p/Rock & Roll.vrl\r\nFile5=/p/b.VRL\r\n");
+  TMainFRM& w = h.Make();
+  QList<QAction*> profiles = w.ReopenProfileSUB->actions();
+  ASSERT_EQ(profiles.size(), 2);
+  EXPECT_EQ(profiles[0]->text(), "&1. /p/Rock && Roll.vrl");
+  EXPECT_EQ(profiles[0]->objectName(), "ReopenFile2OPT");
+  EXPECT_EQ(profiles[0]->property("tag").toInt(), 2);
+  EXPECT_EQ(profiles[1]->text(), "&2. /p/b.VRL");
+  EXPECT_EQ(profiles[1]->property("tag").toInt(), 5);
+  QList<QAction*> filters = w.ReopenFilterSUB->actions();
+  ASSERT_EQ(filters.size(), 1);
+  EXPECT_EQ(filters[0]->objectName(), "ReopenFilterNoneOPT");
+  EXPECT_EQ(filters[0]->text(), "<none>");
+  EXPECT_FALSE(filters[0]->isEnabled());
+  // Choosing an entry opens that slot's profile.
+  h.seam.messageAnswers = {plat::IDNO};
+  profiles[1]->trigger();
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_TRUE(Starts(h.seam.messages[0].text, "Cannot find /p/b.VRL profile!"));
+}
+
+TEST(ReopenMenus, OpenProfileDialog) {
+  MainWindowHarness h;
+  plat::MakeDirs(h.home.file("PROFILES"));
+  TMainFRM& w = h.Make();
+  w.FileProfileOpenACTN->trigger();
+  ASSERT_EQ(h.seam.fileRequests.size(), 1u);
+  const plat::FileDialogRequest& r = h.seam.fileRequests[0];
+  EXPECT_EQ(r.title, "Open profile");
+  EXPECT_EQ(r.filter, "Velmora profiles (*.VRL)|*.VRL");
+  EXPECT_EQ(r.defaultExt, "VRL");
+  EXPECT_EQ(r.fileName, "MAME.VRL");
+  EXPECT_EQ(r.initialDir, h.home.file("PROFILES/"));
+  EXPECT_TRUE(r.mustExist);
+  EXPECT_TRUE(h.seam.messages.empty());  // cancelled: nothing opened
 }

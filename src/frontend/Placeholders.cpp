@@ -1,0 +1,140 @@
+// Stand-ins for steps that other features of the program provide: each is replaced by the
+// real one when that feature is in, and this file goes once all of them are.
+#include <QLabel>
+#include <QProgressBar>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QTextEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "database/Report.h"
+#include "database/Working.h"
+#include "frontend/main.h"
+#include "platform/Cp1252.h"
+#include "platform/Files.h"
+#include "platform/Seams.h"
+
+// --- profiles ---
+
+void TMainFRM::OpenProfile(const std::string& fileName) {
+  if (!plat::ResolveNoCase(fileName)) {
+    if (ShowMessageBox("Cannot find " + fileName + " profile!\rDo you want to create a new profile?\r",
+                       plat::MB_YESNO | plat::MB_ICONERROR) == plat::IDYES)
+      CreateProfile();
+  }
+}
+
+void TMainFRM::CreateProfile() {
+  if (!ConfirmUnsavedFilters()) return;
+}
+
+void TMainFRM::ClearDatabase() {
+  types::FreeGameList(Games);
+  types::FreeGameList(Resources);
+  types::ResetTreeImageItems(FolderNodes);
+  SelectedGame = nullptr;
+  ProfileLoaded = 0;
+}
+
+void TMainFRM::AddRecentProfile(const std::string& fileName) {
+  for (const std::string& s : RecentProfiles)
+    if (plat::SameText(s, fileName)) return;
+  for (size_t i = RecentProfiles.size() - 1; i > 0; --i) RecentProfiles[i] = RecentProfiles[i - 1];
+  RecentProfiles[0] = String255(fileName).str();
+  BuildReopenMenus();
+}
+
+void TMainFRM::AddRecentFilter(const std::string& fileName) {
+  for (const std::string& s : RecentFilters)
+    if (plat::SameText(s, fileName)) return;
+  for (size_t i = RecentFilters.size() - 1; i > 0; --i) RecentFilters[i] = RecentFilters[i - 1];
+  RecentFilters[0] = String255(fileName).str();
+  BuildReopenMenus();
+}
+
+// The name index's lookup (a plain scan until the index is in).
+GameRecord* TMainFRM::LookUpSetName(const std::string& name) {
+  if (name.empty()) return nullptr;
+  if (GameRecord* g = types::FindByName(Games.get(), name)) return g;
+  return types::FindByName(Resources.get(), name);
+}
+
+// --- statistics ---
+
+void TMainFRM::LoadStats() { PlayStats = std::make_unique<PlayStatList>(); }
+
+void TMainFRM::SaveStats() {}
+
+// --- game list ---
+
+void TMainFRM::RebuildFilterTabs(int32_t index) {
+  if (!Filters) return;
+  QSignalBlocker block(ListTabs);
+  int current = ListTabs->currentIndex();
+  while (ListTabs->count() > 0) ListTabs->removeTab(0);
+  for (size_t i = 0; i < Filters->size(); ++i) {
+    const FilterDescriptor* f = (*Filters)[i].get();
+    ListTabs->addTab(plat::FromAnsi(f ? f->Name : std::string()));
+  }
+  int want = index == -1 ? current : index;
+  if (want >= ListTabs->count()) want = ListTabs->count() - 1;
+  if (want < 0 && ListTabs->count() > 0) want = 0;
+  ListTabs->setCurrentIndex(want);
+}
+
+// --- tip of the day, new-filter dialog ---
+
+void TMainFRM::HelpTipsACTNExecute() {}
+
+void TMainFRM::FileFilterNewACTNExecute() {}
+
+// --- progress and report windows ---
+
+TWorkingFRM* WorkingFRM = nullptr;
+
+TWorkingFRM::TWorkingFRM(QWidget* owner) : TDXForm(owner) {
+  setWindowTitle("Velmora - Please wait...");
+  auto* body = new QWidget(this);
+  auto* layout = new QVBoxLayout(body);
+  Operation = new QLabel(body);
+  ProgressPercentage = new QLabel(body);
+  Progress = new QProgressBar(body);
+  layout->addWidget(Operation);
+  layout->addWidget(Progress);
+  layout->addWidget(ProgressPercentage);
+  setCentralWidget(body);
+}
+
+TWorkingFRM::~TWorkingFRM() {
+  if (WorkingFRM == this) WorkingFRM = nullptr;
+}
+
+int32_t TWorkingFRM::Percentage(int32_t done, int32_t total) {
+  if (total <= 0) return 100;
+  return static_cast<int32_t>(static_cast<int64_t>(done) * 100 / total);
+}
+
+void TWorkingFRM::SetProgress(int32_t p) {
+  if (p < 0) {
+    Progress->hide();
+    ProgressPercentage->hide();
+  } else {
+    Progress->show();
+    Progress->setValue(p);
+    ProgressPercentage->setText(QString::number(p) + "%");
+  }
+  ++pumps_;
+  plat::ProcessPendingEvents();
+}
+
+void TWorkingFRM::showEvent(QShowEvent* e) { TDXForm::showEvent(e); }
+
+void TWorkingFRM::hideEvent(QHideEvent* e) { TDXForm::hideEvent(e); }
+
+TReportFRM::TReportFRM(QWidget* owner) : TDXForm(owner) {
+  Doc = new QTextEdit(this);
+  setCentralWidget(Doc);
+}
+
+TReportFRM::~TReportFRM() = default;

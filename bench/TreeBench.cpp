@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QTreeView>
+#include <cstdlib>
 #include <memory>
 
 #include "frontend/GameTree.h"
@@ -13,11 +14,24 @@ namespace {
 
 constexpr size_t kGames = 40000;
 
+// The application object and a program folder of the benchmark's own (both kept to the end).
+void Application() {
+  if (QApplication::instance()) return;
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  static char home[] = "/tmp/velmora-bench-XXXXXX";
+  if (mkdtemp(home)) setenv("VELMORA_HOME", home, 1);
+  static int argc = 1;
+  static char name[] = "velmora_bench";
+  static char* argv[] = {name, nullptr};
+  new QApplication(argc, argv);
+}
+
 // A main window with a synthetic profile (shared by every benchmark of this file).
 TMainFRM& Window() {
-  static std::unique_ptr<TMainFRM> f;
+  static TMainFRM* f = nullptr;
   if (f) return *f;
-  f = std::make_unique<TMainFRM>();
+  Application();
+  f = new TMainFRM();
   f->Games = std::make_unique<GameList>();
   f->Resources = std::make_unique<GameList>();
   f->Filters = std::make_unique<FilterList>();

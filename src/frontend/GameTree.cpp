@@ -576,7 +576,7 @@ void TMainFRM::SetSortOrder(uint8_t order) {
   SortBy = order;
   for (size_t i = 0; i < std::size(kSortActions); ++i)
     if (QAction* a = ActionNamed(kSortActions[i])) a->setChecked(i == order);
-  SaveSettings();
+  WriteSettings();
   RebuildFilterTabs(-1);
 }
 
@@ -585,12 +585,12 @@ void TMainFRM::SetSortDescending(uint8_t descending) {
   ReverseSort = descending;
   if (QAction* a = ActionNamed("SortAzACTN")) a->setChecked(descending == 0);
   if (QAction* a = ActionNamed("SortZaACTN")) a->setChecked(descending != 0);
-  SaveSettings();
+  WriteSettings();
   RebuildFilterTabs(-1);
 }
 
 void TMainFRM::SelectLastGame() {
-  if (!SelectedGame && !LastSelected.empty()) SelectedGame = FindGameByName(LastSelected);
+  if (!SelectedGame && !LastSelected.empty()) SelectedGame = LookUpSetName(LastSelected);
   if (!SelectedGame) return;
   GameTreeModel* model = GameTree();
   ListUpdating = 1;
@@ -598,8 +598,9 @@ void TMainFRM::SelectLastGame() {
   sel->clear();
   QModelIndex at = model->IndexOfGame(SelectedGame);
   if (at.isValid()) {
+    for (QModelIndex p = at.parent(); p.isValid(); p = p.parent()) TreeList->expand(p);
     sel->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);
-    TreeList->scrollTo(at);  // opens the folders above it
+    TreeList->scrollTo(at);
   }
   ListUpdating = 0;
   GameSelected();
@@ -677,7 +678,7 @@ void TMainFRM::ListCollapseACTNExecute() { TreeList->collapseAll(); }
 
 std::string TMainFRM::BuildQuickInfo(const GameRecord* game) {
   return quickinfo::BuildQuickInfo(
-      game, [this](std::string_view n) -> const GameRecord* { return FindGameByName(std::string(n)); },
+      game, [this](std::string_view n) -> const GameRecord* { return LookUpSetName(std::string(n)); },
       PlayStats.get());
 }
 
@@ -691,4 +692,11 @@ void TMainFRM::AddDipSwitchInfo(const GameRecord* game, std::string& text) {
 }
 void TMainFRM::AddSampleInfo(const GameRecord* game, std::string& text) {
   quickinfo::AddSampleInfo(game, text);
+}
+
+void TMainFRM::WriteSettings() {
+  std::string error;
+  if (!SaveSettings(&error))
+    ShowMessageBox("The settings could not be written to " + SettingsFileName + ":\r" + error,
+                   plat::MB_ICONERROR);
 }

@@ -179,7 +179,7 @@ void TMainFRM::CreateProfile() {
       LastSelectedFilter = -1;
       if (SaveProfile(profileFile)) {
         ProfileLoaded = 1;
-        SaveSettings();
+        WriteSettings();
         LoadMAMECfg();
         SelectLastGame();
         GameSelected();

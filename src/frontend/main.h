@@ -21,6 +21,9 @@ class QToolBar;
 class QTimer;
 class QAction;
 class GameTreeModel;
+class QMenu;
+class QComboBox;
+class QWidget;
 
 class TMainFRM : public TDXForm {
   Q_OBJECT
@@ -93,15 +96,135 @@ class TMainFRM : public TDXForm {
   MAMEDirectoryRecord MAMEDirectories;
   MAMEConfigFile MAMEConfig;
 
+  // --- start-up and shut-down ---
+  void FormCreate();
+  void FormShow();
+  void FormDestroy();
+  bool FormCloseQuery();  // the filters' close question; false keeps the window open
+  void FileQuitACTNExecute();
+  // The saved placement: WindowState 2 = maximised, 0 = normal.
+  int32_t WindowState = 0;
+  int32_t WindowTop = 0, WindowLeft = 0, WindowHeight = 570, WindowWidth = 760;
+  bool FormShown() const { return formShown_; }
+
+  // --- settings (VELMORA.INI) ---
+  void LoadSettings();
+  // Rewrites the file whole; false (with the reason) when it could not be written.
+  bool SaveSettings(std::string* error = nullptr);
+  bool ErrorLog = false;
+  bool LogTextOutput = false;
+  std::string ExtraOptions;
+  bool AddOptions = false;
+  bool IgnoreConfig = false;
+  uint8_t ScreenshotDisplay = 0;
+  uint8_t SortBy = 1;       // 0 none, 1 description, 2 manufacturer, 3 year, 4 most played, 5 set name
+  uint8_t ReverseSort = 0;
+  std::string LastSelected = "NoGameSelected";
+  enum ListingFlag : size_t {
+    lfListYear = 0, lfListManufacturer, lfListRomsetName, lfListRowNumber,
+    lfAdditionalFolders, lfFilterOwnFolders, lfAddedFoldersAsRoot
+  };
+  std::array<uint8_t, 7> ListingFlags{0, 0, 0, 1, 1, 1, 1};
+  bool DXGameSelect = false;
+  uint8_t PlayButton = 3, TopButton = 6, BottomButton = 5, PageUpButton = 4,
+          PageDownButton = 2, RandomButton = 1;
+  bool CheckSamplesOnRun = true;
+  bool CheckCRCOnRun = false;
+  bool CreateFakeFiles = false;
+  bool MameCdEnabled = false;
+  std::string MameCdDrive;
+  int32_t BoldFontSize = 10;
+  int32_t NormalFontSize = 8;
+  bool ShowLogWarning = true;
+  int32_t TipNumber = 0;
+  bool TipsRandomly = false;
+  bool ShowTipsAtStartup = true;
+  std::string TextEditor;
+  std::string PlayWaveAtVerifyEnd = "FINISH.WAV";
+  bool KillPifFile = true;
+  bool UseStats = true;
+  std::string FaqFilesDir = "FAQ";
+  // The slideshow delay rule: the delay text in seconds sets the timer's interval.
+  void UserSlideshowDelayClick();
+  // Rebuilds the picture tabs from captions (the picture area follows the selected tab).
+  void SetPictureTabCaptions(const StringList& captions);
+
+  // --- menus and actions of this round ---
+  void BuildReopenMenus();
+  void ReopenProfile();  // click handlers; the sender's "tag" property names the slot
+  void ReopenFilter();
+  void FileProfileOpenACTNExecute();
+  QMenu* FileSUB = nullptr;
+  QMenu* ReopenProfileSUB = nullptr;
+  QMenu* ReopenFilterSUB = nullptr;
+  QMenu* HelpSUB = nullptr;
+  QMenu* TextFilesSUB = nullptr;       // "&MAME text files"
+  QToolBar* ImageBAR = nullptr;
+  QComboBox* UserZoom = nullptr;
+  QComboBox* UserSlideshowDelay = nullptr;
+  QAction* FileProfileNewACTN = nullptr;
+  QAction* FileProfileOpenACTN = nullptr;
+  QAction* FileQuitACTN = nullptr;
+  QAction* FileFilterNewACTN = nullptr;
+  QAction* FileFilterRenameACTN = nullptr;
+  QAction* FileFilterOpenACTN = nullptr;
+  QAction* FileFilterSaveACTN = nullptr;
+  QAction* FileFilterSaveAsACTN = nullptr;
+  QAction* FileFilterCloseACTN = nullptr;
+  QAction* HelpTipsACTN = nullptr;
+  QAction* ScreenshotsSlideShowACTN = nullptr;
+  QAction* ScreenshotsShowStretchACTN = nullptr;
+  QAction* SortNoneACTN = nullptr;
+  QAction* SortDescriptionACTN = nullptr;
+  QAction* SortManufacturerACTN = nullptr;
+  QAction* SortYearACTN = nullptr;
+  QAction* SortMostPlayedACTN = nullptr;
+  QAction* SortSetNameACTN = nullptr;
+  QAction* SortAzACTN = nullptr;
+  QAction* SortZaACTN = nullptr;
+  QWidget* ImagePNL = nullptr;
+
+  // --- MAME.CFG ---
+  void LoadMAMECfg();
+  bool SaveMAMECfg();  // false only after a write error was reported
+  std::string ReadMAMECfgTopKey(const std::string& key, const std::string& def);
+  bool WriteMAMECfgTopKey(const std::string& key, const std::string& value);  // true = failed
+  static std::string AddCurrentDirToPath(const std::string& path);
+  void ShowMAMETextFile();
+  std::string MAMECfgFileName() const;  // MAME.CFG of the emulator folder, as spelled on disk
+
+  // --- filters ---
+  bool LoadFilterFile(const std::string& fileName);
+  bool SaveFilterFile(FilterDescriptor* filter);  // false when the file could not be written
+  bool CloseFilter(int index);
+  bool ConfirmUnsavedFilters();
+  void ReloadRememberedFilters();
+  void ListTabsChange();
+  void FileFilterRenameACTNExecute();
+  void FileFilterOpenACTNExecute();
+  void FileFilterSaveACTNExecute();
+  void FileFilterSaveAsACTNExecute();
+  void FileFilterCloseACTNExecute();
+  std::string FiltersFolder() const;  // "FILTERS" of the program folder when it exists
+
+  // --- temporary folder ---
+  bool DeleteFolderTree(const std::string& folder);
+
+  // --- provided by the profile, tree and statistics features ---
+  void OpenProfile(const std::string& fileName);
+  void CreateProfile();
+  void ClearDatabase();
+  void LoadStats();
+  void SaveStats();
+  void RebuildFilterTabs(int32_t index);
+  void HelpTipsACTNExecute();
+  void FileFilterNewACTNExecute();
+  void AddRecentProfile(const std::string& fileName);
+  void AddRecentFilter(const std::string& fileName);
+  GameRecord* LookUpSetName(const std::string& name);  // the name index's lookup
+
   // --- game tree, quick information, play statistics, profile roads ---
   // (GameTree.cpp, StatsWindow.cpp, OpenProfile.cpp)
-  // Settings these features use; the settings file code reads and writes them.
-  uint8_t SortBy = 1;            // 0 none, 1 description, 2 manufacturer, 3 year, 4 most played, 5 set name
-  uint8_t ReverseSort = 0;
-  std::array<uint8_t, 7> ListingFlags{0, 0, 0, 1, 1, 1, 1};  // gametree::ListYear ...
-  std::string LastSelected;      // set name of the selected game
-  uint8_t UseStats = 1;
-  std::string FaqFilesDir = "FAQ";
   // Game tree state.
   uint16_t MinYear = 65535;
   uint16_t MaxYear = 0;
@@ -113,7 +236,6 @@ class TMainFRM : public TDXForm {
 
   GameTreeModel* GameTree();     // the tree view's model, made on first use
   void BuildGameList();
-  void RebuildFilterTabs(int32_t index);
   void SetSortOrder(uint8_t order);
   void SetSortDescending(uint8_t descending);
   void SortNoneACTNExecute() { SetSortOrder(0); }
@@ -145,27 +267,20 @@ class TMainFRM : public TDXForm {
   void AddDipSwitchInfo(const GameRecord* game, std::string& text);
   void AddSampleInfo(const GameRecord* game, std::string& text);
 
-  void LoadStats();
-  void SaveStats();
   void OptionsStatResetACTNExecute();
   void StatsNPlaysACTNExecute();
   void StatsPlayingTimeACTNExecute();
 
-  void OpenProfile(const std::string& fileName);
-  void CreateProfile();
-  void ClearDatabase();
+  // Writes the settings file; a failure is told to the user.
+  void WriteSettings();
   // Runs the emulator without arguments and gives its first printed line ("" when none).
   std::string GetEmulatorVersion(const std::string& exe);
 
-  // Provided by the profile, filter and settings code; declared here until it is merged.
-  GameRecord* FindGameByName(const std::string& name);
+  // Provided by the profile code and the actions (stand-ins in Placeholders.cpp until then).
   void BuildGameIndex();
   bool LoadProfile(const std::string& fileName);
   bool SaveProfile(const std::string& fileName);
   bool ParseListInfo();
-  bool ConfirmUnsavedFilters();
-  void SaveSettings();
-  void LoadMAMECfg();
   void UpdateActions();
   void DeletePifFile();
 
@@ -175,4 +290,13 @@ class TMainFRM : public TDXForm {
 
  private:
   bool idle_ = true;
+  bool formShown_ = false;     // the start-up steps of the show run once
+  bool tabsChanging_ = false;  // guards the tab change against its own rebuild
+  bool closeAccepted_ = false;
+  int32_t leftPanelWidth_ = 380;
+  int32_t quickInfoHeight_ = -1;
+  void ApplyPanelSizes();
+  int32_t CurrentLeftPanelWidth() const;
+  int32_t CurrentQuickInfoHeight() const;
+  void RestorePlacement();
 };

@@ -270,6 +270,7 @@ TEST(GameTreeRows, QuickSearchPrefix) {
 #include <QTreeView>
 
 #include "frontend/main.h"
+#include "frontend/MainWindowHarness.h"
 #include "support/ScriptedSeam.h"
 
 namespace {
@@ -315,8 +316,9 @@ void Key(QWidget* w, Qt::Key key, const QString& text) {
 }  // namespace
 
 TEST(MainGameTree, BuildsTheSelectedFilterWithFoldersAndStatus) {
-  ScriptedSeam seam;
-  TMainFRM f;
+  MainWindowHarness h;
+  ScriptedSeam& seam = h.seam;
+  TMainFRM& f = h.Make();
   FillProfile(f);
   f.SortBy = SortDescription;
   f.RebuildFilterTabs(0);
@@ -353,8 +355,9 @@ TEST(MainGameTree, BuildsTheSelectedFilterWithFoldersAndStatus) {
 }
 
 TEST(MainGameTree, SortChangesRebuildOnlyWhenTheOrderChanges) {
-  ScriptedSeam seam;
-  TMainFRM f;
+  MainWindowHarness h;
+  ScriptedSeam& seam = h.seam;
+  TMainFRM& f = h.Make();
   FillProfile(f);
   f.SortBy = SortNone;
   f.ListingFlags = {0, 0, 0, 0, 0, 0, 0};
@@ -375,8 +378,9 @@ TEST(MainGameTree, SortChangesRebuildOnlyWhenTheOrderChanges) {
 }
 
 TEST(MainGameTree, SelectionShowsQuickInfoAndIsRestoredByName) {
-  ScriptedSeam seam;
-  TMainFRM f;
+  MainWindowHarness h;
+  ScriptedSeam& seam = h.seam;
+  TMainFRM& f = h.Make();
   FillProfile(f);
   f.LastSelected = "PUCKMAN";
   f.RebuildFilterTabs(0);
@@ -415,8 +419,9 @@ TEST(MainGameTree, SelectionShowsQuickInfoAndIsRestoredByName) {
 }
 
 TEST(MainGameTree, QuickSearchFindsByDescriptionInCatalogueOrder) {
-  ScriptedSeam seam;
-  TMainFRM f;
+  MainWindowHarness h;
+  ScriptedSeam& seam = h.seam;
+  TMainFRM& f = h.Make();
   FillProfile(f);
   f.RebuildFilterTabs(1);  // the search looks at every game, not only the filter shown
   Key(f.TreeList, Qt::Key_P, "p");

@@ -9,6 +9,7 @@
 #include "frontend/GameTree.h"
 #include "frontend/main.h"
 #include "platform/Files.h"
+#include "frontend/MainWindowHarness.h"
 #include "support/ScriptedSeam.h"
 #include "support/TempDir.h"
 
@@ -49,8 +50,9 @@ std::function<int(QWidget*)> Page(const std::string& exe, const std::string& pro
 
 TEST(CreateProfile, CancelledPageChangesNothing) {
   KeepCurrentDir keep;
-  ScriptedSeam seam;
-  TMainFRM f;
+  MainWindowHarness h;
+  ScriptedSeam& seam = h.seam;
+  TMainFRM& f = h.Make();
   f.EmulatorDir = "/old/";
   f.CreateProfile();
   EXPECT_EQ(seam.modalWindows, std::vector<std::string>{"TNewMameFRM"});
@@ -62,10 +64,11 @@ TEST(CreateProfile, CancelledPageChangesNothing) {
 
 TEST(CreateProfile, AnEmulatorThatPrintsNothingStopsBeforeTheCatalogue) {
   KeepCurrentDir keep;
-  ScriptedSeam seam;
+  MainWindowHarness h;
+  ScriptedSeam& seam = h.seam;
   TempDir t;
   std::string exe = WriteEmulator(t, "emu dir/mame", "");
-  TMainFRM f;
+  TMainFRM& f = h.Make();
   f.ProgramDir = t.path();
   f.EmulatorDir = "/old/";
   f.EmulatorVersion = "old version";
@@ -90,10 +93,11 @@ TEST(CreateProfile, AnEmulatorThatPrintsNothingStopsBeforeTheCatalogue) {
 
 TEST(CreateProfile, DecliningTheVersionOrAMissingCatalogueKeepsTheProfileInUse) {
   KeepCurrentDir keep;
-  ScriptedSeam seam;
+  MainWindowHarness h;
+  ScriptedSeam& seam = h.seam;
   TempDir t;
   std::string exe = WriteEmulator(t, "emu/mame", "M.A.M.E. v0.37 (Jan  1 2000)");
-  TMainFRM f;
+  TMainFRM& f = h.Make();
   f.ProgramDir = t.path();
   f.EmulatorDir = "/old/";
   f.ProfileLoaded = 1;
@@ -143,9 +147,10 @@ TEST(CreateProfile, DecliningTheVersionOrAMissingCatalogueKeepsTheProfileInUse) 
 
 TEST(OpenProfile, MissingProfileOffersANewOne) {
   KeepCurrentDir keep;
-  ScriptedSeam seam;
+  MainWindowHarness h;
+  ScriptedSeam& seam = h.seam;
   TempDir t;
-  TMainFRM f;
+  TMainFRM& f = h.Make();
   seam.messageAnswers = {plat::IDNO};
   f.OpenProfile(t.file("FIRSTTIME"));
   ASSERT_EQ(seam.messages.size(), 1u);

@@ -211,13 +211,15 @@ TEST(StatsWindow, ShowsTheViewAndPaintsTheChart) {
 #include "platform/Files.h"
 
 #include "frontend/main.h"
+#include "frontend/MainWindowHarness.h"
 #include "support/ScriptedSeam.h"
 
 TEST(MainStats, ResetDeletesTheFileAndNothingIsWrittenAfterwards) {
-  ScriptedSeam seam;
+  MainWindowHarness h;
+  ScriptedSeam& seam = h.seam;
   TempDir t;
   t.write("STATS.INI", "[A]\r\nTotTimes=1\r\n[B]\r\nTotTimes=2\r\n[C]\r\nTotTimes=3\r\n");
-  TMainFRM f;
+  TMainFRM& f = h.Make();
   f.StatsFileName = t.file("STATS.INI");
   f.LoadStats();
   ASSERT_EQ(f.PlayStats->size(), 3u);
@@ -237,11 +239,12 @@ TEST(MainStats, ResetDeletesTheFileAndNothingIsWrittenAfterwards) {
 }
 
 TEST(MainStats, FailedResetOrSaveIsReportedAndTheDataKept) {
-  ScriptedSeam seam;
+  MainWindowHarness h;
+  ScriptedSeam& seam = h.seam;
   TempDir t;
   // A folder named like the file can be neither deleted as a file nor replaced.
   t.write("STATS.INI/keep", "x");
-  TMainFRM f;
+  TMainFRM& f = h.Make();
   f.StatsFileName = t.file("STATS.INI");
   f.PlayStats = std::make_unique<PlayStatList>();
   f.PlayStats->push_back(Stat("A", 4, 0, 0, 0));
@@ -256,8 +259,9 @@ TEST(MainStats, FailedResetOrSaveIsReportedAndTheDataKept) {
 }
 
 TEST(MainStats, WindowIsShownModallyWithTheMainWindowsList) {
-  ScriptedSeam seam;
-  TMainFRM f;
+  MainWindowHarness h;
+  ScriptedSeam& seam = h.seam;
+  TMainFRM& f = h.Make();
   f.PlayStats = std::make_unique<PlayStatList>();
   f.PlayStats->push_back(Stat("A", 1, 0, 0, 5));
   f.PlayStats->push_back(Stat("B", 2, 0, 0, 1));

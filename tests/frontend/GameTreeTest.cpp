@@ -270,6 +270,7 @@ TEST(GameTreeRows, QuickSearchPrefix) {
 #include <QTreeView>
 
 #include "frontend/main.h"
+#include "platform/Files.h"
 #include "frontend/MainWindowHarness.h"
 #include "support/ScriptedSeam.h"
 
@@ -363,15 +364,21 @@ TEST(MainGameTree, SortChangesRebuildOnlyWhenTheOrderChanges) {
   f.ListingFlags = {0, 0, 0, 0, 0, 0, 0};
   f.RebuildFilterTabs(0);
   EXPECT_EQ(f.GameTree()->data(f.GameTree()->index(0, 0)).toString(), "Pac-Man");
-  f.SetSortOrder(SortNone);  // unchanged: no rebuild
+  f.SetSortOrder(SortNone);  // unchanged: no rebuild, no settings written
   (*f.Games)[0]->Description = "Changed";
   f.SetSortOrder(SortNone);
   f.SetSortDescending(0);
   EXPECT_EQ(f.GameTree()->data(f.GameTree()->index(0, 0)).toString(), "Pac-Man");
+  EXPECT_FALSE(plat::FileExists(f.SettingsFileName));
   f.SetSortDescending(1);
+  EXPECT_TRUE(f.SortZaACTN->isChecked());
+  EXPECT_FALSE(f.SortAzACTN->isChecked());
+  EXPECT_NE(h.home.read("VELMORA.INI").find("ReverseSort=1"), std::string::npos);
   EXPECT_EQ(f.GameTree()->data(f.GameTree()->index(0, 0)).toString(), "PuckMan");
   f.SetSortOrder(SortSetName);
   EXPECT_EQ(f.SortBy, SortSetName);
+  EXPECT_TRUE(f.SortSetNameACTN->isChecked());
+  EXPECT_FALSE(f.SortNoneACTN->isChecked());
   EXPECT_EQ(f.GameTree()->data(f.GameTree()->index(0, 0)).toString(), "PuckMan");
   f.SetSortDescending(0);
   EXPECT_EQ(f.GameTree()->data(f.GameTree()->index(0, 0)).toString(), "1942");

@@ -14,6 +14,7 @@
 class MainWindowHarness {
  public:
   MainWindowHarness() {
+    if (const char* h = std::getenv("VELMORA_HOME")) outerHome = h;
     setenv("VELMORA_HOME", home.path().c_str(), 1);
     working = std::make_unique<TWorkingFRM>();
     WorkingFRM = working.get();
@@ -22,7 +23,7 @@ class MainWindowHarness {
     window.reset();  // its shut-down still talks through the seam
     WorkingFRM = nullptr;
     working.reset();
-    unsetenv("VELMORA_HOME");
+    setenv("VELMORA_HOME", outerHome.c_str(), 1);
   }
 
   TMainFRM& Make() {
@@ -82,6 +83,7 @@ class MainWindowHarness {
   }
 
   TempDir home;
+  std::string outerHome;
   ScriptedSeam seam;
   std::unique_ptr<TWorkingFRM> working;
   std::unique_ptr<TMainFRM> window;

@@ -94,6 +94,8 @@ TEST(Tree, RemoveTreeDoesNotFollowLinks) {
 
 TEST(ProgramFolder, HomeVariableWins) {
   TempDir t;
+  const char* outer = std::getenv("VELMORA_HOME");
+  std::string saved = outer ? outer : "";
   std::string home = t.path() + "home";
   setenv("VELMORA_HOME", home.c_str(), 1);
   EXPECT_EQ(ProgramDir("/usr/bin/velmora"), home + "/");
@@ -103,6 +105,7 @@ TEST(ProgramFolder, HomeVariableWins) {
   EXPECT_FALSE(d.empty());
   EXPECT_EQ(d.back(), '/');
   EXPECT_EQ(d[0], '/');
+  if (!saved.empty()) setenv("VELMORA_HOME", saved.c_str(), 1);
 }
 
 TEST(ProgramFolder, ShippedFilesFoundWhenTheProgramFolderLacksThem) {

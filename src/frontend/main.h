@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "database/DXClass.h"
@@ -90,6 +91,24 @@ class TMainFRM : public TDXForm {
   // --- emulator options ---
   MAMEDirectoryRecord MAMEDirectories;
   MAMEConfigFile MAMEConfig;
+
+  // --- listinfo and profiles ---
+  bool ParseListInfo();                                // reads CaptureFile; true = use it
+  bool SaveProfile(const std::string& FileName);       // false = not written (reported)
+  bool LoadProfile(const std::string& FileName);       // false = refused (reported)
+  void AddRecentProfile(const std::string& FileName);
+  void AddRecentFilter(const std::string& FileName);
+  void ClearDatabase();
+  // The set-name index over Games and Resources, rebuilt after every parse and load.
+  void BuildGameIndex();
+  GameRecord* FindGameByName(const std::string& Name) const;
+  std::unique_ptr<std::unordered_map<std::string, GameRecord*>> GameIndex;
+  int32_t BoldFontSize = 10;    // report headings are this + 4
+  int32_t NormalFontSize = 8;   // report text
+  // Filter hand-over around a profile change and the reopen menus.
+  bool ConfirmUnsavedFilters();
+  void ReloadRememberedFilters();
+  void BuildReopenMenus();
 
  protected:
   void closeEvent(QCloseEvent* e) override;

@@ -218,7 +218,7 @@ void TListinfoParser::Parse(const ProgressFn& progress) {
   size_t nextCheck = 0;  // the percentage cannot change before this position
   while (pos_ < size) {
     NextToken();
-    if (progress && pos_ >= nextCheck) {
+    if (progress && (pos_ >= nextCheck || pos_ == size)) {
       const int32_t p = Percentage(static_cast<int64_t>(pos_), static_cast<int64_t>(size));
       if (p != shown) {
         shown = p;

@@ -8,16 +8,19 @@ namespace listinfo {
 
 namespace {
 
-// Separators: the blank and every byte below 14.
-constexpr std::array<bool, 256> MakeSeparators() {
-  std::array<bool, 256> t{};
-  for (int c = 0; c < 14; ++c) t[static_cast<size_t>(c)] = true;
-  t[32] = true;
+// Byte classes: separators are the blank and every byte below 14; a to z are upper-cased.
+enum : uint8_t { SEPARATOR = 1, LOWER = 2 };
+constexpr std::array<uint8_t, 256> MakeClasses() {
+  std::array<uint8_t, 256> t{};
+  for (int c = 0; c < 14; ++c) t[static_cast<size_t>(c)] = SEPARATOR;
+  t[32] = SEPARATOR;
+  for (int c = 'a'; c <= 'z'; ++c) t[static_cast<size_t>(c)] = LOWER;
   return t;
 }
-constexpr std::array<bool, 256> kSeparator = MakeSeparators();
+constexpr std::array<uint8_t, 256> kClass = MakeClasses();
 
-inline bool IsSeparator(char c) { return kSeparator[static_cast<unsigned char>(c)]; }
+inline uint8_t ClassOf(char c) { return kClass[static_cast<unsigned char>(c)]; }
+inline bool IsSeparator(char c) { return ClassOf(c) & SEPARATOR; }
 
 // A vocabulary table with a small open-addressing hash: 1-based position, or 0.
 class Vocabulary {
@@ -148,22 +151,25 @@ std::string_view TListinfoParser::NextToken() {
     return tok_;
   }
   const size_t start = i;
-  bool lower = false;
-  while (i < n && !IsSeparator(p[i])) {
-    lower |= static_cast<unsigned char>(p[i] - 'a') < 26u;
-    ++i;
+  uint8_t seen = 0;
+  for (; i < n; ++i) {
+    const uint8_t c = ClassOf(p[i]);
+    if (c & SEPARATOR) break;
+    seen |= c;
   }
   pos_ = i;
-  if (!lower) {
+  if (!(seen & LOWER)) {
     tok_ = std::string_view(p + start, i - start);
     return tok_;
   }
-  buf_.resize(i - start);
-  for (size_t k = 0; k < buf_.size(); ++k) {
+  const size_t len = i - start;
+  if (buf_.size() < len) buf_.resize(len);
+  char* out = buf_.data();
+  for (size_t k = 0; k < len; ++k) {
     const char c = p[start + k];
-    buf_[k] = static_cast<unsigned char>(c - 'a') < 26u ? static_cast<char>(c - 32) : c;
+    out[k] = (ClassOf(c) & LOWER) ? static_cast<char>(c - 32) : c;
   }
-  tok_ = buf_;
+  tok_ = std::string_view(out, len);
   return tok_;
 }
 

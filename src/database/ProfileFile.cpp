@@ -207,42 +207,6 @@ bool BuildFile(std::string_view body, bool compressed, std::string& file) {
   return ok;
 }
 
-void TProfileReader::ReadWord(uint16_t& w) {
-  if (eod_ || data_.size() - pos_ < 2) {
-    pos_ = data_.size();
-    eod_ = true;
-    return;
-  }
-  const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
-  w = static_cast<uint16_t>(p[0] | (p[1] << 8));
-  pos_ += 2;
-}
-
-void TProfileReader::ReadDWord(uint32_t& d) {
-  if (eod_ || data_.size() - pos_ < 4) {
-    pos_ = data_.size();
-    eod_ = true;
-    return;
-  }
-  const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
-  d = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-      (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-  pos_ += 4;
-}
-
-bool TProfileReader::Take(std::string_view& s) {
-  if (eod_ || pos_ >= data_.size()) {
-    eod_ = true;
-    return false;
-  }
-  const size_t n = static_cast<unsigned char>(data_[pos_++]);
-  const size_t have = std::min(n, data_.size() - pos_);
-  s = data_.substr(pos_, have);
-  pos_ += have;
-  if (have < n) eod_ = true;  // what was there is kept, like a byte-by-byte read
-  return true;
-}
-
 void TProfileReader::ReadShortString(std::string& dest, size_t maxLength, size_t fixedLength) {
   std::string_view s;
   if (fixedLength == 0) {

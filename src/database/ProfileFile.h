@@ -62,8 +62,19 @@ class TProfileReader {
     if (eod_ || pos_ >= data_.size()) { eod_ = true; return; }
     b = static_cast<uint8_t>(data_[pos_++]);
   }
-  void ReadWord(uint16_t& w);
-  void ReadDWord(uint32_t& d);
+  void ReadWord(uint16_t& w) {
+    if (eod_ || data_.size() - pos_ < 2) { End(); return; }
+    const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
+    w = static_cast<uint16_t>(p[0] | (p[1] << 8));
+    pos_ += 2;
+  }
+  void ReadDWord(uint32_t& d) {
+    if (eod_ || data_.size() - pos_ < 4) { End(); return; }
+    const auto* p = reinterpret_cast<const unsigned char*>(data_.data() + pos_);
+    d = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+        (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+    pos_ += 4;
+  }
   // fixedLength 0: a length byte first; N: exactly N bytes. At most maxLength are kept;
   // the rest are consumed.
   void ReadShortString(std::string& dest, size_t maxLength, size_t fixedLength = 0);
@@ -80,7 +91,17 @@ class TProfileReader {
   void Skip(size_t n) { pos_ = n > data_.size() - pos_ ? data_.size() : pos_ + n; }
 
  private:
-  bool Take(std::string_view& s);  // a length-prefixed string
+  // A length-prefixed string; when the data ends inside it, what is there is kept.
+  bool Take(std::string_view& s) {
+    if (eod_ || pos_ >= data_.size()) { eod_ = true; return false; }
+    const size_t n = static_cast<unsigned char>(data_[pos_++]);
+    const size_t have = n < data_.size() - pos_ ? n : data_.size() - pos_;
+    s = data_.substr(pos_, have);
+    pos_ += have;
+    if (have < n) eod_ = true;
+    return true;
+  }
+  void End() { pos_ = data_.size(); eod_ = true; }
   std::string_view data_;
   size_t pos_ = 0;
   bool eod_ = false;

@@ -338,7 +338,8 @@ TEST(ProfileRefusals, DamagedCompressedData) {
 }
 
 TEST(ProfileReader, EndOfDataFlagLeavesDestinationsAlone) {
-  profile::TProfileReader r(Bytes({0x34, 0x12, 5, 'a', 'b'}));
+  const std::string bytes = Bytes({0x34, 0x12, 5, 'a', 'b'});
+  profile::TProfileReader r(bytes);
   uint16_t w = 0;
   r.ReadWord(w);
   EXPECT_EQ(w, 0x1234);

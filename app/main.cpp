@@ -1,12 +1,36 @@
 #include <QApplication>
+#include <exception>
 
+#include "database/Working.h"
 #include "frontend/main.h"
+#include "launch/DosCmd.h"
+#include "verify/MameCd.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  TMainFRM mainForm;
-  for (int i = 1; i < argc; ++i) mainForm.Arguments.emplace_back(argv[i]);
-  mainForm.show();
-  if (qEnvironmentVariableIsSet("VELMORA_QUIT_AFTER_START")) return 0;
-  return app.exec();
+  app.setApplicationName("Velmora");
+  int rc = 0;
+  try {
+    // The four windows that live for the whole run, in this order.
+    auto* mainForm = new TMainFRM;
+    for (int i = 1; i < argc; ++i) mainForm->Arguments.emplace_back(argv[i]);
+    WorkingFRM = new TWorkingFRM;
+    CmdLineFRM = new TCmdLineFRM;
+    MameCdFRM = new TMameCdFRM;
+
+    mainForm->show();
+    if (qEnvironmentVariableIsSet("VELMORA_QUIT_AFTER_START"))
+      mainForm->close();
+    else
+      rc = app.exec();
+
+    // The main window goes first: its shut-down may still use the others.
+    delete mainForm;
+    delete MameCdFRM;
+    delete CmdLineFRM;
+    delete WorkingFRM;
+  } catch (const std::exception&) {
+    rc = 1;
+  }
+  return rc;
 }

@@ -25,6 +25,9 @@ class TWorkingFRM : public TDXForm {
   // How often SetProgress let pending messages through (tests).
   int MessagePumps() const { return pumps_; }
 
+  // The animation timer's handler: shows the other frame.
+  void AnimationTMRTimer();
+
  protected:
   void showEvent(QShowEvent* e) override;
   void hideEvent(QHideEvent* e) override;
@@ -32,7 +35,6 @@ class TWorkingFRM : public TDXForm {
  private:
   void FormShow();
   void FormHide();
-  void AnimationTMRTimer();
   int pumps_ = 0;
 };
 

@@ -1,6 +1,5 @@
-// The set-name index of the game database, and the filter hand-over around a profile change.
+// The set-name index of the game database.
 #include "frontend/main.h"
-#include "platform/Seams.h"
 
 void TMainFRM::BuildGameIndex() {
   if (!GameIndex) GameIndex = std::make_unique<std::unordered_map<std::string, GameRecord*>>();
@@ -22,23 +21,5 @@ GameRecord* TMainFRM::FindGameByName(const std::string& Name) const {
   return it == GameIndex->end() ? nullptr : it->second;
 }
 
-bool TMainFRM::ConfirmUnsavedFilters() {
-  if (!Filters || Filters->size() <= 1) return true;
-  FiltersToOpen.clear();
-  for (size_t i = 1; i < Filters->size(); ++i) {
-    const FilterDescriptor* f = (*Filters)[i].get();
-    if (!f) continue;
-    bool refused = false;
-    if (f->Modified)
-      refused = ShowMessageBox("The \"" + f->Name + "\" filter is not saved yet.\r"
-                               "Continue with the operation?",
-                               plat::MB_YESNO | plat::MB_ICONWARNING) != plat::IDYES;
-    if (!f->FileName.empty()) FiltersToOpen.push_back(f->FileName);
-    if (refused) return false;
-  }
-  return true;
-}
-
-// Placeholders until the filter files and the reopen menus stand.
-void TMainFRM::ReloadRememberedFilters() {}
-void TMainFRM::BuildReopenMenus() {}
+// The lookup the filter files use.
+GameRecord* TMainFRM::LookUpSetName(const std::string& name) { return FindGameByName(name); }

@@ -1,9 +1,15 @@
 #include "frontend/main.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
 #include <QShowEvent>
 #include <QSplitter>
 #include <QStatusBar>
@@ -12,11 +18,68 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <exception>
+
+#include "frontend/Placement.h"
+#include "frontend/Preferences.h"
+#include "platform/Cp1252.h"
+#include "platform/Files.h"
+#include "platform/Process.h"
+#include "platform/Seams.h"
+
+namespace {
+
+const char* const kWelcomeText =
+    "Hi and welcome to Velmora!\r"
+    "Since this is the first time you run this program, you will now be"
+    "\r"
+    "asked to create a new profile. This is necessary for "
+    "Velmora"
+    " to"
+    "\r"
+    "correctly use the emulator and all of its capabilities."
+    "\r"
+    "The operation may take some time, but you will need to do it"
+    "\r"
+    "just once.";
+
+const char* const kCrashWarning =
+    "Warning: MAME may have crashed your computer the last time it was run.\r"
+    "This may be due to problems related to the MAME version you are using (eg. Betas, etc.)"
+    "\r"
+    "and it's not a "
+    "Velmora"
+    " fault. You better not try and run that game again"
+    "\r"
+    "until you get an updated version.";
+
+const char* const kDeleteFailed =
+    "The temporary directory could not be deleted!\r"
+    "This means one or more rom files of the game you ran could not be deleted."
+    "\r"
+    "Please solve the problem and try again.";
+
+QAction* MakeAction(QObject* owner, const char* name, const char* caption,
+                    const QKeySequence& shortcut = QKeySequence()) {
+  auto* a = new QAction(QString::fromLatin1(caption), owner);
+  a->setObjectName(QString::fromLatin1(name));
+  if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+  return a;
+}
+
+// Menu captions use "&" for the mnemonic: a literal "&" in a name is doubled.
+QString MenuText(const std::string& ansi) {
+  QString t = plat::FromAnsi(ansi);
+  t.replace("&", "&&");
+  return t;
+}
+
+}  // namespace
 
 TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
-  QApplication::setApplicationName("Velmora");
   setWindowTitle("Velmora");
   setMinimumSize(760, 570);
   setObjectName("MainFRM");
@@ -25,11 +88,13 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   ToolBAR->setObjectName("ToolBAR");
 
   MainSPLT = new QSplitter(Qt::Horizontal, this);
+  MainSPLT->setObjectName("MainSPLT");
   auto* left = new QWidget(MainSPLT);
   left->setObjectName("MainLeftPNL");
   auto* leftLayout = new QVBoxLayout(left);
   leftLayout->setContentsMargins(0, 0, 0, 0);
   LeftSPLT = new QSplitter(Qt::Vertical, left);
+  LeftSPLT->setObjectName("LeftSPLT");
   auto* listPanel = new QWidget(LeftSPLT);
   auto* listLayout = new QVBoxLayout(listPanel);
   listLayout->setContentsMargins(0, 0, 0, 0);
@@ -56,6 +121,7 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   QuickInfoBOX->setMinimumHeight(100);
   LeftSPLT->addWidget(listPanel);
   LeftSPLT->addWidget(QuickInfoBOX);
+  LeftSPLT->setCollapsible(1, true);
   leftLayout->addWidget(LeftSPLT);
   left->setMinimumWidth(200);
 
@@ -63,12 +129,36 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   right->setObjectName("MainRightPNL");
   auto* rightLayout = new QVBoxLayout(right);
   rightLayout->setContentsMargins(0, 0, 0, 0);
+  ImageBAR = new QToolBar("ImageBAR", right);
+  ImageBAR->setObjectName("ImageBAR");
+  UserZoom = new QComboBox(ImageBAR);
+  UserZoom->setObjectName("UserZoom");
+  UserZoom->setEditable(true);
+  for (const char* z : {"25%", "50%", "75%", "100%", "150%", "200%", "300%", "400%", "600%",
+                        "800%", "1200%", "Automatic"})
+    UserZoom->addItem(z);
+  UserZoom->setCurrentText("Automatic");
+  UserSlideshowDelay = new QComboBox(ImageBAR);
+  UserSlideshowDelay->setObjectName("UserSlideshowDelay");
+  UserSlideshowDelay->setEditable(true);
+  for (const char* d : {"0.25", "0.5", "1", "2", "3", "4", "5"}) UserSlideshowDelay->addItem(d);
   ScreenShotPGE = new QTabWidget(right);
   ScreenShotPGE->setObjectName("ScreenShotPGE");
-  SnapShot = new QLabel;
+  ImagePNL = new QWidget;
+  ImagePNL->setObjectName("ImagePNL");
+  auto* imageLayout = new QVBoxLayout(ImagePNL);
+  imageLayout->setContentsMargins(0, 0, 0, 0);
+  SnapShot = new QLabel(ImagePNL);
   SnapShot->setObjectName("SnapShot");
   SnapShot->setAlignment(Qt::AlignCenter);
-  ScreenShotPGE->addTab(SnapShot, "None");
+  imageLayout->addWidget(SnapShot);
+  SetPictureTabCaptions({"None"});
+  connect(ScreenShotPGE, &QTabWidget::currentChanged, this, [this](int i) {
+    // The picture area is shared by every tab: it follows the selected one.
+    if (QWidget* page = ScreenShotPGE->widget(i); page && page->layout())
+      page->layout()->addWidget(ImagePNL);
+    if (i >= 0) ScreenshotDisplay = static_cast<uint8_t>(i);
+  });
   auto* infoLine = new QWidget(right);
   auto* infoLayout = new QHBoxLayout(infoLine);
   infoLayout->setContentsMargins(4, 2, 4, 2);
@@ -80,6 +170,7 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   infoLayout->addWidget(ImagePath, 1);
   GameRecordingPNL = new QWidget(right);
   GameRecordingPNL->setObjectName("GameRecordingPNL");
+  rightLayout->addWidget(ImageBAR);
   rightLayout->addWidget(ScreenShotPGE, 1);
   rightLayout->addWidget(infoLine);
   rightLayout->addWidget(GameRecordingPNL);
@@ -98,10 +189,428 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   JoyCheckTMR = new QTimer(this);
   JoyCheckTMR->setInterval(100);
   SlideShowTMR = new QTimer(this);
+  SlideShowTMR->setInterval(4000);
+
+  // Actions of the file menu, the filter bar and the settings-bound toggles.
+  FileProfileNewACTN = MakeAction(this, "FileProfileNewACTN", "&New profile", QKeySequence("Ctrl+N"));
+  FileProfileOpenACTN =
+      MakeAction(this, "FileProfileOpenACTN", "&Open profile", QKeySequence("Ctrl+O"));
+  FileQuitACTN = MakeAction(this, "FileQuitACTN", "&Quit");
+  FileFilterNewACTN =
+      MakeAction(this, "FileFilterNewACTN", "Ne&w filter", QKeySequence("Ctrl+Alt+N"));
+  FileFilterRenameACTN =
+      MakeAction(this, "FileFilterRenameACTN", "Rena&me filter", QKeySequence("Ctrl+Alt+R"));
+  FileFilterOpenACTN =
+      MakeAction(this, "FileFilterOpenACTN", "O&pen filter", QKeySequence("Ctrl+Alt+O"));
+  FileFilterSaveACTN =
+      MakeAction(this, "FileFilterSaveACTN", "&Save filter", QKeySequence("Ctrl+Alt+S"));
+  FileFilterSaveAsACTN = MakeAction(this, "FileFilterSaveAsACTN", "S&ave filter as...");
+  FileFilterCloseACTN =
+      MakeAction(this, "FileFilterCloseACTN", "&Close filter", QKeySequence("Ctrl+Alt+C"));
+  HelpTipsACTN = MakeAction(this, "HelpTipsACTN", "&Tip of the day", QKeySequence("Ctrl+Alt+T"));
+  ScreenshotsSlideShowACTN =
+      MakeAction(this, "ScreenshotsSlideShowACTN", "Enable picture slides&how");
+  ScreenshotsSlideShowACTN->setCheckable(true);
+  ScreenshotsShowStretchACTN =
+      MakeAction(this, "ScreenshotsShowStretchACTN", "&Stretch to the available area");
+  ScreenshotsShowStretchACTN->setCheckable(true);
+  SortNoneACTN = MakeAction(this, "SortNoneACTN", "&No sorting");
+  SortDescriptionACTN = MakeAction(this, "SortDescriptionACTN", "Sort by &description");
+  SortManufacturerACTN = MakeAction(this, "SortManufacturerACTN", "Sort by &manufacturer");
+  SortYearACTN = MakeAction(this, "SortYearACTN", "Sort by &year");
+  SortMostPlayedACTN = MakeAction(this, "SortMostPlayedACTN", "Sort by most &played");
+  SortSetNameACTN = MakeAction(this, "SortSetNameACTN", "Sort by &set name");
+  SortAzACTN = MakeAction(this, "SortAzACTN", "Sort in &A ... Z order");
+  SortZaACTN = MakeAction(this, "SortZaACTN", "Sort in &Z ... A order");
+  for (QAction* a : {SortNoneACTN, SortDescriptionACTN, SortManufacturerACTN, SortYearACTN,
+                     SortMostPlayedACTN, SortSetNameACTN, SortAzACTN, SortZaACTN})
+    a->setCheckable(true);
+
+  // Every handler reports what it could not do instead of letting it escape the event.
+  auto guard = [this](void (TMainFRM::*f)()) {
+    return [this, f]() {
+      try {
+        (this->*f)();
+      } catch (const std::exception& e) {
+        ShowMessageBox(e.what(), plat::MB_ICONERROR);
+      } catch (...) {
+        ShowMessageBox("Unexpected error", plat::MB_ICONERROR);
+      }
+    };
+  };
+  connect(FileProfileNewACTN, &QAction::triggered, this, guard(&TMainFRM::CreateProfile));
+  connect(FileProfileOpenACTN, &QAction::triggered, this,
+          guard(&TMainFRM::FileProfileOpenACTNExecute));
+  connect(FileQuitACTN, &QAction::triggered, this, guard(&TMainFRM::FileQuitACTNExecute));
+  connect(FileFilterNewACTN, &QAction::triggered, this,
+          guard(&TMainFRM::FileFilterNewACTNExecute));
+  connect(FileFilterRenameACTN, &QAction::triggered, this,
+          guard(&TMainFRM::FileFilterRenameACTNExecute));
+  connect(FileFilterOpenACTN, &QAction::triggered, this,
+          guard(&TMainFRM::FileFilterOpenACTNExecute));
+  connect(FileFilterSaveACTN, &QAction::triggered, this,
+          guard(&TMainFRM::FileFilterSaveACTNExecute));
+  connect(FileFilterSaveAsACTN, &QAction::triggered, this,
+          guard(&TMainFRM::FileFilterSaveAsACTNExecute));
+  connect(FileFilterCloseACTN, &QAction::triggered, this,
+          guard(&TMainFRM::FileFilterCloseACTNExecute));
+  connect(HelpTipsACTN, &QAction::triggered, this, guard(&TMainFRM::HelpTipsACTNExecute));
+  connect(ListTabs, &QTabBar::currentChanged, this, guard(&TMainFRM::ListTabsChange));
+  connect(ScreenshotsSlideShowACTN, &QAction::toggled, SlideShowTMR,
+          [this](bool on) { on ? SlideShowTMR->start() : SlideShowTMR->stop(); });
+  connect(UserSlideshowDelay, QOverload<int>::of(&QComboBox::activated), this,
+          guard(&TMainFRM::UserSlideshowDelayClick));
+
+  FileSUB = menuBar()->addMenu("&File");
+  FileSUB->setObjectName("FileSUB");
+  FileSUB->addAction(FileProfileNewACTN);
+  FileSUB->addAction(FileProfileOpenACTN);
+  ReopenProfileSUB = FileSUB->addMenu("&Reopen profile");
+  ReopenProfileSUB->setObjectName("ReopenProfileSUB");
+  FileSUB->addSeparator();
+  FileSUB->addAction(FileFilterNewACTN);
+  FileSUB->addAction(FileFilterOpenACTN);
+  ReopenFilterSUB = FileSUB->addMenu("Reopen &filter");
+  ReopenFilterSUB->setObjectName("ReopenFilterSUB");
+  FileSUB->addAction(FileFilterRenameACTN);
+  FileSUB->addAction(FileFilterSaveACTN);
+  FileSUB->addAction(FileFilterSaveAsACTN);
+  FileSUB->addAction(FileFilterCloseACTN);
+  FileSUB->addSeparator();
+  FileSUB->addAction(FileQuitACTN);
+  HelpSUB = menuBar()->addMenu("&Help");
+  HelpSUB->setObjectName("HelpSUB");
+  HelpSUB->addAction(HelpTipsACTN);
+  TextFilesSUB = HelpSUB->addMenu("&MAME text files");
+  TextFilesSUB->setObjectName("TextFilesSUB");
+
+  ToolBAR->addAction(FileProfileNewACTN);
+  ToolBAR->addAction(FileProfileOpenACTN);
+  if (auto* b = qobject_cast<QToolButton*>(ToolBAR->widgetForAction(FileProfileOpenACTN))) {
+    b->setMenu(ReopenProfileSUB);
+    b->setPopupMode(QToolButton::MenuButtonPopup);
+  }
+  FiltersBAR->addAction(FileFilterNewACTN);
+  FiltersBAR->addAction(FileFilterOpenACTN);
+  if (auto* b = qobject_cast<QToolButton*>(FiltersBAR->widgetForAction(FileFilterOpenACTN))) {
+    b->setMenu(ReopenFilterSUB);
+    b->setPopupMode(QToolButton::MenuButtonPopup);
+  }
+  FiltersBAR->addAction(FileFilterRenameACTN);
+  FiltersBAR->addAction(FileFilterSaveACTN);
+  FiltersBAR->addAction(FileFilterSaveAsACTN);
+  FiltersBAR->addAction(FileFilterCloseACTN);
+  ImageBAR->addWidget(UserZoom);
+  ImageBAR->addWidget(UserSlideshowDelay);
+
+  FormCreate();
 }
 
-TMainFRM::~TMainFRM() = default;
+TMainFRM::~TMainFRM() {
+  try {
+    FormDestroy();
+  } catch (...) {
+    // Nothing may escape a destructor; every step reports its own failure.
+  }
+}
 
-void TMainFRM::closeEvent(QCloseEvent* e) { TDXForm::closeEvent(e); }
+void TMainFRM::SetPictureTabCaptions(const StringList& captions) {
+  QSignalBlocker block(ScreenShotPGE);
+  ImagePNL->setParent(nullptr);
+  while (ScreenShotPGE->count() > 0) {
+    QWidget* page = ScreenShotPGE->widget(0);
+    ScreenShotPGE->removeTab(0);
+    delete page;
+  }
+  for (const std::string& c : captions) {
+    auto* page = new QWidget;
+    auto* l = new QVBoxLayout(page);
+    l->setContentsMargins(0, 0, 0, 0);
+    ScreenShotPGE->addTab(page, plat::FromAnsi(c));
+  }
+  if (ScreenShotPGE->count() > 0) {
+    ScreenShotPGE->setCurrentIndex(0);
+    ScreenShotPGE->widget(0)->layout()->addWidget(ImagePNL);
+  }
+}
 
-void TMainFRM::showEvent(QShowEvent* e) { TDXForm::showEvent(e); }
+// ---------------------------------------------------------------------------------------------
+// Creation, showing, closing and destruction.
+
+void TMainFRM::FormCreate() {
+  QApplication::setApplicationName("Velmora");
+  QApplication::setApplicationDisplayName("Velmora");
+  std::string argv0;
+  if (QCoreApplication::instance() && !QCoreApplication::arguments().isEmpty())
+    argv0 = plat::ToLocal(QCoreApplication::arguments().first());
+  ProgramDir = plat::ProgramDir(argv0);
+  SettingsFileName = ProgramDir + "VELMORA.INI";
+  StatsFileName = ProgramDir + "STATS.INI";
+  HistoryFileName = ProgramDir + "HISTORY.TXT";
+  CaptureFile = "$VRTEMP$.NFO";
+  QuickSearchText.clear();
+  StatusPanel1->setText("Quick search: \"\"");
+  CurrentPictureFile.clear();
+  SelectedGame = nullptr;
+  // The system folder: the folder of the command interpreter stands in for it.
+  ComSpec = plat::CommandInterpreter();
+  WindowsDir = plat::DirectoryOf(ComSpec);
+  if (WindowsDir.empty()) WindowsDir = "/";
+  SetIdleCursor(false);
+  for (auto& s : RecentProfiles) s.clear();
+  for (auto& s : RecentFilters) s.clear();
+  PictureTabs.clear();
+  Filters = std::make_unique<FilterList>();
+  Filters->push_back(nullptr);
+  FiltersToOpen.clear();
+  LastSelectedFilter = -1;
+  FolderNodes = std::make_unique<TreeImageItemList>();
+  AlphabetFolders.clear();
+  ManufacturerFolders.clear();
+  YearFolders.clear();
+  LoadSettings();
+  LoadStats();
+  ProfileLoaded = 0;
+  SearchCursor = 0;
+  LanguageNames.clear();
+  LanguageCaptions.clear();
+  TextFiles.clear();
+  BuildReopenMenus();
+  PictureDragging = 0;
+  SetIdleCursor(true);
+}
+
+void TMainFRM::showEvent(QShowEvent* e) {
+  TDXForm::showEvent(e);
+  // A restore from minimised shows the window again: the start-up steps run once.
+  if (formShown_) return;
+  formShown_ = true;
+  try {
+    FormShow();
+  } catch (const std::exception& ex) {
+    ShowMessageBox(ex.what(), plat::MB_ICONERROR);
+  } catch (...) {
+    ShowMessageBox("Unexpected error", plat::MB_ICONERROR);
+  }
+}
+
+void TMainFRM::FormShow() {
+  SetIdleCursor(false);
+  setWindowTitle("Velmora");
+  {
+    // Its creation lists the CD-ROM drives and switches MAMECD use off without any.
+    TPreferencesFRM prefs(this);
+  }
+  SetIdleCursor(true);
+
+  if (ProfileLoaded == 0) {
+    if (!Arguments.empty()) {
+      const std::string& arg = Arguments[0];
+      if (plat::UpperCase(plat::ExtensionOf(arg)) == ".VRL") {
+        OpenProfile(arg);
+      } else {
+        FiltersToOpen.push_back(arg);
+        OpenProfile(ProfileFileName);
+      }
+    } else if (ProfileFileName != "FIRSTTIME") {
+      OpenProfile(ProfileFileName);
+    } else {
+      ShowMessageBox(kWelcomeText, plat::MB_ICONINFORMATION);
+      CreateProfile();
+    }
+  }
+
+  LanguageNames = {"ENGLISH"};
+  LanguageCaptions = {"English"};
+
+  // A leftover temporary folder means the last launch never returned. Without a known
+  // emulator folder there is nothing to look at: the current folder could be anything.
+  if (!EmulatorDir.empty()) {
+    std::string temp = plat::WithSlash(EmulatorDir) + "$VRTEMP$";
+    if (plat::DirExists(temp)) {
+      ShowMessageBox(kCrashWarning, plat::MB_ICONWARNING);
+      if (!DeleteFolderTree(temp)) ShowMessageBox(kDeleteFailed, plat::MB_ICONERROR);
+    }
+  }
+
+  RestorePlacement();
+
+  if (ShowTipsAtStartup) HelpTipsACTN->trigger();
+}
+
+void TMainFRM::RestorePlacement() {
+  QList<QScreen*> screens = QGuiApplication::screens();
+  if (WindowState == 2) {
+    // The size of the first monitor; a resize after maximising would undo it.
+    if (!screens.isEmpty()) {
+      QRect g = screens.first()->geometry();
+      resize(g.width(), g.height());
+    }
+    setWindowState(windowState() | Qt::WindowMaximized);
+    return;
+  }
+  setWindowState(windowState() & ~Qt::WindowMaximized);
+  std::vector<placement::Rect> areas;
+  for (QScreen* s : screens) {
+    QRect g = s->availableGeometry();
+    areas.push_back({g.left(), g.top(), g.width(), g.height()});
+  }
+  placement::Rect r{WindowLeft, WindowTop, WindowWidth, WindowHeight};
+  r = placement::BringOntoScreens(r, areas);
+  move(r.left, r.top);
+  resize(r.width, r.height);
+}
+
+void TMainFRM::closeEvent(QCloseEvent* e) {
+  bool ok = true;
+  try {
+    ok = FormCloseQuery();
+  } catch (const std::exception& ex) {
+    ShowMessageBox(ex.what(), plat::MB_ICONERROR);
+  }
+  if (!ok) {
+    e->ignore();
+    return;
+  }
+  TDXForm::closeEvent(e);
+}
+
+void TMainFRM::FileQuitACTNExecute() { close(); }
+
+void TMainFRM::FormDestroy() {
+  // Each step stands on its own: one that fails is reported and the others still run.
+  auto step = [this](const char* what, auto&& f) {
+    try {
+      f();
+    } catch (const std::exception& e) {
+      ShowMessageBox(std::string(what) + ": " + e.what(), plat::MB_ICONERROR);
+    } catch (...) {
+      ShowMessageBox(std::string(what) + ": unexpected error", plat::MB_ICONERROR);
+    }
+  };
+  step("Storing the window placement", [this] {
+    WindowState = isMaximized() ? 2 : 0;
+    WindowTop = y();
+    WindowLeft = x();
+    WindowHeight = height();
+    WindowWidth = width();
+  });
+  step("Writing the settings", [this] {
+    std::string error;
+    if (!SaveSettings(&error))
+      ShowMessageBox("The settings could not be written to " + SettingsFileName + ":\r" + error,
+                     plat::MB_ICONERROR);
+  });
+  step("Writing MAME.CFG", [this] { SaveMAMECfg(); });
+  step("Writing the statistics", [this] {
+    if (PlayStats && !PlayStats->empty()) SaveStats();
+  });
+  step("Releasing the lists", [this] {
+    types::DisposeFilterList(Filters);
+    types::ResetTreeImageItems(FolderNodes);
+    types::FreePlayStatList(PlayStats);
+    ClearDatabase();
+    LanguageNames.clear();
+    LanguageCaptions.clear();
+    TextFiles.clear();
+    PictureTabs.clear();
+    FiltersToOpen.clear();
+    AlphabetFolders.clear();
+    YearFolders.clear();
+    ManufacturerFolders.clear();
+  });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Panel sizes (settings keys LeftPanelWidth and QuickInfoHeight).
+
+int32_t TMainFRM::CurrentLeftPanelWidth() const {
+  QList<int> s = MainSPLT->sizes();
+  if (isVisible() && !s.isEmpty()) return s[0];
+  return leftPanelWidth_;
+}
+
+int32_t TMainFRM::CurrentQuickInfoHeight() const {
+  QList<int> s = LeftSPLT->sizes();
+  if (isVisible() && s.size() > 1) return s[1];
+  return quickInfoHeight_;
+}
+
+void TMainFRM::ApplyPanelSizes() {
+  int total = MainSPLT->width() > 0 && isVisible() ? MainSPLT->width() : WindowWidth;
+  MainSPLT->setSizes({leftPanelWidth_, std::max(0, total - leftPanelWidth_)});
+  int leftHeight = LeftSPLT->height() > 0 && isVisible() ? LeftSPLT->height() : WindowHeight;
+  if (quickInfoHeight_ < 0) quickInfoHeight_ = leftHeight / 3;
+  LeftSPLT->setSizes({std::max(0, leftHeight - quickInfoHeight_), quickInfoHeight_});
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reopen menus and the profile actions of the file menu.
+
+void TMainFRM::BuildReopenMenus() {
+  auto build = [this](QMenu* menu, const std::array<std::string, 9>& recent, const char* prefix,
+                      const char* none, void (TMainFRM::*handler)()) {
+    menu->clear();
+    int n = 0;
+    for (size_t slot = 1; slot <= recent.size(); ++slot) {
+      const std::string& text = recent[slot - 1];
+      if (text.empty()) continue;
+      ++n;
+      QAction* a = menu->addAction("&" + QString::number(n) + ". " + MenuText(text));
+      a->setObjectName(QString::fromLatin1(prefix) + QString::number(slot) + "OPT");
+      a->setProperty("tag", static_cast<int>(slot));
+      connect(a, &QAction::triggered, this, [this, handler]() {
+        try {
+          (this->*handler)();
+        } catch (const std::exception& e) {
+          ShowMessageBox(e.what(), plat::MB_ICONERROR);
+        }
+      });
+    }
+    if (n == 0) {
+      QAction* a = menu->addAction("<none>");
+      a->setObjectName(QString::fromLatin1(none));
+      a->setEnabled(false);
+    }
+  };
+  build(ReopenProfileSUB, RecentProfiles, "ReopenFile", "ReopenNoneOPT", &TMainFRM::ReopenProfile);
+  build(ReopenFilterSUB, RecentFilters, "ReopenFilter", "ReopenFilterNoneOPT",
+        &TMainFRM::ReopenFilter);
+}
+
+namespace {
+int SenderTag(QObject* sender) {
+  if (!sender) return 0;
+  bool ok = false;
+  int tag = sender->property("tag").toInt(&ok);
+  return ok ? tag : 0;
+}
+}  // namespace
+
+void TMainFRM::ReopenProfile() {
+  int tag = SenderTag(sender());
+  if (tag <= 0 || tag > 9) return;
+  OpenProfile(RecentProfiles[static_cast<size_t>(tag - 1)]);
+}
+
+void TMainFRM::ReopenFilter() {
+  int tag = SenderTag(sender());
+  if (tag <= 0 || tag > 9) return;
+  if (!Filters || Filters->empty() || !(*Filters)[0]) return;  // no profile read
+  if (LoadFilterFile(RecentFilters[static_cast<size_t>(tag - 1)]))
+    RebuildFilterTabs(static_cast<int32_t>(Filters->size()) - 1);
+  else
+    RebuildFilterTabs(-1);
+}
+
+void TMainFRM::FileProfileOpenACTNExecute() {
+  plat::FileDialogRequest req;
+  req.title = "Open profile";
+  req.filter = "Velmora profiles (*.VRL)|*.VRL";
+  req.defaultExt = "VRL";
+  req.fileName = "MAME.VRL";
+  auto profiles = plat::FindNoCase(ProgramDir, "PROFILES");
+  req.initialDir = profiles && plat::DirExists(*profiles) ? plat::WithSlash(*profiles) : ProgramDir;
+  req.mustExist = true;
+  if (auto chosen = plat::Ui().FileDialog(this, req)) OpenProfile(*chosen);
+}

@@ -20,6 +20,10 @@ class QTabWidget;
 class QSplitter;
 class QToolBar;
 class QTimer;
+class QAction;
+class QMenu;
+class QComboBox;
+class QWidget;
 
 class TMainFRM : public TDXForm {
   Q_OBJECT
@@ -93,22 +97,142 @@ class TMainFRM : public TDXForm {
   MAMEConfigFile MAMEConfig;
 
   // --- listinfo and profiles ---
+  // (ClearDatabase, AddRecentProfile, AddRecentFilter and LookUpSetName, declared below,
+  // are in ProfileDatabase.cpp and GameIndex.cpp.)
   bool ParseListInfo();                                // reads CaptureFile; true = use it
   bool SaveProfile(const std::string& FileName);       // false = not written (reported)
   bool LoadProfile(const std::string& FileName);       // false = refused (reported)
-  void AddRecentProfile(const std::string& FileName);
-  void AddRecentFilter(const std::string& FileName);
-  void ClearDatabase();
   // The set-name index over Games and Resources, rebuilt after every parse and load.
   void BuildGameIndex();
   GameRecord* FindGameByName(const std::string& Name) const;
   std::unique_ptr<std::unordered_map<std::string, GameRecord*>> GameIndex;
-  int32_t BoldFontSize = 10;    // report headings are this + 4
-  int32_t NormalFontSize = 8;   // report text
-  // Filter hand-over around a profile change and the reopen menus.
+
+  // --- start-up and shut-down ---
+  void FormCreate();
+  void FormShow();
+  void FormDestroy();
+  bool FormCloseQuery();  // the filters' close question; false keeps the window open
+  void FileQuitACTNExecute();
+  // The saved placement: WindowState 2 = maximised, 0 = normal.
+  int32_t WindowState = 0;
+  int32_t WindowTop = 0, WindowLeft = 0, WindowHeight = 570, WindowWidth = 760;
+  bool FormShown() const { return formShown_; }
+
+  // --- settings (VELMORA.INI) ---
+  void LoadSettings();
+  // Rewrites the file whole; false (with the reason) when it could not be written.
+  bool SaveSettings(std::string* error = nullptr);
+  bool ErrorLog = false;
+  bool LogTextOutput = false;
+  std::string ExtraOptions;
+  bool AddOptions = false;
+  bool IgnoreConfig = false;
+  uint8_t ScreenshotDisplay = 0;
+  uint8_t SortBy = 1;       // 0 none, 1 description, 2 manufacturer, 3 year, 4 most played, 5 set name
+  uint8_t ReverseSort = 0;
+  std::string LastSelected = "NoGameSelected";
+  enum ListingFlag : size_t {
+    lfListYear = 0, lfListManufacturer, lfListRomsetName, lfListRowNumber,
+    lfAdditionalFolders, lfFilterOwnFolders, lfAddedFoldersAsRoot
+  };
+  std::array<uint8_t, 7> ListingFlags{0, 0, 0, 1, 1, 1, 1};
+  bool DXGameSelect = false;
+  uint8_t PlayButton = 3, TopButton = 6, BottomButton = 5, PageUpButton = 4,
+          PageDownButton = 2, RandomButton = 1;
+  bool CheckSamplesOnRun = true;
+  bool CheckCRCOnRun = false;
+  bool CreateFakeFiles = false;
+  bool MameCdEnabled = false;
+  std::string MameCdDrive;
+  int32_t BoldFontSize = 10;
+  int32_t NormalFontSize = 8;
+  bool ShowLogWarning = true;
+  int32_t TipNumber = 0;
+  bool TipsRandomly = false;
+  bool ShowTipsAtStartup = true;
+  std::string TextEditor;
+  std::string PlayWaveAtVerifyEnd = "FINISH.WAV";
+  bool KillPifFile = true;
+  bool UseStats = true;
+  std::string FaqFilesDir = "FAQ";
+  // The slideshow delay rule: the delay text in seconds sets the timer's interval.
+  void UserSlideshowDelayClick();
+  // Rebuilds the picture tabs from captions (the picture area follows the selected tab).
+  void SetPictureTabCaptions(const StringList& captions);
+
+  // --- menus and actions of this round ---
+  void BuildReopenMenus();
+  void ReopenProfile();  // click handlers; the sender's "tag" property names the slot
+  void ReopenFilter();
+  void FileProfileOpenACTNExecute();
+  QMenu* FileSUB = nullptr;
+  QMenu* ReopenProfileSUB = nullptr;
+  QMenu* ReopenFilterSUB = nullptr;
+  QMenu* HelpSUB = nullptr;
+  QMenu* TextFilesSUB = nullptr;       // "&MAME text files"
+  QToolBar* ImageBAR = nullptr;
+  QComboBox* UserZoom = nullptr;
+  QComboBox* UserSlideshowDelay = nullptr;
+  QAction* FileProfileNewACTN = nullptr;
+  QAction* FileProfileOpenACTN = nullptr;
+  QAction* FileQuitACTN = nullptr;
+  QAction* FileFilterNewACTN = nullptr;
+  QAction* FileFilterRenameACTN = nullptr;
+  QAction* FileFilterOpenACTN = nullptr;
+  QAction* FileFilterSaveACTN = nullptr;
+  QAction* FileFilterSaveAsACTN = nullptr;
+  QAction* FileFilterCloseACTN = nullptr;
+  QAction* HelpTipsACTN = nullptr;
+  QAction* ScreenshotsSlideShowACTN = nullptr;
+  QAction* ScreenshotsShowStretchACTN = nullptr;
+  QAction* SortNoneACTN = nullptr;
+  QAction* SortDescriptionACTN = nullptr;
+  QAction* SortManufacturerACTN = nullptr;
+  QAction* SortYearACTN = nullptr;
+  QAction* SortMostPlayedACTN = nullptr;
+  QAction* SortSetNameACTN = nullptr;
+  QAction* SortAzACTN = nullptr;
+  QAction* SortZaACTN = nullptr;
+  QWidget* ImagePNL = nullptr;
+
+  // --- MAME.CFG ---
+  void LoadMAMECfg();
+  bool SaveMAMECfg();  // false only after a write error was reported
+  std::string ReadMAMECfgTopKey(const std::string& key, const std::string& def);
+  bool WriteMAMECfgTopKey(const std::string& key, const std::string& value);  // true = failed
+  static std::string AddCurrentDirToPath(const std::string& path);
+  void ShowMAMETextFile();
+  std::string MAMECfgFileName() const;  // MAME.CFG of the emulator folder, as spelled on disk
+
+  // --- filters ---
+  bool LoadFilterFile(const std::string& fileName);
+  bool SaveFilterFile(FilterDescriptor* filter);  // false when the file could not be written
+  bool CloseFilter(int index);
   bool ConfirmUnsavedFilters();
   void ReloadRememberedFilters();
-  void BuildReopenMenus();
+  void ListTabsChange();
+  void FileFilterRenameACTNExecute();
+  void FileFilterOpenACTNExecute();
+  void FileFilterSaveACTNExecute();
+  void FileFilterSaveAsACTNExecute();
+  void FileFilterCloseACTNExecute();
+  std::string FiltersFolder() const;  // "FILTERS" of the program folder when it exists
+
+  // --- temporary folder ---
+  bool DeleteFolderTree(const std::string& folder);
+
+  // --- provided by the profile, tree and statistics features ---
+  void OpenProfile(const std::string& fileName);
+  void CreateProfile();
+  void ClearDatabase();
+  void LoadStats();
+  void SaveStats();
+  void RebuildFilterTabs(int32_t index);
+  void HelpTipsACTNExecute();
+  void FileFilterNewACTNExecute();
+  void AddRecentProfile(const std::string& fileName);
+  void AddRecentFilter(const std::string& fileName);
+  GameRecord* LookUpSetName(const std::string& name);  // the name index's lookup
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -116,4 +240,13 @@ class TMainFRM : public TDXForm {
 
  private:
   bool idle_ = true;
+  bool formShown_ = false;     // the start-up steps of the show run once
+  bool tabsChanging_ = false;  // guards the tab change against its own rebuild
+  bool closeAccepted_ = false;
+  int32_t leftPanelWidth_ = 380;
+  int32_t quickInfoHeight_ = -1;
+  void ApplyPanelSizes();
+  int32_t CurrentLeftPanelWidth() const;
+  int32_t CurrentQuickInfoHeight() const;
+  void RestorePlacement();
 };

@@ -20,7 +20,8 @@ struct ProcessResult {
 
 enum class WaitMode { NoWait, Block, KeepPainting };
 
-// Starts a command line. The command is split into words as the shell would for a plain
+// Starts a command line. "<interpreter> -c <text>" hands <text> to the interpreter as it
+// stands (the interpreter parses its quotes). Any other command is split into words as the shell would for a plain
 // program and arguments; when it starts with the command interpreter followed by its switch,
 // the rest is handed to the interpreter as one command text. stdin is /dev/null.
 // Programs are looked up along PATH unless the name holds a "/".

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QTextEdit>
 #include <string>
 #include <vector>
@@ -7,9 +8,10 @@
 #include "database/GameCompare.h"
 #include "database/ProfileFile.h"
 #include "database/Report.h"
+#include "database/Working.h"
 #include "frontend/main.h"
 #include "platform/Files.h"
-#include "support/ScriptedSeam.h"
+#include "frontend/MainWindowHarness.h"
 #include "support/TempDir.h"
 
 using plat::IDNO;
@@ -65,9 +67,10 @@ class ProfileDatabase : public ::testing::Test {
     });
   }
 
-  ScriptedSeam seam;
+  MainWindowHarness h;
+  ScriptedSeam& seam = h.seam;
+  TMainFRM& main = h.Make();
   TempDir dir;
-  TMainFRM main;
   std::string reportText;
 };
 
@@ -82,6 +85,10 @@ TEST_F(ProfileDatabase, ParseWithoutErrorsFillsTheDatabaseAndReports) {
             "Resources found: 1");
   EXPECT_EQ(seam.messages[0].flags, plat::MB_ICONINFORMATION);
   EXPECT_TRUE(seam.modalWindows.empty());
+  // The progress window showed the step and is gone again.
+  EXPECT_EQ(h.working->Operation->text().toStdString(), "Parsing MAME listinfo file...");
+  EXPECT_GT(h.working->MessagePumps(), 0);
+  EXPECT_FALSE(h.working->isVisible());
   ASSERT_EQ(main.Games->size(), 2u);
   ASSERT_EQ(main.Resources->size(), 1u);
   // "All games" holds the games only, in order.
@@ -292,7 +299,9 @@ TEST_F(ProfileDatabase, UnsavedFiltersAreConfirmedFirst) {
   ASSERT_TRUE(Save(good, false));
   auto mine = types::NewFilterDescriptor();
   mine->Name = "Mine";
-  mine->FileName = "mine.vrf";
+  const std::string mineFile =
+      dir.write("mine.vrf", "Velmora filter file v1.0=Mine\r\n\r\n\\Shooters\\PUCKMAN\r\n");
+  mine->FileName = mineFile;
   mine->Modified = 1;
   main.Filters->push_back(std::move(mine));
   GameRecord* first = main.Games->at(0).get();
@@ -306,13 +315,17 @@ TEST_F(ProfileDatabase, UnsavedFiltersAreConfirmedFirst) {
             "The \"Mine\" filter is not saved yet.\rContinue with the operation?");
   EXPECT_EQ(main.Games->at(0).get(), first);
   EXPECT_EQ(main.Filters->size(), 2u);
-  EXPECT_EQ(main.FiltersToOpen, StringList{"mine.vrf"});
+  EXPECT_EQ(main.FiltersToOpen, StringList{mineFile});
 
-  // Yes: the profile replaces the database and its filters.
+  // Yes: the profile replaces the database; the filter file is read again, its names
+  // found through the new index.
   seam.messageAnswers = {IDYES};
   EXPECT_TRUE(main.LoadProfile(good));
-  EXPECT_EQ(main.Filters->size(), 1u);
-  EXPECT_EQ(main.FiltersToOpen, StringList{"mine.vrf"});
+  ASSERT_EQ(main.Filters->size(), 2u) << seam.AllMessages();
+  EXPECT_EQ(main.Filters->at(1)->Name, "Mine");
+  ASSERT_EQ(main.Filters->at(1)->Entries->size(), 1u);
+  EXPECT_EQ(main.Filters->at(1)->Entries->at(0)->Game, main.Games->at(1).get());
+  EXPECT_EQ(main.Filters->at(1)->Entries->at(0)->Folder, "\\Shooters\\");
 }
 
 TEST_F(ProfileDatabase, RecentListsKeepNamesAsGiven) {

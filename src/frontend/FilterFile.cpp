@@ -1,0 +1,63 @@
+#include "frontend/FilterFile.h"
+
+#include "database/TextStream.h"
+#include "platform/Files.h"
+
+namespace filterfile {
+
+std::string NormalizeFolder(std::string_view folder) {
+  std::string f(folder);
+  if (f.empty() || f.back() != '\\') f += '\\';
+  if (f.front() != '\\') f.insert(f.begin(), '\\');
+  return f;
+}
+
+std::string Format(const FilterDescriptor& filter, const Progress& progress) {
+  TTextStream out;
+  out.LineEnd = TTextStream::CRLF;
+  out.WriteLn(std::string(kHeader) + filter.Name);
+  out.WriteLn("");
+  if (filter.Entries) {
+    const size_t count = filter.Entries->size();
+    for (size_t i = 0; i < count; ++i) {
+      if (progress) progress(i, count > 0 ? count - 1 : 0);
+      const FilterEntryDescriptor* e = (*filter.Entries)[i].get();
+      if (!e || !e->Game) continue;
+      out.WriteLn(NormalizeFolder(e->Folder) + e->Game->Name.str());
+    }
+  }
+  return out.Data();
+}
+
+ParseResult Parse(std::string_view text, const Lookup& lookup, FilterDescriptor& filter,
+                  const Progress& progress) {
+  TTextStream in;
+  in.LineEnd = TTextStream::TOLERANT;
+  in.LoadFromString(std::string(text));
+  std::string line;
+  in.ReadLn(line);
+  line = plat::Trim(line);
+  if (line.compare(0, kHeader.size(), kHeader) != 0) return ParseResult::UnknownFormat;
+  filter.Name = plat::Trim(std::string_view(line).substr(kHeader.size()));
+  if (!filter.Entries) filter.Entries = std::make_unique<RecordList<FilterEntryDescriptor>>();
+  while (!in.Eof()) {
+    in.ReadLn(line);
+    if (progress) progress(in.Position(), in.Size());
+    line = plat::Trim(line);
+    if (line.empty()) continue;
+    std::string upper = plat::UpperCase(line);
+    size_t cut = upper.find_last_of("\\:");
+    std::string name = cut == std::string::npos ? upper : upper.substr(cut + 1);
+    GameRecord* game = lookup ? lookup(name) : nullptr;
+    if (!game) continue;
+    size_t slash = line.find_last_of('\\');
+    auto entry = types::NewFilterEntryDescriptor();
+    entry->Game = game;
+    entry->Folder = NormalizeFolder(slash == std::string::npos ? std::string_view()
+                                                               : std::string_view(line).substr(0, slash + 1));
+    filter.Entries->push_back(std::move(entry));
+  }
+  return ParseResult::Ok;
+}
+
+}  // namespace filterfile

@@ -1,0 +1,31 @@
+// The filter file format (".VRF"), without any window: a header line with the filter's
+// name, an empty line, then one line per entry: its folder followed by the set name.
+#pragma once
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "database/types.h"
+
+namespace filterfile {
+
+inline constexpr std::string_view kHeader = "Velmora filter file v1.0=";
+
+// Progress: the position reached and the total (entries when writing, bytes when reading).
+using Progress = std::function<void(size_t done, size_t total)>;
+// The game of an upper-cased set name, or nullptr.
+using Lookup = std::function<GameRecord*(const std::string& name)>;
+
+// A folder path with a leading and a trailing backslash ("" becomes "\").
+std::string NormalizeFolder(std::string_view folder);
+
+// The whole file, lines ended by CR LF. Entries without a game are skipped.
+std::string Format(const FilterDescriptor& filter, const Progress& progress = {});
+
+enum class ParseResult { Ok, UnknownFormat };
+// Reads a file's text (CR LF, LF or CR) into `filter`: name, entries; file name and the
+// modified mark are left to the caller. Lines are trimmed; unknown set names are dropped.
+ParseResult Parse(std::string_view text, const Lookup& lookup, FilterDescriptor& filter,
+                  const Progress& progress = {});
+
+}  // namespace filterfile

@@ -1,0 +1,271 @@
+// Filters as tabs of the game list: the filter actions, filter files, the questions about
+// unsaved filters, and reopening the remembered filter files after a profile change.
+#include <QLabel>
+#include <QTabBar>
+
+#include "database/Working.h"
+#include "frontend/FilterFile.h"
+#include "frontend/InputQuery.h"
+#include "frontend/main.h"
+#include "platform/Cp1252.h"
+#include "platform/Files.h"
+#include "platform/Seams.h"
+
+namespace {
+
+const char* const kFilterDialogFilter = "Velmora filters (*.VRF)|*.VRF";
+
+std::string NotSavedQuestion(const std::string& name, const char* tail) {
+  return "The \"" + name + "\" filter is not saved yet.\r" + tail;
+}
+
+// The progress window around a filter file; hidden and the cursor restored on every path.
+class FilterProgress {
+ public:
+  FilterProgress(TMainFRM* main, const std::string& text) : main_(main) {
+    if (WorkingFRM) {
+      if (WorkingFRM->Operation) WorkingFRM->Operation->setText(plat::FromAnsi(text));
+      WorkingFRM->SetProgress(0);
+      WorkingFRM->show();
+    }
+    main_->SetIdleCursor(false);
+  }
+  ~FilterProgress() {
+    if (WorkingFRM) WorkingFRM->hide();
+    main_->SetIdleCursor(true);
+  }
+  void Set(size_t done, size_t total) {
+    if (WorkingFRM)
+      WorkingFRM->SetProgress(TWorkingFRM::Percentage(static_cast<int32_t>(done),
+                                                      static_cast<int32_t>(total)));
+  }
+
+ private:
+  TMainFRM* main_;
+};
+
+}  // namespace
+
+std::string TMainFRM::FiltersFolder() const {
+  auto f = plat::FindNoCase(ProgramDir, "FILTERS");
+  return f && plat::DirExists(*f) ? plat::WithSlash(*f) : ProgramDir;
+}
+
+bool TMainFRM::LoadFilterFile(const std::string& fileName) {
+  auto real = plat::ResolveNoCase(fileName);
+  if (!real || !plat::FileExists(*real)) {
+    ShowMessageBox("Filter file " + fileName + " not found", plat::MB_ICONERROR);
+    return false;
+  }
+  std::string text;
+  std::string error;
+  if (!plat::ReadWholeFile(*real, text, &error)) {
+    ShowMessageBox("Filter file " + fileName + " not found", plat::MB_ICONERROR);
+    return false;
+  }
+  // The name is known only once the header is read.
+  std::string firstLine = text.substr(0, text.find_first_of("\r\n"));
+  std::string name = plat::Trim(firstLine);
+  if (name.compare(0, filterfile::kHeader.size(), filterfile::kHeader) != 0) {
+    ShowMessageBox("Filter file format unknown for file " + fileName, plat::MB_ICONERROR);
+    return false;
+  }
+  name = plat::Trim(std::string_view(name).substr(filterfile::kHeader.size()));
+
+  auto filter = types::NewFilterDescriptor();
+  {
+    FilterProgress progress(this, "Loading \"" + name + "\" filter...");
+    filterfile::Parse(
+        text, [this](const std::string& set) { return LookUpSetName(set); }, *filter,
+        [&progress](size_t done, size_t total) { progress.Set(done, total); });
+  }
+  filter->FileName = fileName;
+  filter->Modified = 0;
+  if (!Filters) {
+    Filters = std::make_unique<FilterList>();
+    Filters->push_back(nullptr);
+  }
+  Filters->push_back(std::move(filter));
+  AddRecentFilter(fileName);
+  return true;
+}
+
+bool TMainFRM::SaveFilterFile(FilterDescriptor* filter) {
+  if (!filter) return true;
+  std::string text;
+  {
+    FilterProgress progress(this, "Saving \"" + filter->Name + "\" filter...");
+    text = filterfile::Format(*filter,
+                              [&progress](size_t done, size_t total) { progress.Set(done, total); });
+  }
+  std::string error;
+  if (!plat::WriteFileAtomic(filter->FileName, text, &error)) {
+    // The filter stays marked as not saved.
+    ShowMessageBox("The \"" + filter->Name + "\" filter could not be saved to " +
+                       filter->FileName + ":\r" + error,
+                   plat::MB_ICONERROR);
+    return false;
+  }
+  filter->Modified = 0;
+  return true;
+}
+
+bool TMainFRM::CloseFilter(int index) {
+  if (!Filters || index < 1 || static_cast<size_t>(index) >= Filters->size()) return true;
+  FilterDescriptor* f = (*Filters)[static_cast<size_t>(index)].get();
+  if (f && f->Modified &&
+      ShowMessageBox(NotSavedQuestion(f->Name, "Continue anyway?"),
+                     plat::MB_ICONWARNING | plat::MB_YESNO) != plat::IDYES)
+    return false;
+  types::DisposeFilterDescriptor((*Filters)[static_cast<size_t>(index)]);
+  Filters->erase(Filters->begin() + index);
+  RebuildFilterTabs(index);
+  return true;
+}
+
+bool TMainFRM::FormCloseQuery() {
+  if (closeAccepted_) return true;
+  if (Filters) {
+    for (size_t i = 1; i < Filters->size(); ++i) {
+      FilterDescriptor* f = (*Filters)[i].get();
+      if (!f || !f->Modified) continue;
+      if (ShowMessageBox(NotSavedQuestion(f->Name, "Continue anyway?"),
+                         plat::MB_ICONWARNING | plat::MB_YESNO) != plat::IDYES)
+        return false;  // every mark stays as it was
+    }
+    // The close goes ahead: the user has let every change go.
+    for (size_t i = 1; i < Filters->size(); ++i)
+      if ((*Filters)[i]) (*Filters)[i]->Modified = 0;
+  }
+  closeAccepted_ = true;
+  return true;
+}
+
+bool TMainFRM::ConfirmUnsavedFilters() {
+  // Before the first profile is read the list to open stands as the settings and the
+  // command line made it.
+  if (!Filters || Filters->empty() || !(*Filters)[0]) return true;
+  // The files to open again are the ones open now, also when none is open any more.
+  FiltersToOpen.clear();
+  for (size_t i = 1; i < Filters->size(); ++i) {
+    const FilterDescriptor* f = (*Filters)[i].get();
+    if (f && !f->FileName.empty()) FiltersToOpen.push_back(f->FileName);
+  }
+  for (size_t i = 1; i < Filters->size(); ++i) {
+    const FilterDescriptor* f = (*Filters)[i].get();
+    if (!f || !f->Modified) continue;
+    if (ShowMessageBox(NotSavedQuestion(f->Name, "Continue with the operation?"),
+                       plat::MB_ICONWARNING | plat::MB_YESNO) != plat::IDYES)
+      return false;
+  }
+  return true;
+}
+
+void TMainFRM::ReloadRememberedFilters() {
+  const StringList files = FiltersToOpen;
+  for (size_t i = 0; i < files.size() && i < 65536; ++i) LoadFilterFile(files[i]);
+}
+
+void TMainFRM::ListTabsChange() {
+  if (tabsChanging_) return;
+  tabsChanging_ = true;
+  try {
+    RebuildFilterTabs(ListTabs->currentIndex());
+  } catch (...) {
+    tabsChanging_ = false;
+    throw;
+  }
+  tabsChanging_ = false;
+}
+
+namespace {
+// Filter actions work on a profile's filters only.
+bool HasProfileFilters(const std::unique_ptr<FilterList>& filters) {
+  return filters && !filters->empty() && (*filters)[0];
+}
+}  // namespace
+
+void TMainFRM::FileFilterRenameACTNExecute() {
+  if (!HasProfileFilters(Filters)) return;
+  int tab = ListTabs->currentIndex();
+  if (tab == 0) {
+    ShowMessageBox("This filter cannot be renamed", plat::MB_ICONINFORMATION);
+    return;
+  }
+  if (tab < 0 || static_cast<size_t>(tab) >= Filters->size() || !(*Filters)[static_cast<size_t>(tab)])
+    return;
+  FilterDescriptor* f = (*Filters)[static_cast<size_t>(tab)].get();
+  std::string name = f->Name;
+  if (!InputQuery("Velmora", "Rename " + f->Name + " filter:", name)) return;
+  f->Name = name;
+  f->Modified = 1;
+  RebuildFilterTabs(tab);
+}
+
+void TMainFRM::FileFilterOpenACTNExecute() {
+  if (!HasProfileFilters(Filters)) return;
+  plat::FileDialogRequest req;
+  req.title = "Load filter";
+  req.defaultExt = "VRF";
+  req.filter = "Velmora filters (*.VRF)|*.VRF|All files (*.*)|*.*";
+  req.filterIndex = 1;
+  req.initialDir = FiltersFolder();
+  req.mustExist = true;
+  auto chosen = plat::Ui().FileDialog(this, req);
+  if (!chosen) return;
+  if (LoadFilterFile(*chosen))
+    RebuildFilterTabs(static_cast<int32_t>(Filters->size()) - 1);
+  else
+    RebuildFilterTabs(-1);
+}
+
+void TMainFRM::FileFilterSaveAsACTNExecute() {
+  if (!Filters || Filters->empty()) return;
+  int tab = ListTabs->currentIndex();
+  if (tab == 0) {
+    ShowMessageBox("This filter cannot be saved", plat::MB_ICONERROR);
+    return;
+  }
+  if (tab < 0 || static_cast<size_t>(tab) >= Filters->size() || !(*Filters)[static_cast<size_t>(tab)])
+    return;
+  FilterDescriptor* f = (*Filters)[static_cast<size_t>(tab)].get();
+  plat::FileDialogRequest req;
+  req.save = true;
+  req.title = "Save filter";
+  req.defaultExt = "VRF";
+  req.filter = kFilterDialogFilter;
+  req.initialDir = FiltersFolder();
+  req.fileName = f->FileName;
+  if (std::string dir = plat::DirectoryOf(f->FileName); !dir.empty()) {
+    req.initialDir = dir;
+    req.fileName = plat::FileNameOf(f->FileName);
+  }
+  req.overwritePrompt = true;
+  auto chosen = plat::Ui().FileDialog(this, req);
+  if (!chosen) return;
+  f->FileName = *chosen;
+  SaveFilterFile(f);
+}
+
+void TMainFRM::FileFilterSaveACTNExecute() {
+  if (!Filters || Filters->empty()) return;
+  int tab = ListTabs->currentIndex();
+  FilterDescriptor* f = tab >= 0 && static_cast<size_t>(tab) < Filters->size()
+                            ? (*Filters)[static_cast<size_t>(tab)].get()
+                            : nullptr;
+  if (tab == 0 || (f && f->FileName.empty())) {
+    FileFilterSaveAsACTNExecute();
+    return;
+  }
+  SaveFilterFile(f);
+}
+
+void TMainFRM::FileFilterCloseACTNExecute() {
+  if (!HasProfileFilters(Filters)) return;
+  int tab = ListTabs->currentIndex();
+  if (tab == 0) {
+    ShowMessageBox("This filter cannot be closed", plat::MB_ICONERROR);
+    return;
+  }
+  CloseFilter(tab);
+}

@@ -1,0 +1,49 @@
+#include "frontend/InputQuery.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include "platform/Cp1252.h"
+
+TInputQueryFRM::TInputQueryFRM(const std::string& caption, const std::string& prompt,
+                               const std::string& value)
+    : TDXForm(nullptr) {
+  setObjectName("InputQueryFRM");
+  setWindowTitle(plat::FromAnsi(caption));
+  auto* body = new QWidget(this);
+  auto* layout = new QVBoxLayout(body);
+  Prompt = new QLabel(plat::FromAnsi(prompt), body);
+  Edit = new QLineEdit(plat::FromAnsi(value), body);
+  Edit->selectAll();
+  auto* buttons = new QHBoxLayout;
+  OkBTN = new QPushButton("OK", body);
+  CancelBTN = new QPushButton("Cancel", body);
+  OkBTN->setDefault(true);
+  buttons->addStretch(1);
+  buttons->addWidget(OkBTN);
+  buttons->addWidget(CancelBTN);
+  layout->addWidget(Prompt);
+  layout->addWidget(Edit);
+  layout->addLayout(buttons);
+  setCentralWidget(body);
+  connect(OkBTN, &QPushButton::clicked, this, [this] { SetModalResult(mrOk); });
+  connect(CancelBTN, &QPushButton::clicked, this, [this] { SetModalResult(mrCancel); });
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, [this] { SetModalResult(mrCancel); });
+  connect(Edit, &QLineEdit::returnPressed, this, [this] { SetModalResult(mrOk); });
+}
+
+TInputQueryFRM::~TInputQueryFRM() = default;
+
+std::string TInputQueryFRM::Value() const { return plat::ToAnsi(Edit->text()); }
+
+bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+  TInputQueryFRM box(caption, prompt, value);
+  if (box.ShowModal() != mrOk) return false;
+  value = box.Value();
+  return true;
+}

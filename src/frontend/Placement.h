@@ -1,0 +1,17 @@
+// Keeping a stored window placement on one of the present screens.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+namespace placement {
+
+struct Rect {
+  int32_t left = 0, top = 0, width = 0, height = 0;
+};
+
+// The placement as stored when a usable part of it (its top edge, where the window is
+// grabbed) lies on one of the screens; otherwise the same size centred on the first screen,
+// shrunk to fit it. Without screens the placement is returned unchanged.
+Rect BringOntoScreens(const Rect& r, const std::vector<Rect>& screens);
+
+}  // namespace placement

@@ -1,0 +1,380 @@
+// The settings file VELMORA.INI: read once at creation, rewritten whole on every save.
+#include <QAction>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QScreen>
+#include <QSplitter>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <unistd.h>
+
+#include "frontend/SettingsValues.h"
+#include "frontend/main.h"
+#include "platform/Cp1252.h"
+#include "platform/Files.h"
+#include "platform/Ini.h"
+
+namespace settings {
+
+bool ParseInteger(std::string_view text, long& out) {
+  std::string t = plat::Trim(text);
+  if (t.empty()) return false;
+  size_t i = 0;
+  bool negative = false;
+  if (t[i] == '+' || t[i] == '-') negative = t[i++] == '-';
+  int base = 10;
+  if (i < t.size() && t[i] == '$') {
+    base = 16;
+    ++i;
+  } else if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
+    base = 16;
+    i += 2;
+  }
+  if (i >= t.size()) return false;
+  long long v = 0;
+  auto [p, ec] = std::from_chars(t.data() + i, t.data() + t.size(), v, base);
+  if (ec != std::errc() || p != t.data() + t.size()) return false;
+  v = negative ? -v : v;
+  if (v < INT32_MIN || v > INT32_MAX) return false;
+  out = static_cast<long>(v);
+  return true;
+}
+
+bool ParseDecimal(std::string_view text, double& out) {
+  std::string t = plat::Trim(text);
+  std::replace(t.begin(), t.end(), ',', '.');
+  if (t.empty()) return false;
+  const char* b = t.data();
+  if (*b == '+') ++b;
+  auto [p, ec] = std::from_chars(b, t.data() + t.size(), out);
+  return ec == std::errc() && p == t.data() + t.size() && std::isfinite(out);
+}
+
+long ReadInteger(const plat::IniFile& ini, std::string_view section, std::string_view key,
+                 long def) {
+  long v = 0;
+  return ParseInteger(ini.ReadString(section, key, ""), v) ? v : def;
+}
+
+bool ReadBool(const plat::IniFile& ini, std::string_view section, std::string_view key, bool def) {
+  return ReadInteger(ini, section, key, def ? 1 : 0) != 0;
+}
+
+uint8_t ReadByte(const plat::IniFile& ini, std::string_view section, std::string_view key,
+                 uint8_t def) {
+  return static_cast<uint8_t>(std::clamp<long>(ReadInteger(ini, section, key, def), 0, 255));
+}
+
+int32_t ClampFontSize(long size) {
+  return static_cast<int32_t>(std::clamp<long>(size, kMinFontSize, kMaxFontSize));
+}
+
+std::string FindOnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  if (!path) return {};
+  std::string_view rest(path);
+  while (!rest.empty()) {
+    size_t colon = rest.find(':');
+    std::string dir(rest.substr(0, colon));
+    rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+    if (dir.empty()) continue;
+    std::string candidate = plat::JoinPath(dir, program);
+    if (plat::FileExists(candidate) && access(candidate.c_str(), X_OK) == 0) return candidate;
+  }
+  return {};
+}
+
+}  // namespace settings
+
+namespace {
+
+using settings::ReadBool;
+using settings::ReadByte;
+using settings::ReadInteger;
+
+const char* const kListingKeys[7] = {"ListRomsetName",    "ListYear",         "ListManufacturer",
+                                     "ListRowNumber",     "AdditionalFolders", "FilterOwnFolders",
+                                     "AddedFoldersAsRoot"};
+// Position of each key above in TMainFRM::ListingFlags.
+const size_t kListingSlots[7] = {TMainFRM::lfListRomsetName,    TMainFRM::lfListYear,
+                                 TMainFRM::lfListManufacturer,  TMainFRM::lfListRowNumber,
+                                 TMainFRM::lfAdditionalFolders, TMainFRM::lfFilterOwnFolders,
+                                 TMainFRM::lfAddedFoldersAsRoot};
+const bool kListingDefaults[7] = {false, false, false, true, true, true, true};
+
+// "key=value" split at the first "=".
+std::pair<std::string, std::string> SplitValue(const std::string& line) {
+  size_t eq = line.find('=');
+  if (eq == std::string::npos) return {line, {}};
+  return {line.substr(0, eq), line.substr(eq + 1)};
+}
+
+QRect FirstMonitor() {
+  QList<QScreen*> screens = QGuiApplication::screens();
+  if (screens.isEmpty()) return QRect(0, 0, 1024, 768);
+  return screens.first()->geometry();
+}
+
+}  // namespace
+
+void TMainFRM::LoadSettings() {
+  plat::IniFile ini(SettingsFileName);
+  ini.Load();  // a missing or unreadable file gives every default
+
+  // [MAME]
+  ErrorLog = ReadBool(ini, "MAME", "ErrorLog", false);
+  LogTextOutput = ReadBool(ini, "MAME", "LogTextOutput", false);
+  ExtraOptions = ini.ReadString("MAME", "ExtraOptions", "*");
+  if (ExtraOptions == "*") ExtraOptions.clear();
+  AddOptions = !ExtraOptions.empty();
+  IgnoreConfig = ReadBool(ini, "MAME", "IgnoreConfig", false);
+
+  // [ScreenshotTabs]
+  StringList captions;
+  PictureTabs.clear();
+  for (const std::string& line : ini.ReadSectionValues("ScreenshotTabs")) {
+    auto [caption, folder] = SplitValue(line);
+    captions.push_back(caption);
+    PictureTabs.push_back(folder);
+  }
+  if (captions.empty()) {
+    captions.push_back("None");
+    PictureTabs.push_back("");
+  }
+  SetPictureTabCaptions(captions);
+
+  // [Screenshots]
+  ScreenshotDisplay = ReadByte(ini, "Screenshots", "ScreenshotDisplay", 0);
+  if (ScreenshotDisplay > ScreenShotPGE->count() - 1) ScreenshotDisplay = 0;
+  ScreenShotPGE->setCurrentIndex(ScreenshotDisplay);
+  if (QWidget* page = ScreenShotPGE->currentWidget(); page && page->layout())
+    page->layout()->addWidget(ImagePNL);
+  bool slideShow = ReadBool(ini, "Screenshots", "Slideshow", false);
+  {
+    QSignalBlocker block(ScreenshotsSlideShowACTN);
+    ScreenshotsSlideShowACTN->setChecked(slideShow);
+  }
+  slideShow ? SlideShowTMR->start() : SlideShowTMR->stop();
+  UserZoom->setCurrentText(
+      plat::FromAnsi(ini.ReadString("Screenshots", "PictureShowZoom", "Automatic")));
+  ScreenshotsShowStretchACTN->setChecked(ReadBool(ini, "Screenshots", "StretchPicture", false));
+  UserSlideshowDelay->setCurrentText(plat::FromAnsi(ini.ReadString("Screenshots", "Delay", "1.00")));
+  UserSlideshowDelayClick();
+
+  // [Sort]
+  SortBy = ReadByte(ini, "Sort", "SortBy", 1);
+  QAction* sortActions[6] = {SortNoneACTN,       SortDescriptionACTN, SortManufacturerACTN,
+                             SortYearACTN,       SortMostPlayedACTN,  SortSetNameACTN};
+  for (size_t i = 0; i < 6; ++i) sortActions[i]->setChecked(i == SortBy);
+  ReverseSort = ReadBool(ini, "Sort", "ReverseSort", false) ? 1 : 0;
+  SortZaACTN->setChecked(ReverseSort != 0);
+  SortAzACTN->setChecked(ReverseSort == 0);
+  LastSelected = plat::UpperCase(ini.ReadString("Sort", "LastSelected", "NoGameSelected"));
+  LastSelectedFilter = static_cast<int32_t>(ReadInteger(ini, "Sort", "LastSelectedFilter", 0));
+
+  // [Listing]
+  for (size_t i = 0; i < 7; ++i)
+    ListingFlags[kListingSlots[i]] = ReadBool(ini, "Listing", kListingKeys[i], kListingDefaults[i]);
+
+  // [DirectX]
+  DXGameSelect = ReadBool(ini, "DirectX", "DXGameSelect", false);
+  PlayButton = ReadByte(ini, "DirectX", "PlayButton", 3);
+  TopButton = ReadByte(ini, "DirectX", "TopButton", 6);
+  BottomButton = ReadByte(ini, "DirectX", "BottomButton", 5);
+  PageUpButton = ReadByte(ini, "DirectX", "PageUpButton", 4);
+  PageDownButton = ReadByte(ini, "DirectX", "PageDownButton", 2);
+  RandomButton = ReadByte(ini, "DirectX", "RandomButton", 1);
+  DXGameSelect ? JoyCheckTMR->start() : JoyCheckTMR->stop();
+
+  // [VerifyOnRun]
+  CheckSamplesOnRun = ReadBool(ini, "VerifyOnRun", "CheckSamplesOnRun", true);
+  CheckCRCOnRun = ReadBool(ini, "VerifyOnRun", "CheckCRCOnRun", false);
+  CreateFakeFiles = ReadBool(ini, "VerifyOnRun", "CreateFakeFiles", false);
+
+  // [MameCd]
+  MameCdEnabled = ReadBool(ini, "MameCd", "MameCd", false);
+  MameCdDrive = ini.ReadString("MameCd", "MameCdDrive", "");
+
+  // [Fonts]
+  BoldFontSize = settings::ClampFontSize(ReadInteger(ini, "Fonts", "BoldFontSize", 10));
+  NormalFontSize = settings::ClampFontSize(ReadInteger(ini, "Fonts", "NormalFontSize", 8));
+
+  // [ReopenList], [ReopenFilterList]: spelled as the user wrote them.
+  for (size_t i = 0; i < 9; ++i) {
+    RecentProfiles[i] =
+        String255(ini.ReadString("ReopenList", "File" + std::to_string(i + 1), "")).str();
+    RecentFilters[i] =
+        String255(ini.ReadString("ReopenFilterList", "Filter" + std::to_string(i + 1), "")).str();
+  }
+
+  // [OpenFiltersAtBoot]: every value, whatever its key.
+  FiltersToOpen.clear();
+  for (const std::string& line : ini.ReadSectionValues("OpenFiltersAtBoot")) {
+    std::string file = plat::Trim(SplitValue(line).second);
+    if (!file.empty()) FiltersToOpen.push_back(file);
+  }
+
+  // [Window]
+  QRect mon = FirstMonitor();
+  WindowLeft = static_cast<int32_t>(ReadInteger(
+      ini, "Window", "UpperLeftX", mon.left() + (mon.width() - minimumWidth()) / 2));
+  WindowTop = static_cast<int32_t>(ReadInteger(
+      ini, "Window", "UpperLeftY", mon.top() + (mon.height() - minimumHeight()) / 2));
+  WindowHeight = static_cast<int32_t>(ReadInteger(ini, "Window", "Height", minimumHeight()));
+  WindowWidth = static_cast<int32_t>(ReadInteger(ini, "Window", "Width", minimumWidth()));
+  WindowState = ReadBool(ini, "Window", "Maximized", false) ? 2 : 0;
+  leftPanelWidth_ = std::max<int32_t>(
+      0, static_cast<int32_t>(ReadInteger(ini, "Window", "LeftPanelWidth", minimumWidth() / 2)));
+  // The default height of the quick information: a third of the left panel.
+  quickInfoHeight_ = -1;
+  long qi = ReadInteger(ini, "Window", "QuickInfoHeight", -1);
+  if (qi >= 0) quickInfoHeight_ = static_cast<int32_t>(qi);
+  ApplyPanelSizes();
+
+  // [Warnings]
+  ShowLogWarning = ReadBool(ini, "Warnings", "LogMameTextOutput", true);
+
+  // [Tips]
+  TipNumber = static_cast<int32_t>(ReadInteger(ini, "Tips", "Number", 0));
+  TipsRandomly = ReadBool(ini, "Tips", "Randomly", false);
+  ShowTipsAtStartup = ReadBool(ini, "Tips", "ShowAtStartup", true);
+
+  // [General]
+  ProfileFileName = ini.ReadString("General", "LastProfile", "FIRSTTIME");
+  TextEditor = ini.ReadString("General", "TextEditor", settings::FindOnPath("xdg-open"));
+  PlayWaveAtVerifyEnd = ini.ReadString("General", "PlayWaveAtVerifyEnd", "FINISH.WAV");
+  KillPifFile = ReadBool(ini, "General", "KillPifFile", true);
+  UseStats = ReadBool(ini, "General", "UseStats", true);
+  FaqFilesDir = ini.ReadString("General", "FaqFiles", "FAQ");
+}
+
+bool TMainFRM::SaveSettings(std::string* error) {
+  plat::IniFile ini(SettingsFileName);
+  ini.Load();
+  ini.Clear();
+
+  // Which filter files to open next time: the open ones; with no profile in use, the list
+  // that was to be opened, so that a failed start does not lose it.
+  std::vector<std::pair<std::string, std::string>> boot;
+  if (ProfileLoaded && Filters) {
+    for (size_t i = 1; i < Filters->size(); ++i) {
+      const FilterDescriptor* f = (*Filters)[i].get();
+      if (f && !f->FileName.empty()) boot.emplace_back("Filter" + std::to_string(i), f->FileName);
+    }
+  } else {
+    for (size_t i = 0; i < FiltersToOpen.size(); ++i)
+      boot.emplace_back("Filter" + std::to_string(i + 1), FiltersToOpen[i]);
+  }
+  std::vector<std::pair<std::string, std::string>> tabs;
+  for (size_t i = 0; i < PictureTabs.size(); ++i) {
+    if (PictureTabs[i].empty()) continue;
+    std::string caption = static_cast<int>(i) < ScreenShotPGE->count()
+                              ? plat::ToAnsi(ScreenShotPGE->tabText(static_cast<int>(i)))
+                              : std::string();
+    tabs.emplace_back(caption, PictureTabs[i]);
+  }
+
+  // Every section gets its header, its keys and one empty line; sections without keys
+  // are left out.
+  std::string skeleton;
+  for (const char* s : {"MAME", "Screenshots", "ScreenshotTabs", "Sort", "Listing", "DirectX",
+                        "VerifyOnRun", "MameCd", "Fonts", "ReopenList", "ReopenFilterList",
+                        "OpenFiltersAtBoot", "Window", "Warnings", "Tips", "General"}) {
+    if (std::string_view(s) == "ScreenshotTabs" && tabs.empty()) continue;
+    if (std::string_view(s) == "OpenFiltersAtBoot" && boot.empty()) continue;
+    skeleton += "[" + std::string(s) + "]\r\n\r\n";
+  }
+  ini.LoadFromText(skeleton);
+
+  ini.WriteBool("MAME", "ErrorLog", ErrorLog);
+  ini.WriteBool("MAME", "LogTextOutput", LogTextOutput);
+  if (AddOptions && !ExtraOptions.empty()) ini.WriteString("MAME", "ExtraOptions", ExtraOptions);
+  ini.WriteBool("MAME", "IgnoreConfig", IgnoreConfig);
+
+  ini.WriteInteger("Screenshots", "ScreenshotDisplay", ScreenshotDisplay);
+  ini.WriteBool("Screenshots", "SlideShow", ScreenshotsSlideShowACTN->isChecked());
+  ini.WriteString("Screenshots", "PictureShowZoom", plat::ToAnsi(UserZoom->currentText()));
+  ini.WriteBool("Screenshots", "StretchPicture", ScreenshotsShowStretchACTN->isChecked());
+  ini.WriteString("Screenshots", "Delay", plat::ToAnsi(UserSlideshowDelay->currentText()));
+
+  for (const auto& [caption, folder] : tabs) ini.WriteString("ScreenshotTabs", caption, folder);
+
+  ini.WriteInteger("Sort", "SortBy", SortBy);
+  ini.WriteBool("Sort", "ReverseSort", ReverseSort != 0);
+  ini.WriteString("Sort", "LastSelected", LastSelected);
+  ini.WriteInteger("Sort", "LastSelectedFilter", ListTabs->currentIndex());
+
+  for (size_t i = 0; i < 7; ++i)
+    ini.WriteBool("Listing", kListingKeys[i], ListingFlags[kListingSlots[i]] != 0);
+
+  ini.WriteBool("DirectX", "DXGameSelect", DXGameSelect);
+  ini.WriteInteger("DirectX", "PlayButton", PlayButton);
+  ini.WriteInteger("DirectX", "TopButton", TopButton);
+  ini.WriteInteger("DirectX", "BottomButton", BottomButton);
+  ini.WriteInteger("DirectX", "PageUpButton", PageUpButton);
+  ini.WriteInteger("DirectX", "PageDownButton", PageDownButton);
+  ini.WriteInteger("DirectX", "RandomButton", RandomButton);
+
+  ini.WriteBool("VerifyOnRun", "CheckSamplesOnRun", CheckSamplesOnRun);
+  ini.WriteBool("VerifyOnRun", "CheckCRCOnRun", CheckCRCOnRun);
+  ini.WriteBool("VerifyOnRun", "CreateFakeFiles", CreateFakeFiles);
+
+  ini.WriteBool("MameCd", "MameCd", MameCdEnabled);
+  ini.WriteString("MameCd", "MameCdDrive", MameCdDrive);
+
+  ini.WriteInteger("Fonts", "BoldFontSize", BoldFontSize);
+  ini.WriteInteger("Fonts", "NormalFontSize", NormalFontSize);
+
+  for (size_t i = 0; i < 9; ++i)
+    ini.WriteString("ReopenList", "File" + std::to_string(i + 1), String255(RecentProfiles[i]).str());
+  for (size_t i = 0; i < 9; ++i)
+    ini.WriteString("ReopenFilterList", "Filter" + std::to_string(i + 1),
+                    String255(RecentFilters[i]).str());
+
+  for (const auto& [key, file] : boot) ini.WriteString("OpenFiltersAtBoot", key, file);
+
+  ini.WriteInteger("Window", "UpperLeftX", WindowLeft);
+  ini.WriteInteger("Window", "UpperLeftY", WindowTop);
+  ini.WriteInteger("Window", "Height", WindowHeight);
+  ini.WriteInteger("Window", "Width", WindowWidth);
+  ini.WriteBool("Window", "Maximized", WindowState == 2);
+  ini.WriteInteger("Window", "LeftPanelWidth", CurrentLeftPanelWidth());
+  ini.WriteInteger("Window", "QuickInfoHeight", std::max<int32_t>(0, CurrentQuickInfoHeight()));
+
+  ini.WriteBool("Warnings", "LogMameTextOutput", ShowLogWarning);
+
+  ini.WriteInteger("Tips", "Number", TipNumber);
+  ini.WriteBool("Tips", "Randomly", TipsRandomly);
+  ini.WriteBool("Tips", "ShowAtStartup", ShowTipsAtStartup);
+
+  ini.WriteString("General", "LastProfile", ProfileFileName);
+  ini.WriteString("General", "TextEditor", TextEditor);
+  ini.WriteString("General", "PlayWaveAtVerifyEnd", PlayWaveAtVerifyEnd);
+  ini.WriteBool("General", "KillPifFile", KillPifFile);
+  ini.WriteBool("General", "UseStats", UseStats);
+  ini.WriteString("General", "FaqFiles", FaqFilesDir);
+
+  return ini.Save(error);
+}
+
+void TMainFRM::UserSlideshowDelayClick() {
+  double seconds = 0;
+  if (!settings::ParseDecimal(plat::ToAnsi(UserSlideshowDelay->currentText()), seconds) ||
+      seconds <= 0 || seconds > 86400)
+    seconds = SlideShowTMR->interval() / 1000.0;  // not a usable delay: keep the interval
+  bool running = SlideShowTMR->isActive();
+  SlideShowTMR->stop();
+  int ms = static_cast<int>(std::lround(seconds * 1000));
+  SlideShowTMR->setInterval(std::max(ms, 1));
+  if (running) SlideShowTMR->start();
+  char text[32];
+  auto [p, ec] = std::to_chars(text, text + sizeof text, SlideShowTMR->interval() / 1000.0,
+                               std::chars_format::fixed, 2);
+  UserSlideshowDelay->setCurrentText(QString::fromLatin1(text, ec == std::errc() ? p - text : 0));
+}

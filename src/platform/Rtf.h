@@ -1,0 +1,41 @@
+// Rich text files: an RTF writer and reader over QTextDocument, plain text in Windows-1252,
+// and the stand-ins for the Windows font names the program asks for.
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <string>
+#include <string_view>
+
+class QTextDocument;
+class QTextCharFormat;
+
+namespace plat {
+
+// True when the data starts (after white space) with "{\rtf".
+bool IsRtf(std::string_view data);
+
+// The document as RTF: 7-bit text with a font and a colour table, character formats (font,
+// size, colour, bold, italic, underline, strike-out), paragraph alignment and bullets, line
+// breaks and tabs; other characters as \'hh (Windows-1252) or \uN. Lines end with CR LF.
+std::string WriteRtf(const QTextDocument& doc);
+
+// Replaces the document's content with the RTF text. Control words and destinations it does
+// not know (pictures, objects, style sheets, \* groups...) are skipped; malformed input never
+// fails: unbalanced braces are tolerated and the text read so far is kept.
+void ReadRtf(std::string_view rtf, QTextDocument& doc);
+
+// Plain text in Windows-1252, every line ended by CR LF (an empty document writes nothing).
+std::string WritePlainText(const QTextDocument& doc);
+// Windows-1252 text with CR LF, LF or CR line ends; a final line end adds no empty line.
+void ReadPlainText(std::string_view bytes, QTextDocument& doc);
+
+// The families to ask for when the program names a font: the name itself, then the installed
+// metric-compatible stand-in ("Courier New" -> "Liberation Mono", "Times New Roman" ->
+// "Liberation Serif", "Arial" and "MS Sans Serif" -> "Liberation Sans").
+QStringList FontFamiliesFor(const QString& name);
+// Names of fixed-pitch fonts ("Courier New", "Courier", "Lucida Console", ...).
+bool IsFixedPitchName(const QString& name);
+// Sets the format's font families for a named font (and the fixed-pitch hint when it is one).
+void SetCharFontName(QTextCharFormat& format, const QString& name);
+
+}  // namespace plat

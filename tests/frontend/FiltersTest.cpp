@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTabBar>
+
+#include "frontend/FilterFile.h"
+#include "frontend/InputQuery.h"
+#include "frontend/MainWindowHarness.h"
+#include "platform/Files.h"
+
+namespace {
+
+const std::string kHeader = "Velmora filter file v1.0=";
+
+FilterEntryDescriptor* AddEntry(FilterDescriptor& f, GameRecord* g, const std::string& folder) {
+  auto e = types::NewFilterEntryDescriptor();
+  e->Game = g;
+  e->Folder = folder;
+  FilterEntryDescriptor* raw = e.get();
+  f.Entries->push_back(std::move(e));
+  return raw;
+}
+
+struct FilterWindow : MainWindowHarness {
+  FilterWindow() {
+    Make();
+    LoadGames({"ZYPHON", "MOONRUN", "PIXBLAST", "TANKWARZ"}, home.path());
+  }
+  TMainFRM& w() { return *window; }
+  size_t FilterCount() { return window->Filters->size(); }
+  FilterDescriptor* FilterAt(size_t i) { return (*window->Filters)[i].get(); }
+};
+
+}  // namespace
+
+TEST(FilterFileFormat, WrittenByteForByte) {
+  FilterWindow h;
+  FilterDescriptor* f = h.AddFilter("My shooters", {}, 1, h.home.file("shooters.vrf"));
+  AddEntry(*f, h.Game("ZYPHON"), "");
+  AddEntry(*f, h.Game("MOONRUN"), "\\");
+  AddEntry(*f, h.Game("PIXBLAST"), "\\Shooters\\Vertical\\");
+  AddEntry(*f, nullptr, "\\Lost\\");  // no game: skipped
+  AddEntry(*f, h.Game("TANKWARZ"), "Tanks");
+  ASSERT_TRUE(h.w().SaveFilterFile(f));
+  EXPECT_EQ(h.home.read("shooters.vrf"),
+            kHeader + "My shooters\r\n"
+                      "\r\n"
+                      "\\ZYPHON\r\n"
+                      "\\MOONRUN\r\n"
+                      "\\Shooters\\Vertical\\PIXBLAST\r\n"
+                      "\\Tanks\\TANKWARZ\r\n");
+  EXPECT_EQ(f->Modified, 0);
+  // Saving leaves the recent-filter list alone.
+  EXPECT_EQ(h.w().RecentFilters[0], "");
+}
+
+TEST(FilterFileFormat, ReadBackGivesTheSameEntries) {
+  FilterWindow h;
+  std::string file = h.home.write("f.vrf", kHeader + "  Mixed  \n\n"
+                                                     "\\zyphon\n"
+                                                     "  \\Shooters\\Vertical\\PIXBLAST  \n"
+                                                     "\n"
+                                                     "\\Gone\\NOSUCH\n"
+                                                     "Tanks\\TANKWARZ\r"
+                                                     "MOONRUN");
+  ASSERT_TRUE(h.w().LoadFilterFile(file)) << h.seam.AllMessages();
+  EXPECT_TRUE(h.seam.messages.empty());
+  ASSERT_EQ(h.FilterCount(), 2u);
+  FilterDescriptor* f = h.FilterAt(1);
+  EXPECT_EQ(f->Name, "Mixed");
+  EXPECT_EQ(f->FileName, file);
+  EXPECT_EQ(f->Modified, 0);
+  ASSERT_EQ(f->Entries->size(), 4u);
+  EXPECT_EQ((*f->Entries)[0]->Game, h.Game("ZYPHON"));
+  EXPECT_EQ((*f->Entries)[0]->Folder, "\\");
+  EXPECT_EQ((*f->Entries)[1]->Game, h.Game("PIXBLAST"));
+  EXPECT_EQ((*f->Entries)[1]->Folder, "\\Shooters\\Vertical\\");
+  EXPECT_EQ((*f->Entries)[2]->Folder, "\\Tanks\\");
+  EXPECT_EQ((*f->Entries)[3]->Game, h.Game("MOONRUN"));
+  EXPECT_EQ((*f->Entries)[3]->Folder, "\\");
+  EXPECT_EQ(h.w().RecentFilters[0], file);
+
+  // Written again, the file is the program's own form of the same filter.
+  f->FileName = h.home.file("again.vrf");
+  ASSERT_TRUE(h.w().SaveFilterFile(f));
+  EXPECT_EQ(h.home.read("again.vrf"), kHeader + "Mixed\r\n\r\n\\ZYPHON\r\n"
+                                                "\\Shooters\\Vertical\\PIXBLAST\r\n"
+                                                "\\Tanks\\TANKWARZ\r\n\\MOONRUN\r\n");
+}
+
+TEST(FilterFileFormat, RefusedFiles) {
+  FilterWindow h;
+  std::string lower = h.home.write("lower.vrf", "velmora filter file v1.0=x\r\n\r\n\\ZYPHON\r\n");
+  EXPECT_FALSE(h.w().LoadFilterFile(lower));
+  std::string missing = h.home.file("missing.vrf");
+  EXPECT_FALSE(h.w().LoadFilterFile(missing));
+  ASSERT_EQ(h.seam.messages.size(), 2u);
+  EXPECT_EQ(h.seam.messages[0].text, "Filter file format unknown for file " + lower);
+  EXPECT_EQ(h.seam.messages[0].flags, 16u);
+  EXPECT_EQ(h.seam.messages[1].text, "Filter file " + missing + " not found");
+  EXPECT_EQ(h.FilterCount(), 1u);
+  EXPECT_EQ(h.w().RecentFilters[0], "");
+}
+
+TEST(FilterFileFormat, FileNameIsFoundWithoutRegardToCase) {
+  FilterWindow h;
+  h.home.write("Shooters.VRF", kHeader + "S\r\n\r\n\\ZYPHON\r\n");
+  ASSERT_TRUE(h.w().LoadFilterFile(h.home.file("shooters.vrf"))) << h.seam.AllMessages();
+  EXPECT_EQ(h.FilterAt(1)->FileName, h.home.file("shooters.vrf"));
+}
+
+TEST(FilterFileFormat, UnwritableFileKeepsTheFilterUnsaved) {
+  FilterWindow h;
+  ASSERT_TRUE(plat::MakeDirs(h.home.file("taken.vrf")));
+  FilterDescriptor* f = h.AddFilter("Taken", {"ZYPHON"}, 1, h.home.file("taken.vrf"));
+  EXPECT_FALSE(h.w().SaveFilterFile(f));
+  EXPECT_EQ(f->Modified, 1);
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_EQ(h.seam.messages[0].text.rfind("The \"Taken\" filter could not be saved to " +
+                                              h.home.file("taken.vrf") + ":\r",
+                                          0),
+            0u)
+      << h.seam.messages[0].text;
+  EXPECT_GT(h.seam.messages[0].text.size(), 60u);  // the reason follows
+  EXPECT_FALSE(h.working->isVisible());
+}
+
+TEST(FilterActions, TabZeroRefusesRenameSaveAndClose) {
+  FilterWindow h;
+  h.w().ListTabs->setCurrentIndex(0);
+  h.w().FileFilterRenameACTN->trigger();
+  h.w().FileFilterSaveACTN->trigger();
+  h.w().FileFilterSaveAsACTN->trigger();
+  h.w().FileFilterCloseACTN->trigger();
+  ASSERT_EQ(h.seam.messages.size(), 4u);
+  EXPECT_EQ(h.seam.messages[0].text, "This filter cannot be renamed");
+  EXPECT_EQ(h.seam.messages[0].flags, 64u);
+  EXPECT_EQ(h.seam.messages[1].text, "This filter cannot be saved");
+  EXPECT_EQ(h.seam.messages[2].text, "This filter cannot be saved");
+  EXPECT_EQ(h.seam.messages[3].text, "This filter cannot be closed");
+  EXPECT_EQ(h.seam.messages[3].flags, 16u);
+  EXPECT_TRUE(h.seam.fileRequests.empty());
+}
+
+TEST(FilterActions, RenameThroughTheInputBox) {
+  FilterWindow h;
+  h.AddFilter("Old", {"ZYPHON"}, 0);
+  h.w().ListTabs->setCurrentIndex(1);
+  std::string prompt;
+  h.seam.modalHandlers.push_back([&prompt](QWidget* win) {
+    auto* box = qobject_cast<TInputQueryFRM*>(win);
+    if (!box) return 0;
+    prompt = box->Prompt->text().toStdString();
+    box->Edit->setText("");
+    return static_cast<int>(mrOk);
+  });
+  h.w().FileFilterRenameACTN->trigger();
+  EXPECT_EQ(prompt, "Rename Old filter:");
+  EXPECT_EQ(h.FilterAt(1)->Name, "");  // an empty name is taken as typed
+  EXPECT_EQ(h.FilterAt(1)->Modified, 1);
+  EXPECT_EQ(h.w().ListTabs->tabText(1), "");
+  EXPECT_EQ(h.w().ListTabs->currentIndex(), 1);
+  // Cancel changes nothing.
+  h.FilterAt(1)->Modified = 0;
+  h.w().FileFilterRenameACTN->trigger();
+  EXPECT_EQ(h.FilterAt(1)->Modified, 0);
+}
+
+TEST(FilterActions, SaveAsAsksForTheNameAndSaveUsesIt) {
+  FilterWindow h;
+  plat::MakeDirs(h.home.file("Filters"));
+  h.AddFilter("New one", {"MOONRUN"}, 1);
+  h.w().ListTabs->setCurrentIndex(1);
+  h.seam.fileAnswers.push_back(h.home.file("Filters/new.vrf"));
+  h.w().FileFilterSaveACTN->trigger();  // no file yet: save as
+  ASSERT_EQ(h.seam.fileRequests.size(), 1u);
+  const plat::FileDialogRequest& r = h.seam.fileRequests[0];
+  EXPECT_TRUE(r.save);
+  EXPECT_EQ(r.title, "Save filter");
+  EXPECT_EQ(r.defaultExt, "VRF");
+  EXPECT_EQ(r.filter, "Velmora filters (*.VRF)|*.VRF");
+  EXPECT_EQ(r.initialDir, h.home.file("Filters/"));
+  EXPECT_TRUE(r.overwritePrompt);
+  EXPECT_EQ(h.FilterAt(1)->FileName, h.home.file("Filters/new.vrf"));
+  EXPECT_EQ(h.FilterAt(1)->Modified, 0);
+  EXPECT_EQ(h.home.read("Filters/new.vrf"), kHeader + "New one\r\n\r\n\\MOONRUN\r\n");
+  // Now it has a file: saving asks nothing.
+  h.FilterAt(1)->Modified = 1;
+  h.w().FileFilterSaveACTN->trigger();
+  EXPECT_EQ(h.seam.fileRequests.size(), 1u);
+  EXPECT_EQ(h.FilterAt(1)->Modified, 0);
+}
+
+TEST(FilterActions, OpenLoadsTheChosenFileAndSelectsItsTab) {
+  FilterWindow h;
+  std::string file = h.home.write("Filters/puzzle.vrf", kHeader + "Puzzle\r\n\r\n\\MOONRUN\r\n");
+  h.seam.fileAnswers.push_back(file);
+  h.w().FileFilterOpenACTN->trigger();
+  ASSERT_EQ(h.seam.fileRequests.size(), 1u);
+  const plat::FileDialogRequest& r = h.seam.fileRequests[0];
+  EXPECT_FALSE(r.save);
+  EXPECT_EQ(r.title, "Load filter");
+  EXPECT_EQ(r.filter, "Velmora filters (*.VRF)|*.VRF|All files (*.*)|*.*");
+  EXPECT_EQ(r.filterIndex, 1);
+  EXPECT_TRUE(r.mustExist);
+  EXPECT_EQ(r.initialDir, h.home.file("Filters/"));
+  ASSERT_EQ(h.FilterCount(), 2u);
+  EXPECT_EQ(h.w().ListTabs->currentIndex(), 1);
+  EXPECT_EQ(h.w().ListTabs->tabText(1), "Puzzle");
+  // The reopen menu now offers it.
+  QList<QAction*> items = h.w().ReopenFilterSUB->actions();
+  ASSERT_EQ(items.size(), 1);
+  EXPECT_EQ(items[0]->objectName(), "ReopenFilter1OPT");
+  items[0]->trigger();
+  EXPECT_EQ(h.FilterCount(), 3u);
+  EXPECT_EQ(h.w().ListTabs->currentIndex(), 2);
+}
+
+TEST(FilterActions, CloseAsksOnlyForUnsavedFilters) {
+  FilterWindow h;
+  h.AddFilter("A", {"ZYPHON"}, 0);
+  h.AddFilter("B", {"ZYPHON"}, 1);
+  h.AddFilter("C", {"ZYPHON"}, 0);
+  h.w().ListTabs->setCurrentIndex(2);
+  h.seam.messageAnswers = {plat::IDNO};
+  h.w().FileFilterCloseACTN->trigger();
+  EXPECT_EQ(h.FilterCount(), 4u);
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_EQ(h.seam.messages[0].text, "The \"B\" filter is not saved yet.\rContinue anyway?");
+  h.seam.messageAnswers = {plat::IDYES};
+  h.w().FileFilterCloseACTN->trigger();
+  ASSERT_EQ(h.FilterCount(), 3u);
+  EXPECT_EQ(h.FilterAt(2)->Name, "C");
+  EXPECT_EQ(h.w().ListTabs->currentIndex(), 2);  // the next filter takes the place
+  h.w().FileFilterCloseACTN->trigger();          // saved: no question
+  EXPECT_EQ(h.seam.messages.size(), 2u);
+  EXPECT_EQ(h.FilterCount(), 2u);
+  EXPECT_EQ(h.w().ListTabs->currentIndex(), 1);  // past the end: the last tab
+  EXPECT_TRUE(h.w().CloseFilter(7));             // no such filter
+}
+
+TEST(FilterChange, RememberedFilesFollowTheOpenFilters) {
+  FilterWindow h;
+  h.AddFilter("A", {"ZYPHON"}, 0, "/f/a.vrf");
+  h.AddFilter("NoFile", {"ZYPHON"}, 1);
+  h.AddFilter("B", {"ZYPHON"}, 1, "/f/b.vrf");
+  h.AddFilter("C", {"ZYPHON"}, 0, "/f/c.vrf");
+  h.w().FiltersToOpen = {"/f/old.vrf"};
+  h.seam.messageAnswers = {plat::IDYES, plat::IDNO};
+  EXPECT_FALSE(h.w().ConfirmUnsavedFilters());
+  ASSERT_EQ(h.seam.messages.size(), 2u);
+  EXPECT_EQ(h.seam.messages[0].text,
+            "The \"NoFile\" filter is not saved yet.\rContinue with the operation?");
+  EXPECT_EQ(h.seam.messages[1].flags, 52u);
+  EXPECT_EQ(h.w().FiltersToOpen, (StringList{"/f/a.vrf", "/f/b.vrf", "/f/c.vrf"}));
+  EXPECT_EQ(h.FilterAt(3)->Modified, 1);
+}
+
+TEST(FilterChange, ClosedFiltersDoNotComeBack) {
+  FilterWindow h;
+  h.w().FiltersToOpen = {"/f/from-start.vrf"};
+  h.AddFilter("A", {"ZYPHON"}, 0, "/f/a.vrf");
+  h.w().ListTabs->setCurrentIndex(1);
+  h.w().FileFilterCloseACTN->trigger();
+  ASSERT_EQ(h.FilterCount(), 1u);
+  EXPECT_TRUE(h.w().ConfirmUnsavedFilters());
+  EXPECT_TRUE(h.w().FiltersToOpen.empty());
+}
+
+TEST(FilterChange, BeforeTheFirstProfileTheListStands) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  w.FiltersToOpen = {"/f/boot.vrf", "/f/arg.vrf"};
+  EXPECT_TRUE(w.ConfirmUnsavedFilters());
+  EXPECT_EQ(w.FiltersToOpen, (StringList{"/f/boot.vrf", "/f/arg.vrf"}));
+  EXPECT_TRUE(h.seam.messages.empty());
+}
+
+TEST(FilterChange, RememberedFilesAreLoadedAgainInOrder) {
+  FilterWindow h;
+  std::string a = h.home.write("a.vrf", kHeader + "A\r\n\r\n\\ZYPHON\r\n");
+  std::string b = h.home.write("b.vrf", kHeader + "B\r\n\r\n\\MOONRUN\r\n");
+  h.w().FiltersToOpen = {b, h.home.file("gone.vrf"), a};
+  h.w().ReloadRememberedFilters();
+  ASSERT_EQ(h.FilterCount(), 3u);
+  EXPECT_EQ(h.FilterAt(1)->Name, "B");
+  EXPECT_EQ(h.FilterAt(2)->Name, "A");
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_EQ(h.seam.messages[0].text, "Filter file " + h.home.file("gone.vrf") + " not found");
+  EXPECT_EQ(h.w().FiltersToOpen.size(), 3u);  // not cleared
+}
+
+TEST(FilterFileFormat, PureParserTakesALookup) {
+  GameRecord g;
+  g.Name = "ABC";
+  FilterDescriptor f;
+  auto lookup = [&g](const std::string& n) { return n == "ABC" ? &g : nullptr; };
+  EXPECT_EQ(filterfile::Parse("Velmora filter file v1.0\r\n", lookup, f),
+            filterfile::ParseResult::UnknownFormat);
+  EXPECT_EQ(filterfile::Parse(kHeader + "N\r\n\r\nX:abc\r\n\\A\\B:abc\r\n", lookup, f),
+            filterfile::ParseResult::Ok);
+  ASSERT_EQ(f.Entries->size(), 2u);
+  EXPECT_EQ((*f.Entries)[0]->Folder, "\\");
+  EXPECT_EQ((*f.Entries)[1]->Folder, "\\A\\");
+  EXPECT_EQ(filterfile::NormalizeFolder(""), "\\");
+  EXPECT_EQ(filterfile::NormalizeFolder("A\\B"), "\\A\\B\\");
+}

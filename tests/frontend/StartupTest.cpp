@@ -1,0 +1,375 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <unistd.h>
+
+#include "frontend/MainWindowHarness.h"
+#include "frontend/Preferences.h"
+#include "launch/TempFolder.h"
+#include "platform/Drives.h"
+#include "platform/Files.h"
+#include "platform/Ini.h"
+
+namespace {
+
+const char* const kWelcomeStart = "Hi and welcome to Velmora!\rSince this is the first time";
+const char* const kCrashStart = "Warning: MAME may have crashed your computer the last time";
+
+bool Starts(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// A settings file naming a last profile, so that a start does not take the first-run road.
+void WriteLastProfile(MainWindowHarness& h, const std::string& profile) {
+  h.home.write("VELMORA.INI", "[General]\r\nLastProfile=" + profile + "\r\n");
+}
+
+}  // namespace
+
+TEST(Startup, CreationSetsFilesAndEnvironment) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  EXPECT_EQ(QApplication::applicationName(), "Velmora");
+  EXPECT_EQ(w.ProgramDir, h.home.path());
+  EXPECT_EQ(w.SettingsFileName, h.home.path() + "VELMORA.INI");
+  EXPECT_EQ(w.StatsFileName, h.home.path() + "STATS.INI");
+  EXPECT_EQ(w.HistoryFileName, h.home.path() + "HISTORY.TXT");
+  EXPECT_EQ(w.CaptureFile, "$VRTEMP$.NFO");
+  EXPECT_FALSE(w.ComSpec.empty());
+  EXPECT_EQ(w.WindowsDir.back(), '/');
+  EXPECT_EQ(w.StatusPanel1->text(), "Quick search: \"\"");
+  ASSERT_TRUE(w.Filters);
+  ASSERT_EQ(w.Filters->size(), 1u);
+  EXPECT_EQ((*w.Filters)[0], nullptr);  // until a profile is read
+  EXPECT_EQ(w.LastSelectedFilter, 0);    // -1, then read from the settings
+  EXPECT_EQ(w.ProfileLoaded, 0);
+  ASSERT_TRUE(w.PlayStats);
+  EXPECT_TRUE(h.seam.messages.empty());
+}
+
+TEST(Startup, FirstRunWelcomesAndOffersANewProfile) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  w.show();
+  ASSERT_FALSE(h.seam.messages.empty());
+  EXPECT_TRUE(Starts(h.seam.messages[0].text, kWelcomeStart)) << h.seam.AllMessages();
+  EXPECT_EQ(h.seam.messages[0].flags, 64u);
+  EXPECT_EQ(h.seam.messages[0].title, "Velmora");
+  EXPECT_EQ(w.ProfileLoaded, 0);  // the new-profile page was cancelled
+  EXPECT_EQ(w.LanguageNames, StringList{"ENGLISH"});
+  EXPECT_EQ(w.LanguageCaptions, StringList{"English"});
+  EXPECT_TRUE(w.windowTitle().startsWith("Velmora"));
+}
+
+TEST(Startup, ShowStepsRunOnceAcrossMinimiseAndRestore) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  w.show();
+  size_t shown = h.seam.messages.size();
+  ASSERT_GE(shown, 1u);
+  w.hide();
+  w.showMinimized();
+  w.showNormal();
+  w.show();
+  EXPECT_EQ(h.seam.messages.size(), shown);
+  EXPECT_EQ(w.LanguageNames.size(), 1u);
+}
+
+TEST(Startup, ProfileArgumentInAnyCaseIsOpened) {
+  MainWindowHarness h;
+  WriteLastProfile(h, h.home.file("last.vrl"));
+  TMainFRM& w = h.Make();
+  std::string arg = h.home.file("Other.vrl");
+  w.Arguments = {arg, h.home.file("ignored.vrf")};
+  h.seam.messageAnswers = {plat::IDNO};
+  w.show();
+  ASSERT_FALSE(h.seam.messages.empty());
+  EXPECT_TRUE(Starts(h.seam.messages[0].text, "Cannot find " + arg + " profile!"))
+      << h.seam.AllMessages();
+  EXPECT_TRUE(w.FiltersToOpen.empty());  // only the first argument counts
+}
+
+TEST(Startup, FilterArgumentIsRememberedAndTheLastProfileOpened) {
+  MainWindowHarness h;
+  std::string last = h.home.file("Profiles/Last.VRL");
+  WriteLastProfile(h, last);
+  h.home.write("VELMORA.INI", "[General]\r\nLastProfile=" + last +
+                                  "\r\n[OpenFiltersAtBoot]\r\nX=/f/boot.vrf\r\n");
+  TMainFRM& w = h.Make();
+  std::string arg = h.home.file("Shooters.VRF");
+  w.Arguments = {arg};
+  h.seam.messageAnswers = {plat::IDNO};
+  w.show();
+  EXPECT_EQ(w.FiltersToOpen, (StringList{"/f/boot.vrf", arg}));
+  ASSERT_FALSE(h.seam.messages.empty());
+  EXPECT_TRUE(Starts(h.seam.messages[0].text, "Cannot find " + last + " profile!"))
+      << h.seam.AllMessages();
+}
+
+TEST(Startup, FilterArgumentOnTheFirstRunTriesTheFirstTimeProfile) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  w.Arguments = {"x.vrf"};
+  h.seam.messageAnswers = {plat::IDNO};
+  w.show();
+  ASSERT_FALSE(h.seam.messages.empty());
+  EXPECT_TRUE(Starts(h.seam.messages[0].text, "Cannot find FIRSTTIME profile!"));
+}
+
+TEST(Startup, LeftoverTemporaryFolderWarnsOnceAndIsDeleted) {
+  MainWindowHarness h;
+  TempDir emu;
+  emu.write("$VRTEMP$/ZYPHON.1A", "rom");
+  emu.write("$VRTEMP$/sub/x.bin", "x");
+  {
+    TMainFRM& w = h.Make();
+    h.LoadGames({"ZYPHON"}, emu.path());
+    w.show();
+    ASSERT_EQ(h.seam.messages.size(), 1u) << h.seam.AllMessages();
+    EXPECT_TRUE(Starts(h.seam.messages[0].text, kCrashStart));
+    EXPECT_EQ(h.seam.messages[0].flags, 48u);
+    EXPECT_FALSE(plat::DirExists(emu.file("$VRTEMP$")));
+    h.Destroy();
+  }
+  h.seam.messages.clear();
+  TMainFRM& again = h.Make();
+  h.LoadGames({"ZYPHON"}, emu.path());
+  again.show();
+  EXPECT_TRUE(h.seam.messages.empty()) << h.seam.AllMessages();
+}
+
+TEST(Startup, TemporaryFolderThatCannotBeDeletedIsReported) {
+  MainWindowHarness h;
+  TempDir emu;
+  emu.write("$VRTEMP$/LOCKED.BIN", "rom");
+  emu.write("$VRTEMP$/FREE.BIN", "rom");
+  launch::SetDeleteFileHookForTests(
+      [](const std::string& path) { return plat::FileNameOf(path) != "LOCKED.BIN"; });
+  TMainFRM& w = h.Make();
+  h.LoadGames({"ZYPHON"}, emu.path());
+  w.show();
+  launch::SetDeleteFileHookForTests(nullptr);
+  ASSERT_EQ(h.seam.messages.size(), 2u) << h.seam.AllMessages();
+  EXPECT_EQ(h.seam.messages[1].text,
+            "The temporary directory could not be deleted!\r"
+            "This means one or more rom files of the game you ran could not be deleted.\r"
+            "Please solve the problem and try again.");
+  EXPECT_EQ(h.seam.messages[1].flags, 16u);
+  EXPECT_TRUE(plat::FileExists(emu.file("$VRTEMP$/LOCKED.BIN")));
+  EXPECT_FALSE(plat::FileExists(emu.file("$VRTEMP$/FREE.BIN")));
+}
+
+TEST(Startup, WithoutEmulatorFolderTheCurrentFolderIsLeftAlone) {
+  MainWindowHarness h;
+  TempDir cwd;
+  cwd.write("$VRTEMP$/keep.txt", "mine");
+  std::string before = plat::CurrentDir();
+  ASSERT_TRUE(plat::SetCurrentDir(cwd.path()));
+  WriteLastProfile(h, h.home.file("gone.vrl"));
+  TMainFRM& w = h.Make();
+  h.seam.messageAnswers = {plat::IDNO};
+  w.show();
+  plat::SetCurrentDir(before);
+  EXPECT_TRUE(plat::FileExists(cwd.file("$VRTEMP$/keep.txt")));
+  for (const ShownMessage& m : h.seam.messages) EXPECT_FALSE(Starts(m.text, kCrashStart));
+}
+
+TEST(Startup, PlacementIsRestoredAndStored) {
+  MainWindowHarness h;
+  QRect screen = QGuiApplication::screens().first()->availableGeometry();
+  int left = screen.left() + 10, top = screen.top() + 12;
+  h.home.write("VELMORA.INI", "[General]\r\nLastProfile=" + h.home.file("p.vrl") +
+                                  "\r\n[Window]\r\nUpperLeftX=" + std::to_string(left) +
+                                  "\r\nUpperLeftY=" + std::to_string(top) +
+                                  "\r\nWidth=770\r\nHeight=575\r\n");
+  TMainFRM& w = h.Make();
+  h.seam.messageAnswers = {plat::IDNO};
+  w.show();
+  EXPECT_EQ(w.x(), left);
+  EXPECT_EQ(w.y(), top);
+  EXPECT_EQ(w.width(), 770);
+  EXPECT_EQ(w.height(), 575);
+  w.move(left + 5, top + 6);
+  h.Destroy();
+  plat::IniFile ini(h.home.file("VELMORA.INI"));
+  ini.Load();
+  EXPECT_EQ(ini.ReadString("Window", "UpperLeftX", ""), std::to_string(left + 5));
+  EXPECT_EQ(ini.ReadString("Window", "UpperLeftY", ""), std::to_string(top + 6));
+  EXPECT_EQ(ini.ReadString("Window", "Width", ""), "770");
+  EXPECT_EQ(ini.ReadString("Window", "Maximized", ""), "0");
+}
+
+TEST(Startup, MaximisedWindowComesBackMaximised) {
+  MainWindowHarness h;
+  h.home.write("VELMORA.INI", "[General]\r\nLastProfile=" + h.home.file("p.vrl") +
+                                  "\r\n[Window]\r\nMaximized=1\r\n");
+  TMainFRM& w = h.Make();
+  h.seam.messageAnswers = {plat::IDNO};
+  w.show();
+  EXPECT_TRUE(w.isMaximized());
+  h.Destroy();
+  plat::IniFile ini(h.home.file("VELMORA.INI"));
+  ini.Load();
+  EXPECT_EQ(ini.ReadString("Window", "Maximized", ""), "1");
+  EXPECT_NE(ini.ReadString("Window", "Width", ""), "");
+}
+
+TEST(Startup, PlacementOffEveryScreenIsBroughtBack) {
+  MainWindowHarness h;
+  h.home.write("VELMORA.INI", "[General]\r\nLastProfile=" + h.home.file("p.vrl") +
+                                  "\r\n[Window]\r\nUpperLeftX=9000\r\nUpperLeftY=-7000\r\n");
+  TMainFRM& w = h.Make();
+  h.seam.messageAnswers = {plat::IDNO};
+  w.show();
+  QRect screen = QGuiApplication::screens().first()->availableGeometry();
+  EXPECT_TRUE(screen.contains(w.pos())) << w.x() << "," << w.y();
+}
+
+TEST(Startup, CdRomDrivesDecideTheMameCdSetting) {
+  {
+    MainWindowHarness h;
+    h.home.write("VELMORA.INI", "[MameCd]\r\nMameCd=1\r\n");
+    plat::SetCdRomDrivesForTests(std::vector<plat::CdRomDrive>{});
+    TMainFRM& w = h.Make();
+    EXPECT_TRUE(w.MameCdEnabled);
+    w.show();
+    EXPECT_FALSE(w.MameCdEnabled);  // no drive: the setting is switched off
+  }
+  {
+    MainWindowHarness h;
+    TempDir disc1, disc2;
+    h.home.write("VELMORA.INI", "[MameCd]\r\nMameCd=1\r\n");
+    plat::SetCdRomDrivesForTests(std::vector<plat::CdRomDrive>{
+        {"D:", disc1.path(), "MAMECD1", ""}, {"E:", disc2.path(), "MAMECD2", ""}});
+    TMainFRM& w = h.Make();
+    TPreferencesFRM prefs(&w);
+    ASSERT_EQ(prefs.CdRom->count(), 2);
+    EXPECT_EQ(prefs.CdRom->itemText(1), "E:");
+    w.show();
+    EXPECT_TRUE(w.MameCdEnabled);
+  }
+  plat::SetCdRomDrivesForTests(std::nullopt);
+}
+
+TEST(Shutdown, FailedSettingsWriteIsReportedAndTheRestStillWritten) {
+  MainWindowHarness h;
+  TempDir emu;
+  h.Make();
+  h.LoadGames({"ZYPHON"}, emu.path());
+  ASSERT_TRUE(plat::MakeDirs(h.home.file("VELMORA.INI")));  // cannot be replaced by a file
+  h.Destroy();
+  ASSERT_FALSE(h.seam.messages.empty());
+  EXPECT_TRUE(Starts(h.seam.messages[0].text, "The settings could not be written to "))
+      << h.seam.AllMessages();
+  EXPECT_TRUE(plat::FileExists(emu.file("MAME.CFG")));
+}
+
+TEST(Shutdown, FilterListIsKeptWhenNoProfileCouldBeOpened) {
+  MainWindowHarness h;
+  h.home.write("VELMORA.INI", "[General]\r\nLastProfile=" + h.home.file("gone.vrl") +
+                                  "\r\n[OpenFiltersAtBoot]\r\nFilter1=/f/a.vrf\r\n"
+                                  "Filter4=/f/b.vrf\r\n");
+  TMainFRM& w = h.Make();
+  h.seam.messageAnswers = {plat::IDNO};
+  w.show();
+  EXPECT_EQ(w.ProfileLoaded, 0);
+  h.Destroy();
+  plat::IniFile ini(h.home.file("VELMORA.INI"));
+  ini.Load();
+  EXPECT_EQ(ini.ReadSectionValues("OpenFiltersAtBoot"),
+            (std::vector<std::string>{"Filter1=/f/a.vrf", "Filter2=/f/b.vrf"}));
+}
+
+TEST(Shutdown, NoProfileLeavesMameCfgUntouched) {
+  MainWindowHarness h;
+  TempDir emu;
+  emu.write("MAME.CFG", "[config]\nvsync=yes\n");
+  TMainFRM& w = h.Make();
+  w.EmulatorDir = emu.path();
+  h.Destroy();
+  EXPECT_EQ(emu.read("MAME.CFG"), "[config]\nvsync=yes\n");
+}
+
+TEST(Shutdown, CloseAsksForEachUnsavedFilterAndKeepsMarksOnNo) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  h.LoadGames({"ZYPHON", "MOONRUN"}, h.home.path());
+  FilterDescriptor* a = h.AddFilter("Shooters", {"ZYPHON"}, 1);
+  h.AddFilter("Saved", {"ZYPHON"}, 0);
+  FilterDescriptor* b = h.AddFilter("Puzzles", {"MOONRUN"}, 1);
+  w.show();
+  h.seam.messages.clear();
+  h.seam.messageAnswers = {plat::IDYES, plat::IDNO};
+  EXPECT_FALSE(w.close());
+  EXPECT_TRUE(w.isVisible());
+  ASSERT_EQ(h.seam.messages.size(), 2u);
+  EXPECT_EQ(h.seam.messages[0].text, "The \"Shooters\" filter is not saved yet.\rContinue anyway?");
+  EXPECT_EQ(h.seam.messages[0].flags, 52u);
+  EXPECT_EQ(h.seam.messages[1].text, "The \"Puzzles\" filter is not saved yet.\rContinue anyway?");
+  // Nothing was let go: both are still unsaved and a later question asks about both again.
+  EXPECT_EQ(a->Modified, 1);
+  EXPECT_EQ(b->Modified, 1);
+  h.seam.messages.clear();
+  h.seam.messageAnswers = {plat::IDYES, plat::IDYES};
+  EXPECT_TRUE(w.close());
+  EXPECT_EQ(h.seam.messages.size(), 2u);
+  EXPECT_FALSE(w.isVisible());
+}
+
+TEST(Shutdown, QuitActionRunsTheCloseQuestion) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  h.LoadGames({"ZYPHON"}, h.home.path());
+  h.AddFilter("Mine", {"ZYPHON"}, 1);
+  w.show();
+  h.seam.messages.clear();
+  h.seam.messageAnswers = {plat::IDNO};
+  w.FileQuitACTN->trigger();
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(h.seam.messages.size(), 1u);
+}
+
+TEST(ReopenMenus, EntriesCountTheFilledSlotsAndKeepTheSpelling) {
+  MainWindowHarness h;
+  h.home.write("VELMORA.INI", "[ReopenList]\r\nFile2=/p/Rock & Roll.vrl\r\nFile5=/p/b.VRL\r\n");
+  TMainFRM& w = h.Make();
+  QList<QAction*> profiles = w.ReopenProfileSUB->actions();
+  ASSERT_EQ(profiles.size(), 2);
+  EXPECT_EQ(profiles[0]->text(), "&1. /p/Rock && Roll.vrl");
+  EXPECT_EQ(profiles[0]->objectName(), "ReopenFile2OPT");
+  EXPECT_EQ(profiles[0]->property("tag").toInt(), 2);
+  EXPECT_EQ(profiles[1]->text(), "&2. /p/b.VRL");
+  EXPECT_EQ(profiles[1]->property("tag").toInt(), 5);
+  QList<QAction*> filters = w.ReopenFilterSUB->actions();
+  ASSERT_EQ(filters.size(), 1);
+  EXPECT_EQ(filters[0]->objectName(), "ReopenFilterNoneOPT");
+  EXPECT_EQ(filters[0]->text(), "<none>");
+  EXPECT_FALSE(filters[0]->isEnabled());
+  // Choosing an entry opens that slot's profile.
+  h.seam.messageAnswers = {plat::IDNO};
+  profiles[1]->trigger();
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_TRUE(Starts(h.seam.messages[0].text, "Cannot find /p/b.VRL profile!"));
+}
+
+TEST(ReopenMenus, OpenProfileDialog) {
+  MainWindowHarness h;
+  plat::MakeDirs(h.home.file("PROFILES"));
+  TMainFRM& w = h.Make();
+  w.FileProfileOpenACTN->trigger();
+  ASSERT_EQ(h.seam.fileRequests.size(), 1u);
+  const plat::FileDialogRequest& r = h.seam.fileRequests[0];
+  EXPECT_EQ(r.title, "Open profile");
+  EXPECT_EQ(r.filter, "Velmora profiles (*.VRL)|*.VRL");
+  EXPECT_EQ(r.defaultExt, "VRL");
+  EXPECT_EQ(r.fileName, "MAME.VRL");
+  EXPECT_EQ(r.initialDir, h.home.file("PROFILES/"));
+  EXPECT_TRUE(r.mustExist);
+  EXPECT_TRUE(h.seam.messages.empty());  // cancelled: nothing opened
+}

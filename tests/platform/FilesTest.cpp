@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "platform/Files.h"
+#include "support/TempDir.h"
+
+using namespace plat;
+
+TEST(Paths, JoinAndSplit) {
+  EXPECT_EQ(JoinPath("/a/b/", "c"), "/a/b/c");
+  EXPECT_EQ(JoinPath("/a/b", "/c"), "/a/b/c");
+  EXPECT_EQ(JoinPath("", "c"), "c");
+  EXPECT_EQ(JoinPath("/", "c"), "/c");
+  EXPECT_EQ(WithSlash("/x"), "/x/");
+  EXPECT_EQ(WithSlash(""), "");
+  EXPECT_EQ(ToNativeSeparators("ROMS\\SUB\\"), "ROMS/SUB/");
+  EXPECT_EQ(FileNameOf("/a/b/Game.ZIP"), "Game.ZIP");
+  EXPECT_EQ(DirectoryOf("/a/b/Game.ZIP"), "/a/b/");
+  EXPECT_EQ(ExtensionOf("/a.b/Game.vrl"), ".vrl");
+  EXPECT_EQ(ExtensionOf("/a.b/Game"), "");
+  EXPECT_EQ(ChangeExtension("/x/a.txt", ".rtf"), "/x/a.rtf");
+  EXPECT_TRUE(SameText("mame.cfg", "MAME.CFG"));
+  EXPECT_FALSE(SameText("mame.cfg", "MAME.CF"));
+  EXPECT_EQ(Trim("  a b \r\n"), "a b");
+}
+
+TEST(CaseInsensitiveLookup, ExactHitFirstThenAnyCase) {
+  TempDir t;
+  t.write("Mame.Cfg", "x");
+  t.write("ROMS/PacMan.zip", "z");
+  auto hit = FindNoCase(t.path(), "MAME.CFG");
+  ASSERT_TRUE(hit);
+  EXPECT_EQ(*hit, t.path() + "Mame.Cfg");
+  EXPECT_FALSE(FindNoCase(t.path(), "NOPE.CFG"));
+  auto deep = ResolveNoCase(t.path() + "roms/PACMAN.ZIP");
+  ASSERT_TRUE(deep);
+  EXPECT_EQ(*deep, t.path() + "ROMS/PacMan.zip");
+  // Exact spelling wins over another case variant.
+  t.write("ROMS/pacman.zip", "y");
+  EXPECT_EQ(*ResolveNoCase(t.path() + "ROMS/pacman.zip"), t.path() + "ROMS/pacman.zip");
+}
+
+TEST(CaseInsensitiveLookup, WritesReuseAnExistingVariant) {
+  TempDir t;
+  t.write("Sub/Stats.ini", "old");
+  EXPECT_EQ(PathForWrite(t.path() + "SUB/STATS.INI"), t.path() + "Sub/Stats.ini");
+  EXPECT_EQ(PathForWrite(t.path() + "SUB/NEW.INI"), t.path() + "Sub/NEW.INI");
+  ASSERT_TRUE(WriteFileAtomic(t.path() + "SUB/STATS.INI", "new"));
+  EXPECT_EQ(t.read("Sub/Stats.ini"), "new");
+  EXPECT_FALSE(FileExists(t.path() + "SUB/STATS.INI"));
+}
+
+TEST(FolderIndexTest, FindsAndSeesChangesOnlyAfterInvalidate) {
+  TempDir t;
+  t.write("ABC.ZIP", "");
+  FolderIndex idx(t.path());
+  EXPECT_EQ(idx.Find("abc.zip").value_or(""), t.path() + "ABC.ZIP");
+  t.write("def.zip", "");
+  EXPECT_FALSE(idx.Find("DEF.ZIP"));
+  idx.Invalidate();
+  EXPECT_EQ(idx.Find("DEF.ZIP").value_or(""), t.path() + "def.zip");
+}
+
+TEST(AtomicWrite, FailureLeavesTheOldFileWhole) {
+  TempDir t;
+  t.write("f.txt", "old");
+  std::string err;
+  EXPECT_FALSE(WriteFileAtomic(t.path() + "missing-dir/f.txt", "x", &err));
+  EXPECT_FALSE(err.empty());
+  if (geteuid() != 0) {  // root writes into read-only folders
+    chmod(t.path().c_str(), 0555);
+    EXPECT_FALSE(WriteFileAtomic(t.path() + "f.txt", "new", &err));
+    chmod(t.path().c_str(), 0755);
+    EXPECT_EQ(t.read("f.txt"), "old");
+  }
+  ASSERT_TRUE(WriteFileAtomic(t.path() + "f.txt", "new"));
+  EXPECT_EQ(t.read("f.txt"), "new");
+  EXPECT_EQ(ListDir(t.path()).size(), 1u);  // no temporary left behind
+}
+
+TEST(Tree, RemoveTreeDoesNotFollowLinks) {
+  TempDir outside, t;
+  outside.write("keep.txt", "k");
+  t.write("a/b/c.txt", "x");
+  ASSERT_EQ(symlink(outside.path().c_str(), (t.path() + "a/link").c_str()), 0);
+  EXPECT_TRUE(RemoveTree(t.path() + "a"));
+  EXPECT_FALSE(DirExists(t.path() + "a"));
+  EXPECT_TRUE(FileExists(outside.path() + "keep.txt"));
+  EXPECT_TRUE(RemoveTree(t.path() + "never-there"));
+}
+
+TEST(ProgramFolder, HomeVariableWins) {
+  TempDir t;
+  const char* outer = std::getenv("VELMORA_HOME");
+  std::string saved = outer ? outer : "";
+  std::string home = t.path() + "home";
+  setenv("VELMORA_HOME", home.c_str(), 1);
+  EXPECT_EQ(ProgramDir("/usr/bin/velmora"), home + "/");
+  EXPECT_TRUE(DirExists(home));
+  unsetenv("VELMORA_HOME");
+  std::string d = ProgramDir("velmora");
+  EXPECT_FALSE(d.empty());
+  EXPECT_EQ(d.back(), '/');
+  EXPECT_EQ(d[0], '/');
+  if (!saved.empty()) setenv("VELMORA_HOME", saved.c_str(), 1);
+}
+
+TEST(ProgramFolder, ShippedFilesFoundWhenTheProgramFolderLacksThem) {
+  TempDir prog;
+  EXPECT_EQ(FindShippedFile(prog.path(), "NO-SUCH.TIP"), prog.path() + "NO-SUCH.TIP");
+  prog.write("velmora.tip", "t");
+  EXPECT_EQ(FindShippedFile(prog.path(), "VELMORA.TIP"), prog.path() + "velmora.tip");
+}

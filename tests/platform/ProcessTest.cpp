@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+
+#include "platform/Files.h"
+#include "platform/Process.h"
+#include "support/TempDir.h"
+
+using namespace plat;
+
+TEST(ShellQuoting, NamesStayLiteral) {
+  EXPECT_EQ(ShellQuote("$VRTEMP$.NFO"), "'$VRTEMP$.NFO'");
+  EXPECT_EQ(ShellQuote("it's"), "'it'\\''s'");
+  EXPECT_EQ(SplitCommandLine("a 'b c' \"d $e\" f\\ g"),
+            (std::vector<std::string>{"a", "b c", "d $e", "f g"}));
+}
+
+TEST(Interpreter, ComspecOrShell) {
+  const char* old = std::getenv("COMSPEC");
+  std::string saved = old ? old : "";
+  unsetenv("COMSPEC");
+  EXPECT_EQ(CommandInterpreter(), "/bin/sh");
+  EXPECT_EQ(InterpreterSwitch(), "-c");
+  setenv("COMSPEC", "/usr/bin/dash", 1);
+  EXPECT_EQ(CommandInterpreter(), "/usr/bin/dash");
+  if (old) setenv("COMSPEC", saved.c_str(), 1); else unsetenv("COMSPEC");
+}
+
+TEST(Run, CaptureThroughTheInterpreterKeepsDollarNamesLiteral) {
+  TempDir t;
+  std::string capture = t.path() + "$VRTEMP$.NFO";
+  std::string cmd = "/bin/sh -c echo hello > " + ShellQuote(capture);
+  auto r = RunCommandLine(cmd, false, WaitMode::Block);
+  EXPECT_EQ(r.error, 0);
+  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_EQ(t.read("$VRTEMP$.NFO"), "hello\n");
+}
+
+TEST(Run, MissingProgramGivesFileNotFoundAndNoCapture) {
+  TempDir t;
+  auto r = RunCommandLine(t.path() + "no-such-program -listinfo", false, WaitMode::Block);
+  EXPECT_EQ(r.error, ENOENT);
+  auto r2 = RunCommandLine("no-such-program-anywhere", false, WaitMode::Block);
+  EXPECT_EQ(r2.error, ENOENT);
+  EXPECT_TRUE(ListDir(t.path()).empty());
+}
+
+TEST(Run, ExitStatusAndStdinFromDevNull) {
+  auto r = RunCommandLine("/bin/sh -c exit 3", false, WaitMode::Block);
+  EXPECT_EQ(r.exitStatus, 3);
+  auto start = std::chrono::steady_clock::now();
+  auto r2 = RunCommandLine("/bin/sh -c read x", false, WaitMode::KeepPainting);
+  EXPECT_EQ(r2.error, 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  auto r3 = RunCommandLine("/bin/sh -c kill -9 $$", false, WaitMode::Block);
+  EXPECT_EQ(r3.exitStatus, 128 + 9);
+}
+
+TEST(Run, DirectProgramWithQuotedArguments) {
+  TempDir t;
+  std::string out = t.path() + "o ut $X.txt";
+  auto r = RunCommandLine("touch " + ShellQuote(out), false, WaitMode::Block);
+  EXPECT_EQ(r.error, 0);
+  EXPECT_EQ(r.exitStatus, 0);
+  EXPECT_TRUE(FileExists(out));
+}

@@ -2,6 +2,8 @@
 // one listinfo file.
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -76,6 +78,9 @@ int RunListinfoFile(const std::string& path) {
 int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
     if (std::strncmp(argv[i], "--listinfo=", 11) == 0) return RunListinfoFile(argv[i] + 11);
+  // The window benchmarks need an application object; they draw offscreen.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

@@ -150,26 +150,23 @@ std::string_view TListinfoParser::NextToken() {
     tok_ = buf_;
     return tok_;
   }
-  const size_t start = i;
-  uint8_t seen = 0;
+  // One pass: copied upper-cased into the buffer while looking for its end.
+  if (buf_.size() < 64) buf_.resize(64);
+  char* out = buf_.data();
+  size_t cap = buf_.size(), k = 0;
   for (; i < n; ++i) {
-    const uint8_t c = ClassOf(p[i]);
-    if (c & SEPARATOR) break;
-    seen |= c;
+    const char c = p[i];
+    const uint8_t cls = ClassOf(c);
+    if (cls & SEPARATOR) break;
+    if (k == cap) {
+      buf_.resize(cap * 2);
+      out = buf_.data();
+      cap = buf_.size();
+    }
+    out[k++] = static_cast<char>(c - ((cls & LOWER) << 4));  // a..z less 32
   }
   pos_ = i;
-  if (!(seen & LOWER)) {
-    tok_ = std::string_view(p + start, i - start);
-    return tok_;
-  }
-  const size_t len = i - start;
-  if (buf_.size() < len) buf_.resize(len);
-  char* out = buf_.data();
-  for (size_t k = 0; k < len; ++k) {
-    const char c = p[start + k];
-    out[k] = (ClassOf(c) & LOWER) ? static_cast<char>(c - 32) : c;
-  }
-  tok_ = std::string_view(out, len);
+  tok_ = std::string_view(out, k);
   return tok_;
 }
 

@@ -19,42 +19,18 @@
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
 #include "platform/Ini.h"
+#include "platform/Numbers.h"
 
 namespace settings {
 
 bool ParseInteger(std::string_view text, long& out) {
-  std::string t = plat::Trim(text);
-  if (t.empty()) return false;
-  size_t i = 0;
-  bool negative = false;
-  if (t[i] == '+' || t[i] == '-') negative = t[i++] == '-';
-  int base = 10;
-  if (i < t.size() && t[i] == '$') {
-    base = 16;
-    ++i;
-  } else if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
-    base = 16;
-    i += 2;
-  }
-  if (i >= t.size()) return false;
-  long long v = 0;
-  auto [p, ec] = std::from_chars(t.data() + i, t.data() + t.size(), v, base);
-  if (ec != std::errc() || p != t.data() + t.size()) return false;
-  v = negative ? -v : v;
-  if (v < INT32_MIN || v > INT32_MAX) return false;
-  out = static_cast<long>(v);
+  int32_t v = 0;
+  if (!plat::ParseInteger(text, v)) return false;
+  out = v;
   return true;
 }
 
-bool ParseDecimal(std::string_view text, double& out) {
-  std::string t = plat::Trim(text);
-  std::replace(t.begin(), t.end(), ',', '.');
-  if (t.empty()) return false;
-  const char* b = t.data();
-  if (*b == '+') ++b;
-  auto [p, ec] = std::from_chars(b, t.data() + t.size(), out);
-  return ec == std::errc() && p == t.data() + t.size() && std::isfinite(out);
-}
+bool ParseDecimal(std::string_view text, double& out) { return plat::ParseDecimal(text, out); }
 
 long ReadInteger(const plat::IniFile& ini, std::string_view section, std::string_view key,
                  long def) {

@@ -6,6 +6,7 @@
 
 #include "database/TextStream.h"
 #include "platform/Files.h"
+#include "platform/Numbers.h"
 #include "platform/Ini.h"
 
 namespace mamecfg {
@@ -150,41 +151,13 @@ std::string FormatReal(float v) {
 }
 
 bool ParseReal(std::string_view text, float& out) {
-  std::string t = Trimmed(text);
-  std::replace(t.begin(), t.end(), ',', '.');
-  if (t.empty()) return false;
-  const char* b = t.data();
-  if (*b == '+') ++b;
-  float v = 0;
-  auto [p, ec] = std::from_chars(b, t.data() + t.size(), v);
-  if (ec != std::errc() || p != t.data() + t.size() || !std::isfinite(v)) return false;
-  out = v;
+  double v = 0;
+  if (!plat::ParseDecimal(text, v) || !std::isfinite(static_cast<float>(v))) return false;
+  out = static_cast<float>(v);
   return true;
 }
 
-bool ParseInteger(std::string_view text, int32_t& out) {
-  std::string t = Trimmed(text);
-  if (t.empty()) return false;
-  size_t i = 0;
-  bool negative = false;
-  if (t[i] == '+' || t[i] == '-') negative = t[i++] == '-';
-  int base = 10;
-  if (i < t.size() && t[i] == '$') {
-    base = 16;
-    ++i;
-  } else if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
-    base = 16;
-    i += 2;
-  }
-  if (i >= t.size()) return false;
-  long long v = 0;
-  auto [p, ec] = std::from_chars(t.data() + i, t.data() + t.size(), v, base);
-  if (ec != std::errc() || p != t.data() + t.size()) return false;
-  if (negative) v = -v;
-  if (v < INT32_MIN || v > INT32_MAX) return false;
-  out = static_cast<int32_t>(v);
-  return true;
-}
+bool ParseInteger(std::string_view text, int32_t& out) { return plat::ParseInteger(text, out); }
 
 std::string AddCurrentDirToPath(std::string_view paths) {
   size_t start = 0;

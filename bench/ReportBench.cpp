@@ -11,6 +11,7 @@
 namespace {
 
 QApplication& App() {
+  if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
   static int argc = 1;
   static char name[] = "velmora_bench";
   static char* argv[] = {name, nullptr};
@@ -61,12 +62,3 @@ void BM_ReportFillAndShow(benchmark::State& state) {
 BENCHMARK(BM_ReportFillAndShow)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-// Used only when no other benchmark file brings its own entry point.
-__attribute__((weak)) int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

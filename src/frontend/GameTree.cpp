@@ -590,7 +590,7 @@ void TMainFRM::SetSortDescending(uint8_t descending) {
 }
 
 void TMainFRM::SelectLastGame() {
-  if (!SelectedGame && !LastSelected.empty()) SelectedGame = LookUpSetName(LastSelected);
+  if (!SelectedGame && !LastSelected.empty()) SelectedGame = FindGameByName(LastSelected);
   if (!SelectedGame) return;
   GameTreeModel* model = GameTree();
   ListUpdating = 1;
@@ -678,7 +678,7 @@ void TMainFRM::ListCollapseACTNExecute() { TreeList->collapseAll(); }
 
 std::string TMainFRM::BuildQuickInfo(const GameRecord* game) {
   return quickinfo::BuildQuickInfo(
-      game, [this](std::string_view n) -> const GameRecord* { return LookUpSetName(std::string(n)); },
+      game, [this](std::string_view n) -> const GameRecord* { return FindGameByName(std::string(n)); },
       PlayStats.get());
 }
 

@@ -71,6 +71,7 @@ void TMainFRM::ClearDatabase() {
     ListUpdating = 0;
   }
   QuickInfoBOX->clear();
+  GameIndex.reset();
   types::FreeGameList(Games);
   types::FreeGameList(Resources);
   types::ResetTreeImageItems(FolderNodes);

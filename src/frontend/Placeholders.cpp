@@ -6,8 +6,8 @@
 #include <QTabBar>
 #include <QTextEdit>
 #include <QTimer>
-#include <QTreeView>
 #include <QVBoxLayout>
+#include <QTreeView>
 
 #include "database/Report.h"
 #include "database/Working.h"
@@ -16,19 +16,6 @@
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
 #include "platform/Seams.h"
-
-// --- profiles ---
-
-void TMainFRM::BuildGameIndex() {}
-
-bool TMainFRM::LoadProfile(const std::string& fileName) {
-  ShowMessageBox(fileName + ": invalid file type", plat::MB_ICONERROR);
-  return false;
-}
-
-bool TMainFRM::SaveProfile(const std::string&) { return false; }
-
-bool TMainFRM::ParseListInfo() { return false; }
 
 // --- actions ---
 
@@ -41,31 +28,6 @@ void TMainFRM::UpdateActions() {
 }
 
 void TMainFRM::DeletePifFile() {}
-
-void TMainFRM::AddRecentProfile(const std::string& fileName) {
-  for (const std::string& s : RecentProfiles)
-    if (plat::SameText(s, fileName)) return;
-  for (size_t i = RecentProfiles.size() - 1; i > 0; --i) RecentProfiles[i] = RecentProfiles[i - 1];
-  RecentProfiles[0] = String255(fileName).str();
-  BuildReopenMenus();
-}
-
-void TMainFRM::AddRecentFilter(const std::string& fileName) {
-  for (const std::string& s : RecentFilters)
-    if (plat::SameText(s, fileName)) return;
-  for (size_t i = RecentFilters.size() - 1; i > 0; --i) RecentFilters[i] = RecentFilters[i - 1];
-  RecentFilters[0] = String255(fileName).str();
-  BuildReopenMenus();
-}
-
-// The name index's lookup (a plain scan until the index is in).
-GameRecord* TMainFRM::LookUpSetName(const std::string& name) {
-  if (name.empty()) return nullptr;
-  if (GameRecord* g = types::FindByName(Games.get(), name)) return g;
-  return types::FindByName(Resources.get(), name);
-}
-
-// --- statistics ---
 
 // --- tip of the day, new-filter dialog ---
 

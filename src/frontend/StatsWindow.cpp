@@ -187,7 +187,7 @@ void ShowStats(TMainFRM* main, uint8_t mode) {
   w.Mode = mode;
   w.Stats = main->PlayStats.get();
   w.FindGame = [main](std::string_view n) -> const GameRecord* {
-    return main->LookUpSetName(std::string(n));
+    return main->FindGameByName(std::string(n));
   };
   w.ShowModal();
 }

@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "database/DXClass.h"
@@ -95,6 +96,17 @@ class TMainFRM : public TDXForm {
   // --- emulator options ---
   MAMEDirectoryRecord MAMEDirectories;
   MAMEConfigFile MAMEConfig;
+
+  // --- listinfo and profiles ---
+  // (AddRecentProfile, AddRecentFilter and LookUpSetName, declared below, are in
+  // ProfileDatabase.cpp and GameIndex.cpp; ClearDatabase is in OpenProfile.cpp.)
+  bool ParseListInfo();                                // reads CaptureFile; true = use it
+  bool SaveProfile(const std::string& FileName);       // false = not written (reported)
+  bool LoadProfile(const std::string& FileName);       // false = refused (reported)
+  // The set-name index over Games and Resources, rebuilt after every parse and load.
+  void BuildGameIndex();
+  GameRecord* FindGameByName(const std::string& Name) const;
+  std::unique_ptr<std::unordered_map<std::string, GameRecord*>> GameIndex;
 
   // --- start-up and shut-down ---
   void FormCreate();
@@ -276,11 +288,7 @@ class TMainFRM : public TDXForm {
   // Runs the emulator without arguments and gives its first printed line ("" when none).
   std::string GetEmulatorVersion(const std::string& exe);
 
-  // Provided by the profile code and the actions (stand-ins in Placeholders.cpp until then).
-  void BuildGameIndex();
-  bool LoadProfile(const std::string& fileName);
-  bool SaveProfile(const std::string& fileName);
-  bool ParseListInfo();
+  // Provided by the actions (stand-ins in Placeholders.cpp until then).
   void UpdateActions();
   void DeletePifFile();
 

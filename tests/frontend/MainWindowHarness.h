@@ -58,6 +58,7 @@ class MainWindowHarness {
     w.Filters->push_back(std::move(all));
     w.EmulatorDir = emulatorDir;
     w.ProfileLoaded = 1;
+    w.BuildGameIndex();
     w.RebuildFilterTabs(0);
   }
 

@@ -1,0 +1,377 @@
+#include "database/ProfileFile.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <limits>
+
+#include "database/Listinfo.h"
+
+namespace profile {
+
+namespace {
+
+inline void Put8(std::string& b, uint8_t v) { b.push_back(static_cast<char>(v)); }
+
+inline void Put16(std::string& b, uint16_t v) {
+  const char bytes[2] = {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
+  b.append(bytes, 2);
+}
+
+inline void Put32(std::string& b, uint32_t v) {
+  const char bytes[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
+                         static_cast<char>((v >> 16) & 0xFF), static_cast<char>(v >> 24)};
+  b.append(bytes, 4);
+}
+
+// A length-prefixed string; a longer text keeps its first 255 bytes.
+inline void PutSS(std::string& b, std::string_view s) {
+  const size_t n = std::min<size_t>(s.size(), 255);
+  b.push_back(static_cast<char>(n));
+  b.append(s.data(), n);
+}
+
+// Guesses the body size so that it is built without repeated growing.
+size_t EstimateBody(const GameList* list) {
+  size_t n = 0;
+  if (!list) return n;
+  for (const auto& g : *list) {
+    if (!g) continue;
+    n += 160 + g->Description.size() + g->Manufacturer.size() + g->Roms->size() * 48 +
+         g->Chips->size() * 24 + g->Samples->size() * 12;
+    for (const auto& d : *g->DipSwitches)
+      if (d) n += 32 + d->Entries->size() * 16;
+  }
+  return n;
+}
+
+void WriteList(std::string& body, const GameList* list, uint8_t marker,
+               const ProgressHooks* hooks) {
+  if (!list) return;
+  const int64_t last = static_cast<int64_t>(list->size()) - 1;
+  int32_t shown = -1;
+  for (size_t i = 0; i < list->size(); ++i) {
+    if (hooks && hooks->progress) {
+      const int32_t p = listinfo::Percentage(static_cast<int64_t>(i), last);
+      if (p != shown) hooks->progress(shown = p);
+    }
+    const GameRecord* g = (*list)[i].get();
+    if (!g) continue;
+    Put8(body, marker);
+    WriteGameRecord(body, *g);
+  }
+}
+
+// Inflates a whole zlib stream of exactly `length` bytes; false for anything else.
+bool Inflate(std::string_view in, uint32_t length, std::string& out) {
+  if (in.size() > std::numeric_limits<uInt>::max()) return false;
+  if (length > static_cast<uint64_t>(in.size()) * MaxInflateRatio + 64) return false;
+  z_stream zs{};
+  if (inflateInit(&zs) != Z_OK) return false;
+  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+  zs.avail_in = static_cast<uInt>(in.size());
+  // Grow toward the stated length as data arrives rather than trusting it up front;
+  // one spare byte catches a stream longer than stated.
+  const size_t limit = static_cast<size_t>(length) + 1;
+  size_t cap = std::min(limit, std::max<size_t>(in.size() * 4, size_t{1} << 20));
+  bool ok = false;
+  try {
+    out.resize(cap);
+    for (;;) {
+      zs.next_out = reinterpret_cast<Bytef*>(out.data()) + zs.total_out;
+      zs.avail_out = static_cast<uInt>(std::min<size_t>(out.size() - zs.total_out,
+                                                         std::numeric_limits<uInt>::max()));
+      const int ret = inflate(&zs, Z_NO_FLUSH);
+      if (ret == Z_STREAM_END) {
+        ok = zs.total_out == length;
+        break;
+      }
+      if (ret != Z_OK && ret != Z_BUF_ERROR) break;
+      if (zs.total_out >= out.size()) {
+        if (out.size() >= limit) break;  // longer than stated
+        out.resize(std::min(limit, out.size() * 2));
+        continue;
+      }
+      if (zs.avail_in == 0 || ret == Z_BUF_ERROR) break;  // the stream stops before its end
+    }
+  } catch (const std::bad_alloc&) {
+    ok = false;
+  }
+  inflateEnd(&zs);
+  if (!ok) {
+    std::string().swap(out);
+    return false;
+  }
+  out.resize(length);
+  return true;
+}
+
+}  // namespace
+
+void WriteGameRecord(std::string& body, const GameRecord& g) {
+  Put16(body, g.Index);
+  PutSS(body, g.Name);
+  PutSS(body, g.Description);
+  Put16(body, g.Year);
+  PutSS(body, g.Manufacturer);
+  PutSS(body, g.CloneOf);
+  PutSS(body, g.RomOf);
+  PutSS(body, g.SampleOf);
+  Put8(body, g.Screen);
+  Put8(body, g.Orientation);
+  Put16(body, g.Width);
+  Put16(body, g.Height);
+  Put32(body, g.Colors);
+  PutSS(body, g.Freq);
+  const uint8_t bytes[11] = {g.Channels, g.Players, g.Control, g.Buttons, g.Coins, g.Tilt,
+                             g.Service, g.Status, g.Color, g.Sound, g.ColorDeep};
+  body.append(reinterpret_cast<const char*>(bytes), sizeof bytes);
+  if (g.Roms)
+    for (const auto& r : *g.Roms) {
+      if (!r) continue;
+      Put8(body, ROM_TAG);
+      PutSS(body, r->Name);
+      PutSS(body, r->Merge);
+      PutSS(body, r->Region);
+      Put32(body, r->Flags);
+      Put32(body, r->Offs);
+      Put32(body, r->Size);
+      Put32(body, r->Crc);
+    }
+  if (g.Chips)
+    for (const auto& c : *g.Chips) {
+      if (!c) continue;
+      Put8(body, CHIP_TAG);
+      Put8(body, c->ChipType);
+      Put8(body, c->Flags);
+      PutSS(body, c->Name);
+      PutSS(body, c->Clock);
+    }
+  if (g.Samples)
+    for (const auto& s : *g.Samples) {
+      Put8(body, SAMPLE_TAG);
+      PutSS(body, s);
+    }
+  if (g.DipSwitches)
+    for (const auto& d : *g.DipSwitches) {
+      if (!d) continue;
+      Put8(body, DIPSWITCH_TAG);
+      PutSS(body, d->Name);
+      PutSS(body, d->Default);
+      // The count is one byte: never more entries than it can say.
+      const size_t count = d->Entries ? std::min<size_t>(d->Entries->size(), 255) : 0;
+      Put8(body, static_cast<uint8_t>(count));
+      for (size_t i = 0; i < count; ++i) PutSS(body, (*d->Entries)[i]);
+    }
+}
+
+std::string BuildBody(std::string_view emulatorDir, std::string_view emulatorExe,
+                      std::string_view emulatorVersion, const GameList* games,
+                      const GameList* resources, const ProgressHooks& hooks) {
+  std::string body;
+  body.reserve(1024 + EstimateBody(games) + EstimateBody(resources));
+  PutSS(body, emulatorDir);
+  PutSS(body, emulatorExe);
+  PutSS(body, emulatorVersion);
+  WriteList(body, games, GAME_TAG, &hooks);
+  WriteList(body, resources, RESOURCE_TAG, nullptr);
+  return body;
+}
+
+bool BuildFile(std::string_view body, bool compressed, std::string& file) {
+  if (body.size() > std::numeric_limits<uint32_t>::max()) return false;
+  file.clear();
+  file.append(ProfileHeader);
+  Put8(file, compressed ? COMPRESSED : STORED);
+  Put32(file, static_cast<uint32_t>(body.size()));
+  if (!compressed) {
+    file.append(body);
+    return true;
+  }
+  z_stream zs{};
+  if (deflateInit(&zs, CompressionLevel) != Z_OK) return false;
+  const size_t start = file.size();
+  bool ok = false;
+  try {
+    file.resize(start + deflateBound(&zs, static_cast<uLong>(body.size())));
+    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(body.data()));
+    zs.avail_in = static_cast<uInt>(body.size());
+    zs.next_out = reinterpret_cast<Bytef*>(file.data() + start);
+    zs.avail_out = static_cast<uInt>(file.size() - start);
+    ok = deflate(&zs, Z_FINISH) == Z_STREAM_END;
+  } catch (const std::bad_alloc&) {
+    ok = false;
+  }
+  if (ok) file.resize(start + zs.total_out);
+  deflateEnd(&zs);
+  return ok;
+}
+
+void TProfileReader::ReadShortString(std::string& dest, size_t maxLength, size_t fixedLength) {
+  std::string_view s;
+  if (fixedLength == 0) {
+    if (!Take(s)) return;
+  } else {
+    if (eod_ || pos_ >= data_.size()) {
+      eod_ = true;
+      return;
+    }
+    const size_t have = std::min(fixedLength, data_.size() - pos_);
+    s = data_.substr(pos_, have);
+    pos_ += have;
+    if (have < fixedLength) eod_ = true;
+  }
+  dest.assign(s.substr(0, maxLength));
+}
+
+namespace {
+
+// Reads one entry's fields and sub-records; `marker` receives the marker that ended it
+// (0 at the end of the body).
+LoadStatus ReadEntry(TProfileReader& r, GameRecord& g, uint8_t& marker) {
+  r.ReadWord(g.Index);
+  r.ReadShortString(g.Name);
+  r.ReadShortString(g.Description);
+  r.ReadWord(g.Year);
+  r.ReadShortString(g.Manufacturer);
+  r.ReadShortString(g.CloneOf);
+  r.ReadShortString(g.RomOf);
+  r.ReadShortString(g.SampleOf);
+  r.ReadByte(g.Screen);
+  r.ReadByte(g.Orientation);
+  r.ReadWord(g.Width);
+  r.ReadWord(g.Height);
+  r.ReadDWord(g.Colors);
+  r.ReadShortString(g.Freq);
+  for (uint8_t* f : {&g.Channels, &g.Players, &g.Control, &g.Buttons, &g.Coins, &g.Tilt,
+                     &g.Service, &g.Status, &g.Color, &g.Sound, &g.ColorDeep})
+    r.ReadByte(*f);
+  if (r.Eod()) return LoadStatus::Truncated;
+  marker = 0;
+  while (!r.AtEnd()) {
+    uint8_t m = 0;
+    r.ReadByte(m);
+    switch (m) {
+      case ROM_TAG: {
+        auto rom = types::NewRomRecord();
+        r.ReadShortString(rom->Name);
+        r.ReadShortString(rom->Merge);
+        r.ReadShortString(rom->Region);
+        r.ReadDWord(rom->Flags);
+        r.ReadDWord(rom->Offs);
+        r.ReadDWord(rom->Size);
+        r.ReadDWord(rom->Crc);
+        g.Roms->push_back(std::move(rom));
+        break;
+      }
+      case CHIP_TAG: {
+        auto chip = types::NewChipRecord();
+        r.ReadByte(chip->ChipType);
+        r.ReadByte(chip->Flags);
+        r.ReadShortString(chip->Name);
+        r.ReadShortString(chip->Clock);
+        g.Chips->push_back(std::move(chip));
+        break;
+      }
+      case SAMPLE_TAG: {
+        std::string s;
+        r.ReadShortString(s, 255);
+        g.Samples->push_back(std::move(s));
+        break;
+      }
+      case DIPSWITCH_TAG: {
+        auto dip = types::NewDipSwitchRecord();
+        r.ReadShortString(dip->Name);
+        r.ReadShortString(dip->Default);
+        uint8_t count = 0;
+        r.ReadByte(count);
+        dip->Entries->reserve(count);
+        for (unsigned i = 0; i < count && !r.Eod(); ++i) {
+          std::string s;
+          r.ReadShortString(s, 255);
+          dip->Entries->push_back(std::move(s));
+        }
+        g.DipSwitches->push_back(std::move(dip));
+        break;
+      }
+      case GAME_TAG:
+      case RESOURCE_TAG:
+        marker = m;
+        return LoadStatus::Ok;
+      default:
+        return LoadStatus::InvalidHeaderTag;
+    }
+    if (r.Eod()) return LoadStatus::Truncated;
+  }
+  return LoadStatus::Ok;
+}
+
+LoadStatus DecodeBody(std::string_view body, ProfileContent& out, const ProgressHooks& hooks) {
+  TProfileReader r(body);
+  r.ReadShortString(out.EmulatorDir, 255);
+  r.ReadShortString(out.EmulatorExe, 255);
+  r.ReadShortString(out.EmulatorVersion, 255);
+  if (r.Eod()) return LoadStatus::Truncated;
+  if (r.AtEnd()) return LoadStatus::NoEntries;
+  uint8_t marker = 0;
+  r.ReadByte(marker);
+  if (marker != GAME_TAG && marker != RESOURCE_TAG) return LoadStatus::InvalidHeaderTag;
+  const int64_t size = static_cast<int64_t>(body.size());
+  int32_t shown = -1;
+  while (marker != 0) {
+    if (hooks.progress) {
+      const int32_t p = listinfo::Percentage(static_cast<int64_t>(r.Position()), size);
+      if (p != shown) hooks.progress(shown = p);
+    }
+    auto g = types::NewGameRecord();
+    g->Kind = marker == GAME_TAG ? KIND_GAME : KIND_RESOURCE;
+    GameList& list = marker == GAME_TAG ? *out.Games : *out.Resources;
+    const LoadStatus s = ReadEntry(r, *g, marker);
+    if (s != LoadStatus::Ok) return s;
+    list.push_back(std::move(g));
+  }
+  return LoadStatus::Ok;
+}
+
+}  // namespace
+
+LoadStatus DecodeProfile(std::string_view file, ProfileContent& out, const ProgressHooks& hooks) {
+  TProfileReader r(file);
+  std::string header;
+  r.ReadShortString(header, ProfileHeader.size(), ProfileHeader.size());
+  if (header != ProfileHeader) return LoadStatus::InvalidFileType;
+  uint8_t storage = 0;
+  uint32_t length = 0;
+  r.ReadByte(storage);
+  r.ReadDWord(length);
+  if (r.Eod()) return LoadStatus::Truncated;
+  if (storage == STORED) {
+    if (r.Rest().size() < length) return LoadStatus::Truncated;
+    if (hooks.step) hooks.step("Reading profile...", true);
+    return DecodeBody(r.Rest().substr(0, length), out, hooks);
+  }
+  if (storage != COMPRESSED) return LoadStatus::UnknownCompression;
+  if (hooks.step) hooks.step("Uncompressing profile...", false);
+  std::string body;
+  if (!Inflate(r.Rest(), length, body)) return LoadStatus::UncompressFailed;
+  if (hooks.step) hooks.step("Reading profile...", true);
+  return DecodeBody(body, out, hooks);
+}
+
+std::string LoadFailureMessage(LoadStatus status, const std::string& fileName) {
+  switch (status) {
+    case LoadStatus::Ok: return {};
+    case LoadStatus::InvalidFileType: return fileName + ": invalid file type";
+    case LoadStatus::UnknownCompression: return fileName + ": unknown compression type";
+    case LoadStatus::UncompressFailed:
+      return "Cannot uncompress source profile: out of memory error.";
+    case LoadStatus::InvalidHeaderTag: return fileName + ": invalid header tag";
+    case LoadStatus::NoEntries: return fileName + ": the profile holds no games.";
+    case LoadStatus::Truncated:
+      return "Could not uncompress the source stream.\rMost likely you are trying to load an old "
+             "profile\ror the profile you want to load is damaged.\r\rPlease rescan the profile.";
+  }
+  return {};
+}
+
+}  // namespace profile

@@ -1,0 +1,260 @@
+// The main window's side of the game database: parsing the emulator's catalogue, saving and
+// loading profiles, the recent lists.
+#include <QColor>
+#include <QLabel>
+#include <new>
+
+#include "database/Listinfo.h"
+#include "database/ProfileFile.h"
+#include "database/Report.h"
+#include "database/Working.h"
+#include "frontend/main.h"
+#include "platform/Cp1252.h"
+#include "platform/Files.h"
+#include "platform/Seams.h"
+
+namespace {
+
+using plat::IDYES;
+using plat::MB_ICONERROR;
+using plat::MB_ICONINFORMATION;
+using plat::MB_ICONQUESTION;
+using plat::MB_ICONWARNING;
+using plat::MB_YESNO;
+
+const char* const kParseErrorsText =
+    "Velmora encoutered errors in parsing the emulator's listinfo file.\r"
+    "You will be asked if to use the resulting profile anyway after having viewed the error log.\r"
+    "Altough there will probably be no problems at all in using it, you are encouraged to "
+    "download an\r"
+    "updated version of this program, which is probably already available (or will be soon) on "
+    "the\r"
+    "author's web site (see the about box).\r"
+    "Since bugged profiles are known to make the front-end crash sometimes, please do not report "
+    "such\r"
+    "problems to the author. He is perfectly aware of them. Thank you.";
+
+const char* const kCompressionQuestion =
+    "You can use compression to save your profile to disk.\r"
+    "Compressed profiles load a little slower but need less disk space, while\r"
+    "uncompressed profiles load faster but need more disk space.\r\r"
+    "Do you want to save the profile in compressed format?";
+
+// The progress window, when start-up has made one.
+void WorkingStep(const char* text, int32_t progress) {
+  if (!WorkingFRM) return;
+  if (WorkingFRM->Operation) WorkingFRM->Operation->setText(QString::fromLatin1(text));
+  WorkingFRM->SetProgress(progress);
+}
+void WorkingProgress(int32_t p) {
+  if (WorkingFRM) WorkingFRM->SetProgress(p);
+}
+void WorkingShow() {
+  if (WorkingFRM) WorkingFRM->show();
+}
+void WorkingHide() {
+  if (!WorkingFRM) return;
+  WorkingFRM->SetProgress(-1);
+  WorkingFRM->hide();
+}
+
+// A file name (the locale's bytes) inside a message (Windows-1252).
+std::string Shown(const std::string& fileName) { return plat::ToAnsi(plat::FromLocal(fileName)); }
+
+// A new filter list whose only filter is "All games" with every game.
+std::unique_ptr<FilterList> AllGamesFilterList(const GameList* games) {
+  auto list = std::make_unique<FilterList>();
+  auto all = types::NewFilterDescriptor();
+  all->Name = "All games";
+  if (games) {
+    all->Entries->reserve(games->size());
+    for (size_t i = 0; i < games->size(); ++i) {
+      if (!(*games)[i]) continue;
+      auto e = types::NewFilterEntryDescriptor();
+      e->Game = (*games)[i].get();
+      all->Entries->push_back(std::move(e));
+    }
+  }
+  list->push_back(std::move(all));
+  return list;
+}
+
+// A name not yet in the slots enters at the head (as given; compared without regard to case).
+bool AddRecent(std::array<std::string, 9>& recent, const std::string& name) {
+  if (name.empty()) return false;
+  for (const std::string& s : recent)
+    if (plat::SameText(s, name)) return false;
+  for (size_t i = recent.size() - 1; i > 0; --i) recent[i] = std::move(recent[i - 1]);
+  recent[0] = name;
+  return true;
+}
+
+}  // namespace
+
+bool TMainFRM::ParseListInfo() {
+  std::string text;
+  if (!plat::ReadWholeFile(CaptureFile, text)) {
+    ShowMessageBox("Cannot read game info file!", MB_ICONERROR);
+    return false;
+  }
+  ClearDatabase();
+  types::DisposeFilterList(Filters);
+  WorkingStep("Parsing MAME listinfo file...", 0);
+  WorkingShow();
+  SetIdleCursor(false);
+  listinfo::ParseResult result = listinfo::ParseListinfo(text, WorkingProgress);
+  std::string().swap(text);
+  Games = std::move(result.Games);
+  Resources = std::move(result.Resources);
+  Filters = AllGamesFilterList(Games.get());
+  WorkingHide();
+  SetIdleCursor(true);
+  // The index follows the database whatever the user decides below.
+  BuildGameIndex();
+
+  const RecordList<ParseErrorRecord>& errors = result.Errors;
+  if (errors.empty() && !Games->empty()) {
+    ShowMessageBox("MAME info file parsed succesfully!\r\r" + EmulatorVersion +
+                       "\rGames found:     " + std::to_string(Games->size()) +
+                       "\rResources found: " + std::to_string(Resources->size()),
+                   MB_ICONINFORMATION);
+    ReloadRememberedFilters();
+    return true;
+  }
+
+  std::unique_ptr<TReportFRM> report;
+  if (!errors.empty()) {
+    report = std::make_unique<TReportFRM>(this);
+    report->NewDocument("Velmora - profile creation report", ProgramDir + "profile_report", true,
+                        true);
+    report->SetParagraph(2, false);
+    report->SetTextFont("Times New Roman", QColor(Qt::black), BoldFontSize + 4,
+                        TReportFRM::fsBold | TReportFRM::fsItalic);
+    report->AddLine("Profile creation errors");
+    report->SetParagraph(0, false);
+    report->SetTextFont("Courier New", QColor(Qt::black), NormalFontSize, 0);
+    report->AddLine("");
+    for (size_t i = 0; i < errors.size(); ++i) report->AddLine(listinfo::ErrorLine(*errors[i]));
+  }
+  if (Games->empty()) {
+    // Nothing to use: show why, then refuse.
+    if (report) report->ShowReport();
+    ShowMessageBox("No game was found in the emulator's listinfo file.\r"
+                   "The profile cannot be created.",
+                   MB_ICONERROR);
+    return false;
+  }
+  ShowMessageBox(kParseErrorsText, MB_ICONERROR);
+  report->ShowReport();
+  const bool use =
+      ShowMessageBox("Do you want to use this profile anyway?", MB_YESNO | MB_ICONWARNING) == IDYES;
+  report.reset();
+  if (use) ReloadRememberedFilters();
+  return use;
+}
+
+bool TMainFRM::SaveProfile(const std::string& FileName) {
+  if (!Games || Games->empty()) {
+    ShowMessageBox("The profile cannot be saved: the game list is empty.", MB_ICONERROR);
+    return false;
+  }
+  if (EmulatorDir.size() > 255) {
+    ShowMessageBox("The profile cannot be saved: the emulator folder name is longer than 255 "
+                   "characters.\r" + Shown(EmulatorDir),
+                   MB_ICONERROR);
+    return false;
+  }
+  const bool compressed = ShowMessageBox(kCompressionQuestion, MB_YESNO | MB_ICONQUESTION) == IDYES;
+  WorkingStep("Building profile...", 0);
+  WorkingShow();
+  SetIdleCursor(false);
+  std::string file, error;
+  bool built = false;
+  try {
+    profile::ProgressHooks hooks;
+    hooks.progress = WorkingProgress;
+    std::string body = profile::BuildBody(EmulatorDir, EmulatorExe, EmulatorVersion, Games.get(),
+                                          Resources.get(), hooks);
+    if (compressed) WorkingStep("Compressing profile...", -1);
+    built = profile::BuildFile(body, compressed, file);
+  } catch (const std::bad_alloc&) {
+    built = false;
+  }
+  bool written = false;
+  if (built) {
+    WorkingStep("Saving profile...", -1);
+    written = plat::WriteFileAtomic(FileName, file, &error);
+  }
+  std::string().swap(file);
+  WorkingHide();
+  SetIdleCursor(true);
+  if (!built) {
+    ShowMessageBox("Cannot build the profile: out of memory error.", MB_ICONERROR);
+    return false;
+  }
+  if (!written) {
+    ShowMessageBox("Cannot save the profile " + Shown(FileName) + ":\r" + error, MB_ICONERROR);
+    return false;
+  }
+  ProfileFileName = FileName;
+  AddRecentProfile(FileName);
+  return true;
+}
+
+bool TMainFRM::LoadProfile(const std::string& FileName) {
+  if (!ConfirmUnsavedFilters()) return true;  // the loaded profile stays as it was
+  WorkingStep("Loading profile...", -1);
+  WorkingShow();
+  SetIdleCursor(false);
+  std::string data, error;
+  const bool read =
+      plat::ReadWholeFile(plat::ResolveNoCase(FileName).value_or(FileName), data, &error);
+  // Decoded beside the loaded database, which is replaced only when the file is whole.
+  profile::ProfileContent content;
+  profile::LoadStatus status = profile::LoadStatus::Ok;
+  if (read) {
+    profile::ProgressHooks hooks;
+    hooks.step = [](const char* text, bool measured) {
+      WorkingStep(text, measured ? 0 : -1);
+      if (!measured) plat::ProcessPendingEvents();
+    };
+    hooks.progress = WorkingProgress;
+    try {
+      status = profile::DecodeProfile(data, content, hooks);
+    } catch (const std::bad_alloc&) {
+      status = profile::LoadStatus::UncompressFailed;
+    }
+  }
+  std::string().swap(data);
+  WorkingHide();
+  SetIdleCursor(true);
+  if (!read) {
+    ShowMessageBox("Cannot read the profile " + Shown(FileName) + ":\r" + error, MB_ICONERROR);
+    return false;
+  }
+  if (status != profile::LoadStatus::Ok) {
+    ShowMessageBox(profile::LoadFailureMessage(status, Shown(FileName)), MB_ICONERROR);
+    return false;
+  }
+  ClearDatabase();
+  Games = std::move(content.Games);
+  Resources = std::move(content.Resources);
+  EmulatorDir = std::move(content.EmulatorDir);
+  EmulatorExe = std::move(content.EmulatorExe);
+  EmulatorVersion = std::move(content.EmulatorVersion);
+  types::DisposeFilterList(Filters);
+  Filters = AllGamesFilterList(Games.get());
+  ProfileFileName = FileName;
+  BuildGameIndex();
+  ReloadRememberedFilters();
+  AddRecentProfile(FileName);
+  return true;
+}
+
+void TMainFRM::AddRecentProfile(const std::string& FileName) {
+  if (AddRecent(RecentProfiles, FileName)) BuildReopenMenus();
+}
+
+void TMainFRM::AddRecentFilter(const std::string& FileName) {
+  if (AddRecent(RecentFilters, FileName)) BuildReopenMenus();
+}

@@ -306,6 +306,7 @@ void FillProfile(TMainFRM& f) {
   f.Filters->push_back(std::move(all));
   f.Filters->push_back(std::move(own));
   f.ProfileLoaded = 1;
+  f.EmulatorDir = f.ProgramDir;  // MAME.CFG is written there at shut-down
   f.BuildGameIndex();
   f.GenerateFolderLists();
 }

@@ -104,6 +104,19 @@ bool TMainFRM::ParseListInfo() {
   SetIdleCursor(false);
   listinfo::ParseResult result = listinfo::ParseListinfo(text, WorkingProgress);
   std::string().swap(text);
+  // A catalogue run that crashed or failed heads the error list: its output may be cut short.
+  if (CatalogueRunStatus != 0) {
+    auto e = types::NewParseErrorRecord();
+    e->Kind = 6;
+    e->Path = CatalogueRunStatus < 0
+                  ? std::string("The emulator could not be started to list its games.")
+              : CatalogueRunStatus > 128
+                  ? "The emulator crashed (signal " + std::to_string(CatalogueRunStatus - 128) +
+                        ") while listing its games: the list may be incomplete."
+                  : "The emulator ended with exit status " + std::to_string(CatalogueRunStatus) +
+                        " while listing its games: the list may be incomplete.";
+    result.Errors.insert(result.Errors.begin(), std::move(e));
+  }
   Games = std::move(result.Games);
   Resources = std::move(result.Resources);
   Filters = AllGamesFilterList(Games.get());

@@ -161,3 +161,192 @@ TEST(OpenProfile, MissingProfileOffersANewOne) {
   f.OpenProfile(t.file("FIRSTTIME"));  // Yes: the new-profile page
   EXPECT_EQ(seam.modalWindows, std::vector<std::string>{"TNewMameFRM"});
 }
+
+// ---------------------------------------------------------------------------------------------
+// The whole road on the demonstration emulator.
+
+#include <QLabel>
+#include <QTabBar>
+#include <QTreeView>
+
+#include "database/Report.h"
+
+namespace {
+
+const char* const kDemoVersion = "Velmora demonstration emulator v0.1 (a stand-in, it emulates nothing)";
+
+// A copy of the demonstration emulator in a folder whose name needs quoting.
+std::string CopyDemo(const TempDir& t, const std::string& folder) {
+  std::string text;
+  plat::ReadWholeFile(std::string(VELMORA_SOURCE_DIR) + "/demo/mame", text);
+  std::string path = t.write(folder + "/mame", text);
+  chmod(path.c_str(), 0755);
+  return path;
+}
+
+// Creates a profile from the demonstration emulator with the default answers.
+void CreateDemoProfile(MainWindowHarness& h, const std::string& exe, const std::string& profile) {
+  h.seam.modalHandlers.push_back(Page(exe, profile));
+  h.window->CreateProfile();
+}
+
+}  // namespace
+
+TEST(ProfileRoads, CreateFromTheDemonstrationEmulatorThenOpenAgain) {
+  KeepCurrentDir keep;
+  MainWindowHarness h;
+  TMainFRM& f = h.Make();
+  const std::string exe = CopyDemo(h.home, "emu $dir 'q'");
+  plat::MakeDirs(h.home.file("PROFILES"));
+  const std::string profile = h.home.file("PROFILES/mame.VRL");
+  CreateDemoProfile(h, exe, profile);
+  ASSERT_EQ(f.ProfileLoaded, 1) << h.seam.AllMessages();
+  // Version question, success message, compression question.
+  ASSERT_EQ(h.seam.messages.size(), 3u) << h.seam.AllMessages();
+  EXPECT_NE(h.seam.messages[0].text.find(std::string("\r\r") + kDemoVersion + "\r\r"), std::string::npos);
+  EXPECT_EQ(h.seam.messages[1].text.rfind("MAME info file parsed succesfully!", 0), 0u);
+  EXPECT_EQ(h.seam.commands.size(), 2u);
+  EXPECT_EQ(f.EmulatorVersion, kDemoVersion);
+  EXPECT_EQ(f.EmulatorDir, h.home.file("emu $dir 'q'/"));
+  EXPECT_EQ(f.EmulatorExe, "mame");
+  EXPECT_EQ(plat::CurrentDir(), f.EmulatorDir);
+  EXPECT_FALSE(plat::FileExists(f.EmulatorDir + "$VRTEMP$.NFO"));
+  EXPECT_TRUE(plat::FileExists(profile));
+  EXPECT_EQ(f.ProfileFileName, profile);
+  EXPECT_EQ(f.windowTitle().toStdString(), std::string("Velmora - [") + kDemoVersion + "]");
+  EXPECT_EQ(f.StatusPanel0->text(), "29 romsets listed");
+  EXPECT_NE(h.home.read("VELMORA.INI").find("LastProfile=" + profile), std::string::npos);
+  EXPECT_EQ(f.QuickInfoBOX->toPlainText(), "No game has been selected");
+
+  // Choose a game, leave, and open the profile in a new window: the game is selected again.
+  GameRecord* nebulon = f.FindGameByName("NEBULON");
+  ASSERT_NE(nebulon, nullptr);
+  f.TreeList->selectionModel()->setCurrentIndex(f.GameTree()->IndexOfGame(nebulon),
+                                                QItemSelectionModel::ClearAndSelect);
+  EXPECT_EQ(f.QuickInfoBOX->toPlainText().toStdString().substr(0, 40),
+            "Game: .............[NEBULON] = Nebulon\nC");
+  h.Destroy();
+  plat::SetCurrentDir(keep.dir);
+  h.seam.messages.clear();
+  h.seam.commands.clear();
+  TMainFRM& g = h.Make();
+  EXPECT_EQ(g.ProfileFileName, profile);
+  EXPECT_EQ(g.LastSelected, "NEBULON");
+  g.OpenProfile(g.ProfileFileName);
+  EXPECT_EQ(h.seam.messages.size(), 0u) << h.seam.AllMessages();
+  ASSERT_EQ(g.ProfileLoaded, 1);
+  EXPECT_EQ(h.seam.commands.size(), 1u);
+  EXPECT_EQ(plat::CurrentDir(), h.home.file("emu $dir 'q'/"));
+  EXPECT_EQ(g.windowTitle().toStdString(), std::string("Velmora - [") + kDemoVersion + "]");
+  ASSERT_NE(g.SelectedGame, nullptr);
+  EXPECT_EQ(g.SelectedGame->Name, "NEBULON");
+  EXPECT_EQ(g.GameTree()->GameAt(g.TreeList->selectionModel()->currentIndex()), g.SelectedGame);
+  EXPECT_EQ(g.StatusPanel0->text(), "29 romsets listed");
+}
+
+TEST(ProfileRoads, AChangedEmulatorOrAMissingFolderMakesTheProfileUnusable) {
+  KeepCurrentDir keep;
+  MainWindowHarness h;
+  TMainFRM& f = h.Make();
+  const std::string exe = CopyDemo(h.home, "emu");
+  const std::string profile = h.home.file("demo.VRL");
+  CreateDemoProfile(h, exe, profile);
+  ASSERT_EQ(f.ProfileLoaded, 1) << h.seam.AllMessages();
+  plat::SetCurrentDir(keep.dir);
+
+  // A version line that differs in letter case only.
+  std::string text = h.home.read("emu/mame");
+  size_t at = text.find("Velmora demonstration");
+  text.replace(at, 7, "VELMORA");
+  h.home.write("emu/mame", text);
+  h.seam.messages.clear();
+  h.seam.messageAnswers = {plat::IDNO};
+  f.OpenProfile(profile);
+  ASSERT_EQ(h.seam.messages.size(), 1u) << h.seam.AllMessages();
+  EXPECT_EQ(h.seam.messages[0].text,
+            std::string("The emulator executable file has changed:\r\rExpected = ") + kDemoVersion +
+                "\rFound    = VELMORA demonstration emulator v0.1 (a stand-in, it emulates nothing)"
+                "\r\rThis profile has become invalid.\rDo you want to create a new profile?\r");
+  EXPECT_EQ(h.seam.messages[0].flags, plat::MB_YESNO | plat::MB_ICONERROR);
+  EXPECT_EQ(f.ProfileLoaded, 0);
+  // Nothing of the freed records is left on show.
+  EXPECT_EQ(f.GameTree()->rowCount(), 0);
+  EXPECT_EQ(f.QuickInfoBOX->toPlainText(), "");
+  EXPECT_EQ(f.windowTitle(), "Velmora - no profile loaded");
+
+  // The executable gone.
+  plat::RemoveFile(h.home.file("emu/mame"));
+  h.seam.messages.clear();
+  h.seam.commands.clear();
+  h.seam.messageAnswers = {plat::IDNO};
+  f.OpenProfile(profile);
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_EQ(h.seam.messages[0].text, h.home.file("emu/") +
+                                         "mame emulator not found! This profile is unusable.\r"
+                                         "Do you want to create a new profile?\r");
+  // The folder gone: nothing is run.
+  plat::RemoveTree(h.home.file("emu"));
+  h.seam.messages.clear();
+  h.seam.messageAnswers = {plat::IDNO};
+  plat::SetCurrentDir(keep.dir);
+  f.OpenProfile(profile);
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_EQ(h.seam.messages[0].text, h.home.file("emu/") +
+                                         " directory does not exist! This profile is unusable.\r"
+                                         "Do you want to create a new profile?\r");
+  EXPECT_TRUE(h.seam.commands.empty());
+  EXPECT_EQ(f.ProfileLoaded, 0);
+}
+
+TEST(ProfileRoads, AFailedCatalogueRunIsListedInTheParseReport) {
+  KeepCurrentDir keep;
+  MainWindowHarness h;
+  TMainFRM& f = h.Make();
+  std::string exe = WriteEmulator(h.home, "emu/mame", "Crashy 1.0",
+                                  "game ( name one description \"One\" )", 3);
+  std::string reportText;
+  h.seam.modalHandlers.push_back(Page(exe, h.home.file("crashy.VRL")));
+  h.seam.modalHandlers.push_back([&](QWidget* w) {
+    reportText = static_cast<TReportFRM*>(w)->Doc->toPlainText().toStdString();
+    return 1;
+  });
+  h.seam.messageAnswers = {plat::IDYES, plat::IDOK, plat::IDNO};  // proceed; errors; do not use
+  f.CreateProfile();
+  EXPECT_NE(reportText.find("The emulator ended with exit status 3 while listing its games"),
+            std::string::npos)
+      << reportText;
+  ASSERT_EQ(h.seam.messages.size(), 3u) << h.seam.AllMessages();
+  EXPECT_EQ(h.seam.messages[2].text, "Do you want to use this profile anyway?");
+  EXPECT_EQ(f.ProfileLoaded, 0);
+  EXPECT_FALSE(plat::FileExists(h.home.file("crashy.VRL")));
+  EXPECT_FALSE(plat::FileExists(h.home.file("emu/$VRTEMP$.NFO")));
+  EXPECT_EQ(f.CatalogueRunStatus, 0);
+}
+
+TEST(ProfileRoads, AnOldProfileStaysUntilTheNewOneIsSavedAndAFailedSaveIsNotLoaded) {
+  KeepCurrentDir keep;
+  MainWindowHarness h;
+  TMainFRM& f = h.Make();
+  const std::string exe = CopyDemo(h.home, "emu");
+  // The page accepts the name; the save then fails (a folder stands in the way).
+  plat::MakeDirs(h.home.file("taken.VRL/x"));
+  std::string settingsBefore = h.home.read("VELMORA.INI");
+  CreateDemoProfile(h, exe, h.home.file("taken.VRL"));
+  EXPECT_EQ(f.ProfileLoaded, 0) << h.seam.AllMessages();
+  EXPECT_NE(h.seam.AllMessages().find("Cannot save the profile"), std::string::npos);
+  EXPECT_NE(f.ProfileFileName, h.home.file("taken.VRL"));
+  EXPECT_EQ(h.home.read("VELMORA.INI"), settingsBefore);
+
+  // A profile file that exists is untouched while the emulator is scanned.
+  std::string old = h.home.write("mame.VRL", "old bytes");
+  h.seam.messages.clear();
+  bool seenOld = false;
+  h.seam.processHandler = [&](const std::string& cmd, bool shown, plat::WaitMode wait) {
+    seenOld = seenOld || h.home.read("mame.VRL") == "old bytes";
+    return plat::Ui().Seam::RunProcess(cmd, shown, wait);
+  };
+  CreateDemoProfile(h, exe, old);
+  EXPECT_TRUE(seenOld);
+  EXPECT_EQ(f.ProfileLoaded, 1) << h.seam.AllMessages();
+  EXPECT_NE(h.home.read("mame.VRL"), "old bytes");
+}

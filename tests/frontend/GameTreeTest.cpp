@@ -320,7 +320,6 @@ void Key(QWidget* w, Qt::Key key, const QString& text) {
 
 TEST(MainGameTree, BuildsTheSelectedFilterWithFoldersAndStatus) {
   MainWindowHarness h;
-  ScriptedSeam& seam = h.seam;
   TMainFRM& f = h.Make();
   FillProfile(f);
   f.SortBy = SortDescription;
@@ -359,7 +358,6 @@ TEST(MainGameTree, BuildsTheSelectedFilterWithFoldersAndStatus) {
 
 TEST(MainGameTree, SortChangesRebuildOnlyWhenTheOrderChanges) {
   MainWindowHarness h;
-  ScriptedSeam& seam = h.seam;
   TMainFRM& f = h.Make();
   FillProfile(f);
   f.SortBy = SortNone;
@@ -388,7 +386,6 @@ TEST(MainGameTree, SortChangesRebuildOnlyWhenTheOrderChanges) {
 
 TEST(MainGameTree, SelectionShowsQuickInfoAndIsRestoredByName) {
   MainWindowHarness h;
-  ScriptedSeam& seam = h.seam;
   TMainFRM& f = h.Make();
   FillProfile(f);
   f.LastSelected = "PUCKMAN";
@@ -429,7 +426,6 @@ TEST(MainGameTree, SelectionShowsQuickInfoAndIsRestoredByName) {
 
 TEST(MainGameTree, QuickSearchFindsByDescriptionInCatalogueOrder) {
   MainWindowHarness h;
-  ScriptedSeam& seam = h.seam;
   TMainFRM& f = h.Make();
   FillProfile(f);
   f.RebuildFilterTabs(1);  // the search looks at every game, not only the filter shown

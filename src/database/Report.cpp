@@ -564,28 +564,40 @@ void TReportFRM::FileNew() {
   NewDocument("", "", false, wordWrap_);
 }
 
+// Asks for a document file with the window's open or save dialog, makes it the document file
+// and runs `use` on it; when that fails the document keeps its previous file.
+template <class Use>
+static void ChooseDocumentFile(TReportFRM* w, bool save, std::string& folder, std::string& name,
+                               bool& plain, Use use) {
+  plat::FileDialogRequest r;
+  r.save = save;
+  r.title = save ? "Save as..." : "Open";
+  r.filter = kFileFilter;
+  r.filterIndex = plain ? 2 : 1;
+  r.initialDir = folder;
+  r.fileName = name;
+  r.defaultExt = "RTF";
+  r.mustExist = !save;
+  r.overwritePrompt = save;
+  auto chosen = plat::Ui().FileDialog(w, r);
+  if (!chosen) return;
+  const std::string oldFolder = folder, oldName = name;
+  const bool oldPlain = plain;
+  if (!use(*chosen)) {
+    // The document on screen still belongs to the old file.
+    folder = oldFolder;
+    name = oldName;
+    plain = oldPlain;
+  }
+}
+
 void TReportFRM::FileOpen() {
   if (!ConfirmDiscard()) return;
-  plat::FileDialogRequest r;
-  r.title = "Open";
-  r.filter = kFileFilter;
-  r.filterIndex = plainText_ ? 2 : 1;
-  r.initialDir = folder_;
-  r.fileName = fileName_;
-  r.defaultExt = "RTF";
-  r.mustExist = true;
-  auto chosen = plat::Ui().FileDialog(this, r);
-  if (!chosen) return;
-  const std::string oldFolder = folder_, oldName = fileName_;
-  const bool oldPlain = plainText_;
-  SetDocumentFile(*chosen);
-  plainText_ = IsPlainTextName(fileName_);
-  if (!LoadDocument()) {
-    // The document on screen still belongs to the old file.
-    folder_ = oldFolder;
-    fileName_ = oldName;
-    plainText_ = oldPlain;
-  }
+  ChooseDocumentFile(this, false, folder_, fileName_, plainText_, [this](const std::string& f) {
+    SetDocumentFile(f);
+    plainText_ = IsPlainTextName(fileName_);
+    return LoadDocument();
+  });
 }
 
 void TReportFRM::FileSave() {
@@ -597,26 +609,11 @@ void TReportFRM::FileSave() {
 }
 
 void TReportFRM::FileSaveAs() {
-  plat::FileDialogRequest r;
-  r.save = true;
-  r.title = "Save as...";
-  r.filter = kFileFilter;
-  r.filterIndex = plainText_ ? 2 : 1;
-  r.initialDir = folder_;
-  r.fileName = fileName_;
-  r.defaultExt = "RTF";
-  r.overwritePrompt = true;
-  auto chosen = plat::Ui().FileDialog(this, r);
-  if (!chosen) return;
-  const std::string oldFolder = folder_, oldName = fileName_;
-  const bool oldPlain = plainText_;
-  SetDocumentFile(*chosen);
-  plainText_ = IsPlainTextName(fileName_);
-  if (!SaveDocument()) {
-    folder_ = oldFolder;
-    fileName_ = oldName;
-    plainText_ = oldPlain;
-  }
+  ChooseDocumentFile(this, true, folder_, fileName_, plainText_, [this](const std::string& f) {
+    SetDocumentFile(f);
+    plainText_ = IsPlainTextName(fileName_);
+    return SaveDocument();
+  });
 }
 
 void TReportFRM::FileSetupPrinter() { plat::Ui().PrinterSetupDialog(this, Printer()); }

@@ -222,6 +222,19 @@ class TMainFRM : public TDXForm {
   // --- temporary folder ---
   bool DeleteFolderTree(const std::string& folder);
 
+  // --- set sources and unpacking ---
+  // Set kinds: 1 rom set, 2 sample set, 3 rom set as well.
+  // The path of the set's archive (".ACE", ".RAR", ".ZIP") or folder, "" when it is nowhere.
+  std::string FindSetSource(const std::string& SetName, uint8_t Kind, bool FromDisc);
+  bool AskForMameCdDisc(int32_t Disc);  // false when the user cancelled
+  // Appends the prompt's first line to Message and gives the rest.
+  std::string BuildDiscPrompt(int32_t Disc, std::string& Message);
+  // Unpacks the set into the emulator folder's "$VRTEMP$"; the error text, "" when none failed.
+  std::string UnpackSet(const std::string& SetName, uint8_t Kind, bool FromDisc);
+  void AddUnrarError(std::string& errors, const std::string& path, int code);
+  void AddUnaceError(std::string& errors, const std::string& path, int code);
+  uint32_t MameCdSerial = 0;
+
   // --- provided by the profile, tree and statistics features ---
   void OpenProfile(const std::string& fileName);
   void CreateProfile();

@@ -22,12 +22,12 @@ enum : int {
   ACE_WRITE = 7,
   ACE_CLINE = 8,
   ACE_CRC = 9,
-  ACE_OTHER = 10,
+  ACE_OTHER = 10,      // multi-volume archives, 64-bit headers
   ACE_EXISTS = 11,
   ACE_NODLL = 12,
   ACE_END = 128,       // end of archive reached
   ACE_HANDLE = 129,
-  ACE_MODE = 130,      // unknown open mode or operation (also: multi-volume archives)
+  ACE_MODE = 130,      // unknown open mode or operation request
   ACE_PASSWORD = 131,  // encrypted entry
   ACE_METHOD = 132,    // unknown compression method or mode
   ACE_USER = 255,

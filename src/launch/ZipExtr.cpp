@@ -99,6 +99,7 @@ std::string TZipExtractor::ConvertOEM(const std::string& text, const ZipDirEntry
 void TZipExtractor::List() {
   ClearZipContents();
   FMultiDisk = false;
+  FListFailed = false;
   if (FZipFilename.empty() || !plat::FileExists(FZipFilename)) {
     if (OnDirUpdate) OnDirUpdate();
     return;
@@ -125,6 +126,7 @@ void TZipExtractor::List() {
   if (id != 0) {
     ShowZipMessage(id, extra);
     FZipFilename.clear();
+    FListFailed = true;
     if (OnDirUpdate) OnDirUpdate();
     return;
   }
@@ -203,7 +205,8 @@ int TZipExtractor::Callback(int action, int32_t errorCode, int64_t number,
 void TZipExtractor::Extract() {
   SuccessCnt = 0;
   if (!plat::FileExists(FZipFilename)) {
-    ShowZipMessage(10102);
+    // A damaged archive keeps the message its listing gave.
+    if (!FListFailed) ShowZipMessage(10102);
     return;
   }
   if (Busy) return;

@@ -103,6 +103,7 @@ class TZipExtractor {
   std::string FZipFilename;
   std::string FDLLDirectory;
   bool FMultiDisk = false;
+  bool FListFailed = false;  // the last listing ended in an error
 };
 
 // The component's string table: the text of a message id, "" when the table lacks it.

@@ -21,7 +21,6 @@ uint32_t Get32(const uint8_t* p) {
 }
 uint64_t Get64(const uint8_t* p) { return Get32(p) | (static_cast<uint64_t>(Get32(p + 4)) << 32); }
 
-constexpr uint32_t kEndSig = 0x06054b50;
 constexpr uint32_t kCentralSig = 0x02014b50;
 constexpr uint32_t kLocalSig = 0x04034b50;
 constexpr uint32_t kSpanSig = 0x08074b50;

@@ -7,8 +7,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <new>
+#include <thread>
 
 namespace plat::zip {
 
@@ -306,7 +310,72 @@ void OutputFile::Discard() {
 
 namespace {
 
-constexpr size_t kChunk = 256 * 1024;
+constexpr size_t kChunk = 512 * 1024;
+
+// Writes full buffers on a second thread so that inflating and writing a large entry overlap.
+// Every file handed to it is drained before it is committed or discarded.
+class WriteBehind {
+ public:
+  WriteBehind() {
+    for (int i = 0; i < 3; ++i) free_.emplace_back(kChunk);
+    thread_ = std::thread([this] { Loop(); });
+  }
+  ~WriteBehind() {
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      stop_ = true;
+    }
+    cv_.notify_all();
+    thread_.join();
+  }
+  // Queues the first n bytes of `buf` for `file`; `buf` becomes an empty buffer of the pool.
+  void Submit(OutputFile* file, std::vector<uint8_t>& buf, size_t n) {
+    std::unique_lock<std::mutex> lock(m_);
+    jobs_.push_back({file, std::move(buf), n});
+    cv_.notify_all();
+    cv_.wait(lock, [&] { return !free_.empty(); });
+    buf = std::move(free_.back());
+    free_.pop_back();
+  }
+  // Waits for every queued write; false when one failed since the last drain.
+  bool Drain() {
+    std::unique_lock<std::mutex> lock(m_);
+    cv_.wait(lock, [&] { return jobs_.empty() && !busy_; });
+    bool ok = !failed_;
+    failed_ = false;
+    return ok;
+  }
+
+ private:
+  struct Job {
+    OutputFile* file;
+    std::vector<uint8_t> data;
+    size_t count;
+  };
+  void Loop() {
+    std::unique_lock<std::mutex> lock(m_);
+    for (;;) {
+      cv_.wait(lock, [&] { return stop_ || !jobs_.empty(); });
+      if (jobs_.empty()) return;
+      Job job = std::move(jobs_.front());
+      jobs_.pop_front();
+      busy_ = true;
+      lock.unlock();
+      bool ok = job.file->Write(job.data.data(), job.count);
+      lock.lock();
+      busy_ = false;
+      if (!ok) failed_ = true;
+      free_.push_back(std::move(job.data));
+      cv_.notify_all();
+    }
+  }
+  std::mutex m_;
+  std::condition_variable cv_;
+  std::deque<Job> jobs_;
+  std::vector<std::vector<uint8_t>> free_;
+  bool stop_ = false, busy_ = false, failed_ = false;
+  std::thread thread_;
+};
 
 class Extractor {
  public:
@@ -424,7 +493,10 @@ class Extractor {
       Fail(kCreateError, "Cannot create " + target);
       return true;
     }
+    async_ = !r_.test && e.size > kChunk;
+    if (async_ && !writer_) writer_ = std::make_unique<WriteBehind>();
     int32_t code = e.method == 0 ? Stored(e, dataPos, file) : Inflated(e, dataPos, file);
+    if (async_ && !writer_->Drain() && code == kOk) code = kWriteError;
     if (code == kCancelled) {
       Cancelled();
       return false;
@@ -456,9 +528,11 @@ class Extractor {
     return static_cast<int64_t>(mktime(&tm));
   }
 
-  int32_t Emit(const uint8_t* data, size_t n, OutputFile& file, uint32_t& crc) {
-    crc = static_cast<uint32_t>(crc32(crc, data, static_cast<uInt>(n)));
-    if (!r_.test && !file.Write(data, n)) return kWriteError;
+  // Checks and writes the first n bytes of `b` (which may be swapped for another buffer).
+  int32_t Emit(std::vector<uint8_t>& b, size_t n, OutputFile& file, uint32_t& crc) {
+    crc = static_cast<uint32_t>(crc32(crc, b.data(), static_cast<uInt>(n)));
+    if (async_) writer_->Submit(&file, b, n);
+    else if (!r_.test && !file.Write(b.data(), n)) return kWriteError;
     return Notify(kProgress, 0, static_cast<int64_t>(n), {}) ? kCancelled : kOk;
   }
 
@@ -467,7 +541,7 @@ class Extractor {
     for (uint64_t left = e.size; left > 0;) {
       size_t n = static_cast<size_t>(std::min<uint64_t>(left, kChunk));
       if (!src_->Read(pos, buf_.data(), n)) return kReadError;
-      if (int32_t c = Emit(buf_.data(), n, file, crc)) return c;
+      if (int32_t c = Emit(buf_, n, file, crc)) return c;
       pos += n;
       left -= n;
     }
@@ -503,7 +577,7 @@ class Extractor {
       produced += n;
       if (produced > e.size) return kSizeError;
       if (n)
-        if (int32_t c = Emit(out_.data(), n, file, crc)) return c;
+        if (int32_t c = Emit(out_, n, file, crc)) return c;
     }
     if (produced != e.size) return kSizeError;
     return crc == e.crc ? kOk : kCrcError;
@@ -515,6 +589,8 @@ class Extractor {
   int done_ = 0;
   bool cancelled_ = false;
   std::vector<uint8_t> buf_, out_;
+  std::unique_ptr<WriteBehind> writer_;
+  bool async_ = false;
 };
 
 }  // namespace

@@ -137,6 +137,10 @@ TEST(ZipExtractor, ListsTheDirectoryAndKeepsTheCurrentFolder) {
   EXPECT_EQ(z.ZipContents[0].FileName, "sub\\A.BIN");
   EXPECT_EQ(z.ZipContents[0].UncompressedSize, kRom.size());
   EXPECT_EQ(z.ZipContents[1].CompressionMethod, 8);
+  ZipDirEntry dos;  // made on MS-DOS: OEM names unless told otherwise
+  EXPECT_EQ(z.ConvertOEM("a\x80\xe1\xff", dos), "a\xc7\xdf\xa0");
+  z.CodePage = cpNone;
+  EXPECT_EQ(z.ConvertOEM("a\x80", dos), "a\x80");
 
   // A target folder that is missing: the current folder is used and left as it was.
   TempDir work;

@@ -328,10 +328,11 @@ class WriteBehind {
     cv_.notify_all();
     thread_.join();
   }
-  // Queues the first n bytes of `buf` for `file`; `buf` becomes an empty buffer of the pool.
-  void Submit(OutputFile* file, std::vector<uint8_t>& buf, size_t n) {
+  // Queues the first n bytes of `buf` for `file`, their CRC to be added to `crc` (read it after
+  // Drain); `buf` becomes an empty buffer of the pool.
+  void Submit(OutputFile* file, uint32_t* crc, std::vector<uint8_t>& buf, size_t n) {
     std::unique_lock<std::mutex> lock(m_);
-    jobs_.push_back({file, std::move(buf), n});
+    jobs_.push_back({file, crc, std::move(buf), n});
     cv_.notify_all();
     cv_.wait(lock, [&] { return !free_.empty(); });
     buf = std::move(free_.back());
@@ -349,6 +350,7 @@ class WriteBehind {
  private:
   struct Job {
     OutputFile* file;
+    uint32_t* crc;
     std::vector<uint8_t> data;
     size_t count;
   };
@@ -361,6 +363,7 @@ class WriteBehind {
       jobs_.pop_front();
       busy_ = true;
       lock.unlock();
+      *job.crc = static_cast<uint32_t>(crc32(*job.crc, job.data.data(), static_cast<uInt>(job.count)));
       bool ok = job.file->Write(job.data.data(), job.count);
       lock.lock();
       busy_ = false;
@@ -495,8 +498,10 @@ class Extractor {
     }
     async_ = !r_.test && e.size > kChunk;
     if (async_ && !writer_) writer_ = std::make_unique<WriteBehind>();
-    int32_t code = e.method == 0 ? Stored(e, dataPos, file) : Inflated(e, dataPos, file);
+    uint32_t crc = 0;
+    int32_t code = e.method == 0 ? Stored(e, dataPos, file, crc) : Inflated(e, dataPos, file, crc);
     if (async_ && !writer_->Drain() && code == kOk) code = kWriteError;
+    if (code == kOk && crc != e.crc) code = kCrcError;
     if (code == kCancelled) {
       Cancelled();
       return false;
@@ -530,14 +535,17 @@ class Extractor {
 
   // Checks and writes the first n bytes of `b` (which may be swapped for another buffer).
   int32_t Emit(std::vector<uint8_t>& b, size_t n, OutputFile& file, uint32_t& crc) {
-    crc = static_cast<uint32_t>(crc32(crc, b.data(), static_cast<uInt>(n)));
-    if (async_) writer_->Submit(&file, b, n);
-    else if (!r_.test && !file.Write(b.data(), n)) return kWriteError;
+    if (async_) {
+      writer_->Submit(&file, &crc, b, n);
+    } else {
+      crc = static_cast<uint32_t>(crc32(crc, b.data(), static_cast<uInt>(n)));
+      if (!r_.test && !file.Write(b.data(), n)) return kWriteError;
+    }
     return Notify(kProgress, 0, static_cast<int64_t>(n), {}) ? kCancelled : kOk;
   }
 
-  int32_t Stored(const Entry& e, uint64_t pos, OutputFile& file) {
-    uint32_t crc = 0;
+  // The entry's data through Emit; its CRC is complete in `crc` once the writer is drained.
+  int32_t Stored(const Entry& e, uint64_t pos, OutputFile& file, uint32_t& crc) {
     for (uint64_t left = e.size; left > 0;) {
       size_t n = static_cast<size_t>(std::min<uint64_t>(left, kChunk));
       if (!src_->Read(pos, buf_.data(), n)) return kReadError;
@@ -545,17 +553,16 @@ class Extractor {
       pos += n;
       left -= n;
     }
-    return crc == e.crc ? kOk : kCrcError;
+    return kOk;
   }
 
-  int32_t Inflated(const Entry& e, uint64_t pos, OutputFile& file) {
+  int32_t Inflated(const Entry& e, uint64_t pos, OutputFile& file, uint32_t& crc) {
     z_stream z{};
     if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return kNoMemory;
     struct Guard {
       z_stream* z;
       ~Guard() { inflateEnd(z); }
     } guard{&z};
-    uint32_t crc = 0;
     uint64_t packedLeft = e.packedSize, produced = 0;
     int zr = Z_OK;
     while (zr != Z_STREAM_END) {
@@ -579,8 +586,7 @@ class Extractor {
       if (n)
         if (int32_t c = Emit(out_, n, file, crc)) return c;
     }
-    if (produced != e.size) return kSizeError;
-    return crc == e.crc ? kOk : kCrcError;
+    return produced == e.size ? kOk : kSizeError;
   }
 
   const Request& r_;

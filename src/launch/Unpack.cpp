@@ -1,18 +1,20 @@
 #include "launch/Unpack.h"
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 
 #include "frontend/main.h"
+#include "launch/ZipExtr.h"
+#include "launch/unace.h"
 #include "launch/unrar.h"
 #include "platform/FlatOutput.h"
 #include "platform/Files.h"
 #include "platform/RarLib.h"
+#include "platform/Seams.h"
 
 namespace launch {
 
@@ -24,6 +26,13 @@ void AddError(std::string& errors, const std::string& line) {
 }
 
 // Copies one regular file of a set folder; false when it could not be copied whole.
+constexpr size_t kMaxAceName = 259;
+
+bool IsRealFolder(const std::string& dir) {
+  struct stat st;
+  return lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool CopyOne(const std::string& source, const plat::FlatOutputFolder& out, const std::string& name) {
   const int in = open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (in < 0) return false;
@@ -60,9 +69,7 @@ void AddUnrarError(std::string& errors, const std::string& path, int code) {
 }
 
 void AddUnaceError(std::string& errors, const std::string& path, int code) {
-  // ACE codes and texts come with the ACE reader; until then every failure is "\"OTHER\" error".
-  (void)code;
-  AddError(errors, "UNACE error in " + path + ": \"OTHER\" error");
+  AddError(errors, "UNACE error in " + path + ": " + unace::ACEErrorText(code));
 }
 
 std::string UnpackRar(const std::string& path, const std::string& tempDir) {
@@ -83,49 +90,71 @@ std::string UnpackRar(const std::string& path, const std::string& tempDir) {
   return errors;
 }
 
-std::string UnpackZip(const std::string& path, const std::string& tempDir) {
-  // Interim road over libarchive until the zip component is in.
+std::string UnpackZip(const std::string& path, const std::string& tempDir,
+                      const std::string& programDir) {
   std::string errors;
-  archive* a = archive_read_new();
-  archive_read_support_format_zip(a);
-  plat::FlatOutputFolder out(tempDir);
-  if (archive_read_open_filename(a, path.c_str(), 65536) != ARCHIVE_OK) {
-    AddError(errors, "UNZIP error in " + path + ": " + archive_error_string(a));
-    archive_read_free(a);
+  if (!IsRealFolder(tempDir)) {
+    // The component would fall back to the current folder: never write outside the temporary one.
+    AddError(errors, "UNZIP error in " + path + ": " + ZipMsg(11009));
     return errors;
   }
-  archive_entry* e;
-  int r;
-  while ((r = archive_read_next_header(a, &e)) == ARCHIVE_OK || r == ARCHIVE_WARN) {
-    const char* raw = archive_entry_pathname(e);
-    const std::string name = raw ? plat::FlatEntryName(raw) : std::string();
-    if (name.empty() || archive_entry_filetype(e) != AE_IFREG || archive_entry_symlink(e)) continue;
-    const int fd = out.Create(name);
-    if (fd < 0) {
-      AddError(errors, "UNZIP error in " + path + ": cannot create " + name);
-      continue;
-    }
-    char buf[65536];
-    la_ssize_t n;
-    while ((n = archive_read_data(a, buf, sizeof buf)) > 0)
-      if (!plat::WriteAll(fd, buf, static_cast<size_t>(n))) break;
-    close(fd);
-    if (n < 0) {
-      r = ARCHIVE_FATAL;
-      break;
-    }
-  }
-  if (r != ARCHIVE_EOF) {
-    const char* why = archive_error_string(a);
-    AddError(errors, "UNZIP error in " + path + ": " + (why ? why : "damaged archive"));
-  }
-  archive_read_free(a);
+  TZipExtractor zip;
+  zip.CodePage = cpNone;
+  zip.SetDLLDirectory(programDir);
+  zip.ExtrBaseDir = tempDir;
+  zip.ExtrOptions = {ExtrOverWrite};
+  zip.FSpecArgs.clear();
+  zip.FSpecArgs.push_back("*.*");
+  zip.HowToDelete = htdFinal;
+  zip.Password.clear();
+  std::error_code ec;
+  zip.TempDir = plat::WithSlash(std::filesystem::temp_directory_path(ec).string());
+  zip.Trace = false;
+  zip.Unattended = true;
+  zip.Verbose = false;
+  zip.SetZipFilename(path);
+  zip.Extract();
+  while (zip.Busy) plat::ProcessPendingEvents();
+  if (zip.ErrCode != 0) AddError(errors, "UNZIP error in " + path + ": " + zip.Message);
   return errors;
 }
 
-std::string UnpackAce(const std::string& path, const std::string&) {
+std::string UnpackAce(const std::string& path, const std::string& tempDir) {
   std::string errors;
-  AddUnaceError(errors, path, 12);
+  int code = unace::LoadUnaceDLL();
+  if (code != 0) {
+    AddUnaceError(errors, path, code);
+    return errors;
+  }
+  // The open record holds 259 characters: a longer name is refused rather than cut.
+  if (path.size() > kMaxAceName) {
+    AddUnaceError(errors, path, unace::ACE_OPEN);
+    unace::UnloadUnaceDLL();
+    return errors;
+  }
+  unace::ACEOpenArchiveData open;
+  open.ArcName = path;
+  open.OpenMode = unace::ACE_OPEN_EXTRACT;
+  unace::ACEHandle h = unace::ACEOpenArchive(open);
+  code = static_cast<int>(open.OpenResult);
+  if (code == 0 && h) {
+    unace::ACEHeaderData header;
+    do {
+      header.Reserved1 = header.Reserved2 = 0;
+      code = unace::ACEReadHeader(h, header);
+      if (code != 0) break;
+      const std::string name = plat::FlatEntryName(header.FileName);
+      code = name.empty() ? unace::ACEProcessFile(h, unace::ACE_SKIP, {})
+                          : unace::ACEProcessFile(h, unace::ACE_EXTRACT, tempDir + "/" + name);
+    } while (code == 0);
+    if (code != unace::ACE_END) AddUnaceError(errors, path, code);
+  } else {
+    AddUnaceError(errors, path, code != 0 ? code : unace::ACE_OPEN);
+  }
+  if (h) {  // a failed open gives no handle to close
+    if (const int closed = unace::ACECloseArchive(h); closed != 0) AddUnaceError(errors, path, closed);
+  }
+  unace::UnloadUnaceDLL();
   return errors;
 }
 
@@ -143,10 +172,11 @@ std::string CopyFolderSet(const std::string& folder, const std::string& tempDir)
   return errors;
 }
 
-std::string UnpackSource(const std::string& path, const std::string& tempDir) {
+std::string UnpackSource(const std::string& path, const std::string& tempDir,
+                         const std::string& programDir) {
   if (plat::DirExists(path)) return CopyFolderSet(path, tempDir);
   const std::string ext = plat::UpperCase(plat::ExtensionOf(path));
-  if (ext == ".ZIP") return UnpackZip(path, tempDir);
+  if (ext == ".ZIP") return UnpackZip(path, tempDir, programDir);
   if (ext == ".RAR") return UnpackRar(path, tempDir);
   if (ext == ".ACE") return UnpackAce(path, tempDir);
   return CopyFolderSet(path, tempDir);
@@ -169,7 +199,7 @@ std::string TMainFRM::UnpackSet(const std::string& SetName, uint8_t Kind, bool F
   const std::string path = FindSetSource(SetName, Kind, FromDisc);
   if (path.empty()) return {};
   SetIdleCursor(false);
-  std::string errors = launch::UnpackSource(path, tempDir);
+  std::string errors = launch::UnpackSource(path, tempDir, ProgramDir);
   SetIdleCursor(true);
   return errors;
 }

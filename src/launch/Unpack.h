@@ -14,7 +14,9 @@ void AddUnrarError(std::string& errors, const std::string& path, int code);
 void AddUnaceError(std::string& errors, const std::string& path, int code);
 
 // The roads. `tempDir` must exist (see plat::PrepareTargetFolder); files land flat in it.
-std::string UnpackZip(const std::string& path, const std::string& tempDir);
+// The zip component looks for its library in `programDir`.
+std::string UnpackZip(const std::string& path, const std::string& tempDir,
+                      const std::string& programDir = {});
 std::string UnpackRar(const std::string& path, const std::string& tempDir);
 std::string UnpackAce(const std::string& path, const std::string& tempDir);
 // Copies the folder's regular files (not its subfolders, never through a link).
@@ -22,6 +24,7 @@ std::string CopyFolderSet(const std::string& folder, const std::string& tempDir)
 
 // The road for a found source: a folder, else by the extension (".ZIP", ".RAR", ".ACE" in any
 // case); anything else is copied as a folder.
-std::string UnpackSource(const std::string& path, const std::string& tempDir);
+std::string UnpackSource(const std::string& path, const std::string& tempDir,
+                         const std::string& programDir = {});
 
 }  // namespace launch

@@ -7,6 +7,7 @@
 #include "frontend/MainWindowHarness.h"
 #include "launch/SetSources.h"
 #include "launch/Unpack.h"
+#include "launch/unace.h"
 #include "platform/FlatOutput.h"
 #include "platform/Files.h"
 #include "support/ZipFixture.h"
@@ -143,9 +144,39 @@ TEST(UnpackSet, ZipRoadAndMissingSet) {
   EXPECT_EQ(t.w().UnpackSet("pacman", 2, false), "");
   EXPECT_EQ(t.TempFiles(), (Names{"A.WAV", "B.WAV"}));
   EXPECT_EQ(t.Temp("A.WAV"), std::string(5000, 'a'));
-  const std::string bad = t.emu.write("roms/PACMAN.ZIP", "PK\x03\x04 damaged");
-  EXPECT_EQ(t.w().UnpackSet("PACMAN", 1, false).rfind("UNZIP error in " + bad + ": ", 0), 0u);
+  // Trailing garbage: the files are out, the warning is told.
+  plat::RemoveTree(t.temp);
+  const std::string zip = t.emu.write("roms/PACMAN.ZIP", BuildZip({{"R.BIN", "rom"}}) + "junk");
+  EXPECT_EQ(t.w().UnpackSet("PACMAN", 1, false),
+            "UNZIP error in " + zip + ": Warning - Garbage at the end of the zipfile!");
+  EXPECT_EQ(t.Temp("R.BIN"), "rom");
+  plat::WriteFileAtomic(zip, "PK\x03\x04 damaged");
+  EXPECT_EQ(t.w().UnpackSet("PACMAN", 1, false).rfind("UNZIP error in " + zip + ": ", 0), 0u);
   plat::RemoveTree(t.temp);
   EXPECT_EQ(t.w().UnpackSet("GALAGA", 1, false), "");
   EXPECT_TRUE(plat::ListDir(t.temp).empty());
+}
+
+// ACE: the real stored sample unpacks; an encrypted archive, a missing library and a name too
+// long for the library's record give their texts.
+TEST(UnpackSet, AceRoad) {
+  UnpackWindow t;
+  const std::string data = std::string(VELMORA_SOURCE_DIR) + "/tests/launch/data/ace/";
+  std::string bytes;
+  ASSERT_TRUE(plat::ReadWholeFile(data + "Ace.store.ace", bytes));
+  const std::string ace = t.emu.write("roms/Pacman.Ace", bytes);
+  EXPECT_EQ(t.w().UnpackSet("PACMAN", 1, false), "");
+  EXPECT_EQ(t.TempFiles(), (Names{"Tect.txt.txt", "test.exe", "test.jpg"}));
+  ASSERT_TRUE(plat::ReadWholeFile(data + "Ace.encrypted.ace", bytes));
+  plat::WriteFileAtomic(ace, bytes);
+  EXPECT_EQ(t.w().UnpackSet("PACMAN", 1, false),
+            "UNACE error in " + ace + ": bad or missing password; cannot uncompress crypted file");
+  unace::SetUnaceMissingForTests(true);
+  EXPECT_EQ(t.w().UnpackSet("PACMAN", 1, false), "UNACE error in " + ace + ": cannot load UNACE.DLL");
+  unace::SetUnaceMissingForTests(false);
+  const std::string deep = t.emu.path() + std::string(120, 'd') + "/" + std::string(120, 'e') + "/";
+  const std::string longName = t.emu.write(deep.substr(t.emu.path().size()) + "PACMAN.ACE", bytes);
+  ASSERT_GT(longName.size(), 259u);
+  EXPECT_EQ(launch::UnpackAce(longName, t.temp),
+            "UNACE error in " + longName + ": file open error (disk access error or sharing violation)");
 }

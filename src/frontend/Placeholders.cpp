@@ -27,8 +27,6 @@ void TMainFRM::UpdateActions() {
   }
 }
 
-void TMainFRM::DeletePifFile() {}
-
 // --- tip of the day, new-filter dialog ---
 
 void TMainFRM::HelpTipsACTNExecute() {}

@@ -52,6 +52,7 @@ class Seam {
   virtual bool ColorDialog(QWidget* parent, QColor& color);  // false = cancelled
   virtual ProcessResult RunProcess(const std::string& commandLine, bool showWindow, WaitMode wait);
   virtual int64_t NowMs();                   // wall clock, milliseconds since 1970
+  virtual int64_t MonotonicMs();             // steady clock, milliseconds (elapsed times)
   virtual uint32_t Random(uint32_t range);   // 0 .. range-1 (0 when range is 0)
 };
 

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -92,6 +93,11 @@ std::string TCmdLineFRM::BuildCommandLine(const std::string& setName, bool fromW
 
 void TCmdLineFRM::showEvent(QShowEvent* e) {
   TDXForm::showEvent(e);
+  if (QScreen* screen = this->screen()) {
+    QRect r = frameGeometry();
+    r.moveCenter(screen->availableGeometry().center());
+    move(r.topLeft());
+  }
   FormShow();
 }
 

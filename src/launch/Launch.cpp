@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 #include <unordered_set>
+#include <unistd.h>
 
 #include "database/Report.h"
 #include "database/TextStream.h"
@@ -81,6 +82,15 @@ void TMainFRM::MamePlayACTNExecute() {
     }
   } restore{*this, play};
 
+  // MAME.CFG, the temporary folder and the capture file all live in the emulator folder.
+  if (ProfileLoaded && access(EmulatorDir.c_str(), W_OK) != 0) {
+    ShowMessageBox("The emulator folder " + EmulatorDir +
+                       " cannot be written to.\rVelmora keeps MAME.CFG, the temporary folder "
+                       "and the captured output there.\rPlease copy or link the emulator into "
+                       "a folder of your own.",
+                   plat::MB_OK | plat::MB_ICONERROR);
+    return;
+  }
   SaveMAMECfg();
   LaunchErrors.clear();
   GameRecord* game = SelectedGame;
@@ -112,6 +122,7 @@ void TMainFRM::MamePlayACTNExecute() {
       cur = parent;
     }
   };
+  plat::RemoveTree(EmulatorDir + "$VRTEMP$.near");  // left by a launch that was cut short
   Step(*this, "Uncompressing rom set...");
   MameCdSerial = 0;
   if (game->Roms && !game->Roms->empty()) unpack(name, 1);

@@ -79,6 +79,9 @@ RomTestResult TestSet(const GameRecord& game, const std::string& folder,
       if (!rom) continue;
       needed += rom->Size;
       const std::string name = rom->Name.str();
+      // Files made here take the emulator's usual lower-case spelling (the database keeps
+      // names upper-cased).
+      const std::string made = folder + plat::LowerCase(name);
       std::string file = Present(folder, name);
       if (!file.empty()) {
         if (o.checkCrc && rom->Crc && rom->Size) {
@@ -103,7 +106,7 @@ RomTestResult TestSet(const GameRecord& game, const std::string& folder,
         uint32_t crc = 0;
         if (!IsRegular(path) || plat::FileSize(path) != rom->Size) continue;
         if (FileCRC32(path, crc) && crc == rom->Crc) {
-          if (CopyFile(path, folder + name)) file = folder + name;
+          if (CopyFile(path, made)) file = made;
           break;
         }
       }
@@ -113,7 +116,7 @@ RomTestResult TestSet(const GameRecord& game, const std::string& folder,
         say("Creating fake file...");
         std::string bytes(rom->Size, '\0');
         for (char& c : bytes) c = static_cast<char>(o.randomByte ? o.randomByte() : 0);
-        if (!plat::WriteFileAtomic(folder + name, bytes))
+        if (!plat::WriteFileAtomic(made, bytes))
           fail(Name12(name) + " could not be created due to a disk write error");
         say("Testing rom set...");
       } else {

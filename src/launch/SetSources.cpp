@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <optional>
 #include <unordered_map>
 
 #include "frontend/main.h"
@@ -68,6 +69,25 @@ plat::FolderIndex* IndexOf(const std::string& folder) {
   return &c.index;
 }
 
+// ResolveNoCase through the cached indexes: an exact path as it is, else each element matched
+// without regard to case (usually only the last element differs).
+std::optional<std::string> ResolveCached(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) == 0) return path;
+  std::string trimmed = path;
+  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+  const std::string parent = plat::DirectoryOf(trimmed);
+  if (parent.empty() || parent == trimmed) return std::nullopt;
+  std::string realParent = parent;
+  if (lstat(parent.c_str(), &st) != 0) {
+    auto p = ResolveCached(parent);
+    if (!p) return std::nullopt;
+    realParent = plat::WithSlash(*p);
+  }
+  plat::FolderIndex* index = IndexOf(realParent);
+  return index ? index->Find(plat::FileNameOf(trimmed)) : std::nullopt;
+}
+
 bool IsKind(const std::string& path, mode_t kind) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == kind;
@@ -85,18 +105,24 @@ std::vector<std::string> SearchFolders(std::string_view pathList, const std::str
     start = end + 1;
     if (piece.empty()) continue;
     std::string folder = Normalize(piece[0] == '/' ? piece : plat::WithSlash(baseDir) + piece);
-    if (auto real = plat::ResolveNoCase(folder)) folder = plat::WithSlash(*real);
+    if (auto real = ResolveCached(folder)) folder = plat::WithSlash(*real);
     folders.push_back(std::move(folder));
   }
   return folders;
 }
 
-std::string ProbeFolders(const std::vector<std::string>& folders, std::string_view setName) {
+namespace {
+
+std::string Probe(const std::vector<std::string>& folders, std::string_view setName,
+                  bool* missingFolder) {
   if (setName.empty()) return {};
   const std::string name(setName);
   for (const std::string& folder : folders) {
     plat::FolderIndex* index = IndexOf(folder);
-    if (!index) continue;
+    if (!index) {
+      if (missingFolder) *missingFolder = true;
+      continue;
+    }
     for (const char* ext : {".ACE", ".RAR", ".ZIP"}) {
       auto hit = index->Find(name + ext);
       if (hit && IsKind(*hit, S_IFREG)) return *hit;
@@ -107,13 +133,60 @@ std::string ProbeFolders(const std::vector<std::string>& folders, std::string_vi
   return {};
 }
 
-void ForgetFolderIndexes() { Cache().clear(); }
+// The search folders of a path list, kept while they stand: a folder that did not exist is
+// looked for again on each use, and the list is made again when one of its folders goes.
+struct CachedList {
+  std::vector<std::string> folders;
+  std::vector<std::string> absent;  // folders of the list that did not exist
+};
+
+std::unordered_map<std::string, CachedList>& Lists() {
+  static std::unordered_map<std::string, CachedList> lists;
+  return lists;
+}
+
+CachedList& ListOf(std::string_view pathList, const std::string& baseDir, bool fresh) {
+  CachedList& c = Lists()[std::string(pathList) + '\0' + baseDir];
+  bool stale = fresh || c.folders.empty();
+  for (size_t i = 0; !stale && i < c.absent.size(); ++i) stale = ResolveCached(c.absent[i]).has_value();
+  if (stale) {
+    c.folders = SearchFolders(pathList, baseDir);
+    c.absent.clear();
+    for (const std::string& f : c.folders)
+      if (!plat::DirExists(f)) c.absent.push_back(f);
+  }
+  return c;
+}
+
+}  // namespace
+
+std::string ProbeFolders(const std::vector<std::string>& folders, std::string_view setName) {
+  return Probe(folders, setName, nullptr);
+}
+
+std::string FindInPathList(std::string_view pathList, const std::string& baseDir,
+                           std::string_view setName) {
+  CachedList* list = &ListOf(pathList, baseDir, false);
+  bool missing = false;
+  std::string hit = Probe(list->folders, setName, &missing);
+  if (hit.empty() && missing && list->absent.size() < list->folders.size()) {
+    // A folder of the list went away (or was renamed): make the list again and look again.
+    list = &ListOf(pathList, baseDir, true);
+    hit = Probe(list->folders, setName, nullptr);
+  }
+  return hit;
+}
+
+void ForgetFolderIndexes() {
+  Cache().clear();
+  Lists().clear();
+}
 
 std::string DiscSetFolder(const std::string& root, std::string_view folder) {
   std::string f = plat::ToNativeSeparators(plat::Trim(folder));
   // Normalized alone, so that ".." cannot climb above the disc's root.
   std::string path = plat::WithSlash(root) + Normalize(f).substr(1);
-  if (auto real = plat::ResolveNoCase(path)) path = plat::WithSlash(*real);
+  if (auto real = ResolveCached(path)) path = plat::WithSlash(*real);
   return path;
 }
 
@@ -239,5 +312,5 @@ std::string TMainFRM::FindSetSource(const std::string& SetName, uint8_t Kind, bo
   }
   const std::string& list = roms ? MAMEDirectories.rompath : MAMEDirectories.samplepath;
   const std::string base = EmulatorDir.empty() ? plat::CurrentDir() : plat::WithSlash(EmulatorDir);
-  return launch::ProbeFolders(launch::SearchFolders(list, base), SetName);
+  return launch::FindInPathList(list, base, SetName);
 }

@@ -19,11 +19,15 @@ std::vector<std::string> SearchFolders(std::string_view pathList, const std::str
 // the folder changes.
 std::string ProbeFolders(const std::vector<std::string>& folders, std::string_view setName);
 
+// ProbeFolders over SearchFolders, with the folders of the list kept between calls.
+std::string FindInPathList(std::string_view pathList, const std::string& baseDir,
+                           std::string_view setName);
+
 // The set folder of a disc: `folder` (from the disc's index, "\\" or "/" separated) below the
 // disc's root, matched without regard to case; with trailing "/".
 std::string DiscSetFolder(const std::string& root, std::string_view folder);
 
-// Forgets every cached folder index.
+// Forgets every cached folder index and search list.
 void ForgetFolderIndexes();
 
 // What the launch reads from a disc's "MAMECD.INI".

@@ -106,6 +106,13 @@ TEST(FindSetSource, CachedIndexSeesNewSets) {
   EXPECT_EQ(t.w().FindSetSource("B", 1, false), dir + "/b.zip");
   plat::RemoveFile(dir + "/A.ZIP");
   EXPECT_EQ(t.w().FindSetSource("A", 1, false), "");
+  // Folders of the list made or renamed after the list was first read.
+  t.w().MAMEDirectories.rompath = "roms;late";
+  EXPECT_EQ(t.w().FindSetSource("C", 1, false), "");
+  t.emu.write("LATE/c.ace", "x");
+  EXPECT_EQ(t.w().FindSetSource("C", 1, false), t.emu.path() + "LATE/c.ace");
+  ASSERT_EQ(rename(dir.c_str(), t.emu.file("Roms").c_str()), 0);
+  EXPECT_EQ(t.w().FindSetSource("B", 1, false), t.emu.path() + "Roms/b.zip");
 }
 
 TEST(FindSetSource, DiscRoadAsksForTheListedDisc) {

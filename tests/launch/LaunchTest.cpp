@@ -267,3 +267,33 @@ TEST_F(Launch, NoGameOrAnEmulatorThatCannotStart) {
 }
 
 }  // namespace
+
+namespace {
+
+// The bundled demonstration collection runs a clone with its parent's roms and samples.
+TEST_F(Launch, TheDemonstrationCollectionRunsAClone) {
+  const std::string demo = std::string(VELMORA_SOURCE_DIR) + "/demo/";
+  w->MAMEDirectories.rompath = demo + "ROMS";
+  w->MAMEDirectories.samplepath = demo + "SAMPLES";
+  w->CheckCRCOnRun = true;
+  GameRecord* g = h.Game("zyphonb");
+  g->RomOf = g->SampleOf = "zyphon";
+  g->Samples->push_back("shot.wav");
+  for (auto [name, crc] : {std::pair{"zyphon.1a", 0x36f4d778u}, {"zyphon.2b", 0x84d0d501u},
+                           {"zyphonb.3a", 0xf86a8f84u}}) {
+    auto r = std::make_unique<RomRecord>();
+    r->Name = name;
+    r->Size = 4096;
+    r->Crc = crc;
+    g->Roms->push_back(std::move(r));
+  }
+  Select("zyphonb");
+  sets.clear();
+  std::string log = Play();
+  EXPECT_TRUE(h.seam.messages.empty()) << h.seam.AllMessages();
+  for (const char* line : {"file=zyphon.1a size=4096 crc=36f4d778", "file=zyphonb.3a size=4096 "
+                           "crc=f86a8f84", "file=shot.wav"})
+    EXPECT_NE(log.find(line), std::string::npos) << log;
+}
+
+}  // namespace

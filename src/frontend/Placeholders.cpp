@@ -2,7 +2,7 @@
 // real one when that feature is in, and this file goes once all of them are.
 #include "frontend/main.h"
 
-void TMainFRM::DeletePifFile() {}
+// --- tip of the day, new-filter dialog ---
 
 void TMainFRM::HelpTipsACTNExecute() {}
 

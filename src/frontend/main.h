@@ -29,6 +29,9 @@ class GameTreeModel;
 class QMenu;
 class QComboBox;
 class QWidget;
+class QToolButton;
+class QLineEdit;
+class QPushButton;
 class QMouseEvent;
 namespace plat {
 class FolderIndex;
@@ -410,6 +413,32 @@ class TMainFRM : public TDXForm {
   std::string GetEmulatorVersion(const std::string& exe);
 
   void UpdateActions();  // enables the actions and controls by the profile state
+
+  // --- launch (src/launch: Launch.cpp, TestRomset.cpp, Recording.cpp, DosCmd.cpp) ---
+  void MamePlayACTNExecute();
+  void AppendError(const std::string& text);  // to LaunchErrors, with CR LF
+  std::string LaunchErrors;
+  // The unpacked set against the database; false (after the not-runnable question) on failure.
+  bool TestRomset(GameRecord* game, const std::string& errors);
+  void OptionsCommandLineACTNExecute();
+  // The recording panel under the game list.
+  void BuildRecordingPanel();
+  void NoneBTNClick();
+  void GameRecordingEnable();
+  void InpBrowseBTNClick();
+  QToolButton* NoneBTN = nullptr;
+  QToolButton* PlayBTN = nullptr;
+  QToolButton* RecordBTN = nullptr;
+  QLabel* InpFileLBL = nullptr;
+  QLineEdit* InpFile = nullptr;
+  QPushButton* InpBrowseBTN = nullptr;
+  // A game's files kept by the emulator: 0 configuration, 1 high score, 2 NV-RAM, 3 default
+  // configuration.
+  void DeleteGameFile(uint8_t kind);
+  void DeleteConfigACTNExecute() { DeleteGameFile(0); }
+  void DeleteHiscoreACTNExecute() { DeleteGameFile(1); }
+  void DeleteNVRamACTNExecute() { DeleteGameFile(2); }
+  void DeleteDefaultConfigACTNExecute() { DeleteGameFile(3); }
   void DeletePifFile();
 
  protected:

@@ -1,5 +1,6 @@
 #include "platform/Seams.h"
 
+#include <chrono>
 #include <QApplication>
 #include <QColorDialog>
 #include <QDateTime>
@@ -186,6 +187,11 @@ bool Seam::OpenWithDesktop(const std::string& target) {
 }
 
 int64_t Seam::NowMs() { return QDateTime::currentMSecsSinceEpoch(); }
+int64_t Seam::MonotonicMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 uint32_t Seam::Random(uint32_t range) {
   return range == 0 ? 0 : QRandomGenerator::global()->bounded(range);

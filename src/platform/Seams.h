@@ -59,6 +59,7 @@ class Seam {
   // Hands a file, folder or address to the desktop (its default application); false on failure.
   virtual bool OpenWithDesktop(const std::string& target);
   virtual int64_t NowMs();                   // wall clock, milliseconds since 1970
+  virtual int64_t MonotonicMs();             // steady clock, milliseconds (elapsed times)
   virtual uint32_t Random(uint32_t range);   // 0 .. range-1 (0 when range is 0)
 };
 

@@ -1,6 +1,6 @@
 // The one seam through which every modal interaction passes: message boxes, file and folder
 // dialogs, the program's own modal windows, the printer, fonts and colours, outside processes,
-// the clock and random numbers. Tests install a scripted seam (tests/support/ScriptedSeam.h).
+// sound, the clock and random numbers. Tests install a scripted seam (tests/support/ScriptedSeam.h).
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -51,6 +51,8 @@ class Seam {
   virtual bool FontDialog(QWidget* parent, QFont& font);     // false = cancelled
   virtual bool ColorDialog(QWidget* parent, QColor& color);  // false = cancelled
   virtual ProcessResult RunProcess(const std::string& commandLine, bool showWindow, WaitMode wait);
+  // Starts playing a wave file and returns at once; silent when it cannot be played.
+  virtual void PlaySound(const std::string& path);
   virtual int64_t NowMs();                   // wall clock, milliseconds since 1970
   virtual uint32_t Random(uint32_t range);   // 0 .. range-1 (0 when range is 0)
 };

@@ -37,6 +37,7 @@ class ScriptedSeam : public plat::Seam {
   // Processes: a handler takes over; else the real runner is used.
   std::vector<std::string> commands;
   std::function<plat::ProcessResult(const std::string&, bool, plat::WaitMode)> processHandler;
+  std::vector<std::string> sounds;  // files played, in order
   int64_t nowMs = 0;  // 0: the real clock
   std::deque<uint32_t> randoms;
 
@@ -52,6 +53,7 @@ class ScriptedSeam : public plat::Seam {
   bool ColorDialog(QWidget*, QColor& color) override;
   plat::ProcessResult RunProcess(const std::string& commandLine, bool showWindow,
                                  plat::WaitMode wait) override;
+  void PlaySound(const std::string& path) override { sounds.push_back(path); }
   int64_t NowMs() override;
   uint32_t Random(uint32_t range) override;
 

@@ -312,6 +312,27 @@ void TVerifyFRM::WriteReportHeader() {
   verify::WriteReportHeader(*Report, info);
 }
 
+verify::VerifyCollection TVerifyFRM::CollectionOf(TMainFRM* main) {
+  verify::VerifyCollection c;
+  c.Games = main->Games.get();
+  c.Resources = main->Resources.get();
+  c.EmulatorDir = plat::WithSlash(main->EmulatorDir);
+  c.RomPath = main->MAMEDirectories.rompath;
+  c.SamplePath = main->MAMEDirectories.samplepath;
+  for (size_t i = 0; i < main->PictureTabs.size(); ++i) {
+    if (main->PictureTabs[i].empty()) continue;
+    std::string caption;
+    if (main->ScreenShotPGE && static_cast<int>(i) < main->ScreenShotPGE->count())
+      caption = plat::ToAnsi(main->ScreenShotPGE->tabText(static_cast<int>(i)));
+    c.PictureFolders.emplace_back(main->PictureTabs[i], caption);
+  }
+  TMainFRM* m = main;
+  c.UnpackSet = [m](const std::string& name, uint8_t kind) { m->UnpackSet(name, kind, false); };
+  c.DeleteFolderTree = [m](const std::string& folder) { return m->DeleteFolderTree(folder); };
+
+  return c;
+}
+
 void TVerifyFRM::GoBTNClick() {
   if (running_ || !GoBTN->isEnabled()) return;
   if (main_->MameCdEnabled &&
@@ -327,24 +348,7 @@ void TVerifyFRM::GoBTNClick() {
   UpdateCounters(Counters);
   PassCount = 0;
 
-  verify::VerifyCollection c;
-  c.Games = main_->Games.get();
-  c.Resources = main_->Resources.get();
-  c.EmulatorDir = plat::WithSlash(main_->EmulatorDir);
-  c.RomPath = main_->MAMEDirectories.rompath;
-  c.SamplePath = main_->MAMEDirectories.samplepath;
-  for (size_t i = 0; i < main_->PictureTabs.size(); ++i) {
-    if (main_->PictureTabs[i].empty()) continue;
-    std::string caption;
-    if (main_->ScreenShotPGE && static_cast<int>(i) < main_->ScreenShotPGE->count())
-      caption = plat::ToAnsi(main_->ScreenShotPGE->tabText(static_cast<int>(i)));
-    c.PictureFolders.emplace_back(main_->PictureTabs[i], caption);
-  }
-  TMainFRM* m = main_;
-  c.UnpackSet = [m](const std::string& name, uint8_t kind) { m->UnpackSet(name, kind, false); };
-  c.DeleteFolderTree = [m](const std::string& folder) { return m->DeleteFolderTree(folder); };
-
-  verify::VerifyEngine engine(c, Options(), *this, *Report);
+  verify::VerifyEngine engine(CollectionOf(main_), Options(), *this, *Report);
   const bool done = engine.Run();
   PassCount = engine.PassCount;
   Counters = engine.Counters;

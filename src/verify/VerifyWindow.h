@@ -34,6 +34,8 @@ class TVerifyFRM : public TDXForm, private verify::VerifyListener {
   void ElapsedTMRTimer();
   void WriteReportHeader();
   verify::VerifyOptions Options() const;
+  // What a run reads of the main window: its database, folders, unpacking and deletion.
+  static verify::VerifyCollection CollectionOf(TMainFRM* main);
 
   std::string TempDir;
   verify::VerifyCounters Counters;

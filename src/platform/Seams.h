@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Process.h"
 
@@ -53,6 +54,12 @@ class Seam {
   virtual ProcessResult RunProcess(const std::string& commandLine, bool showWindow, WaitMode wait);
   // Starts playing a wave file and returns at once; silent when it cannot be played.
   virtual void PlaySound(const std::string& path);
+  // Starts a program with its own arguments (no shell) and does not wait; false when it
+  // could not be started.
+  virtual bool StartDetached(const std::string& program, const std::vector<std::string>& args,
+                             const std::string& workDir);
+  // Hands a file, folder or address to the desktop (its default application); false on failure.
+  virtual bool OpenWithDesktop(const std::string& target);
   virtual int64_t NowMs();                   // wall clock, milliseconds since 1970
   virtual uint32_t Random(uint32_t range);   // 0 .. range-1 (0 when range is 0)
 };

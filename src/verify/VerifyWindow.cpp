@@ -19,11 +19,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "database/DOSexec.h"
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
-#include "platform/Process.h"
 #include "platform/Seams.h"
 
 namespace {
@@ -375,10 +373,8 @@ void TVerifyFRM::FinishReport() {
   Report.reset();
   if (auto wave = plat::ResolveNoCase(main_->ProgramDir + main_->PlayWaveAtVerifyEnd))
     if (plat::FileExists(*wave)) plat::Ui().PlaySound(*wave);
-  if (saved && OpenInEditor->isChecked() && !main_->TextEditor.empty())
-    DOSexec::ExecAndWait(main_->TextEditor + " " +
-                             plat::ShellQuote(plat::ToLocal(LogFileName->text())),
-                         DOSexec::SW_SHOWNORMAL, false);
+  if (saved && OpenInEditor->isChecked())
+    main_->OpenInTextEditor(plat::ToLocal(LogFileName->text()));
   AbortBTN->setText("Close");
 }
 

@@ -11,7 +11,8 @@
 
 #include "frontend/MainWindowHarness.h"
 #include "platform/Files.h"
-#include "support/ZipFixture.h"
+#include <archive.h>
+#include <archive_entry.h>
 #include "verify/CRC32.h"
 #include "verify/Verify.h"
 #include "verify/VerifyWindow.h"
@@ -24,6 +25,23 @@ std::string Bytes(const std::string& seed, size_t size = 16) {
   std::string s;
   while (s.size() < size) s += seed;
   return s.substr(0, size);
+}
+void WriteZip(const std::string& path, const Files& files) {
+  archive* a = archive_write_new();
+  archive_write_set_format_zip(a);
+  archive_write_open_filename(a, path.c_str());
+  for (auto& [name, bytes] : files) {
+    archive_entry* e = archive_entry_new();
+    archive_entry_set_pathname(e, name.c_str());
+    archive_entry_set_size(e, static_cast<la_int64_t>(bytes.size()));
+    archive_entry_set_filetype(e, AE_IFREG);
+    archive_entry_set_perm(e, 0644);
+    archive_write_header(a, e);
+    archive_write_data(a, bytes.data(), bytes.size());
+    archive_entry_free(e);
+  }
+  archive_write_close(a);
+  archive_write_free(a);
 }
 uint32_t Crc(const std::string& bytes) { return UpdateCRC32(0, bytes.data(), bytes.size()); }
 
@@ -255,7 +273,7 @@ TEST(Verify, UnsupportedScanFoldersAndNames) {
   Listener l;
   verify::VerifyEngine e(TVerifyFRM::CollectionOf(&c.w), {}, l, report);
   const std::string roms = c.emu + "roms/";
-  EXPECT_EQ(e.PathFolders(" roms;.;;roms "), (std::vector<std::string>{roms, c.emu + "roms /"}));
+  EXPECT_EQ(e.PathFolders(" roms ;.;;roms "), (std::vector<std::string>{c.emu + "roms /", roms}));
   EXPECT_EQ(e.PathFolders(""), std::vector<std::string>{});
   EXPECT_EQ(e.PathFolders("./;" + c.emu + ";roms;roms"),
             (std::vector<std::string>{roms, roms}));  // the emulator folder itself is dropped
@@ -306,9 +324,6 @@ TEST(VerifyWindow, ReportFileAndEndOfRun) {
   c.w.EmulatorVersion = "0.37b16";
   c.w.TextEditor = "editor";
   c.h.home.write("finish.wav", "RIFF");
-  c.h.seam.processHandler = [](const std::string&, bool, plat::WaitMode) {
-    return plat::ProcessResult{};
-  };
   TVerifyFRM v(&c.w);
   v.show();
   // Go follows the four main options.
@@ -329,7 +344,7 @@ TEST(VerifyWindow, ReportFileAndEndOfRun) {
   text.replace(p + dateLabel.size(), text.find("\r\n", p) - p - dateLabel.size(), "DATE");
   const std::string rule(80, '-');
   const std::string expected =
-      "                          Velmora verification report\r\n" + std::string(80, '=') +
+      std::string(26, ' ') + "Velmora verification report\r\n" + std::string(80, '=') +
       "\r\n \r\n"
       "Profile: .................." + c.w.ProfileFileName + "\r\n"
       "Creation date: ............DATE\r\n"
@@ -363,8 +378,9 @@ TEST(VerifyWindow, ReportFileAndEndOfRun) {
       "Passes done in the whole test: .........2\r\n";
   EXPECT_EQ(text, expected);
   EXPECT_EQ(c.h.seam.sounds, std::vector<std::string>{c.h.home.path() + "finish.wav"});
-  ASSERT_EQ(c.h.seam.commands.size(), 1u);
-  EXPECT_EQ(c.h.seam.commands[0], "editor '" + c.h.home.path() + "REPORT.TXT'");
+  ASSERT_EQ(c.h.seam.started.size(), 1u);
+  EXPECT_EQ(c.h.seam.started[0],
+            (std::vector<std::string>{"editor", c.h.home.path() + "REPORT.TXT"}));
   v.AbortBTN->click();
   EXPECT_FALSE(v.isVisible());
 }

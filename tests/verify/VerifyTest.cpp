@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
@@ -126,6 +127,7 @@ struct Collection {
     g->Roms->push_back(std::move(r));
   }
   RomRecord* FindRom(const char* set, const char* rom) {
+    w.BuildGameIndex();
     GameRecord* g = w.FindGameByName(set);
     for (auto& r : *g->Roms)
       if (r->Name == rom) return r.get();
@@ -225,8 +227,8 @@ TEST(Verify, EachFaultGivesItsLineAndCounter) {
        "[PACMAN]   - PACMAN.6E    needs redump: this is the best available",
        &C::CorruptRomCount, 1},
       {"misspelled", [](Collection& c, auto&) { c.roms["PACMAN"][1].first = "pac.6f"; },
-       "[PACMAN]   - PACMAN.6F    rom has incorrect file name (" +
-           std::string("pac.6f") + ")", &C::MissSpelledCount, 1},
+       "[PACMAN]   - PACMAN.6F    rom has incorrect file name (pac.6f)\r\n"
+       "[PACMAN]   - pac.6f       file is unused", &C::MissSpelledCount, 1},
       {"clone rom", [](Collection& c, auto&) { c.roms["PUCKMAN"][0].second = Bytes("p6e", 8); },
        "[PUCKMAN]  - PUCKMAN.6E   has wrong size: 8 bytes instead of 16 bytes",
        &C::CorruptRomCount, 1},
@@ -261,7 +263,9 @@ TEST(Verify, EachFaultGivesItsLineAndCounter) {
     // The one finding is the only line besides the headings.
     EXPECT_EQ(report.size(), std::string(kCleanReport).size() + (line.empty() ? 0 : line.size() + 2))
         << k.what << "\n" << report;
-    if (k.counter) EXPECT_EQ(n.*k.counter, 1) << k.what;
+    if (k.counter) {
+      EXPECT_EQ(n.*k.counter, 1) << k.what;
+    }
     EXPECT_EQ(n.FaultySetCount, k.faulty) << k.what;
   }
 }

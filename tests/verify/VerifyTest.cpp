@@ -12,8 +12,7 @@
 
 #include "frontend/MainWindowHarness.h"
 #include "platform/Files.h"
-#include <archive.h>
-#include <archive_entry.h>
+#include "support/ZipFixture.h"
 #include "verify/CRC32.h"
 #include "verify/Verify.h"
 #include "verify/VerifyWindow.h"
@@ -27,22 +26,10 @@ std::string Bytes(const std::string& seed, size_t size = 16) {
   while (s.size() < size) s += seed;
   return s.substr(0, size);
 }
-void WriteZip(const std::string& path, const Files& files) {
-  archive* a = archive_write_new();
-  archive_write_set_format_zip(a);
-  archive_write_open_filename(a, path.c_str());
-  for (auto& [name, bytes] : files) {
-    archive_entry* e = archive_entry_new();
-    archive_entry_set_pathname(e, name.c_str());
-    archive_entry_set_size(e, static_cast<la_int64_t>(bytes.size()));
-    archive_entry_set_filetype(e, AE_IFREG);
-    archive_entry_set_perm(e, 0644);
-    archive_write_header(a, e);
-    archive_write_data(a, bytes.data(), bytes.size());
-    archive_entry_free(e);
-  }
-  archive_write_close(a);
-  archive_write_free(a);
+void Zip(const std::string& path, const Files& files) {
+  std::vector<ZipFixtureEntry> entries;
+  for (auto& [name, bytes] : files) entries.push_back({name, bytes});
+  WriteZip(path, entries);
 }
 uint32_t Crc(const std::string& bytes) { return UpdateCRC32(0, bytes.data(), bytes.size()); }
 
@@ -144,7 +131,7 @@ struct Collection {
         if (set.rfind("dir:", 0) == 0) {
           for (auto& [n, b] : named) h.home.write("emu/" + folder + "/" + Case(set.substr(4)) + "/" + n, b);
         } else {
-          WriteZip(emu + folder + "/" + Case(set) + ".zip", named);
+          Zip(emu + folder + "/" + Case(set) + ".zip", named);
         }
       }
     };

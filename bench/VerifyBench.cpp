@@ -60,8 +60,10 @@ struct Fixture {
 Fixture& Collection() {
   static Fixture f = [] {
     Fixture x;
-    char dir[] = "/tmp/velmora-bench-verify-XXXXXX";
-    const std::string home = mkdtemp(dir) ? std::string(dir) + "/" : std::string("/tmp/");
+    // $TMPDIR picks the file system (the temporary folder's file work is most of a run).
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/velmora-bench-verify-XXXXXX";
+    const std::string home = mkdtemp(pattern.data()) ? pattern + "/" : std::string("/tmp/");
     setenv("VELMORA_HOME", home.c_str(), 1);
     if (!QApplication::instance()) {
       setenv("QT_QPA_PLATFORM", "offscreen", 0);

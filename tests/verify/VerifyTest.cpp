@@ -43,7 +43,11 @@ struct Listener : verify::VerifyListener {
   void UpdateCounters(const verify::VerifyCounters&) override {}
   void LetMessagesThrough() override {}
   bool CheckAbort() override { return abortAfter >= 0 && abortAfter-- == 0; }
-  int ShowMessage(const std::string&, unsigned) override { return plat::IDOK; }
+  std::vector<unsigned> messages;
+  int ShowMessage(const std::string&, unsigned flags) override {
+    messages.push_back(flags);
+    return plat::IDNO;
+  }
 };
 
 // The collection: a resource, masters with a clone, a folder set, a shared sample set.
@@ -222,6 +226,10 @@ TEST(Verify, EachFaultGivesItsLineAndCounter) {
       {"no good dump missing", [](Collection& c, verify::VerifyOptions& o) {
          o.NoGoodDump = 1; c.roms["PACMAN"].pop_back(); },
        "[PACMAN]   - PROM         rom not found (no good dump known)", &C::NoGoodDumpCount, 1},
+      {"no good dump not borrowed", [](Collection& c, verify::VerifyOptions& o) {
+         o.NoGoodDump = 1;
+         c.Rom(c.w.Games->front().get(), "PROM2", Bytes("x"), "", 0); },
+       "[PACMAN]   - PROM2        rom not found (no good dump known)", &C::NoGoodDumpCount, 1},
       {"no good dump present", [](Collection&, verify::VerifyOptions& o) { o.NoGoodDump = 3; },
        "[PACMAN]   - PROM         rom has wrong CRC (no good dump known)", &C::NoGoodDumpCount, 1},
       {"missing sample", [](Collection& c, auto&) { c.samples["INVADERS"].erase(c.samples["INVADERS"].begin() + 2); },
@@ -293,6 +301,19 @@ TEST(Verify, AbortEndsTheRunAtACheckPoint) {
   verify::VerifyEngine e(TVerifyFRM::CollectionOf(&c.w), AllPasses(), l, report);
   EXPECT_FALSE(e.Run());
   EXPECT_EQ(report.Data().find("Rom set"), std::string::npos);
+}
+
+TEST(Verify, ATemporaryFolderThatStaysAsksOnceThenOffersToStopAsking) {
+  Collection c;
+  c.Write();
+  TTextStream report;
+  Listener l;
+  verify::VerifyCollection collection = TVerifyFRM::CollectionOf(&c.w);
+  collection.DeleteFolderTree = [](const std::string&) { return false; };
+  verify::VerifyEngine e(collection, AllPasses(), l, report);
+  EXPECT_TRUE(e.Run());
+  EXPECT_EQ(l.messages, (std::vector<unsigned>{plat::MB_OK | plat::MB_ICONERROR,
+                                               plat::MB_YESNO | plat::MB_ICONERROR}));
 }
 
 TEST(Verify, SmallTexts) {

@@ -436,8 +436,10 @@ void TVerifyFRM::RefreshLabels() {
   PassNameLBL->setText(Q(passName_));
   SetNameLBL->setText(Q(setName_));
   ClonesLBL->setText(Q(clones_));
-  ProgressBAR->setRange(0, maximum_ < 0 ? 0 : maximum_);
-  ProgressBAR->setValue(position_ > maximum_ ? maximum_ : position_);
+  // A range of one step at least: an empty range would show the busy animation.
+  const int32_t maximum = maximum_ < 1 ? 1 : maximum_;
+  ProgressBAR->setRange(0, maximum);
+  ProgressBAR->setValue(position_ < 0 ? 0 : position_ > maximum ? maximum : position_);
   MissingRoms->setText(QString::number(Counters.MissingRomCount));
   CorruptRoms->setText(QString::number(Counters.CorruptRomCount));
   MissSpelled->setText(QString::number(Counters.MissSpelledCount));

@@ -169,3 +169,18 @@ void BM_InflateAndChecksum(benchmark::State& state) {
 BENCHMARK(BM_InflateAndChecksum)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 }  // namespace
+
+namespace {
+void BM_UnpackAndDeleteOnly(benchmark::State& state) {
+  Fixture& f = Collection();
+  for (auto _ : state) {
+    for (const auto* list : {f.window->Resources.get(), f.window->Games.get()})
+      for (const auto& g : *list) {
+        f.window->UnpackSet(g->Name, 1, false);
+        f.window->DeleteFolderTree(f.emu + "$VRTEMP$");
+      }
+  }
+  state.counters["sets/s"] = benchmark::Counter(kSets, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_UnpackAndDeleteOnly)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+}  // namespace

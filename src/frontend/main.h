@@ -175,6 +175,11 @@ class TMainFRM : public TDXForm {
   void HelpMameSiteACTNExecute();
   void HelpVisitMyWebACTNExecute();
   void HelpEMailACTNExecute();
+  // The emulator option dialogs (MAMEdir.cpp, Video.cpp, Audio.cpp, Misc.cpp).
+  void MameDirectoriesACTNExecute();
+  void MameVideoACTNExecute();
+  void MameAudioACTNExecute();
+  void MameMiscACTNExecute();
   // Opens a text file in the text editor of the settings (the file as its own argument), or
   // with the desktop's default application when none is set; false (told) when it fails.
   bool OpenInTextEditor(const std::string& fileName);

@@ -5,9 +5,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <cerrno>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/FlatOutput.h"
@@ -18,6 +20,10 @@ namespace plat {
 struct RarArchive {
   archive* a = nullptr;
   int fd = -1;
+  // RAR 4: our own walk over the file headers, in step with the reader's entries, gives each
+  // entry's CRC (the reader does not check it for stored entries).
+  int walk = -1;        // -1 not started, 0 off, 1 on
+  uint64_t cursor = 0;  // the next block of the walk
   std::string outDir;                     // the folder `out` was opened for
   std::unique_ptr<FlatOutputFolder> out;  // kept open across the entries of one folder
 };
@@ -32,13 +38,82 @@ int DataError(archive* a) {
   }
 }
 
+uint32_t Le16(const uint8_t* p) { return p[0] | (p[1] << 8); }
+uint32_t Le32(const uint8_t* p) { return Le16(p) | (Le16(p + 2) << 16); }
+
+struct FileHeader {
+  uint32_t flags = 0, crc = 0;
+  std::string name;
+};
+
+// The offset just after the RAR 4 marker block (an archive may follow a program).
+bool FindMarker(int fd, uint64_t& cursor) {
+  static const char kMarker[] = "Rar!\x1a\x07\x00";
+  std::string head(1 << 20, '\0');
+  const ssize_t n = pread(fd, head.data(), head.size(), 0);
+  if (n < 7) return false;
+  head.resize(static_cast<size_t>(n));
+  const size_t at = head.find(std::string(kMarker, 7));
+  if (at == std::string::npos) return false;
+  cursor = at + 7;
+  return true;
+}
+
+// The next file header of a RAR 4 archive from `cursor`, which then points past its data.
+bool NextFileHeader(int fd, uint64_t& cursor, FileHeader& out) {
+  for (int blocks = 0; blocks < 4096; ++blocks) {
+    uint8_t h[40];
+    const ssize_t n = pread(fd, h, sizeof h, static_cast<off_t>(cursor));
+    if (n < 7) return false;
+    const uint32_t type = h[2], flags = Le16(h + 3), size = Le16(h + 5);
+    if (size < 7 || type == 0x7B) return false;
+    if (type != 0x74) {
+      cursor += size + ((flags & 0x8000) && n >= 11 ? Le32(h + 7) : 0);
+      continue;
+    }
+    const bool large = flags & 0x100;
+    if (n < (large ? 40 : 32) || size < (large ? 40u : 32u)) return false;
+    const uint64_t pack = Le32(h + 7) | (large ? uint64_t{Le32(h + 32)} << 32 : 0);
+    const uint32_t nameSize = Le16(h + 26), nameAt = large ? 40 : 32;
+    if (nameAt + nameSize > size) return false;
+    out.flags = flags;
+    out.crc = Le32(h + 16);
+    out.name.assign(nameSize, '\0');
+    if (pread(fd, out.name.data(), nameSize, static_cast<off_t>(cursor + nameAt)) != nameSize)
+      return false;
+    if (const size_t nul = out.name.find('\0'); nul != std::string::npos) out.name.resize(nul);
+    for (char& c : out.name)
+      if (c == '\\') c = '/';
+    cursor += size + pack;
+    return true;
+  }
+  return false;
+}
+
+// The CRC the entry's data must have, when the walk knows it.
+std::optional<uint32_t> ExpectedCrc(RarArchive& h, const char* name) {
+  if (h.walk < 0) h.walk = archive_format(h.a) == ARCHIVE_FORMAT_RAR && FindMarker(h.fd, h.cursor);
+  if (h.walk == 0) return std::nullopt;
+  FileHeader f;
+  // Out of step (an unexpected block, a name the reader spelled otherwise): stop checking.
+  if (!NextFileHeader(h.fd, h.cursor, f) || !name ||
+      ((f.flags & 0x200) == 0 && f.name != name)) {
+    h.walk = 0;
+    return std::nullopt;
+  }
+  if (f.flags & 0x07) return std::nullopt;  // split over volumes or encrypted
+  return f.crc;
+}
+
 // Reads the entry's data to its end, writing it to fd when fd >= 0.
-int CopyData(archive* a, int fd) {
+int CopyData(archive* a, int fd, std::optional<uint32_t> crc) {
   char buf[65536];
+  uLong sum = crc32(0, nullptr, 0);
   for (;;) {
     const la_ssize_t n = archive_read_data(a, buf, sizeof buf);
-    if (n == 0) return 0;
+    if (n == 0) return crc && sum != *crc ? ERAR_BAD_DATA : 0;
     if (n < 0) return DataError(a);
+    if (crc) sum = crc32(sum, reinterpret_cast<const Bytef*>(buf), static_cast<uInt>(n));
     if (fd >= 0 && !WriteAll(fd, buf, static_cast<size_t>(n))) return ERAR_EWRITE;
   }
 }
@@ -91,6 +166,7 @@ int RARProcessFile(RARHandle h, int operation, const char* destPath, const char*
   }
   const char* raw = archive_entry_pathname(entry);
   if (!raw) raw = archive_entry_pathname_utf8(entry);
+  const std::optional<uint32_t> crc = ExpectedCrc(*h, raw);
   const bool regular = archive_entry_filetype(entry) == AE_IFREG &&
                        archive_entry_hardlink(entry) == nullptr &&
                        archive_entry_symlink(entry) == nullptr;
@@ -103,7 +179,7 @@ int RARProcessFile(RARHandle h, int operation, const char* destPath, const char*
   if (operation == RAR_SKIP || !regular || name.empty()) {
     return archive_read_data_skip(h->a) == ARCHIVE_OK ? 0 : DataError(h->a);
   }
-  if (operation == RAR_TEST) return CopyData(h->a, -1);
+  if (operation == RAR_TEST) return CopyData(h->a, -1, crc);
   if (!h->out || h->outDir != folder) {
     h->out = std::make_unique<FlatOutputFolder>(folder.empty() ? "." : folder);
     h->outDir = folder;
@@ -113,7 +189,7 @@ int RARProcessFile(RARHandle h, int operation, const char* destPath, const char*
     archive_read_data_skip(h->a);
     return ERAR_ECREATE;
   }
-  int result = CopyData(h->a, fd);
+  int result = CopyData(h->a, fd, crc);
   if (close(fd) != 0 && result == 0) result = ERAR_EWRITE;
   return result;
 }

@@ -23,6 +23,7 @@ uint32_t Crc(const std::string& s) {
 struct RarEntry {
   std::string name, data;
   enum { File, Folder, Link } kind = File;
+  bool badCrc = false;
 };
 
 // A RAR 4 archive of stored entries.
@@ -36,7 +37,7 @@ std::string BuildRar4(const std::vector<RarEntry>& entries) {
     const bool posix = e.kind == RarEntry::Link;
     const uint32_t attr = e.kind == RarEntry::Folder ? 0x10 : posix ? 0120777 : 0x20;
     std::string body = Le32(e.data.size()) + Le32(e.data.size()) + char(posix ? 3 : 2) +
-                       Le32(Crc(e.data)) + Le32((20u << 25) | (1u << 21) | (1u << 16)) +
+                       Le32(Crc(e.data) ^ (e.badCrc ? 1 : 0)) + Le32((20u << 25) | (1u << 21) | (1u << 16)) +
                        char(20) + char(0x30) + Le16(e.name.size()) + Le32(attr) + e.name;
     out += block(0x74, 0x8000 | (e.kind == RarEntry::Folder ? 0xE0 : 0), body) + e.data;
   }
@@ -76,8 +77,8 @@ TEST(FlatEntryName, KeepsTheLastElementOnly) {
 }
 
 // RAR: entries flat in the temporary folder, folders and links passed over, a link planted in
-// the temporary folder replaced (its target untouched), a truncated archive reported after the
-// good entries stayed; a non-archive and a missing archive give their texts.
+// the temporary folder replaced (its target untouched), a CRC error and a truncated archive
+// reported after the good entries stayed; a non-archive and a missing archive give their texts.
 TEST(UnpackSet, RarRoad) {
   UnpackWindow t;
   std::string bytes = BuildRar4({{"A.BIN", "alpha"},
@@ -85,18 +86,21 @@ TEST(UnpackSet, RarRoad) {
                  {"..\\..\\EVIL.BIN", "evil"},
                  {"folder", "", RarEntry::Folder},
                  {"LINK.BIN", t.outside.file("precious.dat"), RarEntry::Link},
-                 {"C.BIN", "charlie"},
+                 {"C.BIN", "charlie", RarEntry::File, true},
                  {"D.BIN", std::string(300, 'd')}});
-  const std::string rar = t.emu.write("roms/Pacman.Rar", bytes.substr(0, bytes.size() - 200));
+  const std::string rar = t.emu.write("roms/Pacman.Rar", bytes);
   plat::MakeDirs(t.temp);
   symlink(t.outside.file("precious.dat").c_str(), (t.temp + "/A.BIN").c_str());
   EXPECT_EQ(t.w().UnpackSet("PACMAN", 1, false), "UNRAR error in " + rar + ": CRC error");
-  EXPECT_EQ(t.TempFiles(), (Names{"A.BIN", "B.BIN", "C.BIN", "D.BIN", "EVIL.BIN"}));
+  EXPECT_EQ(t.TempFiles(), (Names{"A.BIN", "B.BIN", "C.BIN", "EVIL.BIN"}));
   EXPECT_EQ(t.Temp("A.BIN"), "alpha");
   EXPECT_EQ(t.Temp("B.BIN"), "bravo");
   EXPECT_EQ(t.outside.read("precious.dat"), "mine");
   EXPECT_FALSE(plat::FileExists(t.emu.path() + "EVIL.BIN"));
 
+  const std::string cut = t.emu.write(
+      "cut.rar", BuildRar4({{"A.BIN", "alpha"}, {"D.BIN", std::string(300, 'd')}}).substr(0, 200));
+  EXPECT_EQ(launch::UnpackRar(cut, t.temp), "UNRAR error in " + cut + ": CRC error");
   const std::string junk = t.emu.write("junk.rar", "Rar!\x1a\x07 but nothing else");
   EXPECT_EQ(launch::UnpackRar(junk, t.temp),
             "UNRAR error in " + junk + ": the supplied file is not a valid RAR archive");

@@ -346,7 +346,18 @@ TEST(VerifyWindow, ReportFileAndEndOfRun) {
   EXPECT_FALSE(v.RomClones->isEnabled());
   v.VerifyRoms->click();
   c.h.home.write("REPORT.TXT", "old");
+  // With MAMECD on, a No keeps the window idle.
+  c.w.MameCdEnabled = true;
+  c.h.seam.messageAnswers = {plat::IDNO};
   v.GoBTNClick();
+  EXPECT_EQ(v.AbortBTN->text(), "Cancel");
+  ASSERT_EQ(c.h.seam.messages.size(), 1u);
+  EXPECT_EQ(c.h.seam.messages[0].text,
+            "You have the MAMECD option enabled. Since performing this test on\r"
+            "CDs would be too slow, due to the intensive disk acces, and would\r"
+            "force you to continuously change disc, the Verify Set function cannot\r"
+            "be performed on CD.\r\rWould you like to test the sets present on your hard disk?");
+  v.GoBTNClick();  // Yes
   EXPECT_EQ(v.AbortBTN->text(), "Close");
   EXPECT_EQ(v.PassNameLBL->text(), "Done in 2 passes.");
   std::string text = c.h.home.read("REPORT.TXT");

@@ -50,6 +50,8 @@ void WriteZip(const std::string& path, const std::vector<std::pair<std::string, 
   archive_write_free(a);
 }
 
+uint32_t InflateAll(const std::vector<std::string>& zips);
+
 // The emulator folder with roms/, and a main window whose database describes it.
 struct Fixture {
   std::string emu;
@@ -120,6 +122,8 @@ Fixture& Collection() {
       (resource ? w.Resources : w.Games)->push_back(std::move(g));
     }
     w.BuildGameIndex();
+    // The first pass over freshly written files runs slower, whichever benchmark makes it.
+    InflateAll(x.zips);
     return x;
   }();
   return f;
@@ -142,28 +146,30 @@ void BM_VerifyRun(benchmark::State& state) {
 }
 BENCHMARK(BM_VerifyRun)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
+uint32_t InflateAll(const std::vector<std::string>& zips) {
+  std::vector<char> buffer(1 << 16);
+  uint32_t all = 0;
+  for (const std::string& zip : zips) {
+    archive* a = archive_read_new();
+    archive_read_support_format_zip(a);
+    if (archive_read_open_filename(a, zip.c_str(), 1 << 16) == ARCHIVE_OK) {
+      archive_entry* e;
+      while (archive_read_next_header(a, &e) == ARCHIVE_OK) {
+        uint32_t crc = 0;
+        la_ssize_t n;
+        while ((n = archive_read_data(a, buffer.data(), buffer.size())) > 0)
+          crc = UpdateCRC32(crc, buffer.data(), static_cast<size_t>(n));
+        all ^= crc;
+      }
+    }
+    archive_read_free(a);
+  }
+  return all;
+}
+
 void BM_InflateAndChecksum(benchmark::State& state) {
   Fixture& f = Collection();
-  std::vector<char> buffer(1 << 16);
-  for (auto _ : state) {
-    uint32_t all = 0;
-    for (const std::string& zip : f.zips) {
-      archive* a = archive_read_new();
-      archive_read_support_format_zip(a);
-      if (archive_read_open_filename(a, zip.c_str(), 1 << 16) == ARCHIVE_OK) {
-        archive_entry* e;
-        while (archive_read_next_header(a, &e) == ARCHIVE_OK) {
-          uint32_t crc = 0;
-          la_ssize_t n;
-          while ((n = archive_read_data(a, buffer.data(), buffer.size())) > 0)
-            crc = UpdateCRC32(crc, buffer.data(), static_cast<size_t>(n));
-          all ^= crc;
-        }
-      }
-      archive_read_free(a);
-    }
-    benchmark::DoNotOptimize(all);
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(InflateAll(f.zips));
   state.counters["sets/s"] = benchmark::Counter(kSets, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_InflateAndChecksum)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();

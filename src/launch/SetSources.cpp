@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <optional>
@@ -50,8 +51,8 @@ std::unordered_map<std::string, CachedFolder>& Cache() {
   return cache;
 }
 
-// The folder's index, listed again when the folder changed since (or changed so shortly
-// before the listing that a later change could share its time stamp).
+// The folder's index, listed again when the folder changed since, or when its time stamp is so
+// near the clock that a later change could share it (coarse time stamps, a clock set back).
 plat::FolderIndex* IndexOf(const std::string& folder) {
   struct stat st;
   if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
@@ -64,7 +65,8 @@ plat::FolderIndex* IndexOf(const std::string& folder) {
     c.mtime = st.st_mtim;
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
-    c.settled = now.tv_sec - st.st_mtim.tv_sec >= 2;
+    const long long age = static_cast<long long>(now.tv_sec) - st.st_mtim.tv_sec;
+    c.settled = age >= 3 || age <= -3;
   }
   return &c.index;
 }
@@ -113,14 +115,16 @@ std::vector<std::string> SearchFolders(std::string_view pathList, const std::str
 
 namespace {
 
+// `vanished` is set when a folder of the list is missing that is not among `absent`.
 std::string Probe(const std::vector<std::string>& folders, std::string_view setName,
-                  bool* missingFolder) {
+                  const std::vector<std::string>* absent = nullptr, bool* vanished = nullptr) {
   if (setName.empty()) return {};
   const std::string name(setName);
   for (const std::string& folder : folders) {
     plat::FolderIndex* index = IndexOf(folder);
     if (!index) {
-      if (missingFolder) *missingFolder = true;
+      if (vanished && std::find(absent->begin(), absent->end(), folder) == absent->end())
+        *vanished = true;
       continue;
     }
     for (const char* ext : {".ACE", ".RAR", ".ZIP"}) {
@@ -161,18 +165,18 @@ CachedList& ListOf(std::string_view pathList, const std::string& baseDir, bool f
 }  // namespace
 
 std::string ProbeFolders(const std::vector<std::string>& folders, std::string_view setName) {
-  return Probe(folders, setName, nullptr);
+  return Probe(folders, setName);
 }
 
 std::string FindInPathList(std::string_view pathList, const std::string& baseDir,
                            std::string_view setName) {
   CachedList* list = &ListOf(pathList, baseDir, false);
-  bool missing = false;
-  std::string hit = Probe(list->folders, setName, &missing);
-  if (hit.empty() && missing && list->absent.size() < list->folders.size()) {
+  bool vanished = false;
+  std::string hit = Probe(list->folders, setName, &list->absent, &vanished);
+  if (hit.empty() && vanished) {
     // A folder of the list went away (or was renamed): make the list again and look again.
     list = &ListOf(pathList, baseDir, true);
-    hit = Probe(list->folders, setName, nullptr);
+    hit = Probe(list->folders, setName);
   }
   return hit;
 }

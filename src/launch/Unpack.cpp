@@ -25,7 +25,7 @@ void AddError(std::string& errors, const std::string& line) {
   errors += line;
 }
 
-// Copies one regular file of a set folder; false when it could not be copied whole.
+// The longest archive name the ACE library's open record holds.
 constexpr size_t kMaxAceName = 259;
 
 bool IsRealFolder(const std::string& dir) {
@@ -33,6 +33,7 @@ bool IsRealFolder(const std::string& dir) {
   return lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Copies one regular file of a set folder; false when it could not be copied whole.
 bool CopyOne(const std::string& source, const plat::FlatOutputFolder& out, const std::string& name) {
   const int in = open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (in < 0) return false;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/FlatOutput.h"
 #include "platform/Files.h"
@@ -20,9 +21,9 @@ namespace plat {
 struct RarArchive {
   archive* a = nullptr;
   int fd = -1;
-  // RAR 4: our own walk over the file headers, in step with the reader's entries, gives each
+  // Our own walk over the file headers, in step with the reader's entries, gives each
   // entry's CRC (the reader does not check it for stored entries).
-  int walk = -1;        // -1 not started, 0 off, 1 on
+  int walk = -1;        // -1 not started, 0 off, 4 or 5 the format walked
   uint64_t cursor = 0;  // the next block of the walk
   std::string outDir;                     // the folder `out` was opened for
   std::unique_ptr<FlatOutputFolder> out;  // kept open across the entries of one folder
@@ -42,25 +43,27 @@ uint32_t Le16(const uint8_t* p) { return p[0] | (p[1] << 8); }
 uint32_t Le32(const uint8_t* p) { return Le16(p) | (Le16(p + 2) << 16); }
 
 struct FileHeader {
-  uint32_t flags = 0, crc = 0;
+  bool hasCrc = false;
+  uint32_t crc = 0;
+  bool unchecked = false;  // split over volumes or encrypted
+  bool nameKnown = true;   // false: the stored name is not the one the reader gives
   std::string name;
 };
 
-// The offset just after the RAR 4 marker block (an archive may follow a program).
-bool FindMarker(int fd, uint64_t& cursor) {
-  static const char kMarker[] = "Rar!\x1a\x07\x00";
+// The offset just after the signature (an archive may follow a program).
+bool FindSignature(int fd, std::string_view signature, uint64_t& cursor) {
   std::string head(1 << 20, '\0');
   const ssize_t n = pread(fd, head.data(), head.size(), 0);
-  if (n < 7) return false;
+  if (n < static_cast<ssize_t>(signature.size())) return false;
   head.resize(static_cast<size_t>(n));
-  const size_t at = head.find(std::string(kMarker, 7));
+  const size_t at = head.find(signature);
   if (at == std::string::npos) return false;
-  cursor = at + 7;
+  cursor = at + signature.size();
   return true;
 }
 
 // The next file header of a RAR 4 archive from `cursor`, which then points past its data.
-bool NextFileHeader(int fd, uint64_t& cursor, FileHeader& out) {
+bool NextFileHeader4(int fd, uint64_t& cursor, FileHeader& out) {
   for (int blocks = 0; blocks < 4096; ++blocks) {
     uint8_t h[40];
     const ssize_t n = pread(fd, h, sizeof h, static_cast<off_t>(cursor));
@@ -76,8 +79,10 @@ bool NextFileHeader(int fd, uint64_t& cursor, FileHeader& out) {
     const uint64_t pack = Le32(h + 7) | (large ? uint64_t{Le32(h + 32)} << 32 : 0);
     const uint32_t nameSize = Le16(h + 26), nameAt = large ? 40 : 32;
     if (nameAt + nameSize > size) return false;
-    out.flags = flags;
+    out.hasCrc = true;
     out.crc = Le32(h + 16);
+    out.unchecked = flags & 0x07;
+    out.nameKnown = (flags & 0x200) == 0;  // a Unicode name follows the plain one
     out.name.assign(nameSize, '\0');
     if (pread(fd, out.name.data(), nameSize, static_cast<off_t>(cursor + nameAt)) != nameSize)
       return false;
@@ -90,18 +95,77 @@ bool NextFileHeader(int fd, uint64_t& cursor, FileHeader& out) {
   return false;
 }
 
+// A RAR 5 variable-length number; false past the end.
+bool Vint(const std::string& b, size_t& at, uint64_t& v) {
+  v = 0;
+  for (int shift = 0; at < b.size() && shift < 64; shift += 7) {
+    const uint8_t c = static_cast<uint8_t>(b[at++]);
+    v |= uint64_t{c & 0x7Fu} << shift;
+    if (!(c & 0x80)) return true;
+  }
+  return false;
+}
+
+// The next file header of a RAR 5 archive from `cursor`, which then points past its data.
+bool NextFileHeader5(int fd, uint64_t& cursor, FileHeader& out) {
+  for (int blocks = 0; blocks < 4096; ++blocks) {
+    std::string start(7, '\0');
+    const ssize_t n = pread(fd, start.data(), start.size(), static_cast<off_t>(cursor));
+    if (n < 5) return false;
+    start.resize(static_cast<size_t>(n));
+    size_t at = 4;
+    uint64_t size = 0;
+    if (!Vint(start, at, size) || size == 0 || size > (1u << 21)) return false;
+    std::string h(size, '\0');
+    if (pread(fd, h.data(), h.size(), static_cast<off_t>(cursor + at)) != static_cast<ssize_t>(size))
+      return false;
+    const uint64_t headerEnd = cursor + at + size;
+    size_t p = 0;
+    uint64_t type, flags, extra = 0, data = 0;
+    if (!Vint(h, p, type) || !Vint(h, p, flags)) return false;
+    if ((flags & 1) && !Vint(h, p, extra)) return false;
+    if ((flags & 2) && !Vint(h, p, data)) return false;
+    if (type == 5) return false;  // end of archive
+    cursor = headerEnd + data;
+    if (type != 2) continue;
+    uint64_t fileFlags, unpacked, attributes, method, host, nameSize;
+    if (!Vint(h, p, fileFlags) || !Vint(h, p, unpacked) || !Vint(h, p, attributes)) return false;
+    if (fileFlags & 2) p += 4;  // modification time
+    out.hasCrc = fileFlags & 4;
+    if (out.hasCrc) {
+      if (p + 4 > h.size()) return false;
+      out.crc = Le32(reinterpret_cast<const uint8_t*>(h.data() + p));
+      p += 4;
+    }
+    if (!Vint(h, p, method) || !Vint(h, p, host) || !Vint(h, p, nameSize)) return false;
+    if (p + nameSize > h.size()) return false;
+    out.name = h.substr(p, nameSize);
+    out.nameKnown = true;
+    out.unchecked = flags & 0x18;  // continued from or in another volume
+    return true;
+  }
+  return false;
+}
+
 // The CRC the entry's data must have, when the walk knows it.
 std::optional<uint32_t> ExpectedCrc(RarArchive& h, const char* name) {
-  if (h.walk < 0) h.walk = archive_format(h.a) == ARCHIVE_FORMAT_RAR && FindMarker(h.fd, h.cursor);
+  if (h.walk < 0) {
+    static constexpr std::string_view kRar4("Rar!\x1a\x07\x00", 7), kRar5("Rar!\x1a\x07\x01\x00", 8);
+    const int format = archive_format(h.a);
+    h.walk = 0;
+    if (format == ARCHIVE_FORMAT_RAR && FindSignature(h.fd, kRar4, h.cursor)) h.walk = 4;
+    if (format == ARCHIVE_FORMAT_RAR_V5 && FindSignature(h.fd, kRar5, h.cursor)) h.walk = 5;
+  }
   if (h.walk == 0) return std::nullopt;
   FileHeader f;
+  const bool read = h.walk == 4 ? NextFileHeader4(h.fd, h.cursor, f)
+                                : NextFileHeader5(h.fd, h.cursor, f);
   // Out of step (an unexpected block, a name the reader spelled otherwise): stop checking.
-  if (!NextFileHeader(h.fd, h.cursor, f) || !name ||
-      ((f.flags & 0x200) == 0 && f.name != name)) {
+  if (!read || !name || (f.nameKnown && f.name != name)) {
     h.walk = 0;
     return std::nullopt;
   }
-  if (f.flags & 0x07) return std::nullopt;  // split over volumes or encrypted
+  if (!f.hasCrc || f.unchecked) return std::nullopt;
   return f.crc;
 }
 

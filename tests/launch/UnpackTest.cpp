@@ -44,6 +44,29 @@ std::string BuildRar4(const std::vector<RarEntry>& entries) {
   return out + block(0x7B, 0x4000, "");
 }
 
+// A RAR 5 archive of stored files.
+std::string BuildRar5(const std::vector<RarEntry>& entries) {
+  auto vint = [](uint64_t v) {
+    std::string out;
+    do {
+      out += char((v & 0x7F) | (v > 0x7F ? 0x80 : 0));
+      v >>= 7;
+    } while (v);
+    return out;
+  };
+  auto header = [&](const std::string& body) {
+    const std::string size = vint(body.size());
+    return Le32(Crc(size + body)) + size + body;
+  };
+  std::string out = std::string("Rar!\x1a\x07\x01\x00", 8) + header(vint(1) + vint(0) + vint(0));
+  for (const RarEntry& e : entries)
+    out += header(vint(2) + vint(2) + vint(e.data.size()) + vint(4) + vint(e.data.size()) +
+                  vint(0x20) + Le32(Crc(e.data) ^ (e.badCrc ? 1 : 0)) + vint(0) + vint(0) +
+                  vint(e.name.size()) + e.name) +
+           e.data;
+  return out + header(vint(5) + vint(0) + vint(0));
+}
+
 struct UnpackWindow : MainWindowHarness {
   TempDir emu, outside;
   std::string temp;
@@ -77,8 +100,8 @@ TEST(FlatEntryName, KeepsTheLastElementOnly) {
 }
 
 // RAR: entries flat in the temporary folder, folders and links passed over, a link planted in
-// the temporary folder replaced (its target untouched), a CRC error and a truncated archive
-// reported after the good entries stayed; a non-archive and a missing archive give their texts.
+// the temporary folder replaced (its target untouched), CRC errors (RAR 4 and 5) and a
+// truncated archive reported after the good entries stayed; a non-archive and a missing archive give their texts.
 TEST(UnpackSet, RarRoad) {
   UnpackWindow t;
   std::string bytes = BuildRar4({{"A.BIN", "alpha"},
@@ -101,6 +124,10 @@ TEST(UnpackSet, RarRoad) {
   const std::string cut = t.emu.write(
       "cut.rar", BuildRar4({{"A.BIN", "alpha"}, {"D.BIN", std::string(300, 'd')}}).substr(0, 200));
   EXPECT_EQ(launch::UnpackRar(cut, t.temp), "UNRAR error in " + cut + ": CRC error");
+  const std::string v5 = t.emu.write(
+      "v5.rar", BuildRar5({{"sub/E.BIN", "echo"}, {"F.BIN", "fox", RarEntry::File, true}}));
+  EXPECT_EQ(launch::UnpackRar(v5, t.temp), "UNRAR error in " + v5 + ": CRC error");
+  EXPECT_EQ(t.Temp("E.BIN"), "echo");
   const std::string junk = t.emu.write("junk.rar", "Rar!\x1a\x07 but nothing else");
   EXPECT_EQ(launch::UnpackRar(junk, t.temp),
             "UNRAR error in " + junk + ": the supplied file is not a valid RAR archive");

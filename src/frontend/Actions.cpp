@@ -52,7 +52,7 @@ const ActionSpec kActions[] = {
     {VACT(MameAudioACTN), "&Audio settings", "Ctrl+A", &TMainFRM::MameAudioACTNExecute, false},
     {VACT(MameMiscACTN), "M&isc settings", "Ctrl+I", &TMainFRM::MameMiscACTNExecute, false},
     {VACT(MameDirectoriesACTN), "&Directories", "Ctrl+D", &TMainFRM::MameDirectoriesACTNExecute, false},
-    {VACT(MameVerifyACTN), "Verif&y sets", "Ctrl+Alt+Y", nullptr, false},
+    {VACT(MameVerifyACTN), "Verif&y sets", "Ctrl+Alt+Y", &TMainFRM::MameVerifyACTNExecute, false},
     {VACT(DeleteConfigACTN), "Game &config file", "", &TMainFRM::DeleteConfigACTNExecute, false},
     {VACT(DeleteHiscoreACTN), "Game &high scores", "", &TMainFRM::DeleteHiscoreACTNExecute, false},
     {VACT(DeleteNVRamACTN), "Game NV-&Ram", "", &TMainFRM::DeleteNVRamACTNExecute, false},

@@ -303,6 +303,9 @@ class TMainFRM : public TDXForm {
   void AddUnaceError(std::string& errors, const std::string& path, int code);
   uint32_t MameCdSerial = 0;
 
+  // --- set verification (src/verify/VerifyWindow.cpp) ---
+  void MameVerifyACTNExecute();
+
   // --- provided by the profile, tree and statistics features ---
   void OpenProfile(const std::string& fileName);
   void CreateProfile();

@@ -1,6 +1,6 @@
 // The one seam through which every modal interaction passes: message boxes, file and folder
 // dialogs, the program's own modal windows, the printer, fonts and colours, outside processes,
-// the clock and random numbers. Tests install a scripted seam (tests/support/ScriptedSeam.h).
+// sound, the clock and random numbers. Tests install a scripted seam (tests/support/ScriptedSeam.h).
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -52,6 +52,8 @@ class Seam {
   virtual bool FontDialog(QWidget* parent, QFont& font);     // false = cancelled
   virtual bool ColorDialog(QWidget* parent, QColor& color);  // false = cancelled
   virtual ProcessResult RunProcess(const std::string& commandLine, bool showWindow, WaitMode wait);
+  // Starts playing a wave file and returns at once; silent when it cannot be played.
+  virtual void PlaySound(const std::string& path);
   // Starts a program with its own arguments (no shell) and does not wait; false when it
   // could not be started.
   virtual bool StartDetached(const std::string& program, const std::vector<std::string>& args,

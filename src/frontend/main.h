@@ -383,6 +383,9 @@ class TMainFRM : public TDXForm {
   static std::string HexByteToBits(const std::string& hex);
   void FileProfileInfoACTNExecute();
   void MameRomsetDetailACTNExecute();
+  // The disc-set window and the disc information (verify/MameCd.cpp).
+  void OptionsCreateCdACTNExecute();
+  void OptionsCDInfoACTNExecute();
 
   void UpdateActions();  // enables the actions and controls by the profile state
   void DeletePifFile();

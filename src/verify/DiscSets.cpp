@@ -74,12 +74,14 @@ std::vector<uint32_t> PlanDiscs(const std::vector<uint64_t>& sizes, uint64_t ove
   discs.reserve(sizes.size());
   uint32_t disc = 1;
   uint64_t used = overhead;
+  bool empty = true;  // a disc without a block yet takes the next one, however large
   for (uint64_t size : sizes) {
-    if (limit < used + size) {
+    if (!empty && limit < used + size) {
       ++disc;
       used = overhead;
     }
     used += size;
+    empty = false;
     discs.push_back(disc);
   }
   return discs;
@@ -166,8 +168,7 @@ namespace {
 
 // The whole text as a decimal number (an optional sign); 0 when it is not one.
 int64_t WholeNumber(std::string_view s) {
-  s = std::string_view(s).substr(0, s.size());
-  std::string t = plat::Trim(s);
+  const std::string t = plat::Trim(s);
   if (t.empty() || t.size() > 18) return 0;
   size_t i = (t[0] == '-' || t[0] == '+') ? 1 : 0;
   if (i == t.size()) return 0;
@@ -213,7 +214,7 @@ DiscInformation ReadDiscInformation(std::string_view indexText, const std::strin
     if (d > discs) discs = d;
     if (d >= 1) ++perDisc[d];
   }
-  const std::string root = drive + "/";  // the drive's folder, "\" of the index as "/"
+  const std::string root = plat::WithSlash(drive);
   auto& out = info.Lines;
   out.push_back("Disc number: ...................................... " + std::to_string(disc));
   out.push_back("Total number of discs in this collection: ......... " + std::to_string(discs));

@@ -68,7 +68,7 @@ struct Estimate {
 std::optional<Estimate> EstimateSpace(uint64_t blockBytes, uint64_t overhead, uint64_t limit);
 
 // The disc (from 1) of each block, in order: a block that does not fit the room left starts a
-// new disc; a block larger than a fresh disc goes alone onto one.
+// new disc; a block larger than a fresh disc goes alone onto one (never leaving one empty).
 std::vector<uint32_t> PlanDiscs(const std::vector<uint64_t>& blockSizes, uint64_t overhead,
                                 uint64_t limit);
 

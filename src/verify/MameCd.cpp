@@ -386,7 +386,8 @@ void TMameCdFRM::GoBTNClick() {
 
   // Prescan: the blocks, the resources and the sample sets, with the estimate as it grows.
   const GameList& games = *Main->Games;
-  const uint64_t limit = discsets::DiscLimit(MaxDiscSpace->currentIndex());
+  const uint64_t limit =
+      DiscBytes ? DiscBytes : discsets::DiscLimit(MaxDiscSpace->currentIndex());
   discsets::Prescan scan([this](uint8_t k, const std::string& n) { return GetSetSize(k, n); },
                          [this](const std::string& n) { return IsResource(n); });
   Step("Database prescan", "", 0);

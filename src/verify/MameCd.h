@@ -60,6 +60,7 @@ class TMameCdFRM : public TDXForm {
   QLabel* FreeSpace = nullptr;
   QProgressBar* PositionBAR = nullptr;
   uint8_t Abort = 0;
+  uint64_t DiscBytes = 0;  // when set, the size of a disc in bytes instead of MaxDiscSpace's
 
   // The sets a run could not find or copy ("[NAME]"), listed when it ends.
   std::vector<std::string> FailedSets;

@@ -181,10 +181,7 @@ std::string ReadInfoFileEntry(std::string_view fileText, std::string_view setNam
         }
       }
       if (afterEquals && NameListHolds(segment, setName)) matched = true;
-      if (!r.Next(line)) {
-        if (!matched) return {};
-        return {};  // the entry has no part
-      }
+      if (!r.Next(line)) return {};  // the file ends before any part
       if (!line.empty() && line[0] == '$') {
         kept = true;
         break;

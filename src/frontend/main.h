@@ -415,6 +415,21 @@ class TMainFRM : public TDXForm {
   // Runs the emulator without arguments and gives its first printed line ("" when none).
   std::string GetEmulatorVersion(const std::string& exe);
 
+  // --- emulator data files and reports (MainReports.cpp) ---
+  // A data file named in MAME.CFG as found on disk (any case), "" when missing.
+  std::string DataFileName(const std::string& name) const;
+  std::string ReadHiscoreEntry(const std::string& FileName, const std::string& SetName);
+  static std::string FormatHiscoreArea(const std::string& line);
+  std::string ReadInfoFileEntry(const std::string& FileName, const std::string& SetName,
+                                const std::string& Part);
+  std::string ReadCheatEntries(const std::string& SetName);  // "<GZIP>" for a compressed file
+  static std::string HexByteToBits(const std::string& hex);
+  void FileProfileInfoACTNExecute();
+  void MameRomsetDetailACTNExecute();
+  // The disc-set window and the disc information (verify/MameCd.cpp).
+  void OptionsCreateCdACTNExecute();
+  void OptionsCDInfoACTNExecute();
+
   void UpdateActions();  // enables the actions and controls by the profile state
 
   // --- launch (src/launch: Launch.cpp, TestRomset.cpp, Recording.cpp, DosCmd.cpp) ---

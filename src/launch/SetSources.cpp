@@ -318,3 +318,8 @@ std::string TMainFRM::FindSetSource(const std::string& SetName, uint8_t Kind, bo
   const std::string base = EmulatorDir.empty() ? plat::CurrentDir() : plat::WithSlash(EmulatorDir);
   return launch::FindInPathList(list, base, SetName);
 }
+
+namespace launch {
+std::string DiscDriveRoot(const std::string& drive) { return DriveRoot(drive); }
+std::string DiscIndexFile(const std::string& drive) { return ::DiscIndexFile(drive); }
+}  // namespace launch

@@ -27,6 +27,11 @@ std::string FindInPathList(std::string_view pathList, const std::string& baseDir
 // disc's root, matched without regard to case; with trailing "/".
 std::string DiscSetFolder(const std::string& root, std::string_view folder);
 
+// The folder of the MAMECD drive setting (a CD-ROM drive letter, or a folder), with trailing
+// "/"; "" when there is none. The disc's "MAMECD.INI" as spelled on it; "" when there is none.
+std::string DiscDriveRoot(const std::string& drive);
+std::string DiscIndexFile(const std::string& drive);
+
 // Forgets every cached folder index and search list.
 void ForgetFolderIndexes();
 

@@ -33,4 +33,3 @@ void TMainFRM::DeletePifFile() {}
 
 void TMainFRM::HelpTipsACTNExecute() {}
 
-void TMainFRM::FileFilterNewACTNExecute() {}

@@ -161,31 +161,66 @@ class TMainFRM : public TDXForm {
   // Rebuilds the picture tabs from captions (the picture area follows the selected tab).
   void SetPictureTabCaptions(const StringList& captions);
 
-  // --- menus and actions of this round ---
+  // --- actions and menus (Actions.cpp) ---
+  // Creates every action, menu, tool button and pop-up menu. An action whose feature is not
+  // in the program has no handler and stays hidden wherever it is placed.
+  void CreateActions();
   void BuildReopenMenus();
   void ReopenProfile();  // click handlers; the sender's "tag" property names the slot
   void ReopenFilter();
   void FileProfileOpenACTNExecute();
+  void OptionsShowQuickInfoesACTNExecute();
+  void OptionsShowFaqACTNExecute();
+  void HelpWhatsNewACTNExecute();
+  void HelpMameSiteACTNExecute();
+  void HelpVisitMyWebACTNExecute();
+  void HelpEMailACTNExecute();
+  // Opens a text file in the text editor of the settings (the file as its own argument), or
+  // with the desktop's default application when none is set; false (told) when it fails.
+  bool OpenInTextEditor(const std::string& fileName);
+  // The sort actions by order (0 none ... 5 set name), then A-Z and Z-A.
+  std::array<QAction*, 8> SortActions() const;
   QMenu* FileSUB = nullptr;
   QMenu* ReopenProfileSUB = nullptr;
   QMenu* ReopenFilterSUB = nullptr;
+  QMenu* ImportFilterSUB = nullptr;
+  QMenu* MameSUB = nullptr;
+  QMenu* DeleteSUB = nullptr;
+  QMenu* SearchSUB = nullptr;
+  QMenu* SortingSUB = nullptr;
+  QMenu* ImageSUB = nullptr;
+  QMenu* ZoomSUB = nullptr;
+  QMenu* ZoomSUB_ = nullptr;           // the picture pop-up's copy
+  QMenu* OptionsSUB = nullptr;
+  QMenu* StatsSUB = nullptr;
   QMenu* HelpSUB = nullptr;
   QMenu* TextFilesSUB = nullptr;       // "&MAME text files"
+  QMenu* GamesPopUpMENU = nullptr;
+  QMenu* PicturePopUpMENU = nullptr;
   QToolBar* ImageBAR = nullptr;
   QComboBox* UserZoom = nullptr;
   QComboBox* UserSlideshowDelay = nullptr;
   QAction* FileProfileNewACTN = nullptr;
   QAction* FileProfileOpenACTN = nullptr;
+  QAction* FileProfileInfoACTN = nullptr;
   QAction* FileQuitACTN = nullptr;
-  QAction* FileFilterNewACTN = nullptr;
-  QAction* FileFilterRenameACTN = nullptr;
-  QAction* FileFilterOpenACTN = nullptr;
-  QAction* FileFilterSaveACTN = nullptr;
-  QAction* FileFilterSaveAsACTN = nullptr;
-  QAction* FileFilterCloseACTN = nullptr;
-  QAction* HelpTipsACTN = nullptr;
-  QAction* ScreenshotsSlideShowACTN = nullptr;
-  QAction* ScreenshotsShowStretchACTN = nullptr;
+  QAction* MamePlayACTN = nullptr;
+  QAction* MameRomsetDetailACTN = nullptr;
+  QAction* MameVideoACTN = nullptr;
+  QAction* MameAudioACTN = nullptr;
+  QAction* MameMiscACTN = nullptr;
+  QAction* MameDirectoriesACTN = nullptr;
+  QAction* MameVerifyACTN = nullptr;
+  QAction* DeleteConfigACTN = nullptr;
+  QAction* DeleteHiscoreACTN = nullptr;
+  QAction* DeleteNVRamACTN = nullptr;
+  QAction* DeleteDefaultConfigACTN = nullptr;
+  QAction* FindGameACTN = nullptr;
+  QAction* FindRomsetACTN = nullptr;
+  QAction* FindCloneACTN = nullptr;
+  QAction* FindManufacturerACTN = nullptr;
+  QAction* FindRandomACTN = nullptr;
+  QAction* FindNextMatchACTN = nullptr;
   QAction* SortNoneACTN = nullptr;
   QAction* SortDescriptionACTN = nullptr;
   QAction* SortManufacturerACTN = nullptr;
@@ -194,6 +229,39 @@ class TMainFRM : public TDXForm {
   QAction* SortSetNameACTN = nullptr;
   QAction* SortAzACTN = nullptr;
   QAction* SortZaACTN = nullptr;
+  QAction* OptionsPreferencesACTN = nullptr;
+  QAction* OptionsShowQuickInfoesACTN = nullptr;
+  QAction* OptionsCommandLineACTN = nullptr;
+  QAction* ScreenshotsOpenImageDirACTN = nullptr;
+  QAction* OptionsShowFaqACTN = nullptr;
+  QAction* OptionsSysInfoACTN = nullptr;
+  QAction* OptionsCDInfoACTN = nullptr;
+  QAction* OptionsCreateCdACTN = nullptr;
+  QAction* OptionsStatResetACTN = nullptr;
+  QAction* StatsNPlaysACTN = nullptr;
+  QAction* StatsPlayingTimeACTN = nullptr;
+  QAction* HelpMameSiteACTN = nullptr;
+  QAction* HelpWhatsNewACTN = nullptr;
+  QAction* HelpVisitMyWebACTN = nullptr;
+  QAction* HelpEMailACTN = nullptr;
+  QAction* HelpAboutACTN = nullptr;
+  QAction* ScreenshotsSlideShowACTN = nullptr;
+  QAction* ScreenshotsShowStretchACTN = nullptr;
+  QAction* ScreenshotsLocateImageACTN = nullptr;
+  QAction* ScreenshotsOpenImageInEditorACTN = nullptr;
+  QAction* ScreenshotsBackACTN = nullptr;
+  QAction* ScreenshotsForwACTN = nullptr;
+  QAction* FileFilterNewACTN = nullptr;
+  QAction* FileFilterRenameACTN = nullptr;
+  QAction* FileFilterOpenACTN = nullptr;
+  QAction* FileFilterSaveACTN = nullptr;
+  QAction* FileFilterSaveAsACTN = nullptr;
+  QAction* FileFilterCloseACTN = nullptr;
+  QAction* FileFilterImportCatVerACTN = nullptr;
+  QAction* FileFilterImportMacMameACTN = nullptr;
+  QAction* HelpTipsACTN = nullptr;
+  QAction* ListExpandACTN = nullptr;
+  QAction* ListCollapseACTN = nullptr;
   QWidget* ImagePNL = nullptr;
 
   // --- MAME.CFG ---
@@ -316,8 +384,7 @@ class TMainFRM : public TDXForm {
   // Runs the emulator without arguments and gives its first printed line ("" when none).
   std::string GetEmulatorVersion(const std::string& exe);
 
-  // Provided by the actions (stand-ins in Placeholders.cpp until then).
-  void UpdateActions();
+  void UpdateActions();  // enables the actions and controls by the profile state
   void DeletePifFile();
 
  protected:

@@ -122,7 +122,7 @@ TNewFilterFRM::TNewFilterFRM(TMainFRM* main) : QDialog(nullptr), main_(main) {
   LoadFormulaArchive();
   SelectEntry(archive_.empty() ? -1 : 0);
   evaluator_ = std::make_unique<TEvaluator>(&formulafilter::Keywords(), true);
-  resize(520, 460);
+  resize(580, 540);
 }
 
 TNewFilterFRM::~TNewFilterFRM() {

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "frontend/WorkingProgress.h"
@@ -153,6 +154,7 @@ TSearchFRM::~TSearchFRM() = default;
 
 void TSearchFRM::showEvent(QShowEvent* e) {
   TDXForm::showEvent(e);
+  if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
   FormShow();
 }
 

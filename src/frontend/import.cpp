@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "frontend/CategoryFile.h"
@@ -85,6 +86,11 @@ TFilterImportFRM::TFilterImportFRM(QWidget* owner) : TDXForm(owner) {
 }
 
 TFilterImportFRM::~TFilterImportFRM() = default;
+
+void TFilterImportFRM::showEvent(QShowEvent* e) {
+  TDXForm::showEvent(e);
+  if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+}
 
 void TFilterImportFRM::FillSectionList() {
   FolderSelector->clear();

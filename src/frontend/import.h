@@ -44,6 +44,9 @@ class TFilterImportFRM : public TDXForm {
   void ResetBTNClick();
   void MoveSelected(bool up);
 
+ protected:
+  void showEvent(QShowEvent* e) override;
+
  private:
   std::vector<Section> given_;   // as the caller gave them
   std::vector<Section> chosen_;  // refilled by OK

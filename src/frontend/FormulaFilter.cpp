@@ -150,7 +150,7 @@ bool Vocabulary::FileFound(size_t folder, const char* extension) {
   if (!index) {
     // Folder and set name are joined as a path, and matched without regard to case.
     std::string dir = plat::ToNativeSeparators(plat::Trim(folderValues_[folder]));
-    if (dir.empty()) dir = ".";
+    if (dir.empty()) dir.push_back('.');
     if (dir[0] != '/') dir = plat::JoinPath(baseDir_.empty() ? plat::CurrentDir() : baseDir_, dir);
     auto real = plat::ResolveNoCase(dir);
     index = std::make_unique<plat::FolderIndex>(real && plat::DirExists(*real) ? *real : "");

@@ -193,7 +193,7 @@ void TSearchFRM::OkBTNClick() {
     for (GameRecord* g : results) {
       auto e = types::NewFilterEntryDescriptor();
       e->Game = g;
-      e->Folder = "\\";
+      e->Folder.push_back('\\');  // the top level
       filter->Entries->push_back(std::move(e));
     }
     main_->AppendFilter(std::move(filter));
@@ -254,6 +254,6 @@ void TMainFRM::SelectNextMatch() {
   if (SearchCursor >= SearchResults->size()) SearchCursor = 0;
   SelectedGame = (*SearchResults)[SearchCursor];
   SelectLastGame();
-  SearchCursor = static_cast<uint16_t>(SearchCursor + 1 >= SearchResults->size() ? 0
-                                                                                 : SearchCursor + 1);
+  const size_t next = SearchCursor + 1u;
+  SearchCursor = static_cast<uint16_t>(next >= SearchResults->size() ? 0 : next);
 }

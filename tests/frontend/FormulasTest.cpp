@@ -199,7 +199,10 @@ TEST(FormulaVocabulary, OperatorsVariablesAndDualStickFilter) {
   TempDir emu;
   emu.write("cfg/robotron.cfg", "x");  // another case than the set name
   emu.write("Hi/SMASHTV.HI", "x");
-  Vocabulary v(c.Hooks(), MAMEDirectoryRecord{.hi = "HI", .cfg = "CFG"}, "faq", emu.path());
+  MAMEDirectoryRecord dirs;
+  dirs.hi = "HI";
+  dirs.cfg = "CFG";
+  Vocabulary v(c.Hooks(), dirs, "faq", emu.path());
   EXPECT_EQ(Outcome("BIOS \"NEOGEO\"", c.Find("MSLUG"), v), "true");
   EXPECT_EQ(Outcome("BIOS \"NEOGEO\"", c.Find("NEOGEO"), v), "false");  // its own name is not compared
   EXPECT_EQ(Outcome("BIOS \"PACMAN\"", c.Find("PUCKMAN"), v), "true");

@@ -48,10 +48,10 @@ const ActionSpec kActions[] = {
     {VACT(FileQuitACTN), "&Quit", "", &TMainFRM::FileQuitACTNExecute, false},
     {VACT(MamePlayACTN), "&Play selected game", "Ctrl+P", nullptr, false},
     {VACT(MameRomsetDetailACTN), "Romset de&tails", "Ctrl+T", nullptr, false},
-    {VACT(MameVideoACTN), "&Video settings", "Ctrl+V", nullptr, false},
-    {VACT(MameAudioACTN), "&Audio settings", "Ctrl+A", nullptr, false},
-    {VACT(MameMiscACTN), "M&isc settings", "Ctrl+I", nullptr, false},
-    {VACT(MameDirectoriesACTN), "&Directories", "Ctrl+D", nullptr, false},
+    {VACT(MameVideoACTN), "&Video settings", "Ctrl+V", &TMainFRM::MameVideoACTNExecute, false},
+    {VACT(MameAudioACTN), "&Audio settings", "Ctrl+A", &TMainFRM::MameAudioACTNExecute, false},
+    {VACT(MameMiscACTN), "M&isc settings", "Ctrl+I", &TMainFRM::MameMiscACTNExecute, false},
+    {VACT(MameDirectoriesACTN), "&Directories", "Ctrl+D", &TMainFRM::MameDirectoriesACTNExecute, false},
     {VACT(MameVerifyACTN), "Verif&y sets", "Ctrl+Alt+Y", nullptr, false},
     {VACT(DeleteConfigACTN), "Game &config file", "", nullptr, false},
     {VACT(DeleteHiscoreACTN), "Game &high scores", "", nullptr, false},
@@ -78,7 +78,7 @@ const ActionSpec kActions[] = {
     {VACT(OptionsShowQuickInfoesACTN), "Show/hide quic&k info", "Ctrl+K",
      &TMainFRM::OptionsShowQuickInfoesACTNExecute, false},
     {VACT(OptionsCommandLineACTN), "Command &line", "Ctrl+L", nullptr, false},
-    {VACT(ScreenshotsOpenImageDirACTN), "Show &directory in Explorer", "", nullptr, false},
+    {VACT(ScreenshotsOpenImageDirACTN), "Show &directory in Explorer", "", &TMainFRM::ScreenshotsOpenImageDirACTNExecute, false},
     {VACT(OptionsShowFaqACTN), "Show game's FA&Q file", "Ctrl+Q",
      &TMainFRM::OptionsShowFaqACTNExecute, false},
     {VACT(OptionsSysInfoACTN), "System &info", "", nullptr, false},
@@ -97,13 +97,13 @@ const ActionSpec kActions[] = {
      false},
     {VACT(HelpEMailACTN), "&E-Mail the author", "", &TMainFRM::HelpEMailACTNExecute, false},
     {VACT(HelpAboutACTN), "A&bout", "Ctrl+B", nullptr, false},
-    {VACT(ScreenshotsSlideShowACTN), "Enable picture slides&how", "", nullptr, true},
-    {VACT(ScreenshotsShowStretchACTN), "&Stretch to the available area", "", nullptr, true},
-    {VACT(ScreenshotsLocateImageACTN), "&Locate image in explorer", "", nullptr, false},
-    {VACT(ScreenshotsOpenImageInEditorACTN), "Show image in associated vie&wer", "Ctrl+W", nullptr,
+    {VACT(ScreenshotsSlideShowACTN), "Enable picture slides&how", "", &TMainFRM::ScreenshotsSlideShowACTNExecute, true},
+    {VACT(ScreenshotsShowStretchACTN), "&Stretch to the available area", "", &TMainFRM::ScreenshotsShowStretchACTNExecute, true},
+    {VACT(ScreenshotsLocateImageACTN), "&Locate image in explorer", "", &TMainFRM::ScreenshotsLocateImageACTNExecute, false},
+    {VACT(ScreenshotsOpenImageInEditorACTN), "Show image in associated vie&wer", "Ctrl+W", &TMainFRM::ScreenshotsOpenImageInEditorACTNExecute,
      false},
-    {VACT(ScreenshotsBackACTN), "&Previous image", "", nullptr, false},
-    {VACT(ScreenshotsForwACTN), "&Next image", "", nullptr, false},
+    {VACT(ScreenshotsBackACTN), "&Previous image", "", &TMainFRM::ScreenshotsBackACTNExecute, false},
+    {VACT(ScreenshotsForwACTN), "&Next image", "", &TMainFRM::ScreenshotsForwACTNExecute, false},
     {VACT(FileFilterNewACTN), "Ne&w filter", "Ctrl+Alt+N", &TMainFRM::FileFilterNewACTNExecute, false},
     {VACT(FileFilterRenameACTN), "Rena&me filter", "Ctrl+Alt+R",
      &TMainFRM::FileFilterRenameACTNExecute, false},
@@ -187,15 +187,7 @@ void TMainFRM::CreateActions() {
       continue;
     }
     Handler h = spec.handler;
-    connect(a, &QAction::triggered, this, [this, h]() {
-      try {
-        (this->*h)();
-      } catch (const std::exception& e) {
-        ShowMessageBox(e.what(), plat::MB_ICONERROR);
-      } catch (...) {
-        ShowMessageBox("Unexpected error", plat::MB_ICONERROR);
-      }
-    });
+    connect(a, &QAction::triggered, this, [this, h]() { Guarded([this, h] { (this->*h)(); }); });
   }
 
   // Menus.
@@ -303,9 +295,8 @@ void TMainFRM::CreateActions() {
                       FileFilterSaveACTN, FileFilterSaveAsACTN, FileFilterCloseACTN});
   DropDown(FiltersBAR, FileFilterOpenACTN, ReopenFilterSUB);
 
-  // The picture menus hold the zoom entries once the picture panel takes zoom choices.
-  for (QMenu* m : {FileSUB, MameSUB, SearchSUB, SortingSUB, OptionsSUB, HelpSUB}) HideEmptyMenu(m);
-  ImageSUB->menuAction()->setVisible(ScreenshotsShowStretchACTN->isVisible());
+  for (QMenu* m : {FileSUB, MameSUB, SearchSUB, SortingSUB, ImageSUB, OptionsSUB, HelpSUB})
+    HideEmptyMenu(m);
 }
 
 std::array<QAction*, 8> TMainFRM::SortActions() const {
@@ -391,13 +382,8 @@ void TMainFRM::BuildReopenMenus() {
       QAction* a = menu->addAction("&" + QString::number(n) + ". " + MenuText(text));
       a->setObjectName(QString::fromLatin1(prefix) + QString::number(slot) + "OPT");
       a->setProperty("tag", static_cast<int>(slot));
-      connect(a, &QAction::triggered, this, [this, handler]() {
-        try {
-          (this->*handler)();
-        } catch (const std::exception& e) {
-          ShowMessageBox(e.what(), plat::MB_ICONERROR);
-        }
-      });
+      connect(a, &QAction::triggered, this,
+              [this, handler]() { Guarded([this, handler] { (this->*handler)(); }); });
     }
     if (n == 0) {
       QAction* a = menu->addAction("<none>");
@@ -416,10 +402,7 @@ void TMainFRM::BuildReopenMenus() {
       QAction* a = menu->addAction(UserZoom->itemText(i));
       a->setObjectName("Zoom" + QString::number(i) + "OPT");
       a->setProperty("tag", i);
-      connect(a, &QAction::triggered, this, [this, i]() {
-        UserZoom->setCurrentIndex(i);
-        emit UserZoom->activated(i);
-      });
+      connect(a, &QAction::triggered, this, [this, i]() { Guarded([this, i] { ManualZoomSelect(i); }); });
     }
   }
 }
@@ -484,6 +467,16 @@ void TMainFRM::HelpWhatsNewACTNExecute() {
 void TMainFRM::HelpMameSiteACTNExecute() { plat::Ui().OpenWithDesktop(kMameSite); }
 void TMainFRM::HelpVisitMyWebACTNExecute() { plat::Ui().OpenWithDesktop(kHomePage); }
 void TMainFRM::HelpEMailACTNExecute() { plat::Ui().OpenWithDesktop(kAuthorMail); }
+
+void TMainFRM::Guarded(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const std::exception& e) {
+    ShowMessageBox(e.what(), plat::MB_ICONERROR);
+  } catch (...) {
+    ShowMessageBox("Unexpected error", plat::MB_ICONERROR);
+  }
+}
 
 bool TMainFRM::OpenInTextEditor(const std::string& fileName) {
   const bool started =

@@ -131,12 +131,8 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   ScreenShotPGE->setObjectName("ScreenShotPGE");
   ImagePNL = new QWidget;
   ImagePNL->setObjectName("ImagePNL");
-  auto* imageLayout = new QVBoxLayout(ImagePNL);
-  imageLayout->setContentsMargins(0, 0, 0, 0);
-  SnapShot = new QLabel(ImagePNL);
+  SnapShot = new QLabel(ImagePNL);  // placed by the picture layout, not by a layout
   SnapShot->setObjectName("SnapShot");
-  SnapShot->setAlignment(Qt::AlignCenter);
-  imageLayout->addWidget(SnapShot);
   SetPictureTabCaptions({"None"});
   connect(ScreenShotPGE, &QTabWidget::currentChanged, this, [this](int i) {
     // The picture area is shared by every tab: it follows the selected one.
@@ -177,19 +173,13 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   SlideShowTMR->setInterval(4000);
 
   CreateActions();
-  connect(ListTabs, &QTabBar::currentChanged, this, [this]() {
-    try {
-      ListTabsChange();
-    } catch (const std::exception& e) {
-      ShowMessageBox(e.what(), plat::MB_ICONERROR);
-    }
-  });
-  connect(ScreenshotsSlideShowACTN, &QAction::toggled, SlideShowTMR,
-          [this](bool on) { on ? SlideShowTMR->start() : SlideShowTMR->stop(); });
+  connect(ListTabs, &QTabBar::currentChanged, this,
+          [this]() { Guarded([this] { ListTabsChange(); }); });
   connect(UserSlideshowDelay, QOverload<int>::of(&QComboBox::activated), this,
-          [this]() { UserSlideshowDelayClick(); });
+          [this]() { Guarded([this] { UserSlideshowDelayClick(); }); });
   ImageBAR->addWidget(UserZoom);
   ImageBAR->addWidget(UserSlideshowDelay);
+  CreatePicturePanel();
 
   FormCreate();
 }

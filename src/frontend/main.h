@@ -2,7 +2,11 @@
 // (main.cpp: creation, showing and destruction; Services.cpp: the message box and small
 // helpers; the database, profile, filter, tree and launch files beside them).
 #pragma once
+#include <QImage>
+#include <QPoint>
 #include <QStringList>
+#include <functional>
+#include <map>
 #include <array>
 #include <memory>
 #include <string>
@@ -25,6 +29,10 @@ class GameTreeModel;
 class QMenu;
 class QComboBox;
 class QWidget;
+class QMouseEvent;
+namespace plat {
+class FolderIndex;
+}
 
 class TMainFRM : public TDXForm {
   Q_OBJECT
@@ -175,6 +183,38 @@ class TMainFRM : public TDXForm {
   void HelpMameSiteACTNExecute();
   void HelpVisitMyWebACTNExecute();
   void HelpEMailACTNExecute();
+  // Runs a handler step; what it throws is told in a message box instead of escaping.
+  void Guarded(const std::function<void()>& step);
+
+  // --- picture panel (PicturePanel.cpp) ---
+  void CreatePicturePanel();
+  // The picture file of a base name in a folder: the preferred of its extensions (PNG, JPG,
+  // GIF, BMP, WMF) found without regard to case, as a full path; "" when none exists.
+  std::string FindPictureFile(const std::string& baseName, const std::string& folder);
+  void FindPicture(const GameRecord* game);
+  void LoadPicture(const std::string& file);  // "" shows the logo
+  void DisplayPicture();
+  void DrawMissingImage(const std::string& text);
+  void ScreenShotPGEChange();
+  void ScreenshotsForwACTNExecute();
+  void ScreenshotsBackACTNExecute();
+  void ScreenshotsSlideShowACTNExecute();
+  void ScreenshotsShowStretchACTNExecute();
+  void ScreenshotsOpenImageDirACTNExecute();
+  void ScreenshotsLocateImageACTNExecute();
+  void ScreenshotsOpenImageInEditorACTNExecute();
+  void ManualZoomSelect(int index);
+  void SlideShowTMRTimer();
+  void SnapShotMouseDown(QMouseEvent* e);
+  void SnapShotMouseMove(QMouseEvent* e);
+  void SnapShotMouseUp(QMouseEvent* e);
+  QImage ShownPicture;
+  int32_t PictureOverflowX = 0, PictureOverflowY = 0;
+  // The emulator option dialogs (MAMEdir.cpp, Video.cpp, Audio.cpp, Misc.cpp).
+  void MameDirectoriesACTNExecute();
+  void MameVideoACTNExecute();
+  void MameAudioACTNExecute();
+  void MameMiscACTNExecute();
   // Opens a text file in the text editor of the settings (the file as its own argument), or
   // with the desktop's default application when none is set; false (told) when it fails.
   bool OpenInTextEditor(const std::string& fileName);
@@ -392,6 +432,12 @@ class TMainFRM : public TDXForm {
   void showEvent(QShowEvent* e) override;
 
  private:
+  std::string PictureTabFolder() const;  // the selected tab's folder, "" when none
+  std::string NumberedPicture(int32_t number);  // of the selected game, beside the shown one
+  void StepPicture(int delta);
+  plat::FolderIndex& PictureFolder(const std::string& folder);
+  std::map<std::string, std::unique_ptr<plat::FolderIndex>> pictureFolders_;
+  QPoint dragStart_, dragOrigin_;
   bool idle_ = true;
   bool formShown_ = false;     // the start-up steps of the show run once
   bool tabsChanging_ = false;  // guards the tab change against its own rebuild

@@ -1,8 +1,10 @@
 #include "launch/ZipExtr.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <map>
 
+#include "platform/Cp1252.h"
 #include "platform/Files.h"
 #include "platform/Seams.h"
 #include "platform/ZipLib.h"
@@ -91,9 +93,19 @@ void TZipExtractor::ShowZipMessage(int32_t Id, const std::string& Extra) {
 }
 
 std::string TZipExtractor::ConvertOEM(const std::string& text, const ZipDirEntry& entry) const {
-  // Names are kept as the archive spells them: file names on this system are bytes.
-  (void)entry;
-  return text;
+  const bool convert = CodePage == cpOEM || entry.HostVersionNo == 6 ||
+                       (entry.HostVersionNo == 11 && entry.MadeByVersion == 50) ||
+                       (CodePage == cpAuto && entry.HostVersionNo == 0);
+  if (!convert || std::none_of(text.begin(), text.end(), [](char c) { return c & 0x80; }))
+    return text;
+  // The upper half of the OEM code page (437).
+  static const QString oem = QString::fromUtf8(
+      "ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜ¢£¥₧ƒáíóúñÑªº¿⌐¬½¼¡«»░▒▓│┤╡╢╖╕╣║╗╝╜╛┐"
+      "└┴┬├─┼╞╟╚╔╩╦╠═╬╧╨╤╥╙╘╒╓╫╪┘┌█▄▌▐▀αßΓπΣσµτΦΘΩδ∞φε∩≡±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00A0");
+  QString unicode;
+  for (unsigned char c : text)
+    unicode += c < 0x80 ? QChar(c) : oem.at(c - 0x80);
+  return plat::ToAnsi(unicode);
 }
 
 void TZipExtractor::List() {

@@ -61,6 +61,7 @@ ACEHandle ACEOpenArchive(ACEOpenArchiveData& Data) {
 }
 
 int ACECloseArchive(ACEHandle hArcData) {
+  if (!hArcData) return ACE_OK;  // a failed open left nothing to close
   if (!Valid(hArcData)) return ACE_HANDLE;
   Handles().erase(hArcData);
   delete hArcData;

@@ -70,7 +70,8 @@ std::string ACEErrorText(int code);
 
 // The handle, nullptr on failure; Data.OpenResult holds the code either way.
 ACEHandle ACEOpenArchive(ACEOpenArchiveData& Data);
-int ACECloseArchive(ACEHandle hArcData);  // closing nullptr gives ACE_HANDLE
+// Closing the nullptr of a failed open gives 0; a handle already closed gives ACE_HANDLE.
+int ACECloseArchive(ACEHandle hArcData);
 // The next entry into HeaderData: 0, or ACE_END after the last, or an error code.
 int ACEReadHeader(ACEHandle hArcData, ACEHeaderData& HeaderData);
 // Extracts (ACE_EXTRACT), tests or skips the entry last read. DestName is the full file name;

@@ -7,8 +7,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <new>
+#include <thread>
 
 namespace plat::zip {
 
@@ -21,7 +25,6 @@ uint32_t Get32(const uint8_t* p) {
 }
 uint64_t Get64(const uint8_t* p) { return Get32(p) | (static_cast<uint64_t>(Get32(p + 4)) << 32); }
 
-constexpr uint32_t kEndSig = 0x06054b50;
 constexpr uint32_t kCentralSig = 0x02014b50;
 constexpr uint32_t kLocalSig = 0x04034b50;
 constexpr uint32_t kSpanSig = 0x08074b50;
@@ -307,7 +310,75 @@ void OutputFile::Discard() {
 
 namespace {
 
-constexpr size_t kChunk = 256 * 1024;
+constexpr size_t kChunk = 512 * 1024;
+
+// Writes full buffers on a second thread so that inflating and writing a large entry overlap.
+// Every file handed to it is drained before it is committed or discarded.
+class WriteBehind {
+ public:
+  WriteBehind() {
+    for (int i = 0; i < 3; ++i) free_.emplace_back(kChunk);
+    thread_ = std::thread([this] { Loop(); });
+  }
+  ~WriteBehind() {
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      stop_ = true;
+    }
+    cv_.notify_all();
+    thread_.join();
+  }
+  // Queues the first n bytes of `buf` for `file`, their CRC to be added to `crc` (read it after
+  // Drain); `buf` becomes an empty buffer of the pool.
+  void Submit(OutputFile* file, uint32_t* crc, std::vector<uint8_t>& buf, size_t n) {
+    std::unique_lock<std::mutex> lock(m_);
+    jobs_.push_back({file, crc, std::move(buf), n});
+    cv_.notify_all();
+    cv_.wait(lock, [&] { return !free_.empty(); });
+    buf = std::move(free_.back());
+    free_.pop_back();
+  }
+  // Waits for every queued write; false when one failed since the last drain.
+  bool Drain() {
+    std::unique_lock<std::mutex> lock(m_);
+    cv_.wait(lock, [&] { return jobs_.empty() && !busy_; });
+    bool ok = !failed_;
+    failed_ = false;
+    return ok;
+  }
+
+ private:
+  struct Job {
+    OutputFile* file;
+    uint32_t* crc;
+    std::vector<uint8_t> data;
+    size_t count;
+  };
+  void Loop() {
+    std::unique_lock<std::mutex> lock(m_);
+    for (;;) {
+      cv_.wait(lock, [&] { return stop_ || !jobs_.empty(); });
+      if (jobs_.empty()) return;
+      Job job = std::move(jobs_.front());
+      jobs_.pop_front();
+      busy_ = true;
+      lock.unlock();
+      *job.crc = static_cast<uint32_t>(crc32(*job.crc, job.data.data(), static_cast<uInt>(job.count)));
+      bool ok = job.file->Write(job.data.data(), job.count);
+      lock.lock();
+      busy_ = false;
+      if (!ok) failed_ = true;
+      free_.push_back(std::move(job.data));
+      cv_.notify_all();
+    }
+  }
+  std::mutex m_;
+  std::condition_variable cv_;
+  std::deque<Job> jobs_;
+  std::vector<std::vector<uint8_t>> free_;
+  bool stop_ = false, busy_ = false, failed_ = false;
+  std::thread thread_;
+};
 
 class Extractor {
  public:
@@ -425,7 +496,12 @@ class Extractor {
       Fail(kCreateError, "Cannot create " + target);
       return true;
     }
-    int32_t code = e.method == 0 ? Stored(e, dataPos, file) : Inflated(e, dataPos, file);
+    async_ = !r_.test && e.size > kChunk;
+    if (async_ && !writer_) writer_ = std::make_unique<WriteBehind>();
+    uint32_t crc = 0;
+    int32_t code = e.method == 0 ? Stored(e, dataPos, file, crc) : Inflated(e, dataPos, file, crc);
+    if (async_ && !writer_->Drain() && code == kOk) code = kWriteError;
+    if (code == kOk && crc != e.crc) code = kCrcError;
     if (code == kCancelled) {
       Cancelled();
       return false;
@@ -457,32 +533,36 @@ class Extractor {
     return static_cast<int64_t>(mktime(&tm));
   }
 
-  int32_t Emit(const uint8_t* data, size_t n, OutputFile& file, uint32_t& crc) {
-    crc = static_cast<uint32_t>(crc32(crc, data, static_cast<uInt>(n)));
-    if (!r_.test && !file.Write(data, n)) return kWriteError;
+  // Checks and writes the first n bytes of `b` (which may be swapped for another buffer).
+  int32_t Emit(std::vector<uint8_t>& b, size_t n, OutputFile& file, uint32_t& crc) {
+    if (async_) {
+      writer_->Submit(&file, &crc, b, n);
+    } else {
+      crc = static_cast<uint32_t>(crc32(crc, b.data(), static_cast<uInt>(n)));
+      if (!r_.test && !file.Write(b.data(), n)) return kWriteError;
+    }
     return Notify(kProgress, 0, static_cast<int64_t>(n), {}) ? kCancelled : kOk;
   }
 
-  int32_t Stored(const Entry& e, uint64_t pos, OutputFile& file) {
-    uint32_t crc = 0;
+  // The entry's data through Emit; its CRC is complete in `crc` once the writer is drained.
+  int32_t Stored(const Entry& e, uint64_t pos, OutputFile& file, uint32_t& crc) {
     for (uint64_t left = e.size; left > 0;) {
       size_t n = static_cast<size_t>(std::min<uint64_t>(left, kChunk));
       if (!src_->Read(pos, buf_.data(), n)) return kReadError;
-      if (int32_t c = Emit(buf_.data(), n, file, crc)) return c;
+      if (int32_t c = Emit(buf_, n, file, crc)) return c;
       pos += n;
       left -= n;
     }
-    return crc == e.crc ? kOk : kCrcError;
+    return kOk;
   }
 
-  int32_t Inflated(const Entry& e, uint64_t pos, OutputFile& file) {
+  int32_t Inflated(const Entry& e, uint64_t pos, OutputFile& file, uint32_t& crc) {
     z_stream z{};
     if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return kNoMemory;
     struct Guard {
       z_stream* z;
       ~Guard() { inflateEnd(z); }
     } guard{&z};
-    uint32_t crc = 0;
     uint64_t packedLeft = e.packedSize, produced = 0;
     int zr = Z_OK;
     while (zr != Z_STREAM_END) {
@@ -504,10 +584,9 @@ class Extractor {
       produced += n;
       if (produced > e.size) return kSizeError;
       if (n)
-        if (int32_t c = Emit(out_.data(), n, file, crc)) return c;
+        if (int32_t c = Emit(out_, n, file, crc)) return c;
     }
-    if (produced != e.size) return kSizeError;
-    return crc == e.crc ? kOk : kCrcError;
+    return produced == e.size ? kOk : kSizeError;
   }
 
   const Request& r_;
@@ -516,6 +595,8 @@ class Extractor {
   int done_ = 0;
   bool cancelled_ = false;
   std::vector<uint8_t> buf_, out_;
+  std::unique_ptr<WriteBehind> writer_;
+  bool async_ = false;
 };
 
 }  // namespace

@@ -155,7 +155,7 @@ TEST(Unace, CodesHandlesAndLoading) {
   SetUnaceMissingForTests(false);
   ACEHeaderData hd;
   EXPECT_EQ(ACEReadHeader(nullptr, hd), ACE_HANDLE);
-  EXPECT_EQ(ACECloseArchive(nullptr), ACE_HANDLE);
+  EXPECT_EQ(ACECloseArchive(nullptr), 0);
   ACEOpenArchiveData open;
   open.ArcName = "/nonexistent/set.ace";
   EXPECT_EQ(ACEOpenArchive(open), nullptr);

@@ -60,9 +60,9 @@ Outcome Unzip(const TempDir& t, const std::string& bytes, std::map<std::string, 
 }  // namespace
 
 TEST(ZipExtractor, ExtractsAndReportsAsTheArchiveDeserves) {
-  const std::string big = Text(5000);
+  const std::string big = Text(100000);  // larger than one write buffer
   std::string damaged = BuildZip({{"A.BIN", kRom}, {"B.BIN", big, true}});
-  damaged[30 + 5 + kRom.size() + 30 + 5 + 40] ^= 0x55;  // inside B's deflated data
+  damaged.replace(30 + 5 + kRom.size() + 30 + 5 + 40, 64, 64, '\xff');  // B's deflated data
   std::string padded = BuildZip({{"A.BIN", kRom}});
   padded += std::string(511 - (padded.size() + 511) % 512, '\0');
   std::string cut = BuildZip({{"A.BIN", kRom}, {"B.BIN", big, true}});
@@ -137,6 +137,10 @@ TEST(ZipExtractor, ListsTheDirectoryAndKeepsTheCurrentFolder) {
   EXPECT_EQ(z.ZipContents[0].FileName, "sub\\A.BIN");
   EXPECT_EQ(z.ZipContents[0].UncompressedSize, kRom.size());
   EXPECT_EQ(z.ZipContents[1].CompressionMethod, 8);
+  ZipDirEntry dos;  // made on MS-DOS: OEM names unless told otherwise
+  EXPECT_EQ(z.ConvertOEM("a\x80\xe1\xff", dos), "a\xc7\xdf\xa0");
+  z.CodePage = cpNone;
+  EXPECT_EQ(z.ConvertOEM("a\x80", dos), "a\x80");
 
   // A target folder that is missing: the current folder is used and left as it was.
   TempDir work;

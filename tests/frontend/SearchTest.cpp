@@ -116,4 +116,13 @@ TEST(Search, MessagesFilterAndF3Cycling) {
   h.seam.randoms = {3};
   w.FindRandomACTNExecute();
   EXPECT_EQ(w.SelectedGame, h.Game("GALAXIAN"));
+
+  // Results never outlive the game list they point into.
+  h.seam.messageAnswers = {plat::IDNO};
+  h.Search(&TMainFRM::FindGameACTNExecute, "pac", nullptr);
+  ASSERT_TRUE(w.SearchResults);
+  w.ClearDatabase();
+  EXPECT_FALSE(w.SearchResults);
+  w.FindNextMatchACTNExecute();
+  EXPECT_EQ(w.SelectedGame, nullptr);
 }

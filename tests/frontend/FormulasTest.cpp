@@ -318,3 +318,16 @@ TEST(NewFilterDialog, ArchiveEditingOkAndTheNewTab) {
   ASSERT_EQ(saved.size(), 29u);
   EXPECT_EQ(saved[5].Formula, "%CLONE OR %MASTER");
 }
+
+TEST(NewFilterDialog, AnArchiveThatCannotBeWrittenIsTold) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  plat::MakeDirs(h.home.file("FORMULAS.INI"));  // a folder where the file should go
+  { TNewFilterFRM d(&w); }
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_EQ(h.seam.messages[0].text.rfind("The formulas could not be written to " +
+                                              h.home.file("FORMULAS.INI") + ":\r", 0),
+            0u)
+      << h.seam.messages[0].text;
+  EXPECT_TRUE(plat::DirExists(h.home.file("FORMULAS.INI")));
+}

@@ -6,6 +6,7 @@
 #include "database/Working.h"
 #include "frontend/FilterFile.h"
 #include "frontend/InputQuery.h"
+#include "frontend/WorkingProgress.h"
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
@@ -18,31 +19,6 @@ const char* const kFilterDialogFilter = "Velmora filters (*.VRF)|*.VRF";
 std::string NotSavedQuestion(const std::string& name, const char* tail) {
   return "The \"" + name + "\" filter is not saved yet.\r" + tail;
 }
-
-// The progress window around a filter file; hidden and the cursor restored on every path.
-class FilterProgress {
- public:
-  FilterProgress(TMainFRM* main, const std::string& text) : main_(main) {
-    if (WorkingFRM) {
-      if (WorkingFRM->Operation) WorkingFRM->Operation->setText(plat::FromAnsi(text));
-      WorkingFRM->SetProgress(0);
-      WorkingFRM->show();
-    }
-    main_->SetIdleCursor(false);
-  }
-  ~FilterProgress() {
-    if (WorkingFRM) WorkingFRM->hide();
-    main_->SetIdleCursor(true);
-  }
-  void Set(size_t done, size_t total) {
-    if (WorkingFRM)
-      WorkingFRM->SetProgress(TWorkingFRM::Percentage(static_cast<int32_t>(done),
-                                                      static_cast<int32_t>(total)));
-  }
-
- private:
-  TMainFRM* main_;
-};
 
 }  // namespace
 
@@ -74,7 +50,7 @@ bool TMainFRM::LoadFilterFile(const std::string& fileName) {
 
   auto filter = types::NewFilterDescriptor();
   {
-    FilterProgress progress(this, "Loading \"" + name + "\" filter...");
+    WorkingProgress progress(this, "Loading \"" + name + "\" filter...");
     filterfile::Parse(
         text, [this](const std::string& set) { return LookUpSetName(set); }, *filter,
         [&progress](size_t done, size_t total) { progress.Set(done, total); });
@@ -94,7 +70,7 @@ bool TMainFRM::SaveFilterFile(FilterDescriptor* filter) {
   if (!filter) return true;
   std::string text;
   {
-    FilterProgress progress(this, "Saving \"" + filter->Name + "\" filter...");
+    WorkingProgress progress(this, "Saving \"" + filter->Name + "\" filter...");
     text = filterfile::Format(*filter,
                               [&progress](size_t done, size_t total) { progress.Set(done, total); });
   }

@@ -6,4 +6,3 @@
 
 void TMainFRM::HelpTipsACTNExecute() {}
 
-void TMainFRM::FileFilterNewACTNExecute() {}

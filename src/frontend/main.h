@@ -330,6 +330,21 @@ class TMainFRM : public TDXForm {
   void FileFilterCloseACTNExecute();
   std::string FiltersFolder() const;  // "FILTERS" of the program folder when it exists
 
+  // --- new filters, search and imports (NewFilterDialog.cpp, Search.cpp, import.cpp) ---
+  // Appends a new, unsaved filter and shows its tab.
+  void AppendFilter(std::unique_ptr<FilterDescriptor> filter);
+  void FileFilterImportCatVerACTNExecute();
+  void FileFilterImportMacMameACTNExecute();
+  void FindGameACTNExecute();
+  void FindRomsetACTNExecute();
+  void FindCloneACTNExecute();
+  void FindManufacturerACTNExecute();
+  void FindRandomACTNExecute();
+  void FindNextMatchACTNExecute();
+  // Selects the search result at the cursor and moves the cursor on (back to 0 at the end).
+  void SelectNextMatch();
+  std::unique_ptr<std::vector<GameRecord*>> SearchResults;  // none until a search finds some
+
   // --- temporary folder ---
   bool DeleteFolderTree(const std::string& folder);
 

@@ -115,6 +115,9 @@ std::optional<std::string> Seam::FileDialog(QWidget* parent, const FileDialogReq
   if (!req.overwritePrompt) opts |= QFileDialog::DontConfirmOverwrite;
   if (req.save)
     r = QFileDialog::getSaveFileName(parent, FromAnsi(req.title), start, filter, &selected, opts);
+  else if (req.multiSelect)
+    r = QFileDialog::getOpenFileNames(parent, FromAnsi(req.title), start, filter, &selected, opts)
+            .join('\n');
   else
     r = QFileDialog::getOpenFileName(parent, FromAnsi(req.title), start, filter, &selected, opts);
   if (r.isEmpty()) return std::nullopt;

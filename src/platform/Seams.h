@@ -34,6 +34,7 @@ struct FileDialogRequest {
   std::string defaultExt;   // without the dot
   bool mustExist = false;   // open: the file must exist
   bool overwritePrompt = false;
+  bool multiSelect = false; // open: several files; the answer holds them separated by "\n"
 };
 
 class Seam {

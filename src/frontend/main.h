@@ -371,7 +371,6 @@ class TMainFRM : public TDXForm {
   void LoadStats();
   void SaveStats();
   void RebuildFilterTabs(int32_t index);
-  void HelpTipsACTNExecute();
   void FileFilterNewACTNExecute();
   void AddRecentProfile(const std::string& fileName);
   void AddRecentFilter(const std::string& fileName);

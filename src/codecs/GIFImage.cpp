@@ -537,7 +537,7 @@ void TGIFSubImage::LoadFromStream(TByteReader& in) {
 
 void TGIFSubImage::Decompress(TByteReader& in) {
   const uint64_t n = uint64_t(Width) * Height;
-  if (n > kMaxPixels) throw GIFException("Invalid image dimensions");
+  if (n > MaxPixels) throw GIFException("Invalid image dimensions");
   // No more pixels than the data left could ever code.
   if (n > MaxPixelsFromBytes(in.Left())) throw GIFException("Premature end of data");
   const uint8_t fill =
@@ -647,7 +647,7 @@ const QImage* TGIFImage::GetBitmap() {
   if (frames_.empty()) return nullptr;
   if (bitmap_) return bitmap_.get();
   const int w = Header.Width, h = Header.Height;
-  if (uint64_t(w) * h > kMaxPixels) throw GIFException("Invalid image dimensions");
+  if (uint64_t(w) * h > MaxPixels) throw GIFException("Invalid image dimensions");
   TGIFSubImage& f = *frames_[0];
   if (f.Width == w && f.Height == h) {
     bitmap_ = std::make_unique<QImage>(f.GetBitmap());

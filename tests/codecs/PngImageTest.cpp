@@ -18,6 +18,8 @@ using pngimage::EPngError;
 using pngimage::TPngImage;
 
 struct Spec {
+  Spec(int type, int depth, bool trns = false, bool interlaced = false)
+      : ColorType(type), Depth(depth), Trns(trns), Interlaced(interlaced) {}
   int ColorType, Depth;
   bool Trns = false;
   bool Interlaced = false;

@@ -49,6 +49,8 @@ void AppendFn(png_structp png, png_bytep p, size_t n) {
   static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<char*>(p), n);
 }
 
+std::string EncodePng(const Spec& s, const Sample& smp, int entries);
+
 std::string WritePng(const Spec& s, Sample& smp) {
   std::mt19937 rng(uint32_t(s.ColorType * 100 + s.Depth));
   const int ch = Channels(s.ColorType), max = (1 << s.Depth) - 1;
@@ -66,6 +68,10 @@ std::string WritePng(const Spec& s, Sample& smp) {
     smp.TrnsColor.green = smp.Values[1];
     smp.TrnsColor.blue = smp.Values[2];
   }
+  return EncodePng(s, smp, entries);
+}
+
+std::string EncodePng(const Spec& s, const Sample& smp, int entries) {
   std::string out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
@@ -76,6 +82,7 @@ std::string WritePng(const Spec& s, Sample& smp) {
   png_set_write_fn(png, &out, AppendFn, nullptr);
   png_set_IHDR(png, info, png_uint_32(s.W), png_uint_32(s.H), s.Depth, s.ColorType,
                s.Interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, 0, 0);
+  const int ch = Channels(s.ColorType);
   if (s.ColorType == 3) png_set_PLTE(png, info, smp.Palette.data(), entries);
   if (s.Trns)
     png_set_tRNS(png, info, smp.PaletteAlpha.data(), s.ColorType == 3 ? entries : 0,

@@ -43,15 +43,6 @@ TEST(ColorReduction, LookupsInClosedFormOverEveryColor) {
   }
 }
 
-TEST(ColorReduction, FastLookupFindsTheNearestEntry) {
-  const QVector<QRgb> pal = {qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(0, 0, 255), qRgb(250, 250, 250)};
-  TFastColorLookup fast(pal);
-  EXPECT_EQ(fast.Lookup(200, 30, 10).Index, 1);
-  EXPECT_EQ(fast.Lookup(10, 20, 200).Index, 2);
-  EXPECT_EQ(fast.Lookup(255, 255, 255).Index, 3);
-  EXPECT_EQ(fast.Lookup(0, 0, 0).Index, 0);
-}
-
 QImage Noise(int w, int h, uint32_t seed) {
   QImage img(w, h, QImage::Format_RGB888);
   std::mt19937 rng(seed);

@@ -1,4 +1,5 @@
 // Windows metafiles, played by libwmf into a true-colour bitmap.
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -67,6 +68,11 @@ class TMetafile : public TGraphic {
                                                          (px[y * w + x] >> 8) & 0xFF,
                                                          px[y * w + x] & 0xFF);
         }
+        // The library leaves the image it drew to its caller: its pixel block and the
+        // image itself are plain allocations.
+        std::free(const_cast<int*>(px));
+        std::free(dev->gd_image);
+        dev->gd_image = nullptr;
       }
     }
     wmf_api_destroy(api);

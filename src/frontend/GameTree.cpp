@@ -445,16 +445,6 @@ class TreeKeys : public QObject {
   TMainFRM* owner_;
 };
 
-// Runs an event handler; a failure is told, never thrown into the event loop.
-template <class F>
-void Guarded(TMainFRM* owner, F&& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    owner->ShowMessageBox(e.what(), plat::MB_ICONERROR);
-  }
-}
-
 const char* const kSortActions[] = {"SortNoneACTN",  "SortDescriptionACTN", "SortManufacturerACTN",
                                     "SortYearACTN",  "SortMostPlayedACTN",  "SortSetNameACTN"};
 
@@ -469,9 +459,9 @@ GameTreeModel* TMainFRM::GameTree() {
   TreeList->setUniformRowHeights(true);
   TreeList->setSelectionMode(QAbstractItemView::SingleSelection);
   connect(TreeList->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this](const QModelIndex&, const QModelIndex&) { Guarded(this, [this] { TreeListChange(); }); });
+          [this](const QModelIndex&, const QModelIndex&) { Guarded([this] { TreeListChange(); }); });
   connect(TreeList, &QTreeView::doubleClicked, this,
-          [this](const QModelIndex&) { Guarded(this, [this] { TreeListDblClick(); }); });
+          [this](const QModelIndex&) { Guarded([this] { TreeListDblClick(); }); });
   TreeList->installEventFilter(new TreeKeys(this));
   return model;
 }
@@ -624,6 +614,7 @@ void TMainFRM::GameSelected() {
   FaqFile = FindFaqFile(g);
   if (QAction* a = ActionNamed("OptionsShowFaqACTN")) a->setEnabled(!FaqFile.empty());
   ShowQuickInfo(g ? BuildQuickInfo(g) : std::string("No game has been selected"));
+  FindPicture(g);
   for (const char* name : {"MamePlayACTN", "MameRomsetDetailACTN", "DeleteConfigACTN",
                            "DeleteHiscoreACTN", "DeleteNVRamACTN"})
     if (QAction* a = ActionNamed(name)) a->setEnabled(g != nullptr);

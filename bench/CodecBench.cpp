@@ -2,9 +2,9 @@
 // against a plain libpng read loop.
 #include <benchmark/benchmark.h>
 
+#include <png.h>
 #include <QBuffer>
 #include <QImage>
-#include <png.h>
 
 #include <csetjmp>
 #include <cstring>

@@ -27,8 +27,8 @@ TLookupResult TFastColorLookup::Lookup(int red, int green, int blue) {
     int best = 0, bestDistance = 1 << 30;
     for (int i = 0; i < colors_; ++i) {
       const QRgb c = palette_[size_t(i)];
-      const int d = std::abs(qRed(c) - red) + std::abs(qGreen(c) - green) +
-                    std::abs(qBlue(c) - blue);
+      const int d =
+          std::abs(qRed(c) - red) + std::abs(qGreen(c) - green) + std::abs(qBlue(c) - blue);
       if (d < bestDistance) {
         bestDistance = d;
         best = i;
@@ -71,7 +71,9 @@ void TDitherEngine::NextLine() {
 TErrorDiffusionDitherer::TErrorDiffusionDitherer(int width, TColorLookup& lookup,
                                                  std::vector<Weight> kernel, int divisor,
                                                  int rounding)
-    : TDitherEngine(width, lookup), kernel_(std::move(kernel)), divisor_(divisor),
+    : TDitherEngine(width, lookup),
+      kernel_(std::move(kernel)),
+      divisor_(divisor),
       rounding_(rounding) {
   rows_ = 1;
   for (const Weight& w : kernel_) rows_ = std::max(rows_, w.Row + 1);
@@ -104,8 +106,6 @@ void TErrorDiffusionDitherer::NextLine() {
   std::fill(errors_.end() - rowSize, errors_.end(), 0);
   TDitherEngine::NextLine();
 }
-
-using W = TErrorDiffusionDitherer::Weight;
 
 TFloydSteinbergDitherer::TFloydSteinbergDitherer(int width, TColorLookup& lookup)
     : TErrorDiffusionDitherer(width, lookup, {{0, 1, 7}, {1, -1, 3}, {1, 0, 5}, {1, 1, 1}}, 16,
@@ -145,6 +145,7 @@ TBurkesDitherer::TBurkesDitherer(int width, TColorLookup& lookup)
                               {{0, 1, 8}, {0, 2, 4},
                                {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2}},
                               32, 16) {}
+
 
 std::unique_ptr<TDitherEngine> CreateDitherer(int mode, int width, TColorLookup& lookup) {
   switch (mode) {
@@ -310,9 +311,7 @@ QImage ReduceColors(const QImage& source, int method, int ditherMode,
       palette = WebPalette();
       lookup = std::make_unique<TNetscapeColorLookup>();
       break;
-    case rmQuantize:
-      palette = QuantizedPalette(rgb, 1 << std::clamp(bits, 1, 8));
-      break;
+    case rmQuantize: palette = QuantizedPalette(rgb, 1 << std::clamp(bits, 1, 8)); break;
     case rmQuantizeWindows: {
       const QVector<QRgb>& s = SystemPalette();
       const QVector<QRgb> q = QuantizedPalette(rgb, 236);
@@ -330,7 +329,8 @@ QImage ReduceColors(const QImage& source, int method, int ditherMode,
 
   const int w = rgb.width(), h = rgb.height();
   QImage result(w, h, QImage::Format_Indexed8);
-  if (w > 0 && h > 0 && result.isNull()) throw GIFException("Failed to allocate memory for GIF DIB");
+  if (w > 0 && h > 0 && result.isNull())
+    throw GIFException("Failed to allocate memory for GIF DIB");
   result.setColorTable(palette);
   std::unique_ptr<TDitherEngine> ditherer = CreateDitherer(ditherMode, w, *lookup);
   for (int y = 0; y < h; ++y) {

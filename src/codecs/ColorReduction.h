@@ -12,13 +12,26 @@
 namespace gif {
 
 enum TColorReduction : uint8_t {
-  rmNone = 0, rmWindows20 = 1, rmHalftone = 2, rmWindowsGray = 3, rmMonochrome = 4,
-  rmGrayScale = 5, rmNetscape = 6, rmQuantize = 7, rmQuantizeWindows = 8, rmPalette = 9
+  rmNone = 0,
+  rmWindows20 = 1,
+  rmHalftone = 2,
+  rmWindowsGray = 3,
+  rmMonochrome = 4,
+  rmGrayScale = 5,
+  rmNetscape = 6,
+  rmQuantize = 7,
+  rmQuantizeWindows = 8,
+  rmPalette = 9
 };
 
 enum TDitherMode : uint8_t {
-  dmNearest = 0, dmFloydSteinberg = 1, dmStucki = 2, dmSierra = 3, dmJaJuNI = 4,
-  dmSteveArche = 5, dmBurkes = 6
+  dmNearest = 0,
+  dmFloydSteinberg = 1,
+  dmStucki = 2,
+  dmSierra = 3,
+  dmJaJuNI = 4,
+  dmSteveArche = 5,
+  dmBurkes = 6
 };
 
 // A palette colour chosen by a look-up.
@@ -91,8 +104,8 @@ class TErrorDiffusionDitherer : public TDitherEngine {
   struct Weight {
     int Row, Column, Value;  // Column is in the scan direction
   };
-  TErrorDiffusionDitherer(int width, TColorLookup& lookup, std::vector<Weight> kernel,
-                          int divisor, int rounding);
+  TErrorDiffusionDitherer(int width, TColorLookup& lookup, std::vector<Weight> kernel, int divisor,
+                          int rounding);
   TLookupResult Dither(int red, int green, int blue) override;
   void NextLine() override;
 

@@ -311,8 +311,8 @@ const TGIFExtensionClass TGIFGraphicControlExtension::ClassInfo = {
     "TGIFGraphicControlExtension", 0xF9, &Make<TGIFGraphicControlExtension>, nullptr};
 const TGIFExtensionClass TGIFTextExtension::ClassInfo = {"TGIFTextExtension", 0x01,
                                                          &Make<TGIFTextExtension>, nullptr};
-const TGIFExtensionClass TGIFCommentExtension::ClassInfo = {
-    "TGIFCommentExtension", 0xFE, &Make<TGIFCommentExtension>, nullptr};
+const TGIFExtensionClass TGIFCommentExtension::ClassInfo = {"TGIFCommentExtension", 0xFE,
+                                                            &Make<TGIFCommentExtension>, nullptr};
 const TGIFExtensionClass TGIFApplicationExtension::ClassInfo = {
     "TGIFApplicationExtension", 0xFF, &Make<TGIFUnknownAppExtension>, &RefineApplication};
 const TGIFExtensionClass TGIFUnknownAppExtension::ClassInfo = {
@@ -436,8 +436,8 @@ void TGIFAppExtNSLoop::LoadData(TByteReader& in) {
     } else if ((kind & 7) == 2) {
       if (rest < 4) throw GIFException("Invalid GIF data");
       in.ReadExact(d, 4);
-      BufferSize = uint32_t(d[0]) | uint32_t(d[1]) << 8 | uint32_t(d[2]) << 16 |
-                   uint32_t(d[3]) << 24;
+      BufferSize =
+          uint32_t(d[0]) | uint32_t(d[1]) << 8 | uint32_t(d[2]) << 16 | uint32_t(d[3]) << 24;
       rest -= 4;
     }
     in.Skip(rest);
@@ -471,8 +471,8 @@ QVector<QRgb> TGIFSubImage::ColorTable() const {
   if (table.isEmpty()) {
     // No colour table at all: a grey ramp over the frame's code values.
     const int n = 1 << std::clamp(codeSize_, 1, 8);
-    for (int i = 0; i < n; ++i) table.push_back(qRgb(i * 255 / (n - 1), i * 255 / (n - 1),
-                                                     i * 255 / (n - 1)));
+    for (int i = 0; i < n; ++i)
+      table.push_back(qRgb(i * 255 / (n - 1), i * 255 / (n - 1), i * 255 / (n - 1)));
   }
   table.resize(256, qRgb(0, 0, 0));
   if (Transparent && GraphicControlExtension) {
@@ -657,7 +657,8 @@ const QImage* TGIFImage::GetBitmap() {
   QRgb bg = qRgb(0, 0, 0);
   const TGIFColorMap& g = Header.ColorMap;
   if (g.Count() > 0) {
-    const TGIFColor c = g.Data()[Header.BackgroundColorIndex < g.Count() ? Header.BackgroundColorIndex : 0];
+    const TGIFColor c =
+        g.Data()[Header.BackgroundColorIndex < g.Count() ? Header.BackgroundColorIndex : 0];
     bg = qRgb(c.Red, c.Green, c.Blue);
   }
   QImage img(w, h, QImage::Format_ARGB32);

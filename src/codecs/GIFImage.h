@@ -37,9 +37,9 @@ class TGIFColorMap {
   // Entries followed by black ones up to 2^BitsPerPixel.
   void SaveToStream(std::string& out) const;
   int IndexOf(TGIFColor c) const;
-  int Add(TGIFColor c);        // "Color table overflow" at 256 entries
+  int Add(TGIFColor c);  // "Color table overflow" at 256 entries
   int AddUnique(TGIFColor c);
-  void Delete(int index);      // "Invalid color index"
+  void Delete(int index);         // "Invalid color index"
   TGIFColor GetColor(int index);  // warns "Invalid color index"; "Color table is empty"
   int Count() const { return count_; }
   int Capacity() const { return capacity_; }

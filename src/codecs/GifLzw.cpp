@@ -228,8 +228,8 @@ void TGIFWriter::Write(const uint8_t* p, size_t n) {
 
 // ---- Encoders ----
 
-void TGIFEncoder::Encode(std::string& dest, int bitsPerPixel, int colorCount, int width,
-                         int height, bool interlaced, const uint8_t* data) {
+void TGIFEncoder::Encode(std::string& dest, int bitsPerPixel, int colorCount, int width, int height,
+                         bool interlaced, const uint8_t* data) {
   bitsPerPixel_ = std::clamp(bitsPerPixel, 2, 8);
   colorCount_ = colorCount;
   width_ = width;
@@ -489,9 +489,8 @@ void TRLEEncoder::Compress() {
   if (runCount_ > 0) FlushRun(runCount_);
 }
 
-void EncodeFrame(std::string& dest, int compression, int bitsPerPixel, int colorCount,
-                 int width, int height, bool interlaced, const uint8_t* data,
-                 const TGIFWarning& warning) {
+void EncodeFrame(std::string& dest, int compression, int bitsPerPixel, int colorCount, int width,
+                 int height, bool interlaced, const uint8_t* data, const TGIFWarning& warning) {
   std::unique_ptr<TGIFEncoder> e;
   if (compression == 1)
     e = std::make_unique<TRLEEncoder>();

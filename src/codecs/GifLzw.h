@@ -116,8 +116,7 @@ class TGIFEncoder {
   uint32_t accumulator_ = 0;
   int accBits_ = 0;
   bool clearPending_ = false;
-  int codeSize_ = 0, initCodeSize_ = 0, maxCode_ = 0, clearCode_ = 0, endCode_ = 0,
-      baseCode_ = 0;
+  int codeSize_ = 0, initCodeSize_ = 0, maxCode_ = 0, clearCode_ = 0, endCode_ = 0, baseCode_ = 0;
   const uint8_t* cur_ = nullptr;
   int64_t left_ = 0;
   int row_ = 0, pass_ = 0;
@@ -154,8 +153,7 @@ class TRLEEncoder : public TGIFEncoder {
 };
 
 // The encoder of a compression method: 1 = run-length, anything else = LZW.
-void EncodeFrame(std::string& dest, int compression, int bitsPerPixel, int colorCount,
-                 int width, int height, bool interlaced, const uint8_t* data,
-                 const TGIFWarning& warning = {});
+void EncodeFrame(std::string& dest, int compression, int bitsPerPixel, int colorCount, int width,
+                 int height, bool interlaced, const uint8_t* data, const TGIFWarning& warning = {});
 
 }  // namespace gif

@@ -50,8 +50,7 @@ std::map<std::string, TPictureFormat>& Registry() {
     add("PNG", "Portable Network Graphics",
         [] { return std::unique_ptr<TGraphic>(new pngimage::TPngGraphic); });
     add("BMP", "Bitmaps", [] { return std::unique_ptr<TGraphic>(new TQtPicture("bmp")); });
-    add("JPG", "JPEG Image File",
-        [] { return std::unique_ptr<TGraphic>(new TQtPicture("jpeg")); });
+    add("JPG", "JPEG Image File", [] { return std::unique_ptr<TGraphic>(new TQtPicture("jpeg")); });
     add("JPEG", "JPEG Image File",
         [] { return std::unique_ptr<TGraphic>(new TQtPicture("jpeg")); });
     if (HaveMetafiles()) add("WMF", "Metafiles", &CreateMetafile);

@@ -141,8 +141,8 @@ bool WriteCore(png_structp png, png_infop info, Context& ctx, TPngImage& img, pn
                int textCount, png_time* now) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_write_fn(png, &ctx, WriteFn, FlushFn);
-  png_set_IHDR(png, info, img.Width, img.Height, img.BitDepth, img.ColorType,
-               img.InterlaceMethod, img.CompressionMethod, img.FilterMethod);
+  png_set_IHDR(png, info, img.Width, img.Height, img.BitDepth, img.ColorType, img.InterlaceMethod,
+               img.CompressionMethod, img.FilterMethod);
   if (textCount > 0) png_set_text(png, info, texts, textCount);
   png_write_info(png, info);
   png_set_compression_level(png, 9);

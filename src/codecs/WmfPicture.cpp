@@ -64,9 +64,9 @@ class TMetafile : public TGraphic {
         result = QImage(int(w), int(h), QImage::Format_RGB32);
         for (unsigned y = 0; y < h && px; ++y) {
           QRgb* row = reinterpret_cast<QRgb*>(result.scanLine(int(y)));
-          for (unsigned x = 0; x < w; ++x) row[x] = qRgb((px[y * w + x] >> 16) & 0xFF,
-                                                         (px[y * w + x] >> 8) & 0xFF,
-                                                         px[y * w + x] & 0xFF);
+          for (unsigned x = 0; x < w; ++x)
+            row[x] = qRgb((px[y * w + x] >> 16) & 0xFF, (px[y * w + x] >> 8) & 0xFF,
+                          px[y * w + x] & 0xFF);
         }
         // The library leaves the image it drew to its caller: its pixel block and the
         // image itself are plain allocations.

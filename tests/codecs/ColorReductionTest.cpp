@@ -62,7 +62,8 @@ QImage TextbookFloydSteinberg(const QImage& src, TColorLookup& lookup) {
       const int x = ltr ? i : w - 1 - i, d = ltr ? 1 : -1;
       int v[3];
       for (int c = 0; c < 3; ++c)
-        v[c] = std::clamp(src.constScanLine(y)[x * 3 + c] + (cur[size_t(x + 1)][c] + 8) / 16, 0, 255);
+        v[c] =
+            std::clamp(src.constScanLine(y)[x * 3 + c] + (cur[size_t(x + 1)][c] + 8) / 16, 0, 255);
       const TLookupResult r = lookup.Lookup(v[0], v[1], v[2]);
       out.scanLine(y)[x] = r.Index;
       const int got[3] = {r.Red, r.Green, r.Blue};
@@ -121,9 +122,10 @@ TEST(ColorReduction, EveryMethodAndDitherMode) {
     }
   struct {
     int Method, Colors;
-  } sizes[] = {{rmWindows20, 20}, {rmHalftone, 236}, {rmWindowsGray, 4}, {rmMonochrome, 2},
+  } sizes[] = {{rmWindows20, 20},  {rmHalftone, 236}, {rmWindowsGray, 4},      {rmMonochrome, 2},
                {rmGrayScale, 256}, {rmNetscape, 216}, {rmQuantizeWindows, 256}};
-  for (const auto& s : sizes) EXPECT_EQ(ReduceColors(src, s.Method, dmStucki).colorCount(), s.Colors);
+  for (const auto& s : sizes)
+    EXPECT_EQ(ReduceColors(src, s.Method, dmStucki).colorCount(), s.Colors);
   const QImage copy = ReduceColors(src, rmNone, dmNearest);
   EXPECT_EQ(copy.format(), QImage::Format_RGB888);
   EXPECT_EQ(copy, src);
@@ -134,7 +136,8 @@ TEST(ColorReduction, EveryMethodAndDitherMode) {
 
 TEST(ColorReduction, OctreeQuantizer) {
   QImage four(2, 2, QImage::Format_RGB888);
-  const QRgb colors[4] = {qRgb(250, 10, 10), qRgb(10, 250, 10), qRgb(10, 10, 250), qRgb(200, 200, 200)};
+  const QRgb colors[4] = {qRgb(250, 10, 10), qRgb(10, 250, 10), qRgb(10, 10, 250),
+                          qRgb(200, 200, 200)};
   for (int i = 0; i < 4; ++i) four.setPixel(i % 2, i / 2, colors[i]);
   const QImage r = ReduceColors(four, rmQuantize, dmNearest, {}, 8);
   ASSERT_EQ(r.colorCount(), 4);

@@ -31,7 +31,9 @@ struct Gif {
   std::vector<Frame> Frames;
 };
 
-inline uint8_t Channel(int table, int i, int k) { return uint8_t(i * (37 + 20 * k) + table * 71 + k * 13); }
+inline uint8_t Channel(int table, int i, int k) {
+  return uint8_t(i * (37 + 20 * k) + table * 71 + k * 13);
+}
 
 inline Frame MakeFrame(int w, int h, int colors, uint32_t seed, bool noise = true) {
   Frame f;
@@ -105,8 +107,8 @@ inline std::string WriteOurs(const Gif& g, int compression = 0) {
     Put16(out, f.Top);
     Put16(out, f.Width);
     Put16(out, f.Height);
-    out.push_back(char((f.LocalColors ? 0x80 | (Bits(f.LocalColors) - 1) : 0) |
-                       (f.Interlaced ? 0x40 : 0)));
+    out.push_back(
+        char((f.LocalColors ? 0x80 | (Bits(f.LocalColors) - 1) : 0) | (f.Interlaced ? 0x40 : 0)));
     if (f.LocalColors) PutTable(out, int(n) + 1, f.LocalColors);
     int colors = f.LocalColors ? f.LocalColors : g.GlobalColors;
     if (colors == 0)

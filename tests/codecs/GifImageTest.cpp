@@ -153,7 +153,8 @@ constexpr size_t kFrameAt = 13 + 12;
 
 TEST(GifImage, StreamEdgeCases) {
   const std::string base = corpus::WriteOurs(Small());
-  const std::string head = base.substr(0, kFrameAt), frame = base.substr(kFrameAt, base.size() - kFrameAt - 1);
+  const std::string head = base.substr(0, kFrameAt),
+                    frame = base.substr(kFrameAt, base.size() - kFrameAt - 1);
   std::string zeroWidth = base;
   zeroWidth[kFrameAt + 5] = 0;
   zeroWidth[kFrameAt + 6] = 0;
@@ -170,23 +171,56 @@ TEST(GifImage, StreamEdgeCases) {
       {"lower case, any version", "gif00z" + base.substr(6), 1, {}, ""},
       {"no trailer", head + frame, 1, {}, ""},
       {"zero bytes between blocks", head + "\0\0"s + frame + "\0"s + ";", 1, {}, ""},
-      {"unknown extension skipped", head + "!\x42\x02xy\x01z\0"s + frame + ";", 1,
-       {"Unknown extension type"}, ""},
-      {"application block of 10", head + "!\xff\x0a" "ABCDEFGHIJ\x02xy\0"s + frame + ";", 1, {}, ""},
-      {"application block of 5", head + "!\xff\x05" "ABCDE\x02xy\0"s + frame + ";", 1, {}, ""},
+      {"unknown extension skipped",
+       head + "!\x42\x02xy\x01z\0"s + frame + ";",
+       1,
+       {"Unknown extension type"},
+       ""},
+      {"application block of 10",
+       head +
+           "!\xff\x0a"
+           "ABCDEFGHIJ\x02xy\0"s +
+           frame + ";",
+       1,
+       {},
+       ""},
+      {"application block of 5",
+       head +
+           "!\xff\x05"
+           "ABCDE\x02xy\0"s +
+           frame + ";",
+       1,
+       {},
+       ""},
       {"control block of 6", head + "!\xf9\x06\x01\x00\x00\x02zz\0"s + frame + ";", 1, {}, ""},
       {"zero width", zeroWidth, 1, {"Image exceeds Logical Screen size"}, ""},
-      {"bad trailer", head + frame + "x", 1, {"Unknown GIF block type", "Invalid Image trailer"}, ""},
-      {"no separator after extensions", head + "!\xfe\x01z\0x"s, 1,
-       {"Invalid extension introducer", "Unknown GIF block type", "Invalid Image trailer"}, ""},
+      {"bad trailer",
+       head + frame + "x",
+       1,
+       {"Unknown GIF block type", "Invalid Image trailer"},
+       ""},
+      {"no separator after extensions",
+       head + "!\xfe\x01z\0x"s,
+       1,
+       {"Invalid extension introducer", "Unknown GIF block type", "Invalid Image trailer"},
+       ""},
       {"bad signature", "JIF89a" + base.substr(6), 0, {}, "Invalid GIF signature"},
       {"short header", base.substr(0, 9), 0, {}, "Premature end of data"},
-      {"bad loop block", head + "!\xff\x0bNETSCAPE2.0\x02\x01\x05\0"s + frame, 0, {}, "Invalid GIF data"},
+      {"bad loop block",
+       head + "!\xff\x0bNETSCAPE2.0\x02\x01\x05\0"s + frame,
+       0,
+       {},
+       "Invalid GIF data"},
       {"huge frame after a good one",
-       head + frame + ",\0\0\0\0\xff\xff\xff\xff\0\x02\x02\x4c\x01\0;"s, 1, {},
+       head + frame + ",\0\0\0\0\xff\xff\xff\xff\0\x02\x02\x4c\x01\0;"s,
+       1,
+       {},
        "Invalid image dimensions"},
-      {"frame larger than its data", head + ",\0\0\0\0\xff\x0f\xff\x0f\0\x02\x02\x4c\x01\0;"s, 0,
-       {}, "Premature end of data"},
+      {"frame larger than its data",
+       head + ",\0\0\0\0\xff\x0f\xff\x0f\0\x02\x02\x4c\x01\0;"s,
+       0,
+       {},
+       "Premature end of data"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -198,8 +232,12 @@ TEST(GifImage, StreamEdgeCases) {
       EXPECT_EQ(l.Image->Frame(0).Data(), Small().Frames[0].Pixels);
     }
   }
-  Loaded app = Load(head + "!\xff\x0a" "ABCDEFGHIJ\x02xy\0"s + frame + ";");
-  auto* unknown = dynamic_cast<gif::TGIFUnknownAppExtension*>(app.Image->Frame(0).Extensions.at(0).get());
+  Loaded app = Load(head +
+                    "!\xff\x0a"
+                    "ABCDEFGHIJ\x02xy\0"s +
+                    frame + ";");
+  auto* unknown =
+      dynamic_cast<gif::TGIFUnknownAppExtension*>(app.Image->Frame(0).Extensions.at(0).get());
   ASSERT_NE(unknown, nullptr);
   EXPECT_EQ(unknown->Blocks.size(), 1u);
 }
@@ -216,7 +254,8 @@ TEST(GifImage, BitmapOfFrameZero) {
   Loaded l = Load(corpus::WriteOurs(g));
   const QImage b = *l.Image->GetBitmap();
   ASSERT_EQ(b.size(), QSize(9, 8));
-  const QRgb bg = qRgb(corpus::Channel(0, 2, 0), corpus::Channel(0, 2, 1), corpus::Channel(0, 2, 2));
+  const QRgb bg =
+      qRgb(corpus::Channel(0, 2, 0), corpus::Channel(0, 2, 1), corpus::Channel(0, 2, 2));
   EXPECT_EQ(b.pixel(0, 0), bg);
   EXPECT_EQ(b.pixel(8, 7), bg);
   for (int y = 0; y < 3; ++y)
@@ -226,7 +265,8 @@ TEST(GifImage, BitmapOfFrameZero) {
       if (i == 1) {
         EXPECT_EQ(qAlpha(p), 0);
       } else {
-        EXPECT_EQ(p, qRgb(corpus::Channel(0, i, 0), corpus::Channel(0, i, 1), corpus::Channel(0, i, 2)));
+        EXPECT_EQ(
+            p, qRgb(corpus::Channel(0, i, 0), corpus::Channel(0, i, 1), corpus::Channel(0, i, 2)));
       }
     }
 
@@ -249,8 +289,8 @@ TEST(GifImage, BitmapOfFrameZero) {
 }
 
 TEST(GifImage, TruncationAtEveryOffset) {
-  for (const std::string& data :
-       {corpus::WriteOurs(Animation()), corpus::WriteGiflib(Animation()), corpus::WriteOurs(Small(), 1)}) {
+  for (const std::string& data : {corpus::WriteOurs(Animation()), corpus::WriteGiflib(Animation()),
+                                  corpus::WriteOurs(Small(), 1)}) {
     const int full = Load(data).Image->Count();
     for (size_t n = 0; n < data.size(); ++n) {
       Loaded l = Load(data.substr(0, n));

@@ -27,8 +27,8 @@ Decoded Decode(const std::string& data, int w, int h, bool interlaced, uint8_t f
 
 std::string Encode(const Frame& f, int compression, int colors) {
   std::string out;
-  gif::EncodeFrame(out, compression, corpus::Bits(colors), colors, f.Width, f.Height,
-                   f.Interlaced, f.Pixels.data());
+  gif::EncodeFrame(out, compression, corpus::Bits(colors), colors, f.Width, f.Height, f.Interlaced,
+                   f.Pixels.data());
   return out;
 }
 
@@ -37,15 +37,15 @@ TEST(Lzw, EncodersRoundTripThroughGiflibAndOurDecoder) {
     int W, H, Colors;
     bool Noise;
   };
-  const Case cases[] = {{1, 1, 2, true},   {3, 5, 2, true},     {17, 13, 4, true},
-                        {64, 64, 16, true}, {300, 200, 256, true}, {300, 200, 256, false},
-                        {100, 100, 1, false}, {5, 2, 8, false},  {200, 200, 256, true},
-                        {1, 3, 2, false},   {7, 5, 128, true}};
+  const Case cases[] = {{1, 1, 2, true},      {3, 5, 2, true},       {17, 13, 4, true},
+                        {64, 64, 16, true},   {300, 200, 256, true}, {300, 200, 256, false},
+                        {100, 100, 1, false}, {5, 2, 8, false},      {200, 200, 256, true},
+                        {1, 3, 2, false},     {7, 5, 128, true}};
   for (const Case& c : cases)
     for (int compression : {0, 1})
       for (bool interlaced : {false, true}) {
-        SCOPED_TRACE(testing::Message() << c.W << "x" << c.H << " colors " << c.Colors
-                                        << " method " << compression << " il " << interlaced);
+        SCOPED_TRACE(testing::Message() << c.W << "x" << c.H << " colors " << c.Colors << " method "
+                                        << compression << " il " << interlaced);
         corpus::Gif g;
         g.Width = c.W;
         g.Height = c.H;

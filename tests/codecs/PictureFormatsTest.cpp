@@ -16,10 +16,11 @@ std::string Dword(uint32_t v) { return Word(int(v & 0xFFFF)) + Word(int(v >> 16)
 
 // A placeable metafile with one red rectangle over a 100 x 50 window.
 std::string RedRectangleMetafile() {
-  std::string head = Dword(0x9AC6CDD7) + Word(0) + Word(0) + Word(0) + Word(100) + Word(50) +
-                     Word(96) + Dword(0);
+  std::string head =
+      Dword(0x9AC6CDD7) + Word(0) + Word(0) + Word(0) + Word(100) + Word(50) + Word(96) + Dword(0);
   uint16_t sum = 0;
-  for (size_t i = 0; i < head.size(); i += 2) sum ^= uint16_t(uint8_t(head[i]) | uint8_t(head[i + 1]) << 8);
+  for (size_t i = 0; i < head.size(); i += 2)
+    sum ^= uint16_t(uint8_t(head[i]) | uint8_t(head[i + 1]) << 8);
   head += Word(sum);
   auto rec = [](int fn, std::vector<int> params) {
     std::string r = Dword(uint32_t(3 + params.size())) + Word(fn);
@@ -30,7 +31,8 @@ std::string RedRectangleMetafile() {
                      rec(0x02FC, {0, 0x00FF, 0x0000, 0}) + rec(0x012D, {0}) +
                      rec(0x041B, {50, 100, 0, 0}) + rec(0x0000, {});
   const uint32_t words = uint32_t(18 + body.size()) / 2;
-  return head + Word(1) + Word(9) + Word(0x0300) + Dword(words) + Word(1) + Dword(7) + Word(0) + body;
+  return head + Word(1) + Word(9) + Word(0x0300) + Dword(words) + Word(1) + Dword(7) + Word(0) +
+         body;
 }
 
 TEST(PictureFormats, RegistryByExtension) {

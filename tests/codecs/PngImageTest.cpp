@@ -3,9 +3,9 @@
 // broken files.
 #include <gtest/gtest.h>
 
-#include <QImage>
 #include <png.h>
 #include <zlib.h>
+#include <QImage>
 
 #include <csetjmp>
 #include <random>
@@ -31,7 +31,8 @@ struct Spec {
 
 int Channels(int colorType) {
   switch (colorType) {
-    case 0: case 3: return 1;
+    case 0:
+    case 3: return 1;
     case 4: return 2;
     case 2: return 3;
     default: return 4;
@@ -145,7 +146,8 @@ std::array<int, 4> Expected(const Spec& s, const Sample& smp, int pixel) {
       return {c.red, c.green, c.blue, s.Trns ? smp.PaletteAlpha[v[0]] : 255};
     }
     case 0:
-      return {scale(v[0]), scale(v[0]), scale(v[0]), s.Trns && v[0] == smp.TrnsColor.gray ? 0 : 255};
+      return {scale(v[0]), scale(v[0]), scale(v[0]),
+              s.Trns && v[0] == smp.TrnsColor.gray ? 0 : 255};
     case 4: return {scale(v[0]), scale(v[0]), scale(v[0]), scale(v[1])};
     case 2: {
       const bool t = s.Trns && v[0] == smp.TrnsColor.red && v[1] == smp.TrnsColor.green &&
@@ -161,7 +163,8 @@ std::string Chunk(const std::string& type, const std::string& body) {
   const uint32_t n = uint32_t(body.size());
   for (int i = 3; i >= 0; --i) c.push_back(char(n >> (i * 8)));
   c += type + body;
-  const uint32_t crc = uint32_t(crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(c.data() + 4), uInt(c.size() - 4)));
+  const uint32_t crc = uint32_t(crc32(
+      crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(c.data() + 4), uInt(c.size() - 4)));
   for (int i = 3; i >= 0; --i) c.push_back(char(crc >> (i * 8)));
   return c;
 }
@@ -173,7 +176,8 @@ TEST(PngImage, EveryColorTypeAndBitDepth) {
     for (int depth : depths)
       for (bool trns : {false, true}) {
         if (trns && (type == 4 || type == 6)) continue;
-        SCOPED_TRACE(testing::Message() << "type " << type << " depth " << depth << " tRNS " << trns);
+        SCOPED_TRACE(testing::Message()
+                     << "type " << type << " depth " << depth << " tRNS " << trns);
         Spec s{type, depth, trns, depth == 8};
         Sample smp;
         const std::string data = WritePng(s, smp);
@@ -241,7 +245,8 @@ TEST(PngImage, WritingKeepsAlphaTextAndUsesLevel9) {
   const size_t idat = saved.find("IDAT");
   ASSERT_NE(idat, std::string::npos);
   EXPECT_EQ(uint8_t(saved[idat + 5]) >> 6, 3);  // zlib header: best compression
-  const QImage qt = QImage::fromData(QByteArray::fromStdString(saved), "PNG").convertToFormat(QImage::Format_ARGB32);
+  const QImage qt = QImage::fromData(QByteArray::fromStdString(saved), "PNG")
+                        .convertToFormat(QImage::Format_ARGB32);
   TPngImage* back = new TPngImage;
   back->LoadFromStream(saved);
   EXPECT_EQ(back->Pixels, img->Pixels);
@@ -269,8 +274,8 @@ TEST(PngImage, CopyToBitmapBlendsAndGrows) {
   ASSERT_EQ(bitmap.size(), QSize(4, 3));  // grown to x + width, never shrunk in height
   EXPECT_EQ(bitmap.pixel(1, 2), qRgb(10, 20, 30));
   EXPECT_EQ(bitmap.pixel(2, 2), qRgb(255, 255, 255));  // new area, left as it was
-  EXPECT_EQ(bitmap.pixel(3, 2), qRgb((255 * 51 + 204 * 200) / 255, (255 * 51 + 204 * 100) / 255,
-                                     (255 * 51) / 255));
+  EXPECT_EQ(bitmap.pixel(3, 2),
+            qRgb((255 * 51 + 204 * 200) / 255, (255 * 51 + 204 * 100) / 255, (255 * 51) / 255));
   EXPECT_EQ(bitmap.pixel(0, 0), qRgb(100, 100, 100));
   img->Release();
 
@@ -304,9 +309,10 @@ TEST(PngImage, BrokenFilesRaise) {
   badCrc[good.find("IDAT") + 6] ^= 0x55;
   EXPECT_NE(message(badCrc), "");
   // A huge header is refused before any pixel memory is taken.
-  const std::string huge = good.substr(0, 8) +
-                           Chunk("IHDR", std::string("\x00\x00\xff\xff\x00\x00\xff\xff\x08\x02\x00\x00\x00", 13)) +
-                           Chunk("IDAT", "") + Chunk("IEND", "");
+  const std::string huge =
+      good.substr(0, 8) +
+      Chunk("IHDR", std::string("\x00\x00\xff\xff\x00\x00\xff\xff\x08\x02\x00\x00\x00", 13)) +
+      Chunk("IDAT", "") + Chunk("IEND", "");
   EXPECT_EQ(message(huge), "Image too large");
   for (size_t n = 0; n < good.size(); ++n) EXPECT_NE(message(good.substr(0, n)), "") << n;
   EXPECT_EQ(message(good), "");

@@ -146,7 +146,6 @@ TBurkesDitherer::TBurkesDitherer(int width, TColorLookup& lookup)
                                {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2}},
                               32, 16) {}
 
-
 std::unique_ptr<TDitherEngine> CreateDitherer(int mode, int width, TColorLookup& lookup) {
   switch (mode) {
     case dmFloydSteinberg: return std::make_unique<TFloydSteinbergDitherer>(width, lookup);

@@ -2,6 +2,8 @@
 // with a 20 MB history file and a 5 MB cheat file beside the emulator; both built and shown.
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <QApplication>
 #include <stdlib.h>
 
@@ -16,49 +18,19 @@
 
 namespace {
 
-// Shows the report once, lets it lay out and paint, and closes it.
-class ShowOnceSeam : public plat::Seam {
- public:
-  int ShowModal(QWidget* window) override {
-    window->show();
-    QApplication::processEvents();
-    window->hide();
-    ++shown;
-    return 1;
-  }
-  int shown = 0;
-};
-
-const std::string& Folder() {
-  static const std::string dir = [] {
-    char t[] = "/tmp/velmora-bench-XXXXXX";
-    std::string d = mkdtemp(t) ? std::string(t) + "/" : std::string("/tmp/");
-    setenv("VELMORA_HOME", d.c_str(), 1);
-    return d;
-  }();
-  return dir;
-}
-
 TMainFRM& Window() {
   static TMainFRM* f = nullptr;
   if (f) return *f;
-  Folder();
-  if (!QApplication::instance()) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "velmora_bench";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
+  BenchApplication();
   f = new TMainFRM();
   listinfo::ParseResult db = listinfo::ParseListinfo(GenerateListinfo());
   f->Games = std::move(db.Games);
   f->Resources = std::move(db.Resources);
   f->BuildGameIndex();
-  f->EmulatorDir = Folder();
+  f->EmulatorDir = BenchHome();
   f->EmulatorExe = "mame";
   f->EmulatorVersion = "M.A.M.E. v0.36 (Jan 10 2000)";
-  f->ProfileFileName = Folder() + "MAME.VRL";
+  f->ProfileFileName = BenchHome() + "MAME.VRL";
   plat::WriteFileAtomic(f->ProfileFileName, "profile");
   return *f;
 }
@@ -82,13 +54,13 @@ void WriteDataFiles(TMainFRM& f, size_t historyBytes, size_t cheatBytes) {
   const std::string last = games.back()->Name.str();
   history += "$info=" + last + "\r\n$bio\r\nThe one we look for.\r\n$end\r\n";
   cheat += last + ":0:4e20:0F:520:Linked:\r\n";
-  plat::WriteFileAtomic(Folder() + "HISTORY.DAT", history);
-  plat::WriteFileAtomic(Folder() + "CHEAT.DAT", cheat);
-  plat::WriteFileAtomic(Folder() + "MAMEINFO.DAT", "$info=" + last + "\r\n$mame\r\nNotes\r\n$end\r\n");
+  plat::WriteFileAtomic(BenchHome() + "HISTORY.DAT", history);
+  plat::WriteFileAtomic(BenchHome() + "CHEAT.DAT", cheat);
+  plat::WriteFileAtomic(BenchHome() + "MAMEINFO.DAT", "$info=" + last + "\r\n$mame\r\nNotes\r\n$end\r\n");
   f.MAMEConfig.historyfile = "HISTORY.DAT";
   f.MAMEConfig.cheatfile = "CHEAT.DAT";
   f.MAMEConfig.mameinfofile = "MAMEINFO.DAT";
-  f.MAMEConfig.hiscorefile = Folder() + "HISCORE.DAT";
+  f.MAMEConfig.hiscorefile = BenchHome() + "HISCORE.DAT";
 }
 
 void BM_ProfileInfoReport(benchmark::State& state) {

@@ -3,6 +3,8 @@
 // search over the descriptions and the import of a 3 MB category file.
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <QApplication>
 #include <QPushButton>
 
@@ -41,27 +43,10 @@ class BenchSeam : public plat::Seam {
   std::string file;
 };
 
-const std::string& Home() {
-  static std::string home = [] {
-    char dir[] = "/tmp/velmora-filterbench-XXXXXX";
-    std::string d = mkdtemp(dir) ? std::string(dir) + "/" : std::string("/tmp/");
-    setenv("VELMORA_HOME", d.c_str(), 1);
-    return d;
-  }();
-  return home;
-}
-
 TMainFRM& Window() {
   static TMainFRM* f = nullptr;
   if (f) return *f;
-  Home();
-  if (!QApplication::instance()) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "velmora_bench";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
+  BenchApplication();
   static BenchSeam seam;
   plat::SetUi(&seam);
   f = new TMainFRM();
@@ -78,7 +63,7 @@ TMainFRM& Window() {
   }
   f->Filters->push_back(std::move(all));
   f->ProfileLoaded = 1;
-  f->EmulatorDir = Home();
+  f->EmulatorDir = BenchHome();
   f->BuildGameIndex();
   f->GenerateFolderLists();
   f->resize(900, 700);
@@ -125,7 +110,7 @@ BENCHMARK(BM_FormulaFilter)->Unit(benchmark::kMillisecond);
 
 void BM_RomFoundFilter(benchmark::State& state) {
   TMainFRM& f = Window();
-  const std::string roms = Home() + "roms/";
+  const std::string roms = BenchHome() + "roms/";
   if (!plat::DirExists(roms)) {
     plat::MakeDirs(roms);
     for (auto& g : *f.Games) {
@@ -155,7 +140,7 @@ BENCHMARK(BM_SearchDescriptions)->Unit(benchmark::kMillisecond);
 
 void BM_CatListImport(benchmark::State& state) {
   TMainFRM& f = Window();
-  const std::string path = Home() + "catver.ini";
+  const std::string path = BenchHome() + "catver.ini";
   std::string text = ";; Catver.ini bench ;;\r\n[FileInfo]\r\nFiltername=Bench\r\n";
   const char* sections[] = {"Category", "VerAdded"};
   for (size_t s = 0; s < 2; ++s) {

@@ -2,6 +2,8 @@
 // 40,000 pictures (lookup, decode and layout).
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
@@ -17,17 +19,8 @@ namespace {
 constexpr size_t kPictures = 40000;
 
 void BM_SelectGameWithPicture(benchmark::State& state) {
-  if (!QApplication::instance()) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "velmora_bench";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
-  char dir[] = "/tmp/velmora-pictures-XXXXXX";
-  const std::string home = std::string(mkdtemp(dir)) + "/";
-  setenv("VELMORA_HOME", home.c_str(), 1);
-  const std::string snap = home + "snap/";
+  BenchApplication();
+  const std::string snap = BenchHome() + "snap/";
   plat::MakeDirs(snap);
   // A busy 640 x 480 screenshot, so the decode costs what a real one does.
   QImage shot(640, 480, QImage::Format_RGB32);
@@ -69,7 +62,7 @@ void BM_SelectGameWithPicture(benchmark::State& state) {
   if (f->CurrentPictureFile.empty()) state.SkipWithError("no picture found");
   f->ProfileLoaded = 0;  // nothing of this window's is written at its end
   f.reset();
-  plat::RemoveTree(home);
+  plat::RemoveTree(snap);
 }
 BENCHMARK(BM_SelectGameWithPicture)->Unit(benchmark::kMillisecond);
 

@@ -1,6 +1,8 @@
 // Filling a large report through the report protocol and showing it.
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <QApplication>
 #include <cstdio>
 #include <string>
@@ -10,31 +12,8 @@
 
 namespace {
 
-QApplication& App() {
-  if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return *existing;
-  static int argc = 1;
-  static char name[] = "velmora_bench";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    return new QApplication(argc, argv);
-  }();
-  return *app;
-}
-
-// Shows the modal window, lets it lay out and paint once, and closes it.
-class ShowOnceSeam : public plat::Seam {
- public:
-  int ShowModal(QWidget* window) override {
-    window->show();
-    QApplication::processEvents();
-    window->hide();
-    return 1;
-  }
-};
-
 void BM_ReportFillAndShow(benchmark::State& state) {
-  App();
+  BenchApplication();
   ShowOnceSeam seam;
   plat::SetUi(&seam);
   const int lines = static_cast<int>(state.range(0));

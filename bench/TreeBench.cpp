@@ -2,6 +2,8 @@
 // quick-search key and the selection of a game (quick information).
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <QApplication>
 #include <QTreeView>
 #include <sys/stat.h>
@@ -21,32 +23,11 @@ namespace {
 
 constexpr size_t kGames = 40000;
 
-// The application object and a program folder of the benchmark's own (both kept to the end).
-const std::string& Home() {
-  static std::string home = [] {
-    char dir[] = "/tmp/velmora-bench-XXXXXX";
-    std::string d = mkdtemp(dir) ? std::string(dir) + "/" : std::string("/tmp/");
-    setenv("VELMORA_HOME", d.c_str(), 1);
-    return d;
-  }();
-  return home;
-}
-
-void Application() {
-  Home();
-  if (QApplication::instance()) return;
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static int argc = 1;
-  static char name[] = "velmora_bench";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
-}
-
 // A main window with a synthetic profile (shared by every benchmark of this file).
 TMainFRM& Window() {
   static TMainFRM* f = nullptr;
   if (f) return *f;
-  Application();
+  BenchApplication();
   f = new TMainFRM();
   f->Games = std::make_unique<GameList>();
   f->Resources = std::make_unique<GameList>();
@@ -156,14 +137,14 @@ class QuietSeam : public plat::Seam {
 // Opening the profile of a 40,000-game catalogue (10,000 resources) and showing its tree: the
 // profile read, the folder lists, the emulator's version run and the tree.
 void BM_OpenProfile(benchmark::State& state) {
-  Application();
+  BenchApplication();
   const bool compressed = state.range(0) != 0;
-  const std::string emu = Home() + "emu/";
+  const std::string emu = BenchHome() + "emu/";
   const std::string version = "M.A.M.E. v0.36 (Jan 10 2000)";
   plat::MakeDirs(emu);
   plat::WriteFileAtomic(emu + "mame", "#!/bin/sh\necho '" + version + "'\n");
   chmod((emu + "mame").c_str(), 0755);
-  const std::string path = Home() + (compressed ? "packed.VRL" : "plain.VRL");
+  const std::string path = BenchHome() + (compressed ? "packed.VRL" : "plain.VRL");
   {
     listinfo::ParseResult db = listinfo::ParseListinfo(GenerateListinfo());
     std::string file;

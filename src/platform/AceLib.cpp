@@ -1,5 +1,7 @@
 #include "platform/AceLib.h"
 
+#include "platform/FlatOutput.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -290,7 +292,7 @@ int AceReader::ReadBlock(Entry& e, bool& isFile) {
     e.folder = (e.attributes & 0x10) != 0;
     e.name = e.folder || e.storedName.find('\0') != std::string::npos
                  ? std::string()
-                 : zip::SafeEntryName(e.storedName);
+                 : FlatEntryName(e.storedName);
     e.dataPos = dataPos;
     addSize = e.packedSize;
     isFile = true;

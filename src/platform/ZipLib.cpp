@@ -1,5 +1,7 @@
 #include "platform/ZipLib.h"
 
+#include "platform/FlatOutput.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -231,15 +233,6 @@ DirError ReadDirectory(Source& src, Directory& dir) {
   return DirError::None;
 }
 
-std::string SafeEntryName(std::string_view stored) {
-  size_t cut = stored.find_last_of("/\\");
-  std::string_view last = cut == std::string_view::npos ? stored : stored.substr(cut + 1);
-  if (last.empty() || last == "." || last == "..") return {};
-  for (unsigned char c : last)
-    if (c < 0x20 || c == 0x7F) return {};
-  return std::string(last);
-}
-
 bool MatchSpec(std::string_view spec, std::string_view name) {
   if (spec == "*.*" || spec == "*") return true;
   auto up = [](unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; };
@@ -406,7 +399,7 @@ class Extractor {
     std::vector<const Entry*> todo;
     uint64_t total = 0;
     for (const Entry& e : dir.entries) {
-      std::string name = SafeEntryName(e.name);
+      std::string name = FlatEntryName(e.name);
       if (name.empty() || !Wanted(name)) continue;
       todo.push_back(&e);
       total += e.size;
@@ -443,7 +436,7 @@ class Extractor {
 
   // Extracts one entry; false stops the whole extraction (cancel, damaged archive).
   bool One(const Entry& e) {
-    const std::string name = SafeEntryName(e.name);
+    const std::string name = FlatEntryName(e.name);
     // Links, devices and the like are never written.
     const uint32_t unixMode = e.externalAttr >> 16;
     const uint8_t host = static_cast<uint8_t>(e.madeBy >> 8);

@@ -106,9 +106,6 @@ struct Request {
 // Extracts the entries matching the specifications; the number of files written (tested).
 int Extract(const Request& request);
 
-// The name written for an archive entry: its last path component ("/" and "\" separate);
-// "" when the entry must be skipped ("", ".", "..", folder entries, control characters).
-std::string SafeEntryName(std::string_view stored);
 // Windows-style wildcard match without regard to case; "*.*" matches every name.
 bool MatchSpec(std::string_view spec, std::string_view name);
 

@@ -95,7 +95,8 @@ using Names = std::vector<std::string>;
 TEST(FlatEntryName, KeepsTheLastElementOnly) {
   const std::pair<const char*, const char*> cases[] = {
       {"A.BIN", "A.BIN"}, {"sub/x", "x"}, {"..\\..\\x", "x"}, {"/abs", "abs"}, {"a\\b/c", "c"},
-      {"", ""}, {"dir/", ""}, {".", ""}, {"x/..", ""}, {"bad\nname", ""}, {"del\x7f", ""}};
+      {"", ""}, {"dir/", ""}, {".", ""}, {"x/..", ""}, {"bad\nname", ""}, {"del\x7f", ""},
+      {"C:\\x", "x"}, {"a/.", ""}, {"tab\tname", ""}};
   for (auto [in, want] : cases) EXPECT_EQ(plat::FlatEntryName(in), want) << in;
 }
 

@@ -24,12 +24,17 @@ TEST(Ini, ReadsLikeTheProfileFunctions) {
 
 TEST(Ini, WritesKeepOrderCaseAndUnknownLines) {
   IniFile ini;
-  ini.LoadFromText("[A]\nk1=v1\n; keep me\nk2=v2\n\n[B]\nz=1\n");
+  ini.LoadFromText("[A]\nk1=v1\n; keep me\n k2 = v2 \n\n [B] \nz=1\n[b]\nz=2\n");
   ini.WriteString("a", "K1", "new");   // replaced in place, spelling of the file kept
   ini.WriteString("A", "k3", "v3");    // appended after the last key of the section
+  ini.WriteString("A", "K2", "v2");    // unchanged: the line keeps its exact text
   ini.WriteInteger("C", "n", -5);      // new section at the end
   EXPECT_EQ(ini.ToText(),
-            "[A]\r\nk1=new\r\n; keep me\r\nk2=v2\r\nk3=v3\r\n\r\n[B]\r\nz=1\r\n[C]\r\nn=-5\r\n");
+            "[A]\r\nk1=new\r\n; keep me\r\n k2 = v2 \r\nk3=v3\r\n\r\n [B] \r\nz=1\r\n"
+            "[b]\r\nz=2\r\n[C]\r\nn=-5\r\n");
+  EXPECT_EQ(ini.ReadString("B", "z", ""), "1");  // the first of two sections of a name
+  ini.EraseSection("b");
+  EXPECT_EQ(ini.ReadString("B", "z", ""), "2");
   ini.EraseSection("b");
   ini.DeleteKey("A", "K2");
   EXPECT_EQ(ini.ToText(), "[A]\r\nk1=new\r\n; keep me\r\nk3=v3\r\n\r\n[C]\r\nn=-5\r\n");

@@ -583,6 +583,7 @@ static void ChooseDocumentFile(TReportFRM* w, bool save, std::string& folder, st
   if (!chosen) return;
   const std::string oldFolder = folder, oldName = name;
   const bool oldPlain = plain;
+  plain = r.filterIndex != 1;  // any filter but the first is plain text
   if (!use(*chosen)) {
     // The document on screen still belongs to the old file.
     folder = oldFolder;
@@ -595,7 +596,6 @@ void TReportFRM::FileOpen() {
   if (!ConfirmDiscard()) return;
   ChooseDocumentFile(this, false, folder_, fileName_, plainText_, [this](const std::string& f) {
     SetDocumentFile(f);
-    plainText_ = IsPlainTextName(fileName_);
     return LoadDocument();
   });
 }
@@ -611,7 +611,6 @@ void TReportFRM::FileSave() {
 void TReportFRM::FileSaveAs() {
   ChooseDocumentFile(this, true, folder_, fileName_, plainText_, [this](const std::string& f) {
     SetDocumentFile(f);
-    plainText_ = IsPlainTextName(fileName_);
     return SaveDocument();
   });
 }

@@ -30,7 +30,13 @@ void HideWorking() {
   if (WorkingFRM) WorkingFRM->hide();
 }
 
-std::string Cut255(const std::string& s) { return s.substr(0, 255); }
+// The capture file, the temporary folder and MAME.CFG live in the emulator folder.
+std::string UnwritableFolderText(const std::string& dir) {
+  return "The emulator folder " + plat::ToAnsi(plat::FromLocal(dir)) +
+         " is not writable.\rVelmora keeps its capture file, its temporary folder and MAME.CFG "
+         "there.\rCopy or link the emulator into a folder of your own and make a profile for "
+         "that copy.";
+}
 
 }  // namespace
 
@@ -95,6 +101,8 @@ void TMainFRM::OpenProfile(const std::string& fileName) {
       offerNew(EmulatorDir + " directory does not exist! This profile is unusable.");
     } else if (!(exe = plat::FindNoCase(plat::CurrentDir(), EmulatorExe)) || !plat::FileExists(*exe)) {
       offerNew(EmulatorDir + EmulatorExe + " emulator not found! This profile is unusable.");
+    } else if (!plat::DirWritable(plat::CurrentDir())) {
+      offerNew(UnwritableFolderText(plat::CurrentDir()));
     } else {
       std::string found = GetEmulatorVersion(plat::FileNameOf(*exe));
       if (found == EmulatorVersion) {
@@ -139,6 +147,10 @@ void TMainFRM::CreateProfile() {
       return;
     }
     exe = plat::FileNameOf(*real);
+    if (!plat::DirWritable(plat::CurrentDir())) {
+      ShowMessageBox(UnwritableFolderText(plat::CurrentDir()), plat::MB_ICONERROR);
+      return;
+    }
     const std::string version = GetEmulatorVersion(exe);
     if (version.empty()) {
       ShowMessageBox("Cannot determine MAME version.\rPlease choose a new emulator file",
@@ -168,9 +180,10 @@ void TMainFRM::CreateProfile() {
     // From here on the database is replaced: the profile in use is given up.
     folderChanged = false;
     ProfileLoaded = 0;
-    EmulatorVersion = Cut255(version);
-    EmulatorDir = Cut255(plat::CurrentDir());
-    EmulatorExe = Cut255(exe);
+    // Kept whole: saving refuses what the profile cannot hold.
+    EmulatorVersion = version;
+    EmulatorDir = plat::CurrentDir();
+    EmulatorExe = exe;
     CatalogueRunStatus = startError ? -1 : exitStatus;
     bool use = ParseListInfo();
     CatalogueRunStatus = 0;

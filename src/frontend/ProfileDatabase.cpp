@@ -171,12 +171,18 @@ bool TMainFRM::SaveProfile(const std::string& FileName) {
     ShowMessageBox("The profile cannot be saved: the game list is empty.", MB_ICONERROR);
     return false;
   }
-  if (EmulatorDir.size() > 255) {
-    ShowMessageBox("The profile cannot be saved: the emulator folder name is longer than 255 "
-                   "characters.\r" + Shown(EmulatorDir),
-                   MB_ICONERROR);
-    return false;
-  }
+  // The profile holds each of these in 255 bytes: a longer one could never match again.
+  const std::pair<const std::string*, const char*> held[] = {
+      {&EmulatorDir, "the emulator folder name"},
+      {&EmulatorExe, "the emulator file name"},
+      {&EmulatorVersion, "the emulator's version line"}};
+  for (const auto& [text, what] : held)
+    if (text->size() > 255) {
+      ShowMessageBox(std::string("The profile cannot be saved: ") + what +
+                         " is longer than 255 characters.\r" + Shown(*text),
+                     MB_ICONERROR);
+      return false;
+    }
   const bool compressed = ShowMessageBox(kCompressionQuestion, MB_YESNO | MB_ICONQUESTION) == IDYES;
   WorkingStep("Building profile...", 0);
   WorkingShow();

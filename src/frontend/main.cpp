@@ -412,7 +412,7 @@ void TMainFRM::FormShow() {
         FiltersToOpen.push_back(arg);
         OpenProfile(ProfileFileName);
       }
-    } else if (ProfileFileName != "FIRSTTIME") {
+    } else if (!plat::SameText(ProfileFileName, "FIRSTTIME")) {
       OpenProfile(ProfileFileName);
     } else {
       ShowMessageBox(kWelcomeText, plat::MB_ICONINFORMATION);

@@ -119,6 +119,18 @@ bool MakeDirs(const std::string& path) {
   return DirExists(path);
 }
 
+bool DirWritable(const std::string& dir) {
+  struct stat st;
+  // A folder without any write permission is read-only, whoever runs the program.
+  if (stat(dir.empty() ? "." : dir.c_str(), &st) != 0 || (st.st_mode & 0222) == 0) return false;
+  std::string probe = JoinPath(dir.empty() ? "." : dir, ".velmora-probe-XXXXXX");
+  int fd = mkstemp(probe.data());
+  if (fd < 0) return false;
+  close(fd);
+  unlink(probe.c_str());
+  return true;
+}
+
 bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 
 bool RemoveTree(const std::string& path) {

@@ -27,7 +27,7 @@ struct FileDialogRequest {
   bool save = false;
   std::string title;
   std::string filter;       // Windows filter text: "Profiles (*.vrl)|*.VRL|All files|*.*"
-  int filterIndex = 1;
+  int filterIndex = 1;      // from 1; after the dialog, the filter the user chose
   std::string initialDir;
   std::string fileName;
   std::string defaultExt;   // without the dot
@@ -41,7 +41,8 @@ class Seam {
   // text: bytes in Windows-1252 with CR (or CR LF) line breaks; returns an ID* code.
   virtual int MessageBox(QWidget* parent, const std::string& title, const std::string& text,
                          unsigned flags);
-  virtual std::optional<std::string> FileDialog(QWidget* parent, const FileDialogRequest& req);
+  // Gives the chosen file and sets req.filterIndex to the chosen filter.
+  virtual std::optional<std::string> FileDialog(QWidget* parent, FileDialogRequest& req);
   virtual std::optional<std::string> FolderDialog(QWidget* parent, const std::string& title,
                                                   const std::string& startDir);
   // Shows a window modally until it hides; returns its "modalResult" property (0 = none).

@@ -18,6 +18,12 @@ uint32_t NoCaseHash(std::string_view s, uint32_t seed) {
     h ^= Upper(c);
     h *= 16777619u;
   }
+  // Final mix, so that near names spread over the whole table.
+  h ^= h >> 16;
+  h *= 0x85EBCA6Bu;
+  h ^= h >> 13;
+  h *= 0xC2B2AE35u;
+  h ^= h >> 16;
   return h;
 }
 
@@ -68,6 +74,21 @@ void IniFile::Index::Insert(uint32_t hash, uint32_t id) {
   ++filled_;
 }
 
+template <class Same>
+uint32_t IniFile::Index::FindOrInsert(uint32_t hash, uint32_t id, Same same) {
+  if ((filled_ + 1) * 2 > slots_.size()) Grow();
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    Slot& s = slots_[i];
+    if (s.id == kNone) {
+      s = Slot{id, hash};
+      ++filled_;
+      return kNone;
+    }
+    if (s.id != kGone && s.hash == hash && same(s.id)) return s.id;
+  }
+}
+
 void IniFile::Index::Erase(uint32_t hash, uint32_t id) {
   if (slots_.empty()) return;
   const size_t mask = slots_.size() - 1;
@@ -96,34 +117,75 @@ bool IniFile::Load(std::string* error) {
 }
 
 uint32_t IniFile::FindSection(std::string_view s) const {
-  return sectionIndex_.Find(SectionHash(s),
-                            [&](uint32_t id) { return SameText(sections_[id].name, s); });
-}
-
-uint32_t IniFile::FindEntry(uint32_t section, std::string_view key) const {
-  return keyIndex_.Find(KeyHash(section, key),
-                        [&](uint32_t id) { return SameText(entries_[id].key, key); });
-}
-
-uint32_t IniFile::AddSection(std::string name, std::string header) {
-  const uint32_t id = static_cast<uint32_t>(sections_.size());
-  // A second section of the same name stays in the file but is never found (first wins).
-  if (FindSection(name) == kNone) sectionIndex_.Insert(SectionHash(name), id);
-  else duplicateSections_ = true;
-  sections_.push_back(Section{std::move(name), std::move(header), {}, {}, false});
+  // Writes come in runs on one section: the last one found is tried first.
+  if (lastSection_ != kNone && SameText(sections_[lastSection_].name, s)) return lastSection_;
+  uint32_t id = sectionIndex_.Find(SectionHash(s),
+                                   [&](uint32_t i) { return SameText(sections_[i].name, s); });
+  if (id != kNone) lastSection_ = id;
   return id;
 }
 
-void IniFile::AddEntry(uint32_t section, Entry e, bool indexed) {
+uint32_t IniFile::FindEntry(uint32_t section, std::string_view key) const {
+  const Section& sec = sections_[section];
+  if (!sec.indexed) {
+    // A few keys: a scan of lines that lie together is quicker than the table.
+    for (uint32_t id : sec.body) {
+      const Entry& e = entries_[id];
+      if (!e.raw && !e.deleted && SameText(e.Key(), key)) return id;
+    }
+    return kNone;
+  }
+  return keyIndex_.Find(KeyHash(section, key),
+                        [&](uint32_t id) { return SameText(entries_[id].Key(), key); });
+}
+
+uint32_t IniFile::AddSection(std::string_view name, std::string header, bool fromFile) {
+  if (!fromFile && lastSection_ != kNone && SameText(sections_[lastSection_].name, name))
+    return lastSection_;
+  const uint32_t id = static_cast<uint32_t>(sections_.size());
+  uint32_t there = sectionIndex_.FindOrInsert(
+      SectionHash(name), id, [&](uint32_t i) { return SameText(sections_[i].name, name); });
+  if (there != kNone) {
+    if (!fromFile) return lastSection_ = there;
+    duplicateSections_ = true;
+  }
+  sections_.push_back(Section{std::string(name), std::move(header), {}, {}, false, false});
+  if (there == kNone) lastSection_ = id;
+  return id;
+}
+
+namespace {
+constexpr size_t kScannedKeys = 16;  // sections with more lines get their keys indexed
+}
+
+void IniFile::IndexKey(uint32_t section, uint32_t id) {
+  const Entry& e = entries_[id];
+  if (e.raw || e.deleted) return;
+  // The first line of a key wins, as with the profile functions.
+  std::string_view key = e.Key();
+  keyIndex_.FindOrInsert(KeyHash(section, key), id,
+                         [&](uint32_t i) { return SameText(entries_[i].Key(), key); });
+}
+
+void IniFile::AddEntry(uint32_t section, Entry e) {
   const uint32_t id = static_cast<uint32_t>(entries_.size());
   e.section = section;
-  if (indexed) keyIndex_.Insert(KeyHash(section, e.key), id);
   entries_.push_back(std::move(e));
-  sections_[section].body.push_back(id);
+  Section& sec = sections_[section];
+  sec.body.push_back(id);
+  if (sec.indexed) {
+    IndexKey(section, id);
+  } else if (sec.body.size() > kScannedKeys) {
+    sec.indexed = true;
+    for (uint32_t other : sec.body) IndexKey(section, other);
+  }
 }
 
 void IniFile::LoadFromText(std::string_view text) {
   Clear();
+  size_t lines = 1;
+  for (char c : text) lines += c == '\n';
+  entries_.reserve(lines);
   uint32_t cur = kNone;
   size_t i = 0;
   while (i < text.size()) {
@@ -140,22 +202,28 @@ void IniFile::LoadFromText(std::string_view text) {
       size_t close = t.find(']');
       cur = AddSection(Trim(t.substr(1, close == std::string_view::npos ? std::string_view::npos
                                                                          : close - 1)),
-                       std::string(line));
+                       std::string(line), true);
       continue;
     }
-    if (cur == kNone) cur = AddSection("", "");
+    if (cur == kNone) cur = AddSection("", "", true);
     size_t eq = t.find('=');
     Entry entry;
     entry.line = std::string(line);
     if (t.empty() || t[0] == ';' || eq == std::string_view::npos || eq == 0) {
       entry.raw = true;
-      AddEntry(cur, std::move(entry), false);
+      AddEntry(cur, std::move(entry));
       continue;
     }
-    entry.key = Trim(t.substr(0, eq));
-    entry.value = Trim(t.substr(eq + 1));
-    bool first = FindEntry(cur, entry.key) == kNone;
-    AddEntry(cur, std::move(entry), first);
+    // Key and value, blanks around them aside, as offsets into the line.
+    size_t kb = b, ke = b + eq;
+    while (ke > kb && static_cast<unsigned char>(line[ke - 1]) <= ' ') --ke;
+    size_t vb = b + eq + 1, ve = e;
+    while (vb < ve && static_cast<unsigned char>(line[vb]) <= ' ') ++vb;
+    entry.keyAt = static_cast<uint32_t>(kb);
+    entry.keyLen = static_cast<uint32_t>(ke - kb);
+    entry.valueAt = static_cast<uint32_t>(vb);
+    entry.valueLen = static_cast<uint32_t>(ve - vb);
+    AddEntry(cur, std::move(entry));
   }
   for (Section& s : sections_) {
     size_t keep = s.body.size();
@@ -171,6 +239,7 @@ void IniFile::LoadFromText(std::string_view text) {
       if (!entries_[id].raw || !IsBlank(entries_[id].line)) blank = false;
     if (blank) {
       sections_[0].deleted = true;
+      lastSection_ = kNone;
       sectionIndex_.Erase(SectionHash(""), 0);
     }
   }
@@ -189,14 +258,8 @@ std::string IniFile::ToText() const {
     else if (!sec.name.empty() || !first)
       line("[", sec.name, "]");
     first = false;
-    for (uint32_t id : sec.body) {
-      const Entry& e = entries_[id];
-      if (e.deleted) continue;
-      if (e.edited)
-        line(e.key, "=", e.value);
-      else
-        line(e.line);
-    }
+    for (uint32_t id : sec.body)
+      if (!entries_[id].deleted) line(entries_[id].line);
     for (uint32_t id : sec.tail) line(entries_[id].line);
   }
   return out;
@@ -209,11 +272,11 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
   uint32_t s = FindSection(section);
   uint32_t id = s == kNone ? kNone : FindEntry(s, key);
   if (id == kNone) return std::string(def);
-  const std::string& v = entries_[id].value;
+  std::string_view v = entries_[id].Value();
   // The profile functions strip one pair of surrounding quotes.
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-    return v.substr(1, v.size() - 2);
-  return v;
+    v = v.substr(1, v.size() - 2);
+  return std::string(v);
 }
 
 long IniFile::ReadInteger(std::string_view section, std::string_view key, long def) const {
@@ -245,22 +308,27 @@ double IniFile::ReadFloat(std::string_view section, std::string_view key, double
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  uint32_t s = FindSection(section);
-  if (s == kNone) s = AddSection(std::string(section), "");
+  const uint32_t s = AddSection(section, "", false);
   uint32_t id = FindEntry(s, key);
   if (id != kNone) {
     Entry& e = entries_[id];
-    if (!e.edited && e.value == value) return;  // unchanged: the line keeps its text
-    e.value = std::string(value);
-    e.edited = true;
-    e.line.clear();
+    if (e.Value() == value) return;  // unchanged: the line keeps its text
+    std::string line;
+    line.reserve(e.keyLen + 1 + value.size());
+    line.append(e.Key()).append("=").append(value);
+    e.line = std::move(line);
+    e.keyAt = 0;
+    e.valueAt = e.keyLen + 1;
+    e.valueLen = static_cast<uint32_t>(value.size());
     return;
   }
   Entry e;
-  e.key = std::string(key);
-  e.value = std::string(value);
-  e.edited = true;
-  AddEntry(s, std::move(e), true);
+  e.line.reserve(key.size() + 1 + value.size());
+  e.line.append(key).append("=").append(value);
+  e.keyLen = static_cast<uint32_t>(key.size());
+  e.valueAt = e.keyLen + 1;
+  e.valueLen = static_cast<uint32_t>(value.size());
+  AddEntry(s, std::move(e));
 }
 
 void IniFile::WriteInteger(std::string_view section, std::string_view key, long value) {
@@ -292,7 +360,7 @@ std::vector<std::string> IniFile::ReadSection(std::string_view section) const {
   uint32_t s = FindSection(section);
   if (s != kNone)
     for (uint32_t id : sections_[s].body)
-      if (!entries_[id].raw && !entries_[id].deleted) r.push_back(entries_[id].key);
+      if (!entries_[id].raw && !entries_[id].deleted) r.emplace_back(entries_[id].Key());
   return r;
 }
 
@@ -302,7 +370,7 @@ std::vector<std::string> IniFile::ReadSectionValues(std::string_view section) co
   if (s != kNone)
     for (uint32_t id : sections_[s].body) {
       const Entry& e = entries_[id];
-      if (!e.raw && !e.deleted) r.push_back(e.key + "=" + e.value);
+      if (!e.raw && !e.deleted) r.push_back(std::string(e.Key()) + "=" + std::string(e.Value()));
     }
   return r;
 }
@@ -312,9 +380,11 @@ void IniFile::EraseSection(std::string_view section) {
   if (s == kNone) return;
   Section& sec = sections_[s];
   sec.deleted = true;
+  lastSection_ = kNone;
   sectionIndex_.Erase(SectionHash(sec.name), s);
-  for (uint32_t id : sec.body)
-    if (!entries_[id].raw) keyIndex_.Erase(KeyHash(s, entries_[id].key), id);
+  if (sec.indexed)
+    for (uint32_t id : sec.body)
+      if (!entries_[id].raw) keyIndex_.Erase(KeyHash(s, entries_[id].Key()), id);
   if (!duplicateSections_) return;
   // A later section of the same name comes to light, as with the profile functions.
   for (uint32_t n = s + 1; n < sections_.size(); ++n)
@@ -329,10 +399,11 @@ void IniFile::DeleteKey(std::string_view section, std::string_view key) {
   uint32_t id = s == kNone ? kNone : FindEntry(s, key);
   if (id == kNone) return;
   entries_[id].deleted = true;
+  if (!sections_[s].indexed) return;
   keyIndex_.Erase(KeyHash(s, key), id);
   for (uint32_t other : sections_[s].body) {
     const Entry& e = entries_[other];
-    if (!e.raw && !e.deleted && SameText(e.key, key)) {
+    if (!e.raw && !e.deleted && SameText(e.Key(), key)) {
       keyIndex_.Insert(KeyHash(s, key), other);
       return;
     }
@@ -345,6 +416,7 @@ void IniFile::Clear() {
   sectionIndex_.Clear();
   keyIndex_.Clear();
   duplicateSections_ = false;
+  lastSection_ = kNone;
 }
 
 }  // namespace plat

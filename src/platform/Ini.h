@@ -55,6 +55,9 @@ class IniFile {
     template <class Same>
     uint32_t Find(uint32_t hash, Same same) const;
     void Insert(uint32_t hash, uint32_t id);
+    // The id already there under that name, else kNone after `id` is put in.
+    template <class Same>
+    uint32_t FindOrInsert(uint32_t hash, uint32_t id, Same same);
     void Erase(uint32_t hash, uint32_t id);
     void Clear();
    private:
@@ -68,14 +71,16 @@ class IniFile {
     size_t filled_ = 0;  // live ids and tombstones
   };
 
+  // One line: a key line holds its key and value at the offsets given; a line written by
+  // the program is rebuilt as key=value, every other line keeps its exact text.
   struct Entry {
-    std::string key;    // empty for a comment, blank or unparsed line
-    std::string value;
-    std::string line;   // the line as it stood in the file (empty once written)
+    std::string line;
+    uint32_t keyAt = 0, keyLen = 0, valueAt = 0, valueLen = 0;
     uint32_t section = 0;
-    bool raw = false;
-    bool edited = false;
+    bool raw = false;  // a comment, blank or unparsed line
     bool deleted = false;
+    std::string_view Key() const { return std::string_view(line).substr(keyAt, keyLen); }
+    std::string_view Value() const { return std::string_view(line).substr(valueAt, valueLen); }
   };
   struct Section {
     std::string name;    // empty name: lines before the first section
@@ -83,12 +88,16 @@ class IniFile {
     std::vector<uint32_t> body;  // entry ids in order
     std::vector<uint32_t> tail;  // trailing blank lines, kept after new keys
     bool deleted = false;
+    bool indexed = false;  // its keys are in the key index (else few: found by a scan)
   };
 
   uint32_t FindSection(std::string_view s) const;
   uint32_t FindEntry(uint32_t section, std::string_view key) const;
-  uint32_t AddSection(std::string name, std::string header);
-  void AddEntry(uint32_t section, Entry e, bool indexed);
+  // The section of that name, made at the end when missing. A header from the file makes a
+  // new section even when the name exists (the second is kept but never found).
+  uint32_t AddSection(std::string_view name, std::string header, bool fromFile);
+  void AddEntry(uint32_t section, Entry e);
+  void IndexKey(uint32_t section, uint32_t id);
 
   std::string path_;
   std::vector<Section> sections_;
@@ -96,6 +105,7 @@ class IniFile {
   Index sectionIndex_;
   Index keyIndex_;
   bool duplicateSections_ = false;
+  mutable uint32_t lastSection_ = kNone;
 };
 
 }  // namespace plat

@@ -64,3 +64,30 @@ TEST(Ini, NumbersReadTolerantly) {
   EXPECT_DOUBLE_EQ(ini.ReadFloat("S", "g", 0), 0.25);
   EXPECT_TRUE(ini.ReadBool("S", "neg", false));
 }
+
+// Big sections are found through the index: same answers as the scan of small ones.
+TEST(Ini, ManyKeysAndSectionsBehaveAlike) {
+  std::string text = "[Big]\n";
+  for (int i = 0; i < 40; ++i) text += " K" + std::to_string(i) + " = v" + std::to_string(i) + "\n";
+  text += "k5=second\n";
+  for (int i = 0; i < 3000; ++i) text += "[s" + std::to_string(i) + "]\nx=" + std::to_string(i) + "\n";
+  IniFile ini;
+  ini.LoadFromText(text);
+  EXPECT_EQ(ini.ReadString("BIG", "k39", ""), "v39");
+  EXPECT_EQ(ini.ReadString("big", "K5", ""), "v5");
+  ini.DeleteKey("Big", "k5");
+  EXPECT_EQ(ini.ReadString("big", "K5", ""), "second");
+  ini.WriteString("Big", "k7", "new");
+  ini.WriteString("Big", "k40", "added");
+  EXPECT_EQ(ini.ReadInteger("S2999", "X", 0), 2999);
+  ini.EraseSection("s1500");
+  EXPECT_FALSE(ini.SectionExists("S1500"));
+  ini.WriteInteger("s1500", "x", 7);
+  EXPECT_EQ(ini.ReadInteger("s1500", "x", 0), 7);
+  std::string out = ini.ToText();
+  EXPECT_EQ(out.rfind("[Big]\r\n K0 = v0\r\n", 0), 0u);
+  EXPECT_NE(out.find("\r\n K6 = v6\r\nK7=new\r\n K8 = v8\r\n"), std::string::npos);
+  EXPECT_NE(out.find("k5=second\r\nk40=added\r\n[s0]"), std::string::npos);
+  EXPECT_EQ(out.find("[s1500]\r\nx=1500"), std::string::npos);
+  EXPECT_NE(out.find("[s2999]\r\nx=2999\r\n[s1500]\r\nx=7\r\n"), std::string::npos);
+}

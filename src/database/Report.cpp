@@ -220,13 +220,9 @@ QAction* TReportFRM::MakeAction(const char* name, const QString& caption,
 }
 
 void TReportFRM::Guarded(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (const std::exception& e) {
-    MessageBox(e.what(), plat::MB_OK | plat::MB_ICONERROR);
-  } catch (...) {
-    MessageBox("Unexpected error.", plat::MB_OK | plat::MB_ICONERROR);
-  }
+  plat::RunGuarded(fn, [this](const std::string& error) {
+    MessageBox(error, plat::MB_OK | plat::MB_ICONERROR);
+  });
 }
 
 void TReportFRM::BuildActions() {

@@ -19,26 +19,17 @@ std::string NotSavedQuestion(const std::string& name, const char* tail) {
   return "The \"" + name + "\" filter is not saved yet.\r" + tail;
 }
 
-// The progress window around a filter file; hidden and the cursor restored on every path.
-class FilterProgress {
+// The progress window and the busy cursor around a filter file, both undone on every path.
+class FilterProgress : public TWorkingGuard {
  public:
-  FilterProgress(TMainFRM* main, const std::string& text) : main_(main) {
-    if (WorkingFRM) {
-      if (WorkingFRM->Operation) WorkingFRM->Operation->setText(plat::FromAnsi(text));
-      WorkingFRM->SetProgress(0);
-      WorkingFRM->show();
-    }
+  FilterProgress(TMainFRM* main, const std::string& text) : TWorkingGuard(text, 0), main_(main) {
     main_->SetIdleCursor(false);
   }
   ~FilterProgress() {
-    if (WorkingFRM) WorkingFRM->hide();
+    Hide();
     main_->SetIdleCursor(true);
   }
-  void Set(size_t done, size_t total) {
-    if (WorkingFRM)
-      WorkingFRM->SetProgress(TWorkingFRM::Percentage(static_cast<int32_t>(done),
-                                                      static_cast<int32_t>(total)));
-  }
+  void Set(size_t done, size_t total) { Progress(done, total); }
 
  private:
   TMainFRM* main_;

@@ -19,17 +19,6 @@ namespace {
 
 constexpr unsigned kAskError = plat::MB_YESNO | plat::MB_ICONERROR;
 
-void ShowWorking(const char* text) {
-  if (!WorkingFRM) return;
-  WorkingFRM->Operation->setText(text);
-  WorkingFRM->SetProgress(-1);
-  WorkingFRM->show();
-}
-
-void HideWorking() {
-  if (WorkingFRM) WorkingFRM->hide();
-}
-
 // The capture file, the temporary folder and MAME.CFG live in the emulator folder.
 std::string UnwritableFolderText(const std::string& dir) {
   return "The emulator folder " + plat::ToAnsi(plat::FromLocal(dir)) +
@@ -52,7 +41,7 @@ static std::string EmulatorCommand(const TMainFRM& f, const std::string& exe, co
 }
 
 std::string TMainFRM::GetEmulatorVersion(const std::string& exe) {
-  ShowWorking("Getting MAME version...");
+  TWorkingGuard working("Getting MAME version...", -1);
   SetIdleCursor(false);
   DeletePifFile();
   DOSexec::ExecAndWait(EmulatorCommand(*this, exe, ""), DOSexec::SW_HIDE, true);
@@ -64,7 +53,7 @@ std::string TMainFRM::GetEmulatorVersion(const std::string& exe) {
     if (s.LoadFromFile(*file)) s.ReadLn(line);
     plat::RemoveFile(*file);
   }
-  HideWorking();
+  working.Hide();
   SetIdleCursor(true);
   return line;
 }
@@ -164,13 +153,13 @@ void TMainFRM::CreateProfile() {
                        plat::MB_YESNO | plat::MB_ICONINFORMATION) != plat::IDYES)
       return;
 
-    ShowWorking("Querying MAME...");
+    TWorkingGuard working("Querying MAME...", -1);
     SetIdleCursor(false);
     DeletePifFile();
     int exitStatus = 0;
     int startError = DOSexec::ExecAndWait(EmulatorCommand(*this, exe, " -listinfo"),
                                           DOSexec::SW_HIDE, true, &exitStatus);
-    HideWorking();
+    working.Hide();
     SetIdleCursor(true);
     auto capture = plat::ResolveNoCase(CaptureFile);
     if (!capture || !plat::FileExists(*capture)) {

@@ -40,23 +40,6 @@ const char* const kCompressionQuestion =
     "uncompressed profiles load faster but need more disk space.\r\r"
     "Do you want to save the profile in compressed format?";
 
-// The progress window, when start-up has made one.
-void WorkingStep(const char* text, int32_t progress) {
-  if (!WorkingFRM) return;
-  if (WorkingFRM->Operation) WorkingFRM->Operation->setText(QString::fromLatin1(text));
-  WorkingFRM->SetProgress(progress);
-}
-void WorkingProgress(int32_t p) {
-  if (WorkingFRM) WorkingFRM->SetProgress(p);
-}
-void WorkingShow() {
-  if (WorkingFRM) WorkingFRM->show();
-}
-void WorkingHide() {
-  if (!WorkingFRM) return;
-  WorkingFRM->SetProgress(-1);
-  WorkingFRM->hide();
-}
 
 // A file name (the locale's bytes) inside a message (Windows-1252).
 std::string Shown(const std::string& fileName) { return plat::ToAnsi(plat::FromLocal(fileName)); }
@@ -99,10 +82,10 @@ bool TMainFRM::ParseListInfo() {
   }
   ClearDatabase();
   types::DisposeFilterList(Filters);
-  WorkingStep("Parsing MAME listinfo file...", 0);
-  WorkingShow();
+  TWorkingGuard working("Parsing MAME listinfo file...", 0);
   SetIdleCursor(false);
-  listinfo::ParseResult result = listinfo::ParseListinfo(text, WorkingProgress);
+  listinfo::ParseResult result =
+      listinfo::ParseListinfo(text, [&working](int32_t p) { working.Set(p); });
   std::string().swap(text);
   // A catalogue run that crashed or failed heads the error list: its output may be cut short.
   if (CatalogueRunStatus != 0) {
@@ -120,7 +103,7 @@ bool TMainFRM::ParseListInfo() {
   Games = std::move(result.Games);
   Resources = std::move(result.Resources);
   Filters = AllGamesFilterList(Games.get());
-  WorkingHide();
+  working.Hide();
   SetIdleCursor(true);
   // The index follows the database whatever the user decides below.
   BuildGameIndex();
@@ -184,28 +167,27 @@ bool TMainFRM::SaveProfile(const std::string& FileName) {
       return false;
     }
   const bool compressed = ShowMessageBox(kCompressionQuestion, MB_YESNO | MB_ICONQUESTION) == IDYES;
-  WorkingStep("Building profile...", 0);
-  WorkingShow();
+  TWorkingGuard working("Building profile...", 0);
   SetIdleCursor(false);
   std::string file, error;
   bool built = false;
   try {
     profile::ProgressHooks hooks;
-    hooks.progress = WorkingProgress;
+    hooks.progress = [&working](int32_t p) { working.Set(p); };
     std::string body = profile::BuildBody(EmulatorDir, EmulatorExe, EmulatorVersion, Games.get(),
                                           Resources.get(), hooks);
-    if (compressed) WorkingStep("Compressing profile...", -1);
+    if (compressed) working.Step("Compressing profile...", -1);
     built = profile::BuildFile(body, compressed, file);
   } catch (const std::bad_alloc&) {
     built = false;
   }
   bool written = false;
   if (built) {
-    WorkingStep("Saving profile...", -1);
+    working.Step("Saving profile...", -1);
     written = plat::WriteFileAtomic(FileName, file, &error);
   }
   std::string().swap(file);
-  WorkingHide();
+  working.Hide();
   SetIdleCursor(true);
   if (!built) {
     ShowMessageBox("Cannot build the profile: out of memory error.", MB_ICONERROR);
@@ -222,8 +204,7 @@ bool TMainFRM::SaveProfile(const std::string& FileName) {
 
 bool TMainFRM::LoadProfile(const std::string& FileName) {
   if (!ConfirmUnsavedFilters()) return true;  // the loaded profile stays as it was
-  WorkingStep("Loading profile...", -1);
-  WorkingShow();
+  TWorkingGuard working("Loading profile...", -1);
   SetIdleCursor(false);
   std::string data, error;
   const bool read =
@@ -233,11 +214,11 @@ bool TMainFRM::LoadProfile(const std::string& FileName) {
   profile::LoadStatus status = profile::LoadStatus::Ok;
   if (read) {
     profile::ProgressHooks hooks;
-    hooks.step = [](const char* text, bool measured) {
-      WorkingStep(text, measured ? 0 : -1);
+    hooks.step = [&working](const char* text, bool measured) {
+      working.Step(text, measured ? 0 : -1);
       if (!measured) plat::ProcessPendingEvents();
     };
-    hooks.progress = WorkingProgress;
+    hooks.progress = [&working](int32_t p) { working.Set(p); };
     try {
       status = profile::DecodeProfile(data, content, hooks);
     } catch (const std::bad_alloc&) {
@@ -245,7 +226,7 @@ bool TMainFRM::LoadProfile(const std::string& FileName) {
     }
   }
   std::string().swap(data);
-  WorkingHide();
+  working.Hide();
   SetIdleCursor(true);
   if (!read) {
     ShowMessageBox("Cannot read the profile " + Shown(FileName) + ":\r" + error, MB_ICONERROR);

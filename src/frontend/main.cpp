@@ -228,15 +228,7 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
 
   // Every handler reports what it could not do instead of letting it escape the event.
   auto guard = [this](void (TMainFRM::*f)()) {
-    return [this, f]() {
-      try {
-        (this->*f)();
-      } catch (const std::exception& e) {
-        ShowMessageBox(e.what(), plat::MB_ICONERROR);
-      } catch (...) {
-        ShowMessageBox("Unexpected error", plat::MB_ICONERROR);
-      }
-    };
+    return [this, f]() { Guarded([this, f] { (this->*f)(); }); };
   };
   connect(FileProfileNewACTN, &QAction::triggered, this, guard(&TMainFRM::CreateProfile));
   connect(FileProfileOpenACTN, &QAction::triggered, this,
@@ -385,13 +377,7 @@ void TMainFRM::showEvent(QShowEvent* e) {
   // A restore from minimised shows the window again: the start-up steps run once.
   if (formShown_) return;
   formShown_ = true;
-  try {
-    FormShow();
-  } catch (const std::exception& ex) {
-    ShowMessageBox(ex.what(), plat::MB_ICONERROR);
-  } catch (...) {
-    ShowMessageBox("Unexpected error", plat::MB_ICONERROR);
-  }
+  Guarded([this] { FormShow(); });
 }
 
 void TMainFRM::FormShow() {
@@ -463,11 +449,7 @@ void TMainFRM::RestorePlacement() {
 
 void TMainFRM::closeEvent(QCloseEvent* e) {
   bool ok = true;
-  try {
-    ok = FormCloseQuery();
-  } catch (const std::exception& ex) {
-    ShowMessageBox(ex.what(), plat::MB_ICONERROR);
-  }
+  Guarded([this, &ok] { ok = FormCloseQuery(); });
   if (!ok) {
     e->ignore();
     return;
@@ -479,14 +461,10 @@ void TMainFRM::FileQuitACTNExecute() { close(); }
 
 void TMainFRM::FormDestroy() {
   // Each step stands on its own: one that fails is reported and the others still run.
-  auto step = [this](const char* what, auto&& f) {
-    try {
-      f();
-    } catch (const std::exception& e) {
-      ShowMessageBox(std::string(what) + ": " + e.what(), plat::MB_ICONERROR);
-    } catch (...) {
-      ShowMessageBox(std::string(what) + ": unexpected error", plat::MB_ICONERROR);
-    }
+  auto step = [this](const char* what, const std::function<void()>& f) {
+    plat::RunGuarded(f, [this, what](const std::string& error) {
+      ShowMessageBox(std::string(what) + ": " + error, plat::MB_ICONERROR);
+    });
   };
   step("Storing the window placement", [this] {
     WindowState = isMaximized() ? 2 : 0;
@@ -559,13 +537,8 @@ void TMainFRM::BuildReopenMenus() {
       QAction* a = menu->addAction("&" + QString::number(n) + ". " + MenuText(text));
       a->setObjectName(QString::fromLatin1(prefix) + QString::number(slot) + "OPT");
       a->setProperty("tag", static_cast<int>(slot));
-      connect(a, &QAction::triggered, this, [this, handler]() {
-        try {
-          (this->*handler)();
-        } catch (const std::exception& e) {
-          ShowMessageBox(e.what(), plat::MB_ICONERROR);
-        }
-      });
+      connect(a, &QAction::triggered, this,
+              [this, handler]() { Guarded([this, handler] { (this->*handler)(); }); });
     }
     if (n == 0) {
       QAction* a = menu->addAction("<none>");

@@ -4,6 +4,7 @@
 #pragma once
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -11,6 +12,7 @@
 
 #include "database/DXClass.h"
 #include "database/types.h"
+#include "frontend/TreeLayout.h"
 
 class QTabBar;
 class QTreeView;
@@ -34,6 +36,9 @@ class TMainFRM : public TDXForm {
 
   // --- services ---
   int ShowMessageBox(const std::string& text, unsigned flags);
+  // Runs an event handler of this window or of a feature it starts: a failure is shown with
+  // ShowMessageBox and never escapes into the event loop. False when the handler failed.
+  bool Guarded(const std::function<void()>& handler);
   void SetIdleCursor(bool idle);
   static std::string PadRight(const std::string& text, uint8_t width);
   static bool IsGZipFile(const std::string& fileName);
@@ -132,11 +137,7 @@ class TMainFRM : public TDXForm {
   uint8_t SortBy = 1;       // 0 none, 1 description, 2 manufacturer, 3 year, 4 most played, 5 set name
   uint8_t ReverseSort = 0;
   std::string LastSelected = "NoGameSelected";
-  enum ListingFlag : size_t {
-    lfListYear = 0, lfListManufacturer, lfListRomsetName, lfListRowNumber,
-    lfAdditionalFolders, lfFilterOwnFolders, lfAddedFoldersAsRoot
-  };
-  std::array<uint8_t, 7> ListingFlags{0, 0, 0, 1, 1, 1, 1};
+  gametree::ListingFlagSet ListingFlags = gametree::DefaultListingFlags;  // by gametree::List*
   bool DXGameSelect = false;
   uint8_t PlayButton = 3, TopButton = 6, BottomButton = 5, PageUpButton = 4,
           PageDownButton = 2, RandomButton = 1;

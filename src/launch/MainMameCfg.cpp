@@ -91,12 +91,7 @@ void TMainFRM::LoadMAMECfg() {
     QString caption = TextFiles.size() < 10 ? "&" + QString::number(i) + ". " + name : name;
     QAction* a = TextFilesSUB->addAction(caption);
     a->setObjectName("File" + QString::number(i));
-    connect(a, &QAction::triggered, this, [this]() {
-      try {
-        ShowMAMETextFile();
-      } catch (...) {
-      }
-    });
+    connect(a, &QAction::triggered, this, [this]() { Guarded([this] { ShowMAMETextFile(); }); });
   }
 }
 

@@ -13,6 +13,7 @@
 #include <QPrinter>
 #include <QRandomGenerator>
 #include <QWidget>
+#include <exception>
 
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
@@ -20,6 +21,19 @@
 namespace plat {
 
 Seam::~Seam() = default;
+
+bool RunGuarded(const std::function<void()>& handler,
+                const std::function<void(const std::string&)>& report) {
+  try {
+    handler();
+    return true;
+  } catch (const std::exception& e) {
+    report(*e.what() ? e.what() : "Unexpected error");
+  } catch (...) {
+    report("Unexpected error");
+  }
+  return false;
+}
 
 std::string NormalizeLineBreaks(const std::string& text) {
   std::string r;

@@ -3,6 +3,7 @@
 // the clock and random numbers. Tests install a scripted seam (tests/support/ScriptedSeam.h).
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -62,6 +63,12 @@ void SetUi(Seam* seam);
 
 // Lets pending messages through while holding back user input.
 void ProcessPendingEvents();
+
+// Runs an event handler: an exception is handed to `report` as its message ("Unexpected
+// error" when it carries none) and goes no further. False when the handler failed. Windows use
+// it through their own Guarded, which reports in their message box.
+bool RunGuarded(const std::function<void()>& handler,
+                const std::function<void(const std::string&)>& report);
 
 // Standard message-box text to a Qt string: CR LF and lone CR become line breaks.
 std::string NormalizeLineBreaks(const std::string& text);

@@ -561,6 +561,7 @@ TEST_F(ReportTest, ReadOnlySearchAndSaveStillWork) {
   EXPECT_EQ(w->ReplaceAll("done", "x", false, false), 0);
   EXPECT_EQ(Text(), "loading roms\ndone");
   seam.fileAnswers = {tmp.file("out.txt")};
+  seam.filterAnswers = {2};
   w->FileSaveAsACTN->trigger();
   EXPECT_EQ(tmp.read("out.txt"), "loading roms\r\ndone\r\n");
 }

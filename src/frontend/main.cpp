@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QShowEvent>
+#include <QLayout>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
@@ -177,6 +178,11 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   MainSPLT->addWidget(left);
   MainSPLT->addWidget(right);
   MainSPLT->setSizes({385, 375});
+  // The left panel and the quick information keep their size when the window is resized.
+  MainSPLT->setStretchFactor(0, 0);
+  MainSPLT->setStretchFactor(1, 1);
+  LeftSPLT->setStretchFactor(0, 1);
+  LeftSPLT->setStretchFactor(1, 0);
   setCentralWidget(MainSPLT);
 
   StatusPanel0 = new QLabel(this);
@@ -378,6 +384,9 @@ void TMainFRM::showEvent(QShowEvent* e) {
   if (formShown_) return;
   formShown_ = true;
   Guarded([this] { FormShow(); });
+  // The panels get their sizes once the window is laid out, so they come back as saved.
+  if (QLayout* l = layout()) l->activate();
+  ApplyPanelSizes();
 }
 
 void TMainFRM::FormShow() {
@@ -515,9 +524,11 @@ int32_t TMainFRM::CurrentQuickInfoHeight() const {
 }
 
 void TMainFRM::ApplyPanelSizes() {
-  int total = MainSPLT->width() > 0 && isVisible() ? MainSPLT->width() : WindowWidth;
+  // Before the window is shown the splitters have no size of their own: applied at the show.
+  if (!isVisible()) return;
+  const int total = MainSPLT->width() - MainSPLT->handleWidth();
   MainSPLT->setSizes({leftPanelWidth_, std::max(0, total - leftPanelWidth_)});
-  int leftHeight = LeftSPLT->height() > 0 && isVisible() ? LeftSPLT->height() : WindowHeight;
+  const int leftHeight = LeftSPLT->height() - LeftSPLT->handleWidth();
   if (quickInfoHeight_ < 0) quickInfoHeight_ = leftHeight / 3;
   LeftSPLT->setSizes({std::max(0, leftHeight - quickInfoHeight_), quickInfoHeight_});
 }

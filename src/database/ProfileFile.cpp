@@ -178,7 +178,8 @@ std::string BuildBody(std::string_view emulatorDir, std::string_view emulatorExe
   return body;
 }
 
-bool BuildFile(std::string_view body, bool compressed, std::string& file) {
+bool BuildFile(std::string_view body, bool compressed, std::string& file,
+               const ProgressHooks& hooks) {
   if (body.size() > std::numeric_limits<uint32_t>::max()) return false;
   file.clear();
   file.append(ProfileHeader);
@@ -194,11 +195,24 @@ bool BuildFile(std::string_view body, bool compressed, std::string& file) {
   bool ok = false;
   try {
     file.resize(start + deflateBound(&zs, static_cast<uLong>(body.size())));
-    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(body.data()));
-    zs.avail_in = static_cast<uInt>(body.size());
     zs.next_out = reinterpret_cast<Bytef*>(file.data() + start);
     zs.avail_out = static_cast<uInt>(file.size() - start);
-    ok = deflate(&zs, Z_FINISH) == Z_STREAM_END;
+    // The bound covers the whole body, so every slice finds room for its output.
+    size_t fed = 0;
+    for (;;) {
+      const size_t n = std::min(CompressionSlice, body.size() - fed);
+      zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(body.data() + fed));
+      zs.avail_in = static_cast<uInt>(n);
+      fed += n;
+      const bool last = fed == body.size();
+      const int ret = deflate(&zs, last ? Z_FINISH : Z_NO_FLUSH);
+      if (last) {
+        ok = ret == Z_STREAM_END;
+        break;
+      }
+      if (ret != Z_OK || zs.avail_in != 0) break;
+      if (hooks.idle) hooks.idle();
+    }
   } catch (const std::bad_alloc&) {
     ok = false;
   }

@@ -177,7 +177,8 @@ bool TMainFRM::SaveProfile(const std::string& FileName) {
     std::string body = profile::BuildBody(EmulatorDir, EmulatorExe, EmulatorVersion, Games.get(),
                                           Resources.get(), hooks);
     if (compressed) working.Step("Compressing profile...", -1);
-    built = profile::BuildFile(body, compressed, file);
+    hooks.idle = [] { plat::ProcessPendingEvents(); };  // the progress window stays painted
+    built = profile::BuildFile(body, compressed, file, hooks);
   } catch (const std::bad_alloc&) {
     built = false;
   }

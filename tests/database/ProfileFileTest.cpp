@@ -179,6 +179,24 @@ TEST(ProfileBytes, CompressedIsAZlibStreamAtLevel9OfTheBody) {
                        reinterpret_cast<const Bytef*>(file.data() + 37), file.size() - 37),
             Z_OK);
   EXPECT_EQ(inflated, body);
+
+  // A body of several slices: the compressor is fed slice by slice with pauses between them,
+  // and the result is the very stream one call makes.
+  std::string big;
+  while (big.size() < 3 * profile::CompressionSlice + 100) big += body;
+  int pauses = 0;
+  profile::ProgressHooks hooks;
+  hooks.idle = [&pauses] { ++pauses; };
+  std::string sliced;
+  ASSERT_TRUE(profile::BuildFile(big, true, sliced, hooks));
+  EXPECT_EQ(pauses, 3);
+  std::string whole(compressBound(big.size()), '\0');
+  uLongf wn = whole.size();
+  ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(whole.data()), &wn,
+                      reinterpret_cast<const Bytef*>(big.data()), big.size(), 9),
+            Z_OK);
+  whole.resize(wn);
+  EXPECT_TRUE(sliced.substr(37) == whole);
 }
 
 TEST(ProfileRoundTrip, StoredAndCompressedGiveTheSameDatabase) {

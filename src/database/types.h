@@ -50,7 +50,21 @@ using ListVar = std::unique_ptr<RecordList<T>>;
 
 enum : uint8_t { KIND_GAME = 1, KIND_RESOURCE = 3 };
 
+// Catalogue records come from pools that take memory from the heap in large blocks: a
+// catalogue of hundreds of thousands of records is made and freed without a heap call per
+// record, and a freed record's place is reused by the next profile. Records are made and freed
+// on the user-interface thread only.
+namespace types::pool {
+void* Allocate(size_t size);
+void Release(void* p, size_t size) noexcept;
+}  // namespace types::pool
+
+#define VELMORA_POOLED_RECORD                                                          \
+  static void* operator new(size_t size) { return types::pool::Allocate(size); }      \
+  static void operator delete(void* p, size_t size) noexcept { types::pool::Release(p, size); }
+
 struct RomRecord {
+  VELMORA_POOLED_RECORD
   String12 Name;
   String12 Merge;
   String12 Region;
@@ -61,15 +75,23 @@ struct RomRecord {
 };
 
 struct ChipRecord {
+  VELMORA_POOLED_RECORD
   uint8_t ChipType = 0;  // 1 = CPU, 2 = AUDIO, 0 = not given
   uint8_t Flags = 0;     // 1 = AUDIO
   String255 Name;
   String255 Clock;
 };
 
+// A list of texts from the record pools (one per dip switch: hundreds of thousands).
+struct PooledListDelete {
+  void operator()(StringList* list) const noexcept;
+};
+using PooledStringList = std::unique_ptr<StringList, PooledListDelete>;
+
 struct DipSwitchRecord {
+  VELMORA_POOLED_RECORD
   String255 Name;
-  std::unique_ptr<StringList> Entries;
+  PooledStringList Entries;
   String255 Default;
 };
 
@@ -78,6 +100,7 @@ using ChipList = RecordList<ChipRecord>;
 using DipSwitchList = RecordList<DipSwitchRecord>;
 
 struct GameRecord {
+  VELMORA_POOLED_RECORD
   uint16_t Index = 0;
   uint8_t Kind = 0;
   String8 Name;

@@ -259,11 +259,13 @@ bool ReadWholeFile(const std::string& path, std::string& out, std::string* error
     if (error) *error = std::strerror(EISDIR);
     return false;
   }
+  // Read straight into the string, growing it when the file is longer than it said.
   std::string data;
-  if (st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
-  char buf[65536];
+  size_t have = 0;
+  data.resize(st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 65536);
   for (;;) {
-    ssize_t n = read(fd, buf, sizeof buf);
+    if (have == data.size()) data.resize(data.size() * 2);
+    ssize_t n = read(fd, data.data() + have, data.size() - have);
     if (n < 0) {
       if (errno == EINTR) continue;
       if (error) *error = std::strerror(errno);
@@ -271,9 +273,10 @@ bool ReadWholeFile(const std::string& path, std::string& out, std::string* error
       return false;
     }
     if (n == 0) break;
-    data.append(buf, static_cast<size_t>(n));
+    have += static_cast<size_t>(n);
   }
   close(fd);
+  data.resize(have);
   out = std::move(data);
   return true;
 }

@@ -210,6 +210,7 @@ void TMainFRM::GameSelected() {
   FaqFile = FindFaqFile(g);
   if (QAction* a = ActionNamed("OptionsShowFaqACTN")) a->setEnabled(!FaqFile.empty());
   ShowQuickInfo(g ? BuildQuickInfo(g) : std::string("No game has been selected"));
+  FindPicture(g);
   for (const char* name : {"MamePlayACTN", "MameRomsetDetailACTN", "DeleteConfigACTN",
                            "DeleteHiscoreACTN", "DeleteNVRamACTN"})
     if (QAction* a = ActionNamed(name)) a->setEnabled(g != nullptr);

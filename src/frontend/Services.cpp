@@ -11,11 +11,6 @@ int TMainFRM::ShowMessageBox(const std::string& text, unsigned flags) {
   return plat::Ui().MessageBox(this, "Velmora", text, flags);
 }
 
-bool TMainFRM::Guarded(const std::function<void()>& handler) {
-  return plat::RunGuarded(handler,
-                          [this](const std::string& error) { ShowMessageBox(error, plat::MB_ICONERROR); });
-}
-
 void TMainFRM::SetIdleCursor(bool idle) {
   // A state, not a stack: two busy calls need one idle call to undo them.
   if (idle != idle_) {

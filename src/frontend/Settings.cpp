@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "frontend/SettingsValues.h"
+#include "frontend/PictureLayout.h"
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
@@ -340,14 +341,11 @@ bool TMainFRM::SaveSettings(std::string* error) {
 }
 
 void TMainFRM::UserSlideshowDelayClick() {
-  double seconds = 0;
-  if (!settings::ParseDecimal(plat::ToAnsi(UserSlideshowDelay->currentText()), seconds) ||
-      seconds <= 0 || seconds > 86400)
-    seconds = SlideShowTMR->interval() / 1000.0;  // not a usable delay: keep the interval
+  const int ms = pictures::SlideshowInterval(plat::ToAnsi(UserSlideshowDelay->currentText()),
+                                             SlideShowTMR->interval());
   bool running = SlideShowTMR->isActive();
   SlideShowTMR->stop();
-  int ms = static_cast<int>(std::lround(seconds * 1000));
-  SlideShowTMR->setInterval(std::max(ms, 1));
+  SlideShowTMR->setInterval(ms);
   if (running) SlideShowTMR->start();
   char text[32];
   auto [p, ec] = std::to_chars(text, text + sizeof text, SlideShowTMR->interval() / 1000.0,

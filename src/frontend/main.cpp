@@ -63,21 +63,6 @@ const char* const kDeleteFailed =
     "\r"
     "Please solve the problem and try again.";
 
-QAction* MakeAction(QObject* owner, const char* name, const char* caption,
-                    const QKeySequence& shortcut = QKeySequence()) {
-  auto* a = new QAction(QString::fromLatin1(caption), owner);
-  a->setObjectName(QString::fromLatin1(name));
-  if (!shortcut.isEmpty()) a->setShortcut(shortcut);
-  return a;
-}
-
-// Menu captions use "&" for the mnemonic: a literal "&" in a name is doubled.
-QString MenuText(const std::string& ansi) {
-  QString t = plat::FromAnsi(ansi);
-  t.replace("&", "&&");
-  return t;
-}
-
 }  // namespace
 
 TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
@@ -147,12 +132,8 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   ScreenShotPGE->setObjectName("ScreenShotPGE");
   ImagePNL = new QWidget;
   ImagePNL->setObjectName("ImagePNL");
-  auto* imageLayout = new QVBoxLayout(ImagePNL);
-  imageLayout->setContentsMargins(0, 0, 0, 0);
-  SnapShot = new QLabel(ImagePNL);
+  SnapShot = new QLabel(ImagePNL);  // placed by the picture layout, not by a layout
   SnapShot->setObjectName("SnapShot");
-  SnapShot->setAlignment(Qt::AlignCenter);
-  imageLayout->addWidget(SnapShot);
   SetPictureTabCaptions({"None"});
   connect(ScreenShotPGE, &QTabWidget::currentChanged, this, [this](int i) {
     // The picture area is shared by every tab: it follows the selected one.
@@ -197,109 +178,14 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   SlideShowTMR = new QTimer(this);
   SlideShowTMR->setInterval(4000);
 
-  // Actions of the file menu, the filter bar and the settings-bound toggles.
-  FileProfileNewACTN = MakeAction(this, "FileProfileNewACTN", "&New profile", QKeySequence("Ctrl+N"));
-  FileProfileOpenACTN =
-      MakeAction(this, "FileProfileOpenACTN", "&Open profile", QKeySequence("Ctrl+O"));
-  FileQuitACTN = MakeAction(this, "FileQuitACTN", "&Quit");
-  FileFilterNewACTN =
-      MakeAction(this, "FileFilterNewACTN", "Ne&w filter", QKeySequence("Ctrl+Alt+N"));
-  FileFilterRenameACTN =
-      MakeAction(this, "FileFilterRenameACTN", "Rena&me filter", QKeySequence("Ctrl+Alt+R"));
-  FileFilterOpenACTN =
-      MakeAction(this, "FileFilterOpenACTN", "O&pen filter", QKeySequence("Ctrl+Alt+O"));
-  FileFilterSaveACTN =
-      MakeAction(this, "FileFilterSaveACTN", "&Save filter", QKeySequence("Ctrl+Alt+S"));
-  FileFilterSaveAsACTN = MakeAction(this, "FileFilterSaveAsACTN", "S&ave filter as...");
-  FileFilterCloseACTN =
-      MakeAction(this, "FileFilterCloseACTN", "&Close filter", QKeySequence("Ctrl+Alt+C"));
-  HelpTipsACTN = MakeAction(this, "HelpTipsACTN", "&Tip of the day", QKeySequence("Ctrl+Alt+T"));
-  ScreenshotsSlideShowACTN =
-      MakeAction(this, "ScreenshotsSlideShowACTN", "Enable picture slides&how");
-  ScreenshotsSlideShowACTN->setCheckable(true);
-  ScreenshotsShowStretchACTN =
-      MakeAction(this, "ScreenshotsShowStretchACTN", "&Stretch to the available area");
-  ScreenshotsShowStretchACTN->setCheckable(true);
-  SortNoneACTN = MakeAction(this, "SortNoneACTN", "&No sorting");
-  SortDescriptionACTN = MakeAction(this, "SortDescriptionACTN", "Sort by &description");
-  SortManufacturerACTN = MakeAction(this, "SortManufacturerACTN", "Sort by &manufacturer");
-  SortYearACTN = MakeAction(this, "SortYearACTN", "Sort by &year");
-  SortMostPlayedACTN = MakeAction(this, "SortMostPlayedACTN", "Sort by most &played");
-  SortSetNameACTN = MakeAction(this, "SortSetNameACTN", "Sort by &set name");
-  SortAzACTN = MakeAction(this, "SortAzACTN", "Sort in &A ... Z order");
-  SortZaACTN = MakeAction(this, "SortZaACTN", "Sort in &Z ... A order");
-  for (QAction* a : {SortNoneACTN, SortDescriptionACTN, SortManufacturerACTN, SortYearACTN,
-                     SortMostPlayedACTN, SortSetNameACTN, SortAzACTN, SortZaACTN})
-    a->setCheckable(true);
-
-  // Every handler reports what it could not do instead of letting it escape the event.
-  auto guard = [this](void (TMainFRM::*f)()) {
-    return [this, f]() { Guarded([this, f] { (this->*f)(); }); };
-  };
-  connect(FileProfileNewACTN, &QAction::triggered, this, guard(&TMainFRM::CreateProfile));
-  connect(FileProfileOpenACTN, &QAction::triggered, this,
-          guard(&TMainFRM::FileProfileOpenACTNExecute));
-  connect(FileQuitACTN, &QAction::triggered, this, guard(&TMainFRM::FileQuitACTNExecute));
-  connect(FileFilterNewACTN, &QAction::triggered, this,
-          guard(&TMainFRM::FileFilterNewACTNExecute));
-  connect(FileFilterRenameACTN, &QAction::triggered, this,
-          guard(&TMainFRM::FileFilterRenameACTNExecute));
-  connect(FileFilterOpenACTN, &QAction::triggered, this,
-          guard(&TMainFRM::FileFilterOpenACTNExecute));
-  connect(FileFilterSaveACTN, &QAction::triggered, this,
-          guard(&TMainFRM::FileFilterSaveACTNExecute));
-  connect(FileFilterSaveAsACTN, &QAction::triggered, this,
-          guard(&TMainFRM::FileFilterSaveAsACTNExecute));
-  connect(FileFilterCloseACTN, &QAction::triggered, this,
-          guard(&TMainFRM::FileFilterCloseACTNExecute));
-  connect(HelpTipsACTN, &QAction::triggered, this, guard(&TMainFRM::HelpTipsACTNExecute));
-  connect(ListTabs, &QTabBar::currentChanged, this, guard(&TMainFRM::ListTabsChange));
-  connect(ScreenshotsSlideShowACTN, &QAction::toggled, SlideShowTMR,
-          [this](bool on) { on ? SlideShowTMR->start() : SlideShowTMR->stop(); });
+  CreateActions();
+  connect(ListTabs, &QTabBar::currentChanged, this,
+          [this]() { Guarded([this] { ListTabsChange(); }); });
   connect(UserSlideshowDelay, QOverload<int>::of(&QComboBox::activated), this,
-          guard(&TMainFRM::UserSlideshowDelayClick));
-
-  FileSUB = menuBar()->addMenu("&File");
-  FileSUB->setObjectName("FileSUB");
-  FileSUB->addAction(FileProfileNewACTN);
-  FileSUB->addAction(FileProfileOpenACTN);
-  ReopenProfileSUB = FileSUB->addMenu("&Reopen profile");
-  ReopenProfileSUB->setObjectName("ReopenProfileSUB");
-  FileSUB->addSeparator();
-  FileSUB->addAction(FileFilterNewACTN);
-  FileSUB->addAction(FileFilterOpenACTN);
-  ReopenFilterSUB = FileSUB->addMenu("Reopen &filter");
-  ReopenFilterSUB->setObjectName("ReopenFilterSUB");
-  FileSUB->addAction(FileFilterRenameACTN);
-  FileSUB->addAction(FileFilterSaveACTN);
-  FileSUB->addAction(FileFilterSaveAsACTN);
-  FileSUB->addAction(FileFilterCloseACTN);
-  FileSUB->addSeparator();
-  FileSUB->addAction(FileQuitACTN);
-  HelpSUB = menuBar()->addMenu("&Help");
-  HelpSUB->setObjectName("HelpSUB");
-  HelpSUB->addAction(HelpTipsACTN);
-  TextFilesSUB = HelpSUB->addMenu("&MAME text files");
-  TextFilesSUB->setObjectName("TextFilesSUB");
-
-  ToolBAR->addAction(FileProfileNewACTN);
-  ToolBAR->addAction(FileProfileOpenACTN);
-  if (auto* b = qobject_cast<QToolButton*>(ToolBAR->widgetForAction(FileProfileOpenACTN))) {
-    b->setMenu(ReopenProfileSUB);
-    b->setPopupMode(QToolButton::MenuButtonPopup);
-  }
-  FiltersBAR->addAction(FileFilterNewACTN);
-  FiltersBAR->addAction(FileFilterOpenACTN);
-  if (auto* b = qobject_cast<QToolButton*>(FiltersBAR->widgetForAction(FileFilterOpenACTN))) {
-    b->setMenu(ReopenFilterSUB);
-    b->setPopupMode(QToolButton::MenuButtonPopup);
-  }
-  FiltersBAR->addAction(FileFilterRenameACTN);
-  FiltersBAR->addAction(FileFilterSaveACTN);
-  FiltersBAR->addAction(FileFilterSaveAsACTN);
-  FiltersBAR->addAction(FileFilterCloseACTN);
+          [this]() { Guarded([this] { UserSlideshowDelayClick(); }); });
   ImageBAR->addWidget(UserZoom);
   ImageBAR->addWidget(UserSlideshowDelay);
+  CreatePicturePanel();
 
   FormCreate();
 }
@@ -531,70 +417,4 @@ void TMainFRM::ApplyPanelSizes() {
   const int leftHeight = LeftSPLT->height() - LeftSPLT->handleWidth();
   if (quickInfoHeight_ < 0) quickInfoHeight_ = leftHeight / 3;
   LeftSPLT->setSizes({std::max(0, leftHeight - quickInfoHeight_), quickInfoHeight_});
-}
-
-// ---------------------------------------------------------------------------------------------
-// Reopen menus and the profile actions of the file menu.
-
-void TMainFRM::BuildReopenMenus() {
-  auto build = [this](QMenu* menu, const std::array<std::string, 9>& recent, const char* prefix,
-                      const char* none, void (TMainFRM::*handler)()) {
-    menu->clear();
-    int n = 0;
-    for (size_t slot = 1; slot <= recent.size(); ++slot) {
-      const std::string& text = recent[slot - 1];
-      if (text.empty()) continue;
-      ++n;
-      QAction* a = menu->addAction("&" + QString::number(n) + ". " + MenuText(text));
-      a->setObjectName(QString::fromLatin1(prefix) + QString::number(slot) + "OPT");
-      a->setProperty("tag", static_cast<int>(slot));
-      connect(a, &QAction::triggered, this,
-              [this, handler]() { Guarded([this, handler] { (this->*handler)(); }); });
-    }
-    if (n == 0) {
-      QAction* a = menu->addAction("<none>");
-      a->setObjectName(QString::fromLatin1(none));
-      a->setEnabled(false);
-    }
-  };
-  build(ReopenProfileSUB, RecentProfiles, "ReopenFile", "ReopenNoneOPT", &TMainFRM::ReopenProfile);
-  build(ReopenFilterSUB, RecentFilters, "ReopenFilter", "ReopenFilterNoneOPT",
-        &TMainFRM::ReopenFilter);
-}
-
-namespace {
-int SenderTag(QObject* sender) {
-  if (!sender) return 0;
-  bool ok = false;
-  int tag = sender->property("tag").toInt(&ok);
-  return ok ? tag : 0;
-}
-}  // namespace
-
-void TMainFRM::ReopenProfile() {
-  int tag = SenderTag(sender());
-  if (tag <= 0 || tag > 9) return;
-  OpenProfile(RecentProfiles[static_cast<size_t>(tag - 1)]);
-}
-
-void TMainFRM::ReopenFilter() {
-  int tag = SenderTag(sender());
-  if (tag <= 0 || tag > 9) return;
-  if (!Filters || Filters->empty() || !(*Filters)[0]) return;  // no profile read
-  if (LoadFilterFile(RecentFilters[static_cast<size_t>(tag - 1)]))
-    RebuildFilterTabs(static_cast<int32_t>(Filters->size()) - 1);
-  else
-    RebuildFilterTabs(-1);
-}
-
-void TMainFRM::FileProfileOpenACTNExecute() {
-  plat::FileDialogRequest req;
-  req.title = "Open profile";
-  req.filter = "Velmora profiles (*.VRL)|*.VRL";
-  req.defaultExt = "VRL";
-  req.fileName = "MAME.VRL";
-  auto profiles = plat::FindNoCase(ProgramDir, "PROFILES");
-  req.initialDir = profiles && plat::DirExists(*profiles) ? plat::WithSlash(*profiles) : ProgramDir;
-  req.mustExist = true;
-  if (auto chosen = plat::Ui().FileDialog(this, req)) OpenProfile(*chosen);
 }

@@ -2,7 +2,11 @@
 // (main.cpp: creation, showing and destruction; Services.cpp: the message box and small
 // helpers; the database, profile, filter, tree and launch files beside them).
 #pragma once
+#include <QImage>
+#include <QPoint>
 #include <QStringList>
+#include <functional>
+#include <map>
 #include <array>
 #include <functional>
 #include <memory>
@@ -27,6 +31,10 @@ class GameTreeModel;
 class QMenu;
 class QComboBox;
 class QWidget;
+class QMouseEvent;
+namespace plat {
+class FolderIndex;
+}
 
 class TMainFRM : public TDXForm {
   Q_OBJECT
@@ -36,9 +44,6 @@ class TMainFRM : public TDXForm {
 
   // --- services ---
   int ShowMessageBox(const std::string& text, unsigned flags);
-  // Runs an event handler of this window or of a feature it starts: a failure is shown with
-  // ShowMessageBox and never escapes into the event loop. False when the handler failed.
-  bool Guarded(const std::function<void()>& handler);
   void SetIdleCursor(bool idle);
   static std::string PadRight(const std::string& text, uint8_t width);
   static bool IsGZipFile(const std::string& fileName);
@@ -162,31 +167,98 @@ class TMainFRM : public TDXForm {
   // Rebuilds the picture tabs from captions (the picture area follows the selected tab).
   void SetPictureTabCaptions(const StringList& captions);
 
-  // --- menus and actions of this round ---
+  // --- actions and menus (Actions.cpp) ---
+  // Creates every action, menu, tool button and pop-up menu. An action whose feature is not
+  // in the program has no handler and stays hidden wherever it is placed.
+  void CreateActions();
   void BuildReopenMenus();
   void ReopenProfile();  // click handlers; the sender's "tag" property names the slot
   void ReopenFilter();
   void FileProfileOpenACTNExecute();
+  void OptionsShowQuickInfoesACTNExecute();
+  void OptionsShowFaqACTNExecute();
+  void HelpWhatsNewACTNExecute();
+  void HelpMameSiteACTNExecute();
+  void HelpVisitMyWebACTNExecute();
+  void HelpEMailACTNExecute();
+  // Runs a handler step; what it throws is told in a message box instead of escaping.
+  void Guarded(const std::function<void()>& step);
+
+  // --- picture panel (PicturePanel.cpp) ---
+  void CreatePicturePanel();
+  // The picture file of a base name in a folder: the preferred of its extensions (PNG, JPG,
+  // GIF, BMP, WMF) found without regard to case, as a full path; "" when none exists.
+  std::string FindPictureFile(const std::string& baseName, const std::string& folder);
+  void FindPicture(const GameRecord* game);
+  void LoadPicture(const std::string& file);  // "" shows the logo
+  void DisplayPicture();
+  void DrawMissingImage(const std::string& text);
+  void ScreenShotPGEChange();
+  void ScreenshotsForwACTNExecute();
+  void ScreenshotsBackACTNExecute();
+  void ScreenshotsSlideShowACTNExecute();
+  void ScreenshotsShowStretchACTNExecute();
+  void ScreenshotsOpenImageDirACTNExecute();
+  void ScreenshotsLocateImageACTNExecute();
+  void ScreenshotsOpenImageInEditorACTNExecute();
+  void ManualZoomSelect(int index);
+  void SlideShowTMRTimer();
+  void SnapShotMouseDown(QMouseEvent* e);
+  void SnapShotMouseMove(QMouseEvent* e);
+  void SnapShotMouseUp(QMouseEvent* e);
+  QImage ShownPicture;
+  int32_t PictureOverflowX = 0, PictureOverflowY = 0;
+  // The emulator option dialogs (MAMEdir.cpp, Video.cpp, Audio.cpp, Misc.cpp).
+  void MameDirectoriesACTNExecute();
+  void MameVideoACTNExecute();
+  void MameAudioACTNExecute();
+  void MameMiscACTNExecute();
+  // Opens a text file in the text editor of the settings (the file as its own argument), or
+  // with the desktop's default application when none is set; false (told) when it fails.
+  bool OpenInTextEditor(const std::string& fileName);
+  // The sort actions by order (0 none ... 5 set name), then A-Z and Z-A.
+  std::array<QAction*, 8> SortActions() const;
   QMenu* FileSUB = nullptr;
   QMenu* ReopenProfileSUB = nullptr;
   QMenu* ReopenFilterSUB = nullptr;
+  QMenu* ImportFilterSUB = nullptr;
+  QMenu* MameSUB = nullptr;
+  QMenu* DeleteSUB = nullptr;
+  QMenu* SearchSUB = nullptr;
+  QMenu* SortingSUB = nullptr;
+  QMenu* ImageSUB = nullptr;
+  QMenu* ZoomSUB = nullptr;
+  QMenu* ZoomSUB_ = nullptr;           // the picture pop-up's copy
+  QMenu* OptionsSUB = nullptr;
+  QMenu* StatsSUB = nullptr;
   QMenu* HelpSUB = nullptr;
   QMenu* TextFilesSUB = nullptr;       // "&MAME text files"
+  QMenu* GamesPopUpMENU = nullptr;
+  QMenu* PicturePopUpMENU = nullptr;
   QToolBar* ImageBAR = nullptr;
   QComboBox* UserZoom = nullptr;
   QComboBox* UserSlideshowDelay = nullptr;
   QAction* FileProfileNewACTN = nullptr;
   QAction* FileProfileOpenACTN = nullptr;
+  QAction* FileProfileInfoACTN = nullptr;
   QAction* FileQuitACTN = nullptr;
-  QAction* FileFilterNewACTN = nullptr;
-  QAction* FileFilterRenameACTN = nullptr;
-  QAction* FileFilterOpenACTN = nullptr;
-  QAction* FileFilterSaveACTN = nullptr;
-  QAction* FileFilterSaveAsACTN = nullptr;
-  QAction* FileFilterCloseACTN = nullptr;
-  QAction* HelpTipsACTN = nullptr;
-  QAction* ScreenshotsSlideShowACTN = nullptr;
-  QAction* ScreenshotsShowStretchACTN = nullptr;
+  QAction* MamePlayACTN = nullptr;
+  QAction* MameRomsetDetailACTN = nullptr;
+  QAction* MameVideoACTN = nullptr;
+  QAction* MameAudioACTN = nullptr;
+  QAction* MameMiscACTN = nullptr;
+  QAction* MameDirectoriesACTN = nullptr;
+  QAction* MameVerifyACTN = nullptr;
+  QAction* DeleteConfigACTN = nullptr;
+  QAction* DeleteHiscoreACTN = nullptr;
+  QAction* DeleteNVRamACTN = nullptr;
+  QAction* DeleteDefaultConfigACTN = nullptr;
+  QAction* FindGameACTN = nullptr;
+  QAction* FindRomsetACTN = nullptr;
+  QAction* FindCloneACTN = nullptr;
+  QAction* FindManufacturerACTN = nullptr;
+  QAction* FindRandomACTN = nullptr;
+  QAction* FindNextMatchACTN = nullptr;
   QAction* SortNoneACTN = nullptr;
   QAction* SortDescriptionACTN = nullptr;
   QAction* SortManufacturerACTN = nullptr;
@@ -195,6 +267,39 @@ class TMainFRM : public TDXForm {
   QAction* SortSetNameACTN = nullptr;
   QAction* SortAzACTN = nullptr;
   QAction* SortZaACTN = nullptr;
+  QAction* OptionsPreferencesACTN = nullptr;
+  QAction* OptionsShowQuickInfoesACTN = nullptr;
+  QAction* OptionsCommandLineACTN = nullptr;
+  QAction* ScreenshotsOpenImageDirACTN = nullptr;
+  QAction* OptionsShowFaqACTN = nullptr;
+  QAction* OptionsSysInfoACTN = nullptr;
+  QAction* OptionsCDInfoACTN = nullptr;
+  QAction* OptionsCreateCdACTN = nullptr;
+  QAction* OptionsStatResetACTN = nullptr;
+  QAction* StatsNPlaysACTN = nullptr;
+  QAction* StatsPlayingTimeACTN = nullptr;
+  QAction* HelpMameSiteACTN = nullptr;
+  QAction* HelpWhatsNewACTN = nullptr;
+  QAction* HelpVisitMyWebACTN = nullptr;
+  QAction* HelpEMailACTN = nullptr;
+  QAction* HelpAboutACTN = nullptr;
+  QAction* ScreenshotsSlideShowACTN = nullptr;
+  QAction* ScreenshotsShowStretchACTN = nullptr;
+  QAction* ScreenshotsLocateImageACTN = nullptr;
+  QAction* ScreenshotsOpenImageInEditorACTN = nullptr;
+  QAction* ScreenshotsBackACTN = nullptr;
+  QAction* ScreenshotsForwACTN = nullptr;
+  QAction* FileFilterNewACTN = nullptr;
+  QAction* FileFilterRenameACTN = nullptr;
+  QAction* FileFilterOpenACTN = nullptr;
+  QAction* FileFilterSaveACTN = nullptr;
+  QAction* FileFilterSaveAsACTN = nullptr;
+  QAction* FileFilterCloseACTN = nullptr;
+  QAction* FileFilterImportCatVerACTN = nullptr;
+  QAction* FileFilterImportMacMameACTN = nullptr;
+  QAction* HelpTipsACTN = nullptr;
+  QAction* ListExpandACTN = nullptr;
+  QAction* ListCollapseACTN = nullptr;
   QWidget* ImagePNL = nullptr;
 
   // --- MAME.CFG ---
@@ -302,8 +407,7 @@ class TMainFRM : public TDXForm {
   // Runs the emulator without arguments and gives its first printed line ("" when none).
   std::string GetEmulatorVersion(const std::string& exe);
 
-  // Provided by the actions (stand-ins in Placeholders.cpp until then).
-  void UpdateActions();
+  void UpdateActions();  // enables the actions and controls by the profile state
   void DeletePifFile();
 
  protected:
@@ -311,6 +415,12 @@ class TMainFRM : public TDXForm {
   void showEvent(QShowEvent* e) override;
 
  private:
+  std::string PictureTabFolder() const;  // the selected tab's folder, "" when none
+  std::string NumberedPicture(int32_t number);  // of the selected game, beside the shown one
+  void StepPicture(int delta);
+  plat::FolderIndex& PictureFolder(const std::string& folder);
+  std::map<std::string, std::unique_ptr<plat::FolderIndex>> pictureFolders_;
+  QPoint dragStart_, dragOrigin_;
   bool idle_ = true;
   bool formShown_ = false;     // the start-up steps of the show run once
   bool tabsChanging_ = false;  // guards the tab change against its own rebuild

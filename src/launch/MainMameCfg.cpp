@@ -125,8 +125,5 @@ void TMainFRM::ShowMAMETextFile() {
   bool ok = false;
   int index = name.mid(4).toInt(&ok);
   if (!ok || index < 0 || static_cast<size_t>(index) >= TextFiles.size()) return;
-  if (TextEditor.empty()) return;
-  plat::Ui().RunProcess(plat::ShellQuote(TextEditor) + " " +
-                            plat::ShellQuote(TextFiles[static_cast<size_t>(index)]),
-                        true, plat::WaitMode::NoWait);
+  OpenInTextEditor(TextFiles[static_cast<size_t>(index)]);
 }

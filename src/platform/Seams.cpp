@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDateTime>
+#include <QDesktopServices>
+#include <QProcess>
+#include <QUrl>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -198,6 +201,19 @@ bool Seam::ColorDialog(QWidget* parent, QColor& color) {
 
 ProcessResult Seam::RunProcess(const std::string& commandLine, bool showWindow, WaitMode wait) {
   return RunCommandLine(commandLine, showWindow, wait);
+}
+
+bool Seam::StartDetached(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& workDir) {
+  QStringList list;
+  for (const std::string& a : args) list << FromLocal(a);
+  return QProcess::startDetached(FromLocal(program), list, FromLocal(workDir));
+}
+
+bool Seam::OpenWithDesktop(const std::string& target) {
+  QUrl url(FromLocal(target));
+  if (url.scheme().isEmpty() || url.scheme().size() == 1) url = QUrl::fromLocalFile(FromLocal(target));
+  return QDesktopServices::openUrl(url);
 }
 
 int64_t Seam::NowMs() { return QDateTime::currentMSecsSinceEpoch(); }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Process.h"
 
@@ -53,6 +54,12 @@ class Seam {
   virtual bool FontDialog(QWidget* parent, QFont& font);     // false = cancelled
   virtual bool ColorDialog(QWidget* parent, QColor& color);  // false = cancelled
   virtual ProcessResult RunProcess(const std::string& commandLine, bool showWindow, WaitMode wait);
+  // Starts a program with its own arguments (no shell) and does not wait; false when it
+  // could not be started.
+  virtual bool StartDetached(const std::string& program, const std::vector<std::string>& args,
+                             const std::string& workDir);
+  // Hands a file, folder or address to the desktop (its default application); false on failure.
+  virtual bool OpenWithDesktop(const std::string& target);
   virtual int64_t NowMs();                   // wall clock, milliseconds since 1970
   virtual uint32_t Random(uint32_t range);   // 0 .. range-1 (0 when range is 0)
 };

@@ -22,9 +22,9 @@ TEST(MainServices, MessageBoxIsTitledVelmoraAndReturnsTheButton) {
   EXPECT_EQ(plat::NormalizeLineBreaks("a\rb\r\nc"), "a\nb\nc");
   // A handler's failure is shown, never thrown on.
   seam.messages.clear();
-  EXPECT_FALSE(f.Guarded([] { throw std::runtime_error("broken"); }));
-  EXPECT_FALSE(f.Guarded([] { throw 7; }));
-  EXPECT_TRUE(f.Guarded([] {}));
+  f.Guarded([] { throw std::runtime_error("broken"); });
+  f.Guarded([] { throw 7; });
+  f.Guarded([] {});
   ASSERT_EQ(seam.messages.size(), 2u);
   EXPECT_EQ(seam.messages[0].text, "broken");
   EXPECT_EQ(seam.messages[1].text, "Unexpected error");

@@ -289,12 +289,10 @@ TEST(MameCfgMenu, TextFilesOfTheEmulatorFolder) {
   EXPECT_EQ(items[0]->text(), "Rock && Roll.TXT");
   EXPECT_EQ(items[11]->objectName(), "File11");
 
-  // Choosing one opens it in the text editor.
+  // Choosing one opens it in the text editor, the file as the editor's own argument.
   h.w().TextEditor = "/usr/bin/editor";
-  h.seam.processHandler = [](const std::string&, bool, plat::WaitMode) {
-    return plat::ProcessResult{0, 0};
-  };
   items[11]->trigger();
-  ASSERT_EQ(h.seam.commands.size(), 1u);
-  EXPECT_EQ(h.seam.commands[0], "'/usr/bin/editor' '" + h.w().TextFiles[11] + "'");
+  ASSERT_EQ(h.seam.started.size(), 1u);
+  EXPECT_EQ(h.seam.started[0],
+            (std::vector<std::string>{"/usr/bin/editor", h.w().TextFiles[11]}));
 }

@@ -72,6 +72,19 @@ plat::ProcessResult ScriptedSeam::RunProcess(const std::string& commandLine, boo
   return plat::Seam::RunProcess(commandLine, showWindow, wait);
 }
 
+bool ScriptedSeam::StartDetached(const std::string& program,
+                                 const std::vector<std::string>& args, const std::string&) {
+  std::vector<std::string> line{program};
+  line.insert(line.end(), args.begin(), args.end());
+  started.push_back(line);
+  return startResult;
+}
+
+bool ScriptedSeam::OpenWithDesktop(const std::string& target) {
+  opened.push_back(target);
+  return startResult;
+}
+
 int64_t ScriptedSeam::NowMs() { return nowMs ? nowMs : plat::Seam::NowMs(); }
 
 uint32_t ScriptedSeam::Random(uint32_t range) {

@@ -38,6 +38,10 @@ class ScriptedSeam : public plat::Seam {
   // Processes: a handler takes over; else the real runner is used.
   std::vector<std::string> commands;
   std::function<plat::ProcessResult(const std::string&, bool, plat::WaitMode)> processHandler;
+  // Detached starts and desktop hand-overs are recorded, never run; each answers `startResult`.
+  std::vector<std::vector<std::string>> started;  // program, then its arguments
+  std::vector<std::string> opened;
+  bool startResult = true;
   int64_t nowMs = 0;  // 0: the real clock
   std::deque<uint32_t> randoms;
 
@@ -53,6 +57,9 @@ class ScriptedSeam : public plat::Seam {
   bool ColorDialog(QWidget*, QColor& color) override;
   plat::ProcessResult RunProcess(const std::string& commandLine, bool showWindow,
                                  plat::WaitMode wait) override;
+  bool StartDetached(const std::string& program, const std::vector<std::string>& args,
+                     const std::string& workDir) override;
+  bool OpenWithDesktop(const std::string& target) override;
   int64_t NowMs() override;
   uint32_t Random(uint32_t range) override;
 

@@ -1,0 +1,347 @@
+// The picture panel: the selected game's picture of the selected tab, zoom, dragging,
+// numbered pictures, the slideshow and the shell actions on the shown file.
+#include <QAction>
+#include <QComboBox>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QImageReader>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTabWidget>
+#include <QTimer>
+#include <QUrl>
+
+#include "frontend/PictureLayout.h"
+#include "frontend/main.h"
+#include "platform/Cp1252.h"
+#include "platform/Files.h"
+#include "platform/Seams.h"
+
+namespace {
+
+const char* const kExtensions[] = {".WMF", ".BMP", ".GIF", ".JPG", ".PNG"};
+
+// The program's logo, shown when there is no picture.
+QImage Logo() {
+  QImage img(320, 240, QImage::Format_RGB32);
+  QPainter p(&img);
+  QLinearGradient g(0, 0, 0, 240);
+  g.setColorAt(0, QColor(24, 36, 72));
+  g.setColorAt(1, QColor(8, 10, 24));
+  p.fillRect(img.rect(), g);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(230, 180, 60), 3));
+  p.drawEllipse(QPoint(160, 100), 56, 56);
+  QFont f("Times New Roman", 40, QFont::Bold);
+  p.setFont(f);
+  p.setPen(QColor(250, 250, 250));
+  p.drawText(QRect(0, 160, 320, 60), Qt::AlignCenter, "Velmora");
+  p.setPen(QColor(230, 180, 60));
+  p.drawText(QRect(104, 44, 112, 112), Qt::AlignCenter, "V");
+  return img;
+}
+
+// The missing-picture mark: a red disc with a white cross on a transparent corner colour.
+QImage MissingMark() {
+  QImage img(32, 32, QImage::Format_RGB32);
+  img.fill(QColor(255, 0, 255));
+  QPainter p(&img);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setBrush(QColor(200, 20, 20));
+  p.setPen(QPen(Qt::white, 2));
+  p.drawEllipse(QRect(2, 2, 27, 27));
+  p.setPen(QPen(Qt::white, 4));
+  p.drawLine(10, 10, 21, 21);
+  p.drawLine(21, 10, 10, 21);
+  return img;
+}
+
+// Reads any picture format the program knows by its extension.
+bool ReadPicture(const std::string& path, QImage& out, std::string& error) {
+  QImageReader reader(plat::FromLocal(path));
+  reader.setDecideFormatFromContent(true);
+  if (!reader.read(&out)) {
+    error = reader.errorString().toStdString();
+    return false;
+  }
+  return true;
+}
+
+// Mouse and size events of the picture go to the main window.
+class PictureEvents : public QObject {
+ public:
+  explicit PictureEvents(TMainFRM* main) : QObject(main), main_(main) {}
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    switch (e->type()) {
+      case QEvent::MouseButtonPress:
+        if (watched == main_->SnapShot) main_->SnapShotMouseDown(static_cast<QMouseEvent*>(e));
+        break;
+      case QEvent::MouseMove:
+        if (watched == main_->SnapShot) main_->SnapShotMouseMove(static_cast<QMouseEvent*>(e));
+        break;
+      case QEvent::MouseButtonRelease:
+        if (watched == main_->SnapShot) main_->SnapShotMouseUp(static_cast<QMouseEvent*>(e));
+        break;
+      case QEvent::Resize:
+        if (watched == main_->ImagePNL) main_->DisplayPicture();
+        break;
+      default:
+        break;
+    }
+    return false;
+  }
+
+ private:
+  TMainFRM* main_;
+};
+
+}  // namespace
+
+void TMainFRM::CreatePicturePanel() {
+  SnapShot->setScaledContents(true);
+  auto* events = new PictureEvents(this);
+  SnapShot->installEventFilter(events);
+  ImagePNL->installEventFilter(events);
+  connect(SlideShowTMR, &QTimer::timeout, this, [this] { Guarded([this] { SlideShowTMRTimer(); }); });
+  connect(ScreenShotPGE, &QTabWidget::currentChanged, this,
+          [this] { Guarded([this] { ScreenShotPGEChange(); }); });
+  connect(UserZoom, QOverload<int>::of(&QComboBox::activated), this,
+          [this] { Guarded([this] { DisplayPicture(); }); });
+  LoadPicture("");
+}
+
+plat::FolderIndex& TMainFRM::PictureFolder(const std::string& folder) {
+  auto& index = pictureFolders_[folder];
+  if (!index) index = std::make_unique<plat::FolderIndex>(folder);
+  return *index;
+}
+
+std::string TMainFRM::FindPictureFile(const std::string& baseName, const std::string& folder) {
+  if (folder.empty() || baseName.empty()) return {};
+  plat::FolderIndex& index = PictureFolder(folder);
+  std::string found;
+  for (const char* ext : kExtensions)
+    if (auto path = index.Find(baseName + ext); path && plat::FileExists(*path)) found = *path;
+  return found;
+}
+
+std::string TMainFRM::PictureTabFolder() const {
+  if (PictureTabs.empty() || ScreenshotDisplay >= PictureTabs.size()) return {};
+  const std::string& folder = PictureTabs[ScreenshotDisplay];
+  if (folder.empty()) return {};
+  // Relative folders are the emulator folder's.
+  return plat::WithSlash(folder[0] == '/' ? folder : plat::JoinPath(EmulatorDir, folder));
+}
+
+void TMainFRM::FindPicture(const GameRecord* game) {
+  const std::string folder = PictureTabFolder();
+  if (!game || folder.empty()) {
+    LoadPicture("");
+    return;
+  }
+  std::string file = FindPictureFile(game->Name.str(), folder);
+  if (file.empty() && !game->CloneOf.str().empty())
+    file = FindPictureFile(game->CloneOf.str(), folder);
+  if (file.empty()) file = FindPictureFile("NOTFOUND", folder);
+  LoadPicture(file);
+  if (file.empty()) DrawMissingImage("Image not found");
+}
+
+void TMainFRM::LoadPicture(const std::string& file) {
+  QImage img;
+  std::string error;
+  if (!file.empty() && !ReadPicture(file, img, error)) {
+    // A damaged picture shows the logo with its own mark.
+    ShownPicture = Logo();
+    CurrentPictureFile.clear();
+    DrawMissingImage("Cannot read image");
+  } else if (!file.empty()) {
+    ShownPicture = img;
+    CurrentPictureFile = file;
+  } else {
+    ShownPicture = Logo();
+    CurrentPictureFile.clear();
+  }
+  ScreenshotsBackACTN->setEnabled(false);
+  ScreenshotsForwACTN->setEnabled(false);
+  if (!CurrentPictureFile.empty() && SelectedGame) {
+    const std::string set = SelectedGame->Name.str();
+    const int32_t n = pictures::GetPictureNumber(CurrentPictureFile, set);
+    ScreenshotsBackACTN->setEnabled(n >= 0);
+    ScreenshotsForwACTN->setEnabled(!NumberedPicture(n + 1).empty());
+  }
+  DisplayPicture();
+}
+
+std::string TMainFRM::NumberedPicture(int32_t number) {
+  if (!SelectedGame || CurrentPictureFile.empty()) return {};
+  const std::string folder = plat::DirectoryOf(CurrentPictureFile);
+  const std::string set = SelectedGame->Name.str();
+  std::string f = FindPictureFile(pictures::MakePictureName(set, number, false), folder);
+  if (f.empty()) f = FindPictureFile(pictures::MakePictureName(set, number, true), folder);
+  return f;
+}
+
+void TMainFRM::DisplayPicture() {
+  const int aw = ImagePNL->width(), ah = ImagePNL->height();
+  const bool stretch = ScreenshotsShowStretchACTN->isChecked();
+  const pictures::Layout l =
+      pictures::ComputeLayout(ShownPicture.width(), ShownPicture.height(), aw, ah,
+                              plat::ToAnsi(UserZoom->currentText()), stretch);
+  if (ShownPicture.width() >= 1 && ShownPicture.height() >= 1) {
+    ImageSize->setText(QString("%1x%2").arg(ShownPicture.width()).arg(ShownPicture.height()));
+    if (!stretch) UserZoom->setCurrentText(plat::FromAnsi(l.zoomText));
+  } else {
+    ImageSize->clear();
+  }
+  // The shown pixmap is scaled once per layout; the label only places it.
+  if (l.width > 0 && l.height > 0)
+    SnapShot->setPixmap(QPixmap::fromImage(ShownPicture.scaled(
+        l.width, l.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+  SnapShot->setGeometry(l.left, l.top, l.width, l.height);
+  PictureOverflowX = l.overflowX;
+  PictureOverflowY = l.overflowY;
+  if (l.overflowX < 0 || l.overflowY < 0) {
+    SnapShot->setCursor(l.overflowX < 0 && l.overflowY < 0 ? Qt::SizeAllCursor
+                        : l.overflowX < 0                  ? Qt::SizeHorCursor
+                                                           : Qt::SizeVerCursor);
+    ImagePNL->setToolTip("Drag to reposition; right-click for options");
+  } else {
+    SnapShot->setCursor(Qt::ArrowCursor);
+    ImagePNL->setToolTip("Right-click for options");
+  }
+  const QString path = CurrentPictureFile.empty() ? QString("No image loaded")
+                                                  : plat::FromLocal(CurrentPictureFile);
+  ImagePath->setText(ImagePath->fontMetrics().elidedText(path, Qt::ElideMiddle,
+                                                         std::max(ImagePath->width(), 80)));
+  ImagePath->setToolTip(path);
+  const bool file = !CurrentPictureFile.empty();
+  for (QAction* a : {ScreenshotsOpenImageDirACTN, ScreenshotsLocateImageACTN,
+                     ScreenshotsOpenImageInEditorACTN})
+    a->setEnabled(file);
+  UserZoom->setEnabled(ProfileLoaded && !stretch);
+}
+
+void TMainFRM::DrawMissingImage(const std::string& text) {
+  const QImage mark = MissingMark();
+  QPainter p(&ShownPicture);
+  const int top = ShownPicture.height() - 5 - mark.height();
+  const QRgb clear = mark.pixel(0, 0);
+  for (int y = 0; y < mark.height(); ++y)
+    for (int x = 0; x < mark.width(); ++x)
+      if (mark.pixel(x, y) != clear) {
+        p.setPen(QColor::fromRgb(mark.pixel(x, y)));
+        p.drawPoint(5 + x, top + y);
+      }
+  QFont f("Times New Roman");
+  f.setBold(true);
+  f.setPixelSize(mark.height());
+  p.setFont(f);
+  const QRect box(mark.width() + 10, top, ShownPicture.width(), mark.height() + 8);
+  p.setPen(Qt::black);
+  p.drawText(box.translated(1, 1), Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(text));
+  p.setPen(Qt::white);
+  p.drawText(box, Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(text));
+  p.end();
+  DisplayPicture();
+}
+
+void TMainFRM::ScreenShotPGEChange() {
+  pictureFolders_.clear();  // the folders are read again
+  if (ScreenShotPGE->currentIndex() >= 0)
+    ScreenshotDisplay = static_cast<uint8_t>(ScreenShotPGE->currentIndex());
+  if (SelectedGame) FindPicture(SelectedGame);
+}
+
+void TMainFRM::StepPicture(int delta) {
+  if (!ProfileLoaded || !SelectedGame || CurrentPictureFile.empty()) return;
+  const int32_t n = pictures::GetPictureNumber(CurrentPictureFile, SelectedGame->Name.str());
+  const std::string f = NumberedPicture(std::max(n + delta, -1));
+  if (!f.empty()) LoadPicture(f);
+}
+
+void TMainFRM::ScreenshotsForwACTNExecute() { StepPicture(1); }
+void TMainFRM::ScreenshotsBackACTNExecute() { StepPicture(-1); }
+
+void TMainFRM::ScreenshotsSlideShowACTNExecute() {
+  ScreenshotsSlideShowACTN->isChecked() ? SlideShowTMR->start() : SlideShowTMR->stop();
+}
+
+void TMainFRM::ScreenshotsShowStretchACTNExecute() { DisplayPicture(); }
+
+void TMainFRM::ManualZoomSelect(int index) {
+  UserZoom->setCurrentIndex(index);
+  DisplayPicture();
+}
+
+void TMainFRM::SlideShowTMRTimer() {
+  if (!ProfileLoaded || !SelectedGame || PictureTabs.empty() || PictureTabFolder().empty()) return;
+  std::string file;
+  if (!CurrentPictureFile.empty()) {
+    const int32_t n = pictures::GetPictureNumber(CurrentPictureFile, SelectedGame->Name.str());
+    file = NumberedPicture(n + 1);
+  }
+  if (file.empty()) {
+    const int count = static_cast<int>(PictureTabs.size());
+    for (int step = 1; step <= count && file.empty(); ++step) {
+      const int tab = (ScreenshotDisplay + step) % count;
+      const std::string& f = PictureTabs[static_cast<size_t>(tab)];
+      if (f.empty()) continue;
+      const std::string folder = plat::WithSlash(f[0] == '/' ? f : plat::JoinPath(EmulatorDir, f));
+      file = FindPictureFile(SelectedGame->Name.str(), folder);
+      if (file.empty() && !SelectedGame->CloneOf.str().empty())
+        file = FindPictureFile(SelectedGame->CloneOf.str(), folder);
+      if (!file.empty() && tab != ScreenshotDisplay) {
+        QSignalBlocker block(ScreenShotPGE);
+        ScreenShotPGE->setCurrentIndex(tab);
+        ScreenshotDisplay = static_cast<uint8_t>(tab);
+      }
+    }
+  }
+  if (!file.empty()) LoadPicture(file);
+}
+
+void TMainFRM::SnapShotMouseDown(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton || PictureDragging) return;
+  if (PictureOverflowX >= 0 && PictureOverflowY >= 0) return;
+  dragStart_ = e->globalPosition().toPoint();
+  dragOrigin_ = SnapShot->pos();
+  PictureDragging = 1;
+}
+
+void TMainFRM::SnapShotMouseMove(QMouseEvent* e) {
+  if (!PictureDragging) return;
+  const QPoint travel = e->globalPosition().toPoint() - dragStart_;
+  SnapShot->move(pictures::DragPosition(dragOrigin_.x(), travel.x(), ImagePNL->width(),
+                                        SnapShot->width()),
+                 pictures::DragPosition(dragOrigin_.y(), travel.y(), ImagePNL->height(),
+                                        SnapShot->height()));
+}
+
+void TMainFRM::SnapShotMouseUp(QMouseEvent* e) {
+  if (e->button() == Qt::LeftButton) PictureDragging = 0;
+}
+
+void TMainFRM::ScreenshotsOpenImageDirACTNExecute() {
+  if (!CurrentPictureFile.empty()) plat::Ui().OpenWithDesktop(plat::DirectoryOf(CurrentPictureFile));
+}
+
+void TMainFRM::ScreenshotsLocateImageACTNExecute() {
+  if (CurrentPictureFile.empty()) return;
+  // The desktop's file manager selects the file; without one its folder is opened.
+  const QString url = QUrl::fromLocalFile(plat::FromLocal(CurrentPictureFile)).toString();
+  if (!plat::Ui().StartDetached("dbus-send",
+                                {"--session", "--dest=org.freedesktop.FileManager1",
+                                 "--type=method_call", "/org/freedesktop/FileManager1",
+                                 "org.freedesktop.FileManager1.ShowItems",
+                                 "array:string:" + url.toStdString(), "string:"},
+                                plat::DirectoryOf(CurrentPictureFile)))
+    plat::Ui().OpenWithDesktop(plat::DirectoryOf(CurrentPictureFile));
+}
+
+void TMainFRM::ScreenshotsOpenImageInEditorACTNExecute() {
+  if (!CurrentPictureFile.empty() && !plat::Ui().OpenWithDesktop(CurrentPictureFile))
+    ShowMessageBox("The picture could not be opened:\r" + CurrentPictureFile, plat::MB_ICONERROR);
+}

@@ -1,0 +1,99 @@
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+#include "frontend/MainWindowHarness.h"
+
+namespace {
+
+// Counts the receivers of a signal of any object (the count is protected in QObject).
+struct Receivers : QObject {
+  static int Of(const QObject* o, const char* signal) { return (o->*(&Receivers::receivers))(signal); }
+};
+
+// Every entry a user can reach (menus, their submenus, pop-ups, tool bars) does something.
+void ExpectReachableEntriesConnected(QWidget* holder, const QString& where) {
+  for (QAction* a : holder->actions()) {
+    if (a->isSeparator() || !a->isVisible()) continue;
+    if (QMenu* sub = a->menu()) {
+      ExpectReachableEntriesConnected(sub, where + " > " + sub->objectName());
+      continue;
+    }
+    const bool connected =
+        Receivers::Of(a, SIGNAL(triggered(bool))) > 0 || Receivers::Of(a, SIGNAL(toggled(bool))) > 0;
+    EXPECT_TRUE(connected) << (where + ": " + a->objectName()).toStdString();
+  }
+}
+
+}  // namespace
+
+TEST(MainActions, EveryShownEntryIsConnectedAndHiddenMenusAreEmpty) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  for (QAction* top : w.menuBar()->actions())
+    if (top->isVisible() && top->menu())
+      ExpectReachableEntriesConnected(top->menu(), top->menu()->objectName());
+  ExpectReachableEntriesConnected(w.GamesPopUpMENU, "GamesPopUpMENU");
+  ExpectReachableEntriesConnected(w.ToolBAR, "ToolBAR");
+  ExpectReachableEntriesConnected(w.FiltersBAR, "FiltersBAR");
+  // What exists is placed: the sort actions, the tree's expand/collapse and the statistics.
+  for (QAction* a : w.SortActions()) EXPECT_TRUE(w.SortingSUB->actions().contains(a));
+  EXPECT_TRUE(w.GamesPopUpMENU->actions().contains(w.ListExpandACTN));
+  EXPECT_TRUE(w.StatsSUB->actions().contains(w.StatsNPlaysACTN));
+  EXPECT_TRUE(w.StatsSUB->menuAction()->isVisible());
+  EXPECT_EQ(w.FileProfileNewACTN->shortcut(), QKeySequence("Ctrl+N"));
+}
+
+TEST(MainActions, EnabledByTheProfileState) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  w.UpdateActions();
+  EXPECT_EQ(w.windowTitle().toStdString(), "Velmora - no profile loaded");
+  for (QAction* a : {w.SortYearACTN, w.StatsNPlaysACTN, w.ListExpandACTN, w.FileFilterSaveACTN,
+                     w.OptionsShowFaqACTN})
+    EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+  EXPECT_TRUE(w.FileProfileNewACTN->isEnabled());
+
+  h.LoadGames({"PACMAN", "GALAGA"}, h.home.path());
+  w.UpdateActions();
+  for (QAction* a : {w.SortYearACTN, w.StatsNPlaysACTN, w.ListExpandACTN})
+    EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+  EXPECT_FALSE(w.FileFilterSaveACTN->isEnabled());  // "All games" is selected
+  EXPECT_FALSE(w.FindNextMatchACTN->isEnabled());
+}
+
+TEST(MainActions, TextEditorNewsAndFaq) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  h.seam.messageAnswers.clear();
+
+  // The file is the editor's own argument; without an editor the desktop opens it.
+  w.TextEditor = "/opt/my editor/ed";
+  h.home.write("HISTORY.TXT", "news");
+  w.HelpWhatsNewACTNExecute();
+  ASSERT_EQ(h.seam.started.size(), 1u);
+  EXPECT_EQ(h.seam.started[0], (std::vector<std::string>{"/opt/my editor/ed", w.HistoryFileName}));
+  w.TextEditor.clear();
+  w.HelpWhatsNewACTNExecute();
+  EXPECT_EQ(h.seam.opened, std::vector<std::string>{w.HistoryFileName});
+
+  // A failed start is told.
+  h.seam.startResult = false;
+  EXPECT_FALSE(w.OpenInTextEditor(w.HistoryFileName));
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_NE(h.seam.messages[0].text.find("could not be started"), std::string::npos);
+
+  std::remove(w.HistoryFileName.c_str());
+  w.HelpWhatsNewACTNExecute();
+  ASSERT_EQ(h.seam.messages.size(), 2u);
+  EXPECT_EQ(h.seam.messages[1].text, "News file not found");
+  EXPECT_EQ(h.seam.messages[1].flags, 16u);
+
+  h.LoadGames({"PACMAN"}, h.home.path());
+  w.SelectedGame = h.Game("PACMAN");
+  w.OptionsShowFaqACTNExecute();
+  ASSERT_EQ(h.seam.messages.size(), 3u);
+  EXPECT_EQ(h.seam.messages[2].text, "There is no FAQ file for this game");
+}

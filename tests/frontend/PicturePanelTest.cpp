@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QTabWidget>
+
+#include "frontend/MainWindowHarness.h"
+#include "frontend/PictureLayout.h"
+#include "platform/Files.h"
+
+using pictures::ComputeLayout;
+
+TEST(PictureRules, NumbersNamesLayoutAndDelay) {
+  using pictures::GetPictureNumber;
+  EXPECT_EQ(GetPictureNumber("/p/PACMAN.PNG", "PACMAN"), -1);
+  EXPECT_EQ(GetPictureNumber("/p/pacman0003.png", "PACMAN"), 3);
+  EXPECT_EQ(GetPictureNumber("/p/PACM0012.GIF", "PACMAN"), 12);  // the short form
+  EXPECT_EQ(GetPictureNumber("/p/KOF2000.PNG", "KOF2000"), -1);   // not a number of its own
+  EXPECT_EQ(GetPictureNumber("/p/KOF20000001.PNG", "KOF2000"), 1);
+  EXPECT_EQ(GetPictureNumber("/p/GALAGA0001.PNG", "PACMAN"), -1);
+  EXPECT_EQ(pictures::MakePictureName("/p/PACMAN.PNG", 7, false), "PACMAN0007");
+  EXPECT_EQ(pictures::MakePictureName("PACMAN", 7, true), "PACM0007");
+  EXPECT_EQ(pictures::MakePictureName("PACMAN", -1, true), "PACMAN");
+
+  struct Case {
+    int w, h, aw, ah;
+    const char* zoom;
+    bool stretch;
+    int rw, rh, left, top;
+    const char* text;
+  } cases[] = {
+      {100, 100, 300, 300, "400%", false, 200, 200, 50, 50, "400%"},
+      {100, 100, 300, 300, "abc", false, 300, 300, 0, 0, "Automatic"},
+      {100, 50, 300, 300, "Automatic", false, 300, 150, 0, 75, "Automatic"},
+      {100, 100, 300, 300, "0%", false, 300, 300, 0, 0, "Automatic"},
+      {100, 100, 300, 300, "-50", false, 300, 300, 0, 0, "Automatic"},
+      {100, 100, 300, 300, "9999999%", false, 300, 300, 0, 0, "Automatic"},
+      {640, 480, 300, 200, "100%", false, 640, 480, -170, -140, "100%"},
+      {64, 48, 300, 200, "50", true, 300, 200, 0, 0, "50"},
+  };
+  for (const Case& c : cases) {
+    pictures::Layout l = ComputeLayout(c.w, c.h, c.aw, c.ah, c.zoom, c.stretch);
+    EXPECT_EQ(l.width, c.rw) << c.zoom;
+    EXPECT_EQ(l.height, c.rh) << c.zoom;
+    EXPECT_EQ(l.left, c.left) << c.zoom;
+    EXPECT_EQ(l.top, c.top) << c.zoom;
+    EXPECT_EQ(l.zoomText, c.text) << c.zoom;
+  }
+  // A 641-pixel picture in a 300-pixel area reaches both of its edges.
+  EXPECT_EQ(pictures::DragPosition(-170, -500, 300, 641), -341);
+  EXPECT_EQ(pictures::DragPosition(-170, 500, 300, 641), 0);
+  EXPECT_EQ(pictures::DragPosition(5, 40, 300, 200), 5);
+  EXPECT_EQ(pictures::SlideshowInterval("0.1", 4000), 250);
+  EXPECT_EQ(pictures::SlideshowInterval("0", 4000), 4000);
+  EXPECT_EQ(pictures::SlideshowInterval("2", 4000), 2000);
+}
+
+namespace {
+
+struct PictureWindow : MainWindowHarness {
+  TempDir snap, titles;
+  PictureWindow() {
+    Make();
+    LoadGames({"PACMAN", "PUCKMAN", "GALAGA", "KOF2000"}, home.path());
+    Game("PUCKMAN")->CloneOf = "PACMAN";
+    w().PictureTabs = {snap.path(), titles.path()};
+    w().SetPictureTabCaptions({"Snap", "Titles"});
+    w().ScreenshotDisplay = 0;
+  }
+  TMainFRM& w() { return *window; }
+  static void Picture(const TempDir& dir, const std::string& name, int width, const char* fmt) {
+    QImage img(width, 10, QImage::Format_RGB32);
+    img.fill(Qt::green);
+    ASSERT_TRUE(img.save(QString::fromStdString(dir.file(name)), fmt));
+  }
+  void Select(const char* name) {
+    w().SelectedGame = Game(name);
+    w().FindPicture(w().SelectedGame);
+  }
+  std::string Shown() const { return plat::FileNameOf(window->CurrentPictureFile); }
+};
+
+}  // namespace
+
+TEST(PicturePanel, LookupOrderNumbersAndSlideshow) {
+  PictureWindow h;
+  TMainFRM& w = h.w();
+  PictureWindow::Picture(h.snap, "pacman.bmp", 20, "BMP");
+  PictureWindow::Picture(h.snap, "PACMAN.PNG", 30, "PNG");
+  h.Select("PACMAN");
+  EXPECT_EQ(h.Shown(), "PACMAN.PNG");  // PNG before BMP, names without regard to case
+  EXPECT_EQ(w.ShownPicture.width(), 30);
+  EXPECT_FALSE(w.ScreenshotsForwACTN->isEnabled());
+
+  h.Select("PUCKMAN");  // a clone without its own picture shows its parent's
+  EXPECT_EQ(h.Shown(), "PACMAN.PNG");
+
+  h.Select("GALAGA");  // nothing: the logo with its mark
+  EXPECT_EQ(h.Shown(), "");
+  EXPECT_FALSE(w.ShownPicture.isNull());
+  PictureWindow::Picture(h.snap, "NotFound.png", 12, "PNG");
+  h.w().ScreenShotPGEChange();  // a tab change reads the folder again
+  h.Select("GALAGA");
+  EXPECT_EQ(h.Shown(), "NotFound.png");
+
+  // Numbered pictures: KOF2000's own name is not a number.
+  PictureWindow::Picture(h.snap, "KOF2000.PNG", 40, "PNG");
+  PictureWindow::Picture(h.snap, "KOF20000000.PNG", 41, "PNG");
+  PictureWindow::Picture(h.snap, "KOF20000001.PNG", 42, "PNG");
+  h.w().ScreenShotPGEChange();
+  h.Select("KOF2000");
+  EXPECT_EQ(h.Shown(), "KOF2000.PNG");
+  EXPECT_TRUE(w.ScreenshotsForwACTN->isEnabled());
+  EXPECT_FALSE(w.ScreenshotsBackACTN->isEnabled());
+  w.ScreenshotsForwACTNExecute();
+  w.ScreenshotsForwACTNExecute();
+  EXPECT_EQ(h.Shown(), "KOF20000001.PNG");
+  w.ScreenshotsBackACTNExecute();
+  w.ScreenshotsBackACTNExecute();
+  EXPECT_EQ(h.Shown(), "KOF2000.PNG");
+
+  // The slideshow walks the numbers, then the next tab with a picture of the game.
+  PictureWindow::Picture(h.titles, "KOF2000.GIF.PNG", 5, "PNG");  // not its name
+  PictureWindow::Picture(h.titles, "kof2000.jpg", 50, "JPG");
+  w.SlideShowTMRTimer();
+  w.SlideShowTMRTimer();
+  EXPECT_EQ(h.Shown(), "KOF20000001.PNG");
+  w.SlideShowTMRTimer();
+  EXPECT_EQ(h.Shown(), "kof2000.jpg");
+  EXPECT_EQ(w.ScreenshotDisplay, 1);
+  EXPECT_EQ(w.ScreenShotPGE->currentIndex(), 1);
+}
+
+TEST(PicturePanel, DamagedPictureShowsTheLogo) {
+  PictureWindow h;
+  h.snap.write("GALAGA.PNG", "\x89PNG\r\n\x1a\ntruncated");
+  h.Select("GALAGA");
+  EXPECT_EQ(h.Shown(), "");
+  EXPECT_FALSE(h.w().ShownPicture.isNull());
+  EXPECT_TRUE(h.seam.messages.empty());
+}

@@ -233,7 +233,7 @@ void IniFile::LoadFromText(std::string_view text) {
     s.body.resize(keep);
   }
   // Lines before any section with nothing in them are dropped.
-  if (!sections_.empty() && sections_[0].name.empty()) {
+  if (!sections_.empty() && sections_[0].name.empty() && sections_[0].header.empty()) {
     bool blank = true;
     for (uint32_t id : sections_[0].body)
       if (!entries_[id].raw || !IsBlank(entries_[id].line)) blank = false;

@@ -77,9 +77,9 @@ void Release(void* p, size_t size) noexcept {
 
 }  // namespace types
 
-void PooledListDelete::operator()(StringList* list) const noexcept {
-  list->~StringList();
-  types::pool::Release(list, sizeof(StringList));
+void PooledListDelete::operator()(DipEntryList* list) const noexcept {
+  list->~DipEntryList();
+  types::pool::Release(list, sizeof(DipEntryList));
 }
 
 namespace types {
@@ -130,7 +130,7 @@ std::unique_ptr<ChipRecord> NewChipRecord() { return std::make_unique<ChipRecord
 
 std::unique_ptr<DipSwitchRecord> NewDipSwitchRecord() {
   auto d = std::make_unique<DipSwitchRecord>();
-  d->Entries = PooledStringList(new (pool::Allocate(sizeof(StringList))) StringList);
+  d->Entries = PooledStringList(new (pool::Allocate(sizeof(DipEntryList))) DipEntryList);
   return d;
 }
 

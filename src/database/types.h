@@ -82,11 +82,25 @@ struct ChipRecord {
   String255 Clock;
 };
 
-// A list of texts from the record pools (one per dip switch: hundreds of thousands).
-struct PooledListDelete {
-  void operator()(StringList* list) const noexcept;
+// Storage from the record pools for containers of records.
+template <class T>
+struct PoolAllocator {
+  using value_type = T;
+  PoolAllocator() = default;
+  template <class U>
+  PoolAllocator(const PoolAllocator<U>&) noexcept {}  // NOLINT: rebinding
+  T* allocate(size_t n) { return static_cast<T*>(types::pool::Allocate(n * sizeof(T))); }
+  void deallocate(T* p, size_t n) noexcept { types::pool::Release(p, n * sizeof(T)); }
+  friend bool operator==(const PoolAllocator&, const PoolAllocator&) { return true; }
 };
-using PooledStringList = std::unique_ptr<StringList, PooledListDelete>;
+
+// The settings of a dip switch: a list of texts, list and storage from the record pools (a
+// modern catalogue has over half a million dip switches).
+using DipEntryList = std::vector<std::string, PoolAllocator<std::string>>;
+struct PooledListDelete {
+  void operator()(DipEntryList* list) const noexcept;
+};
+using PooledStringList = std::unique_ptr<DipEntryList, PooledListDelete>;
 
 struct DipSwitchRecord {
   VELMORA_POOLED_RECORD

@@ -145,7 +145,7 @@ TEST(ListinfoParse, Blocks) {
   EXPECT_EQ(g.Service, 0);
   ASSERT_EQ(g.DipSwitches->size(), 1u);
   EXPECT_EQ(g.DipSwitches->at(0)->Name, "Lives");
-  EXPECT_EQ(*g.DipSwitches->at(0)->Entries, (StringList{"3", "5"}));
+  EXPECT_EQ(*g.DipSwitches->at(0)->Entries, (DipEntryList{"3", "5"}));
   EXPECT_EQ(g.DipSwitches->at(0)->Default, "3");
   EXPECT_EQ(g.Status, 3);
   EXPECT_EQ(g.Color, 1);

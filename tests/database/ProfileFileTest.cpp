@@ -250,17 +250,17 @@ TEST(ProfileRoundTrip, ReaderTakesSubRecordsInAnyOrderAndCutsLongStrings) {
   EXPECT_EQ(r.Roms->at(0)->Crc, 4u);
   EXPECT_EQ(*r.Samples, StringList{"S"});
   EXPECT_EQ(r.Chips->at(0)->ChipType, 2);
-  EXPECT_EQ(*r.DipSwitches->at(0)->Entries, StringList{"E"});
+  EXPECT_EQ(*r.DipSwitches->at(0)->Entries, DipEntryList{"E"});
 }
 
 TEST(ProfileRoundTrip, DipSwitchCountNeverOverflowsItsByte) {
   ProfileContent c = SmallDatabase();
-  StringList& entries = *c.Games->at(0)->DipSwitches->at(0)->Entries;
+  DipEntryList& entries = *c.Games->at(0)->DipSwitches->at(0)->Entries;
   entries.clear();
   for (int i = 0; i < 300; ++i) entries.push_back("e" + std::to_string(i));
   ProfileContent back;
   ASSERT_EQ(Decode(FileOf(BodyOf(c), false), back), LoadStatus::Ok);
-  const StringList& read = *back.Games->at(0)->DipSwitches->at(0)->Entries;
+  const DipEntryList& read = *back.Games->at(0)->DipSwitches->at(0)->Entries;
   ASSERT_EQ(read.size(), 255u);
   EXPECT_EQ(read.back(), "e254");
   ASSERT_EQ(back.Resources->size(), 1u);  // what follows is read in step

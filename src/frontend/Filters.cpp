@@ -6,6 +6,7 @@
 #include "database/Working.h"
 #include "frontend/FilterFile.h"
 #include "frontend/InputQuery.h"
+#include "frontend/WorkingProgress.h"
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
@@ -18,22 +19,6 @@ const char* const kFilterDialogFilter = "Velmora filters (*.VRF)|*.VRF";
 std::string NotSavedQuestion(const std::string& name, const char* tail) {
   return "The \"" + name + "\" filter is not saved yet.\r" + tail;
 }
-
-// The progress window and the busy cursor around a filter file, both undone on every path.
-class FilterProgress : public TWorkingGuard {
- public:
-  FilterProgress(TMainFRM* main, const std::string& text) : TWorkingGuard(text, 0), main_(main) {
-    main_->SetIdleCursor(false);
-  }
-  ~FilterProgress() {
-    Hide();
-    main_->SetIdleCursor(true);
-  }
-  void Set(size_t done, size_t total) { Progress(done, total); }
-
- private:
-  TMainFRM* main_;
-};
 
 }  // namespace
 
@@ -65,7 +50,7 @@ bool TMainFRM::LoadFilterFile(const std::string& fileName) {
 
   auto filter = types::NewFilterDescriptor();
   {
-    FilterProgress progress(this, "Loading \"" + name + "\" filter...");
+    WorkingProgress progress(this, "Loading \"" + name + "\" filter...");
     filterfile::Parse(
         text, [this](const std::string& set) { return LookUpSetName(set); }, *filter,
         [&progress](size_t done, size_t total) { progress.Set(done, total); });
@@ -85,7 +70,7 @@ bool TMainFRM::SaveFilterFile(FilterDescriptor* filter) {
   if (!filter) return true;
   std::string text;
   {
-    FilterProgress progress(this, "Saving \"" + filter->Name + "\" filter...");
+    WorkingProgress progress(this, "Saving \"" + filter->Name + "\" filter...");
     text = filterfile::Format(*filter,
                               [&progress](size_t done, size_t total) { progress.Set(done, total); });
   }

@@ -67,6 +67,8 @@ void TMainFRM::ClearDatabase() {
   }
   QuickInfoBOX->clear();
   GameIndex.reset();
+  SearchResults.reset();  // they point into the game list
+  SearchCursor = 0;
   types::FreeGameList(Games);
   types::FreeGameList(Resources);
   types::ResetTreeImageItems(FolderNodes);

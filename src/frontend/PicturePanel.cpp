@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFontMetrics>
-#include <QImageReader>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMouseEvent>
@@ -13,6 +12,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "codecs/PictureFormats.h"
 #include "frontend/PictureLayout.h"
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
@@ -58,15 +58,10 @@ QImage MissingMark() {
   return img;
 }
 
-// Reads any picture format the program knows by its extension.
+// Reads any picture format the program knows by its extension: GIF and PNG through our
+// picture classes, the others through their registered formats.
 bool ReadPicture(const std::string& path, QImage& out, std::string& error) {
-  QImageReader reader(plat::FromLocal(path));
-  reader.setDecideFormatFromContent(true);
-  if (!reader.read(&out)) {
-    error = reader.errorString().toStdString();
-    return false;
-  }
-  return true;
+  return codecs::LoadPicture(path, out, error);
 }
 
 // Mouse and size events of the picture go to the main window.

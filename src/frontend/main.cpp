@@ -152,6 +152,7 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   infoLayout->addWidget(ImagePath, 1);
   GameRecordingPNL = new QWidget(right);
   GameRecordingPNL->setObjectName("GameRecordingPNL");
+  BuildRecordingPanel();
   rightLayout->addWidget(ImageBAR);
   rightLayout->addWidget(ScreenShotPGE, 1);
   rightLayout->addWidget(infoLine);

@@ -31,6 +31,9 @@ class GameTreeModel;
 class QMenu;
 class QComboBox;
 class QWidget;
+class QToolButton;
+class QLineEdit;
+class QPushButton;
 class QMouseEvent;
 namespace plat {
 class FolderIndex;
@@ -325,6 +328,21 @@ class TMainFRM : public TDXForm {
   void FileFilterCloseACTNExecute();
   std::string FiltersFolder() const;  // "FILTERS" of the program folder when it exists
 
+  // --- new filters, search and imports (NewFilterDialog.cpp, Search.cpp, import.cpp) ---
+  // Appends a new, unsaved filter and shows its tab.
+  void AppendFilter(std::unique_ptr<FilterDescriptor> filter);
+  void FileFilterImportCatVerACTNExecute();
+  void FileFilterImportMacMameACTNExecute();
+  void FindGameACTNExecute();
+  void FindRomsetACTNExecute();
+  void FindCloneACTNExecute();
+  void FindManufacturerACTNExecute();
+  void FindRandomACTNExecute();
+  void FindNextMatchACTNExecute();
+  // Selects the search result at the cursor and moves the cursor on (back to 0 at the end).
+  void SelectNextMatch();
+  std::unique_ptr<std::vector<GameRecord*>> SearchResults;  // none until a search finds some
+
   // --- temporary folder ---
   bool DeleteFolderTree(const std::string& folder);
 
@@ -341,6 +359,9 @@ class TMainFRM : public TDXForm {
   void AddUnaceError(std::string& errors, const std::string& path, int code);
   uint32_t MameCdSerial = 0;
 
+  // --- set verification (src/verify/VerifyWindow.cpp) ---
+  void MameVerifyACTNExecute();
+
   // --- provided by the profile, tree and statistics features ---
   void OpenProfile(const std::string& fileName);
   void CreateProfile();
@@ -348,7 +369,6 @@ class TMainFRM : public TDXForm {
   void LoadStats();
   void SaveStats();
   void RebuildFilterTabs(int32_t index);
-  void HelpTipsACTNExecute();
   void FileFilterNewACTNExecute();
   void AddRecentProfile(const std::string& fileName);
   void AddRecentFilter(const std::string& fileName);
@@ -407,7 +427,48 @@ class TMainFRM : public TDXForm {
   // Runs the emulator without arguments and gives its first printed line ("" when none).
   std::string GetEmulatorVersion(const std::string& exe);
 
+  // --- emulator data files and reports (MainReports.cpp) ---
+  // A data file named in MAME.CFG as found on disk (any case), "" when missing.
+  std::string DataFileName(const std::string& name) const;
+  std::string ReadHiscoreEntry(const std::string& FileName, const std::string& SetName);
+  static std::string FormatHiscoreArea(const std::string& line);
+  std::string ReadInfoFileEntry(const std::string& FileName, const std::string& SetName,
+                                const std::string& Part);
+  std::string ReadCheatEntries(const std::string& SetName);  // "<GZIP>" for a compressed file
+  static std::string HexByteToBits(const std::string& hex);
+  void FileProfileInfoACTNExecute();
+  void MameRomsetDetailACTNExecute();
+  // The disc-set window and the disc information (verify/MameCd.cpp).
+  void OptionsCreateCdACTNExecute();
+  void OptionsCDInfoACTNExecute();
+
   void UpdateActions();  // enables the actions and controls by the profile state
+
+  // --- launch (src/launch: Launch.cpp, TestRomset.cpp, Recording.cpp, DosCmd.cpp) ---
+  void MamePlayACTNExecute();
+  void AppendError(const std::string& text);  // to LaunchErrors, with CR LF
+  std::string LaunchErrors;
+  // The unpacked set against the database; false (after the not-runnable question) on failure.
+  bool TestRomset(GameRecord* game, const std::string& errors);
+  void OptionsCommandLineACTNExecute();
+  // The recording panel under the game list.
+  void BuildRecordingPanel();
+  void NoneBTNClick();
+  void GameRecordingEnable();
+  void InpBrowseBTNClick();
+  QToolButton* NoneBTN = nullptr;
+  QToolButton* PlayBTN = nullptr;
+  QToolButton* RecordBTN = nullptr;
+  QLabel* InpFileLBL = nullptr;
+  QLineEdit* InpFile = nullptr;
+  QPushButton* InpBrowseBTN = nullptr;
+  // A game's files kept by the emulator: 0 configuration, 1 high score, 2 NV-RAM, 3 default
+  // configuration.
+  void DeleteGameFile(uint8_t kind);
+  void DeleteConfigACTNExecute() { DeleteGameFile(0); }
+  void DeleteHiscoreACTNExecute() { DeleteGameFile(1); }
+  void DeleteNVRamACTNExecute() { DeleteGameFile(2); }
+  void DeleteDefaultConfigACTNExecute() { DeleteGameFile(3); }
   void DeletePifFile();
 
  protected:

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "frontend/main.h"
 #include "platform/Files.h"
 
@@ -17,6 +19,11 @@ std::function<bool(const std::string&)>& Hook() {
 bool RemoveEntry(const std::string& path) {
   if (Hook() && !Hook()(path)) return false;
   return unlink(path.c_str()) == 0;
+}
+
+bool RemoveFolder(const std::string& path) {
+  if (Hook() && !Hook()(path)) return false;
+  return rmdir(path.c_str()) == 0 || errno == ENOENT;
 }
 
 bool DeleteTree(const std::string& folder) {
@@ -35,8 +42,8 @@ bool DeleteTree(const std::string& folder) {
       failed = true;
     }
   }
-  if (!failed) rmdir(folder.c_str());  // a folder that stays does not change the result
-  return !failed;
+  // A folder that could not be removed is a failure too.
+  return !failed && RemoveFolder(folder);
 }
 }  // namespace
 

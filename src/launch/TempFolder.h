@@ -11,7 +11,8 @@ namespace launch {
 // above it; the rest is still deleted.
 bool DeleteFolderTree(const std::string& folder);
 
-// Tests: the hook is asked before each file is removed; false makes that removal fail.
+// Tests: the hook is asked before each file or folder is removed; false makes that removal
+// fail.
 void SetDeleteFileHookForTests(std::function<bool(const std::string&)> hook);
 
 }  // namespace launch

@@ -1,5 +1,6 @@
 #include "platform/Seams.h"
 
+#include <chrono>
 #include <QApplication>
 #include <QColorDialog>
 #include <QDateTime>
@@ -139,6 +140,9 @@ std::optional<std::string> Seam::FileDialog(QWidget* parent, FileDialogRequest& 
   if (!req.overwritePrompt) opts |= QFileDialog::DontConfirmOverwrite;
   if (req.save)
     r = QFileDialog::getSaveFileName(parent, FromAnsi(req.title), start, filter, &selected, opts);
+  else if (req.multiSelect)
+    r = QFileDialog::getOpenFileNames(parent, FromAnsi(req.title), start, filter, &selected, opts)
+            .join('\n');
   else
     r = QFileDialog::getOpenFileName(parent, FromAnsi(req.title), start, filter, &selected, opts);
   if (r.isEmpty()) return std::nullopt;
@@ -217,6 +221,11 @@ bool Seam::OpenWithDesktop(const std::string& target) {
 }
 
 int64_t Seam::NowMs() { return QDateTime::currentMSecsSinceEpoch(); }
+int64_t Seam::MonotonicMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 uint32_t Seam::Random(uint32_t range) {
   return range == 0 ? 0 : QRandomGenerator::global()->bounded(range);

@@ -1,6 +1,6 @@
 // The one seam through which every modal interaction passes: message boxes, file and folder
 // dialogs, the program's own modal windows, the printer, fonts and colours, outside processes,
-// the clock and random numbers. Tests install a scripted seam (tests/support/ScriptedSeam.h).
+// sound, the clock and random numbers. Tests install a scripted seam (tests/support/ScriptedSeam.h).
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -35,6 +35,7 @@ struct FileDialogRequest {
   std::string defaultExt;   // without the dot
   bool mustExist = false;   // open: the file must exist
   bool overwritePrompt = false;
+  bool multiSelect = false; // open: several files; the answer holds them separated by "\n"
 };
 
 class Seam {
@@ -54,6 +55,8 @@ class Seam {
   virtual bool FontDialog(QWidget* parent, QFont& font);     // false = cancelled
   virtual bool ColorDialog(QWidget* parent, QColor& color);  // false = cancelled
   virtual ProcessResult RunProcess(const std::string& commandLine, bool showWindow, WaitMode wait);
+  // Starts playing a wave file and returns at once; silent when it cannot be played.
+  virtual void PlaySound(const std::string& path);
   // Starts a program with its own arguments (no shell) and does not wait; false when it
   // could not be started.
   virtual bool StartDetached(const std::string& program, const std::vector<std::string>& args,
@@ -61,6 +64,7 @@ class Seam {
   // Hands a file, folder or address to the desktop (its default application); false on failure.
   virtual bool OpenWithDesktop(const std::string& target);
   virtual int64_t NowMs();                   // wall clock, milliseconds since 1970
+  virtual int64_t MonotonicMs();             // steady clock, milliseconds (elapsed times)
   virtual uint32_t Random(uint32_t range);   // 0 .. range-1 (0 when range is 0)
 };
 

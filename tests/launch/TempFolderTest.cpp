@@ -55,3 +55,15 @@ TEST(DeleteFolderTree, FailureKeepsWhatCouldNotGoAndTheFoldersAbove) {
   EXPECT_TRUE(launch::DeleteFolderTree(t.file("$VRTEMP$")));
   EXPECT_FALSE(plat::DirExists(t.file("$VRTEMP$")));
 }
+
+TEST(DeleteFolderTree, AFolderThatStaysIsAFailure) {
+  TempDir t;
+  t.write("$VRTEMP$/A.BIN", "a");
+  const std::string folder = t.file("$VRTEMP$");
+  launch::SetDeleteFileHookForTests([&](const std::string& p) { return p != folder; });
+  bool ok = launch::DeleteFolderTree(folder);
+  launch::SetDeleteFileHookForTests(nullptr);
+  EXPECT_FALSE(ok);
+  EXPECT_TRUE(plat::DirExists(folder));
+  EXPECT_FALSE(plat::FileExists(folder + "/A.BIN"));
+}

@@ -38,6 +38,7 @@ class ScriptedSeam : public plat::Seam {
   // Processes: a handler takes over; else the real runner is used.
   std::vector<std::string> commands;
   std::function<plat::ProcessResult(const std::string&, bool, plat::WaitMode)> processHandler;
+  std::vector<std::string> sounds;  // files played, in order
   // Detached starts and desktop hand-overs are recorded, never run; each answers `startResult`.
   std::vector<std::vector<std::string>> started;  // program, then its arguments
   std::vector<std::string> opened;
@@ -57,6 +58,7 @@ class ScriptedSeam : public plat::Seam {
   bool ColorDialog(QWidget*, QColor& color) override;
   plat::ProcessResult RunProcess(const std::string& commandLine, bool showWindow,
                                  plat::WaitMode wait) override;
+  void PlaySound(const std::string& path) override { sounds.push_back(path); }
   bool StartDetached(const std::string& program, const std::vector<std::string>& args,
                      const std::string& workDir) override;
   bool OpenWithDesktop(const std::string& target) override;

@@ -1,0 +1,134 @@
+// The profile-information report over a 40,000-game catalogue, and the romset report of a game
+// with a 20 MB history file and a 5 MB cheat file beside the emulator; both built and shown.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <stdlib.h>
+
+#include <memory>
+#include <string>
+
+#include "CatalogueGenerator.h"
+#include "database/Listinfo.h"
+#include "frontend/main.h"
+#include "platform/Files.h"
+#include "platform/Seams.h"
+
+namespace {
+
+// Shows the report once, lets it lay out and paint, and closes it.
+class ShowOnceSeam : public plat::Seam {
+ public:
+  int ShowModal(QWidget* window) override {
+    window->show();
+    QApplication::processEvents();
+    window->hide();
+    ++shown;
+    return 1;
+  }
+  int shown = 0;
+};
+
+const std::string& Folder() {
+  static const std::string dir = [] {
+    char t[] = "/tmp/velmora-bench-XXXXXX";
+    std::string d = mkdtemp(t) ? std::string(t) + "/" : std::string("/tmp/");
+    setenv("VELMORA_HOME", d.c_str(), 1);
+    return d;
+  }();
+  return dir;
+}
+
+TMainFRM& Window() {
+  static TMainFRM* f = nullptr;
+  if (f) return *f;
+  Folder();
+  if (!QApplication::instance()) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static int argc = 1;
+    static char name[] = "velmora_bench";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+  }
+  f = new TMainFRM();
+  listinfo::ParseResult db = listinfo::ParseListinfo(GenerateListinfo());
+  f->Games = std::move(db.Games);
+  f->Resources = std::move(db.Resources);
+  f->BuildGameIndex();
+  f->EmulatorDir = Folder();
+  f->EmulatorExe = "mame";
+  f->EmulatorVersion = "M.A.M.E. v0.36 (Jan 10 2000)";
+  f->ProfileFileName = Folder() + "MAME.VRL";
+  plat::WriteFileAtomic(f->ProfileFileName, "profile");
+  return *f;
+}
+
+// History and cheat files of the given sizes, entries for every game, the last game's at the end.
+void WriteDataFiles(TMainFRM& f, size_t historyBytes, size_t cheatBytes) {
+  const GameList& games = *f.Games;
+  std::string history, cheat;
+  const std::string bio =
+      "A long story of the game, as the history file tells it, line after line of text.\r\n";
+  for (size_t i = 0; history.size() < historyBytes; ++i) {
+    const std::string name = games[i % games.size()]->Name.str();
+    history += "$info=" + name + ",\r\n$bio\r\n\r\n";
+    for (int k = 0; k < 20; ++k) history += bio;
+    history += "$end\r\n\r\n";
+  }
+  for (size_t i = 0; cheat.size() < cheatBytes; ++i) {
+    const std::string name = games[i % games.size()]->Name.str();
+    cheat += name + ":0:4e00:03:000:Infinite lives:\r\n" + name + ":0:4e10:99:063:Level:\r\n";
+  }
+  const std::string last = games.back()->Name.str();
+  history += "$info=" + last + "\r\n$bio\r\nThe one we look for.\r\n$end\r\n";
+  cheat += last + ":0:4e20:0F:520:Linked:\r\n";
+  plat::WriteFileAtomic(Folder() + "HISTORY.DAT", history);
+  plat::WriteFileAtomic(Folder() + "CHEAT.DAT", cheat);
+  plat::WriteFileAtomic(Folder() + "MAMEINFO.DAT", "$info=" + last + "\r\n$mame\r\nNotes\r\n$end\r\n");
+  f.MAMEConfig.historyfile = "HISTORY.DAT";
+  f.MAMEConfig.cheatfile = "CHEAT.DAT";
+  f.MAMEConfig.mameinfofile = "MAMEINFO.DAT";
+  f.MAMEConfig.hiscorefile = Folder() + "HISCORE.DAT";
+}
+
+void BM_ProfileInfoReport(benchmark::State& state) {
+  TMainFRM& f = Window();
+  ShowOnceSeam seam;
+  plat::SetUi(&seam);
+  for (auto _ : state) f.FileProfileInfoACTNExecute();
+  plat::SetUi(nullptr);
+  state.counters["games"] = static_cast<double>(f.Games->size());
+  if (seam.shown != static_cast<int>(state.iterations())) state.SkipWithError("not shown");
+}
+BENCHMARK(BM_ProfileInfoReport)->Unit(benchmark::kMillisecond);
+
+void BM_RomsetReportLargeDataFiles(benchmark::State& state) {
+  TMainFRM& f = Window();
+  WriteDataFiles(f, 20u << 20, 5u << 20);
+  f.SelectedGame = f.Games->back().get();
+  ShowOnceSeam seam;
+  plat::SetUi(&seam);
+  for (auto _ : state) f.MameRomsetDetailACTNExecute();
+  plat::SetUi(nullptr);
+  if (seam.shown != static_cast<int>(state.iterations())) state.SkipWithError("not shown");
+}
+BENCHMARK(BM_RomsetReportLargeDataFiles)->Unit(benchmark::kMillisecond);
+
+// The same with the files read afresh each time (as after a change of the files).
+void BM_RomsetReportLargeDataFilesUncached(benchmark::State& state) {
+  TMainFRM& f = Window();
+  WriteDataFiles(f, 20u << 20, 5u << 20);
+  f.SelectedGame = f.Games->back().get();
+  ShowOnceSeam seam;
+  plat::SetUi(&seam);
+  for (auto _ : state) {
+    state.PauseTiming();
+    WriteDataFiles(f, 20u << 20, 5u << 20);  // new times: the kept copies are read again
+    state.ResumeTiming();
+    f.MameRomsetDetailACTNExecute();
+  }
+  plat::SetUi(nullptr);
+}
+BENCHMARK(BM_RomsetReportLargeDataFilesUncached)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace

@@ -1,0 +1,123 @@
+#include "codecs/PictureFormats.h"
+
+#include <QImageReader>
+
+#include <map>
+#include <stdexcept>
+
+#include "codecs/GIFImage.h"
+#include "codecs/PngImage.h"
+#include "platform/Files.h"
+
+namespace codecs {
+
+namespace {
+
+// BMP and JPEG through Qt's readers.
+class TQtPicture : public TGraphic {
+ public:
+  explicit TQtPicture(const char* format) : format_(format) {}
+  void LoadFromFile(const std::string& fileName) override {
+    QImageReader reader(QString::fromLocal8Bit(fileName.c_str()), format_);
+    reader.setDecideFormatFromContent(false);
+    QImage img;
+    if (!reader.read(&img))
+      throw std::runtime_error(reader.errorString().toLocal8Bit().toStdString());
+    image_ = std::move(img);
+  }
+  bool GetEmpty() const override { return image_.isNull(); }
+  int GetWidth() const override { return image_.width(); }
+  int GetHeight() const override { return image_.height(); }
+  QImage ToImage() override { return image_; }
+
+ private:
+  const char* format_;
+  QImage image_;
+};
+
+std::string Key(std::string_view extension) {
+  if (!extension.empty() && extension.front() == '.') extension.remove_prefix(1);
+  return plat::UpperCase(extension);
+}
+
+std::map<std::string, TPictureFormat>& Registry() {
+  static std::map<std::string, TPictureFormat> r = [] {
+    std::map<std::string, TPictureFormat> m;
+    auto add = [&m](const char* ext, const char* desc, GraphicFactory f) {
+      m[ext] = TPictureFormat{ext, desc, f};
+    };
+    add("GIF", "GIF Image", [] { return std::unique_ptr<TGraphic>(new gif::TGIFImage); });
+    add("PNG", "Portable Network Graphics",
+        [] { return std::unique_ptr<TGraphic>(new pngimage::TPngGraphic); });
+    add("BMP", "Bitmaps", [] { return std::unique_ptr<TGraphic>(new TQtPicture("bmp")); });
+    add("JPG", "JPEG Image File", [] { return std::unique_ptr<TGraphic>(new TQtPicture("jpeg")); });
+    add("JPEG", "JPEG Image File",
+        [] { return std::unique_ptr<TGraphic>(new TQtPicture("jpeg")); });
+    if (HaveMetafiles()) add("WMF", "Metafiles", &CreateMetafile);
+    return m;
+  }();
+  return r;
+}
+
+}  // namespace
+
+void RegisterFileFormat(std::string_view extension, const std::string& description,
+                        GraphicFactory create) {
+  const std::string k = Key(extension);
+  Registry()[k] = TPictureFormat{k, description, create};
+}
+
+void UnregisterFileFormat(std::string_view extension) { Registry().erase(Key(extension)); }
+
+const TPictureFormat* FindPictureFormat(std::string_view extension) {
+  auto& r = Registry();
+  auto it = r.find(Key(extension));
+  return it == r.end() ? nullptr : &it->second;
+}
+
+std::vector<TPictureFormat> PictureFormats() {
+  std::vector<TPictureFormat> v;
+  for (const auto& [k, f] : Registry()) v.push_back(f);
+  return v;
+}
+
+bool LoadPicture(const std::string& path, QImage& image, std::string& error) {
+  const std::string ext = Key(plat::ExtensionOf(path));
+  try {
+    if (ext == "GIF") {
+      gif::TGIFImage gifImage;
+      gifImage.LoadFromFile(path);
+      const QImage* b = gifImage.GetBitmap();
+      image = b ? b->copy() : QImage();
+      return true;
+    }
+    if (ext == "PNG") {
+      QImage bitmap;
+      pngimage::TPngImage* png = new pngimage::TPngImage;
+      try {
+        png->LoadFromFile(path);
+        png->CopyToBitmap(bitmap, 0, 0);
+      } catch (...) {
+        png->Release();
+        throw;
+      }
+      png->Release();
+      image = std::move(bitmap);
+      return true;
+    }
+    const TPictureFormat* f = FindPictureFormat(ext);
+    if (!f) {
+      error = "Unknown picture file extension (." + plat::LowerCase(ext) + ")";
+      return false;
+    }
+    std::unique_ptr<TGraphic> g = f->Create();
+    g->LoadFromFile(path);
+    image = g->ToImage();
+    return true;
+  } catch (const std::exception& e) {
+    error = e.what();
+    return false;
+  }
+}
+
+}  // namespace codecs

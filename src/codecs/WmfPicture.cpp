@@ -1,0 +1,94 @@
+// Windows metafiles, played by libwmf into a true-colour bitmap.
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+#include "codecs/PictureFormats.h"
+#include "platform/Files.h"
+
+#ifdef VELMORA_HAVE_WMF
+#include <libwmf/api.h>
+#include <libwmf/gd.h>
+#endif
+
+namespace codecs {
+
+#ifdef VELMORA_HAVE_WMF
+namespace {
+
+// Largest bitmap a metafile is played into, in pixels.
+constexpr double kMaxMetafilePixels = 16.0 * 1024 * 1024;
+
+class TMetafile : public TGraphic {
+ public:
+  void LoadFromFile(const std::string& fileName) override {
+    std::string data, error;
+    if (!plat::ReadWholeFile(fileName, data, &error))
+      throw std::runtime_error("Cannot open file \"" + fileName + "\". " + error);
+    image_ = Play(data);
+  }
+  bool GetEmpty() const override { return image_.isNull(); }
+  int GetWidth() const override { return image_.width(); }
+  int GetHeight() const override { return image_.height(); }
+  QImage ToImage() override { return image_; }
+
+ private:
+  static QImage Play(std::string& data) {
+    wmfAPI_Options options;
+    std::memset(&options, 0, sizeof options);
+    options.function = wmf_gd_function;
+    wmfAPI* api = nullptr;
+    const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL;
+    if (wmf_api_create(&api, flags, &options) != wmf_E_None) {
+      if (api) wmf_api_destroy(api);
+      throw std::runtime_error("Invalid metafile");
+    }
+    QImage result;
+    wmf_error_t err =
+        wmf_mem_open(api, reinterpret_cast<unsigned char*>(data.data()), long(data.size()));
+    wmfD_Rect bbox{};
+    if (err == wmf_E_None) err = wmf_scan(api, 0, &bbox);
+    unsigned int w = 0, h = 0;
+    if (err == wmf_E_None) err = wmf_display_size(api, &w, &h, 96, 96);
+    if (err == wmf_E_None && (w == 0 || h == 0 || double(w) * h > kMaxMetafilePixels))
+      err = wmf_E_BadFormat;
+    if (err == wmf_E_None) {
+      wmf_gd_t* dev = WMF_GD_GetData(api);
+      dev->type = wmf_gd_image;
+      dev->bbox = bbox;
+      dev->width = w;
+      dev->height = h;
+      err = wmf_play(api, 0, &bbox);
+      if (err == wmf_E_None && dev->gd_image) {
+        const int* px = wmf_gd_image_pixels(dev->gd_image);
+        result = QImage(int(w), int(h), QImage::Format_RGB32);
+        for (unsigned y = 0; y < h && px; ++y) {
+          QRgb* row = reinterpret_cast<QRgb*>(result.scanLine(int(y)));
+          for (unsigned x = 0; x < w; ++x)
+            row[x] = qRgb((px[y * w + x] >> 16) & 0xFF, (px[y * w + x] >> 8) & 0xFF,
+                          px[y * w + x] & 0xFF);
+        }
+        // The library leaves the image it drew to its caller: its pixel block and the
+        // image itself are plain allocations.
+        std::free(const_cast<int*>(px));
+        std::free(dev->gd_image);
+        dev->gd_image = nullptr;
+      }
+    }
+    wmf_api_destroy(api);
+    if (err != wmf_E_None || result.isNull()) throw std::runtime_error("Invalid metafile");
+    return result;
+  }
+  QImage image_;
+};
+
+}  // namespace
+
+bool HaveMetafiles() { return true; }
+std::unique_ptr<TGraphic> CreateMetafile() { return std::make_unique<TMetafile>(); }
+#else
+bool HaveMetafiles() { return false; }
+std::unique_ptr<TGraphic> CreateMetafile() { return nullptr; }
+#endif
+
+}  // namespace codecs

@@ -1,0 +1,148 @@
+// The main window's side of the emulator's data files and of the profile-information and
+// romset-detail reports: the file names from MAME.CFG, the progress window and the report
+// window around the documents that Reports.cpp builds.
+#include <QDateTime>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
+
+#include "database/Report.h"
+#include "database/Working.h"
+#include "frontend/DataFiles.h"
+#include "frontend/Reports.h"
+#include "frontend/main.h"
+#include "platform/Cp1252.h"
+#include "platform/Files.h"
+
+namespace {
+
+void ShowWorking(const char* text, int32_t progress) {
+  if (!WorkingFRM) return;
+  WorkingFRM->Operation->setText(text);
+  WorkingFRM->SetProgress(progress);
+  WorkingFRM->show();
+}
+
+void HideWorking() {
+  if (WorkingFRM) WorkingFRM->hide();
+}
+
+// The file's last-write date and time in the system's short date and long time formats.
+std::string FileDateTime(const std::string& path) {
+  const QDateTime when = QFileInfo(QString::fromStdString(path)).lastModified();
+  const QLocale locale = QLocale::system();
+  QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+  timeFormat.remove(QLatin1Char('t'));  // no time zone, as the system's long time has none
+  const QString text = locale.toString(when.date(), QLocale::ShortFormat) + " - " +
+                       locale.toString(when.time(), timeFormat.trimmed());
+  return plat::ToAnsi(text);
+}
+
+}  // namespace
+
+std::string TMainFRM::DataFileName(const std::string& name) const {
+  return datafiles::ResolveDataFile(EmulatorDir, name);
+}
+
+std::string TMainFRM::ReadHiscoreEntry(const std::string& FileName, const std::string& SetName) {
+  return datafiles::ReadHiscoreEntry(datafiles::ReadDataFile(DataFileName(FileName)), SetName);
+}
+
+std::string TMainFRM::FormatHiscoreArea(const std::string& line) {
+  return datafiles::FormatHiscoreArea(line);
+}
+
+std::string TMainFRM::ReadInfoFileEntry(const std::string& FileName, const std::string& SetName,
+                                        const std::string& Part) {
+  return datafiles::ReadInfoFileEntry(datafiles::ReadDataFile(DataFileName(FileName)), SetName,
+                                      Part);
+}
+
+std::string TMainFRM::ReadCheatEntries(const std::string& SetName) {
+  return datafiles::ReadCheatEntries(
+      datafiles::ReadDataFile(DataFileName(MAMEConfig.cheatfile)), SetName);
+}
+
+std::string TMainFRM::HexByteToBits(const std::string& hex) {
+  return datafiles::HexByteToBits(hex);
+}
+
+namespace {
+
+void ShowDocument(TMainFRM& main, const reports::Document& doc) {
+  TReportFRM report(&main);
+  report.NewDocument(doc.title, doc.fileName, true, true);
+  bool first = true;
+  reports::Style current = reports::Style::Body;
+  for (const reports::Line& line : doc.lines) {
+    if (first || line.style != current) {
+      const bool wasTitle = !first && current == reports::Style::Title;
+      current = line.style;
+      switch (current) {
+        case reports::Style::Title:
+          report.SetParagraph(2, false);
+          report.SetTextFont("Times New Roman", QColor(Qt::black), main.BoldFontSize + 4,
+                             TReportFRM::fsBold | TReportFRM::fsItalic);
+          break;
+        case reports::Style::Heading:
+          if (wasTitle || first) report.SetParagraph(0, false);
+          report.SetTextFont("Times New Roman", QColor(Qt::black), main.BoldFontSize,
+                             TReportFRM::fsBold);
+          break;
+        case reports::Style::Body:
+          if (wasTitle || first) report.SetParagraph(0, false);
+          report.SetTextFont("Courier New", QColor(Qt::black), main.NormalFontSize, 0);
+          break;
+      }
+      first = false;
+    }
+    report.AddLine(line.text);
+  }
+  HideWorking();
+  main.SetIdleCursor(true);
+  report.ShowReport();
+}
+
+}  // namespace
+
+void TMainFRM::FileProfileInfoACTNExecute() {
+  if (!Games) return;
+  ShowWorking("Scanning database...", 0);
+  SetIdleCursor(false);
+  reports::ProfileFacts facts;
+  facts.programDir = ProgramDir;
+  facts.profileFile = ProfileFileName;
+  if (!ProfileFileName.empty() && plat::FileExists(ProfileFileName))
+    facts.creationDate = FileDateTime(ProfileFileName);
+  facts.executable = EmulatorDir + EmulatorExe;
+  facts.version = EmulatorVersion;
+  facts.games = Games.get();
+  facts.resources = Resources.get();
+  facts.find = [this](std::string_view name) -> const GameRecord* {
+    return FindGameByName(std::string(name));
+  };
+  int32_t last = -1;
+  const reports::Document doc =
+      reports::ProfileInfo(facts, [&last](size_t done, size_t total) {
+        const int32_t p = TWorkingFRM::Percentage(static_cast<int32_t>(done + 1),
+                                                  static_cast<int32_t>(total));
+        if (p != last && WorkingFRM) WorkingFRM->SetProgress(last = p);
+      });
+  ShowDocument(*this, doc);
+}
+
+void TMainFRM::MameRomsetDetailACTNExecute() {
+  if (!SelectedGame) return;
+  ShowWorking("Preparing report...", -1);
+  SetIdleCursor(false);
+  reports::RomsetFacts facts;
+  facts.programDir = ProgramDir;
+  facts.game = SelectedGame;
+  facts.games = Games.get();
+  facts.quickInfo = BuildQuickInfo(SelectedGame);
+  facts.files.hiscore = DataFileName(MAMEConfig.hiscorefile);
+  facts.files.history = DataFileName(MAMEConfig.historyfile);
+  facts.files.mameinfo = DataFileName(MAMEConfig.mameinfofile);
+  facts.files.cheat = DataFileName(MAMEConfig.cheatfile);
+  ShowDocument(*this, reports::RomsetDetail(facts));
+}

@@ -1,0 +1,26 @@
+// The progress window and the hourglass around a long loop of the main window; both are
+// taken down on every way out of the scope.
+#pragma once
+#include <string>
+
+#include "database/Working.h"
+#include "frontend/main.h"
+
+class WorkingProgress : public TWorkingGuard {
+ public:
+  // `percent` -1 shows the step text without a bar.
+  WorkingProgress(TMainFRM* main, const std::string& text, int32_t percent = 0)
+      : TWorkingGuard(text, percent), main_(main) {
+    main_->SetIdleCursor(false);
+  }
+  ~WorkingProgress() {
+    Hide();
+    main_->SetIdleCursor(true);
+  }
+
+  // The position among all; the window is told only when the percentage changes.
+  void Set(size_t done, size_t total) { Progress(done, total); }
+
+ private:
+  TMainFRM* main_;
+};

@@ -1,0 +1,271 @@
+#include "frontend/import.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "frontend/CategoryFile.h"
+#include "frontend/WorkingProgress.h"
+#include "frontend/main.h"
+#include "platform/Cp1252.h"
+#include "platform/Files.h"
+#include "platform/Seams.h"
+
+TFilterImportFRM::TFilterImportFRM(QWidget* owner) : TDXForm(owner) {
+  setObjectName("FilterImportFRM");
+  setMinimumSize(400, 328);
+  auto* body = new QWidget(this);
+  auto* layout = new QVBoxLayout(body);
+  auto* info = new QGroupBox(" Filter information ", body);
+  auto* grid = new QGridLayout(info);
+  FilterTitle = new QLineEdit(info);
+  FilterTitle->setObjectName("FilterTitle");
+  auto* nameLabel = new QLabel("Filter &name:", info);
+  nameLabel->setBuddy(FilterTitle);
+  grid->addWidget(nameLabel, 0, 0);
+  grid->addWidget(FilterTitle, 0, 1, 1, 3);
+  QFont bold = font();
+  bold.setBold(true);
+  auto label = [&](const char* name) {
+    auto* l = new QLabel(info);
+    l->setObjectName(name);
+    l->setFont(bold);
+    return l;
+  };
+  FilterDate = label("FilterDate");
+  ReleaseVersion = label("ReleaseVersion");
+  FilterAuthor = label("FilterAuthor");
+  MAMEVersion = label("MAMEVersion");
+  grid->addWidget(FilterDate, 1, 0, 1, 2);
+  grid->addWidget(ReleaseVersion, 1, 2, 1, 2);
+  grid->addWidget(FilterAuthor, 2, 0, 1, 2);
+  grid->addWidget(MAMEVersion, 2, 2, 1, 2);
+  layout->addWidget(info);
+  layout->addWidget(new QLabel("Specify in the box below the folders to import and their order", body));
+  auto* middle = new QHBoxLayout;
+  FolderSelector = new QListWidget(body);
+  FolderSelector->setObjectName("FolderSelector");
+  auto* side = new QVBoxLayout;
+  MoveUpBTN = new QPushButton("Move &up", body);
+  MoveDownBTN = new QPushButton("Move &down", body);
+  ResetBTN = new QPushButton("&Reset", body);
+  side->addWidget(MoveUpBTN);
+  side->addWidget(MoveDownBTN);
+  side->addWidget(ResetBTN);
+  side->addStretch(1);
+  middle->addWidget(FolderSelector, 1);
+  middle->addLayout(side);
+  layout->addLayout(middle, 1);
+  auto* buttons = new QHBoxLayout;
+  OkBTN = new QPushButton("&Ok", body);
+  CancelBTN = new QPushButton("&Cancel", body);
+  OkBTN->setDefault(true);
+  buttons->addStretch(1);
+  buttons->addWidget(OkBTN);
+  buttons->addWidget(CancelBTN);
+  layout->addLayout(buttons);
+  setCentralWidget(body);
+  resize(460, 380);
+
+  connect(MoveUpBTN, &QPushButton::clicked, this, [this] { MoveSelected(true); });
+  connect(MoveDownBTN, &QPushButton::clicked, this, [this] { MoveSelected(false); });
+  connect(ResetBTN, &QPushButton::clicked, this, [this] { ResetBTNClick(); });
+  connect(OkBTN, &QPushButton::clicked, this, [this] {
+    OkBTNClick();
+    SetModalResult(mrOk);
+  });
+  connect(CancelBTN, &QPushButton::clicked, this, [this] { SetModalResult(mrCancel); });
+}
+
+TFilterImportFRM::~TFilterImportFRM() = default;
+
+void TFilterImportFRM::showEvent(QShowEvent* e) {
+  TDXForm::showEvent(e);
+  if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+}
+
+void TFilterImportFRM::FillSectionList() {
+  FolderSelector->clear();
+  for (const Section& s : given_) {
+    auto* item = new QListWidgetItem(plat::FromAnsi(s.first), FolderSelector);
+    item->setData(Qt::UserRole, plat::FromAnsi(s.second));
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(Qt::Checked);
+  }
+}
+
+void TFilterImportFRM::Execute(std::vector<Section>& sections) {
+  given_ = sections;
+  setWindowTitle("Velmora - Filter import options");
+  FilterTitle->setText(plat::FromAnsi(FilterNameText));
+  FilterDate->setText(plat::FromAnsi("Release date: " + ReleaseDate));
+  ReleaseVersion->setText(plat::FromAnsi("Release version: " + Revision));
+  FilterAuthor->setText(plat::FromAnsi("Author: " + Contact));
+  MAMEVersion->setText(plat::FromAnsi("Supported MAME version: " + SupportedVersion));
+  FillSectionList();
+  sections.clear();
+  chosen_.clear();
+  if (ShowModal() != mrOk) return;
+  FilterNameText = plat::ToAnsi(FilterTitle->text());
+  // The sections keep their real names, blanks and all.
+  sections = chosen_;
+}
+
+void TFilterImportFRM::OkBTNClick() {
+  chosen_.clear();
+  for (int i = 0; i < FolderSelector->count(); ++i) {
+    QListWidgetItem* item = FolderSelector->item(i);
+    if (item->checkState() == Qt::Checked)
+      chosen_.push_back({plat::ToAnsi(item->text()), plat::ToAnsi(item->data(Qt::UserRole).toString())});
+  }
+}
+
+void TFilterImportFRM::ResetBTNClick() { FillSectionList(); }
+
+void TFilterImportFRM::MoveSelected(bool up) {
+  int row = FolderSelector->currentRow();
+  if (row < 0) return;
+  int to = up ? row - 1 : row + 1;
+  if (to < 0 || to >= FolderSelector->count()) {
+    QApplication::beep();
+    return;
+  }
+  QListWidgetItem* item = FolderSelector->takeItem(row);
+  FolderSelector->insertItem(to, item);
+  FolderSelector->setCurrentRow(to);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The import actions of the main window.
+
+namespace {
+
+const char* const kUnknownFormat = ": unknown format";
+
+}  // namespace
+
+void TMainFRM::FileFilterImportCatVerACTNExecute() {
+  plat::FileDialogRequest req;
+  req.title = "Import CatList's file";
+  req.defaultExt = "INI";
+  req.filter = "CatList's files (*.INI)|*.INI";
+  req.initialDir = FiltersFolder();
+  req.mustExist = true;
+  auto chosen = plat::Ui().FileDialog(this, req);
+  if (!chosen) return;
+  const std::string& path = *chosen;
+  std::string text, error;
+  std::optional<categoryfile::CatList> list;
+  bool read = false;
+  {
+    WorkingProgress progress(this, "Testing CatList's file...", -1);
+    read = plat::ReadWholeFile(path, text, &error);
+    if (read) list = categoryfile::ParseCatList(text);
+  }
+  if (!read) {
+    ShowMessageBox("Cannot import " + path + ": " + error, plat::MB_ICONERROR);
+    return;
+  }
+  if (!list) {
+    ShowMessageBox("Cannot import " + path + kUnknownFormat, plat::MB_ICONERROR);
+    return;
+  }
+  if (!Games || Games->empty()) return;
+
+  std::vector<TFilterImportFRM::Section> sections;
+  for (const auto& s : list->Sections)
+    sections.push_back({s.Info.empty() ? s.Name : s.Name + " (" + s.Info + ")", s.Name});
+  std::string name;
+  {
+    TFilterImportFRM options;
+    options.FilterNameText = list->FilterName;
+    options.ReleaseDate = list->Release;
+    options.SupportedVersion = list->SupportedMameVersion;
+    options.Revision = list->Revision;
+    options.Contact = list->Contact;
+    options.Execute(sections);
+    name = options.FilterNameText;
+  }
+  if (sections.empty()) return;
+  std::vector<const categoryfile::CatList::Section*> chosenSections;
+  for (const auto& s : sections)
+    if (const auto* found = list->Find(s.second)) chosenSections.push_back(found);
+
+  auto filter = types::NewFilterDescriptor();
+  filter->Name = name;
+  {
+    WorkingProgress progress(this, "Importing CatList's file...");
+    for (size_t i = 0; i < Games->size(); ++i) {
+      GameRecord* g = (*Games)[i].get();
+      if ((i & 255) == 0) progress.Set(i, Games->size());
+      if (!g || g->Kind != KIND_GAME) continue;
+      std::string folder = categoryfile::CatListFolder(*list, chosenSections, g->Name.str());
+      if (folder.empty()) continue;
+      auto e = types::NewFilterEntryDescriptor();
+      e->Game = g;
+      e->Folder = std::move(folder);
+      filter->Entries->push_back(std::move(e));
+    }
+  }
+  AppendFilter(std::move(filter));
+}
+
+void TMainFRM::FileFilterImportMacMameACTNExecute() {
+  plat::FileDialogRequest req;
+  req.title = "Import MacMAME grouping file";
+  req.filter = "MacMAME grouping files (*.*)|*.*";
+  req.initialDir = FiltersFolder();
+  req.mustExist = true;
+  req.multiSelect = true;
+  auto chosen = plat::Ui().FileDialog(this, req);
+  if (!chosen) return;
+  std::vector<std::string> files;
+  for (size_t i = 0; i <= chosen->size();) {
+    size_t j = chosen->find('\n', i);
+    if (j == std::string::npos) j = chosen->size();
+    if (j > i) files.push_back(chosen->substr(i, j - i));
+    i = j + 1;
+  }
+  for (const std::string& path : files) {
+    std::string text, error;
+    bool read = false, known = false;
+    {
+      WorkingProgress progress(this, "Testing grouping file...", -1);
+      read = plat::ReadWholeFile(path, text, &error);
+      known = read && plat::Trim(categoryfile::FirstLine(text)) == categoryfile::kMacMameHeader;
+    }
+    if (!read) {
+      ShowMessageBox("Cannot import " + path + ": " + error, plat::MB_ICONERROR);
+      continue;
+    }
+    if (!known) {
+      ShowMessageBox("Cannot import " + path + kUnknownFormat, plat::MB_ICONERROR);
+      continue;
+    }
+    auto filter = types::NewFilterDescriptor();
+    filter->Name = plat::FileNameOf(path);
+    {
+      WorkingProgress progress(this, "Importing grouping file...");
+      categoryfile::ParseMacMame(
+          text,
+          [&](const std::string& set, const std::string& folder) {
+            GameRecord* g = FindGameByName(set);
+            if (!g) return;
+            auto e = types::NewFilterEntryDescriptor();
+            e->Game = g;
+            e->Folder = folder;
+            filter->Entries->push_back(std::move(e));
+          },
+          [&progress](size_t d, size_t t) { progress.Set(d, t); });
+    }
+    AppendFilter(std::move(filter));
+  }
+}

@@ -1,0 +1,27 @@
+#include "launch/CommandLine.h"
+
+#include "platform/Process.h"
+
+namespace launch {
+
+std::string WithoutExtension(const std::string& name) {
+  size_t dot = name.find_last_of('.');
+  size_t sep = name.find_last_of("/\\");
+  if (dot == std::string::npos || (sep != std::string::npos && dot < sep)) return name;
+  return name.substr(0, dot);
+}
+
+std::string BuildCommandLine(const CommandLineOptions& o) {
+  using plat::ShellQuote;
+  std::string s = o.comSpec + " " + plat::InterpreterSwitch() + " " + ShellQuote(o.emulator) +
+                  " " + ShellQuote(o.setName) + " -romdir " + ShellQuote("$VRTEMP$");
+  if (o.errorLog) s += " -log";
+  if (o.ignoreCfg) s += " -ignorecfg";
+  if (o.recording == 1) s += " -record " + ShellQuote(WithoutExtension(o.recordName));
+  if (o.recording == 2) s += " -playback " + ShellQuote(WithoutExtension(o.recordName));
+  if (o.addOptions) s += " " + o.extraOptions;
+  if (o.logOutput) s += " >" + ShellQuote(o.captureFile) + " 2>&1";
+  return s;
+}
+
+}  // namespace launch

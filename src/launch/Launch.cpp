@@ -1,0 +1,205 @@
+// Running the selected game: its sets unpacked and tested, the emulator run and waited for,
+// the play counted, its output shown, and the window put back as it was.
+#include <QAction>
+#include <QColor>
+#include <QLabel>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+#include <unordered_set>
+#include <unistd.h>
+
+#include "database/Report.h"
+#include "database/TextStream.h"
+#include "database/Working.h"
+#include "frontend/Stats.h"
+#include "frontend/main.h"
+#include "launch/DosCmd.h"
+#include "platform/Files.h"
+#include "platform/Seams.h"
+
+namespace {
+
+const char* const kLogWarning =
+    "This warning will appear only once.\r\r"
+    "You have choosen to enable the function to log MAME's text output\r"
+    "(View/edit command line window). This will make MAME output in the\r"
+    "DOS shell be redirected to Velmora for you to examine it\r"
+    "comfortably. There is nothing wrong with this; you just need to know\r"
+    "that you won't see anything in the DOS box.\r"
+    "Should the DOS shell sit without running MAME, try hitting ENTER a\r"
+    "couple of times to return back to Velmora and examine MAME's\r"
+    "report. You will see a report coming directly from MAME which will\r"
+    "tell you why it refused to run.\r\r"
+    "Click OK to run the game as usual.";
+
+void Step(TMainFRM& w, const char* text) {
+  if (!WorkingFRM) return;
+  WorkingFRM->Operation->setText(text);
+  WorkingFRM->SetProgress(-1);
+  WorkingFRM->show();
+  w.SetIdleCursor(false);
+}
+
+void EndStep(TMainFRM& w) {
+  if (WorkingFRM) WorkingFRM->hide();
+  w.SetIdleCursor(true);
+}
+
+// Moves every file of `from` into `to`, replacing any case variant there; `from` is removed.
+void MergeBack(const std::string& from, const std::string& to) {
+  for (const std::string& name : plat::ListDir(from)) {
+    if (auto old = plat::FindNoCase(to, name)) plat::RemoveFile(*old);
+    std::rename((from + name).c_str(), (to + name).c_str());
+  }
+  plat::RemoveTree(from);
+}
+
+}  // namespace
+
+void TMainFRM::AppendError(const std::string& text) {
+  if (!text.empty()) LaunchErrors += text + "\r\n";
+}
+
+void TMainFRM::MamePlayACTNExecute() {
+  // Off for the launch, and back on however it ends.
+  QAction* play = ActionNamed("MamePlayACTN");
+  if (play) play->setEnabled(false);
+  JoyCheckTMR->stop();
+  SlideShowTMR->stop();
+  struct Restore {
+    TMainFRM& w;
+    QAction* play;
+    ~Restore() {
+      if (w.DXGameSelect) w.JoyCheckTMR->start(); else w.JoyCheckTMR->stop();
+      if (w.ScreenshotsSlideShowACTN && w.ScreenshotsSlideShowACTN->isChecked())
+        w.SlideShowTMR->start();
+      else
+        w.SlideShowTMR->stop();
+      if (play) play->setEnabled(true);
+      if (WorkingFRM) WorkingFRM->hide();
+      w.SetIdleCursor(true);
+    }
+  } restore{*this, play};
+
+  // MAME.CFG, the temporary folder and the capture file all live in the emulator folder.
+  if (ProfileLoaded && access(EmulatorDir.c_str(), W_OK) != 0) {
+    ShowMessageBox("The emulator folder " + EmulatorDir +
+                       " cannot be written to.\rVelmora keeps MAME.CFG, the temporary folder "
+                       "and the captured output there.\rPlease copy or link the emulator into "
+                       "a folder of your own.",
+                   plat::MB_OK | plat::MB_ICONERROR);
+    return;
+  }
+  SaveMAMECfg();
+  LaunchErrors.clear();
+  GameRecord* game = SelectedGame;
+  if (!game) return;
+  const std::string name = game->Name.str();
+  const std::string temp = EmulatorDir + "$VRTEMP$/";
+  plat::SetCurrentDir(EmulatorDir);
+
+  // The game's sets, then each parent's. A set never replaces a file that a nearer set placed:
+  // what is there already waits aside while the next set is unpacked, then goes back on top.
+  auto unpack = [&](const std::string& set, uint8_t kind) {
+    const std::string aside = EmulatorDir + "$VRTEMP$.near/";
+    const bool keep = !plat::ListDir(temp).empty() && !plat::DirExists(aside) &&
+                      std::rename(temp.c_str(), aside.c_str()) == 0;
+    AppendError(UnpackSet(set, kind, true));
+    if (keep) {
+      plat::MakeDirs(temp);
+      MergeBack(aside, temp);
+    }
+  };
+  auto chain = [&](uint8_t kind) {
+    std::unordered_set<std::string> seen{plat::UpperCase(name)};
+    for (GameRecord* cur = game;;) {
+      const std::string& parentName = kind == 1 ? cur->RomOf.str() : cur->SampleOf.str();
+      if (parentName.empty()) break;
+      GameRecord* parent = FindGameByName(parentName);
+      if (!parent || !seen.insert(plat::UpperCase(parent->Name.str())).second) break;
+      unpack(parent->Name.str(), kind);
+      cur = parent;
+    }
+  };
+  plat::RemoveTree(EmulatorDir + "$VRTEMP$.near");  // left by a launch that was cut short
+  Step(*this, "Uncompressing rom set...");
+  MameCdSerial = 0;
+  if (game->Roms && !game->Roms->empty()) unpack(name, 1);
+  chain(1);
+  if (game->Samples && !game->Samples->empty()) unpack(name, 2);
+  chain(2);
+  EndStep(*this);
+
+  if (TestRomset(game, LaunchErrors)) {
+    Step(*this, "Booting MAME...");
+    std::string command;
+    if (CmdLineFRM) {
+      CmdLineFRM->Main = this;
+      command = CmdLineFRM->BuildCommandLine(name, false);
+    }
+    DeletePifFile();
+    if (ShowLogWarning && LogTextOutput) {
+      ShowMessageBox(kLogWarning, plat::MB_OK | plat::MB_ICONWARNING);
+      ShowLogWarning = false;
+    }
+    if (WorkingFRM) WorkingFRM->Operation->setText("Waiting for MAME to close...");
+    plat::ProcessPendingEvents();
+    const int64_t start = plat::Ui().MonotonicMs();
+    plat::ProcessResult run =
+        plat::Ui().RunProcess(command, true, plat::WaitMode::KeepPainting);
+    const int64_t end = plat::Ui().MonotonicMs();
+    EndStep(*this);
+    // The interpreter reports 126 (not executable) or 127 (not found) when it could not start
+    // the emulator: that is no play.
+    const bool started = run.error == 0 && run.exitStatus != 126 && run.exitStatus != 127;
+    if (!started) {
+      ShowMessageBox("MAME could not be started.\r\rCommand line:\r" + command,
+                     plat::MB_OK | plat::MB_ICONERROR);
+    } else if (UseStats) {
+      Step(*this, "Updating Stats...");
+      if (PlayStats) {
+        stats::AddPlay(*PlayStats, name, end > start ? (end - start) / 1000 : 0);
+        SaveStats();
+      }
+      EndStep(*this);
+    }
+
+    if (LogTextOutput) {
+      Step(*this, "Preparing MAME output log...");
+      auto report = std::make_unique<TReportFRM>(this);
+      report->NewDocument("Velmora - MAME text output", ProgramDir + "MAME_output", true, true);
+      report->SetParagraph(0, false);
+      report->SetTextFont("Courier New", QColor(Qt::black), NormalFontSize, TReportFRM::fsBold);
+      report->AddLine("C:\\> " + command);
+      report->AddLine("");
+      // A capture that is not there (the emulator never ran) shows no output.
+      const std::string capture = EmulatorDir + CaptureFile;
+      TTextStream stream;
+      stream.LineEnd = TTextStream::TOLERANT;
+      if (stream.LoadFromFile(capture)) {
+        std::string line;
+        do {
+          stream.ReadLn(line);
+          report->AddLine(line);
+        } while (!stream.Eof());
+        plat::RemoveFile(capture);
+      }
+      report->AddLine("");
+      report->AddLine("C:\\>");
+      EndStep(*this);
+      report->ShowReport();
+    }
+  }
+
+  Step(*this, "Deleting temporary directory...");
+  const bool deleted = DeleteFolderTree(EmulatorDir + "$VRTEMP$");
+  EndStep(*this);
+  if (!deleted)
+    ShowMessageBox("The temporary directory could not be deleted!\r"
+                   "This means one or more rom files of the game you ran could not be deleted.\r"
+                   "Please solve the problem and try again.",
+                   plat::MB_OK | plat::MB_ICONERROR);
+  if (SortBy == 4 && UseStats) RebuildFilterTabs(-1);
+  SelectLastGame();
+}

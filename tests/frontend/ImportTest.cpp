@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "frontend/CategoryFile.h"
+#include "frontend/MainWindowHarness.h"
+#include "frontend/import.h"
+
+namespace {
+
+// LF line ends, lower-case keys, a section whose name holds a blank.
+const char* const kCatList =
+    ";; Catver.ini 0.61 ;;\n"
+    "[fileinfo]\n"
+    "filtername=My categories\n"
+    "release=2001-01-10\n"
+    "info_Main Category=Main categories\n"
+    "\n"
+    "[Main Category]\n"
+    "pacman=Maze\n"
+    "galaxian=Shooter / Flying\\\\Vertical\n"
+    "; a comment\n"
+    "[VerAdded]\n"
+    "pacman=.37b5\n"
+    "mspacman=.36\n";
+
+// The entries as the tab shows them (sorted by description).
+std::string Entries(const FilterDescriptor& f) {
+  std::string r;
+  for (const auto& e : *f.Entries) r += e->Folder + e->Game->Name.str() + ";";
+  return r;
+}
+
+}  // namespace
+
+TEST(CategoryFiles, CatListAndMacMameReading) {
+  auto list = categoryfile::ParseCatList(kCatList);
+  ASSERT_TRUE(list);
+  EXPECT_EQ(list->Title, "Catver.ini 0.61");
+  EXPECT_EQ(list->FilterName, "My categories");
+  EXPECT_EQ(list->Release, "2001-01-10");
+  ASSERT_EQ(list->Sections.size(), 2u);
+  EXPECT_EQ(list->Sections[0].Name, "Main Category");
+  EXPECT_EQ(list->Sections[0].Info, "Main categories");
+  std::vector<const categoryfile::CatList::Section*> both{&list->Sections[0], &list->Sections[1]};
+  EXPECT_EQ(categoryfile::CatListFolder(*list, both, "PACMAN"), "\\Maze\\.37b5\\");
+  EXPECT_EQ(categoryfile::CatListFolder(*list, both, "GALAXIAN"),
+            "\\Shooter / Flying\\Vertical\\");  // the empty part is dropped
+  EXPECT_EQ(categoryfile::CatListFolder(*list, both, "MSPACMAN"), "\\.36\\");
+  EXPECT_EQ(categoryfile::CatListFolder(*list, both, "NOSUCH"), "");
+  EXPECT_EQ(categoryfile::ParseCatList(";;\r\n")->Title, "");
+  EXPECT_FALSE(categoryfile::ParseCatList("; Catver ;;\n[A]\nx=y\n"));
+
+  std::string mac = std::string(categoryfile::kMacMameHeader) +
+                    "\r\n// comment\r\npacman    Maze\r\nmspacman\r\n\r\n"
+                    "longername10 Cat\r\ndkong\tPlatform\\\\Apes\r\n";
+  std::string got;
+  ASSERT_TRUE(categoryfile::ParseMacMame(
+      mac, [&](const std::string& s, const std::string& f) { got += f + s + ";"; }));
+  EXPECT_EQ(got, "\\Maze\\PACMAN;\\Maze\\MSPACMAN;\\me10 Cat\\LONGERNA;\\Platform\\Apes\\DKONG;");
+  EXPECT_FALSE(categoryfile::ParseMacMame("// MacMAME\r\npacman Maze", {}));
+}
+
+TEST(CategoryFiles, ImportsMakeUnsavedFilters) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  h.LoadGames({"PACMAN", "MSPACMAN", "GALAXIAN", "DKONG"}, h.home.path());
+  std::string cat = h.home.write("catver.ini", kCatList);
+
+  // The options window: VerAdded moved above Main Category, the name edited.
+  h.seam.fileAnswers = {cat};
+  h.seam.modalHandlers.push_back([](QWidget* win) {
+    auto* d = static_cast<TFilterImportFRM*>(win);
+    EXPECT_EQ(d->FolderSelector->item(0)->text(), "Main Category (Main categories)");
+    d->FolderSelector->setCurrentRow(1);
+    d->MoveUpBTN->click();
+    d->FilterTitle->setText("Versions");
+    d->OkBTN->click();
+    return int(mrOk);
+  });
+  w.FileFilterImportCatVerACTNExecute();
+  ASSERT_EQ(w.Filters->size(), 2u) << h.seam.AllMessages();
+  FilterDescriptor* f = (*w.Filters)[1].get();
+  EXPECT_EQ(f->Name, "Versions");
+  EXPECT_EQ(f->Modified, 1);
+  EXPECT_EQ(f->FileName, "");
+  EXPECT_EQ(Entries(*f),
+            "\\Shooter / Flying\\Vertical\\GALAXIAN;\\.36\\MSPACMAN;\\.37b5\\Maze\\PACMAN;");
+
+  // Cancelling the options makes no filter; a wrong format is told.
+  h.seam.fileAnswers = {cat, h.home.write("bad.ini", "[A]\n")};
+  w.FileFilterImportCatVerACTNExecute();
+  w.FileFilterImportCatVerACTNExecute();
+  EXPECT_EQ(w.Filters->size(), 2u);
+  EXPECT_EQ(h.seam.AllMessages(), "Cannot import " + h.home.file("bad.ini") + ": unknown format");
+
+  // Two MacMAME files: the bad one is told, the other imported under its file name.
+  h.seam.messages.clear();
+  std::string good = h.home.write("Arcade groups",
+                                  std::string(categoryfile::kMacMameHeader) +
+                                      "\nPACMAN Maze\nnosuch\ndkong Platform\n");
+  h.seam.fileAnswers = {h.home.file("bad.ini") + "\n" + good};
+  w.FileFilterImportMacMameACTNExecute();
+  EXPECT_TRUE(h.seam.fileRequests.back().multiSelect);
+  EXPECT_EQ(h.seam.AllMessages(), "Cannot import " + h.home.file("bad.ini") + ": unknown format");
+  ASSERT_EQ(w.Filters->size(), 3u);
+  EXPECT_EQ((*w.Filters)[2]->Name, "Arcade groups");
+  EXPECT_EQ(Entries(*(*w.Filters)[2]), "\\Platform\\DKONG;\\Maze\\PACMAN;");
+}

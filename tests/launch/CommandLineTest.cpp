@@ -1,0 +1,141 @@
+// The command line, its window, the recording panel and the deletion of a game's files.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "frontend/MainWindowHarness.h"
+#include "launch/CommandLine.h"
+#include "launch/DosCmd.h"
+#include "platform/Files.h"
+
+namespace {
+
+TEST(CommandLine, ShapeAndRecordingName) {
+  launch::CommandLineOptions o;
+  o.comSpec = "/bin/sh";
+  o.emulator = "/e/mame";
+  o.setName = "abc";
+  EXPECT_EQ(launch::BuildCommandLine(o), "/bin/sh -c '/e/mame' 'abc' -romdir '$VRTEMP$'");
+  o.recording = 2;
+  o.recordName = "old/RUN.INP";
+  EXPECT_EQ(launch::BuildCommandLine(o),
+            "/bin/sh -c '/e/mame' 'abc' -romdir '$VRTEMP$' -playback 'old/RUN'");
+  for (auto [in, out] : {std::pair{"RUN.INP", "RUN"}, {"RUN", "RUN"}, {"a.b/RUN", "a.b/RUN"},
+                         {"a.b\\R.X.INP", "a.b\\R.X"}})
+    EXPECT_EQ(launch::WithoutExtension(in), out) << in;
+}
+
+class CmdWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    w = &h.Make();
+    h.LoadGames({"abc"}, h.home.path());
+    w->EmulatorExe = "mame";
+    w->ComSpec = "/bin/sh";
+    CmdLineFRM = &cmd;
+    cmd.Main = w;
+  }
+  void TearDown() override { CmdLineFRM = nullptr; }
+  MainWindowHarness h;
+  TMainFRM* w = nullptr;
+  TCmdLineFRM cmd;
+};
+
+TEST_F(CmdWindow, ExampleFollowsTheBoxesAndOnlyOkStores) {
+  w->AddOptions = true;
+  w->ExtraOptions = "-nosound";
+  w->SelectedGame = nullptr;
+  std::string example;
+  h.seam.modalHandlers.push_back([&](QWidget*) {
+    example = cmd.CmdLineExample->text().toStdString();
+    cmd.AddOptions->click();  // off: the edit greys and the options leave the example
+    EXPECT_FALSE(cmd.ExtraOptions->isEnabled());
+    EXPECT_EQ(cmd.CmdLineExample->text().toStdString().find("-nosound"), std::string::npos);
+    cmd.LogMame->click();
+    cmd.CancelBTN->click();
+    return cmd.ModalResult();
+  });
+  w->OptionsCommandLineACTNExecute();
+  EXPECT_NE(example.find(">/bin/sh -c '" + h.home.path() + "mame' 'GAMENAME' -romdir "
+                         "'$VRTEMP$' -nosound"),
+            std::string::npos)
+      << example;
+  EXPECT_TRUE(w->AddOptions);
+  EXPECT_FALSE(w->LogTextOutput);
+
+  // Recording with no file name: showing the window gives the edit the example's set name.
+  w->SelectedGame = h.Game("abc");
+  w->RecordBTN->click();
+  w->InpFile->clear();
+  h.seam.modalHandlers.push_back([&](QWidget*) {
+    example = cmd.CmdLineExample->text().toStdString();
+    cmd.IgnoreCfg->click();
+    cmd.LogMame->click();
+    cmd.OkBTN->click();
+    return cmd.ModalResult();
+  });
+  w->OptionsCommandLineACTNExecute();
+  EXPECT_EQ(w->InpFile->text().toStdString(), "ABC");
+  EXPECT_NE(example.find("'ABC' -romdir '$VRTEMP$' -record 'ABC' -nosound"), std::string::npos)
+      << example;
+  EXPECT_TRUE(w->IgnoreConfig);
+  EXPECT_TRUE(w->LogTextOutput);
+  EXPECT_NE(cmd.BuildCommandLine("abc", false)
+                .find("-ignorecfg -record 'ABC' -nosound >'$VRTEMP$.NFO' 2>&1"),
+            std::string::npos);
+}
+
+TEST_F(CmdWindow, RecordingPanel) {
+  w->SelectedGame = nullptr;
+  w->PlayBTN->click();
+  EXPECT_FALSE(w->InpFile->isEnabled());
+  EXPECT_FALSE(w->InpBrowseBTN->isEnabled());
+  w->SelectedGame = h.Game("abc");
+  w->PlayBTN->click();
+  EXPECT_TRUE(w->InpFile->isEnabled());
+  EXPECT_EQ(w->InpFile->text().toStdString(), "abc");
+  h.seam.fileAnswers.push_back("/somewhere/LONGRECORDING.INP");
+  w->InpBrowseBTN->click();
+  ASSERT_EQ(h.seam.fileRequests.size(), 1u);
+  EXPECT_FALSE(h.seam.fileRequests[0].save);
+  EXPECT_EQ(h.seam.fileRequests[0].title, "Select a game recording file");
+  EXPECT_EQ(w->InpFile->text().toStdString(), "LONGRECO");
+  w->NoneBTN->click();
+  EXPECT_FALSE(w->InpFile->isEnabled());
+  EXPECT_TRUE(w->InpFile->text().isEmpty());
+}
+
+TEST_F(CmdWindow, DeletingAGamesFiles) {
+  w->MAMEDirectories.cfg = "CFG";
+  w->MAMEDirectories.hi = "HI";
+  w->SelectedGame = h.Game("abc");
+  h.home.write("CFG/abc.cfg", "x");
+  h.home.write("CFG/DEFAULT.CFG", "x");
+  h.seam.messageAnswers = {plat::IDYES, plat::IDNO, plat::IDYES};
+  w->DeleteConfigACTNExecute();
+  w->DeleteDefaultConfigACTNExecute();  // answered No
+  w->DeleteHiscoreACTNExecute();        // no such file: no further word
+  ASSERT_EQ(h.seam.messages.size(), 3u);
+  EXPECT_EQ(h.seam.messages[0].text,
+            "Really delete the configuration file for [abc]?\rFile = CFG/abc.CFG");
+  EXPECT_EQ(h.seam.messages[1].text,
+            "Really delete the default configuration file?\rFile = CFG/DEFAULT.CFG");
+  EXPECT_EQ(h.seam.messages[2].text,
+            "Really delete the high score file for [abc]?\rFile = HI/abc.HI");
+  EXPECT_FALSE(plat::FileExists(h.home.file("CFG/abc.cfg")));
+  EXPECT_TRUE(plat::FileExists(h.home.file("CFG/DEFAULT.CFG")));
+  // A failed deletion is told.
+  plat::MakeDirs(h.home.file("NVRAM/abc.nv/x"));
+  w->MAMEDirectories.nvram = "NVRAM";
+  w->DeleteNVRamACTNExecute();
+  ASSERT_EQ(h.seam.messages.size(), 5u);
+  EXPECT_EQ(h.seam.messages[4].text.substr(0, 31), "The file could not be deleted:\r");
+  w->SelectedGame = nullptr;
+  w->DeleteDefaultConfigACTNExecute();
+  EXPECT_EQ(h.seam.messages.size(), 5u);
+}
+
+}  // namespace

@@ -1,0 +1,279 @@
+// A game launch end to end on a copy of the demonstration emulator: unpacking of the game's
+// and its parents' sets, the test, the command line, the run, statistics and output report.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLineEdit>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <cerrno>
+#include <cstdlib>
+#include <map>
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include "database/Report.h"
+#include "frontend/MainWindowHarness.h"
+#include "frontend/Stats.h"
+#include "launch/DosCmd.h"
+#include "platform/Files.h"
+#include "support/ZipFixture.h"
+
+namespace {
+
+std::string Bytes(const std::string& seed, size_t size) {
+  std::string s;
+  while (s.size() < size) s += seed + ";";
+  s.resize(size);
+  return s;
+}
+
+uint32_t Crc(const std::string& s) {
+  return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(s.data()), s.size()));
+}
+
+std::string Hex(uint32_t v) {
+  char b[9];
+  std::snprintf(b, sizeof b, "%08x", v);
+  return b;
+}
+
+class Launch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    cwd = plat::CurrentDir();
+    // A copy of the demonstration emulator, in a folder whose name the shell must not expand.
+    emu = h.home.path() + "my $HOME 'games'/";
+    std::string script;
+    plat::ReadWholeFile(std::string(VELMORA_SOURCE_DIR) + "/demo/mame", script);
+    h.home.write("my $HOME 'games'/mame", script);
+    chmod((emu + "mame").c_str(), 0755);
+    w = &h.Make();
+    h.LoadGames({"zyphon", "zyphonb", "lone"}, emu);
+    w->EmulatorExe = "mame";
+    w->ComSpec = "/bin/sh";
+    w->MAMEDirectories.rompath = "ROMS";
+    w->MAMEDirectories.samplepath = "SAMPLES";
+    w->StatsFileName = h.home.file("STATS.INI");
+    w->PlayStats = std::make_unique<PlayStatList>();
+    cmd = std::make_unique<TCmdLineFRM>();
+    CmdLineFRM = cmd.get();
+    setenv("VELMORA_DEMO_LOG", (h.home.path() + "run.log").c_str(), 1);
+    Rom("zyphon", "zyphon.1a", 4096);
+    Rom("zyphon", "zyphon.2b", 4096);
+    Select("zyphon");
+  }
+  void TearDown() override {
+    for (const char* v : {"VELMORA_DEMO_LOG", "VELMORA_DEMO_SLEEP", "VELMORA_DEMO_STDIN",
+                          "VELMORA_DEMO_STDOUT", "VELMORA_DEMO_STDERR"})
+      unsetenv(v);
+    CmdLineFRM = nullptr;
+    plat::SetCurrentDir(cwd);
+  }
+  // Gives the game a rom; its bytes go into the set's archive unless `store` is false.
+  std::string Rom(const char* game, const char* name, uint32_t size, bool store = true) {
+    std::string data = Bytes(std::string(game) + name, size);
+    auto r = std::make_unique<RomRecord>();
+    r->Name = name;
+    r->Size = size;
+    r->Crc = Crc(data);
+    h.Game(game)->Roms->push_back(std::move(r));
+    if (store) sets[game].push_back({name, data});
+    return data;
+  }
+  void Select(const char* game) { w->SelectedGame = h.Game(game); }
+  void WriteSets() {
+    for (auto& [set, entries] : sets) WriteZip(emu + "ROMS/" + set + ".zip", entries);
+  }
+  std::string Log() { return plat::FileExists(h.home.file("run.log")) ? h.home.read("run.log") : ""; }
+  std::string Play() {
+    WriteSets();
+    w->MamePlayACTNExecute();
+    return Log();
+  }
+  std::string Args(const std::string& log) {
+    std::string args;
+    for (size_t p = log.find("arg="); p != std::string::npos; p = log.find("arg=", p + 1))
+      args += log.substr(p + 4, log.find('\n', p) - p - 4) + "|";
+    return args;
+  }
+  std::string FileLine(const std::string& name, const std::string& data) {
+    return "file=" + name + " size=" + std::to_string(data.size()) + " crc=" + Hex(Crc(data));
+  }
+  // The next modal report's text goes to `text`.
+  void CaptureReport(std::string& text) {
+    h.seam.modalHandlers.push_back([&text](QWidget* r) {
+      text = static_cast<TReportFRM*>(r)->Doc->toPlainText().toStdString();
+      return 2;
+    });
+  }
+  uint32_t Plays(const char* game) {
+    auto* r = types::FindByName(w->PlayStats.get(), plat::UpperCase(game));
+    return r ? r->TotTimes : 0;
+  }
+
+  MainWindowHarness h;
+  TMainFRM* w = nullptr;
+  std::unique_ptr<TCmdLineFRM> cmd;
+  std::string emu, cwd;
+  std::map<std::string, std::vector<ZipFixtureEntry>> sets;
+};
+
+TEST_F(Launch, EverythingOffRunsTheBareCommandInTheEmulatorFolderWhateverItsName) {
+  std::string log = Play();
+  std::string folder = emu.substr(0, emu.size() - 1);
+  EXPECT_EQ(log.substr(0, log.find('\n')), "cwd=" + folder);
+  EXPECT_EQ(Args(log), "zyphon|-romdir|$VRTEMP$|");
+  EXPECT_NE(log.find(FileLine("zyphon.1a", sets["zyphon"][0].data)), std::string::npos) << log;
+  EXPECT_NE(log.find(FileLine("zyphon.2b", sets["zyphon"][1].data)), std::string::npos) << log;
+  EXPECT_FALSE(plat::DirExists(emu + "$VRTEMP$"));
+  EXPECT_FALSE(plat::FileExists(emu + "$VRTEMP$.NFO"));
+  EXPECT_TRUE(plat::FileExists(emu + "MAME.CFG"));
+  auto saved = stats::LoadStatsFile(w->StatsFileName);
+  ASSERT_EQ(saved->size(), 1u);
+  EXPECT_EQ((*saved)[0]->Name.str(), "ZYPHON");
+  EXPECT_EQ((*saved)[0]->TotTimes, 1u);
+  EXPECT_TRUE(w->MamePlayACTN->isEnabled());
+  EXPECT_TRUE(h.seam.messages.empty()) << h.seam.AllMessages();
+}
+
+TEST_F(Launch, EveryOptionInOrderAndTheOutputReport) {
+  w->ErrorLog = w->IgnoreConfig = w->AddOptions = w->LogTextOutput = true;
+  w->ExtraOptions = "-nosound -skip_gameinfo";
+  w->RecordBTN->setChecked(true);
+  w->InpFile->setText("MYRUN.INP");
+  setenv("VELMORA_DEMO_STDOUT", "line on stdout", 1);
+  setenv("VELMORA_DEMO_STDERR", "line on stderr", 1);
+  std::string text;
+  CaptureReport(text);
+  std::string log = Play();
+  EXPECT_EQ(Args(log),
+            "zyphon|-romdir|$VRTEMP$|-log|-ignorecfg|-record|MYRUN|-nosound|-skip_gameinfo|");
+  EXPECT_EQ(h.seam.modalWindows, std::vector<std::string>{"TReportFRM"});
+  const std::string& command = h.seam.commands.at(0);
+  EXPECT_NE(text.find("C:\\> " + command + "\n\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("line on stdout"), std::string::npos) << text;
+  EXPECT_NE(text.find("line on stderr"), std::string::npos) << text;
+  EXPECT_EQ(text.substr(text.size() - 4), "C:\\>");
+  EXPECT_FALSE(plat::FileExists(emu + "$VRTEMP$.NFO"));
+  // The warning comes once.
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_EQ(h.seam.messages[0].text.substr(0, 35), "This warning will appear only once.");
+  EXPECT_FALSE(w->ShowLogWarning);
+  // A start that fails leaves no capture: the report still has the command lines.
+  h.seam.processHandler = [](const std::string&, bool, plat::WaitMode) {
+    plat::ProcessResult r;
+    r.error = ENOENT;
+    return r;
+  };
+  CaptureReport(text);
+  w->MamePlayACTNExecute();
+  EXPECT_EQ(h.seam.messages.size(), 2u) << h.seam.AllMessages();  // could not be started
+  EXPECT_EQ(text.substr(0, 5), "C:\\> ");
+  EXPECT_EQ(Plays("zyphon"), 1u);
+}
+
+TEST_F(Launch, ParentsNearestFirstAndUnknownParentsEndTheChain) {
+  // lone -> zyphonb -> zyphon; zyphonb's own "zyphon.2b" must not be replaced by the parent's.
+  h.Game("lone")->RomOf = "zyphonb";
+  h.Game("zyphonb")->RomOf = "zyphon";
+  std::string own = Rom("zyphonb", "zyphon.2b", 4096);
+  Rom("lone", "lone.1a", 4096);
+  h.Game("zyphon")->RomOf = "nothere";
+  h.Game("lone")->SampleOf = "nothere";
+  h.Game("lone")->Samples->push_back("shot.wav");
+  WriteZip(emu + "SAMPLES/lone.zip", {{"shot.wav", "RIFF"}});
+  Select("lone");
+  std::string log = Play();
+  EXPECT_NE(log.find("file=lone.1a"), std::string::npos) << log;
+  EXPECT_NE(log.find("file=zyphon.1a"), std::string::npos) << log;
+  EXPECT_NE(log.find(FileLine("zyphon.2b", own)), std::string::npos) << log;
+  EXPECT_NE(log.find("file=shot.wav"), std::string::npos) << log;
+  EXPECT_EQ(Plays("lone"), 1u);
+}
+
+TEST_F(Launch, MissingRomStopsTheRunAndMisspelledRomIsCopied) {
+  Rom("zyphon", "zyphon.3a", 4096, false);
+  std::string report;
+  CaptureReport(report);
+  EXPECT_EQ(Play(), "");
+  EXPECT_EQ(Plays("zyphon"), 0u);
+  EXPECT_FALSE(plat::FileExists(w->StatsFileName));
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_EQ(h.seam.messages[0].text,
+            "This game does not meet the minimum requirements specified in the\r"
+            "preferences window. MAME won't be run.\r\rDo you want to view a detailed report?");
+  EXPECT_NE(report.find("Not runnable game description\n"), std::string::npos) << report;
+  EXPECT_NE(report.find("\nzyphon.3a    rom file is missing\n"), std::string::npos) << report;
+  EXPECT_NE(report.find("Rom files required by MAME (name/crc/size/area/bank):"),
+            std::string::npos);
+  EXPECT_FALSE(plat::DirExists(emu + "$VRTEMP$"));
+
+  // The same bytes under another name are copied to the right one, and the game runs.
+  sets["zyphon"].push_back({"zyphon3a.bin", Bytes("zyphonzyphon.3a", 4096)});
+  std::string log = Play();
+  EXPECT_NE(log.find(FileLine("zyphon.3a", sets["zyphon"].back().data)), std::string::npos)
+      << log;
+  EXPECT_EQ(Plays("zyphon"), 1u);
+}
+
+TEST_F(Launch, WaitsForTheEmulatorAndCountsItsTime) {
+  setenv("VELMORA_DEMO_STDIN", "1", 1);
+  std::string log = Play();
+  EXPECT_NE(log.find("stdin=0\n"), std::string::npos) << log;  // at once: stdin is empty
+  auto* r = types::FindByName(w->PlayStats.get(), "ZYPHON");
+  ASSERT_TRUE(r);
+  EXPECT_LE(stats::TotalSeconds(*r), 1u);
+  unsetenv("VELMORA_DEMO_STDIN");
+  setenv("VELMORA_DEMO_SLEEP", "2", 1);
+  Play();
+  EXPECT_EQ(r->TotTimes, 2u);
+  EXPECT_GE(stats::TotalSeconds(*r), 1u);
+  EXPECT_LE(stats::TotalSeconds(*r), 4u);
+}
+
+TEST_F(Launch, NoGameOrAnEmulatorThatCannotStart) {
+  w->SelectedGame = nullptr;
+  w->DXGameSelect = true;
+  w->MamePlayACTNExecute();
+  EXPECT_TRUE(h.seam.commands.empty());
+  EXPECT_TRUE(w->JoyCheckTMR->isActive());
+  EXPECT_TRUE(w->MamePlayACTN->isEnabled());
+
+  Select("zyphon");
+  w->EmulatorExe = "missing";
+  Play();
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_EQ(h.seam.messages[0].text.substr(0, 26), "MAME could not be started.");
+  EXPECT_EQ(Plays("zyphon"), 0u);
+  EXPECT_FALSE(plat::DirExists(emu + "$VRTEMP$"));
+}
+
+// The bundled demonstration collection runs a clone with its parent's roms and samples.
+TEST_F(Launch, TheDemonstrationCollectionRunsAClone) {
+  const std::string demo = std::string(VELMORA_SOURCE_DIR) + "/demo/";
+  w->MAMEDirectories.rompath = demo + "ROMS";
+  w->MAMEDirectories.samplepath = demo + "SAMPLES";
+  w->CheckCRCOnRun = true;
+  GameRecord* g = h.Game("zyphonb");
+  g->RomOf = g->SampleOf = "zyphon";
+  g->Samples->push_back("shot.wav");
+  for (auto [name, crc] : {std::pair{"zyphon.1a", 0x36f4d778u}, {"zyphon.2b", 0x84d0d501u},
+                           {"zyphonb.3a", 0xf86a8f84u}}) {
+    auto r = std::make_unique<RomRecord>();
+    r->Name = name;
+    r->Size = 4096;
+    r->Crc = crc;
+    g->Roms->push_back(std::move(r));
+  }
+  Select("zyphonb");
+  sets.clear();
+  std::string log = Play();
+  EXPECT_TRUE(h.seam.messages.empty()) << h.seam.AllMessages();
+  for (const char* line : {"file=zyphon.1a size=4096 crc=36f4d778", "file=zyphonb.3a size=4096 "
+                           "crc=f86a8f84", "file=shot.wav"})
+    EXPECT_NE(log.find(line), std::string::npos) << log;
+}
+
+}  // namespace

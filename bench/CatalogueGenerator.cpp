@@ -81,7 +81,7 @@ void Roms(std::string& out, Random& rnd, const std::string& set, uint32_t count,
 std::string GenerateListinfo(const CatalogueShape& shape) {
   Random rnd(shape.seed);
   std::string out;
-  out.reserve(static_cast<size_t>(shape.games) * 2600 + static_cast<size_t>(shape.resources) * 600);
+  out.reserve(static_cast<size_t>(shape.games) * 4000 + static_cast<size_t>(shape.resources) * 600);
   std::string parent;
   for (uint32_t g = 0; g < shape.games; ++g) {
     const std::string name = SetName(g, 'g');
@@ -110,10 +110,12 @@ std::string GenerateListinfo(const CatalogueShape& shape) {
     Append(out, "\tinput ( players %u control %s buttons %u coins %u tilt %s service %s )\n",
            rnd.Between(1, 4), rnd.Pick(kControls), rnd.Below(7), rnd.Between(1, 4),
            rnd.Below(2) ? "yes" : "no", rnd.Below(2) ? "yes" : "no");
-    const uint32_t dips = rnd.Below(9);
+    const uint32_t dips = rnd.Between(0, shape.maxDipSwitches);
     for (uint32_t d = 0; d < dips; ++d) {
       Append(out, "\tdipswitch ( name \"%s\"", rnd.Pick(kDipNames));
-      const uint32_t entries = rnd.Between(2, 8);
+      const uint32_t entries = shape.wideDipEvery && rnd.Below(shape.wideDipEvery) == 0
+                                   ? rnd.Between(9, 256)
+                                   : rnd.Between(2, 8);
       for (uint32_t e = 0; e < entries; ++e) Append(out, " entry \"%u\"", e + 1);
       Append(out, " default \"%u\" )\n", 1 + rnd.Below(entries));
     }
@@ -130,7 +132,7 @@ std::string GenerateListinfo(const CatalogueShape& shape) {
     const std::string name = SetName(r, 'r');
     out += "resource (\n";
     Append(out, "\tname %s\n\tdescription \"BIOS %u\"\n", name.c_str(), r);
-    Roms(out, rnd, name, rnd.Between(1, 6), std::string());
+    Roms(out, rnd, name, rnd.Between(1, 8), std::string());
     out += ")\n\n";
   }
   return out;

@@ -33,7 +33,7 @@ class BenchSeam : public plat::Seam {
   int MessageBox(QWidget*, const std::string&, const std::string&, unsigned) override {
     return plat::IDNO;
   }
-  std::optional<std::string> FileDialog(QWidget*, const plat::FileDialogRequest&) override {
+  std::optional<std::string> FileDialog(QWidget*, plat::FileDialogRequest&) override {
     return file;
   }
   int ShowModal(QWidget* w) override {

@@ -7,6 +7,7 @@
 
 #include "database/Listinfo.h"
 #include "database/ProfileFile.h"
+#include "platform/Ini.h"
 
 namespace fuzzchecks {
 
@@ -53,6 +54,31 @@ inline bool CheckProfile(std::string_view file) {
   profile::ProfileContent c;
   if (profile::DecodeProfile(file, c) != profile::LoadStatus::Ok) return true;
   return BodySurvivesAProfile(Body(c));
+}
+
+// INI text: every section and key listed is found again, a write is read back, and the
+// written text reads back to the same text.
+inline bool CheckIni(std::string_view text) {
+  plat::IniFile ini;
+  ini.LoadFromText(text);
+  for (const std::string& s : ini.ReadSections()) {
+    if (!ini.SectionExists(s)) return false;
+    for (const std::string& k : ini.ReadSection(s))
+      if (!ini.ValueExists(s, k)) return false;
+  }
+  const std::string written = ini.ToText();
+  plat::IniFile again;
+  again.LoadFromText(written);
+  if (again.ToText() != written) return false;
+  again.WriteString("Fuzz", "Key", "value");
+  if (again.ReadString("fuzz", "KEY", "") != "value") return false;
+  if (!ini.ReadSections().empty()) {
+    const std::string first = ini.ReadSections().front();
+    ini.EraseSection(first);
+    ini.WriteInteger(first, "n", 7);
+    if (ini.ReadInteger(first, "N", 0) != 7) return false;
+  }
+  return true;
 }
 
 }  // namespace fuzzchecks

@@ -3,6 +3,7 @@
 #pragma once
 #include <QMainWindow>
 #include <QObject>
+#include <QPointer>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -129,6 +130,6 @@ class TControlSubClass : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
  private:
-  QObject* control_;
+  QPointer<QObject> control_;  // cleared when the control dies before the hook
   Handler handler_;
 };

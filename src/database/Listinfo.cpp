@@ -372,7 +372,13 @@ void TListinfoParser::StoreSubTag(int sub) {
         case S_NAME: r.Name = tok_; break;
         case S_MERGE: r.Merge = tok_; break;
         case S_REGION: r.Region = tok_; break;
-        case S_SIZE: integer(r.Size); break;
+        case S_SIZE: {
+          // Sizes reach past 2^31 - 1: read as the unsigned 32-bit number they are stored as.
+          uint32_t v = 0;
+          if (StrToUInt32(tok_, v)) r.Size = v;
+          else ToInteger(subTag, r.Size);
+          break;
+        }
         case S_CRC: r.Crc = HexNum::HexToInt(tok_); break;
         case S_OFFS: r.Offs = HexNum::HexToInt(tok_); break;
         case S_FLAGS: {
@@ -503,6 +509,21 @@ uint32_t HexStrToInt(std::string_view text) {
   if (!text.empty() && text[0] == '$') return HexNum::HexToInt(text.substr(1));
   if (text.size() >= 2) return HexNum::HexToInt(text.substr(2));
   return 0;
+}
+
+bool StrToUInt32(std::string_view text, uint32_t& value) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  if (i < text.size() && text[i] == '+') ++i;
+  if (i >= text.size()) return false;
+  uint64_t v = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    v = v * 10 + static_cast<uint32_t>(text[i] - '0');
+    if (v > 0xFFFFFFFFu) return false;
+  }
+  value = static_cast<uint32_t>(v);
+  return true;
 }
 
 bool StrToInt(std::string_view text, int32_t& value) {

@@ -99,5 +99,7 @@ uint32_t HexStrToInt(std::string_view text);
 // The standard integer conversion of a whole text: optional blanks and sign, then decimal
 // digits (a signed 32-bit value) or "$" and hexadecimal digits (up to 32 bits).
 bool StrToInt(std::string_view text, int32_t& value);
+// Optional blanks and "+", then decimal digits up to 4294967295.
+bool StrToUInt32(std::string_view text, uint32_t& value);
 
 }  // namespace listinfo

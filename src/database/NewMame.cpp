@@ -1,6 +1,6 @@
 #include "database/NewMame.h"
 
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -37,16 +37,6 @@ const char* const kSecondHint =
     "mind. Once done click the \"GO\" button.";
 
 QString Shown(const std::string& text) { return plat::FromAnsi(plat::NormalizeLineBreaks(text)); }
-
-// True when a new file can be made in the folder (a probe file is made and removed at once).
-bool FolderWritable(const std::string& dir) {
-  std::string probe = plat::JoinPath(dir, ".velmora-probe-XXXXXX");
-  int fd = mkstemp(probe.data());
-  if (fd < 0) return false;
-  close(fd);
-  unlink(probe.c_str());
-  return true;
-}
 
 }  // namespace
 
@@ -166,7 +156,11 @@ void TNewMameFRM::BrowseBTNClick() {
   std::string dir = plat::DirectoryOf(text);
   if (!dir.empty()) req.initialDir = dir;
   req.fileName = plat::FileNameOf(text);
-  if (auto chosen = plat::Ui().FileDialog(this, req)) FileName->setText(plat::FromLocal(*chosen));
+  auto chosen = plat::Ui().FileDialog(this, req);
+  if (!chosen) return;
+  FileName->setText(plat::FromLocal(*chosen));
+  // The save dialog has asked before choosing an existing file.
+  if (req.save && plat::FileExists(*chosen)) replaceConfirmed_ = *chosen;
 }
 
 void TNewMameFRM::NextBTNClick() {
@@ -197,13 +191,22 @@ void TNewMameFRM::GoBTNClick() {
   }
   ProfileFile = plat::AbsolutePath(ProfileFile);
   // The file itself is left alone: it is replaced only when the new profile is saved.
-  bool fileReadOnly = plat::FileExists(ProfileFile) && access(ProfileFile.c_str(), W_OK) != 0;
-  if (fileReadOnly || !FolderWritable(dir)) {
+  struct stat st;
+  bool fileReadOnly = stat(ProfileFile.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                      ((st.st_mode & 0222) == 0 || access(ProfileFile.c_str(), W_OK) != 0);
+  if (fileReadOnly || !plat::DirWritable(dir)) {
     Message("The file cannot be created!\rThis may be due to the read-only attribute of the file "
             "you want to overwrite.\rPlease choose another name.",
             plat::MB_ICONERROR);
     return;
   }
+  auto existing = plat::ResolveNoCase(ProfileFile);
+  if (existing && plat::FileExists(*existing) &&
+      *existing != plat::ResolveNoCase(replaceConfirmed_).value_or("") &&
+      Message("The profile file " + plat::ToAnsi(plat::FromLocal(*existing)) +
+                  " already exists.\rDo you want to replace it?",
+              plat::MB_YESNO | plat::MB_ICONWARNING) != plat::IDYES)
+    return;  // back to the name
   SetModalResult(mrOk);
 }
 

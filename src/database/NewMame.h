@@ -50,4 +50,5 @@ class TNewMameFRM : public TDXForm {
  private:
   int Message(const std::string& text, unsigned flags);
   std::string ProfilesFolder() const;
+  std::string replaceConfirmed_;  // an existing file the save dialog asked about
 };

@@ -178,7 +178,8 @@ std::string BuildBody(std::string_view emulatorDir, std::string_view emulatorExe
   return body;
 }
 
-bool BuildFile(std::string_view body, bool compressed, std::string& file) {
+bool BuildFile(std::string_view body, bool compressed, std::string& file,
+               const ProgressHooks& hooks) {
   if (body.size() > std::numeric_limits<uint32_t>::max()) return false;
   file.clear();
   file.append(ProfileHeader);
@@ -194,11 +195,24 @@ bool BuildFile(std::string_view body, bool compressed, std::string& file) {
   bool ok = false;
   try {
     file.resize(start + deflateBound(&zs, static_cast<uLong>(body.size())));
-    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(body.data()));
-    zs.avail_in = static_cast<uInt>(body.size());
     zs.next_out = reinterpret_cast<Bytef*>(file.data() + start);
     zs.avail_out = static_cast<uInt>(file.size() - start);
-    ok = deflate(&zs, Z_FINISH) == Z_STREAM_END;
+    // The bound covers the whole body, so every slice finds room for its output.
+    size_t fed = 0;
+    for (;;) {
+      const size_t n = std::min(CompressionSlice, body.size() - fed);
+      zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(body.data() + fed));
+      zs.avail_in = static_cast<uInt>(n);
+      fed += n;
+      const bool last = fed == body.size();
+      const int ret = deflate(&zs, last ? Z_FINISH : Z_NO_FLUSH);
+      if (last) {
+        ok = ret == Z_STREAM_END;
+        break;
+      }
+      if (ret != Z_OK || zs.avail_in != 0) break;
+      if (hooks.idle) hooks.idle();
+    }
   } catch (const std::bad_alloc&) {
     ok = false;
   }
@@ -226,9 +240,36 @@ void TProfileReader::ReadShortString(std::string& dest, size_t maxLength, size_t
 
 namespace {
 
+// Sub-records of the entry being read, gathered first so that each list of the entry is made
+// at its final size in one step (kept from entry to entry).
+struct EntryScratch {
+  RomList roms;
+  ChipList chips;
+  DipSwitchList dips;
+  StringList samples;
+};
+
+template <class L>
+void MoveInto(L& from, L& to) {
+  to.reserve(to.size() + from.size());
+  for (auto& x : from) to.push_back(std::move(x));
+  from.clear();
+}
+
+LoadStatus ReadEntryFields(TProfileReader& r, GameRecord& g, uint8_t& marker, EntryScratch& x);
+
 // Reads one entry's fields and sub-records; `marker` receives the marker that ended it
 // (0 at the end of the body).
-LoadStatus ReadEntry(TProfileReader& r, GameRecord& g, uint8_t& marker) {
+LoadStatus ReadEntry(TProfileReader& r, GameRecord& g, uint8_t& marker, EntryScratch& x) {
+  const LoadStatus s = ReadEntryFields(r, g, marker, x);
+  MoveInto(x.roms, *g.Roms);
+  MoveInto(x.chips, *g.Chips);
+  MoveInto(x.dips, *g.DipSwitches);
+  MoveInto(x.samples, *g.Samples);
+  return s;
+}
+
+LoadStatus ReadEntryFields(TProfileReader& r, GameRecord& g, uint8_t& marker, EntryScratch& x) {
   r.ReadWord(g.Index);
   r.ReadShortString(g.Name);
   r.ReadShortString(g.Description);
@@ -261,7 +302,7 @@ LoadStatus ReadEntry(TProfileReader& r, GameRecord& g, uint8_t& marker) {
         r.ReadDWord(rom->Offs);
         r.ReadDWord(rom->Size);
         r.ReadDWord(rom->Crc);
-        g.Roms->push_back(std::move(rom));
+        x.roms.push_back(std::move(rom));
         break;
       }
       case CHIP_TAG: {
@@ -270,13 +311,13 @@ LoadStatus ReadEntry(TProfileReader& r, GameRecord& g, uint8_t& marker) {
         r.ReadByte(chip->Flags);
         r.ReadShortString(chip->Name);
         r.ReadShortString(chip->Clock);
-        g.Chips->push_back(std::move(chip));
+        x.chips.push_back(std::move(chip));
         break;
       }
       case SAMPLE_TAG: {
         std::string s;
         r.ReadShortString(s, 255);
-        g.Samples->push_back(std::move(s));
+        x.samples.push_back(std::move(s));
         break;
       }
       case DIPSWITCH_TAG: {
@@ -291,7 +332,7 @@ LoadStatus ReadEntry(TProfileReader& r, GameRecord& g, uint8_t& marker) {
           r.ReadShortString(s, 255);
           dip->Entries->push_back(std::move(s));
         }
-        g.DipSwitches->push_back(std::move(dip));
+        x.dips.push_back(std::move(dip));
         break;
       }
       case GAME_TAG:
@@ -318,6 +359,7 @@ LoadStatus DecodeBody(std::string_view body, ProfileContent& out, const Progress
   if (marker != GAME_TAG && marker != RESOURCE_TAG) return LoadStatus::InvalidHeaderTag;
   const int64_t size = static_cast<int64_t>(body.size());
   int32_t shown = -1;
+  EntryScratch scratch;
   while (marker != 0) {
     if (hooks.progress) {
       const int32_t p = listinfo::Percentage(static_cast<int64_t>(r.Position()), size);
@@ -326,7 +368,7 @@ LoadStatus DecodeBody(std::string_view body, ProfileContent& out, const Progress
     auto g = types::NewGameRecord();
     g->Kind = marker == GAME_TAG ? KIND_GAME : KIND_RESOURCE;
     GameList& list = marker == GAME_TAG ? *out.Games : *out.Resources;
-    const LoadStatus s = ReadEntry(r, *g, marker);
+    const LoadStatus s = ReadEntry(r, *g, marker, scratch);
     if (s != LoadStatus::Ok) return s;
     list.push_back(std::move(g));
   }

@@ -42,6 +42,7 @@ struct ProfileContent {
 struct ProgressHooks {
   std::function<void(const char* stepText, bool measured)> step;
   std::function<void(int32_t percent)> progress;  // only when the whole percent changes
+  std::function<void()> idle;  // between slices of a long step: let pending messages through
 };
 
 // One entry record and its sub-records (the caller writes the entry's marker).
@@ -50,8 +51,11 @@ void WriteGameRecord(std::string& body, const GameRecord& game);
 std::string BuildBody(std::string_view emulatorDir, std::string_view emulatorExe,
                       std::string_view emulatorVersion, const GameList* games,
                       const GameList* resources, const ProgressHooks& hooks = {});
-// The whole file around a body; false when compression fails.
-bool BuildFile(std::string_view body, bool compressed, std::string& file);
+// The whole file around a body; false when compression fails. The compressor is fed in
+// slices, with hooks.idle called between them; the result is still one zlib stream.
+bool BuildFile(std::string_view body, bool compressed, std::string& file,
+               const ProgressHooks& hooks = {});
+inline constexpr size_t CompressionSlice = 256 * 1024;
 
 // The reader's primitives over one block of memory. Once a read finds no byte the
 // end-of-data flag is set and every later read leaves its destination unchanged.

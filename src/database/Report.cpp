@@ -220,13 +220,9 @@ QAction* TReportFRM::MakeAction(const char* name, const QString& caption,
 }
 
 void TReportFRM::Guarded(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (const std::exception& e) {
-    MessageBox(e.what(), plat::MB_OK | plat::MB_ICONERROR);
-  } catch (...) {
-    MessageBox("Unexpected error.", plat::MB_OK | plat::MB_ICONERROR);
-  }
+  plat::RunGuarded(fn, [this](const std::string& error) {
+    MessageBox(error, plat::MB_OK | plat::MB_ICONERROR);
+  });
 }
 
 void TReportFRM::BuildActions() {
@@ -583,6 +579,7 @@ static void ChooseDocumentFile(TReportFRM* w, bool save, std::string& folder, st
   if (!chosen) return;
   const std::string oldFolder = folder, oldName = name;
   const bool oldPlain = plain;
+  plain = r.filterIndex != 1;  // any filter but the first is plain text
   if (!use(*chosen)) {
     // The document on screen still belongs to the old file.
     folder = oldFolder;
@@ -595,7 +592,6 @@ void TReportFRM::FileOpen() {
   if (!ConfirmDiscard()) return;
   ChooseDocumentFile(this, false, folder_, fileName_, plainText_, [this](const std::string& f) {
     SetDocumentFile(f);
-    plainText_ = IsPlainTextName(fileName_);
     return LoadDocument();
   });
 }
@@ -611,7 +607,6 @@ void TReportFRM::FileSave() {
 void TReportFRM::FileSaveAs() {
   ChooseDocumentFile(this, true, folder_, fileName_, plainText_, [this](const std::string& f) {
     SetDocumentFile(f);
-    plainText_ = IsPlainTextName(fileName_);
     return SaveDocument();
   });
 }

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <cmath>
 
+#include "platform/Cp1252.h"
 #include "platform/Seams.h"
 
 TWorkingFRM* WorkingFRM = nullptr;
@@ -168,4 +169,37 @@ void TWorkingFRM::AnimationTMRTimer() {
     Bub2->show();
     Bub1->hide();
   }
+}
+
+TWorkingGuard::TWorkingGuard(const std::string& text, int32_t progress) {
+  if (!WorkingFRM) return;
+  shown_ = true;
+  Step(text, progress);
+  WorkingFRM->show();
+}
+
+TWorkingGuard::~TWorkingGuard() { Hide(); }
+
+void TWorkingGuard::Step(const std::string& text, int32_t progress) {
+  if (!WorkingFRM || !shown_) return;
+  if (WorkingFRM->Operation) WorkingFRM->Operation->setText(plat::FromAnsi(text));
+  Set(progress);
+}
+
+void TWorkingGuard::Set(int32_t progress) {
+  if (!WorkingFRM || !shown_) return;
+  last_ = progress;
+  WorkingFRM->SetProgress(progress);
+}
+
+void TWorkingGuard::Progress(size_t done, size_t last) {
+  int32_t p = TWorkingFRM::Percentage(static_cast<int32_t>(done), static_cast<int32_t>(last));
+  if (p != last_) Set(p);
+}
+
+void TWorkingGuard::Hide() {
+  if (!WorkingFRM || !shown_) return;
+  shown_ = false;
+  WorkingFRM->SetProgress(-1);
+  WorkingFRM->hide();
 }

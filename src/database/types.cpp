@@ -1,6 +1,86 @@
 #include "database/types.h"
 
 #include <algorithm>
+#include <new>
+
+namespace types {
+
+namespace pool {
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPooled = false;  // the sanitizer watches every record by itself
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kPooled = false;
+#else
+constexpr bool kPooled = true;
+#endif
+#else
+constexpr bool kPooled = true;
+#endif
+
+constexpr size_t kGrain = 16;
+constexpr size_t kClasses = 64;  // records up to 1 KB
+constexpr size_t kBlock = 256 * 1024;
+
+struct FreeSlot {
+  FreeSlot* next;
+};
+
+struct SizeClass {
+  FreeSlot* free = nullptr;
+  char* next = nullptr;
+  size_t left = 0;
+};
+
+// Never freed: records may outlive every other static object.
+SizeClass* Classes() {
+  static SizeClass* classes = new SizeClass[kClasses];
+  return classes;
+}
+
+}  // namespace
+
+void* Allocate(size_t size) {
+  const size_t k = (size + kGrain - 1) / kGrain;
+  if (!kPooled || k >= kClasses || k == 0) return ::operator new(size);
+  SizeClass& c = Classes()[k];
+  if (FreeSlot* slot = c.free) {
+    c.free = slot->next;
+    return slot;
+  }
+  const size_t bytes = k * kGrain;
+  if (c.left < bytes) {
+    c.next = static_cast<char*>(::operator new(kBlock));
+    c.left = kBlock;
+  }
+  void* p = c.next;
+  c.next += bytes;
+  c.left -= bytes;
+  return p;
+}
+
+void Release(void* p, size_t size) noexcept {
+  if (!p) return;
+  const size_t k = (size + kGrain - 1) / kGrain;
+  if (!kPooled || k >= kClasses || k == 0) {
+    ::operator delete(p);
+    return;
+  }
+  SizeClass& c = Classes()[k];
+  c.free = new (p) FreeSlot{c.free};
+}
+
+}  // namespace pool
+
+}  // namespace types
+
+void PooledListDelete::operator()(DipEntryList* list) const noexcept {
+  list->~DipEntryList();
+  types::pool::Release(list, sizeof(DipEntryList));
+}
 
 namespace types {
 
@@ -50,7 +130,7 @@ std::unique_ptr<ChipRecord> NewChipRecord() { return std::make_unique<ChipRecord
 
 std::unique_ptr<DipSwitchRecord> NewDipSwitchRecord() {
   auto d = std::make_unique<DipSwitchRecord>();
-  d->Entries = std::make_unique<StringList>();
+  d->Entries = PooledStringList(new (pool::Allocate(sizeof(DipEntryList))) DipEntryList);
   return d;
 }
 

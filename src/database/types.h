@@ -50,7 +50,21 @@ using ListVar = std::unique_ptr<RecordList<T>>;
 
 enum : uint8_t { KIND_GAME = 1, KIND_RESOURCE = 3 };
 
+// Catalogue records come from pools that take memory from the heap in large blocks: a
+// catalogue of hundreds of thousands of records is made and freed without a heap call per
+// record, and a freed record's place is reused by the next profile. Records are made and freed
+// on the user-interface thread only.
+namespace types::pool {
+void* Allocate(size_t size);
+void Release(void* p, size_t size) noexcept;
+}  // namespace types::pool
+
+#define VELMORA_POOLED_RECORD                                                          \
+  static void* operator new(size_t size) { return types::pool::Allocate(size); }      \
+  static void operator delete(void* p, size_t size) noexcept { types::pool::Release(p, size); }
+
 struct RomRecord {
+  VELMORA_POOLED_RECORD
   String12 Name;
   String12 Merge;
   String12 Region;
@@ -61,15 +75,37 @@ struct RomRecord {
 };
 
 struct ChipRecord {
+  VELMORA_POOLED_RECORD
   uint8_t ChipType = 0;  // 1 = CPU, 2 = AUDIO, 0 = not given
   uint8_t Flags = 0;     // 1 = AUDIO
   String255 Name;
   String255 Clock;
 };
 
+// Storage from the record pools for containers of records.
+template <class T>
+struct PoolAllocator {
+  using value_type = T;
+  PoolAllocator() = default;
+  template <class U>
+  PoolAllocator(const PoolAllocator<U>&) noexcept {}  // NOLINT: rebinding
+  T* allocate(size_t n) { return static_cast<T*>(types::pool::Allocate(n * sizeof(T))); }
+  void deallocate(T* p, size_t n) noexcept { types::pool::Release(p, n * sizeof(T)); }
+  friend bool operator==(const PoolAllocator&, const PoolAllocator&) { return true; }
+};
+
+// The settings of a dip switch: a list of texts, list and storage from the record pools (a
+// modern catalogue has over half a million dip switches).
+using DipEntryList = std::vector<std::string, PoolAllocator<std::string>>;
+struct PooledListDelete {
+  void operator()(DipEntryList* list) const noexcept;
+};
+using PooledStringList = std::unique_ptr<DipEntryList, PooledListDelete>;
+
 struct DipSwitchRecord {
+  VELMORA_POOLED_RECORD
   String255 Name;
-  std::unique_ptr<StringList> Entries;
+  PooledStringList Entries;
   String255 Default;
 };
 
@@ -78,6 +114,7 @@ using ChipList = RecordList<ChipRecord>;
 using DipSwitchList = RecordList<DipSwitchRecord>;
 
 struct GameRecord {
+  VELMORA_POOLED_RECORD
   uint16_t Index = 0;
   uint8_t Kind = 0;
   String8 Name;

@@ -471,13 +471,7 @@ void TMainFRM::HelpVisitMyWebACTNExecute() { plat::Ui().OpenWithDesktop(kHomePag
 void TMainFRM::HelpEMailACTNExecute() { plat::Ui().OpenWithDesktop(kAuthorMail); }
 
 void TMainFRM::Guarded(const std::function<void()>& step) {
-  try {
-    step();
-  } catch (const std::exception& e) {
-    ShowMessageBox(e.what(), plat::MB_ICONERROR);
-  } catch (...) {
-    ShowMessageBox("Unexpected error", plat::MB_ICONERROR);
-  }
+  plat::RunGuarded(step, [this](const std::string& error) { ShowMessageBox(error, plat::MB_ICONERROR); });
 }
 
 bool TMainFRM::OpenInTextEditor(const std::string& fileName) {

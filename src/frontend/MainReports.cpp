@@ -7,25 +7,14 @@
 #include <QLocale>
 
 #include "database/Report.h"
-#include "database/Working.h"
 #include "frontend/DataFiles.h"
 #include "frontend/Reports.h"
+#include "frontend/WorkingProgress.h"
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
 
 namespace {
-
-void ShowWorking(const char* text, int32_t progress) {
-  if (!WorkingFRM) return;
-  WorkingFRM->Operation->setText(text);
-  WorkingFRM->SetProgress(progress);
-  WorkingFRM->show();
-}
-
-void HideWorking() {
-  if (WorkingFRM) WorkingFRM->hide();
-}
 
 // The file's last-write date and time in the system's short date and long time formats.
 std::string FileDateTime(const std::string& path) {
@@ -69,7 +58,7 @@ std::string TMainFRM::HexByteToBits(const std::string& hex) {
 
 namespace {
 
-void ShowDocument(TMainFRM& main, const reports::Document& doc) {
+void ShowDocument(TMainFRM& main, const reports::Document& doc, WorkingProgress& working) {
   TReportFRM report(&main);
   report.NewDocument(doc.title, doc.fileName, true, true);
   bool first = true;
@@ -98,7 +87,7 @@ void ShowDocument(TMainFRM& main, const reports::Document& doc) {
     }
     report.AddLine(line.text);
   }
-  HideWorking();
+  working.Hide();
   main.SetIdleCursor(true);
   report.ShowReport();
 }
@@ -107,8 +96,7 @@ void ShowDocument(TMainFRM& main, const reports::Document& doc) {
 
 void TMainFRM::FileProfileInfoACTNExecute() {
   if (!Games) return;
-  ShowWorking("Scanning database...", 0);
-  SetIdleCursor(false);
+  WorkingProgress working(this, "Scanning database...", 0);
   reports::ProfileFacts facts;
   facts.programDir = ProgramDir;
   facts.profileFile = ProfileFileName;
@@ -121,20 +109,14 @@ void TMainFRM::FileProfileInfoACTNExecute() {
   facts.find = [this](std::string_view name) -> const GameRecord* {
     return FindGameByName(std::string(name));
   };
-  int32_t last = -1;
-  const reports::Document doc =
-      reports::ProfileInfo(facts, [&last](size_t done, size_t total) {
-        const int32_t p = TWorkingFRM::Percentage(static_cast<int32_t>(done + 1),
-                                                  static_cast<int32_t>(total));
-        if (p != last && WorkingFRM) WorkingFRM->SetProgress(last = p);
-      });
-  ShowDocument(*this, doc);
+  const reports::Document doc = reports::ProfileInfo(
+      facts, [&working](size_t done, size_t total) { working.Set(done + 1, total); });
+  ShowDocument(*this, doc, working);
 }
 
 void TMainFRM::MameRomsetDetailACTNExecute() {
   if (!SelectedGame) return;
-  ShowWorking("Preparing report...", -1);
-  SetIdleCursor(false);
+  WorkingProgress working(this, "Preparing report...", -1);
   reports::RomsetFacts facts;
   facts.programDir = ProgramDir;
   facts.game = SelectedGame;
@@ -144,5 +126,5 @@ void TMainFRM::MameRomsetDetailACTNExecute() {
   facts.files.history = DataFileName(MAMEConfig.historyfile);
   facts.files.mameinfo = DataFileName(MAMEConfig.mameinfofile);
   facts.files.cheat = DataFileName(MAMEConfig.cheatfile);
-  ShowDocument(*this, reports::RomsetDetail(facts));
+  ShowDocument(*this, reports::RomsetDetail(facts), working);
 }

@@ -19,18 +19,13 @@ namespace {
 
 constexpr unsigned kAskError = plat::MB_YESNO | plat::MB_ICONERROR;
 
-void ShowWorking(const char* text) {
-  if (!WorkingFRM) return;
-  WorkingFRM->Operation->setText(text);
-  WorkingFRM->SetProgress(-1);
-  WorkingFRM->show();
+// The capture file, the temporary folder and MAME.CFG live in the emulator folder.
+std::string UnwritableFolderText(const std::string& dir) {
+  return "The emulator folder " + plat::ToAnsi(plat::FromLocal(dir)) +
+         " is not writable.\rVelmora keeps its capture file, its temporary folder and MAME.CFG "
+         "there.\rCopy or link the emulator into a folder of your own and make a profile for "
+         "that copy.";
 }
-
-void HideWorking() {
-  if (WorkingFRM) WorkingFRM->hide();
-}
-
-std::string Cut255(const std::string& s) { return s.substr(0, 255); }
 
 }  // namespace
 
@@ -46,7 +41,7 @@ static std::string EmulatorCommand(const TMainFRM& f, const std::string& exe, co
 }
 
 std::string TMainFRM::GetEmulatorVersion(const std::string& exe) {
-  ShowWorking("Getting MAME version...");
+  TWorkingGuard working("Getting MAME version...", -1);
   SetIdleCursor(false);
   DeletePifFile();
   DOSexec::ExecAndWait(EmulatorCommand(*this, exe, ""), DOSexec::SW_HIDE, true);
@@ -58,7 +53,7 @@ std::string TMainFRM::GetEmulatorVersion(const std::string& exe) {
     if (s.LoadFromFile(*file)) s.ReadLn(line);
     plat::RemoveFile(*file);
   }
-  HideWorking();
+  working.Hide();
   SetIdleCursor(true);
   return line;
 }
@@ -97,6 +92,8 @@ void TMainFRM::OpenProfile(const std::string& fileName) {
       offerNew(EmulatorDir + " directory does not exist! This profile is unusable.");
     } else if (!(exe = plat::FindNoCase(plat::CurrentDir(), EmulatorExe)) || !plat::FileExists(*exe)) {
       offerNew(EmulatorDir + EmulatorExe + " emulator not found! This profile is unusable.");
+    } else if (!plat::DirWritable(plat::CurrentDir())) {
+      offerNew(UnwritableFolderText(plat::CurrentDir()));
     } else {
       std::string found = GetEmulatorVersion(plat::FileNameOf(*exe));
       if (found == EmulatorVersion) {
@@ -141,6 +138,10 @@ void TMainFRM::CreateProfile() {
       return;
     }
     exe = plat::FileNameOf(*real);
+    if (!plat::DirWritable(plat::CurrentDir())) {
+      ShowMessageBox(UnwritableFolderText(plat::CurrentDir()), plat::MB_ICONERROR);
+      return;
+    }
     const std::string version = GetEmulatorVersion(exe);
     if (version.empty()) {
       ShowMessageBox("Cannot determine MAME version.\rPlease choose a new emulator file",
@@ -154,13 +155,13 @@ void TMainFRM::CreateProfile() {
                        plat::MB_YESNO | plat::MB_ICONINFORMATION) != plat::IDYES)
       return;
 
-    ShowWorking("Querying MAME...");
+    TWorkingGuard working("Querying MAME...", -1);
     SetIdleCursor(false);
     DeletePifFile();
     int exitStatus = 0;
     int startError = DOSexec::ExecAndWait(EmulatorCommand(*this, exe, " -listinfo"),
                                           DOSexec::SW_HIDE, true, &exitStatus);
-    HideWorking();
+    working.Hide();
     SetIdleCursor(true);
     auto capture = plat::ResolveNoCase(CaptureFile);
     if (!capture || !plat::FileExists(*capture)) {
@@ -170,9 +171,10 @@ void TMainFRM::CreateProfile() {
     // From here on the database is replaced: the profile in use is given up.
     folderChanged = false;
     ProfileLoaded = 0;
-    EmulatorVersion = Cut255(version);
-    EmulatorDir = Cut255(plat::CurrentDir());
-    EmulatorExe = Cut255(exe);
+    // Kept whole: saving refuses what the profile cannot hold.
+    EmulatorVersion = version;
+    EmulatorDir = plat::CurrentDir();
+    EmulatorExe = exe;
     CatalogueRunStatus = startError ? -1 : exitStatus;
     bool use = ParseListInfo();
     CatalogueRunStatus = 0;

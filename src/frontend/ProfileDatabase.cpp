@@ -40,23 +40,6 @@ const char* const kCompressionQuestion =
     "uncompressed profiles load faster but need more disk space.\r\r"
     "Do you want to save the profile in compressed format?";
 
-// The progress window, when start-up has made one.
-void WorkingStep(const char* text, int32_t progress) {
-  if (!WorkingFRM) return;
-  if (WorkingFRM->Operation) WorkingFRM->Operation->setText(QString::fromLatin1(text));
-  WorkingFRM->SetProgress(progress);
-}
-void WorkingProgress(int32_t p) {
-  if (WorkingFRM) WorkingFRM->SetProgress(p);
-}
-void WorkingShow() {
-  if (WorkingFRM) WorkingFRM->show();
-}
-void WorkingHide() {
-  if (!WorkingFRM) return;
-  WorkingFRM->SetProgress(-1);
-  WorkingFRM->hide();
-}
 
 // A file name (the locale's bytes) inside a message (Windows-1252).
 std::string Shown(const std::string& fileName) { return plat::ToAnsi(plat::FromLocal(fileName)); }
@@ -99,10 +82,10 @@ bool TMainFRM::ParseListInfo() {
   }
   ClearDatabase();
   types::DisposeFilterList(Filters);
-  WorkingStep("Parsing MAME listinfo file...", 0);
-  WorkingShow();
+  TWorkingGuard working("Parsing MAME listinfo file...", 0);
   SetIdleCursor(false);
-  listinfo::ParseResult result = listinfo::ParseListinfo(text, WorkingProgress);
+  listinfo::ParseResult result =
+      listinfo::ParseListinfo(text, [&working](int32_t p) { working.Set(p); });
   std::string().swap(text);
   // A catalogue run that crashed or failed heads the error list: its output may be cut short.
   if (CatalogueRunStatus != 0) {
@@ -120,7 +103,7 @@ bool TMainFRM::ParseListInfo() {
   Games = std::move(result.Games);
   Resources = std::move(result.Resources);
   Filters = AllGamesFilterList(Games.get());
-  WorkingHide();
+  working.Hide();
   SetIdleCursor(true);
   // The index follows the database whatever the user decides below.
   BuildGameIndex();
@@ -171,35 +154,41 @@ bool TMainFRM::SaveProfile(const std::string& FileName) {
     ShowMessageBox("The profile cannot be saved: the game list is empty.", MB_ICONERROR);
     return false;
   }
-  if (EmulatorDir.size() > 255) {
-    ShowMessageBox("The profile cannot be saved: the emulator folder name is longer than 255 "
-                   "characters.\r" + Shown(EmulatorDir),
-                   MB_ICONERROR);
-    return false;
-  }
+  // The profile holds each of these in 255 bytes: a longer one could never match again.
+  const std::pair<const std::string*, const char*> held[] = {
+      {&EmulatorDir, "the emulator folder name"},
+      {&EmulatorExe, "the emulator file name"},
+      {&EmulatorVersion, "the emulator's version line"}};
+  for (const auto& [text, what] : held)
+    if (text->size() > 255) {
+      ShowMessageBox(std::string("The profile cannot be saved: ") + what +
+                         " is longer than 255 characters.\r" + Shown(*text),
+                     MB_ICONERROR);
+      return false;
+    }
   const bool compressed = ShowMessageBox(kCompressionQuestion, MB_YESNO | MB_ICONQUESTION) == IDYES;
-  WorkingStep("Building profile...", 0);
-  WorkingShow();
+  TWorkingGuard working("Building profile...", 0);
   SetIdleCursor(false);
   std::string file, error;
   bool built = false;
   try {
     profile::ProgressHooks hooks;
-    hooks.progress = WorkingProgress;
+    hooks.progress = [&working](int32_t p) { working.Set(p); };
     std::string body = profile::BuildBody(EmulatorDir, EmulatorExe, EmulatorVersion, Games.get(),
                                           Resources.get(), hooks);
-    if (compressed) WorkingStep("Compressing profile...", -1);
-    built = profile::BuildFile(body, compressed, file);
+    if (compressed) working.Step("Compressing profile...", -1);
+    hooks.idle = [] { plat::ProcessPendingEvents(); };  // the progress window stays painted
+    built = profile::BuildFile(body, compressed, file, hooks);
   } catch (const std::bad_alloc&) {
     built = false;
   }
   bool written = false;
   if (built) {
-    WorkingStep("Saving profile...", -1);
+    working.Step("Saving profile...", -1);
     written = plat::WriteFileAtomic(FileName, file, &error);
   }
   std::string().swap(file);
-  WorkingHide();
+  working.Hide();
   SetIdleCursor(true);
   if (!built) {
     ShowMessageBox("Cannot build the profile: out of memory error.", MB_ICONERROR);
@@ -216,8 +205,7 @@ bool TMainFRM::SaveProfile(const std::string& FileName) {
 
 bool TMainFRM::LoadProfile(const std::string& FileName) {
   if (!ConfirmUnsavedFilters()) return true;  // the loaded profile stays as it was
-  WorkingStep("Loading profile...", -1);
-  WorkingShow();
+  TWorkingGuard working("Loading profile...", -1);
   SetIdleCursor(false);
   std::string data, error;
   const bool read =
@@ -227,11 +215,11 @@ bool TMainFRM::LoadProfile(const std::string& FileName) {
   profile::LoadStatus status = profile::LoadStatus::Ok;
   if (read) {
     profile::ProgressHooks hooks;
-    hooks.step = [](const char* text, bool measured) {
-      WorkingStep(text, measured ? 0 : -1);
+    hooks.step = [&working](const char* text, bool measured) {
+      working.Step(text, measured ? 0 : -1);
       if (!measured) plat::ProcessPendingEvents();
     };
-    hooks.progress = WorkingProgress;
+    hooks.progress = [&working](int32_t p) { working.Set(p); };
     try {
       status = profile::DecodeProfile(data, content, hooks);
     } catch (const std::bad_alloc&) {
@@ -239,7 +227,7 @@ bool TMainFRM::LoadProfile(const std::string& FileName) {
     }
   }
   std::string().swap(data);
-  WorkingHide();
+  working.Hide();
   SetIdleCursor(true);
   if (!read) {
     ShowMessageBox("Cannot read the profile " + Shown(FileName) + ":\r" + error, MB_ICONERROR);

@@ -79,11 +79,10 @@ const char* const kListingKeys[7] = {"ListRomsetName",    "ListYear",         "L
                                      "ListRowNumber",     "AdditionalFolders", "FilterOwnFolders",
                                      "AddedFoldersAsRoot"};
 // Position of each key above in TMainFRM::ListingFlags.
-const size_t kListingSlots[7] = {TMainFRM::lfListRomsetName,    TMainFRM::lfListYear,
-                                 TMainFRM::lfListManufacturer,  TMainFRM::lfListRowNumber,
-                                 TMainFRM::lfAdditionalFolders, TMainFRM::lfFilterOwnFolders,
-                                 TMainFRM::lfAddedFoldersAsRoot};
-const bool kListingDefaults[7] = {false, false, false, true, true, true, true};
+const size_t kListingSlots[7] = {gametree::ListRomsetName,    gametree::ListYear,
+                                 gametree::ListManufacturer,  gametree::ListRowNumber,
+                                 gametree::AdditionalFolders, gametree::FilterOwnFolders,
+                                 gametree::AddedFoldersAsRoot};
 
 // "key=value" split at the first "=".
 std::pair<std::string, std::string> SplitValue(const std::string& line) {
@@ -157,7 +156,8 @@ void TMainFRM::LoadSettings() {
 
   // [Listing]
   for (size_t i = 0; i < 7; ++i)
-    ListingFlags[kListingSlots[i]] = ReadBool(ini, "Listing", kListingKeys[i], kListingDefaults[i]);
+    ListingFlags[kListingSlots[i]] = ReadBool(ini, "Listing", kListingKeys[i],
+                                               gametree::DefaultListingFlags[kListingSlots[i]] != 0);
 
   // [DirectX]
   DXGameSelect = ReadBool(ini, "DirectX", "DXGameSelect", false);

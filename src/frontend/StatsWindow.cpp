@@ -1,5 +1,7 @@
 #include "frontend/StatsWindow.h"
 
+#include <optional>
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,6 +12,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 #include <cmath>
+#include <optional>
 
 #include "database/Working.h"
 #include "platform/Cp1252.h"
@@ -80,18 +83,13 @@ void TStatFRM::FormShow() {
   PlayStatList empty;
   PlayStatList& list = Stats ? *Stats : empty;
   const bool measured = !list.empty();
-  if (measured && WorkingFRM) {
-    WorkingFRM->Operation->setText("Sorting statistics...");
-    WorkingFRM->SetProgress(0);
-    WorkingFRM->show();
+  {
+    std::optional<TWorkingGuard> working;
+    if (measured) working.emplace("Sorting statistics...", 0);
+    view_ = stats::BuildView(list, Mode, FindGame, [&](size_t i, size_t n) {
+      if (working) working->Progress(i, n);
+    });
   }
-  int32_t last = -1;
-  view_ = stats::BuildView(list, Mode, FindGame, [&](size_t i, size_t n) {
-    if (!WorkingFRM) return;
-    int32_t p = TWorkingFRM::Percentage(static_cast<int32_t>(i), static_cast<int32_t>(n));
-    if (p != last) WorkingFRM->SetProgress(last = p);
-  });
-  if (measured && WorkingFRM) WorkingFRM->hide();
 
   setWindowTitle(plat::FromAnsi(view_.caption));
   NPlays->setText(QString::fromStdString(view_.playsText));

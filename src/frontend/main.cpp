@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QShowEvent>
+#include <QLayout>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
@@ -159,6 +160,11 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   MainSPLT->addWidget(left);
   MainSPLT->addWidget(right);
   MainSPLT->setSizes({385, 375});
+  // The left panel and the quick information keep their size when the window is resized.
+  MainSPLT->setStretchFactor(0, 0);
+  MainSPLT->setStretchFactor(1, 1);
+  LeftSPLT->setStretchFactor(0, 1);
+  LeftSPLT->setStretchFactor(1, 0);
   setCentralWidget(MainSPLT);
 
   StatusPanel0 = new QLabel(this);
@@ -264,13 +270,10 @@ void TMainFRM::showEvent(QShowEvent* e) {
   // A restore from minimised shows the window again: the start-up steps run once.
   if (formShown_) return;
   formShown_ = true;
-  try {
-    FormShow();
-  } catch (const std::exception& ex) {
-    ShowMessageBox(ex.what(), plat::MB_ICONERROR);
-  } catch (...) {
-    ShowMessageBox("Unexpected error", plat::MB_ICONERROR);
-  }
+  Guarded([this] { FormShow(); });
+  // The panels get their sizes once the window is laid out, so they come back as saved.
+  if (QLayout* l = layout()) l->activate();
+  ApplyPanelSizes();
 }
 
 void TMainFRM::FormShow() {
@@ -291,7 +294,7 @@ void TMainFRM::FormShow() {
         FiltersToOpen.push_back(arg);
         OpenProfile(ProfileFileName);
       }
-    } else if (ProfileFileName != "FIRSTTIME") {
+    } else if (!plat::SameText(ProfileFileName, "FIRSTTIME")) {
       OpenProfile(ProfileFileName);
     } else {
       ShowMessageBox(kWelcomeText, plat::MB_ICONINFORMATION);
@@ -342,11 +345,7 @@ void TMainFRM::RestorePlacement() {
 
 void TMainFRM::closeEvent(QCloseEvent* e) {
   bool ok = true;
-  try {
-    ok = FormCloseQuery();
-  } catch (const std::exception& ex) {
-    ShowMessageBox(ex.what(), plat::MB_ICONERROR);
-  }
+  Guarded([this, &ok] { ok = FormCloseQuery(); });
   if (!ok) {
     e->ignore();
     return;
@@ -358,14 +357,10 @@ void TMainFRM::FileQuitACTNExecute() { close(); }
 
 void TMainFRM::FormDestroy() {
   // Each step stands on its own: one that fails is reported and the others still run.
-  auto step = [this](const char* what, auto&& f) {
-    try {
-      f();
-    } catch (const std::exception& e) {
-      ShowMessageBox(std::string(what) + ": " + e.what(), plat::MB_ICONERROR);
-    } catch (...) {
-      ShowMessageBox(std::string(what) + ": unexpected error", plat::MB_ICONERROR);
-    }
+  auto step = [this](const char* what, const std::function<void()>& f) {
+    plat::RunGuarded(f, [this, what](const std::string& error) {
+      ShowMessageBox(std::string(what) + ": " + error, plat::MB_ICONERROR);
+    });
   };
   step("Storing the window placement", [this] {
     WindowState = isMaximized() ? 2 : 0;
@@ -416,9 +411,11 @@ int32_t TMainFRM::CurrentQuickInfoHeight() const {
 }
 
 void TMainFRM::ApplyPanelSizes() {
-  int total = MainSPLT->width() > 0 && isVisible() ? MainSPLT->width() : WindowWidth;
+  // Before the window is shown the splitters have no size of their own: applied at the show.
+  if (!isVisible()) return;
+  const int total = MainSPLT->width() - MainSPLT->handleWidth();
   MainSPLT->setSizes({leftPanelWidth_, std::max(0, total - leftPanelWidth_)});
-  int leftHeight = LeftSPLT->height() > 0 && isVisible() ? LeftSPLT->height() : WindowHeight;
+  const int leftHeight = LeftSPLT->height() - LeftSPLT->handleWidth();
   if (quickInfoHeight_ < 0) quickInfoHeight_ = leftHeight / 3;
   LeftSPLT->setSizes({std::max(0, leftHeight - quickInfoHeight_), quickInfoHeight_});
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -15,6 +16,7 @@
 
 #include "database/DXClass.h"
 #include "database/types.h"
+#include "frontend/TreeLayout.h"
 
 class QTabBar;
 class QTreeView;
@@ -143,11 +145,7 @@ class TMainFRM : public TDXForm {
   uint8_t SortBy = 1;       // 0 none, 1 description, 2 manufacturer, 3 year, 4 most played, 5 set name
   uint8_t ReverseSort = 0;
   std::string LastSelected = "NoGameSelected";
-  enum ListingFlag : size_t {
-    lfListYear = 0, lfListManufacturer, lfListRomsetName, lfListRowNumber,
-    lfAdditionalFolders, lfFilterOwnFolders, lfAddedFoldersAsRoot
-  };
-  std::array<uint8_t, 7> ListingFlags{0, 0, 0, 1, 1, 1, 1};
+  gametree::ListingFlagSet ListingFlags = gametree::DefaultListingFlags;  // by gametree::List*
   bool DXGameSelect = false;
   uint8_t PlayButton = 3, TopButton = 6, BottomButton = 5, PageUpButton = 4,
           PageDownButton = 2, RandomButton = 1;

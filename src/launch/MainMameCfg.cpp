@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QMenu>
 #include <algorithm>
-#include <cstdio>
 
 #include "frontend/main.h"
 #include "launch/MameCfg.h"
@@ -19,11 +18,20 @@ const char* const kWriteError =
     "This may be due to sharing violations, read-only attributes or disk full.\r"
     "Please verify the cause and then try again.";
 
-// A missing file reads as an empty one.
-std::string ReadCfgText(const std::string& path) {
-  std::string text;
-  if (auto real = plat::ResolveNoCase(path)) plat::ReadWholeFile(*real, text);
-  return text;
+// A missing file reads as an empty one; a file that exists but cannot be read gives false.
+bool ReadCfgText(const std::string& path, std::string& text, std::string* error = nullptr) {
+  text.clear();
+  auto real = plat::ResolveNoCase(path);
+  return !real || plat::ReadWholeFile(*real, text, error);
+}
+
+std::string UnreadableMessage(const std::string& path, const std::string& error, bool loading) {
+  return "MAME.CFG cannot be read:\r" + path + "\r(" + error + ")\r\r" +
+         (loading ? "The emulator's options are shown with their defaults, and MAME.CFG will "
+                    "not be written over.\rCorrect the file's permissions and open the "
+                    "profile again."
+                  : "MAME.CFG is left as it is and the options were not written.\rCorrect "
+                    "the file's permissions and open the profile again.");
 }
 }  // namespace
 
@@ -36,29 +44,23 @@ std::string TMainFRM::AddCurrentDirToPath(const std::string& path) {
 }
 
 std::string TMainFRM::ReadMAMECfgTopKey(const std::string& key, const std::string& def) {
-  return mamecfg::ReadTopKey(ReadCfgText(MAMECfgFileName()), key, def);
+  std::string text;
+  ReadCfgText(MAMECfgFileName(), text);
+  return mamecfg::ReadTopKey(text, key, def);
 }
 
 bool TMainFRM::WriteMAMECfgTopKey(const std::string& key, const std::string& value) {
   const std::string cfg = MAMECfgFileName();
-  const std::string text = mamecfg::WriteTopKey(ReadCfgText(cfg), key, value);
-  // The new text goes to the temporary copy first, which then replaces MAME.CFG in one step:
-  // the old file stays whole until the copy is complete.
-  const std::string temp = plat::WithSlash(EmulatorDir) + "$VRTEMP$" + ".CFG";
-  FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) return true;
-  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  ok = std::fclose(f) == 0 && ok;
-  if (!ok) {
-    plat::RemoveFile(temp);
-    return true;
-  }
-  if (std::rename(temp.c_str(), cfg.c_str()) != 0) return true;  // the copy stays for the user
-  return false;
+  std::string text;
+  if (!ReadCfgText(cfg, text)) return true;  // never written over when it cannot be read
+  // Temporary copy first, renamed over MAME.CFG: the old file stays whole until then.
+  return !plat::WriteFileAtomic(cfg, mamecfg::WriteTopKey(text, key, value));
 }
 
 void TMainFRM::LoadMAMECfg() {
-  const std::string text = ReadCfgText(MAMECfgFileName());
+  std::string text, error;
+  if (!ReadCfgText(MAMECfgFileName(), text, &error))
+    ShowMessageBox(UnreadableMessage(MAMECfgFileName(), error, true), plat::MB_ICONERROR);
   MAMEConfig.emulate_three = mamecfg::ReadTopKey(text, "emulate_three", "no") == "YES" ? 1 : 0;
   plat::IniFile ini;
   ini.LoadFromText(text);
@@ -89,17 +91,17 @@ void TMainFRM::LoadMAMECfg() {
     QString caption = TextFiles.size() < 10 ? "&" + QString::number(i) + ". " + name : name;
     QAction* a = TextFilesSUB->addAction(caption);
     a->setObjectName("File" + QString::number(i));
-    connect(a, &QAction::triggered, this, [this]() {
-      try {
-        ShowMAMETextFile();
-      } catch (...) {
-      }
-    });
+    connect(a, &QAction::triggered, this, [this]() { Guarded([this] { ShowMAMETextFile(); }); });
   }
 }
 
 bool TMainFRM::SaveMAMECfg() {
   if (!ProfileLoaded) return true;
+  std::string text, error;
+  if (!ReadCfgText(MAMECfgFileName(), text, &error)) {
+    ShowMessageBox(UnreadableMessage(MAMECfgFileName(), error, false), plat::MB_ICONERROR);
+    return false;
+  }
   bool failed = WriteMAMECfgTopKey("emulate_three", MAMEConfig.emulate_three ? "YES" : "NO");
   if (!failed) {
     plat::IniFile ini(MAMECfgFileName());

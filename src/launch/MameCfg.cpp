@@ -245,17 +245,18 @@ std::string WriteTopKey(std::string_view fileText, std::string_view key, std::st
   std::string line;
   while (!in.Eof()) {
     in.ReadLn(line);
+    // Lines other than the key's keep their exact text.
     std::string t = Trimmed(line);
     if (!done) {
       if (t.size() > 1 && t.front() == '[' && t.back() == ']') {
         out.WriteLn(entry);
         done = true;
       } else if (plat::SameText(LineKey(t), key)) {
-        t = entry;
+        line = entry;
         done = true;
       }
     }
-    out.WriteLn(t);
+    out.WriteLn(line);
   }
   if (!done) out.WriteLn(entry);
   return out.Data();

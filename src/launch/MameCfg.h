@@ -40,7 +40,7 @@ std::string LineKey(std::string_view line);
 // upper-cased.
 std::string ReadTopKey(std::string_view fileText, std::string_view key, std::string_view def);
 // The file's text with key=value standing before the first section header, replacing a line
-// of that key above it. Every line loses its surrounding blanks; lines end with CR LF.
+// of that key above it. Other lines keep their text; lines end with CR LF.
 std::string WriteTopKey(std::string_view fileText, std::string_view key, std::string_view value);
 
 }  // namespace mamecfg

@@ -28,11 +28,10 @@ TOptionDialog::TOptionDialog(QWidget* owner, const char* objectName) : TDXForm(o
   outer->addLayout(ButtonRow);
   setCentralWidget(central);
   connect(OkBTN, &QPushButton::clicked, this, [this] {
-    try {
-      if (Accept()) SetModalResult(mrOk);
-    } catch (const std::exception& e) {
-      plat::Ui().MessageBox(this, "Velmora", e.what(), plat::MB_ICONERROR);
-    }
+    plat::RunGuarded([this] { if (Accept()) SetModalResult(mrOk); },
+                     [this](const std::string& error) {
+                       plat::Ui().MessageBox(this, "Velmora", error, plat::MB_ICONERROR);
+                     });
   });
   connect(CancelBTN, &QPushButton::clicked, this, [this] { SetModalResult(mrCancel); });
 }

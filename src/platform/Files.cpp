@@ -119,6 +119,18 @@ bool MakeDirs(const std::string& path) {
   return DirExists(path);
 }
 
+bool DirWritable(const std::string& dir) {
+  struct stat st;
+  // A folder without any write permission is read-only, whoever runs the program.
+  if (stat(dir.empty() ? "." : dir.c_str(), &st) != 0 || (st.st_mode & 0222) == 0) return false;
+  std::string probe = JoinPath(dir.empty() ? "." : dir, ".velmora-probe-XXXXXX");
+  int fd = mkstemp(probe.data());
+  if (fd < 0) return false;
+  close(fd);
+  unlink(probe.c_str());
+  return true;
+}
+
 bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 
 bool RemoveTree(const std::string& path) {
@@ -247,11 +259,13 @@ bool ReadWholeFile(const std::string& path, std::string& out, std::string* error
     if (error) *error = std::strerror(EISDIR);
     return false;
   }
+  // Read straight into the string, growing it when the file is longer than it said.
   std::string data;
-  if (st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
-  char buf[65536];
+  size_t have = 0;
+  data.resize(st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 65536);
   for (;;) {
-    ssize_t n = read(fd, buf, sizeof buf);
+    if (have == data.size()) data.resize(data.size() * 2);
+    ssize_t n = read(fd, data.data() + have, data.size() - have);
     if (n < 0) {
       if (errno == EINTR) continue;
       if (error) *error = std::strerror(errno);
@@ -259,42 +273,79 @@ bool ReadWholeFile(const std::string& path, std::string& out, std::string* error
       return false;
     }
     if (n == 0) break;
-    data.append(buf, static_cast<size_t>(n));
+    have += static_cast<size_t>(n);
   }
   close(fd);
+  data.resize(have);
   out = std::move(data);
   return true;
 }
 
+namespace {
+
+// Follows a chain of links to the file they name, so a write replaces the target, not the link.
+std::string LinkTarget(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char buf[PATH_MAX];
+    ssize_t n = readlink(path.c_str(), buf, sizeof buf - 1);
+    if (n <= 0) return path;
+    std::string to(buf, static_cast<size_t>(n));
+    path = to[0] == '/' ? to : DirectoryOf(path) + to;
+  }
+  return path;
+}
+
+bool Fail(std::string* error, int code) {
+  if (error) *error = std::strerror(code);
+  return false;
+}
+
+}  // namespace
+
 bool WriteFileAtomic(const std::string& path, std::string_view data, std::string* error) {
-  std::string target = PathForWrite(path);
+  std::string target = LinkTarget(PathForWrite(path));
+  struct stat old;
+  bool replacing = stat(target.c_str(), &old) == 0;
+  if (replacing && S_ISDIR(old.st_mode)) return Fail(error, EISDIR);
+  // A read-only file stays as it is, as the profile functions leave it.
+  if (replacing && ((old.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0))
+    return Fail(error, EACCES);
   std::string tmp = target + ".tmp~" + std::to_string(getpid());
   int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    if (error) *error = std::strerror(errno);
-    return false;
-  }
+  if (fd < 0) return Fail(error, errno);
+  auto abandon = [&](int code) {
+    close(fd);
+    unlink(tmp.c_str());
+    return Fail(error, code);
+  };
+  if (replacing && fchmod(fd, old.st_mode & 07777) != 0) return abandon(errno);
   size_t done = 0;
   while (done < data.size()) {
     ssize_t n = write(fd, data.data() + done, data.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      if (error) *error = std::strerror(errno);
-      close(fd);
-      unlink(tmp.c_str());
-      return false;
+      return abandon(errno);
     }
     done += static_cast<size_t>(n);
   }
+  if (fsync(fd) != 0) return abandon(errno);
   if (close(fd) != 0) {
-    if (error) *error = std::strerror(errno);
+    int code = errno;
     unlink(tmp.c_str());
-    return false;
+    return Fail(error, code);
   }
   if (rename(tmp.c_str(), target.c_str()) != 0) {
-    if (error) *error = std::strerror(errno);
+    int code = errno;
     unlink(tmp.c_str());
-    return false;
+    return Fail(error, code);
+  }
+  std::string dir = DirectoryOf(target);
+  int dfd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    fsync(dfd);
+    close(dfd);
   }
   return true;
 }

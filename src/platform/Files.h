@@ -22,6 +22,8 @@ std::string ChangeExtension(std::string_view path, std::string_view ext);
 bool FileExists(const std::string& path);            // a regular file
 bool DirExists(const std::string& path);
 bool MakeDirs(const std::string& path);
+// True when a new file can be made in the folder (a probe file is made and removed at once).
+bool DirWritable(const std::string& dir);
 bool RemoveFile(const std::string& path);
 bool RemoveTree(const std::string& path);            // never follows links
 std::string CurrentDir();                            // with trailing "/"

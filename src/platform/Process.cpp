@@ -40,56 +40,58 @@ std::string ShellQuote(std::string_view s) {
   return r;
 }
 
-std::vector<std::string> SplitCommandLine(std::string_view line) {
-  std::vector<std::string> words;
-  std::string cur;
-  bool inWord = false;
-  for (size_t i = 0; i < line.size(); ++i) {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Reads one word from `i` on (blanks before it skipped); `i` ends just past it. False at the
+// end of the line.
+bool NextWord(std::string_view line, size_t& i, std::string& word) {
+  while (i < line.size() && IsBlank(line[i])) ++i;
+  if (i >= line.size()) return false;
+  word.clear();
+  for (; i < line.size() && !IsBlank(line[i]); ++i) {
     char c = line[i];
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-      if (inWord) words.push_back(cur), cur.clear(), inWord = false;
-      continue;
-    }
-    inWord = true;
     if (c == '\'') {
-      for (++i; i < line.size() && line[i] != '\''; ++i) cur += line[i];
+      for (++i; i < line.size() && line[i] != '\''; ++i) word += line[i];
     } else if (c == '"') {
       for (++i; i < line.size() && line[i] != '"'; ++i) {
         if (line[i] == '\\' && i + 1 < line.size() &&
             (line[i + 1] == '"' || line[i + 1] == '\\' || line[i + 1] == '$'))
           ++i;
-        cur += line[i];
+        word += line[i];
       }
     } else if (c == '\\' && i + 1 < line.size()) {
-      cur += line[++i];
+      word += line[++i];
     } else {
-      cur += c;
+      word += c;
     }
+    if (i >= line.size()) break;
   }
-  if (inWord) words.push_back(cur);
-  return words;
+  return true;
 }
 
-namespace {
-
-// Splits off "<interpreter> <switch> " at the head of a command line.
+// Splits off "<interpreter> <switch> " at the head of a command line: the first two words,
+// by position, so a switch-like text inside the interpreter's path is no switch.
 bool SplitInterpreter(const std::string& line, std::string& interp, std::string& rest) {
-  std::vector<std::string> w = SplitCommandLine(line);
-  if (w.size() < 2) return false;
-  std::string sw = UpperCase(w[1]);
+  size_t i = 0;
+  std::string sw;
+  if (!NextWord(line, i, interp) || !NextWord(line, i, sw)) return false;
+  sw = UpperCase(sw);
   if (sw != "-C" && sw != "/C") return false;
-  // The rest is everything after the switch word, as typed.
-  size_t p = line.find(w[1]);
-  std::string head = line.substr(0, p);
-  if (SplitCommandLine(head).size() != 1) return false;
-  interp = w[0];
-  rest = line.substr(p + w[1].size());
-  size_t b = rest.find_first_not_of(' ');
-  rest = b == std::string::npos ? std::string() : rest.substr(b);
+  while (i < line.size() && line[i] == ' ') ++i;
+  rest = line.substr(i);
   return true;
 }
 
 }  // namespace
+
+std::vector<std::string> SplitCommandLine(std::string_view line) {
+  std::vector<std::string> words;
+  std::string w;
+  for (size_t i = 0; NextWord(line, i, w);) words.push_back(w);
+  return words;
+}
 
 ProcessResult RunCommandLine(const std::string& commandLine, bool /*showWindow*/, WaitMode wait) {
   ProcessResult result;

@@ -17,6 +17,7 @@
 #include <QPrinter>
 #include <QRandomGenerator>
 #include <QWidget>
+#include <exception>
 
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
@@ -24,6 +25,19 @@
 namespace plat {
 
 Seam::~Seam() = default;
+
+bool RunGuarded(const std::function<void()>& handler,
+                const std::function<void(const std::string&)>& report) {
+  try {
+    handler();
+    return true;
+  } catch (const std::exception& e) {
+    report(*e.what() ? e.what() : "Unexpected error");
+  } catch (...) {
+    report("Unexpected error");
+  }
+  return false;
+}
 
 std::string NormalizeLineBreaks(const std::string& text) {
   std::string r;
@@ -83,31 +97,42 @@ int Seam::MessageBox(QWidget* parent, const std::string& title, const std::strin
 }
 
 namespace {
-// "Profiles (*.vrl)|*.VRL|All files|*.*" -> "Profiles (*.vrl) (*.VRL *.vrl);;All files (*)"
-QString QtFilter(const std::string& filter, int index, QString* selected) {
+struct QtFilters {
+  QStringList entries;             // "Profiles (*.vrl) (*.VRL *.vrl)"
+  std::vector<std::string> exts;   // each entry's first concrete extension, without the dot
+};
+
+// "Profiles (*.vrl)|*.VRL|All files|*.*" -> "Profiles (*.vrl) (*.VRL *.vrl)", "All files (*)"
+QtFilters ToQtFilters(const std::string& filter) {
+  QtFilters r;
   QStringList parts = FromAnsi(filter).split('|');
-  QStringList out;
   for (int i = 0; i + 1 < parts.size(); i += 2) {
     QStringList pats = parts[i + 1].split(';', Qt::SkipEmptyParts);
     QStringList all;
+    std::string ext;
     for (const QString& p : pats) {
       QString t = p.trimmed();
       if (t == "*.*") t = "*";
+      if (ext.empty() && t.startsWith("*.") && t.indexOf('*', 1) < 0 && !t.contains('?'))
+        ext = ToAnsi(t.mid(2));
       all << t;
       if (t.toLower() != t) all << t.toLower();
       if (t.toUpper() != t) all << t.toUpper();
     }
     all.removeDuplicates();
-    out << parts[i] + " (" + all.join(' ') + ")";
+    r.entries << parts[i] + " (" + all.join(' ') + ")";
+    r.exts.push_back(ext);
   }
-  if (selected && index >= 1 && index <= out.size()) *selected = out[index - 1];
-  return out.join(";;");
+  return r;
 }
 }  // namespace
 
-std::optional<std::string> Seam::FileDialog(QWidget* parent, const FileDialogRequest& req) {
+std::optional<std::string> Seam::FileDialog(QWidget* parent, FileDialogRequest& req) {
+  QtFilters filters = ToQtFilters(req.filter);
   QString selected;
-  QString filter = QtFilter(req.filter, req.filterIndex, &selected);
+  if (req.filterIndex >= 1 && req.filterIndex <= filters.entries.size())
+    selected = filters.entries[req.filterIndex - 1];
+  QString filter = filters.entries.join(";;");
   QString start = FromLocal(req.initialDir);
   if (!req.fileName.empty()) start = FromLocal(JoinPath(req.initialDir, req.fileName));
   QString r;
@@ -121,9 +146,15 @@ std::optional<std::string> Seam::FileDialog(QWidget* parent, const FileDialogReq
   else
     r = QFileDialog::getOpenFileName(parent, FromAnsi(req.title), start, filter, &selected, opts);
   if (r.isEmpty()) return std::nullopt;
+  int chosen = static_cast<int>(filters.entries.indexOf(selected));
+  if (chosen >= 0) req.filterIndex = chosen + 1;
   std::string path = ToLocal(r);
-  if (req.save && !req.defaultExt.empty() && ExtensionOf(path).empty())
-    path += "." + req.defaultExt;
+  if (req.save && ExtensionOf(path).empty()) {
+    // A name typed without extension takes the chosen filter's, else the default one.
+    std::string ext = chosen >= 0 ? filters.exts[static_cast<size_t>(chosen)] : std::string();
+    if (ext.empty()) ext = req.defaultExt;
+    if (!ext.empty()) path += "." + ext;
+  }
   return path;
 }
 

@@ -3,6 +3,7 @@
 // sound, the clock and random numbers. Tests install a scripted seam (tests/support/ScriptedSeam.h).
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,7 +29,7 @@ struct FileDialogRequest {
   bool save = false;
   std::string title;
   std::string filter;       // Windows filter text: "Profiles (*.vrl)|*.VRL|All files|*.*"
-  int filterIndex = 1;
+  int filterIndex = 1;      // from 1; after the dialog, the filter the user chose
   std::string initialDir;
   std::string fileName;
   std::string defaultExt;   // without the dot
@@ -43,7 +44,8 @@ class Seam {
   // text: bytes in Windows-1252 with CR (or CR LF) line breaks; returns an ID* code.
   virtual int MessageBox(QWidget* parent, const std::string& title, const std::string& text,
                          unsigned flags);
-  virtual std::optional<std::string> FileDialog(QWidget* parent, const FileDialogRequest& req);
+  // Gives the chosen file and sets req.filterIndex to the chosen filter.
+  virtual std::optional<std::string> FileDialog(QWidget* parent, FileDialogRequest& req);
   virtual std::optional<std::string> FolderDialog(QWidget* parent, const std::string& title,
                                                   const std::string& startDir);
   // Shows a window modally until it hides; returns its "modalResult" property (0 = none).
@@ -72,6 +74,12 @@ void SetUi(Seam* seam);
 
 // Lets pending messages through while holding back user input.
 void ProcessPendingEvents();
+
+// Runs an event handler: an exception is handed to `report` as its message ("Unexpected
+// error" when it carries none) and goes no further. False when the handler failed. Windows use
+// it through their own Guarded, which reports in their message box.
+bool RunGuarded(const std::function<void()>& handler,
+                const std::function<void(const std::string&)>& report);
 
 // Standard message-box text to a Qt string: CR LF and lone CR become line breaks.
 std::string NormalizeLineBreaks(const std::string& text);

@@ -37,3 +37,8 @@ TEST(FuzzRegressions, ProfileInputs) {
     EXPECT_NE(profile::DecodeProfile(data, c), profile::LoadStatus::Ok) << name;
   }
 }
+
+TEST(FuzzRegressions, IniInputs) {
+  CheckFolder(kSource + "/fuzz/corpus/ini/", fuzzchecks::CheckIni);
+  CheckFolder(kSource + "/tests/database/fuzz-regressions/ini/", fuzzchecks::CheckIni);
+}

@@ -145,7 +145,7 @@ TEST(ListinfoParse, Blocks) {
   EXPECT_EQ(g.Service, 0);
   ASSERT_EQ(g.DipSwitches->size(), 1u);
   EXPECT_EQ(g.DipSwitches->at(0)->Name, "Lives");
-  EXPECT_EQ(*g.DipSwitches->at(0)->Entries, (StringList{"3", "5"}));
+  EXPECT_EQ(*g.DipSwitches->at(0)->Entries, (DipEntryList{"3", "5"}));
   EXPECT_EQ(g.DipSwitches->at(0)->Default, "3");
   EXPECT_EQ(g.Status, 3);
   EXPECT_EQ(g.Color, 1);
@@ -352,8 +352,13 @@ TEST(ListinfoNumbers, HexAndIntegerConversions) {
     EXPECT_FALSE(listinfo::StrToInt(bad, v)) << bad;
   EXPECT_EQ(v, 7);  // a failed conversion leaves the value alone
 
-  // Integer fields keep their low bits.
-  ParseResult r = ParseListinfo("game ( year 65537 video ( x 65792 ) input ( coins -1 ) )");
+  // Integer fields keep their low bits; a rom size is unsigned 32-bit.
+  ParseResult r = ParseListinfo(
+      "game ( year 65537 video ( x 65792 ) input ( coins -1 ) rom ( name a size 2281701376 ) "
+      "rom ( name b size 4294967295 ) rom ( name c size $10 ) rom ( name d size -1 ) )");
+  EXPECT_TRUE(r.Errors.empty());
+  const uint32_t sizes[] = {2281701376u, 4294967295u, 16u, 4294967295u};
+  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(OnlyGame(r).Roms->at(i)->Size, sizes[i]);
   EXPECT_EQ(OnlyGame(r).Year, 1);
   EXPECT_EQ(OnlyGame(r).Width, 256);
   EXPECT_EQ(OnlyGame(r).Coins, 255);

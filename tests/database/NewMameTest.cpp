@@ -150,25 +150,31 @@ TEST(NewMamePage, GoTestsTheFolderWithoutTouchingTheFile) {
   p.GoBTNClick();
   EXPECT_EQ(seam.messages.size(), 2u);
 
-  // An existing profile is kept as it is until the new one is saved.
+  // An existing profile: replaced only on Yes, and kept as it is until the new one is saved.
   std::string old = t.write("MAME.VRL", "old profile");
-  p.FileName->setText(QString::fromStdString(old));
+  p.FileName->setText(QString::fromStdString(t.file("mame.vrl")));
+  seam.messageAnswers = {plat::IDNO};
   p.GoBTNClick();
-  EXPECT_EQ(seam.messages.size(), 2u);
+  ASSERT_EQ(seam.messages.size(), 3u);
+  EXPECT_EQ(seam.messages[2].text,
+            "The profile file " + old + " already exists.\rDo you want to replace it?");
+  EXPECT_EQ(seam.messages[2].flags, unsigned(plat::MB_YESNO | plat::MB_ICONWARNING));
+  EXPECT_NE(p.ModalResult(), mrOk);
+  p.FileName->setText(QString::fromStdString(old));
+  p.GoBTNClick();  // Yes
+  EXPECT_EQ(seam.messages.size(), 4u);
   EXPECT_EQ(p.ModalResult(), mrOk);
   EXPECT_EQ(p.ProfileFile, old);
   EXPECT_EQ(t.read("MAME.VRL"), "old profile");
   EXPECT_EQ(plat::ListDir(t.path()).size(), 1u);  // no probe left behind
 
-  if (geteuid() != 0) {
-    chmod(old.c_str(), 0400);
-    p.GoBTNClick();
-    ASSERT_EQ(seam.messages.size(), 3u);
-    EXPECT_EQ(seam.messages[2].text,
-              "The file cannot be created!\rThis may be due to the read-only attribute of the "
-              "file you want to overwrite.\rPlease choose another name.");
-    EXPECT_EQ(t.read("MAME.VRL"), "old profile");
-  }
+  chmod(old.c_str(), 0444);
+  p.GoBTNClick();
+  ASSERT_EQ(seam.messages.size(), 5u);
+  EXPECT_EQ(seam.messages[4].text,
+            "The file cannot be created!\rThis may be due to the read-only attribute of the "
+            "file you want to overwrite.\rPlease choose another name.");
+  EXPECT_EQ(t.read("MAME.VRL"), "old profile");
 }
 
 TEST(NewMamePage, EnterAndEscapeBothCancel) {

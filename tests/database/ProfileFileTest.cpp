@@ -179,6 +179,24 @@ TEST(ProfileBytes, CompressedIsAZlibStreamAtLevel9OfTheBody) {
                        reinterpret_cast<const Bytef*>(file.data() + 37), file.size() - 37),
             Z_OK);
   EXPECT_EQ(inflated, body);
+
+  // A body of several slices: the compressor is fed slice by slice with pauses between them,
+  // and the result is the very stream one call makes.
+  std::string big;
+  while (big.size() < 3 * profile::CompressionSlice + 100) big += body;
+  int pauses = 0;
+  profile::ProgressHooks hooks;
+  hooks.idle = [&pauses] { ++pauses; };
+  std::string sliced;
+  ASSERT_TRUE(profile::BuildFile(big, true, sliced, hooks));
+  EXPECT_EQ(pauses, 3);
+  std::string whole(compressBound(big.size()), '\0');
+  uLongf wn = whole.size();
+  ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(whole.data()), &wn,
+                      reinterpret_cast<const Bytef*>(big.data()), big.size(), 9),
+            Z_OK);
+  whole.resize(wn);
+  EXPECT_TRUE(sliced.substr(37) == whole);
 }
 
 TEST(ProfileRoundTrip, StoredAndCompressedGiveTheSameDatabase) {
@@ -232,17 +250,17 @@ TEST(ProfileRoundTrip, ReaderTakesSubRecordsInAnyOrderAndCutsLongStrings) {
   EXPECT_EQ(r.Roms->at(0)->Crc, 4u);
   EXPECT_EQ(*r.Samples, StringList{"S"});
   EXPECT_EQ(r.Chips->at(0)->ChipType, 2);
-  EXPECT_EQ(*r.DipSwitches->at(0)->Entries, StringList{"E"});
+  EXPECT_EQ(*r.DipSwitches->at(0)->Entries, DipEntryList{"E"});
 }
 
 TEST(ProfileRoundTrip, DipSwitchCountNeverOverflowsItsByte) {
   ProfileContent c = SmallDatabase();
-  StringList& entries = *c.Games->at(0)->DipSwitches->at(0)->Entries;
+  DipEntryList& entries = *c.Games->at(0)->DipSwitches->at(0)->Entries;
   entries.clear();
   for (int i = 0; i < 300; ++i) entries.push_back("e" + std::to_string(i));
   ProfileContent back;
   ASSERT_EQ(Decode(FileOf(BodyOf(c), false), back), LoadStatus::Ok);
-  const StringList& read = *back.Games->at(0)->DipSwitches->at(0)->Entries;
+  const DipEntryList& read = *back.Games->at(0)->DipSwitches->at(0)->Entries;
   ASSERT_EQ(read.size(), 255u);
   EXPECT_EQ(read.back(), "e254");
   ASSERT_EQ(back.Resources->size(), 1u);  // what follows is read in step

@@ -318,11 +318,12 @@ TEST_F(ReportTest, TenThousandLineReportShowsSavesAndReadsBack) {
   EXPECT_DOUBLE_EQ(bf2.fontPointSize(), 10);
   EXPECT_TRUE(QFontInfo(bf2.font()).fixedPitch());
 
-  // Save as plain text: Windows-1252, CR LF, no formatting.
-  seam.fileAnswers = {tmp.file("report.txt")};
+  // Save as plain text, chosen by the filter: Windows-1252, CR LF, no formatting.
+  seam.fileAnswers = {tmp.file("report")};
+  seam.filterAnswers = {2};
   w->FileSaveAsACTN->trigger();
   EXPECT_TRUE(w->PlainText());
-  std::string txt = tmp.read("report.txt");
+  std::string txt = tmp.read("report");
   EXPECT_FALSE(plat::IsRtf(txt));
   EXPECT_TRUE(txt.starts_with("Section 0\r\nG1       Some description                   1 caf\xe9 \x80\r\n"))
       << txt.substr(0, 120);
@@ -379,6 +380,7 @@ TEST_F(ReportTest, OpenLoadsRichAndPlainText) {
   EXPECT_EQ(tmp.read("plain.TXT"), "xfirst caf\xe9\r\nsecond\r\nthird\r\n");
 
   seam.fileAnswers = {tmp.file("rich.rtf")};
+  seam.filterAnswers = {1};
   w->FileOpenACTN->trigger();
   EXPECT_EQ(Text(), "rich text");
   EXPECT_FALSE(w->PlainText());
@@ -559,6 +561,7 @@ TEST_F(ReportTest, ReadOnlySearchAndSaveStillWork) {
   EXPECT_EQ(w->ReplaceAll("done", "x", false, false), 0);
   EXPECT_EQ(Text(), "loading roms\ndone");
   seam.fileAnswers = {tmp.file("out.txt")};
+  seam.filterAnswers = {2};
   w->FileSaveAsACTN->trigger();
   EXPECT_EQ(tmp.read("out.txt"), "loading roms\r\ndone\r\n");
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 #include "database/types.h"
 
 TEST(Records, NewGameIsAnEmptyRasterGame) {
@@ -10,6 +13,27 @@ TEST(Records, NewGameIsAnEmptyRasterGame) {
   ASSERT_TRUE(g->Roms && g->Chips && g->DipSwitches && g->Samples);
   EXPECT_TRUE(g->Roms->empty() && g->Samples->empty());
   EXPECT_TRUE(types::NewDipSwitchRecord()->Entries);
+}
+
+// Records come from pools: a freed record's place serves the next one, and the pools keep
+// many records of every kind apart.
+TEST(Records, PooledRecordsAreReusedAndDistinct) {
+  std::vector<std::unique_ptr<RomRecord>> roms;
+  for (int i = 0; i < 20000; ++i) {
+    roms.push_back(types::NewRomRecord());
+    roms.back()->Size = static_cast<uint32_t>(i);
+  }
+  for (int i = 0; i < 20000; ++i) ASSERT_EQ(roms[static_cast<size_t>(i)]->Size, uint32_t(i));
+  auto dip = types::NewDipSwitchRecord();
+  dip->Entries->assign(300, "setting");
+  const void* freed = roms[7].get();
+  roms[7].reset();
+#if !defined(__SANITIZE_ADDRESS__)
+  EXPECT_EQ(types::NewRomRecord().get(), freed);
+#else
+  (void)freed;
+#endif
+  EXPECT_EQ(dip->Entries->size(), 300u);
 }
 
 TEST(Records, FixedWidthFieldsTruncate) {

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
+#include <stdexcept>
 
 TEST(WorkingPercentage, WholePercentTruncatedAndClamped) {
   EXPECT_EQ(TWorkingFRM::Percentage(1, 3), 33);
@@ -133,4 +134,22 @@ TEST(WorkingWindow, FirstWindowIsTheProgramsProgressWindow) {
   }
   EXPECT_EQ(WorkingFRM, nullptr);
   WorkingFRM = saved;
+}
+
+TEST(WorkingGuard, ShownForItsLifeAndHiddenOnEveryWayOut) {
+  TWorkingFRM w;
+  WorkingFRM = &w;
+  try {
+    TWorkingGuard g("Building list...", 0);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.Operation->text(), "Building list...");
+    int pumps = w.MessagePumps();
+    for (size_t i = 0; i < 1000; ++i) g.Progress(i, 999);
+    EXPECT_EQ(w.MessagePumps(), pumps + 100);  // once per whole percent
+    throw std::runtime_error("stop");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_FALSE(w.isVisible());
+  WorkingFRM = nullptr;
+  TWorkingGuard none("Nothing to show", 0);  // no progress window: nothing happens
 }

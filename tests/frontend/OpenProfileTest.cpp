@@ -274,6 +274,25 @@ TEST(ProfileRoads, AChangedEmulatorOrAMissingFolderMakesTheProfileUnusable) {
   EXPECT_EQ(f.QuickInfoBOX->toPlainText(), "");
   EXPECT_EQ(f.windowTitle(), "Velmora - no profile loaded");
 
+  // A folder the program cannot write: said so, nothing run, on both roads.
+  chmod(h.home.file("emu").c_str(), 0555);
+  const std::string unwritable = "The emulator folder " + h.home.file("emu/") +
+                                 " is not writable.\rVelmora keeps its capture file, its "
+                                 "temporary folder and MAME.CFG there.\rCopy or link the emulator "
+                                 "into a folder of your own and make a profile for that copy.";
+  h.seam.messages.clear();
+  h.seam.commands.clear();
+  h.seam.messageAnswers = {plat::IDNO};
+  f.OpenProfile(profile);
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_EQ(h.seam.messages[0].text, unwritable + "\rDo you want to create a new profile?\r");
+  h.seam.modalHandlers.push_back(Page(exe, profile));
+  f.CreateProfile();  // the page asks to replace the profile: Yes
+  ASSERT_EQ(h.seam.messages.size(), 3u) << h.seam.AllMessages();
+  EXPECT_EQ(h.seam.messages[2].text, unwritable);
+  EXPECT_TRUE(h.seam.commands.empty());
+  chmod(h.home.file("emu").c_str(), 0755);
+
   // The executable gone.
   plat::RemoveFile(h.home.file("emu/mame"));
   h.seam.messages.clear();

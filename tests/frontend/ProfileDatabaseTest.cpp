@@ -218,16 +218,23 @@ TEST_F(ProfileDatabase, SaveFailuresAreReportedAndLeaveTheOldFile) {
   ASSERT_TRUE(Save(good, false));
   const std::string before = dir.read(good);
 
-  // A folder name the profile cannot hold.
-  seam.messages.clear();
-  const std::string keep = main.EmulatorDir;
-  main.EmulatorDir = "/" + std::string(300, 'd') + "/";
-  EXPECT_FALSE(main.SaveProfile(good));
-  ASSERT_EQ(seam.messages.size(), 1u);
-  EXPECT_EQ(seam.messages[0].text.rfind("The profile cannot be saved: the emulator folder name "
-                                        "is longer than 255 characters.\r", 0),
-            0u);
-  main.EmulatorDir = keep;
+  // A folder, file name or version the profile cannot hold.
+  const std::pair<std::string*, const char*> held[] = {
+      {&main.EmulatorDir, "the emulator folder name"},
+      {&main.EmulatorExe, "the emulator file name"},
+      {&main.EmulatorVersion, "the emulator's version line"}};
+  for (const auto& [text, what] : held) {
+    seam.messages.clear();
+    const std::string keep = *text;
+    *text = std::string(256, 'd');
+    EXPECT_FALSE(main.SaveProfile(good));
+    ASSERT_EQ(seam.messages.size(), 1u);
+    EXPECT_EQ(seam.messages[0].text.rfind(std::string("The profile cannot be saved: ") + what +
+                                              " is longer than 255 characters.\r", 0),
+              0u);
+    *text = keep;
+  }
+  EXPECT_EQ(dir.read(good), before);
 
   // A write that fails: the profile name and the recent list stay as they were.
   seam.messages.clear();

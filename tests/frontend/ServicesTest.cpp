@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <algorithm>
+#include <stdexcept>
 
 #include "frontend/main.h"
 #include "support/ScriptedSeam.h"
@@ -19,6 +20,15 @@ TEST(MainServices, MessageBoxIsTitledVelmoraAndReturnsTheButton) {
   EXPECT_EQ(seam.messages[0].flags, 36u);
   EXPECT_EQ(f.ShowMessageBox("x", 64), plat::IDOK);
   EXPECT_EQ(plat::NormalizeLineBreaks("a\rb\r\nc"), "a\nb\nc");
+  // A handler's failure is shown, never thrown on.
+  seam.messages.clear();
+  f.Guarded([] { throw std::runtime_error("broken"); });
+  f.Guarded([] { throw 7; });
+  f.Guarded([] {});
+  ASSERT_EQ(seam.messages.size(), 2u);
+  EXPECT_EQ(seam.messages[0].text, "broken");
+  EXPECT_EQ(seam.messages[1].text, "Unexpected error");
+  EXPECT_EQ(seam.messages[1].flags, 16u);
 }
 
 TEST(MainServices, BusyCursorIsAStateNotAStack) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QScreen>
@@ -422,4 +423,23 @@ TEST(SettingsValues, IntegerConversionTakesTheWholeText) {
   EXPECT_TRUE(settings::ParseDecimal("0,5", d));
   EXPECT_DOUBLE_EQ(d, 0.5);
   EXPECT_FALSE(settings::ParseDecimal("1.5s", d));
+}
+
+// A start followed by a quit writes the panel sizes it read.
+TEST(SettingsFile, PanelSizesStableAcrossStarts) {
+  MainWindowHarness h;
+  h.home.write("VELMORA.INI",
+               "[General]\r\nLastProfile=" + h.home.file("none.vrl") +
+                   "\r\n[Window]\r\nHeight=600\r\nWidth=800\r\nLeftPanelWidth=300\r\n"
+                   "QuickInfoHeight=150\r\n");
+  for (int start = 0; start < 2; ++start) {
+    h.seam.messageAnswers = {plat::IDNO};
+    h.Make().show();
+    QApplication::processEvents();
+    h.Destroy();
+    plat::IniFile ini(h.home.file("VELMORA.INI"));
+    ASSERT_TRUE(ini.Load());
+    EXPECT_EQ(ini.ReadInteger("Window", "LeftPanelWidth", 0), 300) << start;
+    EXPECT_EQ(ini.ReadInteger("Window", "QuickInfoHeight", 0), 150) << start;
+  }
 }

@@ -54,6 +54,15 @@ TEST(Startup, CreationSetsFilesAndEnvironment) {
 }
 
 TEST(Startup, FirstRunWelcomesAndOffersANewProfile) {
+  {
+    // A hand-edited "firsttime" is the first run too.
+    MainWindowHarness other;
+    WriteLastProfile(other, "firsttime");
+    other.Make().show();
+    ASSERT_FALSE(other.seam.messages.empty());
+    EXPECT_TRUE(Starts(other.seam.messages[0].text, kWelcomeStart)) << other.seam.AllMessages();
+  }
+
   MainWindowHarness h;
   TMainFRM& w = h.Make();
   w.show();

@@ -2,6 +2,9 @@
 
 #include <QAction>
 #include <QMenu>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <clocale>
 
 #include "frontend/MainWindowHarness.h"
@@ -84,7 +87,7 @@ TEST(MameCfgTopKey, WholeKeyIsMatched) {
 TEST(MameCfgTopKey, ReplacedAboveTheSectionsAndAddedToAnEmptyFile) {
   EXPECT_EQ(mamecfg::WriteTopKey("  # mine  \n  EMULATE_THREE = yes\n[directory]\ninp = INP\n",
                                  "emulate_three", "YES"),
-            "# mine\r\nemulate_three=YES\r\n[directory]\r\ninp = INP\r\n");
+            "  # mine  \r\nemulate_three=YES\r\n[directory]\r\ninp = INP\r\n");
   EXPECT_EQ(mamecfg::WriteTopKey("", "emulate_three", "NO"), "emulate_three=NO\r\n");
   EXPECT_EQ(mamecfg::WriteTopKey("a=1\rb=2\r", "emulate_three", "NO"),
             "a=1\r\nb=2\r\nemulate_three=NO\r\n");
@@ -211,19 +214,44 @@ TEST(MameCfgFile, RoundTripKeepsUnknownLinesInPlace) {
   EXPECT_FLOAT_EQ(h.w().MAMEConfig.flicker, c2.flicker);
 }
 
-TEST(MameCfgFile, WriteFailureIsReported) {
-  CfgWindow h;
-  h.w().LoadMAMECfg();
-  ASSERT_TRUE(plat::MakeDirs(h.emu.file("MAME.CFG/inside")));  // a folder cannot be replaced
-  EXPECT_FALSE(h.w().SaveMAMECfg());
-  ASSERT_EQ(h.seam.messages.size(), 1u);
-  EXPECT_EQ(h.seam.messages[0].text,
-            "There was an error while writing to MAME.CFG.\r"
-            "This may be due to sharing violations, read-only attributes or disk full.\r"
-            "Please verify the cause and then try again.");
-  EXPECT_EQ(h.seam.messages[0].flags, 16u);
-  EXPECT_TRUE(plat::DirExists(h.emu.file("MAME.CFG")));
-  EXPECT_TRUE(h.w().WriteMAMECfgTopKey("emulate_three", "NO"));
+// A read-only file gives the write error; one that cannot be read gives its own message at
+// load and at save, and stays byte for byte.
+TEST(MameCfgFile, ReadOnlyAndUnreadableFilesAreKept) {
+  const std::string writeError =
+      "There was an error while writing to MAME.CFG.\r"
+      "This may be due to sharing violations, read-only attributes or disk full.\r"
+      "Please verify the cause and then try again.";
+  const std::string mine = "  # mine  \n[config]\nvsync = yes\n";
+  enum Case { ReadOnly, NoPermission, Folder };
+  for (Case c : {ReadOnly, NoPermission, Folder}) {
+    SCOPED_TRACE(c);
+    if (c == NoPermission && geteuid() == 0) continue;  // root reads it anyway
+    CfgWindow h;
+    const std::string cfg = h.emu.file("MAME.CFG");
+    if (c == Folder)
+      ASSERT_TRUE(plat::MakeDirs(cfg + "/inside"));
+    else
+      h.emu.write("MAME.CFG", mine);
+    if (c != Folder) chmod(cfg.c_str(), c == ReadOnly ? 0444 : 0);
+    h.w().LoadMAMECfg();
+    EXPECT_EQ(h.w().MAMEConfig.vsync, c == ReadOnly ? 1 : 0);
+    EXPECT_EQ(h.seam.messages.size(), c == ReadOnly ? 0u : 1u);
+    EXPECT_FALSE(h.w().SaveMAMECfg());
+    ASSERT_FALSE(h.seam.messages.empty());
+    EXPECT_EQ(h.seam.messages.back().flags, 16u);
+    if (c == ReadOnly) {
+      EXPECT_EQ(h.seam.messages.back().text, writeError);
+    } else {
+      EXPECT_EQ(h.seam.messages.back().text.rfind("MAME.CFG cannot be read:\r" + cfg, 0), 0u);
+    }
+    EXPECT_TRUE(h.w().WriteMAMECfgTopKey("emulate_three", "NO"));
+    chmod(cfg.c_str(), 0755);
+    if (c == Folder)
+      EXPECT_TRUE(plat::DirExists(cfg));
+    else
+      EXPECT_EQ(h.emu.read("MAME.CFG"), mine);
+    EXPECT_EQ(plat::ListDir(h.emu.path()).size(), 1u);
+  }
 }
 
 TEST(MameCfgFile, NothingIsWrittenWithoutAProfile) {

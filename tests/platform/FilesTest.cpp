@@ -81,6 +81,26 @@ TEST(AtomicWrite, FailureLeavesTheOldFileWhole) {
   EXPECT_EQ(ListDir(t.path()).size(), 1u);  // no temporary left behind
 }
 
+TEST(AtomicWrite, KeepsModeWritesThroughLinksAndRefusesReadOnly) {
+  TempDir t;
+  t.write("real/s.ini", "old");
+  chmod(t.file("real/s.ini").c_str(), 0640);
+  ASSERT_EQ(symlink("real/s.ini", t.file("link.ini").c_str()), 0);
+  ASSERT_TRUE(WriteFileAtomic(t.file("link.ini"), "new"));
+  struct stat st;
+  ASSERT_EQ(lstat(t.file("link.ini").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(t.read("real/s.ini"), "new");
+  ASSERT_EQ(stat(t.file("real/s.ini").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  chmod(t.file("real/s.ini").c_str(), 0444);
+  std::string err;
+  EXPECT_FALSE(WriteFileAtomic(t.file("real/s.ini"), "lost", &err));
+  EXPECT_FALSE(err.empty());
+  EXPECT_EQ(t.read("real/s.ini"), "new");
+  EXPECT_EQ(ListDir(t.path() + "real").size(), 1u);
+}
+
 TEST(Tree, RemoveTreeDoesNotFollowLinks) {
   TempDir outside, t;
   outside.write("keep.txt", "k");

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -36,6 +37,12 @@ TEST(Run, CaptureThroughTheInterpreterKeepsDollarNamesLiteral) {
   EXPECT_EQ(r.error, 0);
   EXPECT_EQ(r.exitStatus, 0);
   EXPECT_EQ(t.read("$VRTEMP$.NFO"), "hello\n");
+  // An interpreter whose path holds "-c" is split by position.
+  ASSERT_TRUE(MakeDirs(t.path() + "tool-chain/bin"));
+  ASSERT_EQ(symlink("/bin/sh", (t.path() + "tool-chain/bin/sh").c_str()), 0);
+  cmd = ShellQuote(t.path() + "tool-chain/bin/sh") + " -c echo again > " + ShellQuote(capture);
+  EXPECT_EQ(RunCommandLine(cmd, false, WaitMode::Block).exitStatus, 0);
+  EXPECT_EQ(t.read("$VRTEMP$.NFO"), "again\n");
 }
 
 TEST(Run, MissingProgramGivesFileNotFoundAndNoCapture) {

@@ -19,8 +19,12 @@ int ScriptedSeam::MessageBox(QWidget*, const std::string& title, const std::stri
   }
 }
 
-std::optional<std::string> ScriptedSeam::FileDialog(QWidget*, const plat::FileDialogRequest& req) {
+std::optional<std::string> ScriptedSeam::FileDialog(QWidget*, plat::FileDialogRequest& req) {
   fileRequests.push_back(req);
+  if (!filterAnswers.empty()) {
+    req.filterIndex = filterAnswers.front();
+    filterAnswers.pop_front();
+  }
   if (fileAnswers.empty()) return std::nullopt;
   std::string a = fileAnswers.front();
   fileAnswers.pop_front();

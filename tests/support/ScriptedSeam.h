@@ -25,6 +25,7 @@ class ScriptedSeam : public plat::Seam {
   // File dialogs: each answer is a path, or "" for cancel; without one, cancel.
   std::vector<plat::FileDialogRequest> fileRequests;
   std::deque<std::string> fileAnswers;
+  std::deque<int> filterAnswers;  // the filter chosen with each answer; without one, unchanged
   std::deque<std::string> folderAnswers;
   // Modal windows: handlers are taken in order; each may work the window and returns its
   // modal result. Without one, the window is cancelled (2).
@@ -47,7 +48,7 @@ class ScriptedSeam : public plat::Seam {
 
   int MessageBox(QWidget*, const std::string& title, const std::string& text,
                  unsigned flags) override;
-  std::optional<std::string> FileDialog(QWidget*, const plat::FileDialogRequest& req) override;
+  std::optional<std::string> FileDialog(QWidget*, plat::FileDialogRequest& req) override;
   std::optional<std::string> FolderDialog(QWidget*, const std::string&,
                                           const std::string&) override;
   int ShowModal(QWidget* window) override;

@@ -145,9 +145,10 @@ int SenderTag(QObject* sender) {
   return ok ? tag : 0;
 }
 
-// A menu whose every entry is hidden is hidden itself.
+// A menu whose every entry is hidden is hidden itself; one with no entries yet is filled at run
+// time (reopen lists, zoom, text files) and stays.
 void HideEmptyMenu(QMenu* menu) {
-  bool any = false;
+  bool any = menu->actions().isEmpty();
   for (QAction* a : menu->actions()) {
     if (a->isSeparator()) continue;
     if (QMenu* sub = a->menu()) HideEmptyMenu(sub);

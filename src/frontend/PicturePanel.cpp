@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLayout>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
@@ -292,6 +293,9 @@ void TMainFRM::SlideShowTMRTimer() {
         QSignalBlocker block(ScreenShotPGE);
         ScreenShotPGE->setCurrentIndex(tab);
         ScreenshotDisplay = static_cast<uint8_t>(tab);
+        // The shared picture area follows the tab (the blocked signal would have moved it).
+        if (QWidget* page = ScreenShotPGE->currentWidget(); page && page->layout())
+          page->layout()->addWidget(ImagePNL);
       }
     }
   }

@@ -43,6 +43,9 @@ TEST(MainActions, EveryShownEntryIsConnectedAndHiddenMenusAreEmpty) {
   EXPECT_TRUE(w.GamesPopUpMENU->actions().contains(w.ListExpandACTN));
   EXPECT_TRUE(w.StatsSUB->actions().contains(w.StatsNPlaysACTN));
   EXPECT_TRUE(w.StatsSUB->menuAction()->isVisible());
+  // Sub-menus filled at run time are shown too.
+  for (QMenu* m : {w.ReopenProfileSUB, w.ReopenFilterSUB, w.ZoomSUB, w.TextFilesSUB})
+    EXPECT_TRUE(m->menuAction()->isVisible()) << m->objectName().toStdString();
   EXPECT_EQ(w.FileProfileNewACTN->shortcut(), QKeySequence("Ctrl+N"));
 }
 

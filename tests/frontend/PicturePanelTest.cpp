@@ -131,6 +131,8 @@ TEST(PicturePanel, LookupOrderNumbersAndSlideshow) {
   EXPECT_EQ(h.Shown(), "kof2000.jpg");
   EXPECT_EQ(w.ScreenshotDisplay, 1);
   EXPECT_EQ(w.ScreenShotPGE->currentIndex(), 1);
+  // The shared picture area moves to the tab the slideshow turned to.
+  EXPECT_EQ(w.ImagePNL->parentWidget(), w.ScreenShotPGE->currentWidget());
 }
 
 TEST(PicturePanel, DamagedPictureShowsTheLogo) {

@@ -324,7 +324,10 @@ void TMainFRM::SnapShotMouseUp(QMouseEvent* e) {
 }
 
 void TMainFRM::ScreenshotsOpenImageDirACTNExecute() {
-  if (!CurrentPictureFile.empty()) plat::Ui().OpenWithDesktop(plat::DirectoryOf(CurrentPictureFile));
+  if (CurrentPictureFile.empty()) return;
+  const std::string folder = plat::DirectoryOf(CurrentPictureFile);
+  if (!plat::Ui().OpenWithDesktop(folder))
+    ShowMessageBox("The folder could not be opened:\r" + folder, plat::MB_ICONERROR);
 }
 
 void TMainFRM::ScreenshotsLocateImageACTNExecute() {
@@ -337,7 +340,7 @@ void TMainFRM::ScreenshotsLocateImageACTNExecute() {
                                  "org.freedesktop.FileManager1.ShowItems",
                                  "array:string:" + url.toStdString(), "string:"},
                                 plat::DirectoryOf(CurrentPictureFile)))
-    plat::Ui().OpenWithDesktop(plat::DirectoryOf(CurrentPictureFile));
+    ScreenshotsOpenImageDirACTNExecute();
 }
 
 void TMainFRM::ScreenshotsOpenImageInEditorACTNExecute() {

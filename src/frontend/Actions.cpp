@@ -322,6 +322,10 @@ void TMainFRM::UpdateActions() {
         FindRandomACTN, ListExpandACTN, ListCollapseACTN})
     a->setEnabled(p);
   for (QAction* a : SortActions()) a->setEnabled(p);
+  // The selected game's actions need a game (the selection enables them).
+  for (QAction* a : {MamePlayACTN, MameRomsetDetailACTN, DeleteConfigACTN, DeleteHiscoreACTN,
+                     DeleteNVRamACTN})
+    a->setEnabled(p && SelectedGame);
   ReopenFilterSUB->setEnabled(p);
   TextFilesSUB->setEnabled(p);
   for (QWidget* w : std::initializer_list<QWidget*>{ListTabs, TreeList, ScreenShotPGE, SnapShot,

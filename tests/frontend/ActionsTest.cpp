@@ -65,6 +65,14 @@ TEST(MainActions, EnabledByTheProfileState) {
     EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
   EXPECT_FALSE(w.FileFilterSaveACTN->isEnabled());  // "All games" is selected
   EXPECT_FALSE(w.FindNextMatchACTN->isEnabled());
+  // The game's own actions follow the selection, also when the state is refreshed.
+  w.SelectedGame = nullptr;
+  w.UpdateActions();
+  EXPECT_FALSE(w.MamePlayACTN->isEnabled());
+  EXPECT_FALSE(w.DeleteConfigACTN->isEnabled());
+  w.SelectedGame = h.Game("GALAGA");
+  w.UpdateActions();
+  EXPECT_TRUE(w.MameRomsetDetailACTN->isEnabled());
 }
 
 TEST(MainActions, TextEditorNewsAndFaq) {

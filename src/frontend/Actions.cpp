@@ -471,9 +471,16 @@ void TMainFRM::HelpWhatsNewACTNExecute() {
   OpenInTextEditor(HistoryFileName);
 }
 
-void TMainFRM::HelpMameSiteACTNExecute() { plat::Ui().OpenWithDesktop(kMameSite); }
-void TMainFRM::HelpVisitMyWebACTNExecute() { plat::Ui().OpenWithDesktop(kHomePage); }
-void TMainFRM::HelpEMailACTNExecute() { plat::Ui().OpenWithDesktop(kAuthorMail); }
+namespace {
+void OpenAddress(TMainFRM& w, const char* address) {
+  if (!plat::Ui().OpenWithDesktop(address))
+    w.ShowMessageBox(std::string("The desktop could not open:\r") + address, plat::MB_ICONERROR);
+}
+}  // namespace
+
+void TMainFRM::HelpMameSiteACTNExecute() { OpenAddress(*this, kMameSite); }
+void TMainFRM::HelpVisitMyWebACTNExecute() { OpenAddress(*this, kHomePage); }
+void TMainFRM::HelpEMailACTNExecute() { OpenAddress(*this, kAuthorMail); }
 
 void TMainFRM::Guarded(const std::function<void()>& step) {
   try {

@@ -107,4 +107,9 @@ TEST(MainActions, TextEditorNewsAndFaq) {
   w.OptionsShowFaqACTNExecute();
   ASSERT_EQ(h.seam.messages.size(), 3u);
   EXPECT_EQ(h.seam.messages[2].text, "There is no FAQ file for this game");
+
+  // A help link the desktop cannot open is told too.
+  w.HelpMameSiteACTNExecute();
+  ASSERT_EQ(h.seam.messages.size(), 4u);
+  EXPECT_NE(h.seam.messages[3].text.find("https://www.mamedev.org/"), std::string::npos);
 }

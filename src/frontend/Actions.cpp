@@ -328,6 +328,8 @@ void TMainFRM::UpdateActions() {
     a->setEnabled(p && SelectedGame);
   ReopenFilterSUB->setEnabled(p);
   TextFilesSUB->setEnabled(p);
+  ZoomSUB->setEnabled(p);  // as the zoom box
+  ZoomSUB_->setEnabled(p);
   for (QWidget* w : std::initializer_list<QWidget*>{ListTabs, TreeList, ScreenShotPGE, SnapShot,
                                                     UserSlideshowDelay, QuickInfoBOX})
     w->setEnabled(p);

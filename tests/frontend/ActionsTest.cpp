@@ -55,7 +55,7 @@ TEST(MainActions, EnabledByTheProfileState) {
   w.UpdateActions();
   EXPECT_EQ(w.windowTitle().toStdString(), "Velmora - no profile loaded");
   for (QAction* a : {w.SortYearACTN, w.StatsNPlaysACTN, w.ListExpandACTN, w.FileFilterSaveACTN,
-                     w.OptionsShowFaqACTN})
+                     w.OptionsShowFaqACTN, w.ZoomSUB->menuAction()})
     EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
   EXPECT_TRUE(w.FileProfileNewACTN->isEnabled());
 

@@ -145,9 +145,10 @@ int SenderTag(QObject* sender) {
   return ok ? tag : 0;
 }
 
-// A menu whose every entry is hidden is hidden itself.
+// A menu whose every entry is hidden is hidden itself; one with no entries yet is filled at run
+// time (reopen lists, zoom, text files) and stays.
 void HideEmptyMenu(QMenu* menu) {
-  bool any = false;
+  bool any = menu->actions().isEmpty();
   for (QAction* a : menu->actions()) {
     if (a->isSeparator()) continue;
     if (QMenu* sub = a->menu()) HideEmptyMenu(sub);
@@ -321,8 +322,14 @@ void TMainFRM::UpdateActions() {
         FindRandomACTN, ListExpandACTN, ListCollapseACTN})
     a->setEnabled(p);
   for (QAction* a : SortActions()) a->setEnabled(p);
+  // The selected game's actions need a game (the selection enables them).
+  for (QAction* a : {MamePlayACTN, MameRomsetDetailACTN, DeleteConfigACTN, DeleteHiscoreACTN,
+                     DeleteNVRamACTN})
+    a->setEnabled(p && SelectedGame);
   ReopenFilterSUB->setEnabled(p);
   TextFilesSUB->setEnabled(p);
+  ZoomSUB->setEnabled(p);  // as the zoom box
+  ZoomSUB_->setEnabled(p);
   for (QWidget* w : std::initializer_list<QWidget*>{ListTabs, TreeList, ScreenShotPGE, SnapShot,
                                                     UserSlideshowDelay, QuickInfoBOX})
     w->setEnabled(p);
@@ -466,9 +473,16 @@ void TMainFRM::HelpWhatsNewACTNExecute() {
   OpenInTextEditor(HistoryFileName);
 }
 
-void TMainFRM::HelpMameSiteACTNExecute() { plat::Ui().OpenWithDesktop(kMameSite); }
-void TMainFRM::HelpVisitMyWebACTNExecute() { plat::Ui().OpenWithDesktop(kHomePage); }
-void TMainFRM::HelpEMailACTNExecute() { plat::Ui().OpenWithDesktop(kAuthorMail); }
+namespace {
+void OpenAddress(TMainFRM& w, const char* address) {
+  if (!plat::Ui().OpenWithDesktop(address))
+    w.ShowMessageBox(std::string("The desktop could not open:\r") + address, plat::MB_ICONERROR);
+}
+}  // namespace
+
+void TMainFRM::HelpMameSiteACTNExecute() { OpenAddress(*this, kMameSite); }
+void TMainFRM::HelpVisitMyWebACTNExecute() { OpenAddress(*this, kHomePage); }
+void TMainFRM::HelpEMailACTNExecute() { OpenAddress(*this, kAuthorMail); }
 
 void TMainFRM::Guarded(const std::function<void()>& step) {
   plat::RunGuarded(step, [this](const std::string& error) { ShowMessageBox(error, plat::MB_ICONERROR); });

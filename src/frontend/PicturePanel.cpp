@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLayout>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
@@ -292,6 +293,9 @@ void TMainFRM::SlideShowTMRTimer() {
         QSignalBlocker block(ScreenShotPGE);
         ScreenShotPGE->setCurrentIndex(tab);
         ScreenshotDisplay = static_cast<uint8_t>(tab);
+        // The shared picture area follows the tab (the blocked signal would have moved it).
+        if (QWidget* page = ScreenShotPGE->currentWidget(); page && page->layout())
+          page->layout()->addWidget(ImagePNL);
       }
     }
   }
@@ -320,7 +324,10 @@ void TMainFRM::SnapShotMouseUp(QMouseEvent* e) {
 }
 
 void TMainFRM::ScreenshotsOpenImageDirACTNExecute() {
-  if (!CurrentPictureFile.empty()) plat::Ui().OpenWithDesktop(plat::DirectoryOf(CurrentPictureFile));
+  if (CurrentPictureFile.empty()) return;
+  const std::string folder = plat::DirectoryOf(CurrentPictureFile);
+  if (!plat::Ui().OpenWithDesktop(folder))
+    ShowMessageBox("The folder could not be opened:\r" + folder, plat::MB_ICONERROR);
 }
 
 void TMainFRM::ScreenshotsLocateImageACTNExecute() {
@@ -333,7 +340,7 @@ void TMainFRM::ScreenshotsLocateImageACTNExecute() {
                                  "org.freedesktop.FileManager1.ShowItems",
                                  "array:string:" + url.toStdString(), "string:"},
                                 plat::DirectoryOf(CurrentPictureFile)))
-    plat::Ui().OpenWithDesktop(plat::DirectoryOf(CurrentPictureFile));
+    ScreenshotsOpenImageDirACTNExecute();
 }
 
 void TMainFRM::ScreenshotsOpenImageInEditorACTNExecute() {

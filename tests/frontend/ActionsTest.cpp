@@ -43,6 +43,9 @@ TEST(MainActions, EveryShownEntryIsConnectedAndHiddenMenusAreEmpty) {
   EXPECT_TRUE(w.GamesPopUpMENU->actions().contains(w.ListExpandACTN));
   EXPECT_TRUE(w.StatsSUB->actions().contains(w.StatsNPlaysACTN));
   EXPECT_TRUE(w.StatsSUB->menuAction()->isVisible());
+  // Sub-menus filled at run time are shown too.
+  for (QMenu* m : {w.ReopenProfileSUB, w.ReopenFilterSUB, w.ZoomSUB, w.TextFilesSUB})
+    EXPECT_TRUE(m->menuAction()->isVisible()) << m->objectName().toStdString();
   EXPECT_EQ(w.FileProfileNewACTN->shortcut(), QKeySequence("Ctrl+N"));
 }
 
@@ -52,7 +55,7 @@ TEST(MainActions, EnabledByTheProfileState) {
   w.UpdateActions();
   EXPECT_EQ(w.windowTitle().toStdString(), "Velmora - no profile loaded");
   for (QAction* a : {w.SortYearACTN, w.StatsNPlaysACTN, w.ListExpandACTN, w.FileFilterSaveACTN,
-                     w.OptionsShowFaqACTN})
+                     w.OptionsShowFaqACTN, w.ZoomSUB->menuAction()})
     EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
   EXPECT_TRUE(w.FileProfileNewACTN->isEnabled());
 
@@ -62,6 +65,14 @@ TEST(MainActions, EnabledByTheProfileState) {
     EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
   EXPECT_FALSE(w.FileFilterSaveACTN->isEnabled());  // "All games" is selected
   EXPECT_FALSE(w.FindNextMatchACTN->isEnabled());
+  // The game's own actions follow the selection, also when the state is refreshed.
+  w.SelectedGame = nullptr;
+  w.UpdateActions();
+  EXPECT_FALSE(w.MamePlayACTN->isEnabled());
+  EXPECT_FALSE(w.DeleteConfigACTN->isEnabled());
+  w.SelectedGame = h.Game("GALAGA");
+  w.UpdateActions();
+  EXPECT_TRUE(w.MameRomsetDetailACTN->isEnabled());
 }
 
 TEST(MainActions, TextEditorNewsAndFaq) {
@@ -96,4 +107,9 @@ TEST(MainActions, TextEditorNewsAndFaq) {
   w.OptionsShowFaqACTNExecute();
   ASSERT_EQ(h.seam.messages.size(), 3u);
   EXPECT_EQ(h.seam.messages[2].text, "There is no FAQ file for this game");
+
+  // A help link the desktop cannot open is told too.
+  w.HelpMameSiteACTNExecute();
+  ASSERT_EQ(h.seam.messages.size(), 4u);
+  EXPECT_NE(h.seam.messages[3].text.find("https://www.mamedev.org/"), std::string::npos);
 }

@@ -131,6 +131,15 @@ TEST(PicturePanel, LookupOrderNumbersAndSlideshow) {
   EXPECT_EQ(h.Shown(), "kof2000.jpg");
   EXPECT_EQ(w.ScreenshotDisplay, 1);
   EXPECT_EQ(w.ScreenShotPGE->currentIndex(), 1);
+  // The shared picture area moves to the tab the slideshow turned to.
+  EXPECT_EQ(w.ImagePNL->parentWidget(), w.ScreenShotPGE->currentWidget());
+
+  // Without a file manager the folder actions say so, as the viewer action does.
+  h.seam.startResult = false;
+  const size_t before = h.seam.messages.size();
+  w.ScreenshotsOpenImageDirACTNExecute();
+  w.ScreenshotsLocateImageACTNExecute();
+  EXPECT_EQ(h.seam.messages.size(), before + 2);
 }
 
 TEST(PicturePanel, DamagedPictureShowsTheLogo) {

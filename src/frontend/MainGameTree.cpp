@@ -1,6 +1,7 @@
 // The main window's game tree: the filter tabs, building the tree of a filter, sorting,
 // selecting a game, quick search, and the folder lists of a profile.
 #include <QAction>
+#include <QToolButton>
 #include <QEvent>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -42,12 +43,7 @@ class TreeKeys : public QObject {
   TMainFRM* owner_;
 };
 
-const char* const kSortActions[] = {"SortNoneACTN",  "SortDescriptionACTN", "SortManufacturerACTN",
-                                    "SortYearACTN",  "SortMostPlayedACTN",  "SortSetNameACTN"};
-
 }  // namespace
-
-QAction* TMainFRM::ActionNamed(const char* name) const { return findChild<QAction*>(name); }
 
 GameTreeModel* TMainFRM::GameTree() {
   if (auto* m = qobject_cast<GameTreeModel*>(TreeList->model())) return m;
@@ -109,9 +105,9 @@ void TMainFRM::BuildGameList() {
     ListTabs->setCurrentIndex(0);
   }
   const int tab = ListTabs->currentIndex();
-  for (const char* name : {"FileFilterRenameACTN", "FileFilterSaveACTN", "FileFilterSaveAsACTN",
-                           "FileFilterCloseACTN"})
-    if (QAction* a = ActionNamed(name)) a->setEnabled(tab > 0);
+  for (QAction* a : {FileFilterRenameACTN, FileFilterSaveACTN, FileFilterSaveAsACTN,
+                     FileFilterCloseACTN})
+    a->setEnabled(ProfileLoaded && tab > 0);
   if (!Games || Games->empty()) return;
   FilterDescriptor* filter = Filters && tab >= 0 && static_cast<size_t>(tab) < Filters->size()
                                  ? (*Filters)[static_cast<size_t>(tab)].get()
@@ -160,8 +156,8 @@ void TMainFRM::BuildGameList() {
 void TMainFRM::SetSortOrder(uint8_t order) {
   if (order == SortBy) return;
   SortBy = order;
-  for (size_t i = 0; i < std::size(kSortActions); ++i)
-    if (QAction* a = ActionNamed(kSortActions[i])) a->setChecked(i == order);
+  const auto sorts = SortActions();
+  for (size_t i = 0; i < 6; ++i) sorts[i]->setChecked(i == order);
   WriteSettings();
   RebuildFilterTabs(-1);
 }
@@ -169,15 +165,18 @@ void TMainFRM::SetSortOrder(uint8_t order) {
 void TMainFRM::SetSortDescending(uint8_t descending) {
   if (descending == ReverseSort) return;
   ReverseSort = descending;
-  if (QAction* a = ActionNamed("SortAzACTN")) a->setChecked(descending == 0);
-  if (QAction* a = ActionNamed("SortZaACTN")) a->setChecked(descending != 0);
+  SortAzACTN->setChecked(descending == 0);
+  SortZaACTN->setChecked(descending != 0);
   WriteSettings();
   RebuildFilterTabs(-1);
 }
 
 void TMainFRM::SelectLastGame() {
   if (!SelectedGame && !LastSelected.empty()) SelectedGame = FindGameByName(LastSelected);
-  if (!SelectedGame) return;
+  if (!SelectedGame) {
+    GameSelected();
+    return;
+  }
   GameTreeModel* model = GameTree();
   ListUpdating = 1;
   QItemSelectionModel* sel = TreeList->selectionModel();
@@ -208,12 +207,14 @@ void TMainFRM::GameSelected() {
   const GameRecord* g = SelectedGame;
   LastSelected = g ? g->Name.str() : std::string();
   FaqFile = FindFaqFile(g);
-  if (QAction* a = ActionNamed("OptionsShowFaqACTN")) a->setEnabled(!FaqFile.empty());
+  OptionsShowFaqACTN->setEnabled(!FaqFile.empty());
   ShowQuickInfo(g ? BuildQuickInfo(g) : std::string("No game has been selected"));
   FindPicture(g);
-  for (const char* name : {"MamePlayACTN", "MameRomsetDetailACTN", "DeleteConfigACTN",
-                           "DeleteHiscoreACTN", "DeleteNVRamACTN"})
-    if (QAction* a = ActionNamed(name)) a->setEnabled(g != nullptr);
+  for (QAction* a : {MamePlayACTN, MameRomsetDetailACTN, DeleteConfigACTN, DeleteHiscoreACTN,
+                     DeleteNVRamACTN})
+    a->setEnabled(ProfileLoaded && g != nullptr);
+  // A recording chosen before any game was selected gets its name box now.
+  if (PlayBTN->isChecked() || RecordBTN->isChecked()) GameRecordingEnable();
 }
 
 void TMainFRM::ShowQuickInfo(const std::string& text) {
@@ -228,13 +229,13 @@ void TMainFRM::TreeListChange() {
 }
 
 void TMainFRM::TreeListDblClick() {
-  if (QAction* a = ActionNamed("MamePlayACTN")) a->trigger();
+  MamePlayACTN->trigger();
 }
 
 bool TMainFRM::TreeListKeyPress(int key) {
   if (!Games || Games->empty()) return false;
   if (key == 13) {
-    if (QAction* a = ActionNamed("MamePlayACTN")) a->trigger();
+    MamePlayACTN->trigger();
   } else if (key >= 32 && key <= 126) {
     char c = static_cast<char>(key);
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');

@@ -199,7 +199,7 @@ void TSearchFRM::OkBTNClick() {
     main_->AppendFilter(std::move(filter));
   }
   main_->SearchCursor = 0;
-  if (QAction* a = main_->ActionNamed("FindNextMatchACTN")) a->setEnabled(results.size() > 1);
+  main_->FindNextMatchACTN->setEnabled(results.size() > 1);
   main_->SelectNextMatch();
 }
 

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -183,6 +184,9 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   connect(ListTabs, &QTabBar::currentChanged, this,
           [this]() { Guarded([this] { ListTabsChange(); }); });
   connect(UserSlideshowDelay, QOverload<int>::of(&QComboBox::activated), this,
+          [this]() { Guarded([this] { UserSlideshowDelayClick(); }); });
+  // A delay typed into the box applies when the box is left, as after Enter.
+  connect(UserSlideshowDelay->lineEdit(), &QLineEdit::editingFinished, this,
           [this]() { Guarded([this] { UserSlideshowDelayClick(); }); });
   ImageBAR->addWidget(UserZoom);
   ImageBAR->addWidget(UserSlideshowDelay);

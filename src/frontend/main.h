@@ -408,8 +408,6 @@ class TMainFRM : public TDXForm {
   bool TreeListKeyPress(int key);  // a character code; true when the key was used
   void ListExpandACTNExecute();
   void ListCollapseACTNExecute();
-  // An action of the main window by its name (null while it does not exist).
-  QAction* ActionNamed(const char* name) const;
 
   std::string BuildQuickInfo(const GameRecord* game);
   void AddCloneListInfo(const GameRecord* game, std::string& text, uint16_t& count);

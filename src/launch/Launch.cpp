@@ -63,7 +63,7 @@ void TMainFRM::AppendError(const std::string& text) {
 
 void TMainFRM::MamePlayACTNExecute() {
   // Off for the launch, and back on however it ends.
-  QAction* play = ActionNamed("MamePlayACTN");
+  QAction* play = MamePlayACTN;
   if (play) play->setEnabled(false);
   JoyCheckTMR->stop();
   SlideShowTMR->stop();

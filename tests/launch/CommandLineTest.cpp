@@ -94,7 +94,7 @@ TEST_F(CmdWindow, RecordingPanel) {
   EXPECT_FALSE(w->InpFile->isEnabled());
   EXPECT_FALSE(w->InpBrowseBTN->isEnabled());
   w->SelectedGame = h.Game("abc");
-  w->PlayBTN->click();
+  w->GameSelected();  // selecting a game afterwards opens the name box
   EXPECT_TRUE(w->InpFile->isEnabled());
   EXPECT_EQ(w->InpFile->text().toStdString(), "abc");
   h.seam.fileAnswers.push_back("/somewhere/LONGRECORDING.INP");

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <unordered_set>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include "database/TextStream.h"
 #include "database/Working.h"
 #include "frontend/Stats.h"
+#include "frontend/WorkingProgress.h"
 #include "frontend/main.h"
 #include "launch/DosCmd.h"
 #include "platform/Files.h"
@@ -32,19 +34,6 @@ const char* const kLogWarning =
     "report. You will see a report coming directly from MAME which will\r"
     "tell you why it refused to run.\r\r"
     "Click OK to run the game as usual.";
-
-void Step(TMainFRM& w, const char* text) {
-  if (!WorkingFRM) return;
-  WorkingFRM->Operation->setText(text);
-  WorkingFRM->SetProgress(-1);
-  WorkingFRM->show();
-  w.SetIdleCursor(false);
-}
-
-void EndStep(TMainFRM& w) {
-  if (WorkingFRM) WorkingFRM->hide();
-  w.SetIdleCursor(true);
-}
 
 // Moves every file of `from` into `to`, replacing any case variant there; `from` is removed.
 void MergeBack(const std::string& from, const std::string& to) {
@@ -123,16 +112,17 @@ void TMainFRM::MamePlayACTNExecute() {
     }
   };
   plat::RemoveTree(EmulatorDir + "$VRTEMP$.near");  // left by a launch that was cut short
-  Step(*this, "Uncompressing rom set...");
-  MameCdSerial = 0;
-  if (game->Roms && !game->Roms->empty()) unpack(name, 1);
-  chain(1);
-  if (game->Samples && !game->Samples->empty()) unpack(name, 2);
-  chain(2);
-  EndStep(*this);
+  {
+    WorkingProgress working(this, "Uncompressing rom set...", -1);
+    MameCdSerial = 0;
+    if (game->Roms && !game->Roms->empty()) unpack(name, 1);
+    chain(1);
+    if (game->Samples && !game->Samples->empty()) unpack(name, 2);
+    chain(2);
+  }
 
   if (TestRomset(game, LaunchErrors)) {
-    Step(*this, "Booting MAME...");
+    std::optional<WorkingProgress> working(std::in_place, this, "Booting MAME...", -1);
     std::string command;
     if (CmdLineFRM) {
       CmdLineFRM->Main = this;
@@ -143,13 +133,13 @@ void TMainFRM::MamePlayACTNExecute() {
       ShowMessageBox(kLogWarning, plat::MB_OK | plat::MB_ICONWARNING);
       ShowLogWarning = false;
     }
-    if (WorkingFRM) WorkingFRM->Operation->setText("Waiting for MAME to close...");
+    working->Step("Waiting for MAME to close...", -1);
     plat::ProcessPendingEvents();
     const int64_t start = plat::Ui().MonotonicMs();
     plat::ProcessResult run =
         plat::Ui().RunProcess(command, true, plat::WaitMode::KeepPainting);
     const int64_t end = plat::Ui().MonotonicMs();
-    EndStep(*this);
+    working.reset();
     // The interpreter reports 126 (not executable) or 127 (not found) when it could not start
     // the emulator: that is no play.
     const bool started = run.error == 0 && run.exitStatus != 126 && run.exitStatus != 127;
@@ -157,16 +147,15 @@ void TMainFRM::MamePlayACTNExecute() {
       ShowMessageBox("MAME could not be started.\r\rCommand line:\r" + command,
                      plat::MB_OK | plat::MB_ICONERROR);
     } else if (UseStats) {
-      Step(*this, "Updating Stats...");
+      WorkingProgress updating(this, "Updating Stats...", -1);
       if (PlayStats) {
         stats::AddPlay(*PlayStats, name, end > start ? (end - start) / 1000 : 0);
         SaveStats();
       }
-      EndStep(*this);
     }
 
     if (LogTextOutput) {
-      Step(*this, "Preparing MAME output log...");
+      working.emplace(this, "Preparing MAME output log...", -1);
       auto report = std::make_unique<TReportFRM>(this);
       report->NewDocument("Velmora - MAME text output", ProgramDir + "MAME_output", true, true);
       report->SetParagraph(0, false);
@@ -187,14 +176,16 @@ void TMainFRM::MamePlayACTNExecute() {
       }
       report->AddLine("");
       report->AddLine("C:\\>");
-      EndStep(*this);
+      working.reset();
       report->ShowReport();
     }
   }
 
-  Step(*this, "Deleting temporary directory...");
-  const bool deleted = DeleteFolderTree(EmulatorDir + "$VRTEMP$");
-  EndStep(*this);
+  bool deleted = false;
+  {
+    WorkingProgress deleting(this, "Deleting temporary directory...", -1);
+    deleted = DeleteFolderTree(EmulatorDir + "$VRTEMP$");
+  }
   if (!deleted)
     ShowMessageBox("The temporary directory could not be deleted!\r"
                    "This means one or more rom files of the game you ran could not be deleted.\r"

@@ -17,10 +17,12 @@
 #include <sys/statvfs.h>
 
 #include <filesystem>
+#include <optional>
 #include <set>
 
 #include "database/Report.h"
 #include "database/Working.h"
+#include "frontend/WorkingProgress.h"
 #include "frontend/main.h"
 #include "launch/SetSources.h"
 #include "platform/Cp1252.h"
@@ -517,18 +519,11 @@ void TMameCdFRM::ShowDiscInformation() {
                          plat::MB_ICONINFORMATION);
     return;
   }
-  auto working = [](const char* text, int progress) {
-    if (!WorkingFRM) return;
-    WorkingFRM->Operation->setText(text);
-    WorkingFRM->SetProgress(progress);
-    WorkingFRM->show();
-  };
-  working("Reding MAMECD index...", -1);
-  Main->SetIdleCursor(false);
   std::string text;
-  plat::ReadWholeFile(index, text);
-  if (WorkingFRM) WorkingFRM->hide();
-  Main->SetIdleCursor(true);
+  {
+    WorkingProgress reading(Main, "Reding MAMECD index...", -1);
+    plat::ReadWholeFile(index, text);
+  }
   const discsets::DiscInformation info = discsets::ReadDiscInformation(text, Main->MameCdDrive);
   if (info.Result == discsets::DiscInformation::NewerFormat) {
     Main->ShowMessageBox("This MAMECD format is not handled by this version of Velmora.\r"
@@ -536,9 +531,8 @@ void TMameCdFRM::ShowDiscInformation() {
                          plat::MB_ICONERROR);
     return;
   }
-  working("Analyzing MAMECD index...", 0);
-  Main->SetIdleCursor(false);
-  working("Building report...", -1);
+  std::optional<WorkingProgress> working(std::in_place, Main, "Analyzing MAMECD index...", 0);
+  working->Step("Building report...", -1);
   TReportFRM report(this);
   report.NewDocument("Velmora - MAMECD disc informations", Main->ProgramDir + "MAMECD_informations",
                      true, true);
@@ -550,8 +544,7 @@ void TMameCdFRM::ShowDiscInformation() {
   report.SetTextFont("Courier New", QColor(Qt::black), Main->NormalFontSize, 0);
   report.AddLine("");
   for (const std::string& line : info.Lines) report.AddLine(line);
-  if (WorkingFRM) WorkingFRM->hide();
-  Main->SetIdleCursor(true);
+  working.reset();
   report.ShowReport();
 }
 

@@ -9,17 +9,11 @@ TAudioFRM::TAudioFRM(TMainFRM* main) : TOptionDialog(main, "AudioFRM"), main_(ma
   QWidget* b = Body;
   SoundCard = MakeValueCombo(b, "SoundCard", SoundCards(), "-soundcard");
   SampleRate = MakeValueCombo(b, "SampleRate", SampleRates(), "-sr");
-  auto check = [b](const char* name, const char* caption, const char* hint) {
-    auto* c = new QCheckBox(QString::fromLatin1(caption), b);
-    c->setObjectName(name);
-    c->setToolTip(QString::fromLatin1(hint));
-    return c;
-  };
-  ym3812opl = check("ym3812opl", "Use the OPL chip for YM3812", "-ym3812opl");
-  Stereo = check("Stereo", "Stereo", "-stereo");
-  Samples = check("Samples", "Use samples", "Samples= (MAME.CFG)");
-  SampleRateDetect = check("SampleRateDetect", "Detect the sample rate", "-sampleratedetect");
-  ResampleFilter = check("ResampleFilter", "Resample filter", "-resamplefilter");
+  ym3812opl = MakeCheck(b, "ym3812opl", "Use the OPL chip for YM3812", "-ym3812opl");
+  Stereo = MakeCheck(b, "Stereo", "Stereo", "-stereo");
+  Samples = MakeCheck(b, "Samples", "Use samples", "Samples= (MAME.CFG)");
+  SampleRateDetect = MakeCheck(b, "SampleRateDetect", "Detect the sample rate", "-sampleratedetect");
+  ResampleFilter = MakeCheck(b, "ResampleFilter", "Resample filter", "-resamplefilter");
   Volume = new QSlider(Qt::Horizontal, b);
   Volume->setObjectName("Volume");
   Volume->setRange(0, 32);

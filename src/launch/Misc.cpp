@@ -21,20 +21,14 @@ TMiscFRM::TMiscFRM(TMainFRM* main) : TOptionDialog(main, "MiscFRM"), main_(main)
   Dirty = MakeValueCombo(b, "Dirty", YesNoAuto(), "dirty= (MAME.CFG)");
   mmx = MakeValueCombo(b, "mmx", YesNoAuto(), "Mmx= (MAME.CFG)");
   Language = MakeValueCombo(b, "Language", languages_, "-language");
-  auto check = [b](const char* name, const char* caption, const char* hint) {
-    auto* c = new QCheckBox(QString::fromLatin1(caption), b);
-    c->setObjectName(name);
-    c->setToolTip(QString::fromLatin1(hint));
-    return c;
-  };
-  Mouse = check("Mouse", "Use the mouse", "-mouse");
-  HotRod = check("HotRod", "HotRod", "-hotrod");
-  HotRodSE = check("HotRodSE", "HotRod SE", "-hotrodse");
-  SteadyKey = check("SteadyKey", "Steady keys", "-steadykey");
-  debug = check("debug", "Debugger", "-debug");
-  log = check("log", "Error log", "-log");
-  Emulate3 = check("Emulate3", "Emulate three buttons", "emulate_three= (MAME.CFG)");
-  cheat = check("cheat", "Enable cheats", "-cheat");
+  Mouse = MakeCheck(b, "Mouse", "Use the mouse", "-mouse");
+  HotRod = MakeCheck(b, "HotRod", "HotRod", "-hotrod");
+  HotRodSE = MakeCheck(b, "HotRodSE", "HotRod SE", "-hotrodse");
+  SteadyKey = MakeCheck(b, "SteadyKey", "Steady keys", "-steadykey");
+  debug = MakeCheck(b, "debug", "Debugger", "-debug");
+  log = MakeCheck(b, "log", "Error log", "-log");
+  Emulate3 = MakeCheck(b, "Emulate3", "Emulate three buttons", "emulate_three= (MAME.CFG)");
+  cheat = MakeCheck(b, "cheat", "Enable cheats", "-cheat");
   auto edit = [b](const char* name, const char* hint) {
     auto* e = new QLineEdit(b);
     e->setObjectName(name);

@@ -1,5 +1,6 @@
 #include "launch/OptionDialog.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPalette>
@@ -43,6 +44,13 @@ QComboBox* MakeValueCombo(QWidget* parent, const char* name, const options::Valu
   for (const std::string& c : list.captions) box->addItem(QString::fromStdString(c));
   box->setToolTip(QString::fromLatin1(hint));
   return box;
+}
+
+QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* caption, const char* hint) {
+  auto* c = new QCheckBox(QString::fromLatin1(caption), parent);
+  c->setObjectName(name);
+  c->setToolTip(QString::fromLatin1(hint));
+  return c;
 }
 
 void SelectValue(QComboBox* box, const options::ValueList& list, const std::string& stored) {

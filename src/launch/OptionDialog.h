@@ -34,6 +34,10 @@ QComboBox* MakeValueCombo(QWidget* parent, const char* name, const options::Valu
 // Selects the item whose value equals `stored` (nothing when none does).
 void SelectValue(QComboBox* box, const options::ValueList& list, const std::string& stored);
 
+class QCheckBox;
+// A check box with its name, caption and hint.
+QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* caption, const char* hint);
+
 // Window colour when enabled, button face when not.
 void SetEnabledColoured(QWidget* w, bool enabled);
 

@@ -39,13 +39,6 @@ void TMonitorPreview::mouseReleaseEvent(QMouseEvent* e) {
 
 namespace {
 
-QCheckBox* Check(QWidget* parent, const char* name, const char* caption, const char* hint) {
-  auto* c = new QCheckBox(QString::fromLatin1(caption), parent);
-  c->setObjectName(name);
-  c->setToolTip(QString::fromLatin1(hint));
-  return c;
-}
-
 QSlider* Slider(QWidget* parent, const char* name, int lo, int hi, const char* hint) {
   auto* s = new QSlider(Qt::Horizontal, parent);
   s->setObjectName(name);
@@ -80,18 +73,18 @@ TVideoFRM::TVideoFRM(TMainFRM* main) : TOptionDialog(main, "VideoFRM"), main_(ma
   FrameSkip = MakeValueCombo(b, "FrameSkip", FrameSkips(), "-frameskip");
   ScanRate = MakeValueCombo(b, "ScanRate", ScanRates(), "-vgafreq");
   Monitor = MakeValueCombo(b, "Monitor", Monitors(), "-monitor");
-  Stretch = Check(b, "Stretch", "Stretch", "-stretch");
-  TripleBuffer = Check(b, "TripleBuffer", "Triple buffering", "-triplebuffer");
-  Artwork = Check(b, "Artwork", "Artwork", "Artwork= (MAME.CFG)");
-  tweak = Check(b, "tweak", "Tweaked modes", "-tweak");
-  ScanLines = Check(b, "ScanLines", "Scan lines", "-scanlines");
-  Vsync = Check(b, "Vsync", "Vertical sync", "-vsync");
-  WaitVSync = Check(b, "WaitVSync", "Wait vertical sync", "-waitvsync");
-  waitinterlace = Check(b, "waitinterlace", "Wait interlace", "-waitinterlace");
-  Antialias = Check(b, "Antialias", "Antialiasing", "-antialias");
-  Translucency = Check(b, "Translucency", "Translucency", "-translucency");
-  AlwaysSynced = Check(b, "AlwaysSynced", "Always synced", "-alwayssynced");
-  norotate = Check(b, "norotate", "No rotation", "-norotate");
+  Stretch = MakeCheck(b, "Stretch", "Stretch", "-stretch");
+  TripleBuffer = MakeCheck(b, "TripleBuffer", "Triple buffering", "-triplebuffer");
+  Artwork = MakeCheck(b, "Artwork", "Artwork", "Artwork= (MAME.CFG)");
+  tweak = MakeCheck(b, "tweak", "Tweaked modes", "-tweak");
+  ScanLines = MakeCheck(b, "ScanLines", "Scan lines", "-scanlines");
+  Vsync = MakeCheck(b, "Vsync", "Vertical sync", "-vsync");
+  WaitVSync = MakeCheck(b, "WaitVSync", "Wait vertical sync", "-waitvsync");
+  waitinterlace = MakeCheck(b, "waitinterlace", "Wait interlace", "-waitinterlace");
+  Antialias = MakeCheck(b, "Antialias", "Antialiasing", "-antialias");
+  Translucency = MakeCheck(b, "Translucency", "Translucency", "-translucency");
+  AlwaysSynced = MakeCheck(b, "AlwaysSynced", "Always synced", "-alwayssynced");
+  norotate = MakeCheck(b, "norotate", "No rotation", "-norotate");
   Beam = Slider(b, "Beam", 10, 160, "-beam");
   Flicker = Slider(b, "Flicker", 0, 1000, "-flicker");
   Gamma = Slider(b, "Gamma", 50, 200, "-gamma");

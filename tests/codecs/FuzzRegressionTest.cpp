@@ -4,17 +4,9 @@
 #include <string>
 
 #include "../../fuzz/CodecFuzzChecks.h"
-#include "platform/Files.h"
+#include "support/CorpusCheck.h"
 
 namespace {
-
-void CheckFolder(const std::string& dir, bool (*check)(std::string_view)) {
-  for (const std::string& name : plat::ListDir(dir)) {
-    std::string data;
-    ASSERT_TRUE(plat::ReadWholeFile(plat::JoinPath(dir, name), data)) << name;
-    EXPECT_TRUE(check(data)) << dir << name;
-  }
-}
 
 const std::string kSource = VELMORA_SOURCE_DIR;
 

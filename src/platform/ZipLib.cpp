@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
@@ -266,6 +267,16 @@ OutputFile::~OutputFile() { Discard(); }
 
 bool OutputFile::Open(const std::string& path) {
   Discard();
+  // A new name is written in place: nothing to replace, and a failure removes it again.
+  // O_EXCL makes sure no link or file of that name appeared meanwhile.
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd_ >= 0) {
+    path_ = path;
+    temp_ = path;
+    return true;
+  }
+  if (errno != EEXIST) return false;
+  // An existing name is replaced only once the data is complete: write beside it first.
   static std::atomic<unsigned> counter{0};
   size_t slash = path.find_last_of('/');
   std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -295,7 +306,7 @@ bool OutputFile::Commit() {
   bool ok = ::close(fd_) == 0;
   fd_ = -1;
   // rename replaces a link or file of that name without following it.
-  ok = ok && ::rename(temp_.c_str(), path_.c_str()) == 0;
+  if (ok && temp_ != path_) ok = ::rename(temp_.c_str(), path_.c_str()) == 0;
   if (!ok) ::unlink(temp_.c_str());
   temp_.clear();
   return ok;
@@ -383,6 +394,11 @@ class WriteBehind {
 class Extractor {
  public:
   explicit Extractor(const Request& r) : r_(r) {}
+  ~Extractor() {
+    if (inflating_) inflateEnd(&z_);
+  }
+  Extractor(const Extractor&) = delete;
+  Extractor& operator=(const Extractor&) = delete;
 
   int Run() {
     std::unique_ptr<Source> owned;
@@ -413,8 +429,11 @@ class Extractor {
     }
     if (Notify(kTotalFiles, 0, static_cast<int64_t>(todo.size()), {})) return Cancelled();
     if (Notify(kTotalSize, 0, static_cast<int64_t>(total), {})) return Cancelled();
-    buf_.resize(kChunk);
-    out_.resize(kChunk);
+    // Buffers no larger than the biggest entry needs: small sets stay cheap.
+    uint64_t biggest = 1;
+    for (const Entry* e : todo) biggest = std::max({biggest, e->size, e->packedSize});
+    buf_.resize(static_cast<size_t>(std::min<uint64_t>(biggest, kChunk)));
+    out_.resize(static_cast<size_t>(std::min<uint64_t>(biggest, kChunk)));
     for (const Entry* e : todo) {
       if (!One(*e)) break;
     }
@@ -547,7 +566,7 @@ class Extractor {
   // The entry's data through Emit; its CRC is complete in `crc` once the writer is drained.
   int32_t Stored(const Entry& e, uint64_t pos, OutputFile& file, uint32_t& crc) {
     for (uint64_t left = e.size; left > 0;) {
-      size_t n = static_cast<size_t>(std::min<uint64_t>(left, kChunk));
+      size_t n = static_cast<size_t>(std::min<uint64_t>(left, buf_.size()));
       if (!src_->Read(pos, buf_.data(), n)) return kReadError;
       if (int32_t c = Emit(buf_, n, file, crc)) return c;
       pos += n;
@@ -557,18 +576,22 @@ class Extractor {
   }
 
   int32_t Inflated(const Entry& e, uint64_t pos, OutputFile& file, uint32_t& crc) {
-    z_stream z{};
-    if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return kNoMemory;
-    struct Guard {
-      z_stream* z;
-      ~Guard() { inflateEnd(z); }
-    } guard{&z};
+    // One inflate state serves every entry of the archive.
+    if (!inflating_) {
+      z_ = z_stream{};
+      if (inflateInit2(&z_, -MAX_WBITS) != Z_OK) return kNoMemory;
+      inflating_ = true;
+    } else if (inflateReset(&z_) != Z_OK) {
+      return kNoMemory;
+    }
+    z_stream& z = z_;
+    z.avail_in = 0;
     uint64_t packedLeft = e.packedSize, produced = 0;
     int zr = Z_OK;
     while (zr != Z_STREAM_END) {
       if (z.avail_in == 0) {
         if (packedLeft == 0) return kDataError;  // the stream ends before its end marker
-        size_t n = static_cast<size_t>(std::min<uint64_t>(packedLeft, kChunk));
+        size_t n = static_cast<size_t>(std::min<uint64_t>(packedLeft, buf_.size()));
         if (!src_->Read(pos, buf_.data(), n)) return kReadError;
         pos += n;
         packedLeft -= n;
@@ -597,6 +620,8 @@ class Extractor {
   std::vector<uint8_t> buf_, out_;
   std::unique_ptr<WriteBehind> writer_;
   bool async_ = false;
+  z_stream z_{};
+  bool inflating_ = false;
 };
 
 }  // namespace

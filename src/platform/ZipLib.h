@@ -122,11 +122,14 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
   bool Open(const std::string& path);  // false when the file cannot be created
+  // The same for a name relative to an open folder (kept open by the caller until done).
+  bool OpenAt(int dirFd, const std::string& name);
   bool Write(const void* data, size_t count);
   bool Commit();   // completes the file (renames into place); false when that fails
   void Discard();  // removes what was written
  private:
   int fd_ = -1;
+  int dir_ = -1;
   std::string path_, temp_;
 };
 

@@ -450,7 +450,7 @@ class Extractor {
     }
     // Files are created relative to the target folder, opened once.
     if (!r_.test && !r_.targetDir.empty()) {
-      targetFd_ = ::open(r_.targetDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      targetFd_ = ::open(r_.targetDir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
       targetPrefix_ = targetFd_ >= 0 ? std::string() : r_.targetDir + "/";
     }
     if (Notify(kTotalFiles, 0, static_cast<int64_t>(todo.size()), {})) return Cancelled();

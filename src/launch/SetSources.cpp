@@ -65,8 +65,12 @@ plat::FolderIndex* IndexOf(const std::string& folder) {
     c.mtime = st.st_mtim;
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
-    const long long age = static_cast<long long>(now.tv_sec) - st.st_mtim.tv_sec;
-    c.settled = age >= 3 || age <= -3;
+    const long long age = (static_cast<long long>(now.tv_sec) - st.st_mtim.tv_sec) * 1000000000LL +
+                          (now.tv_nsec - st.st_mtim.tv_nsec);
+    // Whole-second stamps (FAT-like file systems) may stand for two seconds; stamps with a
+    // fraction move every few milliseconds, so one second is a wide margin.
+    const long long margin = st.st_mtim.tv_nsec != 0 ? 1000000000LL : 3000000000LL;
+    c.settled = age >= margin || age <= -margin;
   }
   return &c.index;
 }

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <chrono>
 #include <map>
 
 #include "platform/Cp1252.h"
@@ -210,7 +211,15 @@ int TZipExtractor::Callback(int action, int32_t errorCode, int64_t number,
       break;
     default: break;
   }
-  plat::ProcessPendingEvents();
+  // Waiting events (repaints, an abort) are let through a few dozen times a second: a set of
+  // small files gives several notifications per file.
+  thread_local std::chrono::steady_clock::time_point lastEvents;
+  const auto now = std::chrono::steady_clock::now();
+  if (action == plat::zip::kMessage || action == plat::zip::kEndOfBatch ||
+      now - lastEvents >= std::chrono::milliseconds(20)) {
+    lastEvents = now;
+    plat::ProcessPendingEvents();
+  }
   return Cancel ? -1 : 0;
 }
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -42,6 +43,22 @@ class FileSource : public Source {
   uint64_t Size() const override { return size_; }
   bool Read(uint64_t offset, void* buffer, size_t count) override {
     if (offset > size_ || count > size_ - offset) return false;
+    // A small archive (a rom set) is read whole once: its directory, headers and data are then
+    // served without a system call each.
+    if (size_ <= kWholeFile && !whole_ && !tried_) {
+      tried_ = true;
+      std::unique_ptr<uint8_t[]> all(new uint8_t[size_ ? size_ : 1]);
+      if (ReadFile(0, all.get(), size_)) whole_ = std::move(all);
+    }
+    if (whole_) {
+      if (count) std::memcpy(buffer, whole_.get() + offset, count);
+      return true;
+    }
+    return ReadFile(offset, buffer, count);
+  }
+ private:
+  static constexpr uint64_t kWholeFile = 256 * 1024;
+  bool ReadFile(uint64_t offset, void* buffer, size_t count) {
     auto* p = static_cast<char*>(buffer);
     while (count > 0) {
       ssize_t n = ::pread(fd_, p, count, static_cast<off_t>(offset));
@@ -52,9 +69,10 @@ class FileSource : public Source {
     }
     return true;
   }
- private:
   int fd_;
   uint64_t size_;
+  std::unique_ptr<uint8_t[]> whole_;
+  bool tried_ = false;
 };
 
 class BytesSource : public Source {
@@ -257,17 +275,30 @@ bool MatchSpec(std::string_view spec, std::string_view name) {
 
 OutputFile::~OutputFile() { Discard(); }
 
-bool OutputFile::Open(const std::string& path) {
+bool OutputFile::Open(const std::string& path) { return OpenAt(AT_FDCWD, path); }
+
+bool OutputFile::OpenAt(int dirFd, const std::string& name) {
   Discard();
+  dir_ = dirFd;
+  // A new name is written in place: nothing to replace, and a failure removes it again.
+  // O_EXCL makes sure no link or file of that name appeared meanwhile.
+  fd_ = ::openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd_ >= 0) {
+    path_ = name;
+    temp_ = name;
+    return true;
+  }
+  if (errno != EEXIST) return false;
+  // An existing name is replaced only once the data is complete: write beside it first.
   static std::atomic<unsigned> counter{0};
-  size_t slash = path.find_last_of('/');
-  std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  size_t slash = name.find_last_of('/');
+  std::string folder = slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
   std::string temp = folder + ".vr" + std::to_string(::getpid()) + "-" +
                      std::to_string(counter++) + ".part";
-  ::unlink(temp.c_str());  // a stale leftover (a link is removed, not followed)
-  fd_ = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  ::unlinkat(dirFd, temp.c_str(), 0);  // a stale leftover (a link is removed, not followed)
+  fd_ = ::openat(dirFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd_ < 0) return false;
-  path_ = path;
+  path_ = name;
   temp_ = temp;
   return true;
 }
@@ -288,8 +319,8 @@ bool OutputFile::Commit() {
   bool ok = ::close(fd_) == 0;
   fd_ = -1;
   // rename replaces a link or file of that name without following it.
-  ok = ok && ::rename(temp_.c_str(), path_.c_str()) == 0;
-  if (!ok) ::unlink(temp_.c_str());
+  if (ok && temp_ != path_) ok = ::renameat(dir_, temp_.c_str(), dir_, path_.c_str()) == 0;
+  if (!ok) ::unlinkat(dir_, temp_.c_str(), 0);
   temp_.clear();
   return ok;
 }
@@ -297,7 +328,7 @@ bool OutputFile::Commit() {
 void OutputFile::Discard() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  if (!temp_.empty()) ::unlink(temp_.c_str());
+  if (!temp_.empty()) ::unlinkat(dir_, temp_.c_str(), 0);
   temp_.clear();
 }
 
@@ -376,6 +407,12 @@ class WriteBehind {
 class Extractor {
  public:
   explicit Extractor(const Request& r) : r_(r) {}
+  ~Extractor() {
+    if (inflating_) inflateEnd(&z_);
+    if (targetFd_ >= 0) ::close(targetFd_);
+  }
+  Extractor(const Extractor&) = delete;
+  Extractor& operator=(const Extractor&) = delete;
 
   int Run() {
     std::unique_ptr<Source> owned;
@@ -404,10 +441,18 @@ class Extractor {
       todo.push_back(&e);
       total += e.size;
     }
+    // Files are created relative to the target folder, opened once.
+    if (!r_.test && !r_.targetDir.empty()) {
+      targetFd_ = ::open(r_.targetDir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+      targetPrefix_ = targetFd_ >= 0 ? std::string() : r_.targetDir + "/";
+    }
     if (Notify(kTotalFiles, 0, static_cast<int64_t>(todo.size()), {})) return Cancelled();
     if (Notify(kTotalSize, 0, static_cast<int64_t>(total), {})) return Cancelled();
-    buf_.resize(kChunk);
-    out_.resize(kChunk);
+    // Buffers no larger than the biggest entry needs: small sets stay cheap.
+    uint64_t biggest = 1;
+    for (const Entry* e : todo) biggest = std::max({biggest, e->size, e->packedSize});
+    buf_.resize(static_cast<size_t>(std::min<uint64_t>(biggest, kChunk)));
+    out_.resize(static_cast<size_t>(std::min<uint64_t>(biggest, kChunk)));
     for (const Entry* e : todo) {
       if (!One(*e)) break;
     }
@@ -485,7 +530,7 @@ class Extractor {
     }
 
     OutputFile file;
-    if (!r_.test && !file.Open(target)) {
+    if (!r_.test && !file.OpenAt(targetFd_ >= 0 ? targetFd_ : AT_FDCWD, targetPrefix_ + name)) {
       Fail(kCreateError, "Cannot create " + target);
       return true;
     }
@@ -540,7 +585,7 @@ class Extractor {
   // The entry's data through Emit; its CRC is complete in `crc` once the writer is drained.
   int32_t Stored(const Entry& e, uint64_t pos, OutputFile& file, uint32_t& crc) {
     for (uint64_t left = e.size; left > 0;) {
-      size_t n = static_cast<size_t>(std::min<uint64_t>(left, kChunk));
+      size_t n = static_cast<size_t>(std::min<uint64_t>(left, buf_.size()));
       if (!src_->Read(pos, buf_.data(), n)) return kReadError;
       if (int32_t c = Emit(buf_, n, file, crc)) return c;
       pos += n;
@@ -550,18 +595,22 @@ class Extractor {
   }
 
   int32_t Inflated(const Entry& e, uint64_t pos, OutputFile& file, uint32_t& crc) {
-    z_stream z{};
-    if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return kNoMemory;
-    struct Guard {
-      z_stream* z;
-      ~Guard() { inflateEnd(z); }
-    } guard{&z};
+    // One inflate state serves every entry of the archive.
+    if (!inflating_) {
+      z_ = z_stream{};
+      if (inflateInit2(&z_, -MAX_WBITS) != Z_OK) return kNoMemory;
+      inflating_ = true;
+    } else if (inflateReset(&z_) != Z_OK) {
+      return kNoMemory;
+    }
+    z_stream& z = z_;
+    z.avail_in = 0;
     uint64_t packedLeft = e.packedSize, produced = 0;
     int zr = Z_OK;
     while (zr != Z_STREAM_END) {
       if (z.avail_in == 0) {
         if (packedLeft == 0) return kDataError;  // the stream ends before its end marker
-        size_t n = static_cast<size_t>(std::min<uint64_t>(packedLeft, kChunk));
+        size_t n = static_cast<size_t>(std::min<uint64_t>(packedLeft, buf_.size()));
         if (!src_->Read(pos, buf_.data(), n)) return kReadError;
         pos += n;
         packedLeft -= n;
@@ -590,6 +639,10 @@ class Extractor {
   std::vector<uint8_t> buf_, out_;
   std::unique_ptr<WriteBehind> writer_;
   bool async_ = false;
+  z_stream z_{};
+  bool inflating_ = false;
+  int targetFd_ = -1;
+  std::string targetPrefix_;  // before an entry's name when the folder is not open
 };
 
 }  // namespace

@@ -109,20 +109,24 @@ int Extract(const Request& request);
 // Windows-style wildcard match without regard to case; "*.*" matches every name.
 bool MatchSpec(std::string_view spec, std::string_view name);
 
-// Writes a regular file safely inside its folder: an existing link or file of that name is
-// replaced (never followed) once the data is complete. Used by the archive readers.
+// Writes a regular file safely inside its folder: a new name is created in place (exclusively,
+// never through a link) and removed again unless committed; an existing link or file of that
+// name is replaced (never followed) once the data is complete. Used by the archive readers.
 class OutputFile {
  public:
   OutputFile() = default;
   ~OutputFile();
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
-  bool Open(const std::string& path);  // false when the temporary file cannot be created
+  bool Open(const std::string& path);  // false when the file cannot be created
+  // The same for a name relative to an open folder (kept open by the caller until done).
+  bool OpenAt(int dirFd, const std::string& name);
   bool Write(const void* data, size_t count);
-  bool Commit();   // renames into place; false when that fails
+  bool Commit();   // completes the file (renames into place); false when that fails
   void Discard();  // removes what was written
  private:
   int fd_ = -1;
+  int dir_ = -1;
   std::string path_, temp_;
 };
 

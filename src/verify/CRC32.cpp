@@ -161,9 +161,11 @@ bool FoldingAvailable() {
 bool FileCRC32(const std::string& fileName, uint32_t& checksum) {
   const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  // Rom files can be large: read in chunks rather than all at once.
-  static constexpr size_t kChunk = 1 << 20;
-  std::unique_ptr<uint8_t[]> buf(new uint8_t[kChunk]);
+  // Rom files can be large: read in chunks rather than all at once, into one buffer per thread
+  // (a verification checks tens of thousands of small files).
+  static constexpr size_t kChunk = 256 * 1024;
+  thread_local std::unique_ptr<uint8_t[]> buf;
+  if (!buf) buf.reset(new uint8_t[kChunk]);
   uint32_t crc = 0;
   for (;;) {
     const ssize_t got = read(fd, buf.get(), kChunk);

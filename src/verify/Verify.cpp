@@ -155,16 +155,14 @@ void VerifyEngine::ListTemp() {
   temp_.clear();
   tempIndex_.clear();
   std::vector<DirEntry> entries;
-  ListEntries(TempDir, entries);
+  ListEntries(TempDir, entries, true);
+  temp_.reserve(entries.size());
   for (auto& e : entries) {
     TempEntry t;
-    t.name = e.name;
+    t.name = std::move(e.name);
     t.regular = e.regular;
-    if (t.regular) {
-      struct stat st;
-      if (::stat((TempDir + e.name).c_str(), &st) == 0) t.size = st.st_size;
-    }
-    tempIndex_.emplace(plat::UpperCase(e.name), temp_.size());
+    t.size = e.size;
+    tempIndex_.emplace(plat::UpperCase(t.name), temp_.size());
     temp_.push_back(std::move(t));
   }
 }

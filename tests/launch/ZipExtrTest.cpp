@@ -122,6 +122,22 @@ TEST(ZipExtractor, ExtractsAndReportsAsTheArchiveDeserves) {
   }
 }
 
+// New names are written in place, existing ones replaced only by complete, checked data:
+// a failed CRC keeps the file that was there and leaves nothing else behind.
+TEST(ZipExtractor, ReplacesAFileOnlyWithCheckedData) {
+  TempDir t;
+  t.write("$VRTEMP$/A.BIN", "old");
+  t.write("$VRTEMP$/B.BIN", "old");
+  std::map<std::string, std::string> files;
+  Outcome o = Unzip(t, BuildZip({{"A.BIN", kRom, false, 0, -1, 0, true}, {"B.BIN", "b", true},
+                                 {"C.BIN", kRom, false, 0, -1, 0, true}, {"D.BIN", "d"}}),
+                    files);
+  EXPECT_EQ(o.errCode, plat::zip::kCrcError);
+  EXPECT_EQ(o.successCnt, 2);
+  const std::map<std::string, std::string> want = {{"A.BIN", "old"}, {"B.BIN", "b"}, {"D.BIN", "d"}};
+  EXPECT_EQ(files, want);
+}
+
 TEST(ZipExtractor, ListsTheDirectoryAndKeepsTheCurrentFolder) {
   TempDir t;
   t.write("set.zip", BuildZip({{"sub/A.BIN", kRom}, {"B.BIN", "b", true}}, Options(true, false)));

@@ -1,5 +1,8 @@
 #include "database/DXClass.h"
 
+#include <QHBoxLayout>
+#include <QPushButton>
+
 #include <QCloseEvent>
 #include <QEvent>
 #include <QPointer>
@@ -185,4 +188,17 @@ TControlSubClass::~TControlSubClass() {
 bool TControlSubClass::eventFilter(QObject* watched, QEvent* event) {
   if (watched == control_ && handler_) return handler_(watched, event);
   return false;
+}
+
+QHBoxLayout* OkCancelRow(QWidget* parent, QPushButton*& ok, QPushButton*& cancel) {
+  auto* row = new QHBoxLayout;
+  ok = new QPushButton("&Ok", parent);
+  ok->setObjectName("OkBTN");
+  ok->setDefault(true);
+  cancel = new QPushButton("&Cancel", parent);
+  cancel->setObjectName("CancelBTN");
+  row->addStretch(1);
+  row->addWidget(ok);
+  row->addWidget(cancel);
+  return row;
 }

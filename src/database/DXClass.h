@@ -12,6 +12,12 @@
 #include <string>
 #include <vector>
 
+class QHBoxLayout;
+class QPushButton;
+
+// The row of "&Ok" (the default button) and "&Cancel" at the bottom right of a dialog.
+QHBoxLayout* OkCancelRow(QWidget* parent, QPushButton*& ok, QPushButton*& cancel);
+
 // Every program window is a parentless top-level window with its own taskbar entry.
 // ShowModal shows it modally (through the seam) until ModalResult is set or it closes.
 class TDXForm : public QMainWindow {

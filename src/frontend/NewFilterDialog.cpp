@@ -82,14 +82,8 @@ TNewFilterFRM::TNewFilterFRM(TMainFRM* main) : QDialog(nullptr), main_(main) {
   vl->addWidget(UserVars);
   layout->addWidget(varsBox, 1);
 
-  auto* buttons = new QHBoxLayout;
-  OkBTN = new QPushButton("&Ok", this);
-  CancelBTN = new QPushButton("&Cancel", this);
+  QHBoxLayout* buttons = OkCancelRow(this, OkBTN, CancelBTN);
   HelpBTN = new QPushButton("&Help", this);
-  OkBTN->setDefault(true);
-  buttons->addStretch(1);
-  buttons->addWidget(OkBTN);
-  buttons->addWidget(CancelBTN);
   buttons->addWidget(HelpBTN);
   layout->addLayout(buttons);
   for (auto [b, n] : {std::pair{AddBTN, "AddBTN"}, {ReplaceBTN, "ReplaceBTN"},

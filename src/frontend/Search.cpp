@@ -119,15 +119,7 @@ TSearchFRM::TSearchFRM(TMainFRM* main) : TDXForm(nullptr), main_(main) {
   ExactSearch = new QRadioButton("&Matching the specified text", SearchModeBOX);
   Startingwith->setChecked(true);
   for (QRadioButton* r : {Startingwith, Containing, ExactSearch}) modes->addWidget(r);
-  auto* buttons = new QHBoxLayout;
-  OkBTN = new QPushButton("&Ok", body);
-  OkBTN->setObjectName("OkBTN");
-  OkBTN->setDefault(true);
-  CancelBTN = new QPushButton("&Cancel", body);
-  CancelBTN->setObjectName("CancelBTN");
-  buttons->addStretch(1);
-  buttons->addWidget(OkBTN);
-  buttons->addWidget(CancelBTN);
+  QHBoxLayout* buttons = OkCancelRow(body, OkBTN, CancelBTN);
   layout->addWidget(label);
   layout->addWidget(Text2find);
   layout->addWidget(casesensitive);

@@ -64,14 +64,7 @@ TFilterImportFRM::TFilterImportFRM(QWidget* owner) : TDXForm(owner) {
   middle->addWidget(FolderSelector, 1);
   middle->addLayout(side);
   layout->addLayout(middle, 1);
-  auto* buttons = new QHBoxLayout;
-  OkBTN = new QPushButton("&Ok", body);
-  CancelBTN = new QPushButton("&Cancel", body);
-  OkBTN->setDefault(true);
-  buttons->addStretch(1);
-  buttons->addWidget(OkBTN);
-  buttons->addWidget(CancelBTN);
-  layout->addLayout(buttons);
+  layout->addLayout(OkCancelRow(body, OkBTN, CancelBTN));
   setCentralWidget(body);
   resize(460, 380);
 

@@ -44,14 +44,7 @@ TCmdLineFRM::TCmdLineFRM(QWidget* owner) : TDXForm(owner) {
   boxLayout->addWidget(LogMame);
   boxLayout->addWidget(IgnoreCfg);
   layout->addWidget(CmdLineBOX);
-  auto* buttons = new QHBoxLayout;
-  OkBTN = new QPushButton("&Ok", body);
-  CancelBTN = new QPushButton("&Cancel", body);
-  OkBTN->setDefault(true);
-  buttons->addStretch(1);
-  buttons->addWidget(OkBTN);
-  buttons->addWidget(CancelBTN);
-  layout->addLayout(buttons);
+  layout->addLayout(OkCancelRow(body, OkBTN, CancelBTN));
   setCentralWidget(body);
   resize(433, 174);
 

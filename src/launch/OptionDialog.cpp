@@ -17,15 +17,7 @@ TOptionDialog::TOptionDialog(QWidget* owner, const char* objectName) : TDXForm(o
   auto* outer = new QVBoxLayout(central);
   Body = new QWidget(central);
   outer->addWidget(Body, 1);
-  ButtonRow = new QHBoxLayout;
-  ButtonRow->addStretch(1);
-  OkBTN = new QPushButton("&Ok", central);
-  OkBTN->setObjectName("OkBTN");
-  OkBTN->setDefault(true);
-  CancelBTN = new QPushButton("&Cancel", central);
-  CancelBTN->setObjectName("CancelBTN");
-  ButtonRow->addWidget(OkBTN);
-  ButtonRow->addWidget(CancelBTN);
+  ButtonRow = OkCancelRow(central, OkBTN, CancelBTN);
   outer->addLayout(ButtonRow);
   setCentralWidget(central);
   connect(OkBTN, &QPushButton::clicked, this, [this] {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "frontend/QuickInfo.h"
+#include "support/Records.h"
 
 namespace {
 
@@ -10,17 +11,6 @@ std::unique_ptr<GameRecord> Game(const std::string& name, const std::string& des
   g->Name = name;
   g->Description = desc;
   return g;
-}
-
-std::unique_ptr<PlayStatRecord> Stat(const std::string& name, uint32_t times, uint32_t h,
-                                     uint32_t m, uint32_t s) {
-  auto r = types::NewPlayStatRecord();
-  r->Name = name;
-  r->TotTimes = times;
-  r->TotHours = h;
-  r->TotMinutes = m;
-  r->TotSeconds = s;
-  return r;
 }
 
 }  // namespace

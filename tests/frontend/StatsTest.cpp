@@ -8,22 +8,8 @@
 
 #include "frontend/Stats.h"
 #include "frontend/StatsWindow.h"
+#include "support/Records.h"
 #include "support/TempDir.h"
-
-namespace {
-
-std::unique_ptr<PlayStatRecord> Stat(const std::string& name, uint32_t times, uint32_t h,
-                                     uint32_t m, uint32_t s) {
-  auto r = types::NewPlayStatRecord();
-  r->Name = name;
-  r->TotTimes = times;
-  r->TotHours = h;
-  r->TotMinutes = m;
-  r->TotSeconds = s;
-  return r;
-}
-
-}  // namespace
 
 TEST(PlayStatsFile, RoundTripKeepsOrderAndWritesCrLf) {
   TempDir t;

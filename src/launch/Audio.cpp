@@ -66,11 +66,6 @@ void TAudioFRM::VolumeChange() {
   VolumeVAL->setText(QString::fromStdString(options::VolumeLabel(Volume->value())));
 }
 
-bool TAudioFRM::Accept() {
-  SaveSettings();
-  return true;
-}
-
 void TAudioFRM::SaveSettings() {
   using namespace options;
   MAMEConfigFile& c = main_->MAMEConfig;

@@ -15,14 +15,11 @@ class TAudioFRM : public TOptionDialog {
   void FormShow();
   void SoundCardChange();
   void VolumeChange();
-  void SaveSettings();
+  void SaveSettings() override;
   QComboBox *SoundCard, *SampleRate;
   QCheckBox *ym3812opl, *Stereo, *Samples, *SampleRateDetect, *ResampleFilter;
   QSlider* Volume;
   QLabel* VolumeVAL;
-
- protected:
-  bool Accept() override;
 
  private:
   TMainFRM* main_;

@@ -150,11 +150,6 @@ void TMiscFRM::CheatEditBTNClick() {
   main_->OpenInTextEditor(file);
 }
 
-bool TMiscFRM::Accept() {
-  SaveSettings();
-  return true;
-}
-
 void TMiscFRM::SaveSettings() {
   using namespace options;
   MAMEConfigFile& c = main_->MAMEConfig;

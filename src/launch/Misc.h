@@ -17,14 +17,11 @@ class TMiscFRM : public TOptionDialog {
   void HistoryFileBrowseBTNClick();
   void MameInfoFileBrowseBTNClick();
   void CheatEditBTNClick();
-  void SaveSettings();
+  void SaveSettings() override;
   QComboBox *Joystick, *Dirty, *mmx, *Language;
   QCheckBox *Mouse, *HotRod, *HotRodSE, *SteadyKey, *debug, *log, *Emulate3, *cheat;
   QLineEdit *CheatFile, *HistoryFile, *MameInfoFile;
   QPushButton *CheatFileBrowseBTN, *HistoryFileBrowseBTN, *MameInfoFileBrowseBTN, *CheatEditBTN;
-
- protected:
-  bool Accept() override;
 
  private:
   TMainFRM* main_;

@@ -14,7 +14,7 @@
 class QBoxLayout;
 class QVBoxLayout;
 
-// A modal option window: a body above "&Ok" (default) and "&Cancel". Ok runs `accept` and
+// A modal option window: a body above "&Ok" (default) and "&Cancel". Ok runs Accept and
 // closes with mrOk unless it returns false; Cancel closes with mrCancel.
 class TOptionDialog : public TDXForm {
   Q_OBJECT
@@ -25,7 +25,12 @@ class TOptionDialog : public TDXForm {
   QPushButton* CancelBTN = nullptr;
   QBoxLayout* ButtonRow = nullptr;  // extra buttons go before Ok
  protected:
-  virtual bool Accept() = 0;
+  // Stores the controls; false keeps the window open. By default SaveSettings, always done.
+  virtual bool Accept() {
+    SaveSettings();
+    return true;
+  }
+  virtual void SaveSettings() {}
 };
 
 // A list whose items are the captions of a value list.

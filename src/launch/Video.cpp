@@ -304,11 +304,6 @@ void TVideoFRM::DrawCentering() {
   Monitor2->update();
 }
 
-bool TVideoFRM::Accept() {
-  SaveSettings();
-  return true;
-}
-
 void TVideoFRM::SaveSettings() {
   using namespace options;
   MAMEConfigFile& c = main_->MAMEConfig;

@@ -38,7 +38,7 @@ class TVideoFRM : public TOptionDialog {
   void UpdateDisplay();
   void DrawViewableArea();
   void DrawCentering();
-  void SaveSettings();
+  void SaveSettings() override;
 
   QComboBox *VesaMode, *Res, *ColorDepth, *FrameSkip, *ScanRate, *Monitor;
   QCheckBox *Stretch, *TripleBuffer, *Artwork, *tweak, *ScanLines, *Vsync, *WaitVSync,
@@ -55,9 +55,6 @@ class TVideoFRM : public TOptionDialog {
   // Working values while the dialog is open.
   const GameRecord* Game = nullptr;
   int32_t SkipLines = 0, SkipColumns = 0, CenterX = 0, CenterY = 0;
-
- protected:
-  bool Accept() override;
 
  private:
   TMainFRM* main_;

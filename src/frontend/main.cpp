@@ -287,6 +287,7 @@ void TMainFRM::FormShow() {
     // Its creation lists the CD-ROM drives and switches MAMECD use off without any.
     TPreferencesFRM prefs(this);
   }
+  ShowStatsViews();
   SetIdleCursor(true);
 
   if (ProfileLoaded == 0) {

@@ -180,6 +180,9 @@ class TMainFRM : public TDXForm {
   void FileProfileOpenACTNExecute();
   void OptionsShowQuickInfoesACTNExecute();
   void OptionsShowFaqACTNExecute();
+  // The preferences window (Preferences.cpp); the statistics views show while UseStats is on.
+  void OptionsPreferencesACTNExecute();
+  void ShowStatsViews();
   void HelpWhatsNewACTNExecute();
   void HelpMameSiteACTNExecute();
   void HelpVisitMyWebACTNExecute();

@@ -43,6 +43,20 @@ std::string UnescapeUdev(std::string_view s) {
 }
 }  // namespace
 
+bool IsDiscFileSystem(std::string_view type) {
+  const std::string t = LowerCase(type);
+  return t == "iso9660" || t == "udf" || t == "fuse.fuseiso";
+}
+
+std::string LoopBackingFile(const std::string& device, const std::string& sysBlock) {
+  const std::string name = FileNameOf(device);
+  if (name.rfind("loop", 0) != 0 || name.size() == 4) return {};
+  std::string text;
+  if (!ReadWholeFile(JoinPath(sysBlock, name + "/loop/backing_file"), text)) return {};
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
 std::string UnescapeMountField(std::string_view field) {
   auto octal = [&](size_t k) { return k < field.size() && field[k] >= '0' && field[k] <= '7'; };
   std::string r;
@@ -77,8 +91,7 @@ std::vector<CdRomDrive> ParseCdRomMounts(std::string_view text) {
       i = j;
     }
     if (fields.size() < 3) continue;
-    std::string type = LowerCase(fields[2]);
-    if (type != "iso9660" && type != "udf") continue;
+    if (!IsDiscFileSystem(fields[2])) continue;
     CdRomDrive d;
     d.letter = std::string(1, letter++) + ":";
     d.device = UnescapeMountField(fields[0]);
@@ -94,8 +107,12 @@ std::string VolumeLabel(const std::string& device) {
   std::string target = RealPath(device);
   for (const std::string& name : ListDir(byLabel))
     if (RealPath(JoinPath(byLabel, name)) == target) return UnescapeUdev(name);
+  // A loop-mounted image is read through its file: the loop device is seldom readable.
+  std::string source = device;
+  if (std::string image = LoopBackingFile(device); !image.empty() && FileExists(image))
+    source = image;
   // The ISO 9660 primary volume descriptor: sector 16, identifier at byte 40, 32 characters.
-  int fd = open(device.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  int fd = open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return {};
   char sector[2048];
   ssize_t n = pread(fd, sector, sizeof sector, 16 * 2048);

@@ -10,9 +10,12 @@ TEST(CdRomDrives, OpticalMountsAreLetteredFromD) {
       "/dev/sr0 /media/user/MAME\\040CD\\0401 iso9660 ro,nosuid 0 0\n"
       "/dev/loop3 /mnt/disc udf ro 0 0\n"
       "/dev/sr1 /media/cdrom ISO9660 ro 0 0\n"
-      "broken line\n";
+      "broken line\n"
+      "fuseiso /home/user/disc1 fuse.fuseiso rw,nosuid 0 0\n"
+      "sshfs /home/user/net fuse.sshfs rw 0 0\n";
   auto drives = plat::ParseCdRomMounts(mounts);
-  ASSERT_EQ(drives.size(), 3u);
+  ASSERT_EQ(drives.size(), 4u);
+  EXPECT_EQ(drives[3].root, "/home/user/disc1/");  // an image mounted by the user
   EXPECT_EQ(drives[0].letter, "D:");
   EXPECT_EQ(drives[0].root, "/media/user/MAME CD 1/");
   EXPECT_EQ(drives[0].device, "/dev/sr0");
@@ -58,4 +61,13 @@ TEST(CdRomDrives, LabelOfSomethingThatIsNoDiscIsEmpty) {
   iso.replace(16 * 2048 + 40, 32, "MAMECD_DISC_1                   ");
   std::string image = t.write("disc.iso", iso);
   EXPECT_EQ(plat::VolumeLabel(image), "MAMECD_DISC_1");
+}
+
+TEST(CdRomDrives, ALoopDeviceIsReadThroughItsImage) {
+  TempDir sys;
+  sys.write("loop3/loop/backing_file", "/home/user/MAME CD 1.iso\n");
+  EXPECT_EQ(plat::LoopBackingFile("/dev/loop3", sys.path()), "/home/user/MAME CD 1.iso");
+  EXPECT_EQ(plat::LoopBackingFile("/dev/loop4", sys.path()), "");
+  EXPECT_EQ(plat::LoopBackingFile("/dev/sr0", sys.path()), "");
+  EXPECT_EQ(plat::LoopBackingFile("/dev/loop", sys.path()), "");
 }

@@ -193,19 +193,21 @@ void TForceFeedbackEffect::Release() {
   }
 }
 
-void TForceFeedbackEffect::Initialize() {
+void TForceFeedbackEffect::CreateEffects() {
   Release();
   plat::HapticDevice* device = root_ ? root_->Haptic() : nullptr;
-  if (device && effectType_ != etNone) {
-    const std::vector<plat::HapticEffect> params = BuildParameters();
-    if (!params.empty() && device->Supports(params.front().kind)) {
-      for (size_t i = 0; i < params.size() && i < 2; ++i) {
-        objects_[i].device = device;
-        objects_[i].id = device->Create(params[i]);
-      }
-    }
-    if (playing_ && time_ == -1) Start();
+  if (!device || effectType_ == etNone) return;
+  const std::vector<plat::HapticEffect> params = BuildParameters();
+  if (params.empty() || !device->Supports(params.front().kind)) return;
+  for (size_t i = 0; i < params.size() && i < 2; ++i) {
+    objects_[i].device = device;
+    objects_[i].id = device->Create(params[i]);
   }
+}
+
+void TForceFeedbackEffect::Initialize() {
+  CreateEffects();
+  if (EffectCount() > 0 && playing_ && time_ == -1) Start();
   for (TForceFeedbackEffect* c : children_) c->Initialize();
 }
 
@@ -223,11 +225,8 @@ void TForceFeedbackEffect::Acquire() {
 void TForceFeedbackEffect::Start() {
   for (TForceFeedbackEffect* c : children_) c->Start();
   if (EffectCount() == 0) {
-    // Initialize restarts an endless effect that is marked playing: not again here.
-    const bool was = playing_;
-    playing_ = false;
-    Initialize();
-    playing_ = was;
+    // This node's effects only: re-creating the children would end what just started.
+    CreateEffects();
     if (EffectCount() == 0) return;
   }
   for (EffectObject& o : objects_)

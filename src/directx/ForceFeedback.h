@@ -79,6 +79,7 @@ class TForceFeedbackEffect {
     int id = -1;
   };
   void Release();
+  void CreateEffects();  // this node's effects on the device, none without one
   void UpdateEffects();  // the changed parameters to the created effects
   void CopyValues(const TForceFeedbackEffect& other);
   TForceFeedbackEffect* parent_;

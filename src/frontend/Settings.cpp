@@ -167,7 +167,7 @@ void TMainFRM::LoadSettings() {
   PageUpButton = ReadByte(ini, "DirectX", "PageUpButton", 4);
   PageDownButton = ReadByte(ini, "DirectX", "PageDownButton", 2);
   RandomButton = ReadByte(ini, "DirectX", "RandomButton", 1);
-  DXGameSelect ? JoyCheckTMR->start() : JoyCheckTMR->stop();
+  SwitchJoystick(DXGameSelect);
 
   // [VerifyOnRun]
   CheckSamplesOnRun = ReadBool(ini, "VerifyOnRun", "CheckSamplesOnRun", true);

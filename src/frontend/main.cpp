@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "directx/DXInput.h"
 #include "frontend/Placement.h"
 #include "frontend/Preferences.h"
 #include "platform/Cp1252.h"
@@ -177,6 +178,12 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
 
   JoyCheckTMR = new QTimer(this);
   JoyCheckTMR->setInterval(100);
+  connect(JoyCheckTMR, &QTimer::timeout, this, [this]() { Guarded([this] { JoyCheckTMRTimer(); }); });
+  // The joystick only: keyboard and mouse disabled, dead zones 50 and ranges 1000 (defaults).
+  DirectX = new TDXInput(this);
+  DirectX->Keyboard().SetEnabled(false);
+  DirectX->Mouse().SetEnabled(false);
+  DirectX->Loaded();
   SlideShowTMR = new QTimer(this);
   SlideShowTMR->setInterval(4000);
 

@@ -16,6 +16,7 @@
 
 #include "database/DXClass.h"
 #include "database/types.h"
+#include "directx/DXInputDefs.h"
 #include "frontend/TreeLayout.h"
 
 class QTabBar;
@@ -33,6 +34,7 @@ class QComboBox;
 class QWidget;
 class QToolButton;
 class QLineEdit;
+class TDXInput;
 class QPushButton;
 class QMouseEvent;
 namespace plat {
@@ -104,6 +106,7 @@ class TMainFRM : public TDXForm {
   QSplitter* MainSPLT = nullptr;
   QSplitter* LeftSPLT = nullptr;
   QTimer* JoyCheckTMR = nullptr;
+  TDXInput* DirectX = nullptr;         // the joystick component
   QTimer* SlideShowTMR = nullptr;
 
   // --- emulator options ---
@@ -444,6 +447,13 @@ class TMainFRM : public TDXForm {
   void OptionsCDInfoACTNExecute();
 
   void UpdateActions();  // enables the actions and controls by the profile state
+
+  // --- joystick navigation (MainJoystick.cpp) ---
+  // The highest pressed button (32 down to 1), 0 when none is pressed.
+  static uint8_t GetJoyButton(const TInputStates& states);
+  void JoyCheckTMRTimer();
+  // The joystick component's use of its joystick and the timer, both as DXGameSelect says.
+  void SwitchJoystick(bool on);
 
   // --- launch (src/launch: Launch.cpp, TestRomset.cpp, Recording.cpp, DosCmd.cpp) ---
   void MamePlayACTNExecute();

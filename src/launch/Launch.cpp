@@ -54,13 +54,13 @@ void TMainFRM::MamePlayACTNExecute() {
   // Off for the launch, and back on however it ends.
   QAction* play = MamePlayACTN;
   if (play) play->setEnabled(false);
-  JoyCheckTMR->stop();
+  SwitchJoystick(false);
   SlideShowTMR->stop();
   struct Restore {
     TMainFRM& w;
     QAction* play;
     ~Restore() {
-      if (w.DXGameSelect) w.JoyCheckTMR->start(); else w.JoyCheckTMR->stop();
+      w.SwitchJoystick(w.DXGameSelect);
       if (w.ScreenshotsSlideShowACTN && w.ScreenshotsSlideShowACTN->isChecked())
         w.SlideShowTMR->start();
       else

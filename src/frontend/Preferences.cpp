@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "directx/DXInput.h"
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
 #include "platform/Drives.h"
@@ -194,6 +195,10 @@ TPreferencesFRM::TPreferencesFRM(TMainFRM* owner)
 
   JoyCheckTMR = new QTimer(this);
   JoyCheckTMR->setInterval(25);
+  DirectX = new TDXInput(this);
+  DirectX->Keyboard().SetEnabled(false);
+  DirectX->Mouse().SetEnabled(false);
+  DirectX->Loaded();
 
   connect(UseDirectX, &QCheckBox::clicked, this, [this] { UseDirectXClick(); });
   connect(JoyCheckTMR, &QTimer::timeout, this, [this] { JoyCheckTMRTimer(); });
@@ -213,15 +218,16 @@ TPreferencesFRM::TPreferencesFRM(TMainFRM* owner)
   FormCreate();
 }
 
-TPreferencesFRM::~TPreferencesFRM() { SetJoystickActive(false); }
+TPreferencesFRM::~TPreferencesFRM() = default;
 
 void TPreferencesFRM::FormCreate() {
   for (const plat::CdRomDrive& d : plat::CdRomDrives())
     CdRom->addItem(QString::fromStdString(d.letter));
   if (CdRom->count() == 0 && main_) main_->MameCdEnabled = false;
-  if (const std::string why = JoystickUnavailable(); !why.empty()) {
+  // The joystick is read through SDL; without it the box cannot be ticked.
+  if (!DirectX->DirectInput()) {
     UseDirectX->setEnabled(false);
-    UseDirectX->setToolTip(QString::fromStdString(why));
+    UseDirectX->setToolTip("Joysticks cannot be read: SDL's joystick support could not be started");
   }
   KillPif->setEnabled(false);
 }
@@ -303,7 +309,10 @@ void TPreferencesFRM::RaiseCaptureButtons() {
 
 void TPreferencesFRM::UseDirectXClick() { SetCaptureEnabled(UseDirectX->isChecked()); }
 
-void TPreferencesFRM::JoyCheckTMRTimer() { JoyButtonPressed(PollJoyButton()); }
+void TPreferencesFRM::JoyCheckTMRTimer() {
+  DirectX->Update();
+  JoyButtonPressed(TMainFRM::GetJoyButton(DirectX->States));
+}
 
 void TPreferencesFRM::JoyButtonPressed(uint8_t button) {
   if (button == 0) return;
@@ -321,13 +330,8 @@ void TPreferencesFRM::AssignJoyButton(int function, uint8_t button) {
 }
 
 void TPreferencesFRM::SetJoystickActive(bool on) {
+  if (DirectX->UseDirectInput() != on) DirectX->SetUseDirectInput(on);
   on ? JoyCheckTMR->start() : JoyCheckTMR->stop();
-}
-
-uint8_t TPreferencesFRM::PollJoyButton() { return 0; }
-
-std::string TPreferencesFRM::JoystickUnavailable() const {
-  return "No joystick input on this system";
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -591,7 +595,7 @@ bool TPreferencesFRM::SavePreferences() {
 // The main window's preferences action.
 
 void TMainFRM::OptionsPreferencesACTNExecute() {
-  JoyCheckTMR->stop();
+  SwitchJoystick(false);
   SlideShowTMR->stop();
   bool ok = false;
   {
@@ -604,7 +608,7 @@ void TMainFRM::OptionsPreferencesACTNExecute() {
     ScreenshotDisplay = static_cast<uint8_t>(std::max(0, ScreenShotPGE->count() - 1));
   ScreenShotPGE->setCurrentIndex(ScreenshotDisplay);
   ShowStatsViews();
-  DXGameSelect ? JoyCheckTMR->start() : JoyCheckTMR->stop();
+  SwitchJoystick(DXGameSelect);
   ScreenshotsSlideShowACTN->isChecked() ? SlideShowTMR->start() : SlideShowTMR->stop();
   if (ProfileLoaded) GameSelected();
 }

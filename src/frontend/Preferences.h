@@ -19,6 +19,7 @@ class QPushButton;
 class QTableWidget;
 class QTimer;
 class TMainFRM;
+class TDXInput;
 
 class TPreferencesFRM : public TOptionDialog {
   Q_OBJECT
@@ -80,6 +81,7 @@ class TPreferencesFRM : public TOptionDialog {
   QCheckBox* KillPif = nullptr;
   QListWidget* ListingOptions = nullptr;
   QTimer* JoyCheckTMR = nullptr;  // 25 ms, polls the joystick while a capture may happen
+  TDXInput* DirectX = nullptr;    // the joystick (keyboard and mouse off)
 
  protected:
   bool Accept() override { return SavePreferences(); }
@@ -99,9 +101,6 @@ class TPreferencesFRM : public TOptionDialog {
   void SetColumnWidths();  // a tenth, a third and the rest of the grid
   void SetCaptureEnabled(bool on);
   void RaiseCaptureButtons();
-  // The joystick: switched on and off with the capture, polled for the highest pressed
-  // button, and why it cannot be used ("" when it can).
+  // The joystick and its timer, switched on and off with the capture.
   void SetJoystickActive(bool on);
-  uint8_t PollJoyButton();
-  std::string JoystickUnavailable() const;
 };

@@ -12,12 +12,15 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTimer>
 #include <QTreeView>
 #include <functional>
 #include <map>
 #include <set>
 #include <sys/stat.h>
 
+#include "directx/DXInput.h"
+#include "directx/VirtualJoystick.h"
 #include "frontend/MainWindowHarness.h"
 #include "frontend/PreferenceValues.h"
 #include "frontend/Preferences.h"
@@ -199,6 +202,38 @@ TEST(Preferences, JoystickButtonsNeverShareAButton) {
   });
   EXPECT_EQ(h.w().TopButton, 3);
   EXPECT_EQ(h.w().PlayButton, 6);
+}
+
+TEST(Preferences, CaptureFromAVirtualJoystick) {
+  SdlUse sdl;
+  if (!sdl.Up()) GTEST_SKIP() << "SDL cannot start";
+  VirtualJoystick stick(2, 12);
+  ASSERT_TRUE(stick.Ok());
+  PrefsWindow h;
+  QTimer* timer = nullptr;
+  h.Run([&](TPreferencesFRM& d) {
+    timer = d.JoyCheckTMR;
+    d.show();
+    ASSERT_TRUE(d.UseDirectX->isEnabled());
+    EXPECT_FALSE(d.BottomBTN->isEnabled());
+    d.UseDirectX->click();
+    EXPECT_TRUE(d.BottomBTN->isEnabled());
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 25);
+    d.DirectX->SetActiveOnly(false);
+    d.BottomBTN->click();
+    stick.Button(8, true);  // button 9
+    d.JoyCheckTMRTimer();
+    stick.Button(8, false);
+    EXPECT_EQ(d.BottomBTN->text(), "List bottom: B9");
+    EXPECT_FALSE(d.BottomBTN->isChecked());
+    d.hide();
+    EXPECT_FALSE(timer->isActive());
+  });
+  EXPECT_TRUE(h.w().DXGameSelect);
+  EXPECT_EQ(h.w().BottomButton, 9);
+  EXPECT_TRUE(h.w().JoyCheckTMR->isActive());
+  h.w().SwitchJoystick(false);
 }
 
 TEST(Preferences, PictureGridEditing) {

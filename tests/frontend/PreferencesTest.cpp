@@ -51,16 +51,24 @@ struct PrefsWindow : MainWindowHarness {
   ~PrefsWindow() { plat::SetCdRomDrivesForTests(std::nullopt); }
   TMainFRM& w() { return *window; }
 
-  // Opens the preferences, works them and ends with `key` (Return = Ok, Escape = Cancel);
-  // gives the window's modal result.
+  // Opens the preferences, works them and ends with `key` (Return = Ok, Escape = Cancel,
+  // Qt::Key_Close = the title bar's close, Qt::Key_Cancel = the Cancel button); gives the
+  // window's modal result.
   int Run(const Work& work, int key = Qt::Key_Return) {
     int result = -1;
     seam.modalHandlers.push_back([&](QWidget* window) {
       auto& d = *qobject_cast<TPreferencesFRM*>(window);
       d.setProperty("modalResult", 0);
+      d.show();
       work(d);
-      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-      QApplication::sendEvent(&d, &press);
+      if (key == Qt::Key_Close) {
+        d.close();
+      } else if (key == Qt::Key_Cancel) {
+        d.CancelBTN->click();
+      } else {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(&d, &press);
+      }
       result = d.property("modalResult").toInt();
       return result;
     });
@@ -133,12 +141,14 @@ TEST(Preferences, EachControlChangesItsOwnSettingOnOkAndNothingOnCancel) {
       {"Tabs", [](TPreferencesFRM& d) { SetCell(d, 1, 1, "Snapshots"); }},
       {"Buttons", [](TPreferencesFRM& d) { d.AssignJoyButton(prefs::JoyTop, 3); }},
   };
+  const int cancels[3] = {Qt::Key_Escape, Qt::Key_Close, Qt::Key_Cancel};
+  int n = 0;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.setting);
     PrefsWindow h;
     h.seam.messageAnswers = {plat::IDYES};  // a new FAQ folder is made
     const auto before = h.Settings();
-    EXPECT_EQ(h.Run(row.change, Qt::Key_Escape), mrCancel);
+    EXPECT_EQ(h.Run(row.change, cancels[n++ % 3]), mrCancel);
     EXPECT_EQ(h.Settings(), before);
     EXPECT_EQ(h.Run(row.change), mrOk);
     EXPECT_EQ(Changed(before, h.Settings()), std::set<std::string>{row.setting});

@@ -186,6 +186,11 @@ TEST(Preferences, ShowsTheSettingsAndMendsWhatCannotBeShown) {
   });
   EXPECT_FALSE(m.MameCdEnabled);
   EXPECT_EQ(m.MameCdDrive, "");
+
+  // Statistics off: their views go.
+  h.Run([](TPreferencesFRM& d) { d.Stats->click(); });
+  EXPECT_FALSE(m.StatsNPlaysACTN->isVisible());
+  EXPECT_FALSE(m.StatsPlayingTimeACTN->isVisible());
 }
 
 TEST(Preferences, JoystickButtonsNeverShareAButton) {

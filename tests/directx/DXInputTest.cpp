@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "directx/DXInput.h"
-#include "directx/VirtualJoystick.h"
+#include "support/VirtualJoystick.h"
 
 namespace {
 

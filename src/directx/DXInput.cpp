@@ -501,6 +501,17 @@ void TCustomDXInput::SetUseDirectInput(bool on) {
   Initialize();
 }
 
+bool TCustomDXInput::JoysticksAvailable() {
+  if (plat::SdlInput* sdl = plat::SdlInput::Acquire()) {
+    plat::SdlInput::Release(sdl);
+    return true;
+  }
+  plat::JoyCaps caps;
+  for (unsigned n = 0; n < 256; ++n)
+    if (plat::JoyGetDevCaps(n, caps)) return true;
+  return false;
+}
+
 bool TCustomDXInput::IsForeground() const {
   return form_ && QApplication::activeWindow() == form_;
 }

@@ -214,6 +214,9 @@ class TCustomDXInput : public QObject {
   void SetKeyboard(const TKeyboard& v) { keyboard_->Assign(v); }
   void SetMouse(const TMouse& v) { mouse_->Assign(v); }
 
+  // The layer can read joysticks here: SDL starts, or the kernel lists a joystick.
+  static bool JoysticksAvailable();
+
   plat::SdlInput* DirectInput() const { return directInput_; }
   QWidget* OwnerForm() const { return form_; }
   bool Loading() const { return loading_; }

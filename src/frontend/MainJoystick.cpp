@@ -40,7 +40,8 @@ int QtKey(uint8_t vk) {
 }  // namespace
 
 void TMainFRM::JoyCheckTMRTimer() {
-  if (ListTabs->count() == 0 || ListTabs->currentIndex() < 0) return;
+  // No filter tab, or only the empty "All games" of a window with no profile: nothing.
+  if (ListTabs->count() == 0 || ListTabs->currentIndex() < 0 || !ProfileLoaded) return;
   DirectX->Update();
   const TInputStates states = DirectX->States;
   uint8_t key = 0;

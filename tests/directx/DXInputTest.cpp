@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "directx/DXInput.h"
-#include "directx/VirtualJoystick.h"
+#include "support/VirtualJoystick.h"
 
 namespace {
 
@@ -120,6 +120,7 @@ TEST(DXInput, SecondJoystickUnplugAndReplug) {
 
 TEST(DXInput, NoJoystickActiveOnlyAndCooperativeLevels) {
   SdlUse sdl;
+  EXPECT_TRUE(TCustomDXInput::JoysticksAvailable());
   {
     Rig none;  // nothing attached: no states, nothing shown
     EXPECT_FALSE(none.dx->Joystick().Initialized());

@@ -20,7 +20,7 @@
 #include <sys/stat.h>
 
 #include "directx/DXInput.h"
-#include "directx/VirtualJoystick.h"
+#include "support/VirtualJoystick.h"
 #include "frontend/MainWindowHarness.h"
 #include "frontend/PreferenceValues.h"
 #include "frontend/Preferences.h"

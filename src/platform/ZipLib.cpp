@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -16,6 +17,7 @@
 #include <mutex>
 #include <new>
 #include <thread>
+#include <unordered_set>
 
 namespace plat::zip {
 
@@ -433,6 +435,22 @@ class Extractor {
     if (dir.spanned) return Fail(kSpanned, "Spanned archives are not supported");
     shift_ = dir.shift;
 
+    // Entries whose data lies inside another's are refused: a directory could otherwise
+    // write one record many times over.
+    {
+      std::vector<const Entry*> byOffset;
+      for (const Entry& e : dir.entries) byOffset.push_back(&e);
+      std::stable_sort(byOffset.begin(), byOffset.end(), [](const Entry* a, const Entry* b) {
+        return a->localOffset < b->localOffset;
+      });
+      uint64_t end = 0;
+      for (const Entry* e : byOffset) {
+        if (e->localOffset < end) overlapping_.insert(e);
+        const uint64_t room = UINT64_MAX - e->localOffset;
+        end = std::max(end, room > 30 + e->packedSize ? e->localOffset + 30 + e->packedSize
+                                                      : UINT64_MAX);
+      }
+    }
     std::vector<const Entry*> todo;
     uint64_t total = 0;
     for (const Entry& e : dir.entries) {
@@ -503,6 +521,14 @@ class Extractor {
       Fail(kSizeError, "Size error in " + name);
       return true;
     }
+    if (overlapping_.count(&e)) {
+      Fail(kFormatError, "Entry overlaps another: " + name);
+      return true;
+    }
+    if (!r_.test && e.size > FreeSpace()) {
+      Fail(kWriteError, "Not enough free space for " + name);
+      return false;
+    }
     const std::string target = r_.targetDir.empty() ? name : r_.targetDir + "/" + name;
     if (!r_.test && (r_.freshen || r_.update || !r_.overwrite)) {
       struct stat st {};
@@ -557,6 +583,15 @@ class Extractor {
     }
     ++done_;
     return true;
+  }
+
+  // Bytes free in the target folder.
+  uint64_t FreeSpace() const {
+    struct statvfs fs {};
+    const int ok = targetFd_ >= 0 ? ::fstatvfs(targetFd_, &fs)
+                                  : ::statvfs(r_.targetDir.empty() ? "." : r_.targetDir.c_str(), &fs);
+    if (ok != 0) return UINT64_MAX;
+    return static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize;
   }
 
   static int64_t DosToUnix(uint32_t t) {
@@ -642,7 +677,8 @@ class Extractor {
   z_stream z_{};
   bool inflating_ = false;
   int targetFd_ = -1;
-  std::string targetPrefix_;  // before an entry's name when the folder is not open
+  std::string targetPrefix_;
+  std::unordered_set<const Entry*> overlapping_;  // before an entry's name when the folder is not open
 };
 
 }  // namespace

@@ -206,7 +206,9 @@ DirError ReadDirectory(Source& src, Directory& dir) {
   const uint64_t cdStart = cdEnd - cdSize;
   if (cdStart != cdOffset) {
     dir.structureError = true;
-    dir.shift = static_cast<int64_t>(cdStart) - static_cast<int64_t>(cdOffset);
+    // An absurd recorded start gives a shift no entry survives.
+    const __int128 shift = static_cast<__int128>(cdStart) - static_cast<__int128>(cdOffset);
+    dir.shift = shift < INT64_MIN ? INT64_MIN : static_cast<int64_t>(shift);
   }
 
   std::vector<uint8_t> cd;
@@ -543,9 +545,10 @@ class Extractor {
     }
 
     // The local header gives where the data starts.
-    const int64_t local = static_cast<int64_t>(e.localOffset) + shift_;
+    const __int128 local = static_cast<__int128>(e.localOffset) + shift_;
     uint8_t lh[30];
-    if (local < 0 || !src_->Read(static_cast<uint64_t>(local), lh, 30) || Get32(lh) != kLocalSig) {
+    if (local < 0 || local > static_cast<__int128>(src_->Size()) ||
+        !src_->Read(static_cast<uint64_t>(local), lh, 30) || Get32(lh) != kLocalSig) {
       Fail(kFormatError, "Damaged local header: " + name);
       return true;
     }

@@ -76,6 +76,11 @@ TEST(ZipExtractor, ExtractsAndReportsAsTheArchiveDeserves) {
   std::string huge = BuildZip({{"H.BIN", "h", true}, {"A.BIN", kRom}}, Options(true, false));
   huge.replace(huge.find("PK\x01\x02") + 46 + 5 + 4, 8,
                std::string("\0\0\0\0\0\0\0\x10", 8));
+  // A recorded offset near the top of the 64-bit range, behind a program in front.
+  std::string farOff =
+      BuildZip({{"A.BIN", kRom}, {"B.BIN", "b"}}, Options(true, false, "", std::string(1000, 'M')));
+  farOff.replace(farOff.find("PK\x01\x02") + 46 + 5 + 4 + 16, 8,
+                 std::string("\xf0\xff\xff\xff\xff\xff\xff\x7f", 8));
 
   struct Case {
     const char* what;
@@ -104,6 +109,8 @@ TEST(ZipExtractor, ExtractsAndReportsAsTheArchiveDeserves) {
        "Entry overlaps another: B.BIN"},
       {"more than the free space", huge, {}, plat::zip::kWriteError, 0,
        "Not enough free space for H.BIN"},
+      {"offset beyond the file", farOff, {{"B.BIN", "b"}}, plat::zip::kFormatError, 1,
+       "Damaged local header: A.BIN"},
       {"trailing junk", BuildZip({{"A.BIN", kRom}}) + "junk", {{"A.BIN", kRom}}, 10204, 1,
        "Warning - Garbage at the end of the zipfile!"},
       {"zero padding to 512 bytes", padded, {{"A.BIN", kRom}}, 0, 1, ""},

@@ -24,7 +24,7 @@ bool ReadCfgText(const std::string& path, std::string& text, std::string* error 
   auto real = plat::ResolveNoCase(path);
   if (!real) return true;
   if (!plat::ReadWholeFile(*real, text, error)) return false;
-  if (plat::WithoutBom(text).size() != text.size()) text.erase(0, 3);
+  text.erase(0, text.size() - plat::WithoutBom(text).size());
   return true;
 }
 

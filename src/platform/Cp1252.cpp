@@ -50,7 +50,8 @@ QString FromLocal(std::string_view path) {
 std::string ToLocal(const QString& path) { return path.toUtf8().toStdString(); }
 
 std::string_view WithoutBom(std::string_view text) {
-  return text.substr(0, 3) == "\xEF\xBB\xBF" ? text.substr(3) : text;
+  while (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  return text;
 }
 
 }  // namespace plat

@@ -22,6 +22,16 @@ void ReadLines(TByteReader& in, std::vector<std::string>& lines) {
   }
 }
 
+// Bytes of the LZW data at the reader's position: the code size byte and the sub-blocks up to
+// their terminator (or the end of the data).
+size_t FrameDataBytes(const TByteReader& in) {
+  const uint8_t* p = in.Here();
+  const size_t left = in.Left();
+  size_t i = left > 0 ? 1 : 0;
+  while (i < left && p[i] != 0) i += size_t(p[i]) + 1;
+  return std::min(i + 1, left);
+}
+
 template <class T>
 std::unique_ptr<TGIFExtension> Make(TGIFSubImage* frame) {
   return std::make_unique<T>(frame);
@@ -537,9 +547,12 @@ void TGIFSubImage::LoadFromStream(TByteReader& in) {
 
 void TGIFSubImage::Decompress(TByteReader& in) {
   const uint64_t n = uint64_t(Width) * Height;
-  if (n > MaxPixels) throw GIFException("Invalid image dimensions");
-  // No more pixels than the data left could ever code.
-  if (n > MaxPixelsFromBytes(in.Left())) throw GIFException("Premature end of data");
+  // All frames together stay within one picture's worth of pixels.
+  const uint64_t before = image_ ? image_->pixelsRead_ : 0;
+  if (n > MaxPixels || before + n > MaxPixels) throw GIFException("Invalid image dimensions");
+  // No more pixels than the frame's own data could ever code.
+  if (n > MaxPixelsFromBytes(FrameDataBytes(in))) throw GIFException("Premature end of data");
+  if (image_) image_->pixelsRead_ = before + n;
   const uint8_t fill =
       Transparent && GraphicControlExtension ? GraphicControlExtension->TransparentColorIndex : 0;
   pixels_.assign(size_t(n), fill);
@@ -570,6 +583,7 @@ void TGIFImage::Warning(TGIFItem* sender, TGIFSeverity severity, const std::stri
 void TGIFImage::Clear() {
   bitmap_.reset();
   frames_.clear();
+  pixelsRead_ = 0;
   Header.Clear();
 }
 
@@ -584,8 +598,20 @@ void TGIFImage::LoadFrames(TByteReader& in) {
       in.Skip(1);
       break;
     }
+    if (FirstFrameOnly && !frames_.empty()) {
+      in.Seek(in.Size());
+      return;
+    }
     auto frame = std::make_unique<TGIFSubImage>(this);
-    frame->LoadFromStream(in);
+    try {
+      frame->LoadFromStream(in);
+    } catch (const GIFException& e) {
+      // A damaged later frame leaves the frames before it.
+      if (frames_.empty()) throw;
+      Warning(frame.get(), gsError, e.what());
+      in.Seek(in.Size());
+      return;
+    }
     frames_.push_back(std::move(frame));
     Progress(1, int(uint64_t(in.Position()) * 100 / std::max<size_t>(1, in.Size())), false,
              "Loading...");

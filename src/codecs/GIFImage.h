@@ -293,6 +293,8 @@ class TGIFImage : public codecs::TGraphic {
   void Delete(int i) { frames_.erase(frames_.begin() + i); }
 
   TGIFHeader Header{this};
+  // Showing needs frame 0 only: the frames after it are not decoded.
+  bool FirstFrameOnly = false;
   uint16_t DrawOptions = 0x060F;
   uint8_t ColorReduction = 6;
   int ReductionBits = 8;
@@ -310,8 +312,10 @@ class TGIFImage : public codecs::TGraphic {
     if (OnProgress) OnProgress(stage, percent, redraw, message);
   }
   void LoadFrames(TByteReader& in);
+  friend class TGIFSubImage;
   std::vector<std::unique_ptr<TGIFSubImage>> frames_;
   std::unique_ptr<QImage> bitmap_;
+  uint64_t pixelsRead_ = 0;  // over all frames decoded
 };
 
 }  // namespace gif

@@ -18,8 +18,8 @@ class GIFException : public std::runtime_error {
 enum TGIFSeverity { gsInfo, gsWarning, gsError };
 using TGIFWarning = std::function<void(TGIFSeverity, const std::string&)>;
 
-// Largest frame or logical screen accepted, in pixels (the fuzz target lowers it).
-inline uint64_t MaxPixels = uint64_t(1) << 27;
+// Largest logical screen, and most pixels of all frames together (the fuzz target lowers it).
+inline uint64_t MaxPixels = uint64_t(1) << 26;
 
 // Reads a GIF held in memory; reads past the end return fewer bytes.
 class TByteReader {
@@ -28,6 +28,7 @@ class TByteReader {
       : data_(static_cast<const uint8_t*>(data)), size_(size) {}
   size_t Read(void* dst, size_t n) {
     n = std::min(n, size_ - pos_);
+    if (n == 0) return 0;
     std::memcpy(dst, data_ + pos_, n);
     pos_ += n;
     return n;
@@ -56,7 +57,8 @@ class TByteReader {
 };
 
 // Upper bound of the pixels LZW data of `bytes` bytes can produce.
-inline uint64_t MaxPixelsFromBytes(size_t bytes) { return uint64_t(bytes) * 16384 + 4096; }
+// (A code of at most 12 bits gives at most 4096 pixels.)
+inline uint64_t MaxPixelsFromBytes(size_t bytes) { return uint64_t(bytes) * 8 / 12 * 4096 + 4096; }
 
 // Decodes one frame's image data (the code size byte, the sub-blocks and their terminator)
 // into `pixels` (width x height, filled by the caller). Leaves the reader after the

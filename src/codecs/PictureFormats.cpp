@@ -86,9 +86,10 @@ bool LoadPicture(const std::string& path, QImage& image, std::string& error) {
   try {
     if (ext == "GIF") {
       gif::TGIFImage gifImage;
+      gifImage.FirstFrameOnly = true;
       gifImage.LoadFromFile(path);
       const QImage* b = gifImage.GetBitmap();
-      image = b ? b->copy() : QImage();
+      image = b ? *b : QImage();
       return true;
     }
     if (ext == "PNG") {

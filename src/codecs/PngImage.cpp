@@ -14,7 +14,7 @@
 
 namespace pngimage {
 
-uint64_t TPngImage::MaxPixels = uint64_t(1) << 27;
+uint64_t TPngImage::MaxPixels = uint64_t(1) << 26;
 
 namespace {
 
@@ -38,6 +38,7 @@ void WarningFn(png_structp, png_const_charp) {}
 void ReadFn(png_structp png, png_bytep dst, size_t n) {
   auto* ctx = static_cast<Context*>(png_get_io_ptr(png));
   if (n > ctx->size - ctx->pos) png_error(png, "Stream read error");
+  if (n == 0) return;
   std::memcpy(dst, ctx->data + ctx->pos, n);
   ctx->pos += n;
 }
@@ -53,14 +54,35 @@ void WriteFn(png_structp png, png_bytep src, size_t n) {
 
 void FlushFn(png_structp) {}
 
-void ReadText(png_structp png, png_infop info, TPngImage& img) {
+// What one read produces; it replaces the picture's fields only when the read succeeds.
+struct Decoded {
+  int BitDepth = 0, BytesPerPixel = 0, ColorType = 0;
+  uint32_t Width = 0, Height = 0;
+  int InterlaceMethod = 0, CompressionMethod = 0, FilterMethod = 0;
+  std::vector<uint8_t> Pixels;
+  std::vector<uint8_t*> RowPointers;
+  std::string Description, Title, Author;
+  std::vector<std::string> Text;
+  double Time = 0;
+};
+
+// Text kept over all chunks; the rest is dropped.
+constexpr size_t MaxTextBytes = 1 << 20;
+
+void ReadText(png_structp png, png_infop info, Decoded& img) {
   png_textp text = nullptr;
   int count = 0;
   png_get_text(png, info, &text, &count);
   img.Text.clear();
-  for (int i = 0; i < count; ++i) {
+  size_t total = 0;
+  for (int i = 0; i < count && total < MaxTextBytes; ++i) {
     std::string key = text[i].key ? text[i].key : "";
-    std::string value = text[i].text ? std::string(text[i].text, text[i].text_length) : "";
+    // International text gives its length apart.
+    const size_t length = text[i].compression >= PNG_ITXT_COMPRESSION_NONE ? text[i].itxt_length
+                                                                            : text[i].text_length;
+    std::string value =
+        text[i].text ? std::string(text[i].text, std::min(length, MaxTextBytes - total)) : "";
+    total += key.size() + value.size();
     img.Text.push_back(key + "=" + value);
     if (plat::SameText(key, "Title"))
       img.Title = value;
@@ -71,27 +93,35 @@ void ReadText(png_structp png, png_infop info, TPngImage& img) {
   }
 }
 
+// Deflate codes at most 1032 bytes per byte: compressed data that cannot hold the rows is
+// refused before the rows are allocated.
+bool DataCanHold(const Context& ctx, uint64_t w, uint64_t h, int depth, int channels) {
+  const uint64_t bytes = h * (w * uint64_t(depth) * uint64_t(channels) / 8);
+  return bytes <= uint64_t(ctx.size - ctx.pos) * 1032 + 1032;
+}
+
 // Everything between the structures' creation and destruction. Holds no object with a
 // destructor across a libpng call, so the error jump skips nothing.
-bool ReadCore(png_structp png, png_infop info, Context& ctx, TPngImage& img) {
+bool ReadCore(png_structp png, png_infop info, Context& ctx, Decoded& img) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_user_limits(png, 1000000, 1000000);
+  png_set_chunk_malloc_max(png, 1 << 20);
+  png_set_chunk_cache_max(png, 64);
   png_set_sig_bytes(png, 4);
   png_set_read_fn(png, &ctx, ReadFn);
   png_read_info(png, info);
-  ReadText(png, info, img);
   png_uint_32 w = 0, h = 0;
   int depth = 0, colorType = 0, interlace = 0, compression = 0, filter = 0;
   png_get_IHDR(png, info, &w, &h, &depth, &colorType, &interlace, &compression, &filter);
-  img.Width = w;
-  img.Height = h;
-  img.BitDepth = depth;
-  img.ColorType = colorType;
   img.InterlaceMethod = interlace;
   img.CompressionMethod = compression;
   img.FilterMethod = filter;
   if (uint64_t(w) * h > TPngImage::MaxPixels) {
     std::snprintf(ctx.message, sizeof ctx.message, "Image too large");
+    return false;
+  }
+  if (!DataCanHold(ctx, w, h, depth, png_get_channels(png, info))) {
+    std::snprintf(ctx.message, sizeof ctx.message, "Image data too short for its size");
     return false;
   }
   // Only rows of 3 or 4 bytes per pixel leave here: red, green, blue and inverted alpha.
@@ -117,13 +147,9 @@ bool ReadCore(png_structp png, png_infop info, Context& ctx, TPngImage& img) {
     return false;
   }
   try {
-    img.Pixels.clear();
-    img.RowPointers.clear();
     img.Pixels.resize(size_t(h) * rowBytes);
     img.RowPointers.resize(h);
   } catch (const std::bad_alloc&) {
-    img.Pixels.clear();
-    img.RowPointers.clear();
     std::snprintf(ctx.message, sizeof ctx.message, "Out of memory");
     return false;
   }
@@ -199,15 +225,26 @@ void TPngImage::LoadFromStream(const void* data, size_t size) {
     png_destroy_read_struct(&png, nullptr, nullptr);
     throw EPngError("Failed to Create info struct");
   }
-  // A new picture starts without the previous one's texts and time.
-  Description.clear();
-  Title.clear();
-  Author.clear();
-  Text.clear();
-  Time = 0;
-  const bool ok = ReadCore(png, info, ctx, *this);
+  Decoded d;
+  const bool ok = ReadCore(png, info, ctx, d);
   png_destroy_read_struct(&png, &info, nullptr);
   if (!ok) throw EPngError(ctx.message);
+  // A failed read leaves the previous picture whole.
+  BitDepth = d.BitDepth;
+  BytesPerPixel = d.BytesPerPixel;
+  ColorType = d.ColorType;
+  Width = d.Width;
+  Height = d.Height;
+  InterlaceMethod = d.InterlaceMethod;
+  CompressionMethod = d.CompressionMethod;
+  FilterMethod = d.FilterMethod;
+  Pixels = std::move(d.Pixels);
+  RowPointers = std::move(d.RowPointers);
+  Description = std::move(d.Description);
+  Title = std::move(d.Title);
+  Author = std::move(d.Author);
+  Text = std::move(d.Text);
+  Time = d.Time;
 }
 
 void TPngImage::SaveToStream(std::string& out) {

@@ -1,5 +1,6 @@
 #include "frontend/CategoryFile.h"
 
+#include "platform/Cp1252.h"
 #include "platform/Files.h"
 
 namespace categoryfile {
@@ -30,6 +31,7 @@ std::string_view TrimView(std::string_view s) {
 }  // namespace
 
 std::string_view FirstLine(std::string_view text) {
+  text = plat::WithoutBom(text);
   return text.substr(0, text.find_first_of("\r\n"));
 }
 
@@ -56,10 +58,14 @@ const CatList::Section* CatList::Find(std::string_view name) const {
   return nullptr;
 }
 
+bool IsCatListFirstLine(std::string_view first) {
+  return first.size() >= 2 && first.substr(0, 2) == ";;" && first.substr(first.size() - 2) == ";;";
+}
+
 std::optional<CatList> ParseCatList(std::string_view text) {
+  text = plat::WithoutBom(text);
   std::string_view first = FirstLine(text);
-  if (first.size() < 2 || first.substr(0, 2) != ";;" || first.substr(first.size() - 2) != ";;")
-    return std::nullopt;
+  if (!IsCatListFirstLine(first)) return std::nullopt;
   CatList list;
   list.Title = first.size() >= 4 ? std::string(TrimView(first.substr(2, first.size() - 4))) : "";
   std::unordered_map<std::string, std::string> info;  // upper-cased FileInfo keys
@@ -123,6 +129,7 @@ std::string CatListFolder(const CatList&, const std::vector<const CatList::Secti
 bool ParseMacMame(std::string_view text,
                   const std::function<void(const std::string&, const std::string&)>& entry,
                   const std::function<void(size_t, size_t)>& progress) {
+  text = plat::WithoutBom(text);
   if (TrimView(FirstLine(text)) != kMacMameHeader) return false;
   std::string folder;
   bool first = true;

@@ -30,6 +30,8 @@ struct CatList {
   std::vector<Section> Sections;  // category sections in file order, [FileInfo] left out
   const Section* Find(std::string_view name) const;  // without regard to case
 };
+// Whether a first line is a CatList's (framed by ";;" on both ends).
+bool IsCatListFirstLine(std::string_view line);
 // nullopt when line 1 is not framed by ";;" on both ends.
 std::optional<CatList> ParseCatList(std::string_view text);
 // The folder of a set from the chosen sections in order ("" when it has no value in any).

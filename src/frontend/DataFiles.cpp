@@ -23,11 +23,9 @@ class LineReader {
     const size_t n = text_.size();
     if (pos_ >= n) return false;
     const char* base = text_.data();
-    const char* start = base + pos_;
-    const void* lf = std::memchr(start, '\n', n - pos_);
-    size_t end = lf ? static_cast<size_t>(static_cast<const char*>(lf) - base) : n;
-    if (const void* cr = std::memchr(start, '\r', end - pos_))
-      end = static_cast<size_t>(static_cast<const char*>(cr) - base);
+    // One scan for whichever line end comes first.
+    size_t end = pos_;
+    while (end < n && base[end] != '\n' && base[end] != '\r') ++end;
     line = text_.substr(pos_, end - pos_);
     pos_ = end;
     if (pos_ < n) {

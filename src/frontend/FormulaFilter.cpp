@@ -1,5 +1,7 @@
 #include "frontend/FormulaFilter.h"
 
+#include "platform/Cp1252.h"
+#include "platform/Files.h"
 #include "platform/Ini.h"
 
 namespace formulafilter {
@@ -57,30 +59,42 @@ std::string CheckFormulaName(const std::string& name) {
 }
 
 FormulaArchive LoadArchive(const std::string& path) {
-  if (!plat::ResolveNoCase(path)) return BuiltInFormulas();
-  plat::IniFile ini(path);
-  ini.Load();
+  auto real = plat::ResolveNoCase(path);
+  if (!real) return BuiltInFormulas();
+  std::string data;
   FormulaArchive r;
-  for (const std::string& section : ini.ReadSections()) {
-    ArchivedFormula f{section, {}};
-    // The value as written: the profile functions' quote stripping would eat a formula's
-    // leading and trailing double quotes.
-    for (const std::string& line : ini.ReadSectionValues(section)) {
-      size_t eq = line.find('=');
-      if (plat::SameText(line.substr(0, eq), "Formula")) {
-        f.Formula = line.substr(eq + 1);
-        break;
-      }
+  if (!plat::ReadWholeFile(*real, data)) return r;
+  // Section by section in file order: names that differ only in case keep their own formula.
+  // The value stands as written: the profile functions' quote stripping would eat a
+  // formula's leading and trailing double quotes.
+  std::string_view text = plat::WithoutBom(data);
+  bool haveFormula = false;
+  for (size_t i = 0; i < text.size();) {
+    size_t j = text.find_first_of("\r\n", i);
+    if (j == std::string_view::npos) j = text.size();
+    const std::string line = plat::Trim(text.substr(i, j - i));
+    i = j + (text.substr(j, 2) == "\r\n" ? 2 : 1);
+    if (!line.empty() && line[0] == '[') {
+      const size_t close = line.find(']');
+      r.push_back({plat::Trim(line.substr(1, close == std::string::npos ? close : close - 1)), {}});
+      haveFormula = false;
+      continue;
     }
-    r.push_back(std::move(f));
+    const size_t eq = line.find('=');
+    if (r.empty() || haveFormula || eq == std::string::npos || line[0] == ';') continue;
+    if (plat::SameText(plat::Trim(line.substr(0, eq)), "Formula")) {
+      r.back().Formula = plat::Trim(line.substr(eq + 1));
+      haveFormula = true;
+    }
   }
   return r;
 }
 
 std::string FormatArchive(const FormulaArchive& archive) {
-  plat::IniFile ini;
-  for (const ArchivedFormula& f : archive) ini.WriteString(f.Name, "Formula", ArchiveText(f.Formula));
-  return ini.ToText();
+  std::string text;
+  for (const ArchivedFormula& f : archive)
+    text += "[" + f.Name + "]\r\nFormula=" + ArchiveText(f.Formula) + "\r\n";
+  return text;
 }
 
 bool SaveArchive(const std::string& path, const FormulaArchive& archive, std::string& error) {

@@ -224,6 +224,15 @@ void TNewFilterFRM::ReplaceBTNClick() {
             plat::MB_ICONERROR);
     return;
   }
+  // The new name may not be another entry's: one of the two formulas would be lost.
+  const std::string name = plat::ToAnsi(FilterName->text());
+  for (size_t j = 0; j < archive_.size(); ++j)
+    if (j != static_cast<size_t>(i) && plat::SameText(plat::Trim(archive_[j].Name), plat::Trim(name))) {
+      Message("Another formula is named \"" + archive_[j].Name +
+                  "\". Choose another name, or select that formula to replace it.",
+              plat::MB_ICONERROR);
+      return;
+    }
   auto& entry = archive_[static_cast<size_t>(i)];
   if (Message("Really replace \"" + entry.Name + "\"?", plat::MB_ICONWARNING | plat::MB_YESNO) !=
       plat::IDYES)
@@ -251,7 +260,7 @@ void TNewFilterFRM::DeleteBTNClick() {
 bool TNewFilterFRM::CompileFormula() {
   for (int r = 1; r <= 10; ++r) {
     QTableWidgetItem* item = UserVars->item(r, 1);
-    evaluator_->Params[static_cast<size_t>(r - 1)] = item ? plat::ToAnsi(item->text()) : "";
+    evaluator_->Params[static_cast<size_t>(r - 1)] = item ? plat::Trim(plat::ToAnsi(item->text())) : "";
   }
   std::vector<std::string> tokens;
   std::string error;

@@ -8,6 +8,7 @@
 #include <QLayout>
 #include <QLinearGradient>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QTabWidget>
 #include <QTimer>
@@ -83,6 +84,12 @@ class PictureEvents : public QObject {
       case QEvent::Resize:
         if (watched == main_->ImagePNL) main_->DisplayPicture();
         break;
+      case QEvent::Paint:
+        if (watched == main_->SnapShot) {
+          PaintVisiblePart(static_cast<QPaintEvent*>(e)->rect());
+          return true;
+        }
+        break;
       default:
         break;
     }
@@ -90,13 +97,25 @@ class PictureEvents : public QObject {
   }
 
  private:
+  // Only the part of the picture in view is scaled, when it is painted.
+  void PaintVisiblePart(const QRect& dirty) {
+    QLabel* label = main_->SnapShot;
+    const QImage& img = main_->ShownPicture;
+    const QRect r = dirty & QRect(-label->pos(), main_->ImagePNL->size());
+    if (img.isNull() || r.isEmpty() || label->width() < 1 || label->height() < 1) return;
+    const double sx = double(img.width()) / label->width(),
+                 sy = double(img.height()) / label->height();
+    QPainter p(label);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRectF(r), img, QRectF(r.x() * sx, r.y() * sy, r.width() * sx, r.height() * sy));
+  }
+
   TMainFRM* main_;
 };
 
 }  // namespace
 
 void TMainFRM::CreatePicturePanel() {
-  SnapShot->setScaledContents(true);
   auto* events = new PictureEvents(this);
   SnapShot->installEventFilter(events);
   ImagePNL->installEventFilter(events);
@@ -192,11 +211,9 @@ void TMainFRM::DisplayPicture() {
   } else {
     ImageSize->clear();
   }
-  // The shown pixmap is scaled once per layout; the label only places it.
-  if (l.width > 0 && l.height > 0)
-    SnapShot->setPixmap(QPixmap::fromImage(ShownPicture.scaled(
-        l.width, l.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+  // The label only places the picture; its paint scales the part in view.
   SnapShot->setGeometry(l.left, l.top, l.width, l.height);
+  SnapShot->update();
   PictureOverflowX = l.overflowX;
   PictureOverflowY = l.overflowY;
   if (l.overflowX < 0 || l.overflowY < 0) {

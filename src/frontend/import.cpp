@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <cstdio>
 
 #include "frontend/CategoryFile.h"
 #include "frontend/WorkingProgress.h"
@@ -143,6 +144,32 @@ namespace {
 
 const char* const kUnknownFormat = ": unknown format";
 
+// The first line of a file, read alone (at most 64 KB). False when the file cannot be read.
+bool ReadFirstLine(const std::string& path, std::string& line) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  line.resize(64 * 1024);
+  line.resize(std::fread(line.data(), 1, line.size(), f));
+  std::fclose(f);
+  line = std::string(categoryfile::FirstLine(line));
+  return true;
+}
+
+// Reads the whole file only when its first line passes `test`; `known` tells whether it did.
+bool ReadIfFirstLine(const std::string& path, bool (*test)(std::string_view), std::string& text,
+                     std::string& error, bool& known) {
+  std::string first;
+  known = false;
+  if (ReadFirstLine(path, first) && !test(first)) return true;
+  if (!plat::ReadWholeFile(path, text, &error)) return false;
+  known = test(categoryfile::FirstLine(text));
+  return true;
+}
+
+bool IsMacMameFirstLine(std::string_view line) {
+  return plat::Trim(line) == categoryfile::kMacMameHeader;
+}
+
 }  // namespace
 
 void TMainFRM::FileFilterImportCatVerACTNExecute() {
@@ -157,11 +184,11 @@ void TMainFRM::FileFilterImportCatVerACTNExecute() {
   const std::string& path = *chosen;
   std::string text, error;
   std::optional<categoryfile::CatList> list;
-  bool read = false;
+  bool read = false, known = false;
   {
     WorkingProgress progress(this, "Testing CatList's file...", -1);
-    read = plat::ReadWholeFile(path, text, &error);
-    if (read) list = categoryfile::ParseCatList(text);
+    read = ReadIfFirstLine(path, &categoryfile::IsCatListFirstLine, text, error, known);
+    if (read && known) list = categoryfile::ParseCatList(text);
   }
   if (!read) {
     ShowMessageBox("Cannot import " + path + ": " + error, plat::MB_ICONERROR);
@@ -232,8 +259,7 @@ void TMainFRM::FileFilterImportMacMameACTNExecute() {
     bool read = false, known = false;
     {
       WorkingProgress progress(this, "Testing grouping file...", -1);
-      read = plat::ReadWholeFile(path, text, &error);
-      known = read && plat::Trim(categoryfile::FirstLine(text)) == categoryfile::kMacMameHeader;
+      read = ReadIfFirstLine(path, &IsMacMameFirstLine, text, error, known);
     }
     if (!read) {
       ShowMessageBox("Cannot import " + path + ": " + error, plat::MB_ICONERROR);

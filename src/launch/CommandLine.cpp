@@ -13,7 +13,9 @@ std::string WithoutExtension(const std::string& name) {
 
 std::string BuildCommandLine(const CommandLineOptions& o) {
   using plat::ShellQuote;
-  std::string s = o.comSpec + " " + plat::InterpreterSwitch() + " " + ShellQuote(o.emulator) +
+  // An interpreter path with blanks or quotes is quoted; a plain one stays as it is.
+  const bool plain = o.comSpec.find_first_of(" \t'\"\\$`") == std::string::npos;
+  std::string s = (plain ? o.comSpec : ShellQuote(o.comSpec)) + " " + plat::InterpreterSwitch() + " " + ShellQuote(o.emulator) +
                   " " + ShellQuote(o.setName) + " -romdir " + ShellQuote("$VRTEMP$");
   if (o.errorLog) s += " -log";
   if (o.ignoreCfg) s += " -ignorecfg";

@@ -22,6 +22,29 @@
 
 namespace {
 
+// The emulator's output shown after a run: at most its last few MB.
+constexpr int64_t kMaxShownOutput = 4 << 20;
+
+// Reads the end of the capture; `cut` tells whether an earlier part was left out.
+bool ReadCaptureTail(const std::string& path, std::string& text, bool& cut) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  std::fseek(f, 0, SEEK_END);
+  const int64_t size = std::max<int64_t>(0, ftello(f));
+  cut = size > kMaxShownOutput;
+  fseeko(f, cut ? size - kMaxShownOutput : 0, SEEK_SET);
+  text.resize(size_t(std::min(size, kMaxShownOutput)));
+  text.resize(std::fread(text.data(), 1, text.size(), f));
+  std::fclose(f);
+  if (cut) {
+    // The shown part starts on a whole line.
+    const size_t end = text.find_first_of("\r\n");
+    text.erase(0, end == std::string::npos ? text.size() : end + 1);
+    if (!text.empty() && text[0] == '\n') text.erase(0, 1);
+  }
+  return true;
+}
+
 const char* const kLogWarning =
     "This warning will appear only once.\r\r"
     "You have choosen to enable the function to log MAME's text output\r"
@@ -166,7 +189,13 @@ void TMainFRM::MamePlayACTNExecute() {
       const std::string capture = EmulatorDir + CaptureFile;
       TTextStream stream;
       stream.LineEnd = TTextStream::TOLERANT;
-      if (stream.LoadFromFile(capture)) {
+      std::string text;
+      bool cut = false;
+      if (ReadCaptureTail(capture, text, cut)) {
+        if (cut)
+          report->AddLine("(The output was longer than " + std::to_string(kMaxShownOutput >> 20) +
+                          " MB: only its end is shown.)");
+        stream.LoadFromString(std::move(text));
         std::string line;
         do {
           stream.ReadLn(line);

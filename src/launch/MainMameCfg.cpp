@@ -22,7 +22,10 @@ const char* const kWriteError =
 bool ReadCfgText(const std::string& path, std::string& text, std::string* error = nullptr) {
   text.clear();
   auto real = plat::ResolveNoCase(path);
-  return !real || plat::ReadWholeFile(*real, text, error);
+  if (!real) return true;
+  if (!plat::ReadWholeFile(*real, text, error)) return false;
+  text.erase(0, text.size() - plat::WithoutBom(text).size());
+  return true;
 }
 
 std::string UnreadableMessage(const std::string& path, const std::string& error, bool loading) {

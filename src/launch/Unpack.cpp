@@ -83,10 +83,14 @@ std::string UnpackRar(const std::string& path, const std::string& tempDir) {
     AddUnrarError(errors, path, static_cast<int>(data.OpenResult));
     return errors;
   }
+  // Every entry that failed is reported; the rest are still extracted.
   int code;
-  while ((code = plat::RARProcessFile(h, plat::RAR_EXTRACT, tempDir.c_str(), nullptr)) == 0) {
+  while ((code = plat::RARProcessFile(h, plat::RAR_EXTRACT, tempDir.c_str(), nullptr)) !=
+         plat::ERAR_END_ARCHIVE) {
+    if (code == 0) continue;
+    const std::string entry = plat::RAREntryName(h);
+    AddUnrarError(errors, entry.empty() ? path : path + " (" + entry + ")", code);
   }
-  if (code != plat::ERAR_END_ARCHIVE) AddUnrarError(errors, path, code);
   if (const int closed = plat::RARCloseArchive(h); closed != 0) AddUnrarError(errors, path, closed);
   return errors;
 }

@@ -194,10 +194,14 @@ int TZipExtractor::Callback(int action, int32_t errorCode, int64_t number,
     case plat::zip::kMessage: {
       std::string msg = slashes(text);
       while (!msg.empty() && static_cast<unsigned char>(msg.back()) <= ' ') msg.pop_back();
-      Message = msg;
-      if (errorCode != 0) {
-        ErrCode = errorCode & 0xFF;
-        FullErrCode = errorCode;
+      // The first error of the extraction stays; later notices and errors do not replace it.
+      if (!FExtractError) {
+        Message = msg;
+        if (errorCode != 0) {
+          ErrCode = errorCode & 0xFF;
+          FullErrCode = errorCode;
+          FExtractError = true;
+        }
       }
       if (OnMessage) OnMessage(errorCode, msg);
       break;
@@ -237,6 +241,7 @@ void TZipExtractor::Extract() {
   }
   Busy = 1;
   Cancel = false;
+  FExtractError = false;
   if (Trace) ShowZipMessage(10701);
 
   plat::zip::Request r;

@@ -104,6 +104,7 @@ class TZipExtractor {
   std::string FDLLDirectory;
   bool FMultiDisk = false;
   bool FListFailed = false;  // the last listing ended in an error
+  bool FExtractError = false;  // the extraction reported an error
 };
 
 // The component's string table: the text of a message id, "" when the table lacks it.

@@ -49,4 +49,9 @@ QString FromLocal(std::string_view path) {
 
 std::string ToLocal(const QString& path) { return path.toUtf8().toStdString(); }
 
+std::string_view WithoutBom(std::string_view text) {
+  while (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  return text;
+}
+
 }  // namespace plat

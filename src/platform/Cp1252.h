@@ -12,5 +12,7 @@ std::string ToAnsi(const QString& text);
 // File names are the locale's bytes (UTF-8).
 QString FromLocal(std::string_view path);
 std::string ToLocal(const QString& path);
+// The text without the UTF-8 byte-order marks at its start.
+std::string_view WithoutBom(std::string_view text);
 
 }  // namespace plat

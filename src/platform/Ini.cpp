@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/Cp1252.h"
 #include "platform/Files.h"
 
 namespace plat {
@@ -183,6 +184,7 @@ void IniFile::AddEntry(uint32_t section, Entry e) {
 
 void IniFile::LoadFromText(std::string_view text) {
   Clear();
+  text = WithoutBom(text);
   size_t lines = 1;
   for (char c : text) lines += c == '\n';
   entries_.reserve(lines);

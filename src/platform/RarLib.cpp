@@ -21,10 +21,12 @@ namespace plat {
 struct RarArchive {
   archive* a = nullptr;
   int fd = -1;
-  // Our own walk over the file headers, in step with the reader's entries, gives each
+  // Our own walk over the file headers, placed at each entry's header position, gives each
   // entry's CRC (the reader does not check it for stored entries).
-  int walk = -1;        // -1 not started, 0 off, 4 or 5 the format walked
-  uint64_t cursor = 0;  // the next block of the walk
+  int walk = -1;       // -1 not started, 0 off, 4 or 5 the format walked
+  uint64_t start = 0;  // the first block after the signature
+  std::string name;    // of the entry handled last
+  bool fatal = false;  // the reader can go no further
   std::string outDir;                     // the folder `out` was opened for
   std::unique_ptr<FlatOutputFolder> out;  // kept open across the entries of one folder
 };
@@ -147,26 +149,18 @@ bool NextFileHeader5(int fd, uint64_t& cursor, FileHeader& out) {
   return false;
 }
 
-// The CRC the entry's data must have, when the walk knows it.
-std::optional<uint32_t> ExpectedCrc(RarArchive& h, const char* name) {
+// The file header at the reader's header position (blocks before it passed over).
+bool WalkTo(RarArchive& h, int64_t position, FileHeader& f) {
   if (h.walk < 0) {
     static constexpr std::string_view kRar4("Rar!\x1a\x07\x00", 7), kRar5("Rar!\x1a\x07\x01\x00", 8);
     const int format = archive_format(h.a);
     h.walk = 0;
-    if (format == ARCHIVE_FORMAT_RAR && FindSignature(h.fd, kRar4, h.cursor)) h.walk = 4;
-    if (format == ARCHIVE_FORMAT_RAR_V5 && FindSignature(h.fd, kRar5, h.cursor)) h.walk = 5;
+    if (format == ARCHIVE_FORMAT_RAR && FindSignature(h.fd, kRar4, h.start)) h.walk = 4;
+    if (format == ARCHIVE_FORMAT_RAR_V5 && FindSignature(h.fd, kRar5, h.start)) h.walk = 5;
   }
-  if (h.walk == 0) return std::nullopt;
-  FileHeader f;
-  const bool read = h.walk == 4 ? NextFileHeader4(h.fd, h.cursor, f)
-                                : NextFileHeader5(h.fd, h.cursor, f);
-  // Out of step (an unexpected block, a name the reader spelled otherwise): stop checking.
-  if (!read || !name || (f.nameKnown && f.name != name)) {
-    h.walk = 0;
-    return std::nullopt;
-  }
-  if (!f.hasCrc || f.unchecked) return std::nullopt;
-  return f.crc;
+  if (h.walk == 0 || position < 0) return false;
+  uint64_t cursor = std::max(h.start, static_cast<uint64_t>(position));
+  return h.walk == 4 ? NextFileHeader4(h.fd, cursor, f) : NextFileHeader5(h.fd, cursor, f);
 }
 
 // Reads the entry's data to its end, writing it to fd when fd >= 0.
@@ -176,7 +170,7 @@ int CopyData(archive* a, int fd, std::optional<uint32_t> crc) {
   for (;;) {
     const la_ssize_t n = archive_read_data(a, buf, sizeof buf);
     if (n == 0) return crc && sum != *crc ? ERAR_BAD_DATA : 0;
-    if (n < 0) return DataError(a);
+    if (n < 0) return n == ARCHIVE_FATAL ? -DataError(a) : DataError(a);
     if (crc) sum = crc32(sum, reinterpret_cast<const Bytef*>(buf), static_cast<uInt>(n));
     if (fd >= 0 && !WriteAll(fd, buf, static_cast<size_t>(n))) return ERAR_EWRITE;
   }
@@ -216,21 +210,35 @@ RARHandle RAROpenArchive(RAROpenArchiveData* data) {
   return h;
 }
 
-int RARProcessFile(RARHandle h, int operation, const char* destPath, const char* destName) {
-  if (!h || !h->a) return ERAR_BAD_ARCHIVE;
+namespace {
+
+int ProcessEntry(RARHandle h, int operation, const char* destPath, const char* destName) {
   archive_entry* entry = nullptr;
+  h->name.clear();
   const int r = archive_read_next_header(h->a, &entry);
   if (r == ARCHIVE_EOF) return ERAR_END_ARCHIVE;
-  if (r < ARCHIVE_WARN) return r == ARCHIVE_FATAL && archive_errno(h->a) == ENOMEM
-                                   ? ERAR_NO_MEMORY
-                                   : ERAR_BAD_DATA;
+  if (r < ARCHIVE_WARN) {
+    if (r == ARCHIVE_FATAL) h->fatal = true;
+    return r == ARCHIVE_FATAL && archive_errno(h->a) == ENOMEM ? ERAR_NO_MEMORY : ERAR_BAD_DATA;
+  }
+  const char* raw = archive_entry_pathname(entry);
+  if (!raw) raw = archive_entry_pathname_utf8(entry);
+  if (raw && !*raw) raw = nullptr;
+  FileHeader f;
+  const bool walked = WalkTo(*h, archive_read_header_position(h->a), f);
+  h->name = raw ? raw : walked ? f.name : "";
   if (archive_entry_is_encrypted(entry)) {
     archive_read_data_skip(h->a);
     return ERAR_UNKNOWN_FORMAT;
   }
-  const char* raw = archive_entry_pathname(entry);
-  if (!raw) raw = archive_entry_pathname_utf8(entry);
-  const std::optional<uint32_t> crc = ExpectedCrc(*h, raw);
+  // A file named as the entry before it is taken by the reader for that entry's next part:
+  // it cannot be read.
+  if (!raw && walked) {
+    archive_read_data_skip(h->a);
+    return ERAR_UNKNOWN_FORMAT;
+  }
+  std::optional<uint32_t> crc;
+  if (walked && f.hasCrc && !f.unchecked && (!f.nameKnown || (raw && f.name == raw))) crc = f.crc;
   const bool regular = archive_entry_filetype(entry) == AE_IFREG &&
                        archive_entry_hardlink(entry) == nullptr &&
                        archive_entry_symlink(entry) == nullptr;
@@ -241,7 +249,8 @@ int RARProcessFile(RARHandle h, int operation, const char* destPath, const char*
     name = FlatEntryName(destName);
   }
   if (operation == RAR_SKIP || !regular || name.empty()) {
-    return archive_read_data_skip(h->a) == ARCHIVE_OK ? 0 : DataError(h->a);
+    const int skipped = archive_read_data_skip(h->a);
+    return skipped == ARCHIVE_OK ? 0 : skipped == ARCHIVE_FATAL ? -DataError(h->a) : DataError(h->a);
   }
   if (operation == RAR_TEST) return CopyData(h->a, -1, crc);
   if (!h->out || h->outDir != folder) {
@@ -257,6 +266,22 @@ int RARProcessFile(RARHandle h, int operation, const char* destPath, const char*
   if (close(fd) != 0 && result == 0) result = ERAR_EWRITE;
   return result;
 }
+
+}  // namespace
+
+int RARProcessFile(RARHandle h, int operation, const char* destPath, const char* destName) {
+  if (!h || !h->a) return ERAR_BAD_ARCHIVE;
+  if (h->fatal) return ERAR_END_ARCHIVE;
+  int result = ProcessEntry(h, operation, destPath, destName);
+  // A failed read leaves the reader unable to go on.
+  if (result < 0) {
+    h->fatal = true;
+    result = -result;
+  }
+  return result;
+}
+
+const char* RAREntryName(RARHandle h) { return h ? h->name.c_str() : ""; }
 
 int RARCloseArchive(RARHandle h) {
   if (!h) return ERAR_ECLOSE;

@@ -29,10 +29,13 @@ using RARHandle = RarArchive*;
 // Opens the archive; on failure the result says why and the handle is null.
 RARHandle RAROpenArchive(RAROpenArchiveData* data);
 // Reads the next entry and skips, tests or extracts it (RAR_EXTRACT: into the folder DestPath,
-// or to the file DestName when given). 0 when done, ERAR_END_ARCHIVE after the last entry.
+// or to the file DestName when given). 0 when done, else the entry's error; ERAR_END_ARCHIVE
+// after the last entry, or once a failure left nothing more readable.
 // Only regular files are written, flat under the last element of their name; folders, links,
 // devices and unusable names are passed over. Nothing is written through a link.
 int RARProcessFile(RARHandle handle, int operation, const char* destPath, const char* destName);
+// The name of the entry the last RARProcessFile call handled ("" when none was read).
+const char* RAREntryName(RARHandle handle);
 // Frees the handle; 0 when the archive closed cleanly.
 int RARCloseArchive(RARHandle handle);
 

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -16,6 +17,7 @@
 #include <mutex>
 #include <new>
 #include <thread>
+#include <unordered_set>
 
 namespace plat::zip {
 
@@ -204,7 +206,9 @@ DirError ReadDirectory(Source& src, Directory& dir) {
   const uint64_t cdStart = cdEnd - cdSize;
   if (cdStart != cdOffset) {
     dir.structureError = true;
-    dir.shift = static_cast<int64_t>(cdStart) - static_cast<int64_t>(cdOffset);
+    // An absurd recorded start gives a shift no entry survives.
+    const __int128 shift = static_cast<__int128>(cdStart) - static_cast<__int128>(cdOffset);
+    dir.shift = shift < INT64_MIN ? INT64_MIN : static_cast<int64_t>(shift);
   }
 
   std::vector<uint8_t> cd;
@@ -433,6 +437,22 @@ class Extractor {
     if (dir.spanned) return Fail(kSpanned, "Spanned archives are not supported");
     shift_ = dir.shift;
 
+    // Entries whose data lies inside another's are refused: a directory could otherwise
+    // write one record many times over.
+    {
+      std::vector<const Entry*> byOffset;
+      for (const Entry& e : dir.entries) byOffset.push_back(&e);
+      std::stable_sort(byOffset.begin(), byOffset.end(), [](const Entry* a, const Entry* b) {
+        return a->localOffset < b->localOffset;
+      });
+      uint64_t end = 0;
+      for (const Entry* e : byOffset) {
+        if (e->localOffset < end) overlapping_.insert(e);
+        const uint64_t room = UINT64_MAX - e->localOffset;
+        end = std::max(end, room > 30 + e->packedSize ? e->localOffset + 30 + e->packedSize
+                                                      : UINT64_MAX);
+      }
+    }
     std::vector<const Entry*> todo;
     uint64_t total = 0;
     for (const Entry& e : dir.entries) {
@@ -503,6 +523,14 @@ class Extractor {
       Fail(kSizeError, "Size error in " + name);
       return true;
     }
+    if (overlapping_.count(&e)) {
+      Fail(kFormatError, "Entry overlaps another: " + name);
+      return true;
+    }
+    if (!r_.test && e.size > FreeSpace()) {
+      Fail(kWriteError, "Not enough free space for " + name);
+      return false;
+    }
     const std::string target = r_.targetDir.empty() ? name : r_.targetDir + "/" + name;
     if (!r_.test && (r_.freshen || r_.update || !r_.overwrite)) {
       struct stat st {};
@@ -517,9 +545,10 @@ class Extractor {
     }
 
     // The local header gives where the data starts.
-    const int64_t local = static_cast<int64_t>(e.localOffset) + shift_;
+    const __int128 local = static_cast<__int128>(e.localOffset) + shift_;
     uint8_t lh[30];
-    if (local < 0 || !src_->Read(static_cast<uint64_t>(local), lh, 30) || Get32(lh) != kLocalSig) {
+    if (local < 0 || local > static_cast<__int128>(src_->Size()) ||
+        !src_->Read(static_cast<uint64_t>(local), lh, 30) || Get32(lh) != kLocalSig) {
       Fail(kFormatError, "Damaged local header: " + name);
       return true;
     }
@@ -557,6 +586,15 @@ class Extractor {
     }
     ++done_;
     return true;
+  }
+
+  // Bytes free in the target folder.
+  uint64_t FreeSpace() const {
+    struct statvfs fs {};
+    const int ok = targetFd_ >= 0 ? ::fstatvfs(targetFd_, &fs)
+                                  : ::statvfs(r_.targetDir.empty() ? "." : r_.targetDir.c_str(), &fs);
+    if (ok != 0) return UINT64_MAX;
+    return static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize;
   }
 
   static int64_t DosToUnix(uint32_t t) {
@@ -642,7 +680,8 @@ class Extractor {
   z_stream z_{};
   bool inflating_ = false;
   int targetFd_ = -1;
-  std::string targetPrefix_;  // before an entry's name when the folder is not open
+  std::string targetPrefix_;
+  std::unordered_set<const Entry*> overlapping_;  // before an entry's name when the folder is not open
 };
 
 }  // namespace

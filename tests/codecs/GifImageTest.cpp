@@ -214,8 +214,20 @@ TEST(GifImage, StreamEdgeCases) {
       {"huge frame after a good one",
        head + frame + ",\0\0\0\0\xff\xff\xff\xff\0\x02\x02\x4c\x01\0;"s,
        1,
+       {"Invalid image dimensions"},
+       ""},
+      {"bad code in frame 1", head + frame + ",\0\0\0\0\x02\0\x02\0\0\x02\x02\xff\xff\0;"s, 1,
+       {"Invalid GIF data"}, ""},
+      {"frame larger than its own data, long comment after",
+       head + ",\0\0\0\0\0\x10\0\x10\0\x02\x02\x4c\x01\0!\xfe"s +
+           [] {
+             std::string c;
+             for (int i = 0; i < 40; ++i) c += "\xff"s + std::string(255, 'c');
+             return c;
+           }() + "\0;"s,
+       0,
        {},
-       "Invalid image dimensions"},
+       "Premature end of data"},
       {"frame larger than its data",
        head + ",\0\0\0\0\xff\x0f\xff\x0f\0\x02\x02\x4c\x01\0;"s,
        0,
@@ -240,6 +252,34 @@ TEST(GifImage, StreamEdgeCases) {
       dynamic_cast<gif::TGIFUnknownAppExtension*>(app.Image->Frame(0).Extensions.at(0).get());
   ASSERT_NE(unknown, nullptr);
   EXPECT_EQ(unknown->Blocks.size(), 1u);
+}
+
+TEST(GifImage, HostileSizesAreBounded) {
+  const std::string base = corpus::WriteOurs(Small());
+  const std::string head = base.substr(0, kFrameAt);
+  // Frames within their data but over the total: the ones before stay.
+  const uint64_t keep = gif::MaxPixels;
+  gif::MaxPixels = 20;
+  std::string frames;
+  for (int i = 0; i < 3; ++i) frames += base.substr(kFrameAt, base.size() - kFrameAt - 1);
+  Loaded total = Load(head + frames + ";");
+  gif::MaxPixels = keep;
+  EXPECT_EQ(total.Image->Count(), 1);
+  EXPECT_EQ(total.Warnings, std::vector<std::string>{"Invalid image dimensions"});
+
+  // A tiny file with a huge screen refuses to draw it.
+  std::string screen = base;
+  screen[6] = screen[8] = '\x41';
+  screen[7] = screen[9] = '\x2d';  // 11585 x 11585
+  Loaded big = Load(screen);
+  ASSERT_EQ(big.Error, "");
+  EXPECT_THROW(big.Image->GetBitmap(), gif::GIFException);
+
+  // For showing, frames after the first are not decoded.
+  gif::TGIFImage shown;
+  shown.FirstFrameOnly = true;
+  shown.LoadFromData(corpus::WriteOurs(Animation()));
+  EXPECT_EQ(shown.Count(), 1);
 }
 
 TEST(GifImage, BitmapOfFrameZero) {

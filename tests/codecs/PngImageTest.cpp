@@ -316,6 +316,46 @@ TEST(PngImage, BrokenFilesRaise) {
   EXPECT_EQ(message(huge), "Image too large");
   for (size_t n = 0; n < good.size(); ++n) EXPECT_NE(message(good.substr(0, n)), "") << n;
   EXPECT_EQ(message(good), "");
+  // A size the data cannot hold is refused before the rows are allocated.
+  const std::string claims =
+      good.substr(0, 8) +
+      Chunk("IHDR", std::string("\x00\x00\x13\x88\x00\x00\x13\x88\x08\x02\x00\x00\x00", 13)) +
+      Chunk("IDAT", "x") + Chunk("IEND", "");
+  EXPECT_EQ(message(claims), "Image data too short for its size");
+
+  // A failed reload leaves the previous picture whole.
+  TPngImage* img = new TPngImage;
+  img->LoadFromStream(good);
+  EXPECT_THROW(img->LoadFromStream(huge), EPngError);
+  EXPECT_EQ(img->Width, 13u);
+  EXPECT_EQ(img->Pixels.size(), size_t(img->Width) * img->Height * size_t(img->BytesPerPixel));
+  QImage bitmap;
+  img->CopyToBitmap(bitmap, 0, 0);
+  EXPECT_EQ(bitmap.size(), QSize(13, 7));
+  img->Release();
+}
+
+TEST(PngImage, TextIsBoundedAndInternationalTextKept) {
+  Spec s{2, 8};
+  Sample smp;
+  std::string file = WritePng(s, smp);
+  // Many compressed texts: each is limited and all together are capped.
+  const std::string big(600000, 't');
+  std::string packed(compressBound(uLong(big.size())), '\0');
+  uLongf packedSize = uLongf(packed.size());
+  compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
+           reinterpret_cast<const Bytef*>(big.data()), uLong(big.size()));
+  packed.resize(packedSize);
+  std::string chunks = Chunk("iTXt", std::string("Title\0\0\0\0\0Hello", 15));
+  for (int i = 0; i < 24; ++i) chunks += Chunk("zTXt", std::string("Comment\0\0", 9) + packed);
+  file.insert(33, chunks);
+  TPngImage* img = new TPngImage;
+  img->LoadFromStream(file);
+  EXPECT_EQ(img->Title, "Hello");
+  size_t total = 0;
+  for (const std::string& t : img->Text) total += t.size();
+  EXPECT_LE(total, size_t(1) << 21);
+  img->Release();
 }
 
 }  // namespace

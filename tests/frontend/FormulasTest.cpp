@@ -163,6 +163,9 @@ TEST(FormulaLanguage, ResultsAndErrors) {
       {"1 = \"abc", "Unterminated string at character 5"},
       {"%0", "Parameter %0 names no variable at symbol 0", {"%RESULT0"}},
       {"1 AND %3", "Parameter %3 names no variable at symbol 2", {"", "", "", "%NOSUCH"}},
+      {"%YEAR >= %0", "false", {" 1981 "}},  // cells are trimmed
+      {"%YEAR >= %0", "Parameter %0 is not a 32-bit integer at symbol 2", {"4294967296"}},
+      {"%YEAR >= %0", "Parameter %0 is not a 32-bit integer at symbol 2", {"19x"}},
   };
   for (const Case& k : cases)
     EXPECT_EQ(Outcome(k.formula, pac, v, k.params), k.expected) << k.formula;
@@ -268,6 +271,14 @@ TEST(FormulaArchive, BuiltInsWrittenByteForByteAndReadBack) {
   auto back = formulafilter::LoadArchive(d.file("FORMULAS.INI"));
   ASSERT_EQ(back.size(), 1u);
   EXPECT_EQ(back[0].Formula, "\"a\" OR  \"b\"");
+  // Names that differ only in case keep their own formulas, read and written.
+  d.write("CASE.INI", "[Mine]\r\nFormula=%CLONE\r\n[MINE]\nformula = %MASTER\n");
+  auto cased = formulafilter::LoadArchive(d.file("CASE.INI"));
+  ASSERT_TRUE(formulafilter::SaveArchive(d.file("CASE.INI"), cased, error));
+  cased = formulafilter::LoadArchive(d.file("CASE.INI"));
+  ASSERT_EQ(cased.size(), 2u);
+  EXPECT_EQ(cased[0].Name + cased[0].Formula, "Mine%CLONE");
+  EXPECT_EQ(cased[1].Name + cased[1].Formula, "MINE%MASTER");
   d.write("EMPTY.INI", "; nothing\r\n");
   EXPECT_TRUE(formulafilter::LoadArchive(d.file("EMPTY.INI")).empty());
 }
@@ -293,6 +304,15 @@ TEST(NewFilterDialog, ArchiveEditingOkAndTheNewTab) {
     d.FilterName->setText("Bad ] name");
     d.AddBTNClick();
     EXPECT_EQ(d.Archive().size(), 29u);
+    // Replace refuses another entry's name (any case): both formulas stay.
+    d.SelectEntry(17);
+    d.FilterName->setText("clone SETS only");
+    h.seam.messages.clear();
+    h.seam.messageAnswers = {plat::IDYES};
+    d.ReplaceBTNClick();
+    ASSERT_EQ(h.seam.messages.size(), 1u);
+    EXPECT_EQ(d.Archive()[17].Name, "Games with dual stick");
+    EXPECT_EQ(d.Archive()[5].Formula, "%CLONE OR\n%MASTER");
     // OK on a formula that does not compile keeps the dialog and the text.
     d.Formula->setPlainText("%YEAR >=");
     h.seam.messages.clear();

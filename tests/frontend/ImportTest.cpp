@@ -3,6 +3,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <chrono>
+#include <unistd.h>
 
 #include "frontend/CategoryFile.h"
 #include "frontend/MainWindowHarness.h"
@@ -61,6 +63,13 @@ TEST(CategoryFiles, CatListAndMacMameReading) {
       mac, [&](const std::string& s, const std::string& f) { got += f + s + ";"; }));
   EXPECT_EQ(got, "\\Maze\\PACMAN;\\Maze\\MSPACMAN;\\me10 Cat\\LONGERNA;\\Platform\\Apes\\DKONG;");
   EXPECT_FALSE(categoryfile::ParseMacMame("// MacMAME\r\npacman Maze", {}));
+  // A UTF-8 byte-order mark before the first line is skipped.
+  EXPECT_EQ(categoryfile::ParseCatList("\xEF\xBB\xBF" + std::string(kCatList))->Title,
+            "Catver.ini 0.61");
+  got.clear();
+  ASSERT_TRUE(categoryfile::ParseMacMame(
+      "\xEF\xBB\xBF" + mac, [&](const std::string& s, const std::string& f) { got += f + s + ";"; }));
+  EXPECT_EQ(got.substr(0, 13), "\\Maze\\PACMAN;");
 }
 
 TEST(CategoryFiles, ImportsMakeUnsavedFilters) {
@@ -95,6 +104,16 @@ TEST(CategoryFiles, ImportsMakeUnsavedFilters) {
   w.FileFilterImportCatVerACTNExecute();
   EXPECT_EQ(w.Filters->size(), 2u);
   EXPECT_EQ(h.seam.AllMessages(), "Cannot import " + h.home.file("bad.ini") + ": unknown format");
+
+  // A huge file of another kind is refused by its first line, without being read whole.
+  h.seam.messages.clear();
+  const std::string huge = h.home.write("huge.ini", "not a list\n");
+  ASSERT_EQ(truncate(huge.c_str(), off_t(8) << 30), 0);
+  h.seam.fileAnswers = {huge};
+  const auto start = std::chrono::steady_clock::now();
+  w.FileFilterImportCatVerACTNExecute();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_EQ(h.seam.AllMessages(), "Cannot import " + huge + ": unknown format");
 
   // Two MacMAME files: the bad one is told, the other imported under its file name.
   h.seam.messages.clear();

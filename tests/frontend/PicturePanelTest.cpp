@@ -142,6 +142,21 @@ TEST(PicturePanel, LookupOrderNumbersAndSlideshow) {
   EXPECT_EQ(h.seam.messages.size(), before + 2);
 }
 
+TEST(PicturePanel, ZoomPaintsOnlyThePartInView) {
+  PictureWindow h;
+  TMainFRM& w = h.w();
+  w.ImagePNL->resize(300, 200);
+  PictureWindow::Picture(h.snap, "PACMAN.PNG", 400, "PNG");
+  h.Select("PACMAN");
+  w.UserZoom->setCurrentText("2400%");
+  w.DisplayPicture();
+  EXPECT_GT(w.SnapShot->width(), 1900);
+  // No scaled copy of the whole picture is kept; the panel still shows it.
+  EXPECT_TRUE(w.SnapShot->pixmap().isNull());
+  const QImage shown = w.ImagePNL->grab().toImage();
+  EXPECT_EQ(shown.pixelColor(150, w.SnapShot->y() + w.SnapShot->height() / 2), QColor(Qt::green));
+}
+
 TEST(PicturePanel, DamagedPictureShowsTheLogo) {
   PictureWindow h;
   h.snap.write("GALAGA.PNG", "\x89PNG\r\n\x1a\ntruncated");

@@ -10,6 +10,10 @@
 #include "launch/CommandLine.h"
 #include "launch/DosCmd.h"
 #include "platform/Files.h"
+#include "platform/Process.h"
+#include "support/TempDir.h"
+
+#include <unistd.h>
 
 namespace {
 
@@ -23,6 +27,18 @@ TEST(CommandLine, ShapeAndRecordingName) {
   o.recordName = "old/RUN.INP";
   EXPECT_EQ(launch::BuildCommandLine(o),
             "/bin/sh -c '/e/mame' 'abc' -romdir '$VRTEMP$' -playback 'old/RUN'");
+  // An interpreter in a folder with a blank still runs the emulator.
+  TempDir dir;
+  const std::string shell = dir.path() + "my shell/sh";
+  ASSERT_TRUE(plat::MakeDirs(dir.path() + "my shell"));
+  ASSERT_EQ(symlink("/bin/sh", shell.c_str()), 0);
+  o = {};
+  o.comSpec = shell;
+  o.emulator = "/bin/true";
+  const plat::ProcessResult run =
+      plat::RunCommandLine(launch::BuildCommandLine(o), false, plat::WaitMode::Block);
+  EXPECT_EQ(run.error, 0);
+  EXPECT_EQ(run.exitStatus, 0);
   for (auto [in, out] : {std::pair{"RUN.INP", "RUN"}, {"RUN", "RUN"}, {"a.b/RUN", "a.b/RUN"},
                          {"a.b\\R.X.INP", "a.b\\R.X"}})
     EXPECT_EQ(launch::WithoutExtension(in), out) << in;

@@ -172,6 +172,20 @@ TEST_F(Launch, EveryOptionInOrderAndTheOutputReport) {
   EXPECT_EQ(h.seam.messages.size(), 2u) << h.seam.AllMessages();  // could not be started
   EXPECT_EQ(text.substr(0, 5), "C:\\> ");
   EXPECT_EQ(Plays("zyphon"), 1u);
+
+  // Long output shows its end and says it was cut.
+  h.seam.processHandler = [this](const std::string&, bool, plat::WaitMode) {
+    std::string out;
+    for (int i = 0; out.size() < (6u << 20); ++i) out += "output line " + std::to_string(i) + "\n";
+    plat::WriteFileAtomic(emu + w->CaptureFile, out + "the last line\n");
+    return plat::ProcessResult{};
+  };
+  CaptureReport(text);
+  w->MamePlayACTNExecute();
+  EXPECT_NE(text.find("only its end is shown"), std::string::npos);
+  EXPECT_EQ(text.find("output line 0\n"), std::string::npos);
+  EXPECT_NE(text.find("the last line\n"), std::string::npos);
+  EXPECT_LT(text.size(), size_t(5) << 20);
 }
 
 TEST_F(Launch, ParentsNearestFirstAndUnknownParentsEndTheChain) {

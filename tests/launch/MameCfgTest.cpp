@@ -212,6 +212,15 @@ TEST(MameCfgFile, RoundTripKeepsUnknownLinesInPlace) {
   EXPECT_EQ(h.w().MAMEConfig.emulate_three, 1);
   EXPECT_EQ(h.w().MAMEConfig.cheatfile, c2.cheatfile);
   EXPECT_FLOAT_EQ(h.w().MAMEConfig.flicker, c2.flicker);
+
+  // A byte-order mark before "[directory]" loses nothing and adds no second section.
+  h.emu.write("mame.cfg", "\xEF\xBB\xBF[directory]\r\nrompath=/bom/roms\r\n");
+  h.w().LoadMAMECfg();
+  EXPECT_EQ(h.w().MAMEDirectories.rompath, ".;/bom/roms");
+  ASSERT_TRUE(h.w().SaveMAMECfg());
+  out = h.emu.read("mame.cfg");
+  EXPECT_EQ(out.find("[directory]"), out.rfind("[directory]")) << out;
+  EXPECT_NE(out.find("rompath=.;/bom/roms"), std::string::npos) << out;
 }
 
 // A read-only file gives the write error; one that cannot be read gives its own message at

@@ -115,8 +115,8 @@ TEST(UnpackSet, RarRoad) {
   const std::string rar = t.emu.write("roms/Pacman.Rar", bytes);
   plat::MakeDirs(t.temp);
   symlink(t.outside.file("precious.dat").c_str(), (t.temp + "/A.BIN").c_str());
-  EXPECT_EQ(t.w().UnpackSet("PACMAN", 1, false), "UNRAR error in " + rar + ": CRC error");
-  EXPECT_EQ(t.TempFiles(), (Names{"A.BIN", "B.BIN", "C.BIN", "EVIL.BIN"}));
+  EXPECT_EQ(t.w().UnpackSet("PACMAN", 1, false), "UNRAR error in " + rar + " (C.BIN): CRC error");
+  EXPECT_EQ(t.TempFiles(), (Names{"A.BIN", "B.BIN", "C.BIN", "D.BIN", "EVIL.BIN"}));
   EXPECT_EQ(t.Temp("A.BIN"), "alpha");
   EXPECT_EQ(t.Temp("B.BIN"), "bravo");
   EXPECT_EQ(t.outside.read("precious.dat"), "mine");
@@ -124,10 +124,18 @@ TEST(UnpackSet, RarRoad) {
 
   const std::string cut = t.emu.write(
       "cut.rar", BuildRar4({{"A.BIN", "alpha"}, {"D.BIN", std::string(300, 'd')}}).substr(0, 200));
-  EXPECT_EQ(launch::UnpackRar(cut, t.temp), "UNRAR error in " + cut + ": CRC error");
+  EXPECT_EQ(launch::UnpackRar(cut, t.temp), "UNRAR error in " + cut + " (D.BIN): CRC error");
   const std::string v5 = t.emu.write(
       "v5.rar", BuildRar5({{"sub/E.BIN", "echo"}, {"F.BIN", "fox", RarEntry::File, true}}));
-  EXPECT_EQ(launch::UnpackRar(v5, t.temp), "UNRAR error in " + v5 + ": CRC error");
+  EXPECT_EQ(launch::UnpackRar(v5, t.temp), "UNRAR error in " + v5 + " (F.BIN): CRC error");
+  // A link and a file of one name: the file is reported, the damaged entry after it too.
+  const std::string same = t.emu.write(
+      "same.rar", BuildRar4({{"X.BIN", "/etc/passwd", RarEntry::Link}, {"X.BIN", "xray"},
+                             {"Y.BIN", "yank", RarEntry::File, true}, {"Z.BIN", "zulu"}}));
+  EXPECT_EQ(launch::UnpackRar(same, t.temp),
+            "UNRAR error in " + same + " (X.BIN): data format unknown\r\nUNRAR error in " + same +
+                " (Y.BIN): CRC error");
+  EXPECT_EQ(t.Temp("Z.BIN"), "zulu");
   EXPECT_EQ(t.Temp("E.BIN"), "echo");
   const std::string junk = t.emu.write("junk.rar", "Rar!\x1a\x07 but nothing else");
   EXPECT_EQ(launch::UnpackRar(junk, t.temp),

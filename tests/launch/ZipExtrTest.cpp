@@ -69,6 +69,18 @@ TEST(ZipExtractor, ExtractsAndReportsAsTheArchiveDeserves) {
   cut.resize(cut.size() / 2);
   std::string badSig = BuildZip({{"A.BIN", kRom}});
   badSig[30 + 5 + kRom.size()] = 'X';
+  // The second entry's directory record points at the first one's data.
+  std::string overlap = BuildZip({{"A.BIN", kRom}, {"B.BIN", kRom}});
+  overlap.replace(overlap.rfind("PK\x01\x02") + 42, 4, 4, '\0');
+  // An entry claiming 2^60 bytes.
+  std::string huge = BuildZip({{"H.BIN", "h", true}, {"A.BIN", kRom}}, Options(true, false));
+  huge.replace(huge.find("PK\x01\x02") + 46 + 5 + 4, 8,
+               std::string("\0\0\0\0\0\0\0\x10", 8));
+  // A recorded offset near the top of the 64-bit range, behind a program in front.
+  std::string farOff =
+      BuildZip({{"A.BIN", kRom}, {"B.BIN", "b"}}, Options(true, false, "", std::string(1000, 'M')));
+  farOff.replace(farOff.find("PK\x01\x02") + 46 + 5 + 4 + 16, 8,
+                 std::string("\xf0\xff\xff\xff\xff\xff\xff\x7f", 8));
 
   struct Case {
     const char* what;
@@ -90,6 +102,15 @@ TEST(ZipExtractor, ExtractsAndReportsAsTheArchiveDeserves) {
       {"damaged deflated data", damaged, {{"A.BIN", kRom}}, plat::zip::kDataError, 1, "B.BIN"},
       {"wrong CRC", BuildZip({{"A.BIN", kRom, false, 0, -1, 0, true}, {"B.BIN", "b"}}),
        {{"B.BIN", "b"}}, plat::zip::kCrcError, 1, "CRC error in A.BIN"},
+      {"CRC error, then a link", BuildZip({{"A.BIN", kRom, false, 0, -1, 0, true},
+                                           {"link", "/etc/passwd", false, 0, -1, 0120777}}),
+       {}, plat::zip::kCrcError, 0, "CRC error in A.BIN"},
+      {"overlapping entries", overlap, {{"A.BIN", kRom}}, plat::zip::kFormatError, 1,
+       "Entry overlaps another: B.BIN"},
+      {"more than the free space", huge, {}, plat::zip::kWriteError, 0,
+       "Not enough free space for H.BIN"},
+      {"offset beyond the file", farOff, {{"B.BIN", "b"}}, plat::zip::kFormatError, 1,
+       "Damaged local header: A.BIN"},
       {"trailing junk", BuildZip({{"A.BIN", kRom}}) + "junk", {{"A.BIN", kRom}}, 10204, 1,
        "Warning - Garbage at the end of the zipfile!"},
       {"zero padding to 512 bytes", padded, {{"A.BIN", kRom}}, 0, 1, ""},

@@ -20,6 +20,9 @@ TEST(Ini, ReadsLikeTheProfileFunctions) {
   EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"General", "Empty", "other"}));
   EXPECT_EQ(ini.ReadSection("general"),
             (std::vector<std::string>{"LastProfile", "Count", "Quoted"}));
+  // A UTF-8 byte-order mark before the first line is no part of it.
+  ini.LoadFromText("\xEF\xBB\xBF[directory]\r\nrompath=roms\r\n");
+  EXPECT_EQ(ini.ReadString("directory", "rompath", ""), "roms");
 }
 
 TEST(Ini, WritesKeepOrderCaseAndUnknownLines) {

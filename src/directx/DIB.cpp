@@ -535,6 +535,35 @@ void TDIB::Assign(const QImage& bitmap) {
     Clear();
     return;
   }
+  if (bitmap.format() == QImage::Format_Indexed8 || bitmap.format() == QImage::Format_Mono ||
+      bitmap.format() == QImage::Format_MonoLSB) {
+    // A palettised bitmap keeps its bit count and colour table.
+    const QImage src = bitmap.convertToFormat(QImage::Format_Indexed8);
+    const QList<QRgb> colors = src.colorTable();
+    TRGBQuads table{};
+    for (qsizetype i = 0; i < colors.size() && i < 256; ++i)
+      table[size_t(i)] = TRGBQuad{uint8_t(qBlue(colors[i])), uint8_t(qGreen(colors[i])),
+                                  uint8_t(qRed(colors[i])), 0};
+    ColorTable = table;
+    PixelFormat = MakeDIBPixelFormat(8, 8, 8);
+    const bool mono = bitmap.format() != QImage::Format_Indexed8;
+    SetSize(src.width(), src.height(), mono ? 1 : 8);
+    Changing(true);
+    image_->SetColorTable(table);
+    ColorTable = table;
+    for (int y = 0; y < src.height(); ++y) {
+      const uchar* s = src.constScanLine(y);
+      uint8_t* d = image_->TopPBits + int64_t(y) * image_->NextLine;
+      if (!mono) {
+        std::memcpy(d, s, size_t(src.width()));
+        continue;
+      }
+      std::memset(d, 0, size_t(image_->WidthBytes));
+      for (int x = 0; x < src.width(); ++x)
+        if (s[x] & 1) d[x / 8] = uint8_t(d[x / 8] | (0x80 >> (x % 8)));
+    }
+    return;
+  }
   // The bitmap drawn onto black bits.
   const QImage src = bitmap.convertToFormat(QImage::Format_ARGB32_Premultiplied);
   PixelFormat = MakeDIBPixelFormat(8, 8, 8);

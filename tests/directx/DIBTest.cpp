@@ -190,6 +190,23 @@ TEST(DIB, SharingCompressionAndCanvas) {
     EXPECT_EQ(dib.Pixel(0, 0), bits == 24 ? 0xFF0000u : 5u);
   }
 
+  // A palettised bitmap keeps its bits and colours; others become 24-bit.
+  QImage indexed(3, 2, QImage::Format_Indexed8);
+  indexed.setColorTable({qRgb(1, 2, 3), qRgb(200, 100, 50)});
+  indexed.fill(1);
+  indexed.setPixel(0, 0, 0);
+  TDIB fromImage;
+  fromImage.Assign(indexed);
+  EXPECT_EQ(fromImage.BitCount(), 8);
+  EXPECT_EQ(fromImage.ToImage(), indexed.convertToFormat(QImage::Format_RGB32));
+  const QImage mono = indexed.convertToFormat(QImage::Format_Mono);
+  fromImage.Assign(mono);
+  EXPECT_EQ(fromImage.BitCount(), 1);
+  EXPECT_EQ(fromImage.ToImage(), mono.convertToFormat(QImage::Format_RGB32));
+  fromImage.Assign(indexed.convertToFormat(QImage::Format_ARGB32));
+  EXPECT_EQ(fromImage.BitCount(), 24);
+  EXPECT_EQ(fromImage.ToImage(), indexed.convertToFormat(QImage::Format_RGB32));
+
   // Equal colour tables share one palette.
   TDIB a, c;
   a.SetSize(2, 2, 8);

@@ -37,7 +37,8 @@ class TDirectDraw : public TDirectX {
   // guid nullptr: the primary display. Raises EDirectDrawError "DirectDraw cannot be
   // initialized" when the driver cannot be created.
   explicit TDirectDraw(const GUID* guid = nullptr, bool directX7Mode = false);
-  // Frees every surface, then every palette, then every clipper (each from its last).
+  // Frees every surface, then every palette, then every clipper (each from its last): the
+  // wrappers still alive then must have been made with new (destroy others before it).
   ~TDirectDraw() override;
   TDirectDraw(const TDirectDraw&) = delete;
   TDirectDraw& operator=(const TDirectDraw&) = delete;

@@ -6,9 +6,11 @@
 
 #include <random>
 
+#include "../../fuzz/DibFuzzChecks.h"
 #include "DibFiles.h"
 #include "codecs/PictureFormats.h"
 #include "directx/DIB.h"
+#include "support/CorpusCheck.h"
 #include "support/TempDir.h"
 
 using dibfiles::Comp;
@@ -340,4 +342,5 @@ TEST(DIB, TruncationAndMutationLoop) {
     }
   }
   TDIB::MaxPixels = oldMax;
+  CheckFolder(std::string(VELMORA_SOURCE_DIR) + "/fuzz/corpus/dib/", fuzzchecks::CheckDib);
 }

@@ -434,29 +434,40 @@ void TDIBSharedImage::ReadData(QIODevice& s, bool memoryImage) {
 
   const int64_t rowSize = ((width * bitCount) + 31) / 32 * 4;
   const int64_t need = rowSize * height;
-  // Refuse what the data cannot hold before allocating.
-  const qint64 avail = s.isSequential() ? -1 : s.bytesAvailable();
-  if (rle) {
-    if (imageSize == 0 || (avail >= 0 && imageSize > uint64_t(avail))) Invalid();
-  } else {
-    if (need > INT_MAX - 4096) Invalid();
-    if (imageSize != 0 && imageSize < need) Invalid();
-    if (avail >= 0 && need > avail) Invalid();
+  if (rle ? (imageSize == 0 || imageSize > uint32_t(INT_MAX - 4096)) : need > INT_MAX - 4096)
+    Invalid();
+  if (!rle && imageSize != 0 && imageSize < need) Invalid();
+  // Refuse what the data cannot hold before allocating; a stream of unknown length is read
+  // ahead in small pieces first.
+  const int64_t want = rle ? int64_t(imageSize) : need;
+  QByteArray ahead;
+  QBuffer aheadStream(&ahead);
+  QIODevice* from = &s;
+  if (s.isSequential()) {
+    while (ahead.size() < want) {
+      const QByteArray piece = s.read(std::min<int64_t>(want - ahead.size(), 1 << 20));
+      if (piece.isEmpty()) break;
+      ahead += piece;
+    }
+    aheadStream.open(QIODevice::ReadOnly);
+    from = &aheadStream;
   }
+  if (from->bytesAvailable() < want) Invalid();
 
   NewImage(int(width), int(height), bitCount, pf, table, memoryImage, rle);
   if (rle) {
     bits_.reset(new uint8_t[imageSize + 1]);
-    ReadExact(s, bits_.get(), imageSize);
+    ReadExact(*from, bits_.get(), imageSize);
     PBits = bits_.get();
     Size = int(imageSize);
     Put32(BitmapInfo.data() + 20, imageSize);
     DecodeRle(PBits, imageSize, compression == BI_RLE4, Width, Height, nullptr, WidthBytes);
     TopPBits = PBits;
   } else if (!topDown) {
-    ReadExact(s, PBits, Size);
+    ReadExact(*from, PBits, Size);
   } else {
-    for (int y = 0; y < Height; ++y) ReadExact(s, TopPBits + int64_t(y) * NextLine, WidthBytes);
+    for (int y = 0; y < Height; ++y)
+      ReadExact(*from, TopPBits + int64_t(y) * NextLine, WidthBytes);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <QMimeData>
 #include <QPainter>
 
+#include <cstring>
 #include <random>
 
 #include "../../fuzz/DibFuzzChecks.h"
@@ -25,6 +26,26 @@ void Load(TDIB& dib, const std::string& data) {
   b.open(QIODevice::ReadOnly);
   dib.LoadFromStream(b);
 }
+
+// A stream of unknown length (a pipe, a socket).
+class Pipe : public QIODevice {
+ public:
+  explicit Pipe(std::string data) : data_(std::move(data)) { open(QIODevice::ReadOnly); }
+  bool isSequential() const override { return true; }
+
+ protected:
+  qint64 readData(char* to, qint64 n) override {
+    n = std::min<qint64>(n, qint64(data_.size() - at_));
+    std::memcpy(to, data_.data() + at_, size_t(n));
+    at_ += size_t(n);
+    return n;
+  }
+  qint64 writeData(const char*, qint64) override { return -1; }
+
+ private:
+  std::string data_;
+  size_t at_ = 0;
+};
 
 std::string Save(TDIB& dib, bool file = true) {
   QBuffer b;
@@ -235,6 +256,19 @@ TEST(DIB, StreamsAndClipboard) {
   dib.ReadData(empty);  // an empty packed DIB gives an empty picture
   EXPECT_TRUE(dib.Empty());
 
+  // From a stream of unknown length: read as well, and no allocation beyond the data.
+  std::string huge = dibfiles::Write({5, 4, 8});
+  huge[19] = huge[23] = 0x20;  // 8197 x 8196
+  for (const std::string& file : {dibfiles::Write({5, 4, 8}), huge}) {
+    Pipe seq(file);
+    TDIB d;
+    try {
+      d.LoadFromStream(seq);
+      EXPECT_EQ(d.Width(), 5);
+    } catch (const EInvalidGraphic&) {
+      EXPECT_EQ(file, huge);
+    }
+  }
   Load(dib, dibfiles::Write({5, 4, 8}));
   QMimeData mime;
   dib.SaveToClipboardFormat(mime);

@@ -36,7 +36,7 @@ class Pipe : public QIODevice {
  protected:
   qint64 readData(char* to, qint64 n) override {
     n = std::min<qint64>(n, qint64(data_.size() - at_));
-    std::memcpy(to, data_.data() + at_, size_t(n));
+    if (n > 0) std::memcpy(to, data_.data() + at_, size_t(n));
     at_ += size_t(n);
     return n;
   }

@@ -16,7 +16,7 @@
 
 using dibfiles::Comp;
 using dibfiles::Header;
-using dibfiles::Spec;
+using dibfiles::BmpKind;
 
 namespace {
 
@@ -68,7 +68,7 @@ int MaxDiff(const QImage& a, const QImage& b) {
   return d;
 }
 
-std::string Describe(const Spec& s) {
+std::string Describe(const BmpKind& s) {
   return std::to_string(s.Width) + "x" + std::to_string(s.Height) + "x" + std::to_string(s.Bits) +
          " header " + std::to_string(int(s.Kind)) + " comp " + std::to_string(int(s.Compression)) +
          (s.TopDown ? " top-down" : "");
@@ -100,7 +100,7 @@ TEST(DIB, PixelFormatsAndColourTables) {
 // Every bit depth and header kind, bit fields, top-down rows and RLE, against the picture the
 // file was written from and against Qt's reader.
 TEST(DIB, ReadsEveryVariant) {
-  const Spec specs[] = {
+  const BmpKind kinds[] = {
       {13, 7, 1},
       {13, 7, 4},
       {13, 7, 8},
@@ -122,7 +122,7 @@ TEST(DIB, ReadsEveryVariant) {
       {41, 9, 4, Header::Info, Comp::Rle4},
       {600, 3, 8, Header::Info, Comp::Rle8},
   };
-  for (const Spec& s : specs) {
+  for (const BmpKind& s : kinds) {
     SCOPED_TRACE(Describe(s));
     const std::string file = dibfiles::Write(s);
     TDIB dib;
@@ -345,7 +345,7 @@ TEST(DIB, RefusesBadFilesAndKeepsThePicture) {
 // Every truncation and random byte changes of a few files: a clean read or a clean refusal
 // (run under the sanitizer build).
 TEST(DIB, TruncationAndMutationLoop) {
-  const Spec specs[] = {{17, 5, 8, Header::Info, Comp::Rle8},
+  const BmpKind kinds[] = {{17, 5, 8, Header::Info, Comp::Rle8},
                         {17, 5, 4, Header::Info, Comp::Rle4},
                         {6, 3, 24, Header::Info, Comp::Rgb, true},
                         {9, 4, 16, Header::Info, Comp::Fields565},
@@ -353,7 +353,7 @@ TEST(DIB, TruncationAndMutationLoop) {
   std::mt19937 rng(7);
   const uint64_t oldMax = TDIB::MaxPixels;
   TDIB::MaxPixels = 1 << 20;
-  for (const Spec& s : specs) {
+  for (const BmpKind& s : kinds) {
     const std::string file = dibfiles::Write(s);
     std::vector<std::string> inputs;
     for (size_t n = 0; n < file.size(); ++n) inputs.push_back(file.substr(0, n));

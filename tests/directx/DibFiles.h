@@ -12,7 +12,7 @@ namespace dibfiles {
 enum class Header { Core, Info, V5 };
 enum class Comp { Rgb, Fields555, Fields565, Fields888, Rle4, Rle8 };
 
-struct Spec {
+struct BmpKind {
   int Width, Height, Bits;
   Header Kind = Header::Info;
   Comp Compression = Comp::Rgb;
@@ -23,12 +23,12 @@ inline void Put(std::string& s, uint32_t v, int bytes) {
   for (int i = 0; i < bytes; ++i) s.push_back(char((v >> (8 * i)) & 0xFF));
 }
 
-inline int Colors(const Spec& s) { return s.Bits <= 8 ? 1 << s.Bits : 0; }
+inline int Colors(const BmpKind& s) { return s.Bits <= 8 ? 1 << s.Bits : 0; }
 
 inline QRgb PaletteColor(int i) { return qRgb((i * 53) & 0xFF, (i * 101 + 7) & 0xFF, (255 - i * 29) & 0xFF); }
 
 // Colour indices for up to 8 bits (with runs, for RLE), else 0xRRGGBB.
-inline uint32_t PixelAt(const Spec& s, int x, int y) {
+inline uint32_t PixelAt(const BmpKind& s, int x, int y) {
   if (s.Bits <= 8) return uint32_t(((x / 3) + y * 2 + (x * y) % 3) % Colors(s));
   return uint32_t(qRgb((x * 37 + y) & 0xFF, (y * 11) & 0xFF, ((x ^ y) * 5) & 0xFF) & 0xFFFFFF);
 }
@@ -39,13 +39,13 @@ inline int Expand(int v, int bits) {
   return r & 0xFF;
 }
 
-inline uint32_t Pack16(const Spec& s, uint32_t c) {
+inline uint32_t Pack16(const BmpKind& s, uint32_t c) {
   const uint32_t r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
   return s.Compression == Comp::Fields565 ? ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3)
                                           : ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
 }
 
-inline QImage Expected(const Spec& s) {
+inline QImage Expected(const BmpKind& s) {
   QImage img(s.Width, s.Height, QImage::Format_RGB32);
   for (int y = 0; y < s.Height; ++y)
     for (int x = 0; x < s.Width; ++x) {
@@ -67,7 +67,7 @@ inline QImage Expected(const Spec& s) {
 }
 
 // One stored row (row 0 = the bottom one unless top-down), uncompressed.
-inline std::string Row(const Spec& s, int y) {
+inline std::string Row(const BmpKind& s, int y) {
   std::string r;
   if (s.Bits < 8) {
     uint32_t acc = 0;
@@ -97,7 +97,7 @@ inline std::string Row(const Spec& s, int y) {
 
 // RLE: equal neighbours become encoded runs, the rest absolute runs of 3 or more (else
 // encoded runs of one); rows end with an end-of-line, the picture with an end-of-bitmap.
-inline std::string Rle(const Spec& s) {
+inline std::string Rle(const BmpKind& s) {
   const bool four = s.Compression == Comp::Rle4;
   std::string out;
   for (int row = 0; row < s.Height; ++row) {
@@ -144,7 +144,7 @@ inline std::string Rle(const Spec& s) {
   return out;
 }
 
-inline std::string Write(const Spec& s) {
+inline std::string Write(const BmpKind& s) {
   const bool rle = s.Compression == Comp::Rle4 || s.Compression == Comp::Rle8;
   const bool fields = s.Compression == Comp::Fields555 || s.Compression == Comp::Fields565 ||
                       s.Compression == Comp::Fields888;

@@ -9,11 +9,13 @@
 #include <climits>
 #include <cstring>
 
+#include "directx/DXConsts.h"
+
 namespace {
 
-const char* const kInvalid = "DIB is invalid";
+[[noreturn]] void Invalid() { throw EInvalidGraphic(dxconsts::SInvalidDIB); }
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic(kInvalid); }
+std::string CannotMakeDIB() { return dxconsts::Format(dxconsts::SCannotMade, "DIB"); }
 
 uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 uint32_t Get32(const uint8_t* p) {
@@ -287,21 +289,22 @@ void TDIBSharedImage::NewImage(int width, int height, int bitCount, const TDIBPi
     case 24:
     case 32:
       if (pf.RBitMask != 0xFF0000 || pf.GBitMask != 0xFF00 || pf.BBitMask != 0xFF)
-        throw EInvalidGraphicOperation("PixelFormat in invalid");
+        throw EInvalidGraphicOperation(dxconsts::SInvalidDIBPixelFormat);
       break;
     case 16:
       if (!((pf.RBitMask == 0x7C00 && pf.GBitMask == 0x3E0) ||
             (pf.RBitMask == 0xF800 && pf.GBitMask == 0x7E0)) ||
           pf.BBitMask != 0x1F)
-        throw EInvalidGraphicOperation("PixelFormat in invalid");
+        throw EInvalidGraphicOperation(dxconsts::SInvalidDIBPixelFormat);
       break;
     default:
-      throw EInvalidGraphicOperation("Bitcount in invalid (" + std::to_string(bitCount) + ")");
+      throw EInvalidGraphicOperation(
+          dxconsts::Format(dxconsts::SInvalidDIBBitCount, std::to_string(bitCount)));
   }
   const int64_t rowSize = ((int64_t(width) * bitCount) + 31) / 32 * 4;
   const int64_t size = rowSize * height;
   if (width < 0 || height < 0 || size > INT_MAX - 4096)
-    throw EOutOfResources("DIB cannot be made");
+    throw EOutOfResources(CannotMakeDIB());
   BitCount = bitCount;
   Height = height;
   Width = width;
@@ -337,7 +340,7 @@ void TDIBSharedImage::NewImage(int width, int height, int bitCount, const TDIBPi
   MemoryImage = memoryImage || Compressed;
   if (!Compressed) {
     bits_.reset(new (std::nothrow) uint8_t[size_t(Size) + 1]());
-    if (!bits_) throw EOutOfResources("DIB cannot be made");
+    if (!bits_) throw EOutOfResources(CannotMakeDIB());
     PBits = bits_.get();
     if (!MemoryImage) AllocSection();
   }
@@ -721,7 +724,7 @@ QImage TDIB::ToImage() {
   if (img->Compressed) img = img->Decompress(true);
   const int w = img->Width, h = img->Height;
   QImage out(w, h, QImage::Format_RGB32);
-  if (out.isNull()) throw EOutOfResources("DIB cannot be made");
+  if (out.isNull()) throw EOutOfResources(CannotMakeDIB());
   std::array<QRgb, 256> lut{};
   for (size_t i = 0; i < 256; ++i) lut[i] = ToRgb(img->ColorTable[i]);
   const TDIBPixelFormat& pf = img->PixelFormat;

@@ -1,12 +1,15 @@
 #include "directx/DXDraws.h"
 
 #include <algorithm>
+#include <cstring>
+
+#include "directx/DXConsts.h"
 
 namespace {
 
 template <class E>
 [[noreturn]] void NotMade(const char* name) {
-  throw E(std::string(name) + " not made");
+  throw E(dxconsts::Format(dxconsts::SNotMade, name));
 }
 
 }  // namespace
@@ -22,7 +25,8 @@ TDirectDraw::TDirectDraw(const GUID* guid, bool directX7Mode) {
     r = DirectDrawCreate(guid, dd_);
   }
   SetDXResult(r);
-  if (r != DD_OK || !dd_) throw EDirectDrawError("DirectDraw cannot be initialized");
+  if (r != DD_OK || !dd_)
+    throw EDirectDrawError(dxconsts::Format(dxconsts::SCannotInitialized, "DirectDraw"));
   driverCaps_.dwSize = helCaps_.dwSize = 380;
   SetDXResult(dd_->GetCaps(&driverCaps_, &helCaps_));
 }
@@ -82,7 +86,8 @@ bool TDirectDrawPalette::GetEntries(int start, int count, TPaletteEntry* entries
 
 TDirectDrawClipper::TDirectDrawClipper(TDirectDraw* owner) : owner_(owner) {
   SetDXResult(owner_->CheckedInterface().CreateClipper(0, clipper_));
-  if (DXResult() != DD_OK || !clipper_) throw EDirectDrawClipperError("Clipper cannot be made");
+  if (DXResult() != DD_OK || !clipper_)
+    throw EDirectDrawClipperError(dxconsts::Format(dxconsts::SCannotMade, "Clipper"));
   owner_->clippers_.push_back(this);
 }
 
@@ -106,7 +111,7 @@ QPainter& TDirectDrawSurfaceCanvas::Painter() {
     IDirectDrawSurface& s = surface_->CheckedInterface();
     QPainter* dc = nullptr;
     surface_->SetDXResult(s.GetDC(dc));
-    if (!dc) throw EDirectDrawSurfaceError("Canvas does not allow drawing");
+    if (!dc) throw EDirectDrawSurfaceError(dxconsts::SNoCanvas);
     dc_ = dc;
   }
   return *dc_;
@@ -237,7 +242,7 @@ void TDirectDrawSurface::SetSize(int width, int height) {
       return;
     }
   }
-  throw EDirectDrawSurfaceError("Surface cannot be made");
+  throw EDirectDrawSurfaceError(dxconsts::Format(dxconsts::SCannotMade, "Surface"));
 }
 
 void TDirectDrawSurface::Assign(const TDirectDrawSurface* source) {

@@ -72,6 +72,13 @@ TEST(Surface, DirectDrawObjects) {
   s->SetSize(8, 6);
   EXPECT_TRUE(s->SystemMemory());
   EXPECT_EQ(s->Width(), 8);
+  try {
+    s->SetSize(40000, 40000);
+    ADD_FAILURE();
+  } catch (const EDirectDrawSurfaceError& e) {
+    EXPECT_STREQ(e.what(), "Surface cannot be made");
+  }
+  s->SetSize(8, 6);
   new TDirectDrawPalette(dd);
   new TDirectDrawClipper(dd);
   new TDirectDrawSurface(dd);

@@ -7,13 +7,14 @@
 
 #include "codecs/GIFImage.h"
 #include "codecs/PngImage.h"
+#include "directx/DIB.h"
 #include "platform/Files.h"
 
 namespace codecs {
 
 namespace {
 
-// BMP and JPEG through Qt's readers.
+// JPEG through Qt's reader.
 class TQtPicture : public TGraphic {
  public:
   explicit TQtPicture(const char* format) : format_(format) {}
@@ -49,7 +50,8 @@ std::map<std::string, TPictureFormat>& Registry() {
     add("GIF", "GIF Image", [] { return std::unique_ptr<TGraphic>(new gif::TGIFImage); });
     add("PNG", "Portable Network Graphics",
         [] { return std::unique_ptr<TGraphic>(new pngimage::TPngGraphic); });
-    add("BMP", "Bitmaps", [] { return std::unique_ptr<TGraphic>(new TQtPicture("bmp")); });
+    add("BMP", "Bitmaps", &CreateDIBGraphic);
+    add("DIB", DIBFormatDescription, &CreateDIBGraphic);
     add("JPG", "JPEG Image File", [] { return std::unique_ptr<TGraphic>(new TQtPicture("jpeg")); });
     add("JPEG", "JPEG Image File",
         [] { return std::unique_ptr<TGraphic>(new TQtPicture("jpeg")); });

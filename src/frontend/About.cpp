@@ -3,7 +3,6 @@
 #include <QHBoxLayout>
 #include <QHideEvent>
 #include <QKeySequence>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -20,58 +19,48 @@ namespace {
 
 const char* const kNotice =
     "Velmora version 1.0\n"
-    "A front-end for the MAME arcade emulator: profiles of its games, filters, pictures, "
-    "statistics, set verification and MAMECD discs.\n\n"
+    "A front-end for the MAME arcade emulator.\n\n"
     "This program is provided as is, without warranty of any kind. You may use and copy it "
-    "freely; MAME and the games it runs belong to their owners and are not part of it.";
-
-// The logo's drawing area: shows the frame last drawn.
-class LogoView : public QWidget {
- public:
-  explicit LogoView(QWidget* parent) : QWidget(parent) {
-    setObjectName("LogoArea");
-    setFixedSize(TAboutFRM::kLogoWidth, TAboutFRM::kLogoHeight);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-  }
-  void Show(const QImage* frame) {
-    frame_ = frame;
-    repaint();
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    if (frame_ && !frame_->isNull())
-      p.drawImage(rect(), *frame_);
-    else
-      p.fillRect(rect(), Qt::black);
-  }
-
- private:
-  const QImage* frame_ = nullptr;
-};
+    "freely; MAME and the games it runs belong to their owners.";
 
 }  // namespace
 
 TAboutFRM::TAboutFRM(QWidget* owner, const std::string& programDir) : TDXForm(owner) {
   setObjectName("AboutFRM");
-  for (int i = 1; i <= kLogoFrames; ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "LOGO%02d.BMP", i);
-    QImage frame;
-    frame.load(QString::fromStdString(plat::FindShippedFile(programDir, name)));
-    frames_.push_back(frame);
-  }
   auto* central = new QWidget(this);
   auto* outer = new QVBoxLayout(central);
   outer->setSizeConstraint(QLayout::SetFixedSize);
-  LogoArea = new LogoView(central);
+  LogoArea = new TDXDraw(central);
+  LogoArea->setObjectName("LogoArea");
+  LogoArea->setFixedSize(kLogoWidth, kLogoHeight);
+  LogoArea->SetOptions(kDefaultDXDrawOptions | Opt(doStretch));
+  LogoArea->SetColor(Qt::black);
+  LogoArea->SetAutoSize(false);
+  LogoArea->SetSurfaceSize(kLogoWidth, kLogoHeight);
+  for (int i = 1; i <= kLogoFrames; ++i) {
+    char file[16], name[8];
+    std::snprintf(file, sizeof file, "LOGO%02d.BMP", i);
+    std::snprintf(name, sizeof name, "Logo%02d", i);
+    TPictureCollectionItem* item = Logo.Items().Add();
+    item->SetName(name);
+    item->Transparent = false;
+    item->SetTransparentColor(65536);
+    auto dib = std::make_shared<TDIB>();
+    try {
+      dib->LoadFromFile(plat::FindShippedFile(programDir, file));
+    } catch (const std::exception&) {
+      // A missing frame leaves the logo area black.
+    }
+    item->SetPicture(dib);
+  }
+  Logo.SetDXDraw(LogoArea);
+  LogoArea->Loaded();
   outer->addWidget(LogoArea, 0, Qt::AlignHCenter);
   Notice = new QPlainTextEdit(central);
   Notice->setObjectName("Notice");
   Notice->setReadOnly(true);
   Notice->setPlainText(kNotice);
-  Notice->setFixedSize(kLogoWidth, 110);
+  Notice->setFixedSize(kLogoWidth, 120);
   outer->addWidget(Notice, 0, Qt::AlignHCenter);
   OkBTN = new QPushButton("&Ok", central);
   OkBTN->setObjectName("OkBTN");
@@ -118,7 +107,10 @@ void TAboutFRM::FormShow() {
 void TAboutFRM::LogoTMRTimer() {
   const int frame = kLogoSteps[static_cast<size_t>(step_ - 1)];
   lastFrame_ = frame;
-  static_cast<LogoView*>(LogoArea)->Show(&frames_[static_cast<size_t>(frame)]);
+  if (LogoArea->CanDraw()) {
+    Logo.Items().Items(frame)->Draw(LogoArea->Surface(), 0, 0, 0);
+    LogoArea->Flip();
+  }
   step_ = step_ >= static_cast<int>(kLogoSteps.size()) ? 1 : step_ + 1;
 }
 

@@ -1,12 +1,10 @@
 // The about window: the animated logo, the program's version and licence notice.
 #pragma once
-#include <QImage>
-#include <QWidget>
 #include <array>
 #include <string>
-#include <vector>
 
 #include "database/DXClass.h"
+#include "directx/DXImageList.h"
 
 class QPlainTextEdit;
 class QPushButton;
@@ -20,7 +18,8 @@ class TAboutFRM : public TDXForm {
                                                      11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1};
   static constexpr int kLogoWidth = 389, kLogoHeight = 120, kLogoFrames = 12, kInterval = 55;
 
-  // The frames come from LOGO01.BMP .. LOGO12.BMP in the program's shared files.
+  // The frames "Logo01" .. "Logo12" are read from LOGO01.BMP .. LOGO12.BMP in the
+  // program's shared files.
   explicit TAboutFRM(QWidget* owner = nullptr, const std::string& programDir = {});
   ~TAboutFRM() override;
 
@@ -29,9 +28,9 @@ class TAboutFRM : public TDXForm {
   void LogoTMRTimer();
   int Step() const { return step_; }
   int LastFrame() const { return lastFrame_; }  // -1 before the first tick
-  int FrameCount() const { return static_cast<int>(frames_.size()); }
 
-  QWidget* LogoArea = nullptr;
+  TDXDraw* LogoArea = nullptr;
+  TDXImageList Logo;
   QPlainTextEdit* Notice = nullptr;
   QPushButton* OkBTN = nullptr;
   QTimer* LogoTMR = nullptr;
@@ -41,7 +40,6 @@ class TAboutFRM : public TDXForm {
   void hideEvent(QHideEvent* e) override;
 
  private:
-  std::vector<QImage> frames_;
   int step_ = 1;
   int lastFrame_ = -1;
 };

@@ -149,13 +149,8 @@ void TDX3D::Initialize(TCustomDXDraw& d) {
   x->device_ = MakeContext();
   if (!x->device_) throw EDXDrawError("3D device not found");
   x->renderer_ = x->device_->Renderer();
-  const bool hardwareDevice = !IsSoftwareRenderer(x->renderer_);
-  // A hardware device is taken only when asked for; the software one otherwise.
-  if (hardwareDevice && !wantHardware) {
-    x->device_ = MakeContext();
-    if (!x->device_) throw EDXDrawError("3D device not found");
-  }
-  x->hardware_ = hardwareDevice && wantHardware;
+  // A hardware renderer counts as the hardware device only when one is asked for.
+  x->hardware_ = wantHardware && !IsSoftwareRenderer(x->renderer_);
   x->width_ = d.Surface()->Width();
   x->height_ = d.Surface()->Height();
 

@@ -347,7 +347,7 @@ void TCustomDXDraw::SetDriverGUID(const GUID* guid) {
 }
 
 void TCustomDXDraw::RegisterNotifyEvent(const void* key, TDXDrawNotifyEvent event) {
-  UnRegisterNotifyEvent(key);
+  std::erase_if(notifyEvents_, [key](const Registration& r) { return r.key == key; });
   notifyEvents_.push_back({key, event});
   event(this, dxntSetSurfaceSize);
   if (initialized_) {

@@ -81,7 +81,10 @@ class TDXDrawDisplay {
   // The screens' modes, sorted by width, height and bit count; filled on demand.
   int Count();
   const TDXDrawDisplayMode& Mode(int i);
-  void ClearModes() { modes_.clear(); }
+  void ClearModes() {
+    modes_.clear();
+    listed_ = false;
+  }
   // Sets a mode, or the nearest acceptable one; false when none can be set.
   bool SetDisplayMode(int width, int height, int bitCount);
   // Which listed mode a request takes (-1: none), by the rules of the Fixed* flags.

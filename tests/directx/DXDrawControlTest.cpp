@@ -73,7 +73,9 @@ TEST(DXDraw, NotificationsInOrderAndLostSurfacesRestoredOnTheNextFlip) {
   Form f;
   EXPECT_EQ(f.log, std::vector<std::string>{"set surface size"});
   f.log.clear();
+  f.draw->SetOptions(Opt(doFlip) | Opt(doStretch));  // without doFullScreen: the windowed driver
   f.draw->Initialize();
+  EXPECT_NE(dynamic_cast<TDXDrawDriverBlt*>(f.draw->Driver()), nullptr);
   EXPECT_EQ(f.log, (std::vector<std::string>{"initializing", "set surface size", "initialize",
                                              "OnInitialize", "initialize surface",
                                              "OnInitializeSurface", "restore", "OnRestoreSurface"}));
@@ -114,6 +116,17 @@ TEST(DXDraw, FailuresOfTheInitialisation) {
   EXPECT_FALSE(f.draw->Initialized());
   EXPECT_EQ(Message([&] { f.draw->Display().SetBitCount(15); }),
             "It should be either of 8 or 16 or 24 or 32");
+  // The screen's own mode can be taken: full screen with two buffers.
+  ASSERT_GT(f.draw->Display().Count(), 0);
+  const TDXDrawDisplayMode mode = f.draw->Display().Mode(0);
+  f.draw->Display().Width = mode.Width();
+  f.draw->Display().Height = mode.Height();
+  f.draw->Display().SetBitCount(mode.BitCount());
+  f.draw->SetOptions(Opts({doFullScreen, doFlip}));
+  f.draw->Initialize();
+  EXPECT_NE(dynamic_cast<TDXDrawDriverFlip*>(f.draw->Driver()), nullptr);
+  EXPECT_EQ(f.draw->SurfaceWidth(), mode.Width());
+  f.draw->Finalize();
 }
 
 namespace {

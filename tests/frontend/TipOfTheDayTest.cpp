@@ -131,3 +131,14 @@ TEST(TipOfTheDayAction, RunsModallyAndKeepsTheStatesInTheSettings) {
   EXPECT_FALSE(w.ShowTipsAtStartup);
   EXPECT_TRUE(w.HelpTipsACTN->isVisible());
 }
+
+TEST(TipOfTheDayAction, ShownAtStartupOnlyWhenAsked) {
+  for (bool on : {true, false}) {
+    MainWindowHarness h;
+    h.home.write("VELMORA.INI", "[General]\r\nLastProfile=" + h.home.file("none.vrl") +
+                                    "\r\n[Tips]\r\nShowAtStartup=" + (on ? "1" : "0") + "\r\n");
+    h.Make().show();
+    EXPECT_EQ(std::count(h.seam.modalWindows.begin(), h.seam.modalWindows.end(), "TTipOfTheDayDLG"),
+              on ? 1 : 0);
+  }
+}

@@ -190,6 +190,11 @@ class TMainFRM : public TDXForm {
   void HelpMameSiteACTNExecute();
   void HelpVisitMyWebACTNExecute();
   void HelpEMailACTNExecute();
+  // The system-information, tip-of-the-day and about windows (SysInfo.cpp, TipOfTheDay.cpp,
+  // About.cpp).
+  void OptionsSysInfoACTNExecute();
+  void HelpTipsACTNExecute();
+  void HelpAboutACTNExecute();
   // Runs a handler step; what it throws is told in a message box instead of escaping.
   void Guarded(const std::function<void()>& step);
 

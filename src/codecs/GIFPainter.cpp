@@ -217,7 +217,7 @@ void TGIFPainter::DrawFrame(int index) {
 bool TGIFPainter::Delay(int64_t ms) {
   TGIFClock& clock = PainterClock();
   if (Threaded()) {
-    if (ms != 0 && clock.Wait(wake_, ms)) return !terminated_;
+    if (clock.Wait(wake_, ms)) woken_ = true;
     return !terminated_;
   }
   // In the caller's thread: short slices, letting events through between them.
@@ -261,19 +261,23 @@ void TGIFPainter::Loop() {
         if (f.Empty()) break;
         if (delayUnits > 0) {
           f.GetBitmap();
+          // The time spent since the last wait began, beyond that wait, is half made up.
+          const int64_t now = clock.NowMs();
           int64_t ms;
-          if (AnimationSpeed < 1) {
+          if (AnimationSpeed < 1)
             ms = Threaded() ? -1 : int64_t(GIFMaximumDelay) * GIFDelayExp;
-          } else {
-            const int64_t since = clock.NowMs() - last;
-            ms = (int64_t(delayUnits) * GIFDelayExp - (since - previousDelay) / 2) * 100 /
+          else
+            ms = (int64_t(delayUnits) * GIFDelayExp - (now - last - previousDelay) / 2) * 100 /
                  AnimationSpeed;
-          }
-          if (ms > 0 || ms < 0) {
-            if (!Delay(ms)) break;
-          }
+          last = now;
           previousDelay = std::max<int64_t>(ms, 0);
-          last = clock.NowMs();
+          if (ms != 0 && !Delay(ms)) break;
+          if (woken_) {
+            // Woken early: the timing starts again.
+            woken_ = false;
+            last = clock.NowMs();
+            previousDelay = 0;
+          }
         }
         Event(OnPaint);
         const TGIFGraphicControlExtension* g = f.GraphicControlExtension;

@@ -103,6 +103,7 @@ class TGIFPainter : public QThread {
   QRect rect_;
   uint16_t options_;
   int disposal_ = 1, previousDisposal_ = 1;
+  bool woken_ = false;
   QImage work_, previous_, backgroundSnapshot_;
   QColor background_;
   std::atomic<bool> terminated_{false}, restart_{false}, firstDrawn_{false}, ended_{false};

@@ -285,6 +285,8 @@ class TGIFUnknownAppExtension : public TGIFApplicationExtension {
   std::vector<TGIFBlock> Blocks;
 
  protected:
+  // The identifier block keeps the size it was read with, so it reads back as unknown.
+  void SaveBody(std::string& out) override;
   void LoadData(TByteReader& in) override;
   void SaveData(std::string& out) override;
   void KeepOddIdentifier(TByteReader& in, int size) override;

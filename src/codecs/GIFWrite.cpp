@@ -149,6 +149,32 @@ void TGIFApplicationExtension::SaveBody(std::string& out) {
   SaveData(out);
 }
 
+void TGIFUnknownAppExtension::SaveBody(std::string& out) {
+  size_t first = 0;
+  if (BlockSize < 10) {
+    // An odd identifier block was kept as the first data block.
+    const size_t n = Blocks.empty() ? 0 : Blocks[0].Data.size();
+    out.push_back(char(n));
+    if (n) out.append(reinterpret_cast<const char*>(Blocks[0].Data.data()), n);
+    first = Blocks.empty() ? 0 : 1;
+  } else {
+    // The bytes past the identifier were skipped when read: zeros stand for them.
+    char id[11];
+    std::copy(Identifier.begin(), Identifier.end(), id);
+    std::copy(Authentication.begin(), Authentication.end(), id + 8);
+    out.push_back(char(BlockSize));
+    out.append(id, std::min<size_t>(11, BlockSize));
+    if (BlockSize > 11) out.append(size_t(BlockSize) - 11, '\0');
+  }
+  for (size_t i = first; i < Blocks.size(); ++i) {
+    const TGIFBlock& b = Blocks[i];
+    if (b.Data.empty()) continue;
+    out.push_back(char(b.Data.size()));
+    out.append(reinterpret_cast<const char*>(b.Data.data()), b.Data.size());
+  }
+  out.push_back('\0');
+}
+
 void TGIFUnknownAppExtension::SaveData(std::string& out) {
   for (const TGIFBlock& b : Blocks) {
     if (b.Data.empty()) continue;

@@ -288,7 +288,7 @@ void TGIFImage::Draw(QPainter& canvas, const QRect& rect) {
       painter_ = nullptr;
     }
     if (rect.isEmpty()) return;
-    QImage* target = nullptr;
+    std::shared_ptr<QImage> target;
     if (!(DrawOptions & goDirectDraw)) {
       // The image's bitmap takes what the canvas shows there.
       auto bmp = std::make_unique<QImage>(rect.size(), QImage::Format_ARGB32_Premultiplied);
@@ -298,7 +298,7 @@ void TGIFImage::Draw(QPainter& canvas, const QRect& rect) {
         p.drawImage(QPoint(0, 0), *static_cast<QImage*>(canvas.device()), rect);
       }
       bitmap_ = std::move(bmp);
-      target = bitmap_.get();
+      target = bitmap_;
     }
     painter = new TGIFPainter(this, &canvas, target, rect, DrawOptions, AnimationSpeed);
     painters_.push_back(painter);

@@ -478,7 +478,8 @@ class TGIFImage : public codecs::TGraphic {
   void LoadFrames(TByteReader& in);
   void OptimizePasses(int options);
   std::vector<std::unique_ptr<TGIFSubImage>> frames_;
-  std::unique_ptr<QImage> bitmap_;
+  // Shared with a painter drawing into it, so freeing it here never pulls it from under one.
+  std::shared_ptr<QImage> bitmap_;
   std::optional<QVector<QRgb>> palette_;
   bool paletteBusy_ = false;
   bool drawing_ = false;

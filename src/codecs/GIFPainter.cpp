@@ -63,14 +63,15 @@ void SetPainterClock(TGIFClock* c) { clock.store(c ? c : &realClock); }
 
 // ---- Painter ----
 
-TGIFPainter::TGIFPainter(TGIFImage* image, QPainter* canvas, QImage* target, const QRect& rect,
+TGIFPainter::TGIFPainter(TGIFImage* image, QPainter* canvas, std::shared_ptr<QImage> target,
+                         const QRect& rect,
                          uint16_t options, int speed)
     : DrawOptions(options),
       AnimationSpeed(speed),
       image_(image),
       canvas_(canvas),
       canvasKey_(canvas),
-      target_(target),
+      target_(std::move(target)),
       rect_(rect),
       options_(options),
       ui_(std::make_unique<QObject>()) {
@@ -149,7 +150,7 @@ void TGIFPainter::WithTarget(const std::function<void(QPainter&)>& fn) {
     return;
   }
   {
-    QPainter p(target_);
+    QPainter p(target_.get());
     fn(p);
   }
   // A painter in the caller's thread also shows the frame on the canvas.

@@ -102,6 +102,9 @@ class TGIFColorMap {
   void Optimize();
   // The frames whose active table this is.
   virtual std::vector<TGIFSubImage*> Users() const { return {}; }
+  // Indices used outside the frames' pixels, and their remapping.
+  virtual void CountOtherUses(std::vector<int>&) const {}
+  virtual void MapOtherUses(const std::vector<int>&) {}
 
  private:
   void Grow(int needed);
@@ -117,6 +120,9 @@ class TGIFGlobalColorMap : public TGIFColorMap {
   void Warning(TGIFSeverity s, const std::string& m) override;
   void Changed() override;
   std::vector<TGIFSubImage*> Users() const override;
+  // The screen's background colour index.
+  void CountOtherUses(std::vector<int>& counts) const override;
+  void MapOtherUses(const std::vector<int>& newIndex) override;
 
  private:
   TGIFImage* image_;

@@ -287,6 +287,15 @@ std::vector<TGIFSubImage*> TGIFGlobalColorMap::Users() const {
   return users;
 }
 
+void TGIFGlobalColorMap::CountOtherUses(std::vector<int>& counts) const {
+  if (image_->Header.BackgroundColorIndex < counts.size()) ++counts[image_->Header.BackgroundColorIndex];
+}
+
+void TGIFGlobalColorMap::MapOtherUses(const std::vector<int>& newIndex) {
+  uint8_t& b = image_->Header.BackgroundColorIndex;
+  if (b < newIndex.size()) b = uint8_t(newIndex[b]);
+}
+
 std::vector<TGIFSubImage*> TGIFLocalColorMap::Users() const {
   if (Count() == 0) return {};
   return {frame_};
@@ -297,6 +306,7 @@ std::vector<int> TGIFColorMap::Histogram() const {
   for (TGIFSubImage* f : Users())
     for (uint8_t p : f->Data())
       if (p < count_) ++counts[p];
+  CountOtherUses(counts);
   return counts;
 }
 
@@ -309,10 +319,12 @@ void TGIFColorMap::MapImages(const std::vector<int>& newIndex) {
         g->TransparentColorIndex = uint8_t(newIndex[g->TransparentColorIndex]);
     f->DiscardBitmap();
   }
+  MapOtherUses(newIndex);
 }
 
 void TGIFColorMap::Optimize() {
-  if (count_ <= 1) return;
+  // A table no frame uses (the global one of an image without frames) stays as it is.
+  if (count_ <= 1 || Users().empty()) return;
   optimized_ = true;
   const std::vector<int> counts = Histogram();
   std::vector<int> order(static_cast<size_t>(count_));

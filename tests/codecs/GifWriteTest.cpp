@@ -156,6 +156,7 @@ TEST(GifWrite, WriterEdgeCases) {
   many.GlobalColors = 256;
   many.Frames.push_back(corpus::MakeFrame(6, 1, 256, 1));
   many.Frames[0].Pixels = {200, 7, 200, 40, 200, 7};
+  many.Background = 40;  // the background colour counts as used and follows its colour
   auto sorted = Read(corpus::WriteOurs(many));
   sorted->Optimize(gif::ooColorMap, 0, 8, 0);
   const gif::TGIFColorMap& map = sorted->Header.ColorMap;
@@ -164,6 +165,7 @@ TEST(GifWrite, WriterEdgeCases) {
   EXPECT_EQ(map.Data()[1].Red, corpus::Channel(0, 7, 0));
   EXPECT_EQ(map.Data()[2].Red, corpus::Channel(0, 40, 0));
   EXPECT_EQ(sorted->Frame(0).Data(), (std::vector<uint8_t>{0, 1, 0, 2, 0, 1}));
+  EXPECT_EQ(sorted->Header.BackgroundColorIndex, 2);
   EXPECT_EQ(uint8_t(Write(*sorted)[10]) & 0x88, 0x88);  // sorted flag
 
   // Failures: no frames; the custom reduction.

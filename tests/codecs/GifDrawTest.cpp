@@ -101,6 +101,18 @@ TEST(GifDraw, PainterTimingAndLooping) {
   image->StopDraw();  // frees the bitmap the first run left
   image->AnimationSpeed = 200;
   EXPECT_EQ(PlayTimed(*image, clock, gif::goAnimate), (W{6, 18, 60, 300, 6000}));
+  // Speed 0 in this thread: the longest delay, slept in slices of at most 100 ms.
+  image->StopDraw();
+  image->AnimationSpeed = 0;
+  int64_t longest = 0, before = 0;
+  clock.OnSleep = [&] {
+    longest = std::max<int64_t>(longest, clock.Now - before);
+    before = clock.Now;
+  };
+  before = clock.Now;
+  EXPECT_EQ(PlayTimed(*image, clock, gif::goAnimate), (W{12000, 12000, 12000, 12000, 12000}));
+  EXPECT_EQ(longest, 100);
+  clock.OnSleep = nullptr;
   image->AnimationSpeed = 100;
 
   struct Case {

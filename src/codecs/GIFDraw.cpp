@@ -103,7 +103,7 @@ void TGIFSubImage::DiscardBitmap() {
 }
 
 void TGIFSubImage::Render(bool paletted) {
-  if (image_) image_->Progress(0, 0, false, "Rendering...");
+  if (image_) image_->ReportProgress(0, 0, false, "Rendering...");
   QImage img(Width, Height, QImage::Format_Indexed8);
   if (img.isNull()) throw GIFException("Failed to allocate memory for GIF DIB");
   const int ti = Transparent && GraphicControlExtension
@@ -155,14 +155,14 @@ void TGIFSubImage::Render(bool paletted) {
         }
     }
     if (image_ && (y & 31) == 31)
-      image_->Progress(1, int(int64_t(y) * 100 / Height), false, "Rendering...");
+      image_->ReportProgress(1, int(int64_t(y) * 100 / Height), false, "Rendering...");
   }
   if (makeMask) {
     if (anyMasked) mask_ = std::move(mask);
     needMask_ = false;
   }
   bitmap_ = std::move(img);
-  if (image_) image_->Progress(2, 100, false, "Rendering...");
+  if (image_) image_->ReportProgress(2, 100, false, "Rendering...");
 }
 
 // ---- Palettes ----
@@ -206,7 +206,7 @@ QVector<QRgb> TGIFImage::GetPalette() {
 void TGIFImage::SetPalette(const QVector<QRgb>& palette) {
   palette_ = palette;
   if (bitmap_ && bitmap_->colorTable() != palette) {
-    bitmap_.reset();
+    StopDraw();
     Changed();
   }
 }
@@ -288,7 +288,7 @@ void TGIFImage::Draw(QPainter& canvas, const QRect& rect) {
       painter_ = nullptr;
     }
     if (rect.isEmpty()) return;
-    std::shared_ptr<QImage> target;
+    QImage* target = nullptr;
     if (!(DrawOptions & goDirectDraw)) {
       // The image's bitmap takes what the canvas shows there.
       auto bmp = std::make_unique<QImage>(rect.size(), QImage::Format_ARGB32_Premultiplied);
@@ -298,7 +298,7 @@ void TGIFImage::Draw(QPainter& canvas, const QRect& rect) {
         p.drawImage(QPoint(0, 0), *static_cast<QImage*>(canvas.device()), rect);
       }
       bitmap_ = std::move(bmp);
-      target = bitmap_;
+      target = bitmap_.get();
     }
     painter = new TGIFPainter(this, &canvas, target, rect, DrawOptions, AnimationSpeed);
     painters_.push_back(painter);
@@ -409,7 +409,7 @@ void TGIFSubImage::AssignBits(const TBitmapBits& b) {
   std::array<std::pair<uint32_t, uint8_t>, 8> ring;
   ring.fill({0xFFFFFFFF, 0});
   size_t ringNext = 0;
-  if (image_) image_->Progress(0, 0, false, "Converting...");
+  if (image_) image_->ReportProgress(0, 0, false, "Converting...");
   for (int y = 0; y < b.Height; ++y) {
     const uint8_t* row = b.Bits + size_t(y) * b.Stride;
     uint8_t* dst = pixels_.data() + size_t(y) * b.Width;
@@ -442,9 +442,9 @@ void TGIFSubImage::AssignBits(const TBitmapBits& b) {
         throw GIFException("Unsupported PixelFormat");
     }
     if (image_ && (y & 31) == 31)
-      image_->Progress(1, int(int64_t(y) * 100 / b.Height), false, "Converting...");
+      image_->ReportProgress(1, int(int64_t(y) * 100 / b.Height), false, "Converting...");
   }
-  if (image_) image_->Progress(2, 100, false, "Converting...");
+  if (image_) image_->ReportProgress(2, 100, false, "Converting...");
 }
 
 void TGIFSubImage::Assign(const QImage& bitmap) {
@@ -587,7 +587,7 @@ TGIFSubImage& TGIFImage::Add(const QImage& bitmap) {
     frames_.pop_back();
     throw;
   }
-  bitmap_.reset();
+  StopDraw();
   Changed();
   return f;
 }
@@ -655,7 +655,7 @@ void TGIFImage::SetWidth(int width) {
   for (const auto& f : frames_)
     if (f->Left + f->Width > width) throw GIFException("Image width too small for contained frames");
   Header.Width = uint16_t(std::clamp(width, 0, 65535));
-  bitmap_.reset();
+  StopDraw();  // frees the bitmap once no painter draws into it
   Changed();
 }
 
@@ -664,7 +664,7 @@ void TGIFImage::SetHeight(int height) {
     if (f->Top + f->Height > height)
       throw GIFException("Image height too small for contained frames");
   Header.Height = uint16_t(std::clamp(height, 0, 65535));
-  bitmap_.reset();
+  StopDraw();
   Changed();
 }
 

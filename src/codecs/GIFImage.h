@@ -448,6 +448,28 @@ class TGIFImage : public codecs::TGraphic {
   void LoadFromClipboardFormat();
   // Calls the change event.
   void Changed();
+  void ReportProgress(int stage, int percent, bool redraw, const std::string& message) {
+    Progress(stage, percent, redraw, message);
+  }
+  // The image's bitmap or pictures changed (a painter drew a frame into the bitmap).
+  std::function<void(TGIFImage*)> OnChange;
+  // Painter events, called on the thread that draws: start, paint, after paint, loop, end.
+  std::function<void(TGIFPainter*)> OnStartPaint, OnPaint, OnAfterPaint, OnLoop, OnEndPaint;
+
+ private:
+  friend class TGIFPainter;
+  void OptimizePasses(int options);
+  void ReapPainters();
+  std::optional<QVector<QRgb>> palette_;
+  bool paletteBusy_ = false;
+  bool drawing_ = false;
+  // Running painters; the lock is held while painters are created, looked up and stopped.
+  std::recursive_mutex painterLock_;
+  std::vector<TGIFPainter*> painters_;
+  std::vector<TGIFPainter*> ended_;  // threaded painters that ended, to be joined and freed
+  TGIFPainter* painter_ = nullptr;
+
+ public:
   // The bitmap of frame 0 on the logical screen, owned by the image (null without frames).
   const QImage* GetBitmap();
   void Warning(TGIFItem* sender, TGIFSeverity severity, const std::string& message);
@@ -459,42 +481,25 @@ class TGIFImage : public codecs::TGraphic {
   void Delete(int i) { frames_.erase(frames_.begin() + i); }
 
   TGIFHeader Header{this};
-  uint16_t DrawOptions = GIFImageDefaultDrawOptions;
+  uint16_t DrawOptions = 0x060F;
   uint8_t ColorReduction = 6;
   int ReductionBits = 8;
   uint8_t DitherMode = 0;
   uint8_t Compression = 0;
   uint8_t ThreadPriority = 3;
   int AnimationSpeed = 100;
-  uint32_t DrawBackgroundColor = clNone;  // 0x00BBGGRR
+  uint32_t DrawBackgroundColor = 0x1FFFFFFF;
   std::function<void(TGIFItem* sender, TGIFSeverity, const std::string&)> OnWarning;
   // Progress: stage (0 start, 1 running, 2 end), percent, redraw, message.
   std::function<void(int stage, int percent, bool redraw, const std::string&)> OnProgress;
-  // The image's bitmap or pictures changed (a painter drew a frame into the bitmap).
-  std::function<void(TGIFImage*)> OnChange;
-  // Painter events, called on the thread that draws: start, paint, after paint, loop, end.
-  std::function<void(TGIFPainter*)> OnStartPaint, OnPaint, OnAfterPaint, OnLoop, OnEndPaint;
 
+ private:
   void Progress(int stage, int percent, bool redraw, const std::string& message) {
     if (OnProgress) OnProgress(stage, percent, redraw, message);
   }
-
- private:
-  friend class TGIFPainter;
   void LoadFrames(TByteReader& in);
-  void OptimizePasses(int options);
   std::vector<std::unique_ptr<TGIFSubImage>> frames_;
-  // Shared with a painter drawing into it, so freeing it here never pulls it from under one.
-  std::shared_ptr<QImage> bitmap_;
-  std::optional<QVector<QRgb>> palette_;
-  bool paletteBusy_ = false;
-  bool drawing_ = false;
-  // Running painters; the lock is held while painters are created, looked up and stopped.
-  std::recursive_mutex painterLock_;
-  std::vector<TGIFPainter*> painters_;
-  std::vector<TGIFPainter*> ended_;  // threaded painters that ended, to be joined and freed
-  TGIFPainter* painter_ = nullptr;
-  void ReapPainters();
+  std::unique_ptr<QImage> bitmap_;
 };
 
 }  // namespace gif

@@ -63,15 +63,14 @@ void SetPainterClock(TGIFClock* c) { clock.store(c ? c : &realClock); }
 
 // ---- Painter ----
 
-TGIFPainter::TGIFPainter(TGIFImage* image, QPainter* canvas, std::shared_ptr<QImage> target,
-                         const QRect& rect,
+TGIFPainter::TGIFPainter(TGIFImage* image, QPainter* canvas, QImage* target, const QRect& rect,
                          uint16_t options, int speed)
     : DrawOptions(options),
       AnimationSpeed(speed),
       image_(image),
       canvas_(canvas),
       canvasKey_(canvas),
-      target_(std::move(target)),
+      target_(target),
       rect_(rect),
       options_(options),
       ui_(std::make_unique<QObject>()) {
@@ -150,7 +149,7 @@ void TGIFPainter::WithTarget(const std::function<void(QPainter&)>& fn) {
     return;
   }
   {
-    QPainter p(target_.get());
+    QPainter p(target_);
     fn(p);
   }
   // A painter in the caller's thread also shows the frame on the canvas.

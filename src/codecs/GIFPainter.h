@@ -55,8 +55,9 @@ class TGIFPainter : public QThread {
  public:
   // canvas: drawn straight onto (with goDirectDraw, or shown after each frame by a painter that
   // runs in the caller's thread); target: the image's bitmap drawn into, or null.
-  // With goDirectDraw the canvas must stay until the painter has ended (StopDraw).
-  TGIFPainter(TGIFImage* image, QPainter* canvas, std::shared_ptr<QImage> target, const QRect& rect,
+  // With goDirectDraw the canvas must stay until the painter has ended (StopDraw); the
+  // target is the image's bitmap, which the image frees only after stopping its painters.
+  TGIFPainter(TGIFImage* image, QPainter* canvas, QImage* target, const QRect& rect,
               uint16_t options, int speed);
   ~TGIFPainter() override;
 
@@ -100,7 +101,7 @@ class TGIFPainter : public QThread {
   TGIFImage* image_;
   QPainter* canvas_;
   const QPainter* canvasKey_;
-  std::shared_ptr<QImage> target_;
+  QImage* target_;
   QRect rect_;
   uint16_t options_;
   int disposal_ = 1, previousDisposal_ = 1;

@@ -32,7 +32,7 @@ class TOptimizeProgress {
   TOptimizeProgress(TGIFImage& image, int frames) : image_(image), total_(6 * std::max(1, frames)) {}
   void Step() {
     ++step_;
-    image_.Progress(1, std::min(100, step_ * 100 / total_), false, "Optimizing...");
+    image_.ReportProgress(1, std::min(100, step_ * 100 / total_), false, "Optimizing...");
   }
 
  private:

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "codecs/GIFImage.h"
 #include "codecs/PngImage.h"
@@ -15,6 +16,38 @@ namespace fuzzchecks {
 inline void LimitPictureSizes() {
   gif::MaxPixels = uint64_t(1) << 22;
   pngimage::TPngImage::MaxPixels = uint64_t(1) << 22;
+}
+
+// What was read is written back (or refused with GIFException) and reads again with the same
+// pixels; optimising it and writing again raises nothing else.
+inline bool CheckGifRoundTrip(gif::TGIFImage& img) {
+  std::string out;
+  try {
+    img.SaveToStream(out);
+  } catch (const gif::GIFException&) {
+    return true;
+  }
+  gif::TGIFImage back;
+  try {
+    back.LoadFromData(out);
+  } catch (const gif::GIFException&) {
+    return false;
+  }
+  std::vector<const gif::TGIFSubImage*> a, b;
+  for (int i = 0; i < img.Count(); ++i)
+    if (!img.Frame(i).Empty()) a.push_back(&img.Frame(i));
+  for (int i = 0; i < back.Count(); ++i)
+    if (!back.Frame(i).Empty()) b.push_back(&back.Frame(i));
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i]->Data() != b[i]->Data()) return false;
+  try {
+    back.Optimize(gif::ooCrop | gif::ooMerge | gif::ooCleanup | gif::ooColorMap, 0, 8, 0);
+    out.clear();
+    back.SaveToStream(out);
+  } catch (const gif::GIFException&) {
+  }
+  return true;
 }
 
 // Any bytes either read or raise GIFException; the frames read so far keep their pixels and
@@ -34,7 +67,7 @@ inline bool CheckGif(std::string_view data) {
     if (b && !b->isNull() && b->size() != QSize(img.GetWidth(), img.GetHeight())) return false;
   } catch (const gif::GIFException&) {
   }
-  return true;
+  return CheckGifRoundTrip(img);
 }
 
 // Any bytes either read into rows of 3 or 4 bytes per pixel or raise the PNG class's error.

@@ -87,6 +87,8 @@ class TDitherEngine {
   virtual ~TDitherEngine() = default;
   virtual TLookupResult Dither(int red, int green, int blue);
   virtual void NextLine();
+  // Passes over the pixel at the column without looking it up.
+  void Skip() { column_ += direction_; }
   int Direction() const { return direction_; }
   int Column() const { return column_; }
 

@@ -224,7 +224,6 @@ QVector<QRgb> TGIFColorMap::Palette() const {
 void TGIFGlobalColorMap::Warning(TGIFSeverity s, const std::string& m) {
   image_->Warning(&image_->Header, s, m);
 }
-void TGIFGlobalColorMap::Changed() {}
 
 void TGIFLocalColorMap::Warning(TGIFSeverity s, const std::string& m) { frame_->Warning(s, m); }
 
@@ -467,6 +466,9 @@ int TGIFSubImage::GetVersion() const {
 void TGIFSubImage::Clear() {
   pixels_.clear();
   bitmap_ = QImage();
+  mask_ = QImage();
+  needMask_ = true;
+  palette_.reset();
   Extensions.clear();
   codeSize_ = 0;
 }
@@ -560,28 +562,22 @@ void TGIFSubImage::Decompress(TByteReader& in) {
   codeSize_ = DecodeFrame(in, pixels_.data(), Width, Height, Interlaced(), warn);
 }
 
-const QImage& TGIFSubImage::GetBitmap() {
-  if (!bitmap_.isNull() || Empty()) return bitmap_;
-  QImage img(Width, Height, QImage::Format_Indexed8);
-  if (img.isNull()) throw GIFException("Failed to allocate memory for GIF DIB");
-  img.setColorTable(ColorTable());
-  for (int y = 0; y < Height; ++y)
-    std::memcpy(img.scanLine(y), pixels_.data() + size_t(y) * Width, Width);
-  bitmap_ = std::move(img);
-  return bitmap_;
-}
-
 // ---- The image ----
 
 TGIFImage::TGIFImage() = default;
-TGIFImage::~TGIFImage() { frames_.clear(); }
+TGIFImage::~TGIFImage() {
+  StopDraw();
+  frames_.clear();
+}
 
 void TGIFImage::Warning(TGIFItem* sender, TGIFSeverity severity, const std::string& message) {
   if (OnWarning) OnWarning(sender, severity, message);
 }
 
 void TGIFImage::Clear() {
+  StopDraw();
   bitmap_.reset();
+  palette_.reset();
   frames_.clear();
   pixelsRead_ = 0;
   Header.Clear();
@@ -661,12 +657,6 @@ void TGIFImage::LoadFromFile(const std::string& fileName) {
   if (!plat::ReadWholeFile(fileName, data, &error))
     throw GIFException("Cannot open file \"" + fileName + "\". " + error);
   LoadFromData(data);
-}
-
-QVector<QRgb> TGIFImage::GetPalette() const {
-  if (Header.ColorMap.Count() > 0) return Header.ColorMap.Palette();
-  if (!frames_.empty()) return frames_[0]->ActiveColorMap().Palette();
-  return {};
 }
 
 const QImage* TGIFImage::GetBitmap() {

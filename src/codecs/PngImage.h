@@ -2,6 +2,9 @@
 // and copying into a 24-bit bitmap with the alpha blend.
 #pragma once
 #include <QImage>
+#include <QRect>
+
+class QPainter;
 
 #include <cstdint>
 #include <stdexcept>
@@ -38,6 +41,8 @@ class TPngImage {
   // Writes the pixels into the bitmap with the top-left corner at x, y; the bitmap grows
   // (new area white) and becomes 24-bit.
   void CopyToBitmap(QImage& bitmap, int x, int y) const;
+  // The picture at the canvas's top-left corner at its own size.
+  void Draw(QPainter& canvas) const;
 
   int BitDepth = 0;
   int BytesPerPixel = 0;
@@ -79,6 +84,8 @@ class TPngGraphic : public codecs::TGraphic {
   void LoadFromClipboardFormat();  // raises
   void SaveToClipboardFormat();    // raises
   QImage ToImage() override;
+  // The shared picture at the canvas's top-left corner at its own size, whatever the rectangle.
+  void Draw(QPainter& canvas, const QRect& rect);
   TPngImage* Image() const { return image_; }
   bool Transparent = true;
 

@@ -1,0 +1,537 @@
+// Writing the GIF model back to a stream, the graphic control accessors, colour table
+// optimisation and the optimisation passes over an image.
+#include <algorithm>
+#include <numeric>
+
+#include "codecs/GIFImage.h"
+#include "platform/Files.h"
+
+namespace gif {
+
+namespace {
+
+void Put16(std::string& out, int v) {
+  out.push_back(char(v & 0xFF));
+  out.push_back(char((v >> 8) & 0xFF));
+}
+
+// Each line as sub-blocks of at most 255 bytes (an empty line gives none), then a 0 byte.
+void WriteLines(std::string& out, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines)
+    for (size_t i = 0; i < line.size(); i += 255) {
+      const size_t n = std::min<size_t>(255, line.size() - i);
+      out.push_back(char(n));
+      out.append(line, i, n);
+    }
+  out.push_back('\0');
+}
+
+// Step progress of the optimisation: one step per frame and pass, six passes.
+class TOptimizeProgress {
+ public:
+  TOptimizeProgress(TGIFImage& image, int frames) : image_(image), total_(6 * std::max(1, frames)) {}
+  void Step() {
+    ++step_;
+    image_.ReportProgress(1, std::min(100, step_ * 100 / total_), false, "Optimizing...");
+  }
+
+ private:
+  TGIFImage& image_;
+  int total_, step_ = 0;
+};
+
+bool Contains(const TGIFSubImage& f, int index) {
+  const auto& d = f.Data();
+  return std::find(d.begin(), d.end(), uint8_t(index)) != d.end();
+}
+
+int DisposalOf(const TGIFSubImage& f) {
+  return f.GraphicControlExtension ? f.GraphicControlExtension->Disposal() : 0;
+}
+
+QRect FrameRect(const TGIFSubImage& f) { return QRect(f.Left, f.Top, f.Width, f.Height); }
+
+template <class T>
+bool Is(const TGIFExtension* e) {
+  return &e->Class() == &T::ClassInfo;
+}
+
+}  // namespace
+
+// ---- Items ----
+
+void TGIFItem::SaveToFile(const std::string& fileName) {
+  std::string data, error;
+  SaveToStream(data);
+  if (!plat::WriteFileAtomic(fileName, data, &error))
+    throw GIFException("Cannot create file \"" + fileName + "\". " + error);
+}
+
+void TGIFHeader::SaveToStream(std::string& out) {
+  const int globalBits = ColorMap.BitsPerPixel();
+  int resolution = globalBits - 1;
+  if (image_)
+    for (int i = 0; i < image_->Count(); ++i)
+      resolution = std::max(resolution, image_->Frame(i).ColorMap.BitsPerPixel() - 1);
+  Packed = uint8_t((resolution & 7) << 4);
+  if (ColorMap.Count() > 0) {
+    Packed |= 0x80 | uint8_t((globalBits - 1) & 7);
+    if (ColorMap.Optimized()) Packed |= 0x08;
+  }
+  Put16(out, Width);
+  Put16(out, Height);
+  out.push_back(char(Packed));
+  out.push_back(char(BackgroundColorIndex));
+  out.push_back(char(AspectRatio));
+  if (Packed & 0x80) ColorMap.SaveToStream(out);
+}
+
+void TGIFTrailer::SaveToStream(std::string& out) { out.push_back(';'); }
+
+// ---- Extensions ----
+
+void TGIFExtension::SaveToStream(std::string& out) {
+  out.push_back('!');
+  out.push_back(char(ExtensionLabel()));
+  SaveBody(out);
+}
+
+void TGIFGraphicControlExtension::SaveBody(std::string& out) {
+  // Always the 4 bytes this block holds, whatever size the file read said.
+  out.push_back(4);
+  out.push_back(char(Packed));
+  Put16(out, Delay);
+  out.push_back(char(TransparentColorIndex));
+  out.push_back(char(Terminator));
+}
+
+void TGIFGraphicControlExtension::SetTransparent(bool on) {
+  Packed = uint8_t(on ? Packed | 1 : Packed & ~1);
+  if (frame_) frame_->Transparent = on;
+}
+
+void TGIFGraphicControlExtension::SetUserInput(bool on) {
+  Packed = uint8_t(on ? Packed | 2 : Packed & ~2);
+}
+
+void TGIFGraphicControlExtension::SetDisposal(int method) {
+  Packed = uint8_t((Packed & ~0x1C) | ((method & 7) << 2));
+}
+
+void TGIFGraphicControlExtension::SetTransparentColorIndex(int index) {
+  const int count = frame_ ? frame_->ActiveColorMap().Count() : 0;
+  if (count > 0 && (index < 0 || index >= count)) {
+    Warning(gsWarning, "Invalid color index");
+    index = 0;
+  }
+  TransparentColorIndex = uint8_t(index);
+}
+
+void TGIFTextExtension::SaveBody(std::string& out) {
+  out.push_back(12);
+  Put16(out, Left);
+  Put16(out, Top);
+  Put16(out, GridWidth);
+  Put16(out, GridHeight);
+  out.push_back(char(CellWidth));
+  out.push_back(char(CellHeight));
+  out.push_back(char(TextFgColorIndex));
+  out.push_back(char(TextBgColorIndex));
+  WriteLines(out, Text);
+}
+
+void TGIFCommentExtension::SaveBody(std::string& out) { WriteLines(out, Text); }
+
+void TGIFApplicationExtension::SaveBody(std::string& out) {
+  out.push_back(11);
+  out.append(Identifier.data(), 8);
+  out.append(Authentication.data(), 3);
+  SaveData(out);
+}
+
+void TGIFUnknownAppExtension::SaveBody(std::string& out) {
+  size_t first = 0;
+  if (BlockSize < 10) {
+    // An odd identifier block was kept as the first data block.
+    const size_t n = Blocks.empty() ? 0 : Blocks[0].Data.size();
+    out.push_back(char(n));
+    if (n) out.append(reinterpret_cast<const char*>(Blocks[0].Data.data()), n);
+    first = Blocks.empty() ? 0 : 1;
+  } else {
+    // The bytes past the identifier were skipped when read: zeros stand for them.
+    char id[11];
+    std::copy(Identifier.begin(), Identifier.end(), id);
+    std::copy(Authentication.begin(), Authentication.end(), id + 8);
+    out.push_back(char(BlockSize));
+    out.append(id, std::min<size_t>(11, BlockSize));
+    if (BlockSize > 11) out.append(size_t(BlockSize) - 11, '\0');
+  }
+  for (size_t i = first; i < Blocks.size(); ++i) {
+    const TGIFBlock& b = Blocks[i];
+    if (b.Data.empty()) continue;
+    out.push_back(char(b.Data.size()));
+    out.append(reinterpret_cast<const char*>(b.Data.data()), b.Data.size());
+  }
+  out.push_back('\0');
+}
+
+void TGIFUnknownAppExtension::SaveData(std::string& out) {
+  for (const TGIFBlock& b : Blocks) {
+    if (b.Data.empty()) continue;
+    out.push_back(char(b.Data.size()));
+    out.append(reinterpret_cast<const char*>(b.Data.data()), b.Data.size());
+  }
+  out.push_back('\0');
+}
+
+void TGIFAppExtNSLoop::SaveData(std::string& out) {
+  out.push_back(3);
+  out.push_back(1);
+  Put16(out, Loops);
+  if (BufferSize != 0) {
+    out.push_back(5);
+    out.push_back(2);
+    for (int i = 0; i < 4; ++i) out.push_back(char((BufferSize >> (8 * i)) & 0xFF));
+  }
+  out.push_back('\0');
+}
+
+// ---- Frames ----
+
+void TGIFSubImage::Compress(std::string& out) {
+  int bits, colors;
+  if (ColorMap.Count() > 0) {
+    bits = ColorMap.BitsPerPixel();
+    colors = ColorMap.Count();
+  } else if (image_ && image_->Header.ColorMap.Count() > 0) {
+    bits = image_->Header.ColorMap.BitsPerPixel();
+    colors = 1 << bits;
+  } else {
+    // No colour table at all: the pixels are written as they were read.
+    bits = 8;
+    colors = 256;
+  }
+  EncodeFrame(out, image_ ? image_->Compression : 0, bits, colors, Width, Height, Interlaced(),
+              pixels_.data(), [this](TGIFSeverity s, const std::string& m) { Warning(s, m); });
+}
+
+void TGIFSubImage::SaveToStream(std::string& out) {
+  for (auto& e : Extensions) e->SaveToStream(out);
+  if (Empty()) return;
+  if (ColorMap.Count() > 0)
+    Packed = uint8_t(0x80 | (ColorMap.Optimized() ? 0x20 : 0) | ((ColorMap.BitsPerPixel() - 1) & 7));
+  else
+    Packed &= 0x58;
+  out.push_back(',');
+  Put16(out, Left);
+  Put16(out, Top);
+  Put16(out, Width);
+  Put16(out, Height);
+  out.push_back(char(Packed));
+  ColorMap.SaveToStream(out);
+  Compress(out);
+}
+
+// ---- The image ----
+
+int TGIFImage::GetVersion() const {
+  int v = 0;
+  for (const auto& f : frames_) v = std::max(v, f->GetVersion());
+  return v;
+}
+
+void TGIFImage::SaveToStream(std::string& out) {
+  Progress(0, 0, false, "Saving...");
+  try {
+    const int version = GetVersion();
+    if (version != 1 && version != 2) throw GIFException("Unsupported GIF version");
+    out += version == 1 ? "GIF87a" : "GIF89a";
+    Header.SaveToStream(out);
+    for (size_t i = 0; i < frames_.size(); ++i) {
+      frames_[i]->SaveToStream(out);
+      Progress(1, int((i + 1) * 100 / frames_.size()), false, "Saving...");
+    }
+    TGIFTrailer(this).SaveToStream(out);
+  } catch (...) {
+    Progress(2, 0, true, "Saving...");
+    throw;
+  }
+  Progress(2, 100, true, "Saving...");
+}
+
+void TGIFImage::SaveToFile(const std::string& fileName) {
+  std::string data, error;
+  SaveToStream(data);
+  if (!plat::WriteFileAtomic(fileName, data, &error))
+    throw GIFException("Cannot create file \"" + fileName + "\". " + error);
+}
+
+void TGIFImage::WriteData(std::string& out) {
+  constexpr bool OptimizeOnStream = false;
+  if (OptimizeOnStream) Optimize(ooCrop | ooMerge | ooCleanup | ooColorMap | ooReduceColors, 0, 8, 0);
+  SaveToStream(out);
+}
+
+int TGIFImage::IndexOf(const TGIFSubImage* frame) const {
+  for (size_t i = 0; i < frames_.size(); ++i)
+    if (frames_[i].get() == frame) return int(i);
+  return -1;
+}
+
+// ---- Colour table optimisation ----
+
+std::vector<TGIFSubImage*> TGIFGlobalColorMap::Users() const {
+  std::vector<TGIFSubImage*> users;
+  for (int i = 0; i < image_->Count(); ++i)
+    if (image_->Frame(i).ColorMap.Count() == 0) users.push_back(&image_->Frame(i));
+  return users;
+}
+
+void TGIFGlobalColorMap::CountOtherUses(std::vector<int>& counts) const {
+  if (image_->Header.BackgroundColorIndex < counts.size()) ++counts[image_->Header.BackgroundColorIndex];
+}
+
+void TGIFGlobalColorMap::MapOtherUses(const std::vector<int>& newIndex) {
+  uint8_t& b = image_->Header.BackgroundColorIndex;
+  if (b < newIndex.size()) b = uint8_t(newIndex[b]);
+}
+
+std::vector<TGIFSubImage*> TGIFLocalColorMap::Users() const {
+  if (Count() == 0) return {};
+  return {frame_};
+}
+
+std::vector<int> TGIFColorMap::Histogram() const {
+  std::vector<int> counts(static_cast<size_t>(count_), 0);
+  for (TGIFSubImage* f : Users())
+    for (uint8_t p : f->Data())
+      if (p < count_) ++counts[p];
+  CountOtherUses(counts);
+  return counts;
+}
+
+void TGIFColorMap::MapImages(const std::vector<int>& newIndex) {
+  for (TGIFSubImage* f : Users()) {
+    for (uint8_t& p : f->Data())
+      if (p < newIndex.size()) p = uint8_t(newIndex[p]);
+    if (TGIFGraphicControlExtension* g = f->GraphicControlExtension)
+      if (g->TransparentColorIndex < newIndex.size())
+        g->TransparentColorIndex = uint8_t(newIndex[g->TransparentColorIndex]);
+    f->DiscardBitmap();
+  }
+  MapOtherUses(newIndex);
+}
+
+void TGIFColorMap::Optimize() {
+  // A table no frame uses (the global one of an image without frames) stays as it is.
+  if (count_ <= 1 || Users().empty()) return;
+  optimized_ = true;
+  const std::vector<int> counts = Histogram();
+  std::vector<int> order(static_cast<size_t>(count_));
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(),
+                   [&](int a, int b) { return counts[size_t(a)] > counts[size_t(b)]; });
+  int used = 0;
+  while (used < count_ && counts[size_t(order[size_t(used)])] > 0) ++used;
+  bool same = true;
+  for (int i = 0; i < count_; ++i) same = same && order[size_t(i)] == i;
+  // An unchanged order still drops the unused colours at the end.
+  if (same && used == count_) return;
+  if (!same) {
+    std::vector<int> newIndex(static_cast<size_t>(count_));
+    std::vector<TGIFColor> colors(colors_.size());
+    for (int i = 0; i < count_; ++i) {
+      newIndex[size_t(order[size_t(i)])] = i;
+      colors[size_t(i)] = colors_[size_t(order[size_t(i)])];
+    }
+    MapImages(newIndex);
+    colors_ = std::move(colors);
+  }
+  count_ = std::max(used, 1);
+  Changed();
+}
+
+// ---- Optimisation ----
+
+void TGIFImage::Optimize(int options, int reductionMethod, int bits, int ditherMode) {
+  (void)bits;
+  (void)ditherMode;
+  if (frames_.empty()) return;
+  StopDraw();
+  std::lock_guard<std::recursive_mutex> lock(painterLock_);
+  Progress(0, 0, false, "Optimizing...");
+  try {
+    OptimizePasses(options);
+    if ((options & ooReduceColors) && reductionMethod == 9)
+      throw GIFException("Invalid reduction method");
+  } catch (...) {
+    Progress(2, 0, true, "Optimizing...");
+    throw;
+  }
+  Progress(2, 100, true, "Optimizing...");
+  Changed();
+}
+
+void TGIFImage::OptimizePasses(int options) {
+  TOptimizeProgress progress(*this, Count());
+  auto frame = [this](int i) -> TGIFSubImage& { return *frames_[size_t(i)]; };
+
+  // Colour tables: sorted by use, unused colours dropped.
+  if (options & ooColorMap) {
+    if (Header.ColorMap.Count() > 0) Header.ColorMap.Optimize();
+    for (int i = 0; i < Count(); ++i, progress.Step())
+      if (frame(i).ColorMap.Count() > 0) frame(i).ColorMap.Optimize();
+  }
+
+  if (options & ooCleanup) {
+    // A transparent colour no pixel uses.
+    for (int i = 0; i < Count(); ++i, progress.Step()) {
+      TGIFSubImage& f = frame(i);
+      if (f.Transparent && f.GraphicControlExtension &&
+          !Contains(f, f.GraphicControlExtension->TransparentColorIndex))
+        f.GraphicControlExtension->SetTransparent(false);
+    }
+    // A disposal that the next, opaque frame makes pointless: it covers this frame whole and
+    // does not go back to what was under it.
+    for (int i = 0; i + 1 < Count(); ++i, progress.Step()) {
+      TGIFSubImage &f = frame(i), &next = frame(i + 1);
+      TGIFGraphicControlExtension* g = f.GraphicControlExtension;
+      if (!g || (g->Disposal() != 2 && g->Disposal() != 3) || next.Transparent) continue;
+      if (next.Empty() || DisposalOf(next) == 3) continue;
+      const QRect both = FrameRect(f).intersected(FrameRect(next));
+      if (!both.isEmpty() && both == FrameRect(f)) g->SetDisposal(0);
+    }
+  }
+
+  // Pixels that show what the frame before left there become transparent.
+  if (options & ooMerge) {
+    for (int i = Count() - 1; i >= 1; --i, progress.Step()) {
+      TGIFSubImage& f = frame(i);
+      int r = i - 1;
+      while (r > 0 && DisposalOf(frame(r)) == 3) --r;
+      TGIFSubImage& ref = frame(r);
+      // After disposal 2 (or 3 at the first frame) the area no longer shows the frame.
+      if (DisposalOf(ref) >= 2 || f.Empty() || ref.Empty()) continue;
+      const QRect both = FrameRect(f).intersected(FrameRect(ref));
+      if (both.isEmpty()) continue;
+      const TGIFColorMap& fm = f.ActiveColorMap();
+      const TGIFColorMap& rm = ref.ActiveColorMap();
+      const int fTrans = f.Transparent && f.GraphicControlExtension
+                             ? f.GraphicControlExtension->TransparentColorIndex : -1;
+      const int rTrans = ref.Transparent && ref.GraphicControlExtension
+                             ? ref.GraphicControlExtension->TransparentColorIndex : -1;
+      auto rgb = [](const TGIFColorMap& m, int p, TGIFColor& c) {
+        if (p >= m.Count()) return false;
+        c = m.Data()[p];
+        return true;
+      };
+      std::vector<size_t> same;
+      for (int y = both.top(); y <= both.bottom(); ++y)
+        for (int x = both.left(); x <= both.right(); ++x) {
+          const size_t fi = size_t(y - f.Top) * f.Width + size_t(x - f.Left);
+          const int p = f.Data()[fi];
+          const int q = ref.Data()[size_t(y - ref.Top) * ref.Width + size_t(x - ref.Left)];
+          if (p == fTrans || q == rTrans) continue;
+          TGIFColor a, b;
+          const bool equal = (&fm == &rm && p == q) ||
+                             (rgb(fm, p, a) && rgb(rm, q, b) && a == b);
+          if (equal) same.push_back(fi);
+        }
+      if (same.empty()) continue;
+      int ti = fTrans;
+      if (ti < 0) {
+        TGIFColorMap& table = f.ColorMap.Count() > 0 ? static_cast<TGIFColorMap&>(f.ColorMap)
+                                                     : Header.ColorMap;
+        if (table.Count() >= 256 || table.Count() == 0) continue;
+        // The transparent index of another frame on the global table, when this frame
+        // doesn't use that colour; else a new entry.
+        if (&table == &Header.ColorMap)
+          for (int k = 0; k < Count() && ti < 0; ++k) {
+            TGIFSubImage& o = frame(k);
+            if (&o != &f && o.Transparent && o.GraphicControlExtension &&
+                o.ColorMap.Count() == 0 && !Contains(f, o.GraphicControlExtension->TransparentColorIndex))
+              ti = o.GraphicControlExtension->TransparentColorIndex;
+          }
+        if (ti < 0) ti = table.Add(TGIFColor{});
+        if (!f.GraphicControlExtension) {
+          auto g = std::make_unique<TGIFGraphicControlExtension>(&f);
+          f.Extensions.push_back(std::move(g));
+        }
+        f.GraphicControlExtension->TransparentColorIndex = uint8_t(ti);
+        f.GraphicControlExtension->SetTransparent(true);
+      }
+      for (size_t fi : same) f.Data()[fi] = uint8_t(ti);
+      f.DiscardBitmap();
+    }
+  }
+
+  // Transparent borders cropped; frames left empty go (the last frame stays).
+  if (options & ooCrop) {
+    for (int i = Count() - 1; i >= 0; --i, progress.Step()) {
+      TGIFSubImage& f = frame(i);
+      if (f.Empty() || !f.Transparent || !f.GraphicControlExtension) continue;
+      // Disposal 2 clears the whole rectangle: cropping it would clear less.
+      if (f.GraphicControlExtension->Disposal() == 2) continue;
+      const uint8_t t = f.GraphicControlExtension->TransparentColorIndex;
+      const int w = f.Width, h = f.Height;
+      const uint8_t* d = f.Data().data();
+      auto rowUsed = [&](int y) {
+        const uint8_t* r = d + size_t(y) * w;
+        return std::any_of(r, r + w, [t](uint8_t p) { return p != t; });
+      };
+      auto colUsed = [&](int x, int top, int bottom) {
+        for (int y = top; y <= bottom; ++y)
+          if (d[size_t(y) * w + x] != t) return true;
+        return false;
+      };
+      int top = 0, bottom = h - 1;
+      while (top < h && !rowUsed(top)) ++top;
+      if (top == h) {
+        if (Count() == 1) break;
+        if (i > 0 && frame(i - 1).GraphicControlExtension)
+          frame(i - 1).GraphicControlExtension->Delay = uint16_t(std::min(
+              65535, frame(i - 1).GraphicControlExtension->Delay + f.GraphicControlExtension->Delay));
+        frames_.erase(frames_.begin() + i);
+        continue;
+      }
+      while (!rowUsed(bottom)) --bottom;
+      int left = 0, right = w - 1;
+      while (!colUsed(left, top, bottom)) ++left;
+      while (!colUsed(right, top, bottom)) --right;
+      if (left == 0 && top == 0 && right == w - 1 && bottom == h - 1) continue;
+      const int nw = right - left + 1, nh = bottom - top + 1;
+      std::vector<uint8_t> cropped(size_t(nw) * nh);
+      for (int y = 0; y < nh; ++y)
+        std::copy_n(d + size_t(top + y) * w + left, nw, cropped.begin() + ptrdiff_t(y) * nw);
+      f.Data() = std::move(cropped);
+      f.Left = uint16_t(f.Left + left);
+      f.Top = uint16_t(f.Top + top);
+      f.Width = uint16_t(nw);
+      f.Height = uint16_t(nh);
+      f.DiscardBitmap();
+    }
+  }
+
+  // Blocks that change nothing on screen.
+  if (options & ooCleanup) {
+    for (int i = Count() - 1; i >= 0; --i, progress.Step()) {
+      TGIFSubImage& f = frame(i);
+      auto& ext = f.Extensions;
+      for (size_t k = ext.size(); k-- > 0;) {
+        TGIFExtension* e = ext[k].get();
+        bool drop = Is<TGIFCommentExtension>(e) || Is<TGIFTextExtension>(e) ||
+                    Is<TGIFUnknownAppExtension>(e);
+        if (Is<TGIFAppExtNSLoop>(e)) drop = !(i == 0 && Count() > 1);
+        if (Is<TGIFGraphicControlExtension>(e)) {
+          auto* g = static_cast<TGIFGraphicControlExtension*>(e);
+          drop = (g->Delay == 0 || Count() == 1) && !g->Transparent() && !g->UserInput() &&
+                 (g->Disposal() < 2 || Count() == 1);
+        }
+        if (drop) ext.erase(ext.begin() + ptrdiff_t(k));
+      }
+      if (f.Empty() && ext.empty() && Count() > 1) frames_.erase(frames_.begin() + i);
+    }
+  }
+}
+
+}  // namespace gif

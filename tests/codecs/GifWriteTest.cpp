@@ -1,0 +1,321 @@
+// Writing GIF files and optimising them: files read back by our reader, giflib and Qt, the
+// writer's edge cases, and each optimisation pass compared as composed pictures.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImageReader>
+
+#include "GifCompose.h"
+#include "GifCorpus.h"
+#include "codecs/GIFImage.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+std::unique_ptr<gif::TGIFImage> Read(const std::string& data, std::vector<std::string>* warnings = nullptr) {
+  auto image = std::make_unique<gif::TGIFImage>();
+  if (warnings)
+    image->OnWarning = [warnings](gif::TGIFItem*, gif::TGIFSeverity, const std::string& m) {
+      warnings->push_back(m);
+    };
+  image->LoadFromData(data);
+  return image;
+}
+
+std::string Write(gif::TGIFImage& image) {
+  std::string out;
+  image.SaveToStream(out);
+  return out;
+}
+
+std::vector<QImage> QtFrames(const std::string& data) {
+  QByteArray bytes = QByteArray::fromStdString(data);
+  QBuffer buffer(&bytes);
+  QImageReader reader(&buffer, "gif");
+  std::vector<QImage> frames;
+  for (QImage f; reader.read(&f);) frames.push_back(f.convertToFormat(QImage::Format_ARGB32));
+  return frames;
+}
+
+// Several frames: offsets, a local table, transparency, disposal, interlacing, a comment and
+// the looping extension.
+corpus::Gif Animation() {
+  corpus::Gif g;
+  g.Width = 20;
+  g.Height = 16;
+  g.GlobalColors = 16;
+  g.Loop = true;
+  g.Frames.push_back(corpus::MakeFrame(20, 16, 8, 1));
+  corpus::Frame f1 = g.Frames[0];  // frame 0 with one block changed
+  for (int y = 4; y < 8; ++y)
+    for (int x = 6; x < 10; ++x) f1.Pixels[size_t(y) * 20 + x] = uint8_t((x + y) % 8);
+  f1.Delay = 5;
+  f1.Disposal = 1;
+  g.Frames.push_back(f1);
+  corpus::Frame f2 = corpus::MakeFrame(6, 5, 8, 3);  // unused transparent index, disposal 2
+  f2.Left = 3;
+  f2.Top = 3;
+  f2.Transparent = 15;
+  f2.Disposal = 2;
+  f2.Delay = 7;
+  g.Frames.push_back(f2);
+  corpus::Frame f3 = corpus::MakeFrame(10, 8, 4, 4);  // covers frame 2, local table
+  f3.Left = 1;
+  f3.Top = 1;
+  f3.LocalColors = 8;
+  f3.Comment = "made by hand";
+  f3.Interlaced = true;
+  g.Frames.push_back(f3);
+  corpus::Frame f4 = corpus::MakeFrame(12, 10, 7, 5);  // transparent border
+  f4.Left = 4;
+  f4.Top = 3;
+  f4.Transparent = 7;
+  f4.Delay = 3;
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 12; ++x)
+      if (y < 2 || y > 7 || x < 3 || x > 9) f4.Pixels[size_t(y) * 12 + x] = 7;
+  g.Frames.push_back(f4);
+  return g;
+}
+
+TEST(GifWrite, ReadBackByOursGiflibAndQt) {
+  ASSERT_TRUE(QImageReader::supportedImageFormats().contains("gif"));
+  std::vector<corpus::Gif> gifs = {Animation()};
+  for (int bits : {1, 3, 8}) {
+    corpus::Gif g;
+    g.Width = 17 + bits;
+    g.Height = 9 + bits;
+    g.GlobalColors = 1 << bits;
+    g.Frames.push_back(corpus::MakeFrame(g.Width, g.Height, g.GlobalColors, uint32_t(bits)));
+    g.Frames[0].Interlaced = bits == 3;
+    gifs.push_back(g);
+  }
+  for (size_t i = 0; i < gifs.size(); ++i)
+    for (int compression : {0, 1}) {
+      SCOPED_TRACE(testing::Message() << "gif " << i << " compression " << compression);
+      const std::string original = corpus::WriteOurs(gifs[i]);
+      auto image = Read(original);
+      image->Compression = uint8_t(compression);
+      const std::string written = Write(*image);
+      auto again = Read(written);
+      std::vector<std::vector<uint8_t>> reference;
+      ASSERT_TRUE(corpus::ReadGiflib(written, reference));
+      ASSERT_EQ(again->Count(), int(gifs[i].Frames.size()));
+      for (int f = 0; f < again->Count(); ++f) {
+        EXPECT_EQ(again->Frame(f).Data(), gifs[i].Frames[size_t(f)].Pixels);
+        EXPECT_EQ(reference[size_t(f)], gifs[i].Frames[size_t(f)].Pixels);
+      }
+      std::vector<QImage> before, after;
+      ASSERT_TRUE(corpus::ComposeGiflib(original, before));
+      ASSERT_TRUE(corpus::ComposeGiflib(written, after));
+      EXPECT_EQ(before, after);
+      const std::vector<QImage> qtBefore = QtFrames(original), qtAfter = QtFrames(written);
+      ASSERT_EQ(qtAfter.size(), gifs[i].Frames.size());
+      EXPECT_EQ(qtBefore, qtAfter);
+    }
+}
+
+TEST(GifWrite, WriterEdgeCases) {
+  // No extensions: 87a; a graphic control extension anywhere: 89a.
+  corpus::Gif g;
+  g.Width = 8;
+  g.Height = 4;
+  g.GlobalColors = 5;
+  g.Frames.push_back(corpus::MakeFrame(8, 4, 5, 1));
+  auto image = Read(corpus::WriteOurs(g));
+  std::string out = Write(*image);
+  EXPECT_EQ(out.substr(0, 6), "GIF87a");
+  // 5 colours written as 8, the last three black; the size field says 8.
+  EXPECT_EQ(uint8_t(out[10]) & 0x87, 0x82);
+  EXPECT_EQ(out.substr(13 + 15, 9), std::string(9, '\0'));
+  EXPECT_EQ(out.substr(13, 3), std::string({char(corpus::Channel(0, 0, 0)), char(corpus::Channel(0, 0, 1)),
+                                            char(corpus::Channel(0, 0, 2))}));
+  image->Frame(0).Extensions.push_back(
+      std::make_unique<gif::TGIFGraphicControlExtension>(&image->Frame(0)));
+  EXPECT_EQ(Write(*image).substr(0, 6), "GIF89a");
+
+  // An interlaced frame with a local table is written non-interlaced with the same pixels.
+  corpus::Gif il;
+  il.Width = 9;
+  il.Height = 11;
+  il.Frames.push_back(corpus::MakeFrame(9, 11, 16, 2));
+  il.Frames[0].LocalColors = 16;
+  il.Frames[0].Interlaced = true;
+  auto interlaced = Read(corpus::WriteOurs(il));
+  ASSERT_TRUE(interlaced->Frame(0).Interlaced());
+  out = Write(*interlaced);
+  auto back = Read(out);
+  EXPECT_FALSE(back->Frame(0).Interlaced());
+  EXPECT_EQ(back->Frame(0).Data(), il.Frames[0].Pixels);
+
+  // 3 of 256 colours used: 3 left, most used first.
+  corpus::Gif many;
+  many.Width = 6;
+  many.Height = 1;
+  many.GlobalColors = 256;
+  many.Frames.push_back(corpus::MakeFrame(6, 1, 256, 1));
+  many.Frames[0].Pixels = {200, 7, 200, 40, 200, 7};
+  many.Background = 40;  // the background colour counts as used and follows its colour
+  auto sorted = Read(corpus::WriteOurs(many));
+  sorted->Optimize(gif::ooColorMap, 0, 8, 0);
+  const gif::TGIFColorMap& map = sorted->Header.ColorMap;
+  ASSERT_EQ(map.Count(), 3);
+  EXPECT_EQ(map.Data()[0].Red, corpus::Channel(0, 200, 0));
+  EXPECT_EQ(map.Data()[1].Red, corpus::Channel(0, 7, 0));
+  EXPECT_EQ(map.Data()[2].Red, corpus::Channel(0, 40, 0));
+  EXPECT_EQ(sorted->Frame(0).Data(), (std::vector<uint8_t>{0, 1, 0, 2, 0, 1}));
+  EXPECT_EQ(sorted->Header.BackgroundColorIndex, 2);
+  EXPECT_EQ(uint8_t(Write(*sorted)[10]) & 0x88, 0x88);  // sorted flag
+
+  // Failures: no frames; the custom reduction.
+  gif::TGIFImage empty;
+  std::string ignored;
+  std::vector<std::string> progress;
+  empty.OnProgress = [&](int stage, int percent, bool, const std::string& m) {
+    progress.push_back(std::to_string(stage) + " " + std::to_string(percent) + " " + m);
+  };
+  EXPECT_THROW(
+      try { empty.SaveToStream(ignored); } catch (const gif::GIFException& e) {
+        EXPECT_STREQ(e.what(), "Unsupported GIF version");
+        throw;
+      },
+      gif::GIFException);
+  EXPECT_EQ(progress, (std::vector<std::string>{"0 0 Saving...", "2 0 Saving..."}));
+  EXPECT_THROW(
+      try { sorted->Optimize(gif::ooReduceColors, 9, 8, 0); } catch (const gif::GIFException& e) {
+        EXPECT_STREQ(e.what(), "Invalid reduction method");
+        throw;
+      },
+      gif::GIFException);
+
+  // The transparent index setter checks the active table.
+  std::vector<std::string> warnings;
+  image->OnWarning = [&](gif::TGIFItem*, gif::TGIFSeverity, const std::string& m) { warnings.push_back(m); };
+  gif::TGIFGraphicControlExtension& gce = *image->Frame(0).GraphicControlExtension;
+  gce.SetTransparentColorIndex(7);  // the table read holds 8 entries
+  EXPECT_EQ(gce.TransparentColorIndex, 7);
+  gce.SetTransparentColorIndex(8);
+  EXPECT_EQ(gce.TransparentColorIndex, 0);
+  EXPECT_EQ(warnings, std::vector<std::string>{"Invalid color index"});
+  gce.SetTransparent(true);
+  gce.SetDisposal(3);
+  gce.SetUserInput(true);
+  EXPECT_TRUE(image->Frame(0).Transparent);
+  EXPECT_EQ(gce.Packed, 0x0F);
+}
+
+TEST(GifWrite, ExtensionsSurviveTheRoundTrip) {
+  corpus::Gif g = Animation();
+  g.Frames[0].Comment = std::string(600, 'x');
+  std::string data = corpus::WriteOurs(g);
+  // A plain text block and an unknown application block before the last frame.
+  const size_t at = data.rfind(",\x04\0\x03\0"s);
+  ASSERT_NE(at, std::string::npos);
+  std::string text = "!\x01\x0c" + std::string(12, '\x02') + "\x05hello\x00"s;
+  std::string app = "!\xFF\x0b" "ABCDEFGH123\x02zz\x00"s;
+  data.insert(at, text + app);
+  auto image = Read(data);
+  auto again = Read(Write(*image));
+  ASSERT_EQ(again->Count(), image->Count());
+  const auto& ext = again->Frame(4).Extensions;
+  ASSERT_EQ(ext.size(), image->Frame(4).Extensions.size());
+  auto* t = dynamic_cast<gif::TGIFTextExtension*>(ext[ext.size() - 2].get());
+  auto* a = dynamic_cast<gif::TGIFUnknownAppExtension*>(ext.back().get());
+  ASSERT_TRUE(t && a);
+  EXPECT_EQ(t->Text, std::vector<std::string>{"hello"});
+  EXPECT_EQ(t->CellWidth, 2);
+  EXPECT_EQ(std::string(a->Identifier.data(), 8), "ABCDEFGH");
+  ASSERT_EQ(a->Blocks.size(), 1u);
+  EXPECT_EQ(a->Blocks[0].Data, (std::vector<uint8_t>{'z', 'z'}));
+  auto* c = dynamic_cast<gif::TGIFCommentExtension*>(again->Frame(0).Extensions.back().get());
+  ASSERT_TRUE(c);
+  // Each sub-block reads as one line.
+  std::string comment;
+  for (const std::string& line : c->Text) comment += line;
+  EXPECT_EQ(comment, std::string(600, 'x'));
+  auto* loop = dynamic_cast<gif::TGIFAppExtNSLoop*>(again->Frame(0).Extensions.front().get());
+  ASSERT_TRUE(loop);
+  EXPECT_EQ(loop->Loops, 0);
+}
+
+TEST(GifWrite, EachOptimisationPassKeepsThePictures) {
+  const std::string original = corpus::WriteOurs(Animation());
+  std::vector<QImage> expected;
+  ASSERT_TRUE(corpus::ComposeGiflib(original, expected));
+  struct Case {
+    int Options;
+    std::function<void(gif::TGIFImage&)> Check;
+  };
+  const std::vector<Case> cases = {
+      {gif::ooColorMap,
+       [](gif::TGIFImage& i) {
+         EXPECT_EQ(i.Header.ColorMap.Count(), 8);
+         EXPECT_TRUE(i.Header.ColorMap.Optimized());
+         EXPECT_EQ(i.Frame(3).ColorMap.Count(), 4);
+       }},
+      {gif::ooCleanup,
+       [](gif::TGIFImage& i) {
+         EXPECT_FALSE(i.Frame(2).Transparent);
+         EXPECT_EQ(i.Frame(2).GraphicControlExtension->Disposal(), 0);
+         EXPECT_EQ(i.Frame(3).Extensions.size(), 0u);  // the comment
+         EXPECT_EQ(i.Frame(0).Extensions.size(), 1u);  // the looping extension stays
+       }},
+      {gif::ooMerge,
+       [](gif::TGIFImage& i) {
+         EXPECT_TRUE(i.Frame(1).Transparent);
+         const auto& d = i.Frame(1).Data();
+         EXPECT_GT(std::count(d.begin(), d.end(), i.Frame(1).GraphicControlExtension->TransparentColorIndex),
+                   300);
+       }},
+      {gif::ooCrop,
+       [](gif::TGIFImage& i) {
+         EXPECT_EQ(i.Frame(4).Left, 7);
+         EXPECT_EQ(i.Frame(4).Top, 5);
+         EXPECT_EQ(i.Frame(4).Width, 7);
+         EXPECT_EQ(i.Frame(4).Height, 6);
+       }},
+      {gif::ooColorMap | gif::ooCleanup | gif::ooMerge | gif::ooCrop,
+       [&](gif::TGIFImage& i) {
+         EXPECT_EQ(i.Count(), 5);
+         EXPECT_LT(i.Frame(1).Width, 20);  // merged, then cropped
+         EXPECT_LT(Write(i).size(), original.size());
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Options);
+    auto image = Read(original);
+    std::vector<int> percents;
+    image->OnProgress = [&](int, int p, bool, const std::string& m) {
+      if (m == "Optimizing...") percents.push_back(p);
+    };
+    image->Optimize(c.Options, 0, 8, 0);
+    c.Check(*image);
+    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+    EXPECT_EQ(percents.back(), 100);
+    std::vector<QImage> pictures;
+    ASSERT_TRUE(corpus::ComposeGiflib(Write(*image), pictures));
+    ASSERT_EQ(pictures.size(), expected.size());
+    for (size_t f = 0; f < pictures.size(); ++f) EXPECT_EQ(pictures[f], expected[f]) << "frame " << f;
+  }
+}
+
+TEST(GifWrite, OptimizeKeepsTheLastFrame) {
+  // Every frame wholly transparent: cropping would delete them all.
+  corpus::Gif g;
+  g.Width = 4;
+  g.Height = 4;
+  g.GlobalColors = 4;
+  for (int i = 0; i < 3; ++i) {
+    g.Frames.push_back(corpus::MakeFrame(4, 4, 1, 1));
+    g.Frames.back().Transparent = 0;
+    g.Frames.back().Delay = 10;
+  }
+  auto image = Read(corpus::WriteOurs(g));
+  image->Optimize(gif::ooCrop, 0, 8, 0);
+  ASSERT_EQ(image->Count(), 1);
+  EXPECT_EQ(image->Frame(0).GraphicControlExtension->Delay, 30);
+  EXPECT_NO_THROW(Write(*image));
+}
+
+}  // namespace

@@ -408,6 +408,9 @@ void TDIBSharedImage::ReadData(QIODevice& s, bool memoryImage) {
   if (compression == BI_BITFIELDS) {
     // The masks follow an info header and are part of the larger headers.
     if (headerSize == 40) ReadExact(s, h + 40, 12);
+    // Channels wider than a byte cannot be converted (and their shifts would overflow).
+    for (int m = 40; m <= 48; m += 4)
+      if (GetBitCount(Get32(h + m)) > 8) Invalid();
     pf = MakeDIBPixelFormatMask(Get32(h + 40), Get32(h + 44), Get32(h + 48));
   } else if (bitCount == 16) {
     pf = MakeDIBPixelFormat(5, 5, 5);

@@ -11,6 +11,7 @@
 #include "frontend/main.h"
 #include "platform/Drives.h"
 #include "platform/Files.h"
+#include "platform/SafeName.h"
 #include "platform/Ini.h"
 #include "platform/Seams.h"
 
@@ -122,7 +123,8 @@ namespace {
 // `vanished` is set when a folder of the list is missing that is not among `absent`.
 std::string Probe(const std::vector<std::string>& folders, std::string_view setName,
                   const std::vector<std::string>* absent = nullptr, bool* vanished = nullptr) {
-  if (setName.empty()) return {};
+  // A set name that is not one plain file name is never looked up.
+  if (!plat::IsPlainName(setName)) return {};
   const std::string name(setName);
   for (const std::string& folder : folders) {
     plat::FolderIndex* index = IndexOf(folder);

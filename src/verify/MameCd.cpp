@@ -27,6 +27,7 @@
 #include "launch/SetSources.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
+#include "platform/SafeName.h"
 #include "platform/Seams.h"
 
 TMameCdFRM* MameCdFRM = nullptr;
@@ -269,12 +270,13 @@ uint64_t TMameCdFRM::CopySet(uint8_t kind, const std::string& destDir, const std
     if (!IsRegularFile(path, &size)) return 0;
     return CopyFileOver(path, dir + plat::FileNameOf(path)) ? static_cast<uint64_t>(size) : 0;
   }
-  if (!MakeDirectories(dir + name)) return 0;
+  const auto setDir = plat::NameInFolder(dir, name);
+  if (!setDir || !MakeDirectories(*setDir)) return 0;
   uint64_t total = 0;
   for (const std::string& file : plat::ListDir(path)) {
     const std::string source = plat::JoinPath(path, file);
     if (!IsRegularFile(source, &size)) continue;  // sub-folders stay behind
-    if (!CopyFileOver(source, dir + name + "/" + file)) return 0;
+    if (!CopyFileOver(source, *setDir + "/" + file)) return 0;
     total += static_cast<uint64_t>(size);
   }
   return total;
@@ -421,7 +423,8 @@ void TMameCdFRM::GoBTNClick() {
   resources_ = scan.Resources;
   sampleSets_ = scan.SampleSets;
 
-  if (free < 0 || estimate.Bytes + 100000000u >= static_cast<uint64_t>(free)) {
+  if (free < 0 || estimate.Bytes >= static_cast<uint64_t>(free) ||
+      static_cast<uint64_t>(free) - estimate.Bytes <= 100000000u) {
     message(kNoSpace + HDDSpace->text().toStdString() + " bytes, but you just have " +
                 FreeSpace->text().toStdString() +
                 " bytes free on your disk.\r\rPlease select another target drive and try again.",

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "platform/Files.h"
+#include "platform/SafeName.h"
 #include "platform/Seams.h"
 #include "verify/CRC32.h"
 #include "verify/DirListing.h"
@@ -293,10 +294,31 @@ void VerifyEngine::TestSetFiles(int mode, const GameRecord* set, const SampleLis
       crc = it->second.second;
       return it->second.first;
     };
+    // The misspelled-file search: each size checksummed once, then found by size and checksum
+    // (the first file in listing order, as a walk over the folder would find it).
+    std::unordered_map<uint64_t, size_t> bySum;
+    std::unordered_set<uint32_t> summedSizes;
+    auto findBySum = [&](uint32_t size, uint32_t crc) -> const TempEntry* {
+      if (summedSizes.insert(size).second)
+        for (size_t slot = 0; slot < temp_.size(); ++slot) {
+          uint32_t c = 0;
+          if (temp_[slot].regular && temp_[slot].size == static_cast<int64_t>(size) &&
+              crcOf(slot, c))
+            bySum.emplace(RomKey(size, c), slot);
+        }
+      auto it = bySum.find(RomKey(size, crc));
+      return it == bySum.end() ? nullptr : &temp_[it->second];
+    };
     for (const auto& rp : *roms) {
       if (!rp || !rp->Merge.empty()) continue;
       const RomRecord& r = *rp;
       const std::string name = Col12(r.Name);
+      if (!plat::IsPlainName(r.Name.str())) {
+        // Never joined to the folder: "../MAME.CFG" would be written outside it.
+        Line(tag + " - " + name + " has a name that cannot be a file name");
+        Count(Counters.CorruptRomCount, faulty);
+        continue;
+      }
       const TempEntry* file = FindTemp(r.Name);
       if (!file && r.Crc != 0) {
         // A file of the set with the same checksum under its own name stands in.
@@ -305,7 +327,7 @@ void VerifyEngine::TestSetFiles(int mode, const GameRecord* set, const SampleLis
           const TempEntry* src = FindTemp(q->Name);
           if (!src) continue;
           std::error_code ec;
-          const std::string target = TempDir + r.Name.str();
+          const std::string target = *plat::NameInFolder(TempDir, r.Name.str());
           std::filesystem::copy_file(TempDir + src->name, target,
                                      std::filesystem::copy_options::overwrite_existing, ec);
           if (!ec) {
@@ -357,18 +379,10 @@ void VerifyEngine::TestSetFiles(int mode, const GameRecord* set, const SampleLis
         }
         continue;
       }
-      bool misspelled = false;
-      for (size_t slot = 0; slot < temp_.size() && !misspelled; ++slot) {
-        const TempEntry& e = temp_[slot];
-        uint32_t crc = 0;
-        if (!e.regular || e.size != static_cast<int64_t>(r.Size)) continue;
-        if (crcOf(slot, crc) && crc == r.Crc) {
-          Line(tag + " - " + name + " rom has incorrect file name (" + e.name + ")");
-          Count(Counters.MissSpelledCount, faulty);
-          misspelled = true;
-        }
-      }
-      if (!misspelled) {
+      if (const TempEntry* e = findBySum(r.Size, r.Crc)) {
+        Line(tag + " - " + name + " rom has incorrect file name (" + e->name + ")");
+        Count(Counters.MissSpelledCount, faulty);
+      } else {
         Line(tag + " - " + name + " rom not found");
         Count(Counters.MissingRomCount, faulty);
       }
@@ -378,7 +392,10 @@ void VerifyEngine::TestSetFiles(int mode, const GameRecord* set, const SampleLis
     listener_.LetMessagesThrough();
     const std::string tag = SetTag(samples->Name);
     for (const std::string& s : ExpectedFiles)
-      if (!FindTemp(s)) {
+      if (!plat::IsPlainName(s)) {
+        Line(tag + " - " + Col12(s) + " sample has a name that cannot be a file name");
+        Count(Counters.MissingSampleCount, faulty);
+      } else if (!FindTemp(s)) {
         Line(tag + " - " + Col12(s) + " sample not found");
         Count(Counters.MissingSampleCount, faulty);
       }

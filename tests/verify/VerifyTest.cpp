@@ -240,6 +240,9 @@ TEST(Verify, EachFaultGivesItsLineAndCounter) {
        "Unsupported set: EMU/roms/" + std::string("ZZZ.zip"), &C::UnsupportedCount, 0},
       {"skipped set", [](Collection& c, auto&) { c.roms.erase("INVADERS"); },
        "", &C::SkippedCount, 0},
+      {"name leaving the folder", [](Collection& c, auto&) {
+         c.Rom(c.w.Games->front().get(), "../MAME.CFG", Bytes("6e")); },
+       "[PACMAN]   - ../MAME.CFG  has a name that cannot be a file name", &C::CorruptRomCount, 1},
       {"unused file", [](Collection& c, auto&) { c.roms["PACMAN"].push_back({"EXTRA.BIN", "e"}); },
        "[PACMAN]   - EXTRA.BIN    file is unused", nullptr, 0},
       {"not certified", [](Collection& c, auto&) { c.samples["INVADERS"].back().second = "plain"; },
@@ -262,6 +265,7 @@ TEST(Verify, EachFaultGivesItsLineAndCounter) {
       EXPECT_EQ(n.*k.counter, 1) << k.what;
     }
     EXPECT_EQ(n.FaultySetCount, k.faulty) << k.what;
+    EXPECT_EQ(plat::ListDir(c.emu).size(), 3u) << k.what;  // roms, samples, snap: nothing else
   }
 }
 

@@ -1,6 +1,8 @@
 #include "verify/MameCd.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFont>
@@ -12,6 +14,7 @@
 #include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -140,6 +143,23 @@ TMameCdFRM::TMameCdFRM(QWidget* owner) : TDXForm(owner) {
   connect(CancelBTN, &QPushButton::clicked, this, [this] { CancelBTNClick(); });
 }
 
+void TMameCdFRM::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+    CancelBTNClick();  // Cancel, or Abort during a run
+    return;
+  }
+  TDXForm::keyPressEvent(e);
+}
+
+void TMameCdFRM::closeEvent(QCloseEvent* e) {
+  if (running_) {
+    e->ignore();
+    CancelBTNClick();
+    return;
+  }
+  TDXForm::closeEvent(e);
+}
+
 TMameCdFRM::~TMameCdFRM() {
   if (MameCdFRM == this) MameCdFRM = nullptr;
 }
@@ -208,7 +228,9 @@ int64_t TMameCdFRM::DriveFreeSpace(const std::string& path) {
 }
 
 bool TMameCdFRM::Aborted() {
-  plat::ProcessPendingEvents();
+  // User input passes (the window is modal): Abort and closing must answer; Go is disabled
+  // and cannot start a second run.
+  if (QCoreApplication::instance()) QCoreApplication::processEvents();
   if (!Abort) return false;
   SetModalResult(mrCancel);
   hide();
@@ -363,6 +385,12 @@ void TMameCdFRM::Finish() {
 }
 
 void TMameCdFRM::GoBTNClick() {
+  if (running_) return;
+  running_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{running_};
   Abort = 0;
   FailedSets.clear();
   FreeWorkLists();

@@ -413,7 +413,8 @@ TEST(VerifyWindow, ReportFileAndEndOfRun) {
 }
 
 TEST(VerifyWindow, AbortKeepsAnEarlierReportAndADeclinedAbortGoesOn) {
-  for (int answer : {plat::IDNO, plat::IDYES}) {
+  for (int answer : {plat::IDNO, plat::IDYES})
+  for (bool viaClose : {false, true}) {
     Collection c;
     c.Write();
     c.w.ProgramDir = c.h.home.path();
@@ -422,13 +423,19 @@ TEST(VerifyWindow, AbortKeepsAnEarlierReportAndADeclinedAbortGoesOn) {
     v.show();
     v.OpenInEditor->setChecked(false);
     c.h.seam.messageAnswers = {answer};
-    QTimer::singleShot(0, v.AbortBTN, [&] { v.AbortBTN->click(); });
+    bool closed = true;
+    QTimer::singleShot(0, v.AbortBTN, [&] {
+      v.GoBTNClick();  // no second run inside the first
+      // Closing the window asks as Abort does.
+      if (viaClose) closed = v.close(); else v.AbortBTN->click();
+    });
     v.GoBTNClick();
     ASSERT_EQ(c.h.seam.messages.size(), 1u);
     EXPECT_EQ(c.h.seam.messages[0].text,
               "This will terminate the rom scanning and discard the verification results.\r"
               "Are you sure you want to abort this process now?");
     const bool aborted = answer == plat::IDYES;
+    EXPECT_FALSE(viaClose && closed);
     EXPECT_EQ(v.isVisible(), !aborted);
     EXPECT_EQ(c.h.home.read("REPORT.TXT") == "earlier", aborted);
     EXPECT_FALSE(plat::DirExists(c.emu + "$VRTEMP$"));

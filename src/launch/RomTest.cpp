@@ -1,6 +1,7 @@
 #include "launch/RomTest.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -9,6 +10,7 @@
 
 #include "database/Working.h"
 #include "platform/Files.h"
+#include "platform/FlatOutput.h"
 #include "platform/SafeName.h"
 #include "verify/CRC32.h"
 #include "verify/DirListing.h"
@@ -35,7 +37,7 @@ std::string Hex8(uint32_t v) {
 // by size and checksum for misspelled files, each size checksummed once.
 class Folder {
  public:
-  explicit Folder(const std::string& dir) : dir_(dir) {
+  explicit Folder(const std::string& dir) : dir_(dir), out_(dir) {
     verify::ListEntries(dir, entries_, true);
     for (size_t i = 0; i < entries_.size(); ++i) Index(i);
   }
@@ -56,7 +58,17 @@ class Folder {
     auto it = bySum_.find((uint64_t(size) << 32) | crc);
     return it == bySum_.end() ? std::string() : it->second;
   }
-  // A file made here joins the listing.
+  // Makes a file of that name here (nothing written through a link); false when it fails.
+  bool Write(const std::string& name, const std::string& bytes) {
+    const int fd = out_.Create(name);
+    if (fd < 0) return false;
+    const bool ok = plat::WriteAll(fd, bytes.data(), bytes.size());
+    if (close(fd) != 0 || !ok) return false;
+    Added(name, static_cast<uint32_t>(bytes.size()));
+    return true;
+  }
+
+ private:
   void Added(const std::string& name, uint32_t size) {
     verify::DirEntry e;
     e.name = name;
@@ -66,23 +78,18 @@ class Folder {
     Index(entries_.size() - 1);
   }
 
- private:
   void Index(size_t i) {
     exact_.emplace(entries_[i].name, i);
     upper_.emplace(plat::UpperCase(entries_[i].name), i);
   }
   std::string dir_;
+  plat::FlatOutputFolder out_;
   std::vector<verify::DirEntry> entries_;
   std::unordered_map<std::string, size_t> exact_, upper_;
   std::unordered_set<uint32_t> summed_;
   std::unordered_map<uint64_t, std::string> bySum_;
 };
 
-bool CopyFile(const std::string& from, const std::string& to) {
-  std::string data;
-  return plat::ReadWholeFile(from, data) && plat::WriteFileAtomic(to, data) &&
-         plat::FileSize(to) == static_cast<int64_t>(data.size());
-}
 
 }  // namespace
 
@@ -122,12 +129,11 @@ RomTestResult TestSet(const GameRecord& game, const std::string& folder,
       const std::string name = rom->Name.str();
       // Files made here take the emulator's usual lower-case spelling (the database keeps
       // names upper-cased); a name that would leave the folder is never used.
-      const auto madePath = plat::NameInFolder(folder, plat::LowerCase(name));
-      if (!madePath) {
+      const std::string made = plat::LowerCase(name);
+      if (!plat::IsPlainName(made)) {
         fail(Name12(name) + " has a name that cannot be a file name");
         continue;
       }
-      const std::string& made = *madePath;
       std::string file = dir.Present(name);
       if (!file.empty()) {
         if (o.checkCrc && rom->Crc && rom->Size) {
@@ -147,21 +153,20 @@ RomTestResult TestSet(const GameRecord& game, const std::string& folder,
       }
       if (rom->Crc == 0) continue;  // no known dump: not required
       say("Searching miss-spelled file...");
+      // The scratch folder is thrown away after the run: copies need no flush to disk.
+      std::string copy;
       if (const std::string source = dir.Matching(rom->Size, rom->Crc);
-          !source.empty() && CopyFile(source, made)) {
+          !source.empty() && plat::ReadWholeFile(source, copy) && copy.size() == rom->Size &&
+          dir.Write(made, copy))
         file = made;
-        dir.Added(plat::LowerCase(name), rom->Size);
-      }
       say("Testing rom set...");
       if (!file.empty()) continue;
       if (o.createFakeFiles) {
         say("Creating fake file...");
         std::string bytes(rom->Size, '\0');
         for (char& c : bytes) c = static_cast<char>(o.randomByte ? o.randomByte() : 0);
-        if (!plat::WriteFileAtomic(made, bytes))
+        if (!dir.Write(made, bytes))
           fail(Name12(name) + " could not be created due to a disk write error");
-        else
-          dir.Added(plat::LowerCase(name), rom->Size);
         say("Testing rom set...");
       } else {
         fail(Name12(name) + " rom file is missing");

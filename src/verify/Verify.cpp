@@ -195,14 +195,17 @@ void VerifyEngine::StartGroup(const std::vector<const GameRecord*>& sets) {
 void VerifyEngine::UnpackRomSet(size_t index) {
   if (!memory_) return;
   if (index < sources_.size() && !sources_[index].empty())
-    TestZipMembers(sources_[index], [this](const std::string& name, uint64_t size, uint32_t crc) {
-      TempEntry& t = members_[name];  // a later file of the same name replaces the earlier
-      t.name = name;
-      t.regular = true;
-      t.size = static_cast<int64_t>(size);
-      t.haveCrc = true;
-      t.crc = crc;
-    });
+    TestZipMembers(
+        sources_[index],
+        [this](const std::string& name, uint64_t size, uint32_t crc) {
+          TempEntry& t = members_[name];  // a later file of the same name replaces the earlier
+          t.name = name;
+          t.regular = true;
+          t.size = static_cast<int64_t>(size);
+          t.haveCrc = true;
+          t.crc = crc;
+        },
+        [this] { listener_.LetMessagesThrough(); });
 }
 
 const VerifyEngine::TempEntry* VerifyEngine::FindTemp(const std::string& name) const {

@@ -6,7 +6,8 @@ namespace verify {
 
 void TestZipMembers(const std::string& path,
                     const std::function<void(const std::string& name, uint64_t size,
-                                             uint32_t crc)>& file) {
+                                             uint32_t crc)>& file,
+                    const std::function<void()>& busy) {
   plat::zip::Request r;
   r.archive = path;
   r.specs = {"*.*"};
@@ -14,6 +15,11 @@ void TestZipMembers(const std::string& path,
   r.test = true;
   // A sound entry's data matched the size and CRC its directory gives.
   r.passed = [&](const plat::zip::Entry& e, const std::string& name) { file(name, e.size, e.crc); };
+  if (busy)
+    r.callback = [&](int action, int32_t, int64_t, const std::string&) {
+      if (action == plat::zip::kProgress) busy();
+      return 0;
+    };
   plat::zip::Extract(r);
 }
 

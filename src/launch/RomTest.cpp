@@ -44,9 +44,12 @@ class Folder {
   // The regular file of that name, "" when none.
   std::string Present(const std::string& name) const {
     auto it = exact_.find(name);
-    if (it == exact_.end()) it = upper_.find(plat::UpperCase(name));
-    return it != upper_.end() && entries_[it->second].regular ? dir_ + entries_[it->second].name
-                                                               : std::string();
+    if (it == exact_.end()) {
+      it = upper_.find(plat::UpperCase(name));
+      if (it == upper_.end()) return {};
+    }
+    const verify::DirEntry& e = entries_[it->second];
+    return e.regular ? dir_ + e.name : std::string();
   }
   std::string Matching(uint32_t size, uint32_t crc) {
     if (summed_.insert(size).second)
@@ -89,7 +92,6 @@ class Folder {
   std::unordered_set<uint32_t> summed_;
   std::unordered_map<uint64_t, std::string> bySum_;
 };
-
 
 }  // namespace
 

@@ -36,5 +36,7 @@ bool LoadPicture(const std::string& path, QImage& image, std::string& error);
 // The WMF format over libwmf, when the build has it (registered by the registry).
 bool HaveMetafiles();
 std::unique_ptr<TGraphic> CreateMetafile();
+// The folder libwmf takes its fonts from, checked when a metafile fails (tests move it).
+void SetMetafileFontFolder(const std::string& folder);
 
 }  // namespace codecs

@@ -19,6 +19,22 @@ namespace {
 // Largest bitmap a metafile is played into, in pixels.
 constexpr double kMaxMetafilePixels = 16.0 * 1024 * 1024;
 
+// Where libwmf finds the fonts it draws with, and the one it falls back to.
+std::string& FontFolder() {
+  static std::string folder = "/usr/share/fonts/type1/urw-base35";
+  return folder;
+}
+constexpr const char* kFallbackFont = "NimbusSans-Regular.t1";
+
+// The library fails every metafile when its fonts are missing: say so instead.
+[[noreturn]] void Fail() {
+  if (!plat::FileExists(plat::WithSlash(FontFolder()) + kFallbackFont))
+    throw std::runtime_error("Metafiles cannot be shown: the fonts they are drawn with are "
+                             "missing from " + FontFolder() +
+                             " (install the package fonts-urw-base35)");
+  throw std::runtime_error("Invalid metafile");
+}
+
 class TMetafile : public TGraphic {
  public:
   void LoadFromFile(const std::string& fileName) override {
@@ -41,7 +57,7 @@ class TMetafile : public TGraphic {
     const unsigned long flags = WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL;
     if (wmf_api_create(&api, flags, &options) != wmf_E_None) {
       if (api) wmf_api_destroy(api);
-      throw std::runtime_error("Invalid metafile");
+      Fail();
     }
     QImage result;
     wmf_error_t err =
@@ -76,7 +92,7 @@ class TMetafile : public TGraphic {
       }
     }
     wmf_api_destroy(api);
-    if (err != wmf_E_None || result.isNull()) throw std::runtime_error("Invalid metafile");
+    if (err != wmf_E_None || result.isNull()) Fail();
     return result;
   }
   QImage image_;
@@ -85,9 +101,11 @@ class TMetafile : public TGraphic {
 }  // namespace
 
 bool HaveMetafiles() { return true; }
+void SetMetafileFontFolder(const std::string& folder) { FontFolder() = folder; }
 std::unique_ptr<TGraphic> CreateMetafile() { return std::make_unique<TMetafile>(); }
 #else
 bool HaveMetafiles() { return false; }
+void SetMetafileFontFolder(const std::string&) {}
 std::unique_ptr<TGraphic> CreateMetafile() { return nullptr; }
 #endif
 

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "database/TextStream.h"
+#include "platform/SafeName.h"
 
 namespace listinfo {
 
@@ -288,6 +289,18 @@ void TListinfoParser::InsideEntry() {
 
 void TListinfoParser::StoreGameTag(int tag) {
   GameRecord& g = *game_;
+  // Set and sample names become file names: one that could leave its folder is listed (and
+  // refused wherever a path would be built from it).
+  switch (tag) {
+    case T_NAME: case T_CLONEOF: case T_ROMOF: case T_SAMPLE: case T_SAMPLEOF:
+      if (!tok_.empty() && !plat::IsPlainName(tok_))
+        RecordError(3, EntryPath() + "\\" +
+                           std::string(types::GameTags[static_cast<size_t>(tag - 1)]) + "=" +
+                           std::string(tok_),
+                    tok_);
+      break;
+    default: break;
+  }
   switch (tag) {
     case T_NAME: g.Name = tok_; break;
     case T_DESCRIPTION: g.Description = tok_; break;
@@ -368,6 +381,8 @@ void TListinfoParser::StoreSubTag(int sub) {
   switch (block_) {
     case T_ROM: {
       RomRecord& r = *rom_;
+      if ((sub == S_NAME || sub == S_MERGE) && !tok_.empty() && !plat::IsPlainName(tok_))
+        RecordError(3, BlockPath() + "\\" + std::string(subTag) + "=" + std::string(tok_), tok_);
       switch (sub) {
         case S_NAME: r.Name = tok_; break;
         case S_MERGE: r.Merge = tok_; break;

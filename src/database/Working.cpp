@@ -1,5 +1,6 @@
 #include "database/Working.h"
 
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
@@ -144,6 +145,8 @@ void TWorkingFRM::hideEvent(QHideEvent* e) {
   TDXForm::hideEvent(e);
   if (!e->spontaneous()) FormHide();
 }
+
+void TWorkingFRM::closeEvent(QCloseEvent* e) { e->ignore(); }
 
 void TWorkingFRM::FormShow() {
   setWindowTitle("Velmora - Please wait...");

@@ -35,6 +35,8 @@ class TWorkingFRM : public TDXForm {
  protected:
   void showEvent(QShowEvent* e) override;
   void hideEvent(QHideEvent* e) override;
+  // The work it shows cannot be stopped: closing it is refused; it goes when the work ends.
+  void closeEvent(QCloseEvent* e) override;
 
  private:
   void FormShow();

@@ -4,6 +4,7 @@
 
 #include "frontend/DataFiles.h"
 #include "platform/Files.h"
+#include "platform/SafeName.h"
 
 namespace reports {
 
@@ -168,7 +169,8 @@ Document RomsetDetail(const RomsetFacts& f) {
   d.title = "Velmora - Detailed romset description";
   const GameRecord* g = f.game;
   if (!g) return d;
-  d.fileName = f.programDir + g->Name.str() + "_romset";
+  d.fileName = plat::NameInFolder(f.programDir, g->Name.str() + "_romset")
+                   .value_or(f.programDir + "romset");
   d.Add(Style::Title, "Romset description");
   d.Add(Style::Body, "");
   d.Add(Style::Body, f.quickInfo);

@@ -21,6 +21,7 @@ const char* const kWriteError =
 // A missing file reads as an empty one; a file that exists but cannot be read gives false.
 bool ReadCfgText(const std::string& path, std::string& text, std::string* error = nullptr) {
   text.clear();
+  if (path.empty()) return true;
   auto real = plat::ResolveNoCase(path);
   if (!real) return true;
   if (!plat::ReadWholeFile(*real, text, error)) return false;
@@ -39,6 +40,8 @@ std::string UnreadableMessage(const std::string& path, const std::string& error,
 }  // namespace
 
 std::string TMainFRM::MAMECfgFileName() const {
+  // Without an emulator folder there is no MAME.CFG: never one in the current folder.
+  if (EmulatorDir.empty()) return {};
   return plat::PathForWrite(plat::WithSlash(EmulatorDir) + "MAME.CFG");
 }
 
@@ -54,6 +57,7 @@ std::string TMainFRM::ReadMAMECfgTopKey(const std::string& key, const std::strin
 
 bool TMainFRM::WriteMAMECfgTopKey(const std::string& key, const std::string& value) {
   const std::string cfg = MAMECfgFileName();
+  if (cfg.empty()) return false;  // nothing to write to
   std::string text;
   if (!ReadCfgText(cfg, text)) return true;  // never written over when it cannot be read
   // Temporary copy first, renamed over MAME.CFG: the old file stays whole until then.
@@ -99,7 +103,7 @@ void TMainFRM::LoadMAMECfg() {
 }
 
 bool TMainFRM::SaveMAMECfg() {
-  if (!ProfileLoaded) return true;
+  if (!ProfileLoaded || EmulatorDir.empty()) return true;
   std::string text, error;
   if (!ReadCfgText(MAMECfgFileName(), text, &error)) {
     ShowMessageBox(UnreadableMessage(MAMECfgFileName(), error, false), plat::MB_ICONERROR);

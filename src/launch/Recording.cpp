@@ -10,6 +10,7 @@
 #include "launch/CommandLine.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
+#include "platform/SafeName.h"
 #include "platform/Seams.h"
 
 void TMainFRM::BuildRecordingPanel() {
@@ -105,8 +106,13 @@ void TMainFRM::DeleteGameFile(uint8_t kind) {
   const std::string* folders[] = {&MAMEDirectories.cfg, &MAMEDirectories.hi,
                                   &MAMEDirectories.nvram, &MAMEDirectories.cfg};
   const std::string set = SelectedGame->Name.str();
-  std::string path = plat::WithSlash(plat::ToNativeSeparators(*folders[kind])) +
-                     (kind == 3 ? std::string("DEFAULT") : set) + extensions[kind];
+  const auto named = plat::NameInFolder(plat::ToNativeSeparators(*folders[kind]),
+                                        (kind == 3 ? std::string("DEFAULT") : set) + extensions[kind]);
+  if (!named) {
+    ShowMessageBox("The set name [" + set + "] cannot be part of a file name.", plat::MB_ICONERROR);
+    return;
+  }
+  std::string path = *named;
   std::string question = std::string("Really delete the ") + words[kind] + " file";
   if (kind < 3) question += " for [" + set + "]";
   question += "?\rFile = " + path;

@@ -1,13 +1,19 @@
 #include "launch/RomTest.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "database/Working.h"
 #include "platform/Files.h"
+#include "platform/FlatOutput.h"
+#include "platform/SafeName.h"
 #include "verify/CRC32.h"
+#include "verify/DirListing.h"
 
 namespace launch {
 
@@ -27,22 +33,65 @@ std::string Hex8(uint32_t v) {
   return b;
 }
 
-bool IsRegular(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
+// The unpacked folder, listed once: lookups by name (exact spelling first, else any case) and
+// by size and checksum for misspelled files, each size checksummed once.
+class Folder {
+ public:
+  explicit Folder(const std::string& dir) : dir_(dir), out_(dir) {
+    verify::ListEntries(dir, entries_, true);
+    for (size_t i = 0; i < entries_.size(); ++i) Index(i);
+  }
+  // The regular file of that name, "" when none.
+  std::string Present(const std::string& name) const {
+    auto it = exact_.find(name);
+    if (it == exact_.end()) {
+      it = upper_.find(plat::UpperCase(name));
+      if (it == upper_.end()) return {};
+    }
+    const verify::DirEntry& e = entries_[it->second];
+    return e.regular ? dir_ + e.name : std::string();
+  }
+  std::string Matching(uint32_t size, uint32_t crc) {
+    if (summed_.insert(size).second)
+      for (const verify::DirEntry& e : entries_) {
+        uint32_t c = 0;
+        if (e.regular && e.size == static_cast<int64_t>(size) && FileCRC32(dir_ + e.name, c))
+          bySum_.emplace((uint64_t(size) << 32) | c, dir_ + e.name);
+      }
+    auto it = bySum_.find((uint64_t(size) << 32) | crc);
+    return it == bySum_.end() ? std::string() : it->second;
+  }
+  // Makes a file of that name here (nothing written through a link); false when it fails.
+  bool Write(const std::string& name, const std::string& bytes) {
+    const int fd = out_.Create(name);
+    if (fd < 0) return false;
+    const bool ok = plat::WriteAll(fd, bytes.data(), bytes.size());
+    if (close(fd) != 0 || !ok) return false;
+    Added(name, static_cast<uint32_t>(bytes.size()));
+    return true;
+  }
 
-// The file of that name in the folder (any case), when it is a regular file.
-std::string Present(const std::string& folder, const std::string& name) {
-  auto hit = plat::FindNoCase(folder, name);
-  return hit && IsRegular(*hit) ? *hit : std::string();
-}
+ private:
+  void Added(const std::string& name, uint32_t size) {
+    verify::DirEntry e;
+    e.name = name;
+    e.regular = true;
+    e.size = size;
+    entries_.push_back(std::move(e));
+    Index(entries_.size() - 1);
+  }
 
-bool CopyFile(const std::string& from, const std::string& to) {
-  std::string data;
-  return plat::ReadWholeFile(from, data) && plat::WriteFileAtomic(to, data) &&
-         plat::FileSize(to) == static_cast<int64_t>(data.size());
-}
+  void Index(size_t i) {
+    exact_.emplace(entries_[i].name, i);
+    upper_.emplace(plat::UpperCase(entries_[i].name), i);
+  }
+  std::string dir_;
+  plat::FlatOutputFolder out_;
+  std::vector<verify::DirEntry> entries_;
+  std::unordered_map<std::string, size_t> exact_, upper_;
+  std::unordered_set<uint32_t> summed_;
+  std::unordered_map<uint64_t, std::string> bySum_;
+};
 
 }  // namespace
 
@@ -71,6 +120,7 @@ RomTestResult TestSet(const GameRecord& game, const std::string& folder,
   if (!game.Roms) {
     fail("Database error: rom list not found!! Please warn the author about this bug.");
   } else if (!game.Roms->empty()) {
+    Folder dir(folder);
     uint64_t needed = 0;
     const auto count = static_cast<int32_t>(game.Roms->size());
     for (int32_t i = 0; i < count; ++i) {
@@ -80,9 +130,13 @@ RomTestResult TestSet(const GameRecord& game, const std::string& folder,
       needed += rom->Size;
       const std::string name = rom->Name.str();
       // Files made here take the emulator's usual lower-case spelling (the database keeps
-      // names upper-cased).
-      const std::string made = folder + plat::LowerCase(name);
-      std::string file = Present(folder, name);
+      // names upper-cased); a name that would leave the folder is never used.
+      const std::string made = plat::LowerCase(name);
+      if (!plat::IsPlainName(made)) {
+        fail(Name12(name) + " has a name that cannot be a file name");
+        continue;
+      }
+      std::string file = dir.Present(name);
       if (!file.empty()) {
         if (o.checkCrc && rom->Crc && rom->Size) {
           int64_t size = plat::FileSize(file);
@@ -101,22 +155,19 @@ RomTestResult TestSet(const GameRecord& game, const std::string& folder,
       }
       if (rom->Crc == 0) continue;  // no known dump: not required
       say("Searching miss-spelled file...");
-      for (const std::string& entry : plat::ListDir(folder)) {
-        std::string path = folder + entry;
-        uint32_t crc = 0;
-        if (!IsRegular(path) || plat::FileSize(path) != rom->Size) continue;
-        if (FileCRC32(path, crc) && crc == rom->Crc) {
-          if (CopyFile(path, made)) file = made;
-          break;
-        }
-      }
+      // The scratch folder is thrown away after the run: copies need no flush to disk.
+      std::string copy;
+      if (const std::string source = dir.Matching(rom->Size, rom->Crc);
+          !source.empty() && plat::ReadWholeFile(source, copy) && copy.size() == rom->Size &&
+          dir.Write(made, copy))
+        file = made;
       say("Testing rom set...");
       if (!file.empty()) continue;
       if (o.createFakeFiles) {
         say("Creating fake file...");
         std::string bytes(rom->Size, '\0');
         for (char& c : bytes) c = static_cast<char>(o.randomByte ? o.randomByte() : 0);
-        if (!plat::WriteFileAtomic(made, bytes))
+        if (!dir.Write(made, bytes))
           fail(Name12(name) + " could not be created due to a disk write error");
         say("Testing rom set...");
       } else {
@@ -134,10 +185,13 @@ RomTestResult TestSet(const GameRecord& game, const std::string& folder,
       r.sampleLines.push_back(
           "Database error: sample list not found!! Please warn the author about this bug.");
     } else {
+      Folder dir(folder);
       for (const std::string& s : *game.Samples) {
-        if (!Present(folder, s).empty()) continue;
+        const bool plain = plat::IsPlainName(s);
+        if (plain && !dir.Present(s).empty()) continue;
         r.samplesOk = false;
-        r.sampleLines.push_back(Name12(s) + " sample file is missing");
+        r.sampleLines.push_back(Name12(s) + (plain ? " sample file is missing"
+                                                   : " has a name that cannot be a file name"));
       }
     }
   }

@@ -11,6 +11,7 @@
 #include "frontend/main.h"
 #include "platform/Drives.h"
 #include "platform/Files.h"
+#include "platform/SafeName.h"
 #include "platform/Ini.h"
 #include "platform/Seams.h"
 
@@ -122,7 +123,8 @@ namespace {
 // `vanished` is set when a folder of the list is missing that is not among `absent`.
 std::string Probe(const std::vector<std::string>& folders, std::string_view setName,
                   const std::vector<std::string>* absent = nullptr, bool* vanished = nullptr) {
-  if (setName.empty()) return {};
+  // A set name that is not one plain file name is never looked up.
+  if (!plat::IsPlainName(setName)) return {};
   const std::string name(setName);
   for (const std::string& folder : folders) {
     plat::FolderIndex* index = IndexOf(folder);
@@ -191,9 +193,19 @@ void ForgetFolderIndexes() {
 }
 
 std::string DiscSetFolder(const std::string& root, std::string_view folder) {
-  std::string f = plat::ToNativeSeparators(plat::Trim(folder));
-  // Normalized alone, so that ".." cannot climb above the disc's root.
-  std::string path = plat::WithSlash(root) + Normalize(f).substr(1);
+  const std::string f = plat::ToNativeSeparators(plat::Trim(folder));
+  // Each part a plain folder name below the disc's root: "..", "." and the like give none.
+  std::string path = plat::WithSlash(root);
+  for (size_t i = 0; i <= f.size();) {
+    size_t j = f.find('/', i);
+    if (j == std::string::npos) j = f.size();
+    if (j > i) {
+      auto below = plat::NameInFolder(path, std::string_view(f).substr(i, j - i));
+      if (!below) return {};
+      path = *below + "/";
+    }
+    i = j + 1;
+  }
   if (auto real = ResolveCached(path)) path = plat::WithSlash(*real);
   return path;
 }
@@ -313,7 +325,8 @@ std::string TMainFRM::FindSetSource(const std::string& SetName, uint8_t Kind, bo
           // The drive's folder is looked up again: another disc may sit elsewhere.
           const std::string root = DriveRoot(MameCdDrive);
           if (root.empty()) return {};
-          return launch::ProbeFolders({launch::DiscSetFolder(root, folder)}, SetName);
+          const std::string setFolder = launch::DiscSetFolder(root, folder);
+          return setFolder.empty() ? std::string() : launch::ProbeFolders({setFolder}, SetName);
         }
       }
     }

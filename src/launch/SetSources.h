@@ -24,7 +24,8 @@ std::string FindInPathList(std::string_view pathList, const std::string& baseDir
                            std::string_view setName);
 
 // The set folder of a disc: `folder` (from the disc's index, "\\" or "/" separated) below the
-// disc's root, matched without regard to case; with trailing "/".
+// disc's root, matched without regard to case; with trailing "/". "" when a part of it is not
+// a plain folder name ("..", ".", control characters).
 std::string DiscSetFolder(const std::string& root, std::string_view folder);
 
 // The folder of the MAMECD drive setting (a CD-ROM drive letter, or a folder), with trailing

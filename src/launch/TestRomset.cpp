@@ -7,6 +7,7 @@
 #include "database/Working.h"
 #include "frontend/main.h"
 #include "launch/RomTest.h"
+#include "platform/SafeName.h"
 #include "platform/Seams.h"
 
 bool TMainFRM::TestRomset(GameRecord* game, const std::string& errors) {
@@ -25,7 +26,9 @@ bool TMainFRM::TestRomset(GameRecord* game, const std::string& errors) {
 
   auto report = std::make_unique<TReportFRM>(this);
   report->NewDocument("Velmora - Game not runnable report",
-                      ProgramDir + game->Name.str() + "_not_runnable_report", true, true);
+                      plat::NameInFolder(ProgramDir, game->Name.str() + "_not_runnable_report")
+                          .value_or(ProgramDir + "not_runnable_report"),
+                      true, true);
   report->SetParagraph(2, false);
   report->SetTextFont("Times New Roman", QColor(Qt::black), BoldFontSize + 4,
                       TReportFRM::fsBold | TReportFRM::fsItalic);

@@ -6,15 +6,14 @@
 
 #include <cerrno>
 
+#include "platform/SafeName.h"
+
 namespace plat {
 
 std::string FlatEntryName(std::string_view entryName) {
   const size_t cut = entryName.find_last_of("/\\");
   std::string_view last = cut == std::string_view::npos ? entryName : entryName.substr(cut + 1);
-  if (last.empty() || last == "." || last == "..") return {};
-  for (char c : last)
-    if (static_cast<unsigned char>(c) < 32 || c == 127) return {};
-  return std::string(last);
+  return IsPlainName(last) ? std::string(last) : std::string();
 }
 
 bool PrepareTargetFolder(const std::string& dir) {

@@ -585,6 +585,7 @@ class Extractor {
       return true;
     }
     ++done_;
+    if (r_.passed) r_.passed(e, name);
     return true;
   }
 

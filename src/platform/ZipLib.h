@@ -101,6 +101,8 @@ struct Request {
   std::string password;             // not used: encrypted entries are refused
   // Notifications: action, error code, number, text. A non-zero result stops the extraction.
   std::function<int(int action, int32_t code, int64_t number, const std::string& text)> callback;
+  // Called for each entry written (when testing: each found sound), with the file name used.
+  std::function<void(const Entry& entry, const std::string& name)> passed;
 };
 
 // Extracts the entries matching the specifications; the number of files written (tested).

@@ -1,5 +1,6 @@
 #include "verify/DiscSets.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <map>
 
@@ -57,14 +58,13 @@ void Prescan::AddGame(const GameRecord& g) {
 
 std::optional<Estimate> EstimateSpace(uint64_t blockBytes, uint64_t overhead, uint64_t limit) {
   if (limit == 0 || overhead >= limit) return std::nullopt;
+  // n x limit > blockBytes + n x overhead, i.e. n x (limit - overhead) > blockBytes.
+  // Figures beyond the counters saturate: no disk holds them anyway.
+  const uint64_t discs = blockBytes / (limit - overhead) + 1;
+  const unsigned __int128 bytes = static_cast<unsigned __int128>(discs) * overhead + blockBytes;
   Estimate e;
-  e.Bytes = blockBytes;
-  // Each disc adds less than it holds, so the count is reached; blocks alone need at most
-  // blockBytes / (limit - overhead) + 1 discs.
-  do {
-    ++e.Discs;
-    e.Bytes += overhead;
-  } while (static_cast<unsigned __int128>(limit) * e.Discs <= e.Bytes);
+  e.Discs = discs > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(discs);
+  e.Bytes = bytes > UINT64_MAX ? UINT64_MAX : static_cast<uint64_t>(bytes);
   return e;
 }
 

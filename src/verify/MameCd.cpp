@@ -1,6 +1,8 @@
 #include "verify/MameCd.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFont>
@@ -12,6 +14,7 @@
 #include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -27,6 +30,7 @@
 #include "launch/SetSources.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
+#include "platform/SafeName.h"
 #include "platform/Seams.h"
 
 TMameCdFRM* MameCdFRM = nullptr;
@@ -139,6 +143,23 @@ TMameCdFRM::TMameCdFRM(QWidget* owner) : TDXForm(owner) {
   connect(CancelBTN, &QPushButton::clicked, this, [this] { CancelBTNClick(); });
 }
 
+void TMameCdFRM::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+    CancelBTNClick();  // Cancel, or Abort during a run
+    return;
+  }
+  TDXForm::keyPressEvent(e);
+}
+
+void TMameCdFRM::closeEvent(QCloseEvent* e) {
+  if (running_) {
+    e->ignore();
+    CancelBTNClick();
+    return;
+  }
+  TDXForm::closeEvent(e);
+}
+
 TMameCdFRM::~TMameCdFRM() {
   if (MameCdFRM == this) MameCdFRM = nullptr;
 }
@@ -207,7 +228,9 @@ int64_t TMameCdFRM::DriveFreeSpace(const std::string& path) {
 }
 
 bool TMameCdFRM::Aborted() {
-  plat::ProcessPendingEvents();
+  // User input passes (the window is modal): Abort and closing must answer; Go is disabled
+  // and cannot start a second run.
+  if (QCoreApplication::instance()) QCoreApplication::processEvents();
   if (!Abort) return false;
   SetModalResult(mrCancel);
   hide();
@@ -269,12 +292,13 @@ uint64_t TMameCdFRM::CopySet(uint8_t kind, const std::string& destDir, const std
     if (!IsRegularFile(path, &size)) return 0;
     return CopyFileOver(path, dir + plat::FileNameOf(path)) ? static_cast<uint64_t>(size) : 0;
   }
-  if (!MakeDirectories(dir + name)) return 0;
+  const auto setDir = plat::NameInFolder(dir, name);
+  if (!setDir || !MakeDirectories(*setDir)) return 0;
   uint64_t total = 0;
   for (const std::string& file : plat::ListDir(path)) {
     const std::string source = plat::JoinPath(path, file);
     if (!IsRegularFile(source, &size)) continue;  // sub-folders stay behind
-    if (!CopyFileOver(source, dir + name + "/" + file)) return 0;
+    if (!CopyFileOver(source, *setDir + "/" + file)) return 0;
     total += static_cast<uint64_t>(size);
   }
   return total;
@@ -361,6 +385,12 @@ void TMameCdFRM::Finish() {
 }
 
 void TMameCdFRM::GoBTNClick() {
+  if (running_) return;
+  running_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{running_};
   Abort = 0;
   FailedSets.clear();
   FreeWorkLists();
@@ -421,7 +451,8 @@ void TMameCdFRM::GoBTNClick() {
   resources_ = scan.Resources;
   sampleSets_ = scan.SampleSets;
 
-  if (free < 0 || estimate.Bytes + 100000000u >= static_cast<uint64_t>(free)) {
+  if (free < 0 || estimate.Bytes >= static_cast<uint64_t>(free) ||
+      static_cast<uint64_t>(free) - estimate.Bytes <= 100000000u) {
     message(kNoSpace + HDDSpace->text().toStdString() + " bytes, but you just have " +
                 FreeSpace->text().toStdString() +
                 " bytes free on your disk.\r\rPlease select another target drive and try again.",

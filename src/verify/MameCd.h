@@ -65,8 +65,13 @@ class TMameCdFRM : public TDXForm {
   // The sets a run could not find or copy ("[NAME]"), listed when it ends.
   std::vector<std::string> FailedSets;
 
+  bool Running() const { return running_; }
+
  protected:
   void showEvent(QShowEvent* e) override;
+  // Closing during a run asks as Abort does; the run ends at its next check.
+  void closeEvent(QCloseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;  // Escape is Cancel / Abort
 
  private:
   void Step(const std::string& pass, const std::string& set, size_t clones);
@@ -82,6 +87,7 @@ class TMameCdFRM : public TDXForm {
   std::vector<std::string> resources_, sampleSets_;
   uint32_t discCounter_ = 0;
   uint32_t estimatedDiscs_ = 0;
+  bool running_ = false;
 };
 
 // The program's one disc-set window (null until start-up has created it).

@@ -3,14 +3,17 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "platform/Files.h"
+#include "platform/SafeName.h"
 #include "platform/Seams.h"
 #include "verify/CRC32.h"
 #include "verify/DirListing.h"
+#include "verify/ZipMembers.h"
 
 namespace verify {
 
@@ -151,20 +154,58 @@ bool VerifyEngine::Run() {
 
 // --- the temporary folder ---
 
+// The files of the set(s) unpacked so far, sorted by name: the same order whether they lie
+// in the folder or were tested in memory.
 void VerifyEngine::ListTemp() {
   temp_.clear();
   tempIndex_.clear();
-  std::vector<DirEntry> entries;
-  ListEntries(TempDir, entries, true);
-  temp_.reserve(entries.size());
-  for (auto& e : entries) {
-    TempEntry t;
-    t.name = std::move(e.name);
-    t.regular = e.regular;
-    t.size = e.size;
-    tempIndex_.emplace(plat::UpperCase(t.name), temp_.size());
-    temp_.push_back(std::move(t));
+  if (memory_) {
+    temp_.reserve(members_.size());
+    for (const auto& [name, t] : members_) temp_.push_back(t);
+  } else {
+    std::vector<DirEntry> entries;
+    ListEntries(TempDir, entries, true);
+    temp_.reserve(entries.size());
+    for (auto& e : entries) {
+      TempEntry t;
+      t.name = std::move(e.name);
+      t.regular = e.regular;
+      t.size = e.size;
+      temp_.push_back(std::move(t));
+    }
+    std::sort(temp_.begin(), temp_.end(),
+              [](const TempEntry& a, const TempEntry& b) { return a.name < b.name; });
   }
+  for (size_t i = 0; i < temp_.size(); ++i) tempIndex_.emplace(plat::UpperCase(temp_[i].name), i);
+}
+
+void VerifyEngine::StartGroup(const std::vector<const GameRecord*>& sets) {
+  members_.clear();
+  sources_.clear();
+  memory_ = static_cast<bool>(c_.FindSet);
+  for (const GameRecord* g : sets) {
+    if (!memory_) break;
+    sources_.push_back(c_.FindSet(g->Name, 1));
+    const std::string& path = sources_.back();
+    memory_ = path.empty() ||
+              (!plat::DirExists(path) && plat::UpperCase(plat::ExtensionOf(path)) == ".ZIP");
+  }
+}
+
+void VerifyEngine::UnpackRomSet(size_t index) {
+  if (!memory_) return;
+  if (index < sources_.size() && !sources_[index].empty())
+    TestZipMembers(
+        sources_[index],
+        [this](const std::string& name, uint64_t size, uint32_t crc) {
+          TempEntry& t = members_[name];  // a later file of the same name replaces the earlier
+          t.name = name;
+          t.regular = true;
+          t.size = static_cast<int64_t>(size);
+          t.haveCrc = true;
+          t.crc = crc;
+        },
+        [this] { listener_.LetMessagesThrough(); });
 }
 
 const VerifyEngine::TempEntry* VerifyEngine::FindTemp(const std::string& name) const {
@@ -221,22 +262,28 @@ bool VerifyEngine::RomPass(bool resources) {
       int cloneCount = 0;
       ExpectedFiles.clear();
       expected_.clear();
+      std::vector<const GameRecord*> group{g};
+      const auto clones = !resources && o_.RomClones ? clones_.find(g->Name.str()) : clones_.end();
+      if (clones != clones_.end())
+        group.insert(group.end(), clones->second.begin(), clones->second.end());
+      StartGroup(group);
       Pass(what + "extracting master romset...");
       if (CheckAbort()) return false;
-      if (c_.UnpackSet) c_.UnpackSet(g->Name, 1);
+      if (memory_) UnpackRomSet(0);
+      else if (c_.UnpackSet) c_.UnpackSet(g->Name, 1);
       ListTemp();
       TestSetFiles(0, g, nullptr);
       if (!resources && o_.RomClones) {
         Pass(what + "searching clones...");
         if (CheckAbort()) return false;
-        auto it = clones_.find(g->Name.str());
-        if (it != clones_.end())
-          for (const GameRecord* c : it->second) {
+        if (clones != clones_.end())
+          for (const GameRecord* c : clones->second) {
             ++cloneCount;
             Pass(what + "extracting clone romset...");
             listener_.Clones(std::to_string(cloneCount));
             if (CheckAbort()) return false;
-            if (c_.UnpackSet) c_.UnpackSet(c->Name, 1);
+            if (memory_) UnpackRomSet(static_cast<size_t>(cloneCount));
+            else if (c_.UnpackSet) c_.UnpackSet(c->Name, 1);
             ListTemp();
             TestSetFiles(0, c, nullptr);
             Pass(what + "searching clones...");
@@ -249,6 +296,8 @@ bool VerifyEngine::RomPass(bool resources) {
     Pass(what + "deleting temporary directory...");
     if (CheckAbort()) return false;
     DeleteTemp(resources ? kDeleteResourceFailed : kDeleteRomFailed);
+    members_.clear();
+    memory_ = false;
   }
   EndPass();
   return !Aborted;
@@ -284,6 +333,10 @@ void VerifyEngine::TestSetFiles(int mode, const GameRecord* set, const SampleLis
     // Checksums of the folder's files, computed at most once each.
     std::unordered_map<size_t, std::pair<bool, uint32_t>> crcs;
     auto crcOf = [&](size_t slot, uint32_t& crc) {
+      if (temp_[slot].haveCrc) {
+        crc = temp_[slot].crc;
+        return true;
+      }
       auto it = crcs.find(slot);
       if (it == crcs.end()) {
         uint32_t v = 0;
@@ -293,10 +346,31 @@ void VerifyEngine::TestSetFiles(int mode, const GameRecord* set, const SampleLis
       crc = it->second.second;
       return it->second.first;
     };
+    // The misspelled-file search: each size checksummed once, then found by size and checksum
+    // (the first file in listing order, as a walk over the folder would find it).
+    std::unordered_map<uint64_t, size_t> bySum;
+    std::unordered_set<uint32_t> summedSizes;
+    auto findBySum = [&](uint32_t size, uint32_t crc) -> const TempEntry* {
+      if (summedSizes.insert(size).second)
+        for (size_t slot = 0; slot < temp_.size(); ++slot) {
+          uint32_t c = 0;
+          if (temp_[slot].regular && temp_[slot].size == static_cast<int64_t>(size) &&
+              crcOf(slot, c))
+            bySum.emplace(RomKey(size, c), slot);
+        }
+      auto it = bySum.find(RomKey(size, crc));
+      return it == bySum.end() ? nullptr : &temp_[it->second];
+    };
     for (const auto& rp : *roms) {
       if (!rp || !rp->Merge.empty()) continue;
       const RomRecord& r = *rp;
       const std::string name = Col12(r.Name);
+      if (!plat::IsPlainName(r.Name.str())) {
+        // Never joined to the folder: "../MAME.CFG" would be written outside it.
+        Line(tag + " - " + name + " has a name that cannot be a file name");
+        Count(Counters.CorruptRomCount, faulty);
+        continue;
+      }
       const TempEntry* file = FindTemp(r.Name);
       if (!file && r.Crc != 0) {
         // A file of the set with the same checksum under its own name stands in.
@@ -305,9 +379,15 @@ void VerifyEngine::TestSetFiles(int mode, const GameRecord* set, const SampleLis
           const TempEntry* src = FindTemp(q->Name);
           if (!src) continue;
           std::error_code ec;
-          const std::string target = TempDir + r.Name.str();
-          std::filesystem::copy_file(TempDir + src->name, target,
-                                     std::filesystem::copy_options::overwrite_existing, ec);
+          if (memory_) {
+            TempEntry copy = *src;
+            copy.name = r.Name;
+            members_[copy.name] = copy;
+          } else {
+            const std::string target = *plat::NameInFolder(TempDir, r.Name.str());
+            std::filesystem::copy_file(TempDir + src->name, target,
+                                       std::filesystem::copy_options::overwrite_existing, ec);
+          }
           if (!ec) {
             TempEntry t = *src;
             t.name = r.Name;
@@ -357,18 +437,10 @@ void VerifyEngine::TestSetFiles(int mode, const GameRecord* set, const SampleLis
         }
         continue;
       }
-      bool misspelled = false;
-      for (size_t slot = 0; slot < temp_.size() && !misspelled; ++slot) {
-        const TempEntry& e = temp_[slot];
-        uint32_t crc = 0;
-        if (!e.regular || e.size != static_cast<int64_t>(r.Size)) continue;
-        if (crcOf(slot, crc) && crc == r.Crc) {
-          Line(tag + " - " + name + " rom has incorrect file name (" + e.name + ")");
-          Count(Counters.MissSpelledCount, faulty);
-          misspelled = true;
-        }
-      }
-      if (!misspelled) {
+      if (const TempEntry* e = findBySum(r.Size, r.Crc)) {
+        Line(tag + " - " + name + " rom has incorrect file name (" + e->name + ")");
+        Count(Counters.MissSpelledCount, faulty);
+      } else {
         Line(tag + " - " + name + " rom not found");
         Count(Counters.MissingRomCount, faulty);
       }
@@ -378,7 +450,10 @@ void VerifyEngine::TestSetFiles(int mode, const GameRecord* set, const SampleLis
     listener_.LetMessagesThrough();
     const std::string tag = SetTag(samples->Name);
     for (const std::string& s : ExpectedFiles)
-      if (!FindTemp(s)) {
+      if (!plat::IsPlainName(s)) {
+        Line(tag + " - " + Col12(s) + " sample has a name that cannot be a file name");
+        Count(Counters.MissingSampleCount, faulty);
+      } else if (!FindTemp(s)) {
         Line(tag + " - " + Col12(s) + " sample not found");
         Count(Counters.MissingSampleCount, faulty);
       }

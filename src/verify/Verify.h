@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -55,6 +56,10 @@ struct VerifyCollection {
   // Unpacks a set (kind 1 rom, 2 sample) into EmulatorDir + "$VRTEMP$".
   std::function<void(const std::string& setName, uint8_t kind)> UnpackSet;
   std::function<bool(const std::string& folder)> DeleteFolderTree;
+  // The archive or folder of a set ("" when none). When given, rom sets that are zips (or
+  // absent) are tested in memory, master and clones alike, instead of unpacked: the report is
+  // the same, without files made and deleted.
+  std::function<std::string(const std::string& setName, uint8_t kind)> FindSet;
 };
 
 // The window's side of a run.
@@ -106,6 +111,8 @@ class VerifyEngine {
     std::string name;  // as the file system gives it
     bool regular = false;
     int64_t size = -1;
+    bool haveCrc = false;  // tested in memory: the checksum is known
+    uint32_t crc = 0;
   };
   bool CheckAbort();
   void UpdateCounters();
@@ -120,6 +127,9 @@ class VerifyEngine {
   void DeleteTemp(const char* failureText);
   void UnusedScan(int pass, const std::string& name, bool skipReadme);
   void ListTemp();
+  // A group of rom sets (a master and its clones): in memory when every one is a zip or absent.
+  void StartGroup(const std::vector<const GameRecord*>& sets);
+  void UnpackRomSet(size_t index);
   const TempEntry* FindTemp(const std::string& name) const;
   bool InResourceSet(const RomRecord& rom, const GameRecord* self) const;
   void BuildIndexes();
@@ -139,6 +149,9 @@ class VerifyEngine {
   std::unordered_map<std::string, std::vector<const GameRecord*>> clones_;
   std::unordered_map<uint64_t, std::vector<const GameRecord*>> resourceRoms_;
   std::vector<std::unordered_set<std::string>> pictures_;  // upper-cased names per folder
+  bool memory_ = false;
+  std::vector<std::string> sources_;        // of the group's sets, in order
+  std::map<std::string, TempEntry> members_;  // the files tested in memory, by name
   bool askDeleteFailure_ = true;
   int deleteFailures_ = 0;
 };

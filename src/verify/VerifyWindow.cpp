@@ -327,6 +327,9 @@ verify::VerifyCollection TVerifyFRM::CollectionOf(TMainFRM* main) {
   TMainFRM* m = main;
   c.UnpackSet = [m](const std::string& name, uint8_t kind) { m->UnpackSet(name, kind, false); };
   c.DeleteFolderTree = [m](const std::string& folder) { return m->DeleteFolderTree(folder); };
+  c.FindSet = [m](const std::string& name, uint8_t kind) {
+    return m->FindSetSource(name, kind, false);
+  };
 
   return c;
 }

@@ -77,6 +77,15 @@ TEST(PictureFormats, LoadPictureOfEachFormat) {
     ASSERT_TRUE(codecs::LoadPicture(d + "/e.wmf", img, error)) << error;
     ASSERT_FALSE(img.isNull());
     EXPECT_EQ(img.pixel(img.width() / 2, img.height() / 2), qRgb(255, 0, 0));
+    // A failing metafile names missing fonts as the cause.
+    ASSERT_TRUE(plat::WriteFileAtomic(d + "/bad.wmf", "\xD7\xCD\xC6\x9A"));
+    EXPECT_FALSE(codecs::LoadPicture(d + "/bad.wmf", img, error));
+    EXPECT_EQ(error, "Invalid metafile");
+    codecs::SetMetafileFontFolder(d);
+    EXPECT_FALSE(codecs::LoadPicture(d + "/bad.wmf", img, error));
+    EXPECT_EQ(error, "Metafiles cannot be shown: the fonts they are drawn with are missing from " +
+                         d + " (install the package fonts-urw-base35)");
+    codecs::SetMetafileFontFolder("/usr/share/fonts/type1/urw-base35");
   }
   struct {
     const char* Name;

@@ -188,6 +188,21 @@ TEST(ListinfoErrors, EveryKindAndItsReportLine) {
   EXPECT_EQ(listinfo::ErrorLine(six), "free text");
 }
 
+TEST(ListinfoErrors, NamesThatCannotBeFileNamesAreListed) {
+  ParseResult r = ParseListinfo(
+      "game ( name ../up cloneof a\\b romof ok sample \"x/1.wav\" sampleof .. "
+      "rom ( name ../MAME.CFG merge .  size 1 crc 0 ) rom ( name fine.bin ) )\n");
+  EXPECT_EQ(Lines(r), (std::vector<std::string>{
+                          "Value not allowed: GAME\\NAME=../UP",
+                          "Value not allowed: GAME\\CLONEOF=A\\B",
+                          "Value not allowed: GAME\\SAMPLE=x/1.wav",
+                          "Value not allowed: GAME\\SAMPLEOF=..",
+                          "Value not allowed: GAME\\ROM\\NAME=../MAME.CFG",
+                          "Value not allowed: GAME\\ROM\\MERGE=.",
+                      }));
+  ASSERT_EQ(r.Games->size(), 1u);  // the game stays; every use of its names refuses them
+}
+
 TEST(ListinfoErrors, BadValuesKeepOrZeroTheirFields) {
   ParseResult r = ParseListinfo(
       "game ( name a year 19?? video ( screen tube x 1e3 ) driver ( status broken ) "

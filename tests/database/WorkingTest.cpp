@@ -146,6 +146,9 @@ TEST(WorkingGuard, ShownForItsLifeAndHiddenOnEveryWayOut) {
     int pumps = w.MessagePumps();
     for (size_t i = 0; i < 1000; ++i) g.Progress(i, 999);
     EXPECT_EQ(w.MessagePumps(), pumps + 100);  // once per whole percent
+    // The reports, imports and the launch run under it: closing it mid-run is refused.
+    EXPECT_FALSE(w.close());
+    EXPECT_TRUE(w.isVisible());
     throw std::runtime_error("stop");
   } catch (const std::runtime_error&) {
   }

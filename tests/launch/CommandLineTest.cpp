@@ -152,6 +152,12 @@ TEST_F(CmdWindow, DeletingAGamesFiles) {
   w->SelectedGame = nullptr;
   w->DeleteDefaultConfigACTNExecute();
   EXPECT_EQ(h.seam.messages.size(), 5u);
+  // A set name that would leave the folder is refused before anything is asked.
+  w->SelectedGame = h.Game("abc");
+  w->SelectedGame->Name = "../abc";
+  w->DeleteConfigACTNExecute();
+  ASSERT_EQ(h.seam.messages.size(), 6u);
+  EXPECT_EQ(h.seam.messages[5].text, "The set name [../abc] cannot be part of a file name.");
 }
 
 }  // namespace

@@ -269,6 +269,18 @@ TEST(MameCfgFile, NothingIsWrittenWithoutAProfile) {
   h.w().ProfileLoaded = 0;
   EXPECT_TRUE(h.w().SaveMAMECfg());
   EXPECT_EQ(h.emu.read("MAME.CFG"), "[config]\nvsync=yes\n");
+  // A profile without an emulator folder writes no MAME.CFG into the current folder.
+  const std::string keep = plat::CurrentDir();
+  ASSERT_TRUE(plat::SetCurrentDir(h.emu.path()));
+  plat::RemoveFile(h.emu.file("MAME.CFG"));
+  h.w().ProfileLoaded = 1;
+  h.w().EmulatorDir.clear();
+  EXPECT_TRUE(h.w().SaveMAMECfg());
+  EXPECT_FALSE(h.w().WriteMAMECfgTopKey("emulate_three", "NO"));
+  h.w().LoadMAMECfg();
+  plat::SetCurrentDir(keep);
+  EXPECT_TRUE(plat::ListDir(h.emu.path()).empty());
+  EXPECT_TRUE(h.seam.messages.empty());
 }
 
 TEST(MameCfgMenu, TextFilesOfTheEmulatorFolder) {

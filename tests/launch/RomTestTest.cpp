@@ -113,4 +113,25 @@ TEST(RomTest, MemorySamplesAndDatabaseErrors) {
                                                     "Please warn the author about this bug."});
 }
 
+TEST(RomTest, NamesThatWouldLeaveTheFolderAreReportedAndNothingIsWritten) {
+  TempDir t;
+  const std::string data(10, 'd');
+  t.write("set/renamed", data);
+  GameRecord g;
+  g.Roms = std::make_unique<RomList>();
+  g.Samples = std::make_unique<StringList>(StringList{"../x.wav"});
+  AddRom(g, "../MAME.CFG", 10, Crc(data));  // its bytes are in the folder: a copy would follow
+  AddRom(g, "../FAKE", 4, 0x1234);          // missing: a fake file would follow
+  for (int i = 0; i < 3; ++i) AddRom(g, ("R" + std::to_string(i)).c_str(), 10, Crc(data));
+  launch::RomTestOptions o;
+  o.createFakeFiles = true;
+  launch::RomTestResult r = launch::TestSet(g, t.file("set/"), o);
+  EXPECT_EQ(r.romLines, (std::vector<std::string>{"../MAME.CFG  has a name that cannot be a file name",
+                                                  "../FAKE      has a name that cannot be a file name"}));
+  EXPECT_EQ(r.sampleLines, std::vector<std::string>{"../x.wav     has a name that cannot be a file name"});
+  EXPECT_EQ(plat::ListDir(t.path()), std::vector<std::string>{"set"});
+  // The misspelled file stands in for each rom of its size and checksum.
+  for (const char* made : {"r0", "r1", "r2"}) EXPECT_EQ(t.read(std::string("set/") + made), data);
+}
+
 }  // namespace

@@ -137,6 +137,10 @@ TEST(FindSetSource, DiscRoadAsksForTheListedDisc) {
   t.w().MameCdEnabled = false;
   EXPECT_EQ(t.w().FindSetSource("PACMAN", 1, true), t.emu.path() + "ROMS/PACMAN.ZIP");
   EXPECT_EQ(t.ui.messages.size(), 1u);
+  // The index's folder stays below the disc's root.
+  EXPECT_EQ(launch::DiscSetFolder("/cd", " \\roms\\sub "), "/cd/roms/sub/");
+  for (const char* up : {"..\\..", "roms/../..", "./roms", "ro\tms"})
+    EXPECT_EQ(launch::DiscSetFolder("/cd", up), "") << up;
 }
 
 // Each row: the disc in the drive, the disc asked for, the serial known before, the answers,

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/Files.h"
+#include "platform/SafeName.h"
 #include "support/TempDir.h"
 
 using namespace plat;
@@ -25,6 +26,14 @@ TEST(Paths, JoinAndSplit) {
   EXPECT_TRUE(SameText("mame.cfg", "MAME.CFG"));
   EXPECT_FALSE(SameText("mame.cfg", "MAME.CF"));
   EXPECT_EQ(Trim("  a b \r\n"), "a b");
+}
+
+TEST(Paths, NamesFromOutsideNeverLeaveTheirFolder) {
+  for (const char* bad : {"", ".", "..", "../MAME.CFG", "a/b", "a\\b", "/etc", "a\tb", "a\x7F",
+                          "\n"})
+    EXPECT_FALSE(NameInFolder("/t/", bad)) << bad;
+  for (const char* good : {"PACMAN.6E", "a..b", ".hidden", "name with blanks", "caf\xE9"})
+    EXPECT_EQ(NameInFolder("/t", good), std::string("/t/") + good);
 }
 
 TEST(CaseInsensitiveLookup, ExactHitFirstThenAnyCase) {

@@ -31,6 +31,21 @@ TEST(DiscSets, PlannerWithTinyDiscs) {
   ASSERT_TRUE(e);
   EXPECT_EQ(e->Discs, 8u);
   EXPECT_EQ(e->Bytes, 5080000000ull);
+  // The closed form against counting disc by disc, edges included.
+  for (uint64_t blocks : {0ull, 1ull, 89ull, 90ull, 91ull, 179ull, 180ull, 1000ull})
+    for (uint64_t overhead : {0ull, 10ull, 99ull}) {
+      uint64_t n = 1;
+      while (100 * n <= blocks + n * overhead) ++n;
+      e = EstimateSpace(blocks, overhead, 100);
+      ASSERT_TRUE(e);
+      EXPECT_EQ(e->Discs, n) << blocks << " " << overhead;
+      EXPECT_EQ(e->Bytes, blocks + n * overhead);
+    }
+  // A huge collection with an overhead near the disc size answers at once.
+  e = EstimateSpace(1ull << 40, DiscLimit(0) - 1, DiscLimit(0));
+  ASSERT_TRUE(e);
+  EXPECT_EQ(e->Discs, UINT32_MAX);
+  EXPECT_GT(e->Bytes, 1ull << 40);
 }
 
 TEST(DiscSets, PrescanGroupsBlocksResourcesAndSamples) {

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTextEdit>
+#include <QTimer>
 #include <regex>
 #include <unistd.h>
 
@@ -154,6 +157,46 @@ TEST(MameCd, RefusesWithoutSpaceAndCopiesNothing) {
   ASSERT_EQ(c.seam.messages.size(), 1u);
   EXPECT_NE(c.seam.messages[0].text.find("Please choose a larger disc size."), std::string::npos);
   EXPECT_EQ(c.cd->CancelBTN->text(), "&Cancel");
+}
+
+TEST(MameCd, ClosingOrEscapeDuringARunAsksLikeAbortAndGoCannotStartASecondRun) {
+  for (int answer : {plat::IDNO, plat::IDYES}) {
+    for (bool escape : {false, true}) {
+      SCOPED_TRACE(std::to_string(answer) + (escape ? " escape" : " close"));
+      Collection c;
+      c.cd->show();  // showing resets the fields
+      c.cd->DestinationDir->setText(QString::fromStdString(c.dest.path() + "MAMECD"));
+      c.seam.messageAnswers = {answer};
+      bool refused = false;
+      QTimer::singleShot(0, c.cd.get(), [&] {
+        c.cd->GoBTNClick();  // no second run inside the first
+        if (escape) {
+          QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+          QApplication::sendEvent(c.cd.get(), &press);
+          refused = true;
+        } else {
+          refused = !c.cd->close();
+        }
+      });
+      c.cd->GoBTNClick();
+      EXPECT_TRUE(refused);
+      ASSERT_FALSE(c.seam.messages.empty());
+      EXPECT_EQ(c.seam.messages[0].text.rfind("This will stop the MAMECD disc creation", 0), 0u);
+      const bool aborted = answer == plat::IDYES;
+      // Declined: one run to its end (one folder question, one list of missing sets).
+      EXPECT_EQ(c.seam.messages.size(), aborted ? 1u : 3u) << c.seam.AllMessages();
+      EXPECT_EQ(c.cd->isVisible(), !aborted);
+      EXPECT_EQ(plat::FileExists(c.Disc(1) + "MAMECD.INI"), !aborted);
+      EXPECT_FALSE(c.cd->Running());
+      // Idle, Escape is Cancel.
+      c.cd->show();
+      c.seam.messages.clear();
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+      QApplication::sendEvent(c.cd.get(), &press);
+      EXPECT_FALSE(c.cd->isVisible());
+      EXPECT_TRUE(c.seam.messages.empty());
+    }
+  }
 }
 
 TEST(MameCd, DiscInformationAndTheLaunchReadTheDiscs) {

@@ -144,12 +144,22 @@ struct Collection {
     plat::MakeDirs(emu + "snap");
     for (auto& [n, b] : pictures) h.home.write("emu/snap/" + n, b);
   }
+  std::function<void()> afterWrite;
+  int unpacked = 0;  // sets unpacked into the folder
   std::string Run(verify::VerifyOptions o, verify::VerifyCounters* counters = nullptr,
-                  std::string* pass = nullptr) {
+                  std::string* pass = nullptr, bool onDisk = false) {
     Write();
+    if (afterWrite) afterWrite();
     TTextStream report;
     Listener l;
-    verify::VerifyEngine engine(TVerifyFRM::CollectionOf(&w), o, l, report);
+    verify::VerifyCollection collection = TVerifyFRM::CollectionOf(&w);
+    if (onDisk) collection.FindSet = nullptr;  // every set unpacked, none tested in memory
+    auto unpack = collection.UnpackSet;
+    collection.UnpackSet = [&](const std::string& name, uint8_t kind) {
+      ++unpacked;
+      unpack(name, kind);
+    };
+    verify::VerifyEngine engine(collection, o, l, report);
     EXPECT_TRUE(engine.Run());
     if (counters) *counters = engine.Counters;
     if (pass) *pass = l.pass;
@@ -240,6 +250,9 @@ TEST(Verify, EachFaultGivesItsLineAndCounter) {
        "Unsupported set: EMU/roms/" + std::string("ZZZ.zip"), &C::UnsupportedCount, 0},
       {"skipped set", [](Collection& c, auto&) { c.roms.erase("INVADERS"); },
        "", &C::SkippedCount, 0},
+      {"name leaving the folder", [](Collection& c, auto&) {
+         c.Rom(c.w.Games->front().get(), "../MAME.CFG", Bytes("6e")); },
+       "[PACMAN]   - ../MAME.CFG  has a name that cannot be a file name", &C::CorruptRomCount, 1},
       {"unused file", [](Collection& c, auto&) { c.roms["PACMAN"].push_back({"EXTRA.BIN", "e"}); },
        "[PACMAN]   - EXTRA.BIN    file is unused", nullptr, 0},
       {"not certified", [](Collection& c, auto&) { c.samples["INVADERS"].back().second = "plain"; },
@@ -262,6 +275,48 @@ TEST(Verify, EachFaultGivesItsLineAndCounter) {
       EXPECT_EQ(n.*k.counter, 1) << k.what;
     }
     EXPECT_EQ(n.FaultySetCount, k.faulty) << k.what;
+    EXPECT_EQ(plat::ListDir(c.emu).size(), 3u) << k.what;  // roms, samples, snap: nothing else
+  }
+}
+
+// Zipped rom sets are tested in memory: the report is the one unpacking them gives.
+TEST(Verify, SetsTestedInMemoryGiveTheReportOfUnpackedSets) {
+  const std::vector<std::pair<const char*, std::function<void(Collection&)>>> cases = {
+      {"clean", [](Collection&) {}},
+      {"faults", [](Collection& c) {
+         c.roms["PACMAN"][0].second += "!";                       // wrong size
+         c.roms["PACMAN"][1].first = "pac.6f";                   // misspelled
+         c.roms["PACMAN"].push_back({"Z.BIN", "z"});             // unused files, in order
+         c.roms["PACMAN"].push_back({"A.BIN", "a"});
+         c.roms["PUCKMAN"].push_back({"PACMAN.6E", Bytes("p6e")});  // a clone replaces a file
+         c.roms["NEOGEO"].pop_back();
+         c.FindRom("PACMAN", "PACMAN.6E")->Crc ^= 1; }},
+      {"names twice, a damaged entry", [](Collection& c) {
+         c.roms["PACMAN"].insert(c.roms["PACMAN"].begin(), {"PACMAN.6F", Bytes("bad")});
+         c.afterWrite = [&c] {
+           std::vector<ZipFixtureEntry> entries;
+           for (auto& [n, b] : c.roms["PUCKMAN"]) entries.push_back({n, b});
+           entries.push_back({"PUCK.BAD", "PUCKBADPUCKBADPUCKBAD", false});
+           std::string zip = BuildZip(entries);
+           zip[zip.find("PUCKBADPUCKBADPUCKBAD")] ^= 1;  // stored: its CRC no longer matches
+           c.h.home.write("emu/roms/PUCKMAN.zip", zip);
+         }; }},
+      {"a clone in a folder unpacks its group", [](Collection& c) {
+         c.roms["dir:PUCKMAN"] = c.roms["PUCKMAN"];
+         c.roms.erase("PUCKMAN");
+         c.roms["PACMAN"].push_back({"EXTRA", "e"}); }},
+  };
+  for (const auto& [what, change] : cases) {
+    std::string reports[2];
+    int unpacked[2];
+    for (bool onDisk : {false, true}) {
+      Collection c;
+      change(c);
+      reports[onDisk] = c.Run(AllPasses(), nullptr, nullptr, onDisk);
+      unpacked[onDisk] = c.unpacked;
+    }
+    EXPECT_EQ(reports[0], reports[1]) << what;
+    EXPECT_LT(unpacked[0], unpacked[1]) << what;
   }
 }
 
@@ -409,7 +464,8 @@ TEST(VerifyWindow, ReportFileAndEndOfRun) {
 }
 
 TEST(VerifyWindow, AbortKeepsAnEarlierReportAndADeclinedAbortGoesOn) {
-  for (int answer : {plat::IDNO, plat::IDYES}) {
+  for (int answer : {plat::IDNO, plat::IDYES})
+  for (bool viaClose : {false, true}) {
     Collection c;
     c.Write();
     c.w.ProgramDir = c.h.home.path();
@@ -418,13 +474,19 @@ TEST(VerifyWindow, AbortKeepsAnEarlierReportAndADeclinedAbortGoesOn) {
     v.show();
     v.OpenInEditor->setChecked(false);
     c.h.seam.messageAnswers = {answer};
-    QTimer::singleShot(0, v.AbortBTN, [&] { v.AbortBTN->click(); });
+    bool closed = true;
+    QTimer::singleShot(0, v.AbortBTN, [&] {
+      v.GoBTNClick();  // no second run inside the first
+      // Closing the window asks as Abort does.
+      if (viaClose) closed = v.close(); else v.AbortBTN->click();
+    });
     v.GoBTNClick();
     ASSERT_EQ(c.h.seam.messages.size(), 1u);
     EXPECT_EQ(c.h.seam.messages[0].text,
               "This will terminate the rom scanning and discard the verification results.\r"
               "Are you sure you want to abort this process now?");
     const bool aborted = answer == plat::IDYES;
+    EXPECT_FALSE(viaClose && closed);
     EXPECT_EQ(v.isVisible(), !aborted);
     EXPECT_EQ(c.h.home.read("REPORT.TXT") == "earlier", aborted);
     EXPECT_FALSE(plat::DirExists(c.emu + "$VRTEMP$"));

@@ -30,8 +30,10 @@ class TreeKeys : public QObject {
     if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
     auto* k = static_cast<QKeyEvent*>(event);
     int code = -1;
-    if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)
+    if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+      if (k->isAutoRepeat()) return true;  // a held key starts no game
       code = 13;
+    }
     else if (!k->text().isEmpty() && !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
       code = k->text().at(0).unicode();
     if (code < 0) return false;

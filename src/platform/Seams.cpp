@@ -1,6 +1,7 @@
 #include "platform/Seams.h"
 
 #include <chrono>
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
 #include <QDateTime>
@@ -74,8 +75,12 @@ int Seam::MessageBox(QWidget* parent, const std::string& title, const std::strin
                  {QMessageBox::Ignore, IDIGNORE}};
       break;
     case MB_YESNOCANCEL:
-      buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO},
-                 {QMessageBox::Cancel, IDCANCEL}};
+      if (flags & MB_SAVEDONTSAVE)
+        buttons = {{QMessageBox::Save, IDYES}, {QMessageBox::Discard, IDNO},
+                   {QMessageBox::Cancel, IDCANCEL}};
+      else
+        buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO},
+                   {QMessageBox::Cancel, IDCANCEL}};
       break;
     case MB_YESNO: buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
     case MB_RETRYCANCEL:
@@ -87,6 +92,8 @@ int Seam::MessageBox(QWidget* parent, const std::string& title, const std::strin
   for (auto& b : buttons) set |= b.b;
   box.setStandardButtons(set);
   box.setDefaultButton(buttons.front().b);
+  if (QAbstractButton* discard = box.button(QMessageBox::Discard)) discard->setText("Do&n't save");
+  if (QAbstractButton* cancel = box.button(QMessageBox::Cancel)) box.setEscapeButton(cancel);
   int r = box.exec();
   for (auto& b : buttons)
     if (r == b.b) return b.id;
@@ -242,6 +249,39 @@ void SetUi(Seam* seam) { g_current = seam ? seam : &g_real; }
 void ProcessPendingEvents() {
   if (QCoreApplication::instance())
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+namespace {
+class InputEater : public QObject {
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    switch (e->type()) {
+      case QEvent::ShortcutOverride:
+        e->accept();  // taken: no shortcut fires
+        return true;
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+      case QEvent::ContextMenu:
+        return true;
+      default:
+        return false;
+    }
+  }
+};
+}  // namespace
+
+void DropPendingUserInput() {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app) return;
+  InputEater eater;
+  app->installEventFilter(&eater);
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents();
+  app->removeEventFilter(&eater);
 }
 
 }  // namespace plat

@@ -3,6 +3,9 @@
 #include <QMenuBar>
 #include <QToolBar>
 #include <gtest/gtest.h>
+#include <QTextEdit>
+
+#include "database/Report.h"
 
 #include "frontend/MainWindowHarness.h"
 
@@ -90,11 +93,24 @@ TEST(MainActions, TextEditorNewsAndFaq) {
   w.HelpWhatsNewACTNExecute();
   EXPECT_EQ(h.seam.opened, std::vector<std::string>{w.HistoryFileName});
 
-  // A failed start is told.
+  // A failed start of the editor is told.
   h.seam.startResult = false;
+  w.TextEditor = "/opt/my editor/ed";
   EXPECT_FALSE(w.OpenInTextEditor(w.HistoryFileName));
   ASSERT_EQ(h.seam.messages.size(), 1u);
   EXPECT_NE(h.seam.messages[0].text.find("could not be started"), std::string::npos);
+  // Without an editor, a file the desktop cannot open is shown in the report window.
+  w.TextEditor.clear();
+  std::string shown;
+  h.seam.modalHandlers.push_back([&shown](QWidget* r) {
+    auto* report = static_cast<TReportFRM*>(r);
+    shown = report->Doc->toPlainText().toStdString();
+    EXPECT_TRUE(report->ReadOnly());
+    return 2;
+  });
+  EXPECT_TRUE(w.OpenInTextEditor(w.HistoryFileName));
+  EXPECT_EQ(shown, "news");
+  EXPECT_EQ(h.seam.messages.size(), 1u);
 
   std::remove(w.HistoryFileName.c_str());
   w.HelpWhatsNewACTNExecute();

@@ -167,7 +167,7 @@ TEST(MameCd, DiscInformationAndTheLaunchReadTheDiscs) {
   });
   c.w->MameCdDrive = c.Disc(2);
   c.cd->ShowDiscInformation();
-  EXPECT_NE(report.find("Velmora - MAMECD disc informations\nCD informations\n\nDisc number: "
+  EXPECT_NE(report.find("Velmora - MAMECD disc information\nCD information\n\nDisc number: "
                         "...................................... 2\n"),
             std::string::npos) << report;
   const std::string dots(25, '.');

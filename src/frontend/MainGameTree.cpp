@@ -27,11 +27,20 @@ class TreeKeys : public QObject {
   explicit TreeKeys(TMainFRM* owner) : QObject(owner), owner_(owner) {}
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
     auto* k = static_cast<QKeyEvent*>(event);
+    const bool enter = (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+                       (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter);
+    if (enter && event->type() == QEvent::KeyRelease) {
+      released_ = true;
+      releaseTime_ = k->timestamp();
+      return false;
+    }
+    if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
     int code = -1;
-    if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
-      if (k->isAutoRepeat()) return true;  // a held key starts no game
+    if (enter) {
+      // A held key starts no game: its repeats are flagged, or (when the flag is missed) come
+      // in the same millisecond as the release the display sent before them.
+      if (k->isAutoRepeat() || (released_ && k->timestamp() - releaseTime_ <= 1)) return true;
       code = 13;
     }
     else if (!k->text().isEmpty() && !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
@@ -43,6 +52,8 @@ class TreeKeys : public QObject {
   }
  private:
   TMainFRM* owner_;
+  bool released_ = false;
+  quint64 releaseTime_ = 0;
 };
 
 }  // namespace

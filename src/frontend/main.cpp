@@ -73,6 +73,7 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   setMinimumSize(760, 570);
   setObjectName("MainFRM");
   SetEscapeCloses(false);
+  plat::WatchUserInput();  // what is pressed while a game runs is dropped by its time
 
   ToolBAR = addToolBar("ToolBAR");
   ToolBAR->setObjectName("ToolBAR");
@@ -297,10 +298,11 @@ void TMainFRM::showEvent(QShowEvent* e) {
   // A restore from minimised shows the window again: the start-up steps run once.
   if (formShown_) return;
   formShown_ = true;
-  Guarded([this] { FormShow(); });
-  // The panels get their sizes once the window is laid out, so they come back as saved.
+  // The panels get their sizes once the window is laid out, so they come back as saved (and
+  // a profile made at the first start stores them so).
   if (QLayout* l = layout()) l->activate();
   ApplyPanelSizes();
+  Guarded([this] { FormShow(); });
 }
 
 void TMainFRM::FormShow() {

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QUrl>
 #include <QEventLoop>
+#include <QInputEvent>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
@@ -252,34 +253,82 @@ void ProcessPendingEvents() {
 }
 
 namespace {
+
+bool IsUserInput(const QEvent* e) {
+  switch (e->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool Eat(QEvent* e) {
+  if (e->type() == QEvent::ShortcutOverride) e->accept();  // taken: no shortcut fires
+  return true;
+}
+
 class InputEater : public QObject {
  protected:
-  bool eventFilter(QObject*, QEvent* e) override {
-    switch (e->type()) {
-      case QEvent::ShortcutOverride:
-        e->accept();  // taken: no shortcut fires
-        return true;
-      case QEvent::KeyPress:
-      case QEvent::KeyRelease:
-      case QEvent::MouseButtonPress:
-      case QEvent::MouseButtonRelease:
-      case QEvent::MouseButtonDblClick:
-      case QEvent::Wheel:
-      case QEvent::ContextMenu:
-        return true;
-      default:
-        return false;
-    }
-  }
+  bool eventFilter(QObject*, QEvent* e) override { return IsUserInput(e) && Eat(e); }
 };
+
+// Learns the display's event clock against the steady clock (the smallest delay seen) and
+// drops input stamped up to a given moment.
+class InputClock : public QObject {
+ public:
+  void DropUntilNow() {
+    if (known_) dropUntil_ = SteadyMs() - offset_;
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (!IsUserInput(e) || e->type() == QEvent::ContextMenu) return false;
+    const auto stamp = static_cast<int64_t>(static_cast<QInputEvent*>(e)->timestamp());
+    if (stamp == 0) return false;  // made by the program, not the display
+    const int64_t offset = SteadyMs() - stamp;
+    if (!known_ || offset < offset_) offset_ = offset;
+    known_ = true;
+    return stamp <= dropUntil_ && Eat(e);
+  }
+
+ private:
+  static int64_t SteadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  }
+  bool known_ = false;
+  int64_t offset_ = 0;
+  int64_t dropUntil_ = 0;
+};
+
+QPointer<InputClock> g_clock;
+
 }  // namespace
+
+void WatchUserInput() {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app || g_clock) return;
+  g_clock = new InputClock;
+  g_clock->setParent(app);
+  app->installEventFilter(g_clock);
+}
 
 void DropPendingUserInput() {
   QCoreApplication* app = QCoreApplication::instance();
   if (!app) return;
+  if (g_clock) g_clock->DropUntilNow();
   InputEater eater;
   app->installEventFilter(&eater);
-  QCoreApplication::processEvents();
+  for (int pass = 0; pass < 3; ++pass) QCoreApplication::processEvents();
   QCoreApplication::sendPostedEvents();
   app->removeEventFilter(&eater);
 }

@@ -76,9 +76,11 @@ void SetUi(Seam* seam);
 
 // Lets pending messages through while holding back user input.
 void ProcessPendingEvents();
-// Drops the user input held back while the program waited (keys and clicks made then are not
-// replayed afterwards), letting every other pending message through.
+// Drops the user input made while the program waited (keys and clicks made then are not
+// replayed afterwards), letting every other pending message through. Input that the display
+// hands over later is known by its time stamp once WatchUserInput has learnt the display's clock.
 void DropPendingUserInput();
+void WatchUserInput();
 
 // Runs an event handler: an exception is handed to `report` as its message ("Unexpected
 // error" when it carries none) and goes no further. False when the handler failed. Windows use

@@ -25,7 +25,7 @@ namespace {
 const char* const kFirstHint =
     "In order to run games and display their characteristics,\r"
     "Velmora needs to access the emulator's\r"
-    "executable file (eg. MAME.EXE).\r"
+    "executable file (e.g. mame).\r"
     "Please specify the path where the emulator is located\r"
     "using the box above, then click the \"NEXT\" button.";
 

@@ -152,6 +152,7 @@ void ApplyActionLooks(TMainFRM& w) {
     const QString keys = a->shortcut().toString(QKeySequence::NativeText);
     a->setToolTip(keys.isEmpty() ? hint : hint + " (" + keys + ")");
     a->setStatusTip(hint);
+    if (a->isCheckable()) a->setIconVisibleInMenu(false);  // the menu shows its check or radio mark
   }
   // The sort order and the direction are each one choice of several.
   auto* order = new QActionGroup(&w);

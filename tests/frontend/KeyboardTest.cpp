@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -12,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QTabWidget>
 #include <functional>
 #include <map>
@@ -190,4 +192,37 @@ TEST(Keyboard, EveryMenuAndDialogHasUniqueAccessKeys) {
   }
   // Hidden entries count as shown.
   EXPECT_FALSE(AccessKey(w.OptionsPreferencesACTN->text()).isNull());
+}
+
+TEST(Keyboard, ZoomAndDelayBoxesTakeOnlyValuesTheyCanUse) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  h.LoadGames({"ZYPHON"}, h.home.path());
+  w.UpdateActions();
+  for (QComboBox* box : {w.UserZoom, w.UserSlideshowDelay}) {
+    SCOPED_TRACE(box->objectName().toStdString());
+    const int items = box->count();
+    for (const char* typed : {"abc", "12x", "7"}) {
+      box->lineEdit()->clear();
+      for (QChar c : QString(typed)) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(box->lineEdit(), &key);
+      }
+      Press(box, Qt::Key_Return);
+      EXPECT_FALSE(box->currentText().contains(QLatin1Char('b'))) << typed;
+      EXPECT_EQ(box->count(), items) << typed;
+    }
+  }
+  EXPECT_EQ(w.UserSlideshowDelay->currentText(), "7.00");
+  // The picture's file name is shortened again when its label is resized.
+  w.ImagePath->setToolTip("/a/long/folder/name/of/pictures/that/does/not/fit/zyphon.png");
+  w.ImagePath->resize(400, 20);
+  QResizeEvent grow(QSize(400, 20), QSize(80, 20));
+  QApplication::sendEvent(w.ImagePath, &grow);
+  EXPECT_EQ(w.ImagePath->text(), w.ImagePath->toolTip());
+  QResizeEvent shrink(QSize(90, 20), QSize(400, 20));
+  w.ImagePath->resize(90, 20);
+  QApplication::sendEvent(w.ImagePath, &shrink);
+  EXPECT_NE(w.ImagePath->text(), w.ImagePath->toolTip());
+  EXPECT_LT(w.ImagePath->text().size(), w.ImagePath->toolTip().size());
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QLabel>
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -84,6 +86,7 @@ TEST(MameCd, WritesDiscsAndTheirIndexesInBothModes) {
   EXPECT_EQ(c.cd->DiscType->currentIndex(), 1);
   c.cd->GoBTNClick();
   EXPECT_EQ(c.cd->CancelBTN->text(), "&Close");  // the window stays open after the run
+  EXPECT_EQ(c.cd->Pass->text().toStdString(), "Done: 2 disc(s) written");
   EXPECT_TRUE(c.cd->GoBTN->isEnabled());
   EXPECT_EQ(c.seam.sounds.size(), 1u);
   // The missing set is named at the end, not passed over.

@@ -103,7 +103,8 @@ void TMainFRM::RebuildFilterTabs(int32_t index) {
     while (ListTabs->count() > 0) ListTabs->removeTab(ListTabs->count() - 1);
     for (size_t i = 0; i < Filters->size(); ++i) {
       const FilterDescriptor* f = (*Filters)[i].get();
-      ListTabs->addTab(plat::FromAnsi(f ? f->Name : std::string()));
+      const QString name = plat::FromAnsi(f ? f->Name : std::string());
+      ListTabs->setTabToolTip(ListTabs->addTab(name), name);  // the whole name of a shortened tab
     }
     int want = index < 0 ? before : index;
     if (want >= ListTabs->count()) want = ListTabs->count() - 1;

@@ -93,6 +93,7 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   ListTabs = new QTabBar(listPanel);
   ListTabs->setObjectName("ListTabs");
   ListTabs->setExpanding(false);
+  ListTabs->setElideMode(Qt::ElideRight);  // long filter names shorten before the tabs scroll
   ListTabs->addTab("All games");
   FiltersBAR = new QToolBar("FiltersBAR", listPanel);
   FiltersBAR->setObjectName("FiltersBAR");
@@ -107,7 +108,9 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   QuickInfoBOX = new QTextEdit(LeftSPLT);
   QuickInfoBOX->setObjectName("QuickInfoBOX");
   QuickInfoBOX->setReadOnly(true);
-  QuickInfoBOX->setLineWrapMode(QTextEdit::NoWrap);
+  // A line longer than the panel goes on below instead of being cut off.
+  QuickInfoBOX->setLineWrapMode(QTextEdit::WidgetWidth);
+  QuickInfoBOX->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   QuickInfoBOX->setFont(QFont("Courier New", 9));
   QuickInfoBOX->setMinimumHeight(100);
   LeftSPLT->addWidget(listPanel);

@@ -2,11 +2,8 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QColor>
-#include <QFont>
-#include <QPainter>
-#include <QPixmap>
 
+#include "database/Looks.h"
 #include "frontend/main.h"
 
 namespace looks {
@@ -83,7 +80,7 @@ const Look kLooks[] = {
     {LOOK(OptionsStatResetACTN), "edit-clear", "0", kDanger, "Forget every game's play statistics"},
     {LOOK(StatsNPlaysACTN), "x-office-spreadsheet", "#", kOption,
      "Show the games played most often"},
-    {LOOK(StatsPlayingTimeACTN), "appointment-soon", "\u231A", kOption,
+    {LOOK(StatsPlayingTimeACTN), "appointment-soon", "T", kOption,
      "Show the games played longest"},
     {LOOK(HelpMameSiteACTN), "web-browser", "W", kHelp, "Open the emulator's web site"},
     {LOOK(HelpWhatsNewACTN), "help-contents", "!", kHelp, "Read what is new in this version"},
@@ -92,9 +89,9 @@ const Look kLooks[] = {
     {LOOK(HelpAboutACTN), "help-about", "i", kHelp, "About Velmora"},
     {LOOK(ScreenshotsSlideShowACTN), "media-playlist-repeat", "\u21BB", kPicture,
      "Show the game's pictures one after the other"},
-    {LOOK(ScreenshotsShowStretchACTN), "zoom-fit-best", "\u2922", kPicture,
+    {LOOK(ScreenshotsShowStretchACTN), "zoom-fit-best", "\u2194", kPicture,
      "Stretch the picture to the available area"},
-    {LOOK(ScreenshotsLocateImageACTN), "find-location", "\u2316", kPicture,
+    {LOOK(ScreenshotsLocateImageACTN), "find-location", "L", kPicture,
      "Show the picture file in the file manager"},
     {LOOK(ScreenshotsOpenImageInEditorACTN), "image-x-generic", "\u25A3", kPicture,
      "Open the picture in the desktop's picture viewer"},
@@ -120,40 +117,9 @@ const Look kLooks[] = {
 
 }  // namespace
 
-QIcon DrawnIcon(const QString& glyph, const QColor& colour) {
-  QIcon icon;
-  for (int size : {16, 22, 32}) {
-    QPixmap pm(size, size);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(colour);
-    p.drawRoundedRect(QRectF(0.5, 0.5, size - 1, size - 1), size / 5.0, size / 5.0);
-    QFont f;
-    f.setBold(true);
-    f.setPixelSize(glyph.size() > 1 ? size * 9 / 20 : size * 2 / 3);
-    p.setFont(f);
-    p.setPen(Qt::white);
-    p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, glyph);
-    p.end();
-    icon.addPixmap(pm);
-  }
-  return icon;
-}
-
 void ApplyActionLooks(TMainFRM& w) {
-  for (const Look& look : kLooks) {
-    QAction* a = w.*look.member;
-    if (!a) continue;
-    a->setIcon(QIcon::fromTheme(QString::fromLatin1(look.theme),
-                                DrawnIcon(QString::fromUtf8(look.glyph), QColor(look.colour))));
-    const QString hint = QString::fromUtf8(look.hint);
-    const QString keys = a->shortcut().toString(QKeySequence::NativeText);
-    a->setToolTip(keys.isEmpty() ? hint : hint + " (" + keys + ")");
-    a->setStatusTip(hint);
-    if (a->isCheckable()) a->setIconVisibleInMenu(false);  // the menu shows its check or radio mark
-  }
+  for (const Look& look : kLooks)
+    if (QAction* a = w.*look.member) Dress(a, ThemedIcon(look.theme, look.glyph, look.colour), look.hint);
   // The sort order and the direction are each one choice of several.
   auto* order = new QActionGroup(&w);
   auto* direction = new QActionGroup(&w);

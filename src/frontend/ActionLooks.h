@@ -1,8 +1,6 @@
 // How the main window's actions look: an icon (the desktop theme's, else one drawn here) and
 // a hint shown as tool tip and status text; the sort choices as radio items.
 #pragma once
-#include <QIcon>
-#include <QString>
 
 class TMainFRM;
 
@@ -10,8 +8,5 @@ namespace looks {
 
 // Gives every action of the window its icon and hint and groups the exclusive sort choices.
 void ApplyActionLooks(TMainFRM& w);
-
-// The drawn icon: the glyph in white on a rounded square of the colour.
-QIcon DrawnIcon(const QString& glyph, const QColor& colour);
 
 }  // namespace looks

@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -128,4 +129,26 @@ TEST(MainActions, TextEditorNewsAndFaq) {
   w.HelpMameSiteACTNExecute();
   ASSERT_EQ(h.seam.messages.size(), 4u);
   EXPECT_NE(h.seam.messages[3].text.find("https://www.mamedev.org/"), std::string::npos);
+}
+
+TEST(MainActions, EveryActionHasAnIconAndAHintAndSortChoicesAreExclusive) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  TReportFRM report;
+  for (QWidget* window : {static_cast<QWidget*>(&w), static_cast<QWidget*>(&report)})
+    for (QAction* a : window->findChildren<QAction*>()) {
+      if (a->isSeparator() || a->objectName().isEmpty() || a->menu() ||
+          !a->objectName().endsWith("ACTN"))
+        continue;
+      EXPECT_FALSE(a->icon().isNull()) << a->objectName().toStdString();
+      EXPECT_FALSE(a->statusTip().isEmpty()) << a->objectName().toStdString();
+      EXPECT_TRUE(a->toolTip().startsWith(a->statusTip())) << a->objectName().toStdString();
+    }
+  EXPECT_EQ(w.MamePlayACTN->toolTip().toStdString(), "Play the selected game (Ctrl+P)");
+  for (QAction* a : w.SortActions()) {
+    ASSERT_TRUE(a->actionGroup()) << a->objectName().toStdString();
+    EXPECT_TRUE(a->actionGroup()->isExclusive());
+  }
+  EXPECT_NE(w.SortNoneACTN->actionGroup(), w.SortAzACTN->actionGroup());
+  EXPECT_FALSE(w.MamePlayACTN->autoRepeat());
 }

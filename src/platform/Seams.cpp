@@ -294,12 +294,18 @@ class InputClock : public QObject {
     const auto stamp = static_cast<int64_t>(static_cast<QInputEvent*>(e)->timestamp());
     if (stamp == 0) return false;  // made by the program, not the display
     const int64_t offset = SteadyMs() - stamp;
+    // The display's clock went round or restarted: learn it again.
+    if (known_ && (offset - offset_ > kDay || offset_ - offset > kDay)) {
+      known_ = false;
+      dropUntil_ = 0;
+    }
     if (!known_ || offset < offset_) offset_ = offset;
     known_ = true;
     return stamp <= dropUntil_ && Eat(e);
   }
 
  private:
+  static constexpr int64_t kDay = 24 * 3600 * 1000;
   static int64_t SteadyMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch())

@@ -110,8 +110,6 @@ class PathLabelFit : public QObject {
 
 void TMainFRM::CreatePicturePanel() {
   SnapShot->setScaledContents(true);
-  ImagePath->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  ImagePath->installEventFilter(new PathLabelFit(ImagePath));
   auto* events = new PictureEvents(this);
   SnapShot->installEventFilter(events);
   ImagePNL->installEventFilter(events);
@@ -121,6 +119,8 @@ void TMainFRM::CreatePicturePanel() {
   connect(UserZoom, QOverload<int>::of(&QComboBox::activated), this,
           [this] { Guarded([this] { DisplayPicture(); }); });
   LoadPicture("");
+  ImagePath->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  ImagePath->installEventFilter(new PathLabelFit(ImagePath));
 }
 
 plat::FolderIndex& TMainFRM::PictureFolder(const std::string& folder) {

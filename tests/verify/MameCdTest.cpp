@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QLabel>
-
 #include <QComboBox>
 #include <QLineEdit>
+#include <QLabel>
 #include <QPushButton>
 #include <QTextEdit>
 #include <regex>

@@ -3,7 +3,8 @@
 
 Every rom is made of a repeated text followed by four bytes chosen so that its CRC-32 is the
 one in the catalogue. Rom sets are split: a clone's set holds only its own roms. On purpose,
-"ghostrt" has no rom set, and "pixblast" keeps "pixblast.snd" under the name "pixblst.snd"."""
+"ghostrt" has no rom set, and "pixblast" keeps "pixblast.snd" under the name "pixblst.snd". The texts in docs/ and FAQ/ are
+written by hand and left as they are."""
 import os, re, shutil, struct, subprocess, zipfile, zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))

@@ -3,8 +3,10 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QPointer>
 #include <cmath>
 #include <map>
@@ -52,6 +54,48 @@ void TDXForm::closeEvent(QCloseEvent* e) {
     setProperty("modalResult", mrCancel);
   }
   QMainWindow::closeEvent(e);
+}
+
+namespace {
+// A button of this window (not of a window inside it) that the user can press.
+bool Pressable(const TDXForm* form, const QPushButton* b) {
+  return b && b->window() == form && b->isEnabled() && b->isVisibleTo(form);
+}
+}  // namespace
+
+QPushButton* TDXForm::DefaultButton() const {
+  if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); Pressable(this, focused))
+    return const_cast<QPushButton*>(focused);
+  for (QPushButton* b : findChildren<QPushButton*>())
+    if (b->isDefault() && Pressable(this, b)) return b;
+  return nullptr;
+}
+
+QPushButton* TDXForm::CancelButton() const {
+  for (QPushButton* b : findChildren<QPushButton*>("CancelBTN"))
+    if (Pressable(this, b)) return b;
+  return nullptr;
+}
+
+void TDXForm::keyPressEvent(QKeyEvent* e) {
+  const bool plain = (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+  if (plain && (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
+    if (e->isAutoRepeat()) return;  // a held key presses nothing twice
+    if (QPushButton* b = DefaultButton()) {
+      b->click();
+      return;
+    }
+  } else if (plain && e->key() == Qt::Key_Escape) {
+    if (QPushButton* b = CancelButton()) {
+      b->click();
+      return;
+    }
+    if (escapeCloses_) {  // as the close box: a modal window ends with mrCancel
+      close();
+      return;
+    }
+  }
+  QMainWindow::keyPressEvent(e);
 }
 
 namespace DXClass {

@@ -13,6 +13,7 @@
 #include <vector>
 
 class QHBoxLayout;
+class QKeyEvent;
 class QPushButton;
 
 // The row of "&Ok" (the default button) and "&Cancel" at the bottom right of a dialog.
@@ -37,13 +38,22 @@ class TDXForm : public QMainWindow {
   void SetModalResult(int r);
   bool IsModal() const { return inModal_; }
 
+  // Enter presses the focused push button, else the default one ("&Ok", "&Next", "&Go");
+  // Escape presses the button named "CancelBTN", else closes the window as its close box
+  // does (a modal one ends with mrCancel). The main and progress windows turn that off.
+  QPushButton* DefaultButton() const;
+  QPushButton* CancelButton() const;
+  void SetEscapeCloses(bool closes) { escapeCloses_ = closes; }
+
  protected:
   void changeEvent(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   int modalResult_ = 0;
   bool inModal_ = false;
+  bool escapeCloses_ = true;
 };
 
 // Modal results, as the framework numbers them.

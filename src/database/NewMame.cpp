@@ -25,7 +25,7 @@ namespace {
 const char* const kFirstHint =
     "In order to run games and display their characteristics,\r"
     "Velmora needs to access the emulator's\r"
-    "executable file (eg. MAME.EXE).\r"
+    "executable file (e.g. mame).\r"
     "Please specify the path where the emulator is located\r"
     "using the box above, then click the \"NEXT\" button.";
 
@@ -82,7 +82,7 @@ TNewMameFRM::TNewMameFRM(QWidget* owner) : TDXForm(owner) {
   GoBTN->setObjectName("GoBTN");
   CancelBTN = new QPushButton("&Cancel", central);
   CancelBTN->setObjectName("CancelBTN");
-  CancelBTN->setDefault(true);
+  NextBTN->setDefault(true);
   buttons->addStretch(1);
   buttons->addWidget(NextBTN);
   buttons->addWidget(GoBTN);
@@ -128,15 +128,6 @@ void TNewMameFRM::showEvent(QShowEvent* e) {
   if (!e->spontaneous()) FormShow();
 }
 
-void TNewMameFRM::keyPressEvent(QKeyEvent* e) {
-  // Cancel is both the default and the cancel button.
-  if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter || e->key() == Qt::Key_Escape) {
-    CancelBTNClick();
-    return;
-  }
-  TDXForm::keyPressEvent(e);
-}
-
 void TNewMameFRM::FormShow() {
   setWindowTitle("Velmora - New emulator file");
   FileName->clear();
@@ -146,6 +137,7 @@ void TNewMameFRM::FormShow() {
   HintLBL->setText(Shown(kFirstHint));
   NextBTN->setEnabled(true);
   GoBTN->setEnabled(false);
+  NextBTN->setDefault(true);
   OpenDLG.initialDir = EmulatorDir.empty() ? ProgramDir : EmulatorDir;
   SaveDLG.initialDir = ProfilesFolder();
 }
@@ -178,6 +170,7 @@ void TNewMameFRM::NextBTNClick() {
   HintLBL->setText(Shown(kSecondHint));
   NextBTN->setEnabled(false);
   GoBTN->setEnabled(true);
+  GoBTN->setDefault(true);
 }
 
 void TNewMameFRM::GoBTNClick() {

@@ -45,7 +45,6 @@ class TNewMameFRM : public TDXForm {
 
  protected:
   void showEvent(QShowEvent* e) override;
-  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   int Message(const std::string& text, unsigned flags);

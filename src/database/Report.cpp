@@ -1,4 +1,5 @@
 #include "database/Report.h"
+#include "database/Looks.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -211,6 +212,7 @@ QAction* TReportFRM::MakeAction(const char* name, const QString& caption,
     a->setShortcutContext(Qt::WindowShortcut);
   }
   a->setCheckable(checkable);
+  looks::DressReportAction(a);
   connect(a, &QAction::triggered, this, [this, handler = std::move(handler)] {
     Guarded(handler);
     Guarded([this] { RefreshStatus(); });

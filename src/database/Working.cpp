@@ -44,6 +44,7 @@ QPixmap BubbleFrame(int frame) {
 
 TWorkingFRM::TWorkingFRM(QWidget* owner) : TDXForm(owner) {
   setObjectName("WorkingFRM");
+  SetEscapeCloses(false);
   // Dialog border without border icons.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   setWindowTitle("Velmora - Please wait...");

@@ -18,6 +18,8 @@
 #include <QAbstractButton>
 #include <exception>
 
+#include "database/Report.h"
+#include "frontend/ActionLooks.h"
 #include "frontend/GameTree.h"
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
@@ -81,7 +83,7 @@ const ActionSpec kActions[] = {
      &TMainFRM::OptionsShowQuickInfoesACTNExecute, false},
     {VACT(OptionsCommandLineACTN), "Command &line", "Ctrl+L",
      &TMainFRM::OptionsCommandLineACTNExecute, false},
-    {VACT(ScreenshotsOpenImageDirACTN), "Show &directory in Explorer", "", &TMainFRM::ScreenshotsOpenImageDirACTNExecute, false},
+    {VACT(ScreenshotsOpenImageDirACTN), "Show &directory in file manager", "", &TMainFRM::ScreenshotsOpenImageDirACTNExecute, false},
     {VACT(OptionsShowFaqACTN), "Show game's FA&Q file", "Ctrl+Q",
      &TMainFRM::OptionsShowFaqACTNExecute, false},
     {VACT(OptionsSysInfoACTN), "System &info", "", &TMainFRM::OptionsSysInfoACTNExecute, false},
@@ -102,7 +104,7 @@ const ActionSpec kActions[] = {
     {VACT(HelpAboutACTN), "A&bout", "Ctrl+B", &TMainFRM::HelpAboutACTNExecute, false},
     {VACT(ScreenshotsSlideShowACTN), "Enable picture slides&how", "", &TMainFRM::ScreenshotsSlideShowACTNExecute, true},
     {VACT(ScreenshotsShowStretchACTN), "&Stretch to the available area", "", &TMainFRM::ScreenshotsShowStretchACTNExecute, true},
-    {VACT(ScreenshotsLocateImageACTN), "&Locate image in explorer", "", &TMainFRM::ScreenshotsLocateImageACTNExecute, false},
+    {VACT(ScreenshotsLocateImageACTN), "&Locate image in file manager", "", &TMainFRM::ScreenshotsLocateImageACTNExecute, false},
     {VACT(ScreenshotsOpenImageInEditorACTN), "Show image in associated vie&wer", "Ctrl+W", &TMainFRM::ScreenshotsOpenImageInEditorACTNExecute,
      false},
     {VACT(ScreenshotsBackACTN), "&Previous image", "", &TMainFRM::ScreenshotsBackACTNExecute, false},
@@ -193,6 +195,7 @@ void TMainFRM::CreateActions() {
     Handler h = spec.handler;
     connect(a, &QAction::triggered, this, [this, h]() { Guarded([this, h] { (this->*h)(); }); });
   }
+  looks::ApplyActionLooks(*this);
 
   // Menus.
   QMenuBar* bar = menuBar();
@@ -204,7 +207,7 @@ void TMainFRM::CreateActions() {
   AddAll(FileSUB, {FileProfileInfoACTN, nullptr, FileFilterNewACTN, FileFilterOpenACTN});
   ReopenFilterSUB = FileSUB->addMenu("Reopen &filter");
   ReopenFilterSUB->setObjectName("ReopenFilterSUB");
-  ImportFilterSUB = FileSUB->addMenu("&Import filter");
+  ImportFilterSUB = FileSUB->addMenu("Impor&t filter");
   ImportFilterSUB->setObjectName("ImportFilterSUB");
   AddAll(ImportFilterSUB, {FileFilterImportCatVerACTN, FileFilterImportMacMameACTN});
   AddAll(FileSUB, {FileFilterRenameACTN, FileFilterSaveACTN, FileFilterSaveAsACTN,
@@ -490,13 +493,16 @@ void TMainFRM::Guarded(const std::function<void()>& step) {
 }
 
 bool TMainFRM::OpenInTextEditor(const std::string& fileName) {
-  const bool started =
-      TextEditor.empty()
-          ? plat::Ui().OpenWithDesktop(fileName)
-          : plat::Ui().StartDetached(TextEditor, {fileName}, plat::DirectoryOf(fileName));
-  if (!started)
-    ShowMessageBox("The text editor could not be started:\r" +
-                       (TextEditor.empty() ? std::string("(the desktop's default)") : TextEditor),
-                   plat::MB_ICONERROR);
-  return started;
+  if (!TextEditor.empty()) {
+    if (plat::Ui().StartDetached(TextEditor, {fileName}, plat::DirectoryOf(fileName))) return true;
+    ShowMessageBox("The text editor could not be started:\r" + TextEditor, plat::MB_ICONERROR);
+    return false;
+  }
+  if (plat::Ui().OpenWithDesktop(fileName)) return true;
+  // No desktop to hand it to: the program's own report window shows it.
+  TReportFRM report(this);
+  report.NewDocument("Velmora - " + plat::FileNameOf(fileName), fileName, true, true);
+  if (!report.LoadDocument()) return false;
+  report.ShowReport();
+  return true;
 }

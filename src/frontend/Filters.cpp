@@ -20,6 +20,40 @@ std::string NotSavedQuestion(const std::string& name, const char* tail) {
   return "The \"" + name + "\" filter is not saved yet.\r" + tail;
 }
 
+// The save dialog of a filter, in its own folder when it has a file.
+plat::FileDialogRequest FilterSaveRequest(const std::string& fileName, const std::string& folder) {
+  plat::FileDialogRequest req;
+  req.save = true;
+  req.title = "Save filter";
+  req.defaultExt = "VRF";
+  req.filter = kFilterDialogFilter;
+  req.initialDir = folder;
+  req.fileName = fileName;
+  if (std::string dir = plat::DirectoryOf(fileName); !dir.empty()) {
+    req.initialDir = dir;
+    req.fileName = plat::FileNameOf(fileName);
+  }
+  req.overwritePrompt = true;
+  return req;
+}
+
+// Save, Don't save or Cancel for an unsaved filter about to go; false: it stays (cancelled,
+// or the save did not happen).
+bool SaveOrLetGo(TMainFRM& w, FilterDescriptor* f) {
+  const int answer = w.ShowMessageBox(NotSavedQuestion(f->Name, "Save it first?"),
+                                      plat::MB_ICONWARNING | plat::MB_YESNOCANCEL |
+                                          plat::MB_SAVEDONTSAVE);
+  if (answer == plat::IDNO) return true;
+  if (answer != plat::IDYES) return false;
+  if (f->FileName.empty()) {
+    plat::FileDialogRequest req = FilterSaveRequest(f->FileName, w.FiltersFolder());
+    auto chosen = plat::Ui().FileDialog(&w, req);
+    if (!chosen) return false;
+    f->FileName = *chosen;
+  }
+  return w.SaveFilterFile(f);
+}
+
 }  // namespace
 
 std::string TMainFRM::FiltersFolder() const {
@@ -89,10 +123,7 @@ bool TMainFRM::SaveFilterFile(FilterDescriptor* filter) {
 bool TMainFRM::CloseFilter(int index) {
   if (!Filters || index < 1 || static_cast<size_t>(index) >= Filters->size()) return true;
   FilterDescriptor* f = (*Filters)[static_cast<size_t>(index)].get();
-  if (f && f->Modified &&
-      ShowMessageBox(NotSavedQuestion(f->Name, "Continue anyway?"),
-                     plat::MB_ICONWARNING | plat::MB_YESNO) != plat::IDYES)
-    return false;
+  if (f && f->Modified && !SaveOrLetGo(*this, f)) return false;
   types::DisposeFilterDescriptor((*Filters)[static_cast<size_t>(index)]);
   Filters->erase(Filters->begin() + index);
   RebuildFilterTabs(index);
@@ -105,9 +136,7 @@ bool TMainFRM::FormCloseQuery() {
     for (size_t i = 1; i < Filters->size(); ++i) {
       FilterDescriptor* f = (*Filters)[i].get();
       if (!f || !f->Modified) continue;
-      if (ShowMessageBox(NotSavedQuestion(f->Name, "Continue anyway?"),
-                         plat::MB_ICONWARNING | plat::MB_YESNO) != plat::IDYES)
-        return false;  // every mark stays as it was
+      if (!SaveOrLetGo(*this, f)) return false;  // the marks of the others stay as they were
     }
     // The close goes ahead: the user has let every change go.
     for (size_t i = 1; i < Filters->size(); ++i)
@@ -205,18 +234,7 @@ void TMainFRM::FileFilterSaveAsACTNExecute() {
   if (tab < 0 || static_cast<size_t>(tab) >= Filters->size() || !(*Filters)[static_cast<size_t>(tab)])
     return;
   FilterDescriptor* f = (*Filters)[static_cast<size_t>(tab)].get();
-  plat::FileDialogRequest req;
-  req.save = true;
-  req.title = "Save filter";
-  req.defaultExt = "VRF";
-  req.filter = kFilterDialogFilter;
-  req.initialDir = FiltersFolder();
-  req.fileName = f->FileName;
-  if (std::string dir = plat::DirectoryOf(f->FileName); !dir.empty()) {
-    req.initialDir = dir;
-    req.fileName = plat::FileNameOf(f->FileName);
-  }
-  req.overwritePrompt = true;
+  plat::FileDialogRequest req = FilterSaveRequest(f->FileName, FiltersFolder());
   auto chosen = plat::Ui().FileDialog(this, req);
   if (!chosen) return;
   f->FileName = *chosen;

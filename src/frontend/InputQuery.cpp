@@ -22,6 +22,8 @@ TInputQueryFRM::TInputQueryFRM(const std::string& caption, const std::string& pr
   auto* buttons = new QHBoxLayout;
   OkBTN = new QPushButton("OK", body);
   CancelBTN = new QPushButton("Cancel", body);
+  OkBTN->setObjectName("OkBTN");
+  CancelBTN->setObjectName("CancelBTN");
   OkBTN->setDefault(true);
   buttons->addStretch(1);
   buttons->addWidget(OkBTN);
@@ -34,7 +36,6 @@ TInputQueryFRM::TInputQueryFRM(const std::string& caption, const std::string& pr
   connect(CancelBTN, &QPushButton::clicked, this, [this] { SetModalResult(mrCancel); });
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, [this] { SetModalResult(mrCancel); });
-  connect(Edit, &QLineEdit::returnPressed, this, [this] { SetModalResult(mrOk); });
 }
 
 TInputQueryFRM::~TInputQueryFRM() = default;

@@ -27,11 +27,22 @@ class TreeKeys : public QObject {
   explicit TreeKeys(TMainFRM* owner) : QObject(owner), owner_(owner) {}
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
     auto* k = static_cast<QKeyEvent*>(event);
+    const bool enter = (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+                       (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter);
+    if (enter && event->type() == QEvent::KeyRelease) {
+      released_ = true;
+      releaseTime_ = k->timestamp();
+      return false;
+    }
+    if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
     int code = -1;
-    if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)
+    if (enter) {
+      // A held key starts no game: its repeats are flagged, or (when the flag is missed) come
+      // in the same millisecond as the release the display sent before them.
+      if (k->isAutoRepeat() || (released_ && k->timestamp() - releaseTime_ <= 1)) return true;
       code = 13;
+    }
     else if (!k->text().isEmpty() && !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
       code = k->text().at(0).unicode();
     if (code < 0) return false;
@@ -41,6 +52,8 @@ class TreeKeys : public QObject {
   }
  private:
   TMainFRM* owner_;
+  bool released_ = false;
+  quint64 releaseTime_ = 0;
 };
 
 }  // namespace
@@ -90,7 +103,8 @@ void TMainFRM::RebuildFilterTabs(int32_t index) {
     while (ListTabs->count() > 0) ListTabs->removeTab(ListTabs->count() - 1);
     for (size_t i = 0; i < Filters->size(); ++i) {
       const FilterDescriptor* f = (*Filters)[i].get();
-      ListTabs->addTab(plat::FromAnsi(f ? f->Name : std::string()));
+      const QString name = plat::FromAnsi(f ? f->Name : std::string());
+      ListTabs->setTabToolTip(ListTabs->addTab(name), name);  // the whole name of a shortened tab
     }
     int want = index < 0 ? before : index;
     if (want >= ListTabs->count()) want = ListTabs->count() - 1;

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -64,7 +65,8 @@ TNewFilterFRM::TNewFilterFRM(TMainFRM* main) : QDialog(nullptr), main_(main) {
   UserVars->horizontalHeader()->hide();
   UserVars->verticalHeader()->hide();
   UserVars->horizontalHeader()->setStretchLastSection(true);
-  UserVars->setColumnWidth(0, 40);
+  // Wide enough for the "Name" heading in any font.
+  UserVars->setColumnWidth(0, UserVars->fontMetrics().horizontalAdvance("Name") + 16);
   auto fixed = [](const QString& text) {
     auto* item = new QTableWidgetItem(text);
     item->setFlags(Qt::ItemIsEnabled);
@@ -142,6 +144,12 @@ void TNewFilterFRM::Close(int result) {
 void TNewFilterFRM::closeEvent(QCloseEvent* e) {
   if (property("modalResult").toInt() == 0) setProperty("modalResult", int(mrCancel));
   QDialog::closeEvent(e);
+}
+
+void TNewFilterFRM::keyPressEvent(QKeyEvent* e) {
+  // A held Enter presses Ok once.
+  if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && e->isAutoRepeat()) return;
+  QDialog::keyPressEvent(e);
 }
 
 void TNewFilterFRM::LoadFormulaArchive() {
@@ -273,7 +281,7 @@ bool TNewFilterFRM::CompileFormula() {
 
 void TNewFilterFRM::TestBTNClick() {
   if (CompileFormula())
-    Message("The formula you typed in has been interpreted succesfully!",
+    Message("The formula you typed in has been interpreted successfully!",
             plat::MB_ICONINFORMATION);
 }
 

@@ -53,6 +53,7 @@ class TNewFilterFRM : public QDialog {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   void Close(int result);

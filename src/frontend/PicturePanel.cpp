@@ -113,6 +113,19 @@ class PictureEvents : public QObject {
   TMainFRM* main_;
 };
 
+// The picture's file name is shortened to its label at every width; the tool tip holds it whole.
+class PathLabelFit : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::Resize)
+      if (auto* label = qobject_cast<QLabel*>(watched); label && !label->toolTip().isEmpty())
+        label->setText(label->fontMetrics().elidedText(label->toolTip(), Qt::ElideMiddle,
+                                                       std::max(label->width(), 80)));
+    return false;
+  }
+};
+
 }  // namespace
 
 void TMainFRM::CreatePicturePanel() {
@@ -125,6 +138,8 @@ void TMainFRM::CreatePicturePanel() {
   connect(UserZoom, QOverload<int>::of(&QComboBox::activated), this,
           [this] { Guarded([this] { DisplayPicture(); }); });
   LoadPicture("");
+  ImagePath->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  ImagePath->installEventFilter(new PathLabelFit(ImagePath));
 }
 
 plat::FolderIndex& TMainFRM::PictureFolder(const std::string& folder) {

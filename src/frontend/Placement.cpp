@@ -30,4 +30,13 @@ Rect BringOntoScreens(const Rect& r, const std::vector<Rect>& screens) {
   return out;
 }
 
+Rect FirstPlacement(const Rect& screen, int32_t minWidth, int32_t minHeight) {
+  Rect r;
+  r.width = std::max(minWidth, screen.width * 5 / 6);
+  r.height = std::max(minHeight, screen.height * 5 / 6);
+  r.left = screen.left + (screen.width - r.width) / 2;
+  r.top = screen.top + (screen.height - r.height) / 2;
+  return r;
+}
+
 }  // namespace placement

@@ -14,4 +14,8 @@ struct Rect {
 // shrunk to fit it. Without screens the placement is returned unchanged.
 Rect BringOntoScreens(const Rect& r, const std::vector<Rect>& screens);
 
+// The first placement, before any is stored: five sixths of the screen, centred, never below
+// the minimum size.
+Rect FirstPlacement(const Rect& screen, int32_t minWidth, int32_t minHeight);
+
 }  // namespace placement

@@ -110,7 +110,7 @@ bool TMainFRM::ParseListInfo() {
 
   const RecordList<ParseErrorRecord>& errors = result.Errors;
   if (errors.empty() && !Games->empty()) {
-    ShowMessageBox("MAME info file parsed succesfully!\r\r" + EmulatorVersion +
+    ShowMessageBox("MAME info file parsed successfully!\r\r" + EmulatorVersion +
                        "\rGames found:     " + std::to_string(Games->size()) +
                        "\rResources found: " + std::to_string(Resources->size()),
                    MB_ICONINFORMATION);

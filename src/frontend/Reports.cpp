@@ -196,7 +196,7 @@ Document RomsetDetail(const RomsetFacts& f) {
 
   quickinfo::AddChipInfo(g, text);
   AddSection(d, g->Chips && !g->Chips->empty() ? text : std::string(), "Chipset:",
-             "No chipset informations available");
+             "No chipset information available");
   d.Blank();
   quickinfo::AddRomInfo(g, text);
   AddSection(d, g->Roms && !g->Roms->empty() ? text : std::string(),

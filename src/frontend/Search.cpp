@@ -129,7 +129,6 @@ TSearchFRM::TSearchFRM(TMainFRM* main) : TDXForm(nullptr), main_(main) {
   setFixedSize(sizeHint().expandedTo(QSize(340, 0)));
 
   connect(Text2find, &QLineEdit::textChanged, this, [this] { Text2findChange(); });
-  connect(Text2find, &QLineEdit::returnPressed, OkBTN, &QPushButton::click);
   connect(OkBTN, &QPushButton::clicked, this, [this] {
     // An OK-kind button: the window closes after the handler, whatever it did.
     try {
@@ -160,6 +159,7 @@ void TSearchFRM::FormShow() {
 void TSearchFRM::Text2findChange() { OkBTN->setEnabled(!Text2find->text().trimmed().isEmpty()); }
 
 void TSearchFRM::OkBTNClick() {
+  hide();  // the search's progress and questions stand alone
   if (!main_->Games || main_->Games->empty()) return;
   const std::string typed = plat::ToAnsi(Text2find->text());
   const search::Match match = Containing->isChecked()     ? search::Containing

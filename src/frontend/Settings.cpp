@@ -16,6 +16,7 @@
 
 #include "frontend/SettingsValues.h"
 #include "frontend/PictureLayout.h"
+#include "frontend/Placement.h"
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
@@ -198,16 +199,18 @@ void TMainFRM::LoadSettings() {
   }
 
   // [Window]
-  QRect mon = FirstMonitor();
-  WindowLeft = static_cast<int32_t>(ReadInteger(
-      ini, "Window", "UpperLeftX", mon.left() + (mon.width() - minimumWidth()) / 2));
-  WindowTop = static_cast<int32_t>(ReadInteger(
-      ini, "Window", "UpperLeftY", mon.top() + (mon.height() - minimumHeight()) / 2));
-  WindowHeight = static_cast<int32_t>(ReadInteger(ini, "Window", "Height", minimumHeight()));
-  WindowWidth = static_cast<int32_t>(ReadInteger(ini, "Window", "Width", minimumWidth()));
+  // Without a stored placement the window uses most of the first monitor.
+  const QRect mon = FirstMonitor();
+  const placement::Rect first = placement::FirstPlacement(
+      {mon.left(), mon.top(), mon.width(), mon.height()}, minimumWidth(), minimumHeight());
+  WindowLeft = static_cast<int32_t>(ReadInteger(ini, "Window", "UpperLeftX", first.left));
+  WindowTop = static_cast<int32_t>(ReadInteger(ini, "Window", "UpperLeftY", first.top));
+  WindowHeight = static_cast<int32_t>(ReadInteger(ini, "Window", "Height", first.height));
+  WindowWidth = static_cast<int32_t>(ReadInteger(ini, "Window", "Width", first.width));
   WindowState = ReadBool(ini, "Window", "Maximized", false) ? 2 : 0;
   leftPanelWidth_ = std::max<int32_t>(
-      0, static_cast<int32_t>(ReadInteger(ini, "Window", "LeftPanelWidth", minimumWidth() / 2)));
+      0, static_cast<int32_t>(ReadInteger(ini, "Window", "LeftPanelWidth",
+                                          std::max(minimumWidth() / 2, first.width * 2 / 5))));
   // The default height of the quick information: a third of the left panel.
   quickInfoHeight_ = -1;
   long qi = ReadInteger(ini, "Window", "QuickInfoHeight", -1);

@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QShowEvent>
 #include <QLayout>
@@ -71,6 +73,8 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   setWindowTitle("Velmora");
   setMinimumSize(760, 570);
   setObjectName("MainFRM");
+  SetEscapeCloses(false);
+  plat::WatchUserInput();  // what is pressed while a game runs is dropped by its time
 
   ToolBAR = addToolBar("ToolBAR");
   ToolBAR->setObjectName("ToolBAR");
@@ -90,6 +94,7 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   ListTabs = new QTabBar(listPanel);
   ListTabs->setObjectName("ListTabs");
   ListTabs->setExpanding(false);
+  ListTabs->setElideMode(Qt::ElideRight);  // long filter names shorten before the tabs scroll
   ListTabs->addTab("All games");
   FiltersBAR = new QToolBar("FiltersBAR", listPanel);
   FiltersBAR->setObjectName("FiltersBAR");
@@ -104,7 +109,9 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   QuickInfoBOX = new QTextEdit(LeftSPLT);
   QuickInfoBOX->setObjectName("QuickInfoBOX");
   QuickInfoBOX->setReadOnly(true);
-  QuickInfoBOX->setLineWrapMode(QTextEdit::NoWrap);
+  // A line longer than the panel goes on below instead of being cut off.
+  QuickInfoBOX->setLineWrapMode(QTextEdit::WidgetWidth);
+  QuickInfoBOX->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   QuickInfoBOX->setFont(QFont("Courier New", 9));
   QuickInfoBOX->setMinimumHeight(100);
   LeftSPLT->addWidget(listPanel);
@@ -195,7 +202,27 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   // A delay typed into the box applies when the box is left, as after Enter.
   connect(UserSlideshowDelay->lineEdit(), &QLineEdit::editingFinished, this,
           [this]() { Guarded([this] { UserSlideshowDelayClick(); }); });
+  // The boxes take only what they can use and add nothing to their lists.
+  UserZoom->setInsertPolicy(QComboBox::NoInsert);
+  UserZoom->setValidator(new QRegularExpressionValidator(
+      QRegularExpression("\\d{1,4}(?:[.,]\\d{0,2})? ?%?|Automatic",
+                         QRegularExpression::CaseInsensitiveOption),
+      UserZoom));
+  UserZoom->setToolTip("Zoom: a percentage of the picture's area, or Automatic");
+  UserSlideshowDelay->setInsertPolicy(QComboBox::NoInsert);
+  UserSlideshowDelay->setValidator(new QRegularExpressionValidator(
+      QRegularExpression("\\d{1,5}(?:[.,]\\d{0,3})?"), UserSlideshowDelay));
+  UserSlideshowDelay->setToolTip("Seconds between two pictures of the slideshow");
+  connect(UserZoom->lineEdit(), &QLineEdit::editingFinished, this,
+          [this]() { Guarded([this] { DisplayPicture(); }); });
+  auto* zoomLabel = new QLabel("&Zoom:", ImageBAR);
+  zoomLabel->setBuddy(UserZoom);
+  auto* delayLabel = new QLabel("Slideshow de&lay:", ImageBAR);
+  delayLabel->setBuddy(UserSlideshowDelay);
+  ImageBAR->addWidget(zoomLabel);
   ImageBAR->addWidget(UserZoom);
+  ImageBAR->addSeparator();
+  ImageBAR->addWidget(delayLabel);
   ImageBAR->addWidget(UserSlideshowDelay);
   CreatePicturePanel();
 
@@ -234,15 +261,15 @@ void TMainFRM::SetPictureTabCaptions(const StringList& captions) {
 // Creation, showing, closing and destruction.
 
 void TMainFRM::FormCreate() {
+  // No display name: the desktop would append it to titles that already name the program.
   QApplication::setApplicationName("Velmora");
-  QApplication::setApplicationDisplayName("Velmora");
   std::string argv0;
   if (QCoreApplication::instance() && !QCoreApplication::arguments().isEmpty())
     argv0 = plat::ToLocal(QCoreApplication::arguments().first());
   ProgramDir = plat::ProgramDir(argv0);
   SettingsFileName = ProgramDir + "VELMORA.INI";
   StatsFileName = ProgramDir + "STATS.INI";
-  HistoryFileName = ProgramDir + "HISTORY.TXT";
+  HistoryFileName = plat::FindShippedFile(ProgramDir, "HISTORY.TXT");
   CaptureFile = "$VRTEMP$.NFO";
   QuickSearchText.clear();
   StatusPanel1->setText("Quick search: \"\"");
@@ -281,10 +308,11 @@ void TMainFRM::showEvent(QShowEvent* e) {
   // A restore from minimised shows the window again: the start-up steps run once.
   if (formShown_) return;
   formShown_ = true;
-  Guarded([this] { FormShow(); });
-  // The panels get their sizes once the window is laid out, so they come back as saved.
+  // The panels get their sizes once the window is laid out, so they come back as saved (and
+  // a profile made at the first start stores them so).
   if (QLayout* l = layout()) l->activate();
   ApplyPanelSizes();
+  Guarded([this] { FormShow(); });
 }
 
 void TMainFRM::FormShow() {

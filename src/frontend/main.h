@@ -95,7 +95,7 @@ class TMainFRM : public TDXForm {
   QToolBar* FiltersBAR = nullptr;
   QTabBar* ListTabs = nullptr;         // filter tabs, first "All games"
   QTreeView* TreeList = nullptr;       // the game tree
-  QTextEdit* QuickInfoBOX = nullptr;   // read-only, "Courier New", no wrap
+  QTextEdit* QuickInfoBOX = nullptr;   // read-only, "Courier New", wrapped at its width
   QTabWidget* ScreenShotPGE = nullptr; // picture tabs, first "None"
   QLabel* SnapShot = nullptr;
   QLabel* ImageSize = nullptr;

@@ -1,6 +1,7 @@
 #include "launch/DosCmd.h"
 
 #include <QCheckBox>
+#include <QFont>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -29,8 +30,12 @@ TCmdLineFRM::TCmdLineFRM(QWidget* owner) : TDXForm(owner) {
   CmdLineExample = new QLineEdit(CmdLineBOX);
   CmdLineExample->setObjectName("CmdLineExample");
   CmdLineExample->setReadOnly(true);
-  CmdLineExample->setStyleSheet(
-      "QLineEdit { background: black; color: silver; font: bold 13px \"Courier New\"; }");
+  CmdLineExample->setStyleSheet("QLineEdit { background: black; color: silver; }");
+  QFont mono("Courier New");
+  mono.setStyleHint(QFont::Monospace);
+  mono.setPixelSize(13);
+  mono.setBold(true);
+  CmdLineExample->setFont(mono);
   boxLayout->addWidget(CmdLineExample);
   auto* manual = new QHBoxLayout;
   AddOptions = new QCheckBox("Add &manually:", CmdLineBOX);
@@ -111,11 +116,18 @@ void TCmdLineFRM::UpdateExample() {
   ExtraOptions->setEnabled(AddOptions->isChecked());
   ExtraOptions->setBackgroundRole(AddOptions->isChecked() ? QPalette::Base : QPalette::Button);
   std::string set = Main && Main->SelectedGame ? Main->SelectedGame->Name.str() : "GAMENAME";
-  set = plat::UpperCase(set);
-  std::string folder = plat::UpperCase(plat::CurrentDir());
+  // As a shell shows it: the working folder, then the command.
+  std::string folder = plat::CurrentDir();
   if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  CmdLineExample->setText(plat::FromAnsi(folder + ">" + BuildCommandLine(set, true)));
+  const QString line =
+      plat::FromLocal(folder) + "$ " + plat::FromAnsi(BuildCommandLine(set, true));
+  CmdLineExample->setText(line);
+  CmdLineExample->setToolTip(line);
   CmdLineExample->setCursorPosition(0);
+  // The window grows to show the whole line, up to most of the screen.
+  const int screenWidth = screen() ? screen()->availableGeometry().width() : 1024;
+  CmdLineExample->setMinimumWidth(std::min(
+      CmdLineExample->fontMetrics().horizontalAdvance(line) + 24, screenWidth * 3 / 4));
 }
 
 void TCmdLineFRM::SaveSettings() {

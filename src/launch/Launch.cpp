@@ -47,12 +47,12 @@ bool ReadCaptureTail(const std::string& path, std::string& text, bool& cut) {
 
 const char* const kLogWarning =
     "This warning will appear only once.\r\r"
-    "You have choosen to enable the function to log MAME's text output\r"
+    "You have chosen to enable the function to log MAME's text output\r"
     "(View/edit command line window). This will make MAME output in the\r"
-    "DOS shell be redirected to Velmora for you to examine it\r"
+    "shell be redirected to Velmora for you to examine it\r"
     "comfortably. There is nothing wrong with this; you just need to know\r"
-    "that you won't see anything in the DOS box.\r"
-    "Should the DOS shell sit without running MAME, try hitting ENTER a\r"
+    "that you won't see anything in the shell.\r"
+    "Should the shell sit without running MAME, try hitting ENTER a\r"
     "couple of times to return back to Velmora and examine MAME's\r"
     "report. You will see a report coming directly from MAME which will\r"
     "tell you why it refused to run.\r\r"
@@ -162,6 +162,7 @@ void TMainFRM::MamePlayACTNExecute() {
     plat::ProcessResult run =
         plat::Ui().RunProcess(command, true, plat::WaitMode::KeepPainting);
     const int64_t end = plat::Ui().MonotonicMs();
+    plat::DropPendingUserInput();  // what was pressed while the game ran is not replayed
     working.reset();
     // The interpreter reports 126 (not executable) or 127 (not found) when it could not start
     // the emulator: that is no play.
@@ -183,7 +184,7 @@ void TMainFRM::MamePlayACTNExecute() {
       report->NewDocument("Velmora - MAME text output", ProgramDir + "MAME_output", true, true);
       report->SetParagraph(0, false);
       report->SetTextFont("Courier New", QColor(Qt::black), NormalFontSize, TReportFRM::fsBold);
-      report->AddLine("C:\\> " + command);
+      report->AddLine("$ " + command);
       report->AddLine("");
       // A capture that is not there (the emulator never ran) shows no output.
       const std::string capture = EmulatorDir + CaptureFile;
@@ -204,7 +205,7 @@ void TMainFRM::MamePlayACTNExecute() {
         plat::RemoveFile(capture);
       }
       report->AddLine("");
-      report->AddLine("C:\\>");
+      report->AddLine("$");
       working.reset();
       report->ShowReport();
     }

@@ -45,7 +45,7 @@ TMiscFRM::TMiscFRM(TMainFRM* main) : TOptionDialog(main, "MiscFRM"), main_(main)
   };
   CheatFileBrowseBTN = button("CheatFileBrowseBTN", "&Browse...");
   HistoryFileBrowseBTN = button("HistoryFileBrowseBTN", "B&rowse...");
-  MameInfoFileBrowseBTN = button("MameInfoFileBrowseBTN", "Br&owse...");
+  MameInfoFileBrowseBTN = button("MameInfoFileBrowseBTN", "Bro&wse...");
   CheatEditBTN = button("CheatEditBTN", "&Edit...");
 
   auto* grid = new QGridLayout(b);

@@ -1,6 +1,7 @@
 #include "platform/Seams.h"
 
 #include <chrono>
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
 #include <QDateTime>
@@ -8,6 +9,7 @@
 #include <QProcess>
 #include <QUrl>
 #include <QEventLoop>
+#include <QInputEvent>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
@@ -74,8 +76,12 @@ int Seam::MessageBox(QWidget* parent, const std::string& title, const std::strin
                  {QMessageBox::Ignore, IDIGNORE}};
       break;
     case MB_YESNOCANCEL:
-      buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO},
-                 {QMessageBox::Cancel, IDCANCEL}};
+      if (flags & MB_SAVEDONTSAVE)
+        buttons = {{QMessageBox::Save, IDYES}, {QMessageBox::Discard, IDNO},
+                   {QMessageBox::Cancel, IDCANCEL}};
+      else
+        buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO},
+                   {QMessageBox::Cancel, IDCANCEL}};
       break;
     case MB_YESNO: buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
     case MB_RETRYCANCEL:
@@ -87,6 +93,8 @@ int Seam::MessageBox(QWidget* parent, const std::string& title, const std::strin
   for (auto& b : buttons) set |= b.b;
   box.setStandardButtons(set);
   box.setDefaultButton(buttons.front().b);
+  if (QAbstractButton* discard = box.button(QMessageBox::Discard)) discard->setText("Do&n't save");
+  if (QAbstractButton* cancel = box.button(QMessageBox::Cancel)) box.setEscapeButton(cancel);
   int r = box.exec();
   for (auto& b : buttons)
     if (r == b.b) return b.id;
@@ -242,6 +250,93 @@ void SetUi(Seam* seam) { g_current = seam ? seam : &g_real; }
 void ProcessPendingEvents() {
   if (QCoreApplication::instance())
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+namespace {
+
+bool IsUserInput(const QEvent* e) {
+  switch (e->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool Eat(QEvent* e) {
+  if (e->type() == QEvent::ShortcutOverride) e->accept();  // taken: no shortcut fires
+  return true;
+}
+
+class InputEater : public QObject {
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override { return IsUserInput(e) && Eat(e); }
+};
+
+// Learns the display's event clock against the steady clock (the smallest delay seen) and
+// drops input stamped up to a given moment.
+class InputClock : public QObject {
+ public:
+  void DropUntilNow() {
+    if (known_) dropUntil_ = SteadyMs() - offset_;
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (!IsUserInput(e) || e->type() == QEvent::ContextMenu) return false;
+    const auto stamp = static_cast<int64_t>(static_cast<QInputEvent*>(e)->timestamp());
+    if (stamp == 0) return false;  // made by the program, not the display
+    const int64_t offset = SteadyMs() - stamp;
+    // The display's clock went round or restarted: learn it again.
+    if (known_ && (offset - offset_ > kDay || offset_ - offset > kDay)) {
+      known_ = false;
+      dropUntil_ = 0;
+    }
+    if (!known_ || offset < offset_) offset_ = offset;
+    known_ = true;
+    return stamp <= dropUntil_ && Eat(e);
+  }
+
+ private:
+  static constexpr int64_t kDay = 24 * 3600 * 1000;
+  static int64_t SteadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  }
+  bool known_ = false;
+  int64_t offset_ = 0;
+  int64_t dropUntil_ = 0;
+};
+
+QPointer<InputClock> g_clock;
+
+}  // namespace
+
+void WatchUserInput() {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app || g_clock) return;
+  g_clock = new InputClock;
+  g_clock->setParent(app);
+  app->installEventFilter(g_clock);
+}
+
+void DropPendingUserInput() {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app) return;
+  if (g_clock) g_clock->DropUntilNow();
+  InputEater eater;
+  app->installEventFilter(&eater);
+  for (int pass = 0; pass < 3; ++pass) QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents();
+  app->removeEventFilter(&eater);
 }
 
 }  // namespace plat

@@ -21,7 +21,9 @@ namespace plat {
 enum : unsigned {
   MB_OK = 0, MB_OKCANCEL = 1, MB_ABORTRETRYIGNORE = 2, MB_YESNOCANCEL = 3, MB_YESNO = 4,
   MB_RETRYCANCEL = 5, MB_ICONERROR = 16, MB_ICONQUESTION = 32, MB_ICONWARNING = 48,
-  MB_ICONINFORMATION = 64
+  MB_ICONINFORMATION = 64,
+  // With MB_YESNOCANCEL: the buttons read "Save", "Don't save" and "Cancel".
+  MB_SAVEDONTSAVE = 0x10000
 };
 enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
 
@@ -74,6 +76,11 @@ void SetUi(Seam* seam);
 
 // Lets pending messages through while holding back user input.
 void ProcessPendingEvents();
+// Drops the user input made while the program waited (keys and clicks made then are not
+// replayed afterwards), letting every other pending message through. Input that the display
+// hands over later is known by its time stamp once WatchUserInput has learnt the display's clock.
+void DropPendingUserInput();
+void WatchUserInput();
 
 // Runs an event handler: an exception is handed to `report` as its message ("Unexpected
 // error" when it carries none) and goes no further. False when the handler failed. Windows use

@@ -369,6 +369,7 @@ void TMameCdFRM::FreeWorkLists() {
 // The end of a run that was not aborted: the list of what was left out, the end sound, and
 // the window kept open with "&Close".
 void TMameCdFRM::Finish() {
+  Step("Done: " + std::to_string(discCounter_) + " disc(s) written", "", 0);
   FreeWorkLists();
   if (!FailedSets.empty() && Main) {
     std::string text = std::to_string(FailedSets.size()) +
@@ -565,12 +566,12 @@ void TMameCdFRM::ShowDiscInformation() {
   std::optional<WorkingProgress> working(std::in_place, Main, "Analyzing MAMECD index...", 0);
   working->Step("Building report...", -1);
   TReportFRM report(this);
-  report.NewDocument("Velmora - MAMECD disc informations", Main->ProgramDir + "MAMECD_informations",
+  report.NewDocument("Velmora - MAMECD disc information", Main->ProgramDir + "MAMECD_informations",
                      true, true);
   report.SetParagraph(2, false);
   report.SetTextFont("Times New Roman", QColor(Qt::black), Main->BoldFontSize + 4,
                      TReportFRM::fsBold | TReportFRM::fsItalic);
-  report.AddLine("CD informations");
+  report.AddLine("CD information");
   report.SetParagraph(0, false);
   report.SetTextFont("Courier New", QColor(Qt::black), Main->NormalFontSize, 0);
   report.AddLine("");

@@ -1,5 +1,6 @@
 #include "verify/Verify.h"
 
+#include <algorithm>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -585,7 +586,16 @@ bool VerifyEngine::PicturesPass() {
         pictures_[f].insert(plat::UpperCase(e.name.substr(0, e.name.size() - ext.size())));
     }
   }
-  const GameList& games = *c_.Games;
+  // The report lists the sets by name.
+  std::vector<std::pair<std::string, const GameRecord*>> byName;
+  byName.reserve(c_.Games->size());
+  for (const auto& g : *c_.Games)
+    byName.emplace_back(g ? plat::UpperCase(g->Name.str()) : std::string(), g.get());
+  std::stable_sort(byName.begin(), byName.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<const GameRecord*> games;
+  games.reserve(byName.size());
+  for (const auto& [name, g] : byName) games.push_back(g);
   const int32_t max = static_cast<int32_t>(games.size()) - 1;
   auto checked = [&](const GameRecord* g) {
     return g && (o_.ScreenshotDetail || g->CloneOf.empty());
@@ -596,7 +606,7 @@ bool VerifyEngine::PicturesPass() {
       Pass(": Verify pictures - " + c_.PictureFolders[f].first + "...");
       listener_.Clones("0");
       for (size_t i = 0; i < games.size(); ++i) {
-        const GameRecord* g = games[i].get();
+        const GameRecord* g = games[i];
         listener_.SetName("[" + (g ? g->Name.str() : std::string()) + "]");
         if (CheckAbort()) return false;
         if (checked(g)) CheckSetImages(g->Name, f);
@@ -609,7 +619,7 @@ bool VerifyEngine::PicturesPass() {
     Pass(": Verify pictures - processing folder(s)...");
     listener_.Clones("0");
     for (size_t i = 0; i < games.size(); ++i) {
-      const GameRecord* g = games[i].get();
+      const GameRecord* g = games[i];
       listener_.SetName("[" + (g ? g->Name.str() : std::string()) + "]");
       if (CheckAbort()) return false;
       if (checked(g))

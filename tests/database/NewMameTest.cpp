@@ -40,7 +40,7 @@ TEST(NewMamePage, FirstStepTextsAndDialogs) {
   EXPECT_EQ(p.HintLBL->text().toStdString(),
             "In order to run games and display their characteristics,\n"
             "Velmora needs to access the emulator's\n"
-            "executable file (eg. MAME.EXE).\n"
+            "executable file (e.g. mame).\n"
             "Please specify the path where the emulator is located\n"
             "using the box above, then click the \"NEXT\" button.");
   EXPECT_TRUE(p.NextBTN->isEnabled());
@@ -177,16 +177,20 @@ TEST(NewMamePage, GoTestsTheFolderWithoutTouchingTheFile) {
   EXPECT_EQ(t.read("MAME.VRL"), "old profile");
 }
 
-TEST(NewMamePage, EnterAndEscapeBothCancel) {
+TEST(NewMamePage, EnterIsNextAndEscapeCancels) {
   DemoVarCleared clear;
   ScriptedSeam seam;
-  for (int key : {Qt::Key_Return, Qt::Key_Escape}) {
-    TNewMameFRM p;
-    seam.modalHandlers.push_back([key](QWidget* w) {
+  TNewMameFRM p;
+  EXPECT_TRUE(p.NextBTN->isDefault());
+  int next = 0;
+  QObject::connect(p.NextBTN, &QPushButton::clicked, [&next] { ++next; });
+  seam.modalHandlers.push_back([](QWidget* w) {
+    for (int key : {Qt::Key_Return, Qt::Key_Escape}) {
       QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
       QApplication::sendEvent(w, &press);
-      return w->property("modalResult").toInt();
-    });
-    EXPECT_EQ(p.ShowModal(), mrCancel);
-  }
+    }
+    return w->property("modalResult").toInt();
+  });
+  EXPECT_EQ(p.ShowModal(), mrCancel);
+  EXPECT_EQ(next, 1);
 }

@@ -1,8 +1,12 @@
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
 #include <gtest/gtest.h>
+#include <QTextEdit>
+
+#include "database/Report.h"
 
 #include "frontend/MainWindowHarness.h"
 
@@ -90,11 +94,24 @@ TEST(MainActions, TextEditorNewsAndFaq) {
   w.HelpWhatsNewACTNExecute();
   EXPECT_EQ(h.seam.opened, std::vector<std::string>{w.HistoryFileName});
 
-  // A failed start is told.
+  // A failed start of the editor is told.
   h.seam.startResult = false;
+  w.TextEditor = "/opt/my editor/ed";
   EXPECT_FALSE(w.OpenInTextEditor(w.HistoryFileName));
   ASSERT_EQ(h.seam.messages.size(), 1u);
   EXPECT_NE(h.seam.messages[0].text.find("could not be started"), std::string::npos);
+  // Without an editor, a file the desktop cannot open is shown in the report window.
+  w.TextEditor.clear();
+  std::string shown;
+  h.seam.modalHandlers.push_back([&shown](QWidget* r) {
+    auto* report = static_cast<TReportFRM*>(r);
+    shown = report->Doc->toPlainText().toStdString();
+    EXPECT_TRUE(report->ReadOnly());
+    return 2;
+  });
+  EXPECT_TRUE(w.OpenInTextEditor(w.HistoryFileName));
+  EXPECT_EQ(shown, "news");
+  EXPECT_EQ(h.seam.messages.size(), 1u);
 
   std::remove(w.HistoryFileName.c_str());
   w.HelpWhatsNewACTNExecute();
@@ -112,4 +129,26 @@ TEST(MainActions, TextEditorNewsAndFaq) {
   w.HelpMameSiteACTNExecute();
   ASSERT_EQ(h.seam.messages.size(), 4u);
   EXPECT_NE(h.seam.messages[3].text.find("https://www.mamedev.org/"), std::string::npos);
+}
+
+TEST(MainActions, EveryActionHasAnIconAndAHintAndSortChoicesAreExclusive) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  TReportFRM report;
+  for (QWidget* window : {static_cast<QWidget*>(&w), static_cast<QWidget*>(&report)})
+    for (QAction* a : window->findChildren<QAction*>()) {
+      if (a->isSeparator() || a->objectName().isEmpty() || a->menu() ||
+          !a->objectName().endsWith("ACTN"))
+        continue;
+      EXPECT_FALSE(a->icon().isNull()) << a->objectName().toStdString();
+      EXPECT_FALSE(a->statusTip().isEmpty()) << a->objectName().toStdString();
+      EXPECT_TRUE(a->toolTip().startsWith(a->statusTip())) << a->objectName().toStdString();
+    }
+  EXPECT_EQ(w.MamePlayACTN->toolTip().toStdString(), "Play the selected game (Ctrl+P)");
+  for (QAction* a : w.SortActions()) {
+    ASSERT_TRUE(a->actionGroup()) << a->objectName().toStdString();
+    EXPECT_TRUE(a->actionGroup()->isExclusive());
+  }
+  EXPECT_NE(w.SortNoneACTN->actionGroup(), w.SortAzACTN->actionGroup());
+  EXPECT_FALSE(w.MamePlayACTN->autoRepeat());
 }

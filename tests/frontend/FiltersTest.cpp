@@ -227,12 +227,14 @@ TEST(FilterActions, CloseAsksOnlyForUnsavedFilters) {
   h.AddFilter("B", {"ZYPHON"}, 1);
   h.AddFilter("C", {"ZYPHON"}, 0);
   h.w().ListTabs->setCurrentIndex(2);
-  h.seam.messageAnswers = {plat::IDNO};
+  h.seam.messageAnswers = {plat::IDCANCEL};
   h.w().FileFilterCloseACTN->trigger();
   EXPECT_EQ(h.FilterCount(), 4u);
   ASSERT_EQ(h.seam.messages.size(), 1u);
-  EXPECT_EQ(h.seam.messages[0].text, "The \"B\" filter is not saved yet.\rContinue anyway?");
-  h.seam.messageAnswers = {plat::IDYES};
+  EXPECT_EQ(h.seam.messages[0].text, "The \"B\" filter is not saved yet.\rSave it first?");
+  EXPECT_EQ(h.seam.messages[0].flags,
+            plat::MB_ICONWARNING | plat::MB_YESNOCANCEL | plat::MB_SAVEDONTSAVE);
+  h.seam.messageAnswers = {plat::IDNO};
   h.w().FileFilterCloseACTN->trigger();
   ASSERT_EQ(h.FilterCount(), 3u);
   EXPECT_EQ(h.FilterAt(2)->Name, "C");

@@ -204,7 +204,7 @@ TEST(ProfileRoads, CreateFromTheDemonstrationEmulatorThenOpenAgain) {
   // Version question, success message, compression question.
   ASSERT_EQ(h.seam.messages.size(), 3u) << h.seam.AllMessages();
   EXPECT_NE(h.seam.messages[0].text.find(std::string("\r\r") + kDemoVersion + "\r\r"), std::string::npos);
-  EXPECT_EQ(h.seam.messages[1].text.rfind("MAME info file parsed succesfully!", 0), 0u);
+  EXPECT_EQ(h.seam.messages[1].text.rfind("MAME info file parsed successfully!", 0), 0u);
   EXPECT_EQ(h.seam.commands.size(), 2u);
   EXPECT_EQ(f.EmulatorVersion, kDemoVersion);
   EXPECT_EQ(f.EmulatorDir, h.home.file("emu $dir 'q'/"));

@@ -34,3 +34,15 @@ TEST(Placement, PlacementOffEveryScreenIsCentredOnTheFirst) {
   // Without screens nothing can be said.
   EXPECT_EQ(BringOntoScreens({9000, 9000, 10, 10}, {}).left, 9000);
 }
+
+TEST(Placement, FirstPlacementUsesMostOfTheScreenAndNeverLessThanTheMinimum) {
+  Rect wide = placement::FirstPlacement({0, 0, 1600, 1000}, 760, 570);
+  EXPECT_EQ(wide.width, 1333);
+  EXPECT_EQ(wide.height, 833);
+  EXPECT_EQ(wide.left, (1600 - 1333) / 2);
+  EXPECT_EQ(wide.top, (1000 - 833) / 2);
+  Rect small = placement::FirstPlacement({100, 0, 800, 600}, 760, 570);
+  EXPECT_EQ(small.width, 760);
+  EXPECT_EQ(small.height, 570);
+  EXPECT_EQ(small.left, 100 + 20);
+}

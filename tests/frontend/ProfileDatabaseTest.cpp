@@ -81,7 +81,7 @@ TEST_F(ProfileDatabase, ParseWithoutErrorsFillsTheDatabaseAndReports) {
   ASSERT_EQ(seam.messages.size(), 1u);
   EXPECT_EQ(seam.messages[0].title, "Velmora");
   EXPECT_EQ(seam.messages[0].text,
-            "MAME info file parsed succesfully!\r\rM.A.M.E. v0.36\rGames found:     2\r"
+            "MAME info file parsed successfully!\r\rM.A.M.E. v0.36\rGames found:     2\r"
             "Resources found: 1");
   EXPECT_EQ(seam.messages[0].flags, plat::MB_ICONINFORMATION);
   EXPECT_TRUE(seam.modalWindows.empty());

@@ -139,7 +139,7 @@ TEST(Reports, RomsetDetailSectionsAndCloneFallback) {
   EXPECT_EQ(d.title, "Velmora - Detailed romset description");
   EXPECT_EQ(d.fileName, "/home/PUCKMAN_romset");
   EXPECT_EQ(Body(d, Style::Heading),
-            "There is 1 clone of the [PACMAN] master set:||No chipset informations available||"
+            "There is 1 clone of the [PACMAN] master set:||No chipset information available||"
             "No roms used||No samples used||HighScore save for this game is not supported yet||"
             "The cheat file is GZip-compressed and cannot be scanned||History file entry:|"
             "MAME Info file entry:|");

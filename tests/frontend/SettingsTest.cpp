@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "frontend/MainWindowHarness.h"
+#include "frontend/Placement.h"
 #include "frontend/SettingsValues.h"
 #include "platform/Ini.h"
 
@@ -43,10 +44,12 @@ TEST(SettingsFile, NoFileGivesEveryDefault) {
   EXPECT_EQ(w.LastSelected, "NOGAMESELECTED");
   EXPECT_EQ(w.LastSelectedFilter, 0);
   QRect mon = FirstMonitor();
-  EXPECT_EQ(w.WindowLeft, mon.left() + (mon.width() - 760) / 2);
-  EXPECT_EQ(w.WindowTop, mon.top() + (mon.height() - 570) / 2);
-  EXPECT_EQ(w.WindowWidth, 760);
-  EXPECT_EQ(w.WindowHeight, 570);
+  const placement::Rect first = placement::FirstPlacement(
+      {mon.left(), mon.top(), mon.width(), mon.height()}, 760, 570);
+  EXPECT_EQ(w.WindowLeft, first.left);
+  EXPECT_EQ(w.WindowTop, first.top);
+  EXPECT_EQ(w.WindowWidth, first.width);
+  EXPECT_EQ(w.WindowHeight, first.height);
   EXPECT_EQ(w.WindowState, 0);
   EXPECT_EQ(w.ListingFlags, (std::array<uint8_t, 7>{0, 0, 0, 1, 1, 1, 1}));
   EXPECT_EQ(w.PlayButton, 3);

@@ -314,21 +314,25 @@ TEST(Shutdown, CloseAsksForEachUnsavedFilterAndKeepsMarksOnNo) {
   FilterDescriptor* b = h.AddFilter("Puzzles", {"MOONRUN"}, 1);
   w.show();
   h.seam.messages.clear();
-  h.seam.messageAnswers = {plat::IDYES, plat::IDNO};
+  h.seam.messageAnswers = {plat::IDNO, plat::IDCANCEL};
   EXPECT_FALSE(w.close());
   EXPECT_TRUE(w.isVisible());
   ASSERT_EQ(h.seam.messages.size(), 2u);
-  EXPECT_EQ(h.seam.messages[0].text, "The \"Shooters\" filter is not saved yet.\rContinue anyway?");
-  EXPECT_EQ(h.seam.messages[0].flags, 52u);
-  EXPECT_EQ(h.seam.messages[1].text, "The \"Puzzles\" filter is not saved yet.\rContinue anyway?");
+  EXPECT_EQ(h.seam.messages[0].text, "The \"Shooters\" filter is not saved yet.\rSave it first?");
+  EXPECT_EQ(h.seam.messages[0].flags, 51u | plat::MB_SAVEDONTSAVE);
+  EXPECT_EQ(h.seam.messages[1].text, "The \"Puzzles\" filter is not saved yet.\rSave it first?");
   // Nothing was let go: both are still unsaved and a later question asks about both again.
   EXPECT_EQ(a->Modified, 1);
   EXPECT_EQ(b->Modified, 1);
+  // Save writes a filter that has no file yet to the name chosen; Don't save lets one go.
   h.seam.messages.clear();
-  h.seam.messageAnswers = {plat::IDYES, plat::IDYES};
+  h.seam.messageAnswers = {plat::IDYES, plat::IDNO};
+  h.seam.fileAnswers = {h.home.path() + "SHOOTERS.VRF"};
   EXPECT_TRUE(w.close());
   EXPECT_EQ(h.seam.messages.size(), 2u);
   EXPECT_FALSE(w.isVisible());
+  EXPECT_TRUE(plat::FileExists(h.home.path() + "SHOOTERS.VRF"));
+  EXPECT_EQ(a->Modified, 0);
 }
 
 TEST(Shutdown, QuitActionRunsTheCloseQuestion) {
@@ -338,7 +342,7 @@ TEST(Shutdown, QuitActionRunsTheCloseQuestion) {
   h.AddFilter("Mine", {"ZYPHON"}, 1);
   w.show();
   h.seam.messages.clear();
-  h.seam.messageAnswers = {plat::IDNO};
+  h.seam.messageAnswers = {plat::IDCANCEL};
   w.FileQuitACTN->trigger();
   EXPECT_TRUE(w.isVisible());
   EXPECT_EQ(h.seam.messages.size(), 1u);

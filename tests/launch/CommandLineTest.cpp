@@ -75,7 +75,7 @@ TEST_F(CmdWindow, ExampleFollowsTheBoxesAndOnlyOkStores) {
     return cmd.ModalResult();
   });
   w->OptionsCommandLineACTNExecute();
-  EXPECT_NE(example.find(">/bin/sh -c '" + h.home.path() + "mame' 'GAMENAME' -romdir "
+  EXPECT_NE(example.find("$ /bin/sh -c '" + h.home.path() + "mame' 'GAMENAME' -romdir "
                          "'$VRTEMP$' -nosound"),
             std::string::npos)
       << example;
@@ -94,13 +94,13 @@ TEST_F(CmdWindow, ExampleFollowsTheBoxesAndOnlyOkStores) {
     return cmd.ModalResult();
   });
   w->OptionsCommandLineACTNExecute();
-  EXPECT_EQ(w->InpFile->text().toStdString(), "ABC");
-  EXPECT_NE(example.find("'ABC' -romdir '$VRTEMP$' -record 'ABC' -nosound"), std::string::npos)
+  EXPECT_EQ(w->InpFile->text().toStdString(), "abc");
+  EXPECT_NE(example.find("'abc' -romdir '$VRTEMP$' -record 'abc' -nosound"), std::string::npos)
       << example;
   EXPECT_TRUE(w->IgnoreConfig);
   EXPECT_TRUE(w->LogTextOutput);
   EXPECT_NE(cmd.BuildCommandLine("abc", false)
-                .find("-ignorecfg -record 'ABC' -nosound >'$VRTEMP$.NFO' 2>&1"),
+                .find("-ignorecfg -record 'abc' -nosound >'$VRTEMP$.NFO' 2>&1"),
             std::string::npos);
 }
 

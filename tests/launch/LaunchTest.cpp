@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTreeView>
 #include <QLineEdit>
 #include <QTextEdit>
 #include <QTimer>
@@ -152,10 +155,10 @@ TEST_F(Launch, EveryOptionInOrderAndTheOutputReport) {
             "zyphon|-romdir|$VRTEMP$|-log|-ignorecfg|-record|MYRUN|-nosound|-skip_gameinfo|");
   EXPECT_EQ(h.seam.modalWindows, std::vector<std::string>{"TReportFRM"});
   const std::string& command = h.seam.commands.at(0);
-  EXPECT_NE(text.find("C:\\> " + command + "\n\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("$ " + command + "\n\n"), std::string::npos) << text;
   EXPECT_NE(text.find("line on stdout"), std::string::npos) << text;
   EXPECT_NE(text.find("line on stderr"), std::string::npos) << text;
-  EXPECT_EQ(text.substr(text.size() - 4), "C:\\>");
+  EXPECT_EQ(text.substr(text.size() - 2), "\n$");
   EXPECT_FALSE(plat::FileExists(emu + "$VRTEMP$.NFO"));
   // The warning comes once.
   ASSERT_EQ(h.seam.messages.size(), 1u);
@@ -170,7 +173,7 @@ TEST_F(Launch, EveryOptionInOrderAndTheOutputReport) {
   CaptureReport(text);
   w->MamePlayACTNExecute();
   EXPECT_EQ(h.seam.messages.size(), 2u) << h.seam.AllMessages();  // could not be started
-  EXPECT_EQ(text.substr(0, 5), "C:\\> ");
+  EXPECT_EQ(text.substr(0, 2), "$ ");
   EXPECT_EQ(Plays("zyphon"), 1u);
 
   // Long output shows its end and says it was cut.
@@ -245,6 +248,41 @@ TEST_F(Launch, WaitsForTheEmulatorAndCountsItsTime) {
   EXPECT_EQ(r->TotTimes, 2u);
   EXPECT_GE(stats::TotalSeconds(*r), 1u);
   EXPECT_LE(stats::TotalSeconds(*r), 4u);
+}
+
+TEST_F(Launch, OneRunPerEnterAndKeysPressedDuringTheRunAreDropped) {
+  WriteSets();
+  w->GameSelected();
+  int runs = 0;
+  h.seam.processHandler = [&](const std::string&, bool, plat::WaitMode) {
+    ++runs;
+    // Enter pressed again while the game runs waits in the queue.
+    for (int i = 0; i < 3; ++i)
+      QCoreApplication::postEvent(w->TreeList,
+                                  new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
+    return plat::ProcessResult{};
+  };
+  auto enter = [&](bool held) {
+    QKeyEvent e(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), held);
+    QApplication::sendEvent(w->TreeList, &e);
+  };
+  enter(false);
+  for (int i = 0; i < 20; ++i) enter(true);  // the key held down repeats
+  QCoreApplication::processEvents();
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(Plays("zyphon"), 1u);
+  // A repeat whose flag the display missed: a press in the millisecond of the release.
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+  release.setTimestamp(5000);
+  QApplication::sendEvent(w->TreeList, &release);
+  QKeyEvent again(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  again.setTimestamp(5000);
+  QApplication::sendEvent(w->TreeList, &again);
+  EXPECT_EQ(runs, 1);
+  QKeyEvent later(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);  // pressed anew
+  later.setTimestamp(5200);
+  QApplication::sendEvent(w->TreeList, &later);
+  EXPECT_EQ(runs, 2);
 }
 
 TEST_F(Launch, NoGameOrAnEmulatorThatCannotStart) {

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QThread>
+#include <QWidget>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 
 #include "platform/Files.h"
 #include "platform/Process.h"
+#include "platform/Seams.h"
 #include "support/TempDir.h"
 
 using namespace plat;
@@ -72,4 +77,27 @@ TEST(Run, DirectProgramWithQuotedArguments) {
   EXPECT_EQ(r.error, 0);
   EXPECT_EQ(r.exitStatus, 0);
   EXPECT_TRUE(FileExists(out));
+}
+
+// Keys pressed while a program ran are dropped afterwards, known by their display time stamps;
+// keys pressed later go through.
+TEST(Run, InputMadeDuringTheWaitIsDropped) {
+  struct Counter : QWidget {
+    int keys = 0;
+    void keyPressEvent(QKeyEvent*) override { ++keys; }
+  } target;
+  plat::WatchUserInput();
+  auto press = [&target](quint64 stamp) {
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    key.setTimestamp(stamp);
+    QApplication::sendEvent(&target, &key);
+  };
+  press(1000);  // the display's clock is learnt from what arrives
+  EXPECT_EQ(target.keys, 1);
+  QThread::msleep(30);
+  plat::DropPendingUserInput();  // the wait is over
+  press(1010);                   // made during it, handed over now
+  EXPECT_EQ(target.keys, 1);
+  press(1000 + 60 * 1000);       // made afterwards
+  EXPECT_EQ(target.keys, 2);
 }

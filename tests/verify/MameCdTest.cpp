@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLabel>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTimer>
@@ -87,6 +88,7 @@ TEST(MameCd, WritesDiscsAndTheirIndexesInBothModes) {
   EXPECT_EQ(c.cd->DiscType->currentIndex(), 1);
   c.cd->GoBTNClick();
   EXPECT_EQ(c.cd->CancelBTN->text(), "&Close");  // the window stays open after the run
+  EXPECT_EQ(c.cd->Pass->text().toStdString(), "Done: 2 disc(s) written");
   EXPECT_TRUE(c.cd->GoBTN->isEnabled());
   EXPECT_EQ(c.seam.sounds.size(), 1u);
   // The missing set is named at the end, not passed over.
@@ -210,7 +212,7 @@ TEST(MameCd, DiscInformationAndTheLaunchReadTheDiscs) {
   });
   c.w->MameCdDrive = c.Disc(2);
   c.cd->ShowDiscInformation();
-  EXPECT_NE(report.find("Velmora - MAMECD disc informations\nCD informations\n\nDisc number: "
+  EXPECT_NE(report.find("Velmora - MAMECD disc information\nCD information\n\nDisc number: "
                         "...................................... 2\n"),
             std::string::npos) << report;
   const std::string dots(25, '.');

@@ -320,6 +320,24 @@ TEST(Verify, SetsTestedInMemoryGiveTheReportOfUnpackedSets) {
   }
 }
 
+TEST(Verify, MissingPicturesAreListedBySetName) {
+  for (bool separate : {false, true}) {
+    Collection c;
+    c.pictures.clear();
+    verify::VerifyOptions o = AllPasses();
+    o.ScreenshotDetail = true;
+    o.SeparatePhotoLists = separate;
+    const std::string report = c.Run(o);
+    size_t at = report.find("Pictures verification report:");
+    ASSERT_NE(at, std::string::npos);
+    for (const char* set : {"[INVADERS]", "[INVADPT2]", "[MSLUG]", "[PACMAN]", "[PUCKMAN]"}) {
+      const size_t next = report.find(set, at);
+      EXPECT_NE(next, std::string::npos) << set << "\n" << report;
+      at = next;
+    }
+  }
+}
+
 TEST(Verify, UnsupportedScanFoldersAndNames) {
   Collection c;
   c.Write();

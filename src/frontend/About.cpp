@@ -6,7 +6,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -76,10 +75,7 @@ TAboutFRM::TAboutFRM(QWidget* owner, const std::string& programDir) : TDXForm(ow
     close();
   };
   connect(OkBTN, &QPushButton::clicked, this, [done] { done(mrOk); });
-  for (auto key : {Qt::Key_Return, Qt::Key_Enter})
-    connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, [done] { done(mrOk); });
-  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-          [done] { done(mrCancel); });
+  // Enter presses Ok and Escape closes the window (the window base class).
 }
 
 TAboutFRM::~TAboutFRM() { LogoTMR->stop(); }

@@ -9,7 +9,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -274,19 +273,6 @@ void TPreferencesFRM::FormHide() {
 void TPreferencesFRM::hideEvent(QHideEvent* e) {
   FormHide();
   TOptionDialog::hideEvent(e);
-}
-
-void TPreferencesFRM::keyPressEvent(QKeyEvent* e) {
-  // Enter is Ok, Escape is Cancel (keys the focused control does not use).
-  if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-    OkBTN->click();
-    return;
-  }
-  if (e->key() == Qt::Key_Escape) {
-    CancelBTN->click();
-    return;
-  }
-  TOptionDialog::keyPressEvent(e);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -85,7 +85,6 @@ class TPreferencesFRM : public TOptionDialog {
 
  protected:
   bool Accept() override { return SavePreferences(); }
-  void keyPressEvent(QKeyEvent* e) override;
   void hideEvent(QHideEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 

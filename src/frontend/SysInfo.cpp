@@ -6,7 +6,6 @@
 #include <QLayout>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -78,10 +77,7 @@ TSysInfoFRM::TSysInfoFRM(QWidget* owner, const plat::SystemSource* source)
     close();
   };
   connect(OkBTN, &QPushButton::clicked, this, [done] { done(mrOk); });
-  for (auto key : {Qt::Key_Return, Qt::Key_Enter})
-    connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, [done] { done(mrOk); });
-  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-          [done] { done(mrCancel); });
+  // Enter presses Ok and Escape closes the window (the window base class).
 }
 
 TSysInfoFRM::~TSysInfoFRM() = default;

@@ -21,12 +21,15 @@
 
 #include "database/NewMame.h"
 #include "database/Report.h"
+#include "frontend/About.h"
 #include "frontend/InputQuery.h"
 #include "frontend/MainWindowHarness.h"
 #include "frontend/NewFilterDialog.h"
 #include "frontend/Preferences.h"
 #include "frontend/Search.h"
 #include "frontend/StatsWindow.h"
+#include "frontend/SysInfo.h"
+#include "frontend/TipOfTheDay.h"
 #include "frontend/import.h"
 #include "launch/Audio.h"
 #include "launch/DosCmd.h"
@@ -69,7 +72,10 @@ const Dialog kDialogs[] = {
     {"new profile", [](TMainFRM&) { return new TNewMameFRM; }, "NextBTN"},
     {"input", [](TMainFRM&) { return new TInputQueryFRM("Velmora", "Name:", "x"); }, "OkBTN"},
     {"statistics", [](TMainFRM&) { return new TStatFRM; }, "CloseBTN"},
-    {"preferences", [](TMainFRM& w) { return new TPreferencesFRM(&w); }, ""},
+    {"preferences", [](TMainFRM& w) { return new TPreferencesFRM(&w); }, "OkBTN"},
+    {"about", [](TMainFRM& w) { return new TAboutFRM(&w, w.ProgramDir); }, "OkBTN"},
+    {"system info", [](TMainFRM& w) { return new TSysInfoFRM(&w); }, "OkBTN"},
+    {"tip of the day", [](TMainFRM& w) { return new TTipOfTheDayDLG(&w); }, "NextBTN", true},
     {"verify", [](TMainFRM& w) { return new TVerifyFRM(&w); }, "GoBTN"},
     {"mamecd", [](TMainFRM&) { return new TMameCdFRM; }, "&Go"},
     {"report", [](TMainFRM&) { return new TReportFRM; }, ""},

@@ -66,6 +66,8 @@ struct PrefsWindow : MainWindowHarness {
       } else if (key == Qt::Key_Cancel) {
         d.CancelBTN->click();
       } else {
+        // Typed with no button focused (Enter on a focused button presses that button).
+        if (QWidget* f = d.focusWidget()) f->clearFocus();
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
         QApplication::sendEvent(&d, &press);
       }

@@ -27,9 +27,10 @@ class TreeKeys : public QObject {
   explicit TreeKeys(TMainFRM* owner) : QObject(owner), owner_(owner) {}
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+      return QObject::eventFilter(watched, event);
     auto* k = static_cast<QKeyEvent*>(event);
-    const bool enter = (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
-                       (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter);
+    const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
     if (enter && event->type() == QEvent::KeyRelease) {
       released_ = true;
       releaseTime_ = k->timestamp();

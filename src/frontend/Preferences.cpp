@@ -521,6 +521,14 @@ bool TPreferencesFRM::SavePreferences() {
                               plat::MB_ICONERROR);
         return false;
       }
+    for (size_t i = 0; i < rows.size(); ++i)
+      if (const int same = prefs::SameNameRow(rows, i)) {
+        main_->ShowMessageBox("The name of tab " + std::to_string(i + 1) + " (\"" + rows[i].name +
+                                  "\") cannot be stored: tab " + std::to_string(same) +
+                                  " has the same name.",
+                              plat::MB_ICONERROR);
+        return false;
+      }
     if (missing > 0) {
       if (main_->ShowMessageBox(prefs::MissingFoldersQuestion(missing),
                                 plat::MB_YESNO | plat::MB_ICONQUESTION) != plat::IDYES)

@@ -331,6 +331,13 @@ TEST(Preferences, OkAsksAboutRowsAndFoldersAndStaysOpenWhenTheyCannotBeSaved) {
   ASSERT_EQ(h.seam.messages.size(), 1u);
   EXPECT_NE(h.seam.messages[0].text.find("tab 2"), std::string::npos);
   EXPECT_EQ(h.Settings(), before);
+  // So is a name another tab has in any case: the file would keep one folder for both.
+  h.seam.messages.clear();
+  EXPECT_EQ(h.Run([](TPreferencesFRM& d) { SetCell(d, 1, 1, " TITLES "); }), 0);
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_EQ(h.seam.messages[0].text,
+            "The name of tab 2 (\"TITLES\") cannot be stored: tab 1 has the same name.");
+  EXPECT_EQ(h.Settings(), before);
 
   // One row without a folder: the singular question; Yes removes it and saves.
   h.seam.messages.clear();

@@ -380,10 +380,14 @@ TEST(Preferences, KeysAndLayout) {
         SCOPED_TRACE(t.toStdString());
         EXPECT_TRUE(keys.insert(t[amp + 1].toLower()).second);
       }
-      if (b->isVisible()) EXPECT_GE(b->width(), b->sizeHint().width()) << t.toStdString();
+      if (b->isVisible()) {
+        EXPECT_GE(b->width(), b->sizeHint().width()) << t.toStdString();
+      }
     }
     for (QLabel* l : d.findChildren<QLabel*>())
-      if (l->isVisible()) EXPECT_GE(l->width(), l->sizeHint().width()) << l->text().toStdString();
+      if (l->isVisible()) {
+        EXPECT_GE(l->width(), l->sizeHint().width()) << l->text().toStdString();
+      }
     EXPECT_FALSE(d.KillPif->isEnabled());
     EXPECT_FALSE(d.KillPif->toolTip().isEmpty());
   }, Qt::Key_Escape);

@@ -45,6 +45,12 @@ std::string UnstorableTabName(const std::string& name) {
   return {};
 }
 
+int SameNameRow(const std::vector<PictureRow>& rows, size_t row) {
+  for (size_t i = 0; i < row && row < rows.size(); ++i)
+    if (plat::SameText(rows[i].name, rows[row].name)) return static_cast<int>(i) + 1;
+  return 0;
+}
+
 std::vector<PictureRow> DefaultPictureRows(const std::string& emulatorDir,
                                            const std::string& snapDir) {
   std::vector<PictureRow> rows;

@@ -35,6 +35,9 @@ int TidyPictureRows(std::vector<PictureRow>& rows);
 // A tab name the settings file cannot keep ("=", "]" or a line break in it, or "[" or ";"
 // in front) gives the reason; "" when it can be kept.
 std::string UnstorableTabName(const std::string& name);
+// The number (from 1) of an earlier row with the same name regardless of case, which the
+// settings file would merge with this one; 0 when there is none.
+int SameNameRow(const std::vector<PictureRow>& rows, size_t row);
 // The eight default tabs: seven picture folders under the emulator's "Images" and the
 // emulator's snapshot folder.
 std::vector<PictureRow> DefaultPictureRows(const std::string& emulatorDir, const std::string& snapDir);

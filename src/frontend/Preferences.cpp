@@ -62,7 +62,7 @@ TPreferencesFRM::TPreferencesFRM(TMainFRM* owner)
   auto* joy = new QGroupBox("Joystick", Body);
   auto* joyLayout = new QGridLayout(joy);
   UseDirectX = MakeCheck(joy, "UseDirectX",
-                         "Allow game selection using joystic&k (requires DirectX 5.0 or later)", "");
+                         "Allow game selection using joystic&k (requires SDL joystick support)", "");
   joyLayout->addWidget(UseDirectX, 0, 0, 1, 3);
   const char* const joyNames[6] = {"PlayBTN", "TopBTN", "BottomBTN", "PgUpBTN", "PgDnBTN",
                                    "RandomBTN"};
@@ -156,7 +156,7 @@ TPreferencesFRM::TPreferencesFRM(TMainFRM* owner)
   auto* misc = new QGroupBox("Other", Body);
   auto* miscLayout = new QVBoxLayout(misc);
   Stats = MakeCheck(misc, "Stats", "Enable &statistics functions", "");
-  KillPif = MakeCheck(misc, "KillPif", "Force dos s&hell to go full screen only when running a game",
+  KillPif = MakeCheck(misc, "KillPif", "Force the s&hell to go full screen only when running a game",
                       "Has no effect on this system; the setting is kept");
   miscLayout->addWidget(Stats);
   miscLayout->addWidget(KillPif);
@@ -504,6 +504,14 @@ bool TPreferencesFRM::SavePreferences() {
       if (std::string why = prefs::UnstorableTabName(rows[i].name); !why.empty()) {
         main_->ShowMessageBox("The name of tab " + std::to_string(i + 1) + " (\"" + rows[i].name +
                                   "\") cannot be stored: it has " + why + " in it.",
+                              plat::MB_ICONERROR);
+        return false;
+      }
+    for (size_t i = 0; i < rows.size(); ++i)
+      if (const int same = prefs::SameNameRow(rows, i)) {
+        main_->ShowMessageBox("The name of tab " + std::to_string(i + 1) + " (\"" + rows[i].name +
+                                  "\") cannot be stored: tab " + std::to_string(same) +
+                                  " has the same name.",
                               plat::MB_ICONERROR);
         return false;
       }

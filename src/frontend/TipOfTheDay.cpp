@@ -134,22 +134,25 @@ void TTipOfTheDayDLG::ShowTip(bool forward) {
     Fail(kNoTips);
     return;
   }
+  // Previous goes back from the tip on screen (the position already points past it).
+  int tip = Position;
+  if (!forward && !Random && shown_ >= 0) tip = shown_ - 1 < 0 ? count - 1 : shown_ - 1;
   // A position left over from a longer file starts again at the first tip.
-  if (Position < 0 || Position >= count) Position = 0;
+  if (tip < 0 || tip >= count) tip = 0;
   if (ShowPosition) {
-    caption += " (" + std::to_string(Position + 1) + "/" + std::to_string(count) + ")";
+    caption += " (" + std::to_string(tip + 1) + "/" + std::to_string(count) + ")";
     setWindowTitle(plat::FromAnsi(caption));
   }
-  if (!LoadTip(Position)) {
+  if (!LoadTip(tip)) {
+    Position = tip;
     Fail(kLoadFailed);
     return;
   }
+  shown_ = tip;
   if (Random)
     Position = static_cast<int32_t>(plat::Ui().Random(static_cast<uint32_t>(count)));
-  else if (forward)
-    Position = Position + 1 >= count ? 0 : Position + 1;
   else
-    Position = Position - 1 < 0 ? count - 1 : Position - 1;
+    Position = tip + 1 >= count ? 0 : tip + 1;
 }
 
 bool TTipOfTheDayDLG::LoadTip(int index) {

@@ -1,5 +1,5 @@
 // The tip-of-the-day dialog: shows the tips of the tips file one at a time, forward, backward
-// or at random. The position it holds is always the next tip to show.
+// or at random. The position it holds is always the next tip to show going forward.
 #pragma once
 #include <QDialog>
 #include <cstdint>
@@ -49,4 +49,5 @@ class TTipOfTheDayDLG : public QDialog {
   void Fail(const char* text);
   std::vector<uint32_t> offsets_;
   std::string data_;
+  int shown_ = -1;  // the tip on screen
 };

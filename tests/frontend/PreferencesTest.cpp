@@ -333,6 +333,13 @@ TEST(Preferences, OkAsksAboutRowsAndFoldersAndStaysOpenWhenTheyCannotBeSaved) {
   ASSERT_EQ(h.seam.messages.size(), 1u);
   EXPECT_NE(h.seam.messages[0].text.find("tab 2"), std::string::npos);
   EXPECT_EQ(h.Settings(), before);
+  // So is a name another tab has in any case: the file would keep one folder for both.
+  h.seam.messages.clear();
+  EXPECT_EQ(h.Run([](TPreferencesFRM& d) { SetCell(d, 1, 1, " TITLES "); }), 0);
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_EQ(h.seam.messages[0].text,
+            "The name of tab 2 (\"TITLES\") cannot be stored: tab 1 has the same name.");
+  EXPECT_EQ(h.Settings(), before);
 
   // One row without a folder: the singular question; Yes removes it and saves.
   h.seam.messages.clear();
@@ -375,10 +382,14 @@ TEST(Preferences, KeysAndLayout) {
         SCOPED_TRACE(t.toStdString());
         EXPECT_TRUE(keys.insert(t[amp + 1].toLower()).second);
       }
-      if (b->isVisible()) EXPECT_GE(b->width(), b->sizeHint().width()) << t.toStdString();
+      if (b->isVisible()) {
+        EXPECT_GE(b->width(), b->sizeHint().width()) << t.toStdString();
+      }
     }
     for (QLabel* l : d.findChildren<QLabel*>())
-      if (l->isVisible()) EXPECT_GE(l->width(), l->sizeHint().width()) << l->text().toStdString();
+      if (l->isVisible()) {
+        EXPECT_GE(l->width(), l->sizeHint().width()) << l->text().toStdString();
+      }
     EXPECT_FALSE(d.KillPif->isEnabled());
     EXPECT_FALSE(d.KillPif->toolTip().isEmpty());
   }, Qt::Key_Escape);

@@ -65,9 +65,16 @@ TEST_F(TipDialog, PositionIsTheNextTipAndWrapsBothWays) {
   EXPECT_EQ(Shown(), "three");
   EXPECT_EQ(dlg.Position, 0);
   EXPECT_EQ(dlg.windowTitle().toStdString(), "Velmora - Tip of the day (3/3)");
-  dlg.PrevBTN->click();  // shows tip 1, then steps back past the start
-  EXPECT_EQ(Shown(), "one");
-  EXPECT_EQ(dlg.Position, 2);
+  // Previous steps back from the tip on screen, wrapping before the first; the position
+  // stays the tip after the one shown.
+  const char* back[] = {"two", "one", "three"};
+  for (const char* tip : back) {
+    dlg.PrevBTN->click();
+    EXPECT_EQ(Shown(), tip);
+  }
+  EXPECT_EQ(dlg.Position, 0);
+  EXPECT_EQ(dlg.windowTitle().toStdString(), "Velmora - Tip of the day (3/3)");
+  dlg.PrevBTN->click();
   dlg.NextBTN->click();
   EXPECT_EQ(Shown(), "three");
   EXPECT_EQ(dlg.Position, 0);

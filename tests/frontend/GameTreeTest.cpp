@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "frontend/GameTree.h"
+#include "support/Records.h"
 
 using namespace gametree;
 
@@ -8,11 +9,8 @@ namespace {
 
 std::unique_ptr<GameRecord> Game(uint16_t index, const std::string& name, const std::string& desc,
                                  uint16_t year = 0, const std::string& maker = "") {
-  auto g = types::NewGameRecord();
-  g->Kind = KIND_GAME;
+  auto g = ::Game(name, desc);
   g->Index = index;
-  g->Name = name;
-  g->Description = desc;
   g->Year = year;
   g->Manufacturer = maker;
   return g;

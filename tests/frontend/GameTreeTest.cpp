@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "frontend/GameTree.h"
+#include "platform/Files.h"
 #include "support/Records.h"
 
 using namespace gametree;
@@ -253,7 +254,7 @@ TEST(GameTreeRows, QuickSearchPrefix) {
   EXPECT_TRUE(StartsWithNoCase("pac-man", "PAC-"));
   EXPECT_FALSE(StartsWithNoCase("Pa", "PAC"));
   EXPECT_TRUE(StartsWithNoCase("x", ""));
-  EXPECT_EQ(UpperAscii("a\xe9z"), "A\xe9Z");
+  EXPECT_EQ(plat::UpperCase("a\xe9z"), "A\xe9Z");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -39,14 +39,7 @@ const std::string& PictureGif() {
 }
 
 const std::string& NoiseGif() {
-  static const std::string data = [] {
-    corpus::Gif g;
-    g.Width = 1024;
-    g.Height = 768;
-    g.GlobalColors = 256;
-    g.Frames.push_back(corpus::MakeFrame(1024, 768, 256, 2));
-    return corpus::WriteGiflib(g);
-  }();
+  static const std::string data = corpus::WriteGiflib(corpus::OneFrame(1024, 768, 256, 2));
   return data;
 }
 

@@ -453,8 +453,7 @@ void TGIFSubImage::Assign(const QImage& bitmap) {
     return;
   }
   if (bitmap.hasAlphaChannel()) {
-    AssignGraphic(bitmap.width(), bitmap.height(),
-                  [&](QPainter& p) { p.drawImage(QPoint(0, 0), bitmap); });
+    AssignGraphic(bitmap);
     return;
   }
   auto quadsOf = [](const QVector<QRgb>& table) {
@@ -492,8 +491,8 @@ void TGIFSubImage::Assign(const QImage& bitmap) {
   AssignBits(b);
 }
 
-void TGIFSubImage::AssignGraphic(int width, int height,
-                                 const std::function<void(QPainter&)>& draw) {
+void TGIFSubImage::AssignGraphic(const QImage& picture) {
+  const int width = picture.width(), height = picture.height();
   if (width <= 0 || height <= 0) {
     Clear();
     return;
@@ -503,11 +502,11 @@ void TGIFSubImage::AssignGraphic(int width, int height,
   black.fill(Qt::black);
   {
     QPainter p(&white);
-    draw(p);
+    p.drawImage(QPoint(0, 0), picture);
   }
   {
     QPainter p(&black);
-    draw(p);
+    p.drawImage(QPoint(0, 0), picture);
   }
   Assign(white);
   std::vector<uint8_t> mask(size_t(width) * height);
@@ -525,8 +524,7 @@ void TGIFSubImage::Assign(const QIcon& icon) {
   for (const QSize& s : sizes)
     if (s.width() * s.height() > size.width() * size.height()) size = s;
   const QImage picture = icon.pixmap(size).toImage();
-  AssignGraphic(picture.width(), picture.height(),
-                [&](QPainter& p) { p.drawImage(QPoint(0, 0), picture); });
+  AssignGraphic(picture);
 }
 
 void TGIFSubImage::TransparencyFromMask(const std::vector<uint8_t>& mask) {
@@ -609,8 +607,7 @@ void TGIFImage::Assign(const codecs::TGraphic& graphic) {
   const QImage picture = const_cast<codecs::TGraphic&>(graphic).ToImage();
   Clear();
   frames_.push_back(std::make_unique<TGIFSubImage>(this));
-  frames_.back()->AssignGraphic(picture.width(), picture.height(),
-                                [&](QPainter& p) { p.drawImage(QPoint(0, 0), picture); });
+  frames_.back()->AssignGraphic(picture);
   Changed();
 }
 

@@ -357,8 +357,8 @@ class TGIFSubImage : public TGIFItem {
   // A bitmap without alpha by its depth (others reduced first); one with alpha as a graphic.
   void Assign(const QImage& bitmap);
   void AssignBits(const TBitmapBits& bits);
-  // A graphic drawn on white and on black; where the two differ is transparent.
-  void AssignGraphic(int width, int height, const std::function<void(QPainter&)>& draw);
+  // A picture drawn on white and on black; where the two differ is transparent.
+  void AssignGraphic(const QImage& picture);
   void Assign(const QIcon& icon);
   void AssignTo(QImage& bitmap);
   // Moves and sizes the frame, growing the image to hold it.

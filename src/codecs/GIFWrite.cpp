@@ -56,15 +56,20 @@ bool Is(const TGIFExtension* e) {
   return &e->Class() == &T::ClassInfo;
 }
 
+void WriteGifFile(const std::string& fileName, const std::string& data) {
+  std::string error;
+  if (!plat::WriteFileAtomic(fileName, data, &error))
+    throw GIFException("Cannot create file \"" + fileName + "\". " + error);
+}
+
 }  // namespace
 
 // ---- Items ----
 
 void TGIFItem::SaveToFile(const std::string& fileName) {
-  std::string data, error;
+  std::string data;
   SaveToStream(data);
-  if (!plat::WriteFileAtomic(fileName, data, &error))
-    throw GIFException("Cannot create file \"" + fileName + "\". " + error);
+  WriteGifFile(fileName, data);
 }
 
 void TGIFHeader::SaveToStream(std::string& out) {
@@ -260,10 +265,9 @@ void TGIFImage::SaveToStream(std::string& out) {
 }
 
 void TGIFImage::SaveToFile(const std::string& fileName) {
-  std::string data, error;
+  std::string data;
   SaveToStream(data);
-  if (!plat::WriteFileAtomic(fileName, data, &error))
-    throw GIFException("Cannot create file \"" + fileName + "\". " + error);
+  WriteGifFile(fileName, data);
 }
 
 void TGIFImage::WriteData(std::string& out) {

@@ -457,6 +457,25 @@ void TReportFRM::SetTextFont(const std::string& name, const QColor& color, int s
   charFormat_ = f;
 }
 
+void TReportFRM::TitleFont(int size) {
+  SetTextFont("Times New Roman", QColor(Qt::black), size, fsBold | fsItalic);
+}
+
+void TReportFRM::HeadingFont(int size) {
+  SetTextFont("Times New Roman", QColor(Qt::black), size, fsBold);
+}
+
+void TReportFRM::BodyFont(int size) { SetTextFont("Courier New", QColor(Qt::black), size, 0); }
+
+void TReportFRM::AddTitle(const std::string& title, int titleSize, int bodySize) {
+  SetParagraph(2, false);
+  TitleFont(titleSize);
+  AddLine(title);
+  SetParagraph(0, false);
+  BodyFont(bodySize);
+  AddLine("");
+}
+
 void TReportFRM::AddLine(const std::string& text) {
   QTextDocument* d = Doc->document();
   if (end_.isNull() || end_.document() != d) end_ = QTextCursor(d);

@@ -67,6 +67,12 @@ class TReportFRM : public TDXForm {
                    bool wordWrap);
   void SetParagraph(int align, bool bullet);  // 0 left, 1 right, 2 centre
   void SetTextFont(const std::string& name, const QColor& color, int size, unsigned style);
+  // The fonts of the program's reports: titles bold italic, headings bold, the body fixed.
+  void TitleFont(int size);
+  void HeadingFont(int size);
+  void BodyFont(int size);
+  // A centred title, then an empty body line at the left.
+  void AddTitle(const std::string& title, int titleSize, int bodySize);
   void AddLine(const std::string& text);
   int ShowReport();
   bool LoadDocument();

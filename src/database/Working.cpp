@@ -61,18 +61,17 @@ TWorkingFRM::TWorkingFRM(QWidget* owner) : TDXForm(owner) {
 
   auto* frames = new QWidget(central);
   frames->setFixedSize(48, 41);
-  Bub1 = new QLabel(frames);
-  Bub1->setObjectName("Bub1");
-  Bub1->setGeometry(0, 0, 48, 41);
-  Bub1->setPixmap(BubbleFrame(0));
-  Bub1->setAttribute(Qt::WA_TranslucentBackground);
-  Bub1->hide();
-  Bub2 = new QLabel(frames);
-  Bub2->setObjectName("Bub2");
-  Bub2->setGeometry(0, 0, 48, 41);
-  Bub2->setPixmap(BubbleFrame(1));
-  Bub2->setAttribute(Qt::WA_TranslucentBackground);
-  Bub2->hide();
+  auto bubble = [frames](const char* name, int frame) {
+    auto* b = new QLabel(frames);
+    b->setObjectName(name);
+    b->setGeometry(0, 0, 48, 41);
+    b->setPixmap(BubbleFrame(frame));
+    b->setAttribute(Qt::WA_TranslucentBackground);
+    b->hide();
+    return b;
+  };
+  Bub1 = bubble("Bub1", 0);
+  Bub2 = bubble("Bub2", 1);
   grid->addWidget(frames, 0, 1, 2, 2, Qt::AlignRight | Qt::AlignTop);
 
   Progress = new QProgressBar(central);

@@ -126,39 +126,33 @@ void TDirectDrawSurfaceCanvas::Release() {
 
 // ---- ClipRect -------------------------------------------------------------------------------
 
+namespace {
+
+// ClipLow raises an edge below its bound onto it, ClipHigh lowers one above; the paired edge of
+// the other rectangle moves by as much.
+void ClipLow(int32_t& edge, int32_t& paired, int32_t bound) {
+  if (edge >= bound) return;
+  paired += bound - edge;
+  edge = bound;
+}
+
+void ClipHigh(int32_t& edge, int32_t& paired, int32_t bound) {
+  if (edge <= bound) return;
+  paired -= edge - bound;
+  edge = bound;
+}
+
+}  // namespace
+
 bool ClipRect(TRect& dest, TRect& source, const TRect& destBounds, const TRect& sourceBounds) {
-  if (dest.Left < destBounds.Left) {
-    source.Left += destBounds.Left - dest.Left;
-    dest.Left = destBounds.Left;
-  }
-  if (dest.Top < destBounds.Top) {
-    source.Top += destBounds.Top - dest.Top;
-    dest.Top = destBounds.Top;
-  }
-  if (source.Left < sourceBounds.Left) {
-    dest.Left += sourceBounds.Left - source.Left;
-    source.Left = sourceBounds.Left;
-  }
-  if (source.Top < sourceBounds.Top) {
-    dest.Top += sourceBounds.Top - source.Top;
-    source.Top = sourceBounds.Top;
-  }
-  if (dest.Right > destBounds.Right) {
-    source.Right -= dest.Right - destBounds.Right;
-    dest.Right = destBounds.Right;
-  }
-  if (dest.Bottom > destBounds.Bottom) {
-    source.Bottom -= dest.Bottom - destBounds.Bottom;
-    dest.Bottom = destBounds.Bottom;
-  }
-  if (source.Right > sourceBounds.Right) {
-    dest.Right -= source.Right - sourceBounds.Right;
-    source.Right = sourceBounds.Right;
-  }
-  if (source.Bottom > sourceBounds.Bottom) {
-    dest.Bottom -= source.Bottom - sourceBounds.Bottom;
-    source.Bottom = sourceBounds.Bottom;
-  }
+  ClipLow(dest.Left, source.Left, destBounds.Left);
+  ClipLow(dest.Top, source.Top, destBounds.Top);
+  ClipLow(source.Left, dest.Left, sourceBounds.Left);
+  ClipLow(source.Top, dest.Top, sourceBounds.Top);
+  ClipHigh(dest.Right, source.Right, destBounds.Right);
+  ClipHigh(dest.Bottom, source.Bottom, destBounds.Bottom);
+  ClipHigh(source.Right, dest.Right, sourceBounds.Right);
+  ClipHigh(source.Bottom, dest.Bottom, sourceBounds.Bottom);
   return dest.Left < dest.Right && dest.Top < dest.Bottom && source.Left < source.Right &&
          source.Top < source.Bottom;
 }

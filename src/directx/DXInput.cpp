@@ -269,7 +269,20 @@ void TJoystick::Update() {
 // ---------------------------------------------------------------------------------------------
 // TKeyboard
 
-TKeyboard::TKeyboard(TCustomDXInput* dxInput) : TCustomInput(dxInput), Assigns(DefaultAssigns()) {}
+void TWindowInput::Finalize() {
+  TCustomInput::Finalize();
+  device_ = false;
+  if (userAdded_) plat::InputEvents::RemoveUser();
+  userAdded_ = false;
+}
+
+void TWindowInput::UseEvents(bool device) {
+  plat::InputEvents::AddUser();
+  userAdded_ = true;
+  device_ = device;
+}
+
+TKeyboard::TKeyboard(TCustomDXInput* dxInput) : TWindowInput(dxInput), Assigns(DefaultAssigns()) {}
 
 TKeyboard::~TKeyboard() { Finalize(); }
 
@@ -292,19 +305,14 @@ void TKeyboard::Assign(const TKeyboard& other) {
 
 void TKeyboard::Finalize() {
   keyStates_.fill(0);
-  TCustomInput::Finalize();
-  device_ = false;
-  if (userAdded_) plat::InputEvents::RemoveUser();
-  userAdded_ = false;
+  TWindowInput::Finalize();
 }
 
 void TKeyboard::Initialize() {
   TKeyboard::Finalize();
   if (!enabled_) return;
   // With or without SDL, the keys are those held in the program's windows.
-  plat::InputEvents::AddUser();
-  userAdded_ = true;
-  device_ = dxInput_->DirectInput() != nullptr;
+  UseEvents(dxInput_->DirectInput() != nullptr);
   buttonCount_ = 32;
   TCustomInput::Initialize();
 }
@@ -379,7 +387,7 @@ bool TKeyboard::ReadProperty(const std::string& name, const std::string& data) {
 // ---------------------------------------------------------------------------------------------
 // TMouse
 
-TMouse::TMouse(TCustomDXInput* dxInput) : TCustomInput(dxInput) {
+TMouse::TMouse(TCustomDXInput* dxInput) : TWindowInput(dxInput) {
   bindInputStates_ = false;
   enabled_ = false;
 }
@@ -390,20 +398,15 @@ void TMouse::Assign(const TMouse& other) { AssignBase(other); }
 
 void TMouse::Finalize() {
   std::memset(&mouseState_, 0, sizeof mouseState_);
-  TCustomInput::Finalize();
-  device_ = false;
-  if (userAdded_) plat::InputEvents::RemoveUser();
-  userAdded_ = false;
+  TWindowInput::Finalize();
 }
 
 void TMouse::Initialize() {
   TMouse::Finalize();
   if (!enabled_) return;
   if (!dxInput_->DirectInput()) throw EDXInputError("DirectInput is necessary to use the mouse");
-  plat::InputEvents::AddUser();
-  userAdded_ = true;
+  UseEvents(true);
   plat::InputEvents::TakeMouse();  // movement from before is not this device's
-  device_ = true;
   buttonCount_ = 3;
   TCustomInput::Initialize();
 }
@@ -412,7 +415,7 @@ void TMouse::Update() {
   std::memset(&mouseState_, 0, sizeof mouseState_);
   states_ = {};
   if (!initialized_ || !Foreground()) return;
-  if (device_) {
+  if (HasDevice()) {
     const plat::InputEvents::Mouse m = plat::InputEvents::TakeMouse();
     mouseState_.lX = m.x;
     mouseState_.lY = m.y;

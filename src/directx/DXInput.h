@@ -138,7 +138,24 @@ class TJoystick : public TCustomInput {
   int lastCount_ = -1;  // attached joysticks when this one was last looked for
 };
 
-class TKeyboard : public TCustomInput {
+// A device read from the program's windows' input events (keyboard, mouse): holds those
+// events while it is open.
+class TWindowInput : public TCustomInput {
+ public:
+  using TCustomInput::TCustomInput;
+  void Finalize() override;
+  bool HasDevice() const override { return device_; }
+
+ protected:
+  // Starts taking the window events; `device` tells whether the device is there.
+  void UseEvents(bool device);
+
+ private:
+  bool device_ = false;
+  bool userAdded_ = false;
+};
+
+class TKeyboard : public TWindowInput {
  public:
   using AssignTable = std::array<std::array<int32_t, 3>, InputStateCount>;
   explicit TKeyboard(TCustomDXInput* dxInput);
@@ -148,7 +165,6 @@ class TKeyboard : public TCustomInput {
   void Finalize() override;
   void Initialize() override;
   void Update() override;
-  bool HasDevice() const override { return device_; }
 
   AssignTable Assigns;
   static AssignTable DefaultAssigns();
@@ -164,11 +180,9 @@ class TKeyboard : public TCustomInput {
 
  private:
   std::array<uint8_t, 256> keyStates_{};
-  bool device_ = false;
-  bool userAdded_ = false;
 };
 
-class TMouse : public TCustomInput {
+class TMouse : public TWindowInput {
  public:
   explicit TMouse(TCustomDXInput* dxInput);
   ~TMouse() override;
@@ -177,13 +191,10 @@ class TMouse : public TCustomInput {
   void Finalize() override;
   void Initialize() override;
   void Update() override;
-  bool HasDevice() const override { return device_; }
   const DIMOUSESTATE& MouseState() const { return mouseState_; }
 
  private:
   DIMOUSESTATE mouseState_{};
-  bool device_ = false;
-  bool userAdded_ = false;
 };
 
 class TCustomDXInput : public QObject {

@@ -16,6 +16,20 @@ int32_t Micros(int32_t ms) {
 
 constexpr const char* kTag = "QorvexForceFeedbackEffect";
 
+// Stores v in field; true when that changed it.
+template <class T>
+bool Store(T& field, const T& v) {
+  if (field == v) return false;
+  field = v;
+  return true;
+}
+
+int32_t Level(int32_t v) { return std::clamp(v, 0, 10000); }
+int32_t Span(int32_t v) { return std::max(v, 0); }
+TForceFeedbackPoint Bounded(TForceFeedbackPoint v) {
+  return {std::clamp(v.X, -10000, 10000), std::clamp(v.Y, -10000, 10000)};
+}
+
 }  // namespace
 
 TForceFeedbackEffect::TForceFeedbackEffect(TForceFeedbackEffect* parent) : parent_(parent) {
@@ -67,56 +81,41 @@ void TForceFeedbackEffect::Assign(const TForceFeedbackEffect& other) {
 // --- setters: clamp, then bring the created effects up to date ---
 
 void TForceFeedbackEffect::SetAttackLevel(int32_t v) {
-  v = std::clamp(v, 0, 10000);
-  if (attackLevel_ != v) { attackLevel_ = v; UpdateEffects(); }
+  if (Store(attackLevel_, Level(v))) UpdateEffects();
 }
 void TForceFeedbackEffect::SetAttackTime(int32_t v) {
-  v = std::max(v, 0);
-  if (attackTime_ != v) { attackTime_ = v; UpdateEffects(); }
+  if (Store(attackTime_, Span(v))) UpdateEffects();
 }
 void TForceFeedbackEffect::SetCondition(TForceFeedbackPoint v) {
-  v.X = std::clamp(v.X, -10000, 10000);
-  v.Y = std::clamp(v.Y, -10000, 10000);
-  if (condition_.X != v.X || condition_.Y != v.Y) { condition_ = v; UpdateEffects(); }
+  if (Store(condition_, Bounded(v))) UpdateEffects();
 }
 void TForceFeedbackEffect::SetConstant(TForceFeedbackPoint v) {
-  v.X = std::clamp(v.X, -10000, 10000);
-  v.Y = std::clamp(v.Y, -10000, 10000);
-  if (constant_.X != v.X || constant_.Y != v.Y) { constant_ = v; UpdateEffects(); }
+  if (Store(constant_, Bounded(v))) UpdateEffects();
 }
 void TForceFeedbackEffect::SetEffectType(TForceFeedbackEffectType v) {
-  if (effectType_ == v) return;
-  effectType_ = v;
+  if (!Store(effectType_, v)) return;
   Stop();
   Initialize();
 }
 void TForceFeedbackEffect::SetFadeLevel(int32_t v) {
-  v = std::clamp(v, 0, 10000);
-  if (fadeLevel_ != v) { fadeLevel_ = v; UpdateEffects(); }
+  if (Store(fadeLevel_, Level(v))) UpdateEffects();
 }
 void TForceFeedbackEffect::SetFadeTime(int32_t v) {
-  v = std::max(v, 0);
-  if (fadeTime_ != v) { fadeTime_ = v; UpdateEffects(); }
+  if (Store(fadeTime_, Span(v))) UpdateEffects();
 }
 void TForceFeedbackEffect::SetPeriod(int32_t v) {
-  v = std::max(v, 0);
-  if (period_ != v) { period_ = v; UpdateEffects(); }
+  if (Store(period_, Span(v))) UpdateEffects();
 }
 void TForceFeedbackEffect::SetPower(int32_t v) {
-  v = std::clamp(v, 0, 10000);
-  if (power_ != v) { power_ = v; UpdateEffects(); }
+  if (Store(power_, Level(v))) UpdateEffects();
 }
 void TForceFeedbackEffect::SetTime(int32_t v) {
-  if (v != -1) v = std::max(v, 0);
-  if (time_ == v) return;
-  time_ = v;
+  if (!Store(time_, v == -1 ? v : Span(v))) return;
   Stop();
   UpdateEffects();
 }
 void TForceFeedbackEffect::SetStartDelayTime(int32_t v) {
-  v = std::max(v, 0);
-  if (startDelayTime_ == v) return;
-  startDelayTime_ = v;
+  if (!Store(startDelayTime_, Span(v))) return;
   Stop();
   UpdateEffects();
 }

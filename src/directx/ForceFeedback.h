@@ -16,6 +16,7 @@ enum TForceFeedbackEffectType : uint8_t { etNone, etConstantForce, etPeriodic, e
 
 struct TForceFeedbackPoint {
   int32_t X = 0, Y = 0;
+  bool operator==(const TForceFeedbackPoint&) const = default;
 };
 
 class TForceFeedbackEffect {

@@ -7,19 +7,7 @@ namespace categoryfile {
 
 namespace {
 
-// Calls `line` for every line of the text; the position after it is given for progress.
-template <class F>
-void ForEachLine(std::string_view text, F&& line) {
-  size_t i = 0;
-  while (i < text.size()) {
-    size_t j = i;
-    while (j < text.size() && text[j] != '\r' && text[j] != '\n') ++j;
-    std::string_view l = text.substr(i, j - i);
-    if (j < text.size() && text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
-    i = j + 1;
-    line(l, std::min(i, text.size()));
-  }
-}
+using plat::ForEachLine;
 
 std::string_view TrimView(std::string_view s) {
   size_t a = 0, b = s.size();

@@ -188,6 +188,13 @@ namespace {
 bool HasProfileFilters(const std::unique_ptr<FilterList>& filters) {
   return filters && !filters->empty() && (*filters)[0];
 }
+
+// The filter of a list tab; null when the tab has none.
+FilterDescriptor* FilterAt(const std::unique_ptr<FilterList>& filters, int tab) {
+  return filters && tab >= 0 && static_cast<size_t>(tab) < filters->size()
+             ? (*filters)[static_cast<size_t>(tab)].get()
+             : nullptr;
+}
 }  // namespace
 
 void TMainFRM::FileFilterRenameACTNExecute() {
@@ -197,9 +204,8 @@ void TMainFRM::FileFilterRenameACTNExecute() {
     ShowMessageBox("This filter cannot be renamed", plat::MB_ICONINFORMATION);
     return;
   }
-  if (tab < 0 || static_cast<size_t>(tab) >= Filters->size() || !(*Filters)[static_cast<size_t>(tab)])
-    return;
-  FilterDescriptor* f = (*Filters)[static_cast<size_t>(tab)].get();
+  FilterDescriptor* f = FilterAt(Filters, tab);
+  if (!f) return;
   std::string name = f->Name;
   if (!InputQuery("Velmora", "Rename " + f->Name + " filter:", name)) return;
   f->Name = name;
@@ -231,9 +237,8 @@ void TMainFRM::FileFilterSaveAsACTNExecute() {
     ShowMessageBox("This filter cannot be saved", plat::MB_ICONERROR);
     return;
   }
-  if (tab < 0 || static_cast<size_t>(tab) >= Filters->size() || !(*Filters)[static_cast<size_t>(tab)])
-    return;
-  FilterDescriptor* f = (*Filters)[static_cast<size_t>(tab)].get();
+  FilterDescriptor* f = FilterAt(Filters, tab);
+  if (!f) return;
   plat::FileDialogRequest req = FilterSaveRequest(f->FileName, FiltersFolder());
   auto chosen = plat::Ui().FileDialog(this, req);
   if (!chosen) return;
@@ -244,9 +249,7 @@ void TMainFRM::FileFilterSaveAsACTNExecute() {
 void TMainFRM::FileFilterSaveACTNExecute() {
   if (!Filters || Filters->empty()) return;
   int tab = ListTabs->currentIndex();
-  FilterDescriptor* f = tab >= 0 && static_cast<size_t>(tab) < Filters->size()
-                            ? (*Filters)[static_cast<size_t>(tab)].get()
-                            : nullptr;
+  FilterDescriptor* f = FilterAt(Filters, tab);
   if (tab == 0 || (f && f->FileName.empty())) {
     FileFilterSaveAsACTNExecute();
     return;

@@ -5,6 +5,7 @@
 
 #include "frontend/TreeLayout.h"
 #include "platform/Cp1252.h"
+#include "platform/Files.h"
 
 GameTreeModel::Builder::Builder(TreeImageItemList* folderNodes, bool reverse)
     : root_(std::make_unique<Node>()), folderNodes_(folderNodes), reverse_(reverse) {
@@ -14,7 +15,7 @@ GameTreeModel::Builder::Builder(TreeImageItemList* folderNodes, bool reverse)
 GameTreeModel::Node* GameTreeModel::Builder::FindChild(Node* parent, const std::string& name,
                                                        bool create) {
   FolderInfo& fi = *parent->folder;
-  std::string key = gametree::UpperAscii(name);
+  std::string key = plat::UpperCase(name);
   auto hit = fi.byName.find(key);
   if (hit != fi.byName.end()) return hit->second;
   if (!create) return nullptr;

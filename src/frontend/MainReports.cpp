@@ -70,17 +70,15 @@ void ShowDocument(TMainFRM& main, const reports::Document& doc, WorkingProgress&
       switch (current) {
         case reports::Style::Title:
           report.SetParagraph(2, false);
-          report.SetTextFont("Times New Roman", QColor(Qt::black), main.BoldFontSize + 4,
-                             TReportFRM::fsBold | TReportFRM::fsItalic);
+          report.TitleFont(main.BoldFontSize + 4);
           break;
         case reports::Style::Heading:
           if (wasTitle || first) report.SetParagraph(0, false);
-          report.SetTextFont("Times New Roman", QColor(Qt::black), main.BoldFontSize,
-                             TReportFRM::fsBold);
+          report.HeadingFont(main.BoldFontSize);
           break;
         case reports::Style::Body:
           if (wasTitle || first) report.SetParagraph(0, false);
-          report.SetTextFont("Courier New", QColor(Qt::black), main.NormalFontSize, 0);
+          report.BodyFont(main.NormalFontSize);
           break;
       }
       first = false;

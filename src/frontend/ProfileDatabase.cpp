@@ -123,13 +123,7 @@ bool TMainFRM::ParseListInfo() {
     report = std::make_unique<TReportFRM>(this);
     report->NewDocument("Velmora - profile creation report", ProgramDir + "profile_report", true,
                         true);
-    report->SetParagraph(2, false);
-    report->SetTextFont("Times New Roman", QColor(Qt::black), BoldFontSize + 4,
-                        TReportFRM::fsBold | TReportFRM::fsItalic);
-    report->AddLine("Profile creation errors");
-    report->SetParagraph(0, false);
-    report->SetTextFont("Courier New", QColor(Qt::black), NormalFontSize, 0);
-    report->AddLine("");
+    report->AddTitle("Profile creation errors", BoldFontSize + 4, NormalFontSize);
     for (size_t i = 0; i < errors.size(); ++i) report->AddLine(listinfo::ErrorLine(*errors[i]));
   }
   if (Games->empty()) {

@@ -1,7 +1,9 @@
 #include "frontend/QuickInfo.h"
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
+#include <memory>
 
 namespace quickinfo {
 
@@ -137,36 +139,47 @@ void AddCloneListInfo(const GameRecord* g, const GameList* games, std::string& t
   }
 }
 
-void AddChipInfo(const GameRecord* g, std::string& text) {
+namespace {
+
+template <class T>
+const T* Present(const std::unique_ptr<T>& p) { return p.get(); }
+template <class T>
+const T* Present(const T& v) { return &v; }
+
+// Clears text, then adds a line for each entry of a game's list (empty entries skipped), the
+// first `most` at the most.
+template <class List, class F>
+void AddListLines(const std::unique_ptr<List>* list, std::string& text, F line,
+                  size_t most = 65536) {
   text.clear();
   Lines out{text};
-  if (!g || !g->Chips) return;
-  for (size_t i = 0; i < g->Chips->size() && i < 65536; ++i) {
-    const ChipRecord* c = (*g->Chips)[i].get();
-    if (!c) continue;
-    std::string line = c->ChipType == 1 ? "CPU: ....." : c->ChipType == 2 ? "Audio: ..." : "Unknown: ";
-    line += c->Name.str();
-    if (!c->Clock.empty()) line += ", " + c->Clock.str() + "Hz clock";
-    if (c->Flags == 1) line += " (sound)";
-    out.Add(line);
-  }
+  if (!list || !*list) return;
+  for (size_t i = 0; i < (*list)->size() && i < most; ++i)
+    if (const auto* e = Present((**list)[i])) out.Add(line(*e));
+}
+
+}  // namespace
+
+void AddChipInfo(const GameRecord* g, std::string& text) {
+  AddListLines(g ? &g->Chips : nullptr, text, [](const ChipRecord& c) {
+    std::string line = c.ChipType == 1 ? "CPU: ....." : c.ChipType == 2 ? "Audio: ..." : "Unknown: ";
+    line += c.Name.str();
+    if (!c.Clock.empty()) line += ", " + c.Clock.str() + "Hz clock";
+    if (c.Flags == 1) line += " (sound)";
+    return line;
+  });
 }
 
 void AddRomInfo(const GameRecord* g, std::string& text) {
-  text.clear();
-  Lines out{text};
-  if (!g || !g->Roms) return;
-  for (size_t i = 0; i < g->Roms->size() && i < 65536; ++i) {
-    const RomRecord* r = (*g->Roms)[i].get();
-    if (!r) continue;
-    std::string line = Pad(r->Name.str(), 12) + " ";
-    line += r->Crc ? "$" + Hex(r->Crc, 8) : std::string(" ????????");
+  AddListLines(g ? &g->Roms : nullptr, text, [g](const RomRecord& r) {
+    std::string line = Pad(r.Name.str(), 12) + " ";
+    line += r.Crc ? "$" + Hex(r.Crc, 8) : std::string(" ????????");
     line += " ";
-    std::string size = std::to_string(r->Size);
+    std::string size = std::to_string(r.Size);
     if (size.size() < 8) size.insert(0, 8 - size.size(), ' ');
     line += size + " ";
-    line += "{$" + Hex(r->Offs, 8) + "..$" + Hex(r->Offs + r->Size - 1, 8) + "} " + r->Region.str();
-    const uint32_t f = r->Flags;
+    line += "{$" + Hex(r.Offs, 8) + "..$" + Hex(r.Offs + r.Size - 1, 8) + "} " + r.Region.str();
+    const uint32_t f = r.Flags;
     line += " (" + std::string(kRomWidths[f & 3]) + "bits";
     if (f & 3) line += std::string(", ") + ((f & 4) ? "big " : "little ") + "endian";
     if (f & 8) line += ", inverted";
@@ -175,40 +188,35 @@ void AddRomInfo(const GameRecord* g, std::string& text) {
     if (f & 0x40) line += ", load in upper part of cpu space";
     if (f & 0x80) line += ", fill with $" + Hex((f >> 8) & 0xFF, 2);
     line += ")";
-    if (r->Merge.str() == r->Name.str()) line += " - from master set " + g->RomOf.str();
-    out.Add(line);
-  }
+    if (r.Merge.str() == r.Name.str()) line += " - from master set " + g->RomOf.str();
+    return line;
+  });
 }
 
 void AddDipSwitchInfo(const GameRecord* g, std::string& text) {
-  text.clear();
-  Lines out{text};
-  if (!g || !g->DipSwitches) return;
-  for (size_t i = 0; i < g->DipSwitches->size(); ++i) {
-    const DipSwitchRecord* d = (*g->DipSwitches)[i].get();
-    if (!d) continue;
-    std::string line = Pad(d->Name.str(), 30);
-    if (d->Entries && !d->Entries->empty()) {
-      line += "= {";
-      for (size_t e = 0; e < d->Entries->size(); ++e) {
-        if (e) line += ", ";
-        line += (*d->Entries)[e];
-      }
-      line += "}; Factory setting=" + d->Default.str();
-    }
-    out.Add(line);
-  }
+  AddListLines(
+      g ? &g->DipSwitches : nullptr, text,
+      [](const DipSwitchRecord& d) {
+        std::string line = Pad(d.Name.str(), 30);
+        if (d.Entries && !d.Entries->empty()) {
+          line += "= {";
+          for (size_t e = 0; e < d.Entries->size(); ++e) {
+            if (e) line += ", ";
+            line += (*d.Entries)[e];
+          }
+          line += "}; Factory setting=" + d.Default.str();
+        }
+        return line;
+      },
+      SIZE_MAX);
 }
 
 void AddSampleInfo(const GameRecord* g, std::string& text) {
-  text.clear();
-  Lines out{text};
-  if (!g || !g->Samples) return;
-  for (size_t i = 0; i < g->Samples->size() && i < 65536; ++i) {
-    std::string line = Pad((*g->Samples)[i], 12);
+  AddListLines(g ? &g->Samples : nullptr, text, [g](const std::string& s) {
+    std::string line = Pad(s, 12);
     if (!g->SampleOf.empty()) line += " - from sample set " + g->SampleOf.str();
-    out.Add(line);
-  }
+    return line;
+  });
 }
 
 }  // namespace quickinfo

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <unordered_set>
 
+#include "platform/Files.h"
+
 namespace gametree {
 
 namespace {
@@ -24,17 +26,10 @@ std::string AlphabetFolder(std::string_view text) {
 }
 
 bool IsUnknownManufacturer(std::string_view cleaned) {
-  return cleaned.empty() || UpperAscii(cleaned) == "<UNKNOWN>";
+  return cleaned.empty() || plat::UpperCase(cleaned) == "<UNKNOWN>";
 }
 
 }  // namespace
-
-std::string UpperAscii(std::string_view s) {
-  std::string r(s);
-  for (char& c : r)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return r;
-}
 
 bool StartsWithNoCase(std::string_view text, std::string_view upperPrefix) {
   if (text.size() < upperPrefix.size()) return false;
@@ -83,7 +78,7 @@ void GenerateFolderLists(const GameList* games, FolderLists& lists,
   // "< Unknown >" heads the list; the names follow without regard to case.
   std::sort(lists.Manufacturer.begin() + 1, lists.Manufacturer.end(),
             [](const std::string& a, const std::string& b) {
-              std::string ua = UpperAscii(a), ub = UpperAscii(b);
+              std::string ua = plat::UpperCase(a), ub = plat::UpperCase(b);
               return ua != ub ? ua < ub : a < b;
             });
   lists.Year.clear();

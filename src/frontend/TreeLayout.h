@@ -65,8 +65,6 @@ std::string EntryPath(const FilterEntryDescriptor& entry, const std::string& add
 // The non-empty components of a "\A\B\" path.
 std::vector<std::string> SplitPath(std::string_view path);
 
-// Upper-cases a to z only.
-std::string UpperAscii(std::string_view s);
 // True when `text`, upper-cased, begins with `upperPrefix`.
 bool StartsWithNoCase(std::string_view text, std::string_view upperPrefix);
 

@@ -14,12 +14,8 @@ TAudioFRM::TAudioFRM(TMainFRM* main) : TOptionDialog(main, "AudioFRM"), main_(ma
   Samples = MakeCheck(b, "Samples", "Use samples", "Samples= (MAME.CFG)");
   SampleRateDetect = MakeCheck(b, "SampleRateDetect", "Detect the sample rate", "-sampleratedetect");
   ResampleFilter = MakeCheck(b, "ResampleFilter", "Resample filter", "-resamplefilter");
-  Volume = new QSlider(Qt::Horizontal, b);
-  Volume->setObjectName("Volume");
-  Volume->setRange(0, 32);
-  Volume->setToolTip("-volume");
-  VolumeVAL = new QLabel("00 dB", b);
-  VolumeVAL->setObjectName("VolumeVAL");
+  Volume = MakeSlider(b, "Volume", 0, 32, "-volume");
+  VolumeVAL = MakeLabel(b, "VolumeVAL", "00 dB");
   auto* grid = new QGridLayout(b);
   grid->addWidget(new QLabel("Sound card:", b), 0, 0);
   grid->addWidget(SoundCard, 0, 1, 1, 2);

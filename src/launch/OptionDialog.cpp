@@ -2,8 +2,10 @@
 
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPainter>
 #include <QPalette>
+#include <QSlider>
 #include <QVBoxLayout>
 #include <exception>
 
@@ -43,6 +45,20 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* caption, con
   c->setObjectName(name);
   c->setToolTip(QString::fromLatin1(hint));
   return c;
+}
+
+QSlider* MakeSlider(QWidget* parent, const char* name, int lo, int hi, const char* hint) {
+  auto* s = new QSlider(Qt::Horizontal, parent);
+  s->setObjectName(name);
+  s->setRange(lo, hi);
+  s->setToolTip(QString::fromLatin1(hint));
+  return s;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* text) {
+  auto* l = new QLabel(QString::fromLatin1(text), parent);
+  l->setObjectName(name);
+  return l;
 }
 
 void SelectValue(QComboBox* box, const options::ValueList& list, const std::string& stored) {

@@ -43,6 +43,13 @@ class QCheckBox;
 // A check box with its name, caption and hint.
 QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* caption, const char* hint);
 
+class QSlider;
+class QLabel;
+// A horizontal slider over lo..hi with its name and hint.
+QSlider* MakeSlider(QWidget* parent, const char* name, int lo, int hi, const char* hint);
+// A named label.
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* text);
+
 // Window colour when enabled, button face when not.
 void SetEnabledColoured(QWidget* w, bool enabled);
 

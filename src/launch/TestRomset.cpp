@@ -29,13 +29,7 @@ bool TMainFRM::TestRomset(GameRecord* game, const std::string& errors) {
                       plat::NameInFolder(ProgramDir, game->Name.str() + "_not_runnable_report")
                           .value_or(ProgramDir + "not_runnable_report"),
                       true, true);
-  report->SetParagraph(2, false);
-  report->SetTextFont("Times New Roman", QColor(Qt::black), BoldFontSize + 4,
-                      TReportFRM::fsBold | TReportFRM::fsItalic);
-  report->AddLine("Not runnable game description");
-  report->SetParagraph(0, false);
-  report->SetTextFont("Courier New", QColor(Qt::black), NormalFontSize, 0);
-  report->AddLine("");
+  report->AddTitle("Not runnable game description", BoldFontSize + 4, NormalFontSize);
   report->AddLine(BuildQuickInfo(game));
   report->AddLine("");
   if (!errors.empty()) report->AddLine(errors);
@@ -52,10 +46,10 @@ bool TMainFRM::TestRomset(GameRecord* game, const std::string& errors) {
 
   auto listing = [&](const std::string& title, const std::string& text) {
     report->AddLine("");
-    report->SetTextFont("Times New Roman", QColor(Qt::black), BoldFontSize, TReportFRM::fsBold);
+    report->HeadingFont(BoldFontSize);
     if (text.empty()) return;
     report->AddLine(title);
-    report->SetTextFont("Courier New", QColor(Qt::black), NormalFontSize, 0);
+    report->BodyFont(NormalFontSize);
     report->AddLine(text);
   };
   for (const std::string& line : r.romLines) report->AddLine(line);

@@ -39,14 +39,6 @@ void TMonitorPreview::mouseReleaseEvent(QMouseEvent* e) {
 
 namespace {
 
-QSlider* Slider(QWidget* parent, const char* name, int lo, int hi, const char* hint) {
-  auto* s = new QSlider(Qt::Horizontal, parent);
-  s->setObjectName(name);
-  s->setRange(lo, hi);
-  s->setToolTip(QString::fromLatin1(hint));
-  return s;
-}
-
 QToolButton* Toggle(QWidget* parent, const char* name, const char* caption, const char* hint) {
   auto* b = new QToolButton(parent);
   b->setObjectName(name);
@@ -54,12 +46,6 @@ QToolButton* Toggle(QWidget* parent, const char* name, const char* caption, cons
   b->setCheckable(true);
   b->setToolTip(QString::fromLatin1(hint));
   return b;
-}
-
-QLabel* Label(QWidget* parent, const char* name, const char* text) {
-  auto* l = new QLabel(QString::fromLatin1(text), parent);
-  l->setObjectName(name);
-  return l;
 }
 
 }  // namespace
@@ -85,12 +71,12 @@ TVideoFRM::TVideoFRM(TMainFRM* main) : TOptionDialog(main, "VideoFRM"), main_(ma
   Translucency = MakeCheck(b, "Translucency", "Translucency", "-translucency");
   AlwaysSynced = MakeCheck(b, "AlwaysSynced", "Always synced", "-alwayssynced");
   norotate = MakeCheck(b, "norotate", "No rotation", "-norotate");
-  Beam = Slider(b, "Beam", 10, 160, "-beam");
-  Flicker = Slider(b, "Flicker", 0, 1000, "-flicker");
-  Gamma = Slider(b, "Gamma", 50, 200, "-gamma");
-  BeamVAL = Label(b, "BeamVAL", "1.00");
-  FlickerVAL = Label(b, "FlickerVAL", "0.00");
-  GammaVAL = Label(b, "GammaVAL", "1.00");
+  Beam = MakeSlider(b, "Beam", 10, 160, "-beam");
+  Flicker = MakeSlider(b, "Flicker", 0, 1000, "-flicker");
+  Gamma = MakeSlider(b, "Gamma", 50, 200, "-gamma");
+  BeamVAL = MakeLabel(b, "BeamVAL", "1.00");
+  FlickerVAL = MakeLabel(b, "FlickerVAL", "0.00");
+  GammaVAL = MakeLabel(b, "GammaVAL", "1.00");
   rol = Toggle(b, "rol", "L", "Rotate left (-rol)");
   ror = Toggle(b, "ror", "R", "Rotate right (-ror)");
   flipx = Toggle(b, "flipx", "X", "Flip horizontally (-flipx)");
@@ -106,15 +92,15 @@ TVideoFRM::TVideoFRM(TMainFRM* main) : TOptionDialog(main, "VideoFRM"), main_(ma
   CenterViewBTN->setObjectName("CenterViewBTN");
   CenterScreenBTN = new QPushButton("Ce&nter", b);
   CenterScreenBTN->setObjectName("CenterScreenBTN");
-  SkipXLBL = Label(b, "SkipXLBL", "X:");
-  SkipXVAL = Label(b, "SkipXVAL", "0");
-  SkipYLBL = Label(b, "SkipYLBL", "Y:");
-  SkipYVAL = Label(b, "SkipYVAL", "0");
-  CenterXLBL = Label(b, "CenterXLBL", "X:");
-  CenterXVAL = Label(b, "CenterXVAL", "0");
-  CenterYLBL = Label(b, "CenterYLBL", "Y:");
-  CenterYVAL = Label(b, "CenterYVAL", "0");
-  RotationDemo = Label(b, "RotationDemo", "");
+  SkipXLBL = MakeLabel(b, "SkipXLBL", "X:");
+  SkipXVAL = MakeLabel(b, "SkipXVAL", "0");
+  SkipYLBL = MakeLabel(b, "SkipYLBL", "Y:");
+  SkipYVAL = MakeLabel(b, "SkipYVAL", "0");
+  CenterXLBL = MakeLabel(b, "CenterXLBL", "X:");
+  CenterXVAL = MakeLabel(b, "CenterXVAL", "0");
+  CenterYLBL = MakeLabel(b, "CenterYLBL", "Y:");
+  CenterYVAL = MakeLabel(b, "CenterYVAL", "0");
+  RotationDemo = MakeLabel(b, "RotationDemo", "");
   RotationDemo->setFixedSize(100, 70);
   RotationDemo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   RotationDemo->setContentsMargins(22, 7, 0, 0);

@@ -77,4 +77,19 @@ std::string LowerCase(std::string_view s);
 bool SameText(std::string_view a, std::string_view b);
 std::string Trim(std::string_view s);
 
+// Calls line(text, end) for every line of the text (ended by CR, LF or CR LF); end is the
+// position after the line's ending, for progress.
+template <class F>
+void ForEachLine(std::string_view text, F&& line) {
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t j = i;
+    while (j < text.size() && text[j] != '\r' && text[j] != '\n') ++j;
+    std::string_view l = text.substr(i, j - i);
+    if (j < text.size() && text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
+    i = j + 1;
+    line(l, i < text.size() ? i : text.size());
+  }
+}
+
 }  // namespace plat

@@ -189,13 +189,7 @@ void IniFile::LoadFromText(std::string_view text) {
   for (char c : text) lines += c == '\n';
   entries_.reserve(lines);
   uint32_t cur = kNone;
-  size_t i = 0;
-  while (i < text.size()) {
-    size_t j = i;
-    while (j < text.size() && text[j] != '\r' && text[j] != '\n') ++j;
-    std::string_view line = text.substr(i, j - i);
-    if (j < text.size() && text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
-    i = j + 1;
+  ForEachLine(text, [&](std::string_view line, size_t) {
     size_t b = 0, e = line.size();
     while (b < e && static_cast<unsigned char>(line[b]) <= ' ') ++b;
     while (e > b && static_cast<unsigned char>(line[e - 1]) <= ' ') --e;
@@ -205,7 +199,7 @@ void IniFile::LoadFromText(std::string_view text) {
       cur = AddSection(Trim(t.substr(1, close == std::string_view::npos ? std::string_view::npos
                                                                          : close - 1)),
                        std::string(line), true);
-      continue;
+      return;
     }
     if (cur == kNone) cur = AddSection("", "", true);
     size_t eq = t.find('=');
@@ -214,7 +208,7 @@ void IniFile::LoadFromText(std::string_view text) {
     if (t.empty() || t[0] == ';' || eq == std::string_view::npos || eq == 0) {
       entry.raw = true;
       AddEntry(cur, std::move(entry));
-      continue;
+      return;
     }
     // Key and value, blanks around them aside, as offsets into the line.
     size_t kb = b, ke = b + eq;
@@ -226,7 +220,7 @@ void IniFile::LoadFromText(std::string_view text) {
     entry.valueAt = static_cast<uint32_t>(vb);
     entry.valueLen = static_cast<uint32_t>(ve - vb);
     AddEntry(cur, std::move(entry));
-  }
+  });
   for (Section& s : sections_) {
     size_t keep = s.body.size();
     while (keep > 0 && entries_[s.body[keep - 1]].raw && IsBlank(entries_[s.body[keep - 1]].line))

@@ -115,6 +115,23 @@ Uint32 Length(int32_t micros) {
   return micros < 0 ? SDL_HAPTIC_INFINITY : static_cast<Uint32>(micros / 1000);
 }
 
+// What every kind of effect has: where it points, how long it lasts, when it starts.
+template <class T>
+void SetTiming(T& t, const SDL_HapticDirection& dir, const HapticEffect& e) {
+  t.direction = dir;
+  t.length = Length(e.duration);
+  t.delay = Millis(e.startDelay);
+}
+
+// How the effect fades in and out.
+template <class T>
+void SetEnvelope(T& t, const HapticEffect& e) {
+  t.attack_length = Millis(e.attackTime);
+  t.attack_level = Level(e.attackLevel);
+  t.fade_length = Millis(e.fadeTime);
+  t.fade_level = Level(e.fadeLevel);
+}
+
 SDL_HapticEffect ToSdl(const HapticEffect& e) {
   SDL_HapticEffect s;
   std::memset(&s, 0, sizeof s);
@@ -129,39 +146,27 @@ SDL_HapticEffect ToSdl(const HapticEffect& e) {
     case HapticEffect::Constant: {
       s.type = SDL_HAPTIC_CONSTANT;
       auto& c = s.constant;
-      c.direction = dir;
-      c.length = Length(e.duration);
-      c.delay = Millis(e.startDelay);
+      SetTiming(c, dir, e);
       c.button = 0;
       c.level = SignedLevel(scaled(e.magnitude));
-      c.attack_length = Millis(e.attackTime);
-      c.attack_level = Level(e.attackLevel);
-      c.fade_length = Millis(e.fadeTime);
-      c.fade_level = Level(e.fadeLevel);
+      SetEnvelope(c, e);
       break;
     }
     case HapticEffect::Sine: {
       s.type = SDL_HAPTIC_SINE;
       auto& p = s.periodic;
-      p.direction = dir;
-      p.length = Length(e.duration);
-      p.delay = Millis(e.startDelay);
+      SetTiming(p, dir, e);
       p.period = Millis(e.period);
       p.magnitude = SignedLevel(scaled(e.magnitude));
       p.offset = SignedLevel(e.offset);
       p.phase = static_cast<Uint16>(std::clamp(e.phase, 0, 35999));
-      p.attack_length = Millis(e.attackTime);
-      p.attack_level = Level(e.attackLevel);
-      p.fade_length = Millis(e.fadeTime);
-      p.fade_level = Level(e.fadeLevel);
+      SetEnvelope(p, e);
       break;
     }
     case HapticEffect::Spring: {
       s.type = SDL_HAPTIC_SPRING;
       auto& c = s.condition;
-      c.direction = dir;
-      c.length = Length(e.duration);
-      c.delay = Millis(e.startDelay);
+      SetTiming(c, dir, e);
       const int axis = e.axisCount > 0 && e.axes[0] == 4 ? 1 : 0;
       c.right_coeff[axis] = SignedLevel(scaled(e.positiveCoefficient));
       c.left_coeff[axis] = SignedLevel(scaled(e.negativeCoefficient));

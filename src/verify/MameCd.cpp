@@ -568,13 +568,7 @@ void TMameCdFRM::ShowDiscInformation() {
   TReportFRM report(this);
   report.NewDocument("Velmora - MAMECD disc information", Main->ProgramDir + "MAMECD_informations",
                      true, true);
-  report.SetParagraph(2, false);
-  report.SetTextFont("Times New Roman", QColor(Qt::black), Main->BoldFontSize + 4,
-                     TReportFRM::fsBold | TReportFRM::fsItalic);
-  report.AddLine("CD information");
-  report.SetParagraph(0, false);
-  report.SetTextFont("Courier New", QColor(Qt::black), Main->NormalFontSize, 0);
-  report.AddLine("");
+  report.AddTitle("CD information", Main->BoldFontSize + 4, Main->NormalFontSize);
   for (const std::string& line : info.Lines) report.AddLine(line);
   working.reset();
   report.ShowReport();

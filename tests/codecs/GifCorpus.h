@@ -46,6 +46,16 @@ inline Frame MakeFrame(int w, int h, int colors, uint32_t seed, bool noise = tru
   return f;
 }
 
+// A picture of one frame filling the screen, its colours in the global table.
+inline Gif OneFrame(int w, int h, int colors, uint32_t seed) {
+  Gif g;
+  g.Width = w;
+  g.Height = h;
+  g.GlobalColors = colors;
+  g.Frames.push_back(MakeFrame(w, h, colors, seed));
+  return g;
+}
+
 inline int Bits(int colors) {
   int b = 1;
   while ((1 << b) < colors) ++b;

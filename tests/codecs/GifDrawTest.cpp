@@ -190,11 +190,7 @@ TEST(GifDraw, ThreadedPainters) {
 }
 
 TEST(GifDraw, DisposalMatchesTheComposedPictures) {
-  corpus::Gif g;
-  g.Width = 12;
-  g.Height = 10;
-  g.GlobalColors = 8;
-  g.Frames.push_back(corpus::MakeFrame(12, 10, 8, 1));
+  corpus::Gif g = corpus::OneFrame(12, 10, 8, 1);
   auto frame = [&](int l, int t, int w, int h, int transparent, int disposal) {
     corpus::Frame f = corpus::MakeFrame(w, h, 8, uint32_t(l * 7 + t));
     f.Left = l;

@@ -70,11 +70,7 @@ TEST(GifImage, CorpusMatchesGiflibAndQt) {
   for (int bits = 1; bits <= 8; ++bits)
     for (bool interlaced : {false, true})
       for (bool transparent : {false, true}) {
-        corpus::Gif g;
-        g.Width = 23 + bits;
-        g.Height = 11 + 2 * bits;
-        g.GlobalColors = 1 << bits;
-        g.Frames.push_back(corpus::MakeFrame(g.Width, g.Height, g.GlobalColors, uint32_t(bits)));
+        corpus::Gif g = corpus::OneFrame(23 + bits, 11 + 2 * bits, 1 << bits, uint32_t(bits));
         g.Frames[0].Interlaced = interlaced;
         if (transparent) g.Frames[0].Transparent = (1 << bits) - 1;
         gifs.push_back(g);
@@ -139,14 +135,7 @@ TEST(GifImage, ModelOfAnAnimation) {
   EXPECT_FALSE(second.Transparent);
 }
 
-corpus::Gif Small() {
-  corpus::Gif g;
-  g.Width = 4;
-  g.Height = 3;
-  g.GlobalColors = 4;
-  g.Frames.push_back(corpus::MakeFrame(4, 3, 4, 5));
-  return g;
-}
+corpus::Gif Small() { return corpus::OneFrame(4, 3, 4, 5); }
 
 // Offset of the frame's image separator in Small() written by us.
 constexpr size_t kFrameAt = 13 + 12;

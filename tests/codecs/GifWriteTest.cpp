@@ -83,11 +83,7 @@ TEST(GifWrite, ReadBackByOursGiflibAndQt) {
   ASSERT_TRUE(QImageReader::supportedImageFormats().contains("gif"));
   std::vector<corpus::Gif> gifs = {Animation()};
   for (int bits : {1, 3, 8}) {
-    corpus::Gif g;
-    g.Width = 17 + bits;
-    g.Height = 9 + bits;
-    g.GlobalColors = 1 << bits;
-    g.Frames.push_back(corpus::MakeFrame(g.Width, g.Height, g.GlobalColors, uint32_t(bits)));
+    corpus::Gif g = corpus::OneFrame(17 + bits, 9 + bits, 1 << bits, uint32_t(bits));
     g.Frames[0].Interlaced = bits == 3;
     gifs.push_back(g);
   }
@@ -118,11 +114,7 @@ TEST(GifWrite, ReadBackByOursGiflibAndQt) {
 
 TEST(GifWrite, WriterEdgeCases) {
   // No extensions: 87a; a graphic control extension anywhere: 89a.
-  corpus::Gif g;
-  g.Width = 8;
-  g.Height = 4;
-  g.GlobalColors = 5;
-  g.Frames.push_back(corpus::MakeFrame(8, 4, 5, 1));
+  corpus::Gif g = corpus::OneFrame(8, 4, 5, 1);
   auto image = Read(corpus::WriteOurs(g));
   std::string out = Write(*image);
   EXPECT_EQ(out.substr(0, 6), "GIF87a");

@@ -65,11 +65,7 @@ TEST(Lzw, EncodersRoundTripThroughGiflibAndOurDecoder) {
 }
 
 TEST(Lzw, AnySubBlockSizeGivesTheSamePixels) {
-  corpus::Gif g;
-  g.Width = 97;
-  g.Height = 61;
-  g.GlobalColors = 256;
-  g.Frames.push_back(corpus::MakeFrame(97, 61, 256, 7));
+  const corpus::Gif g = corpus::OneFrame(97, 61, 256, 7);
   const std::string file = corpus::WriteGiflib(g);
   // Image data starts after header, screen descriptor, table and image descriptor.
   const std::string data = file.substr(13 + 768 + 10, file.size() - (13 + 768 + 10) - 1);

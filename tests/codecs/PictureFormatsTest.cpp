@@ -52,11 +52,7 @@ TEST(PictureFormats, LoadPictureOfEachFormat) {
   ASSERT_TRUE(source.save(QString::fromStdString(d + "/a.bmp"), "BMP"));
   ASSERT_TRUE(source.save(QString::fromStdString(d + "/b.JPG"), "JPEG", 100));
   ASSERT_TRUE(source.save(QString::fromStdString(d + "/c.png"), "PNG"));
-  corpus::Gif g;
-  g.Width = 6;
-  g.Height = 4;
-  g.GlobalColors = 4;
-  g.Frames.push_back(corpus::MakeFrame(6, 4, 4, 1));
+  const corpus::Gif g = corpus::OneFrame(6, 4, 4, 1);
   ASSERT_TRUE(plat::WriteFileAtomic(d + "/d.Gif", corpus::WriteOurs(g)));
   ASSERT_TRUE(plat::WriteFileAtomic(d + "/e.wmf", RedRectangleMetafile()));
   ASSERT_TRUE(plat::WriteFileAtomic(d + "/bad.gif", "GIF89a"));

@@ -13,13 +13,11 @@ const std::string kSource = VELMORA_SOURCE_DIR;
 }  // namespace
 
 TEST(FuzzRegressions, ListinfoInputs) {
-  CheckFolder(kSource + "/fuzz/corpus/listinfo/", fuzzchecks::CheckListinfo);
-  CheckFolder(kSource + "/tests/database/fuzz-regressions/listinfo/", fuzzchecks::CheckListinfo);
+  CheckSeedsAndRegressions("listinfo", "database", fuzzchecks::CheckListinfo);
 }
 
 TEST(FuzzRegressions, ProfileInputs) {
-  CheckFolder(kSource + "/fuzz/corpus/profile/", fuzzchecks::CheckProfile);
-  CheckFolder(kSource + "/tests/database/fuzz-regressions/profile/", fuzzchecks::CheckProfile);
+  CheckSeedsAndRegressions("profile", "database", fuzzchecks::CheckProfile);
   // The kept inputs are all refused.
   const std::string dir = kSource + "/tests/database/fuzz-regressions/profile/";
   for (const std::string& name : plat::ListDir(dir)) {
@@ -31,6 +29,5 @@ TEST(FuzzRegressions, ProfileInputs) {
 }
 
 TEST(FuzzRegressions, IniInputs) {
-  CheckFolder(kSource + "/fuzz/corpus/ini/", fuzzchecks::CheckIni);
-  CheckFolder(kSource + "/tests/database/fuzz-regressions/ini/", fuzzchecks::CheckIni);
+  CheckSeedsAndRegressions("ini", "database", fuzzchecks::CheckIni);
 }

@@ -10,6 +10,7 @@
 #include "frontend/MainWindowHarness.h"
 #include "frontend/NewFilterDialog.h"
 #include "frontend/formulas.h"
+#include "support/Records.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -18,10 +19,7 @@ using formulafilter::Vocabulary;
 
 std::unique_ptr<GameRecord> MakeGame(const char* name, const char* description, uint16_t year,
                                      const char* maker, uint8_t control) {
-  auto g = types::NewGameRecord();
-  g->Kind = KIND_GAME;
-  g->Name = name;
-  g->Description = description;
+  auto g = Game(name, description);
   g->Year = year;
   g->Manufacturer = maker;
   g->Control = control;

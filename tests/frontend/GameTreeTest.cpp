@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "frontend/GameTree.h"
+#include "platform/Files.h"
+#include "support/Records.h"
 
 using namespace gametree;
 
@@ -8,11 +10,8 @@ namespace {
 
 std::unique_ptr<GameRecord> Game(uint16_t index, const std::string& name, const std::string& desc,
                                  uint16_t year = 0, const std::string& maker = "") {
-  auto g = types::NewGameRecord();
-  g->Kind = KIND_GAME;
+  auto g = ::Game(name, desc);
   g->Index = index;
-  g->Name = name;
-  g->Description = desc;
   g->Year = year;
   g->Manufacturer = maker;
   return g;
@@ -255,7 +254,7 @@ TEST(GameTreeRows, QuickSearchPrefix) {
   EXPECT_TRUE(StartsWithNoCase("pac-man", "PAC-"));
   EXPECT_FALSE(StartsWithNoCase("Pa", "PAC"));
   EXPECT_TRUE(StartsWithNoCase("x", ""));
-  EXPECT_EQ(UpperAscii("a\xe9z"), "A\xe9Z");
+  EXPECT_EQ(plat::UpperCase("a\xe9z"), "A\xe9Z");
 }
 
 // ---------------------------------------------------------------------------------------------

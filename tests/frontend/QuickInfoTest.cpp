@@ -3,18 +3,6 @@
 #include "frontend/QuickInfo.h"
 #include "support/Records.h"
 
-namespace {
-
-std::unique_ptr<GameRecord> Game(const std::string& name, const std::string& desc) {
-  auto g = types::NewGameRecord();
-  g->Kind = KIND_GAME;
-  g->Name = name;
-  g->Description = desc;
-  return g;
-}
-
-}  // namespace
-
 TEST(QuickInfo, FullTextOfARasterCloneIsByteForByte) {
   auto parent = Game("PACMAN", "Pac-Man (Midway)");
   auto g = Game("PUCKMAN", "PuckMan (Japan set 1)");

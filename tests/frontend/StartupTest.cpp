@@ -25,9 +25,27 @@ bool Starts(const std::string& text, const std::string& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-// A settings file naming a last profile, so that a start does not take the first-run road.
-void WriteLastProfile(MainWindowHarness& h, const std::string& profile) {
-  h.home.write("VELMORA.INI", "[General]\r\nLastProfile=" + profile + "\r\n");
+// A settings file naming a last profile, so that a start does not take the first-run road;
+// `more` follows.
+void WriteLastProfile(MainWindowHarness& h, const std::string& profile,
+                      const std::string& more = "") {
+  h.home.write("VELMORA.INI", "[General]\r\nLastProfile=" + profile + "\r\n" + more);
+}
+
+// Shows the window, answering No to what it asks on the way.
+TMainFRM& ShowAnsweringNo(MainWindowHarness& h) {
+  TMainFRM& w = h.Make();
+  h.seam.messageAnswers = {plat::IDNO};
+  w.show();
+  return w;
+}
+
+// Closes the window and reads back the settings it stored.
+plat::IniFile StoredSettings(MainWindowHarness& h) {
+  h.Destroy();
+  plat::IniFile ini(h.home.file("VELMORA.INI"));
+  ini.Load();
+  return ini;
 }
 
 }  // namespace
@@ -181,9 +199,7 @@ TEST(Startup, WithoutEmulatorFolderTheCurrentFolderIsLeftAlone) {
   std::string before = plat::CurrentDir();
   ASSERT_TRUE(plat::SetCurrentDir(cwd.path()));
   WriteLastProfile(h, h.home.file("gone.vrl"));
-  TMainFRM& w = h.Make();
-  h.seam.messageAnswers = {plat::IDNO};
-  w.show();
+  ShowAnsweringNo(h);
   plat::SetCurrentDir(before);
   EXPECT_TRUE(plat::FileExists(cwd.file("$VRTEMP$/keep.txt")));
   for (const ShownMessage& m : h.seam.messages) EXPECT_FALSE(Starts(m.text, kCrashStart));
@@ -193,21 +209,16 @@ TEST(Startup, PlacementIsRestoredAndStored) {
   MainWindowHarness h;
   QRect screen = QGuiApplication::screens().first()->availableGeometry();
   int left = screen.left() + 10, top = screen.top() + 12;
-  h.home.write("VELMORA.INI", "[General]\r\nLastProfile=" + h.home.file("p.vrl") +
-                                  "\r\n[Window]\r\nUpperLeftX=" + std::to_string(left) +
-                                  "\r\nUpperLeftY=" + std::to_string(top) +
-                                  "\r\nWidth=770\r\nHeight=575\r\n");
-  TMainFRM& w = h.Make();
-  h.seam.messageAnswers = {plat::IDNO};
-  w.show();
+  WriteLastProfile(h, h.home.file("p.vrl"),
+                   "[Window]\r\nUpperLeftX=" + std::to_string(left) +
+                       "\r\nUpperLeftY=" + std::to_string(top) + "\r\nWidth=770\r\nHeight=575\r\n");
+  TMainFRM& w = ShowAnsweringNo(h);
   EXPECT_EQ(w.x(), left);
   EXPECT_EQ(w.y(), top);
   EXPECT_EQ(w.width(), 770);
   EXPECT_EQ(w.height(), 575);
   w.move(left + 5, top + 6);
-  h.Destroy();
-  plat::IniFile ini(h.home.file("VELMORA.INI"));
-  ini.Load();
+  plat::IniFile ini = StoredSettings(h);
   EXPECT_EQ(ini.ReadString("Window", "UpperLeftX", ""), std::to_string(left + 5));
   EXPECT_EQ(ini.ReadString("Window", "UpperLeftY", ""), std::to_string(top + 6));
   EXPECT_EQ(ini.ReadString("Window", "Width", ""), "770");
@@ -216,26 +227,18 @@ TEST(Startup, PlacementIsRestoredAndStored) {
 
 TEST(Startup, MaximisedWindowComesBackMaximised) {
   MainWindowHarness h;
-  h.home.write("VELMORA.INI", "[General]\r\nLastProfile=" + h.home.file("p.vrl") +
-                                  "\r\n[Window]\r\nMaximized=1\r\n");
-  TMainFRM& w = h.Make();
-  h.seam.messageAnswers = {plat::IDNO};
-  w.show();
+  WriteLastProfile(h, h.home.file("p.vrl"), "[Window]\r\nMaximized=1\r\n");
+  TMainFRM& w = ShowAnsweringNo(h);
   EXPECT_TRUE(w.isMaximized());
-  h.Destroy();
-  plat::IniFile ini(h.home.file("VELMORA.INI"));
-  ini.Load();
+  plat::IniFile ini = StoredSettings(h);
   EXPECT_EQ(ini.ReadString("Window", "Maximized", ""), "1");
   EXPECT_NE(ini.ReadString("Window", "Width", ""), "");
 }
 
 TEST(Startup, PlacementOffEveryScreenIsBroughtBack) {
   MainWindowHarness h;
-  h.home.write("VELMORA.INI", "[General]\r\nLastProfile=" + h.home.file("p.vrl") +
-                                  "\r\n[Window]\r\nUpperLeftX=9000\r\nUpperLeftY=-7000\r\n");
-  TMainFRM& w = h.Make();
-  h.seam.messageAnswers = {plat::IDNO};
-  w.show();
+  WriteLastProfile(h, h.home.file("p.vrl"), "[Window]\r\nUpperLeftX=9000\r\nUpperLeftY=-7000\r\n");
+  TMainFRM& w = ShowAnsweringNo(h);
   QRect screen = QGuiApplication::screens().first()->availableGeometry();
   EXPECT_TRUE(screen.contains(w.pos())) << w.x() << "," << w.y();
 }
@@ -281,16 +284,11 @@ TEST(Shutdown, FailedSettingsWriteIsReportedAndTheRestStillWritten) {
 
 TEST(Shutdown, FilterListIsKeptWhenNoProfileCouldBeOpened) {
   MainWindowHarness h;
-  h.home.write("VELMORA.INI", "[General]\r\nLastProfile=" + h.home.file("gone.vrl") +
-                                  "\r\n[OpenFiltersAtBoot]\r\nFilter1=/f/a.vrf\r\n"
-                                  "Filter4=/f/b.vrf\r\n");
-  TMainFRM& w = h.Make();
-  h.seam.messageAnswers = {plat::IDNO};
-  w.show();
+  WriteLastProfile(h, h.home.file("gone.vrl"),
+                   "[OpenFiltersAtBoot]\r\nFilter1=/f/a.vrf\r\nFilter4=/f/b.vrf\r\n");
+  TMainFRM& w = ShowAnsweringNo(h);
   EXPECT_EQ(w.ProfileLoaded, 0);
-  h.Destroy();
-  plat::IniFile ini(h.home.file("VELMORA.INI"));
-  ini.Load();
+  plat::IniFile ini = StoredSettings(h);
   EXPECT_EQ(ini.ReadSectionValues("OpenFiltersAtBoot"),
             (std::vector<std::string>{"Filter1=/f/a.vrf", "Filter2=/f/b.vrf"}));
 }

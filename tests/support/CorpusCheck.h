@@ -14,3 +14,12 @@ inline void CheckFolder(const std::string& dir, bool (*check)(std::string_view))
     EXPECT_TRUE(check(data)) << dir << name;
   }
 }
+
+// A fuzz target's seeds (fuzz/corpus/<kind>) and the inputs kept from its failures
+// (tests/<tests>/fuzz-regressions/<kind>).
+inline void CheckSeedsAndRegressions(const std::string& kind, const std::string& tests,
+                                     bool (*check)(std::string_view)) {
+  const std::string source = VELMORA_SOURCE_DIR;
+  CheckFolder(source + "/fuzz/corpus/" + kind + "/", check);
+  CheckFolder(source + "/tests/" + tests + "/fuzz-regressions/" + kind + "/", check);
+}

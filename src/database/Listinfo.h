@@ -23,7 +23,7 @@ inline int32_t Percentage(int64_t done, int64_t total) {
 // Distinct errors kept before the "too many" line; the list never exceeds MaxErrors + 1.
 inline constexpr size_t MaxErrors = 100;
 inline constexpr std::string_view TooManyErrorsText =
-    "Too much errors encoutered (>100): the rest were ignored.";
+    "Too many errors encountered (>100): the rest were ignored.";
 // A dip-switch entry count is one byte in a profile.
 inline constexpr size_t MaxDipSwitchEntries = 255;
 

@@ -270,7 +270,7 @@ TEST(ListinfoErrors, LimitOfAHundredAndTheTooManyLine) {
   EXPECT_EQ(listinfo::ErrorLine(*r.Errors[99]), "Tag unknown: GAME\\TAG99");
   EXPECT_EQ(r.Errors[100]->Kind, 6);
   EXPECT_EQ(listinfo::ErrorLine(*r.Errors[100]),
-            "Too much errors encoutered (>100): the rest were ignored.");
+            "Too many errors encountered (>100): the rest were ignored.");
   EXPECT_EQ(r.Errors[100]->Value, ">100");
   // Parsing went on to the end: the entry is whole.
   EXPECT_EQ(OnlyGame(r).Name, "G");

@@ -29,9 +29,9 @@ const char* const kCatalogue =
     "resource ( name neogeo description \"BIOS\" )\n";
 
 const char* const kParseErrorsText =
-    "Velmora encoutered errors in parsing the emulator's listinfo file.\r"
+    "Velmora encountered errors in parsing the emulator's listinfo file.\r"
     "You will be asked if to use the resulting profile anyway after having viewed the error log.\r"
-    "Altough there will probably be no problems at all in using it, you are encouraged to download "
+    "Although there will probably be no problems at all in using it, you are encouraged to download "
     "an\r"
     "updated version of this program, which is probably already available (or will be soon) on "
     "the\r"

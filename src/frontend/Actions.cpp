@@ -24,6 +24,7 @@
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
+#include "platform/Rtf.h"
 #include "platform/Seams.h"
 
 namespace {
@@ -502,6 +503,12 @@ bool TMainFRM::OpenInTextEditor(const std::string& fileName) {
   // No desktop to hand it to: the program's own report window shows it.
   TReportFRM report(this);
   report.NewDocument("Velmora - " + plat::FileNameOf(fileName), fileName, true, true);
+  // As in a text editor: fixed-pitch, so the columns of a plain text line up.
+  QFont fixed = report.Doc->document()->defaultFont();
+  fixed.setFamilies(plat::FontFamiliesFor("Courier New"));
+  fixed.setStyleHint(QFont::TypeWriter);
+  fixed.setFixedPitch(true);
+  report.Doc->document()->setDefaultFont(fixed);
   if (!report.LoadDocument()) return false;
   report.ShowReport();
   return true;

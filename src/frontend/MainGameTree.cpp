@@ -201,6 +201,10 @@ void TMainFRM::SelectLastGame() {
     for (QModelIndex p = at.parent(); p.isValid(); p = p.parent()) TreeList->expand(p);
     sel->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect);
     TreeList->scrollTo(at);
+  } else {
+    // Set as "nothing": the view then picks no first row when it gets the keyboard back,
+    // which would drop the game shown.
+    TreeList->setCurrentIndex(QModelIndex());
   }
   ListUpdating = 0;
   GameSelected();

@@ -45,6 +45,7 @@ TNewFilterFRM::TNewFilterFRM(TMainFRM* main) : QDialog(nullptr), main_(main) {
   archiveLabel->setBuddy(FormulaArchive);
   Formula = new QPlainTextEdit(formulaBox);
   Formula->setObjectName("Formula");
+  Formula->setTabChangesFocus(true);  // a formula needs no tab character; Tab leaves the box
   AddBTN = new QPushButton("&Add new formula", formulaBox);
   ReplaceBTN = new QPushButton("&Replace formula", formulaBox);
   DeleteBTN = new QPushButton("&Delete formula", formulaBox);
@@ -58,7 +59,7 @@ TNewFilterFRM::TNewFilterFRM(TMainFRM* main) : QDialog(nullptr), main_(main) {
   fl->addWidget(TestBTN, 2, 3);
   layout->addWidget(formulaBox, 1);
 
-  auto* varsBox = new QGroupBox(" User parameters ", this);
+  auto* varsBox = new QGroupBox(" &User parameters ", this);  // Alt+U goes to the grid
   auto* vl = new QVBoxLayout(varsBox);
   UserVars = new QTableWidget(11, 2, varsBox);
   UserVars->setObjectName("UserVars");
@@ -81,6 +82,7 @@ TNewFilterFRM::TNewFilterFRM(TMainFRM* main) : QDialog(nullptr), main_(main) {
     UserVars->setRowHeight(r, 20);
   }
   UserVars->setRowHeight(0, 20);
+  UserVars->setCurrentCell(1, 1);  // the keyboard starts in the value of %0
   vl->addWidget(UserVars);
   layout->addWidget(varsBox, 1);
 

@@ -112,6 +112,7 @@ void TMainFRM::OpenProfile(const std::string& fileName) {
     }
   }
   UpdateActions();
+  FocusGameList();
 }
 
 void TMainFRM::CreateProfile() {
@@ -196,4 +197,10 @@ void TMainFRM::CreateProfile() {
   // A creation that stopped before the catalogue was read leaves the profile in use as it was.
   if (folderChanged) plat::SetCurrentDir(previousDir);
   UpdateActions();
+  FocusGameList();
+}
+
+void TMainFRM::FocusGameList() {
+  // The keyboard goes to the games of a loaded profile, not to the first box of the window.
+  if (ProfileLoaded) TreeList->setFocus();
 }

@@ -38,7 +38,7 @@ std::string PluralWord(uint8_t mode) {
 }
 
 std::string FilterName(uint8_t mode, Match match, const std::string& text) {
-  const char* phrase = match == StartingWith ? " beginninging with"
+  const char* phrase = match == StartingWith ? " beginning with"
                        : match == Containing ? " containing"
                                              : " matching";
   return PluralWord(mode) + phrase + " \"" + text + "\"";

@@ -452,6 +452,7 @@ class TMainFRM : public TDXForm {
   void OptionsCDInfoACTNExecute();
 
   void UpdateActions();  // enables the actions and controls by the profile state
+  void FocusGameList();  // the game list takes the keyboard once a profile is loaded
 
   // --- joystick navigation (MainJoystick.cpp) ---
   // The highest pressed button (32 down to 1), 0 when none is pressed.

@@ -12,11 +12,16 @@ std::string WithoutExtension(const std::string& name) {
 }
 
 std::string BuildCommandLine(const CommandLineOptions& o) {
-  using plat::ShellQuote;
   // An interpreter path with blanks or quotes is quoted; a plain one stays as it is.
   const bool plain = o.comSpec.find_first_of(" \t'\"\\$`") == std::string::npos;
-  std::string s = (plain ? o.comSpec : ShellQuote(o.comSpec)) + " " + plat::InterpreterSwitch() + " " + ShellQuote(o.emulator) +
-                  " " + ShellQuote(o.setName) + " -romdir " + ShellQuote("$VRTEMP$");
+  return (plain ? o.comSpec : plat::ShellQuote(o.comSpec)) + " " + plat::InterpreterSwitch() +
+         " " + ShellCommand(o);
+}
+
+std::string ShellCommand(const CommandLineOptions& o) {
+  using plat::ShellQuote;
+  std::string s = ShellQuote(o.emulator) + " " + ShellQuote(o.setName) + " -romdir " +
+                  ShellQuote("$VRTEMP$");
   if (o.errorLog) s += " -log";
   if (o.ignoreCfg) s += " -ignorecfg";
   if (o.recording == 1) s += " -record " + ShellQuote(WithoutExtension(o.recordName));

@@ -21,6 +21,9 @@ struct CommandLineOptions {
 // The interpreter, its switch, then the emulator with the set, " -romdir $VRTEMP$" and the
 // options. Every name inserted here is quoted for the shell; the extra options are not.
 std::string BuildCommandLine(const CommandLineOptions& o);
+// What the interpreter runs: the command line without the interpreter and its switch, as a
+// user types it at a shell prompt.
+std::string ShellCommand(const CommandLineOptions& o);
 
 // A file name without its extension; a folder part stays.
 std::string WithoutExtension(const std::string& name);

@@ -66,7 +66,8 @@ TCmdLineFRM::~TCmdLineFRM() {
   if (CmdLineFRM == this) CmdLineFRM = nullptr;
 }
 
-std::string TCmdLineFRM::BuildCommandLine(const std::string& setName, bool fromWindow) {
+std::string TCmdLineFRM::BuildCommandLine(const std::string& setName, bool fromWindow,
+                                          bool shell) {
   launch::CommandLineOptions o;
   if (!Main) return {};
   TMainFRM& m = *Main;
@@ -86,7 +87,7 @@ std::string TCmdLineFRM::BuildCommandLine(const std::string& setName, bool fromW
   o.extraOptions = fromWindow ? plat::ToAnsi(ExtraOptions->text()) : m.ExtraOptions;
   o.logOutput = fromWindow ? LogMame->isChecked() : m.LogTextOutput;
   o.captureFile = m.CaptureFile;
-  return launch::BuildCommandLine(o);
+  return shell ? launch::ShellCommand(o) : launch::BuildCommandLine(o);
 }
 
 void TCmdLineFRM::showEvent(QShowEvent* e) {
@@ -120,7 +121,7 @@ void TCmdLineFRM::UpdateExample() {
   std::string folder = plat::CurrentDir();
   if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   const QString line =
-      plat::FromLocal(folder) + "$ " + plat::FromAnsi(BuildCommandLine(set, true));
+      plat::FromLocal(folder) + "$ " + plat::FromAnsi(BuildCommandLine(set, true, true));
   CmdLineExample->setText(line);
   CmdLineExample->setToolTip(line);
   CmdLineExample->setCursorPosition(0);

@@ -20,7 +20,8 @@ class TCmdLineFRM : public TDXForm {
   TMainFRM* Main = nullptr;
 
   // From the main window's options, or (fromWindow) with the window's unsaved choices.
-  std::string BuildCommandLine(const std::string& setName, bool fromWindow);
+  // `shell`: without the interpreter and its switch, as typed at a shell prompt.
+  std::string BuildCommandLine(const std::string& setName, bool fromWindow, bool shell = false);
   void FormShow();
   void SomethingClick();
   void OkBTNClick();

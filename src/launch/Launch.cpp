@@ -146,10 +146,11 @@ void TMainFRM::MamePlayACTNExecute() {
 
   if (TestRomset(game, LaunchErrors)) {
     std::optional<WorkingProgress> working(std::in_place, this, "Booting MAME...", -1);
-    std::string command;
+    std::string command, shown;  // run by the interpreter; shown as typed at a prompt
     if (CmdLineFRM) {
       CmdLineFRM->Main = this;
       command = CmdLineFRM->BuildCommandLine(name, false);
+      shown = CmdLineFRM->BuildCommandLine(name, false, true);
     }
     DeletePifFile();
     if (ShowLogWarning && LogTextOutput) {
@@ -184,7 +185,7 @@ void TMainFRM::MamePlayACTNExecute() {
       report->NewDocument("Velmora - MAME text output", ProgramDir + "MAME_output", true, true);
       report->SetParagraph(0, false);
       report->SetTextFont("Courier New", QColor(Qt::black), NormalFontSize, TReportFRM::fsBold);
-      report->AddLine("$ " + command);
+      report->AddLine("$ " + shown);
       report->AddLine("");
       // A capture that is not there (the emulator never ran) shows no output.
       const std::string capture = EmulatorDir + CaptureFile;

@@ -14,6 +14,7 @@
 #include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QVBoxLayout>
 #include <sys/stat.h>
@@ -166,6 +167,12 @@ TMameCdFRM::~TMameCdFRM() {
 
 void TMameCdFRM::showEvent(QShowEvent* e) {
   TDXForm::showEvent(e);
+  // Made before the main window, with no owner to be placed over: centred on the screen.
+  if (QScreen* s = screen()) {
+    QRect r = frameGeometry();
+    r.moveCenter(s->availableGeometry().center());
+    move(r.topLeft());
+  }
   FormShow();
 }
 

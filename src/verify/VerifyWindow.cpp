@@ -188,7 +188,11 @@ TVerifyFRM::TVerifyFRM(TMainFRM* main) : TDXForm(main), main_(main) {
     connect(box, &QCheckBox::clicked, this, [this] { UpdateOptionControls(); });
   auto* enter = new QShortcut(QKeySequence(Qt::Key_Return), this);
   connect(enter, &QShortcut::activated, this, [this] {
-    if (GoBTN->isEnabled()) GoBTN->click();
+    // Go, or Close once a run is done; never Abort.
+    if (GoBTN->isEnabled())
+      GoBTN->click();
+    else if (AbortBTN->text() == "Close")
+      AbortBTN->click();
   });
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, [this] { AbortBTN->click(); });
@@ -379,6 +383,9 @@ void TVerifyFRM::FinishReport() {
   if (saved && OpenInEditor->isChecked())
     main_->OpenInTextEditor(plat::ToLocal(LogFileName->text()));
   AbortBTN->setText("Close");
+  // Go stays off after a run: Enter closes the window.
+  GoBTN->setDefault(false);
+  AbortBTN->setDefault(true);
 }
 
 bool TVerifyFRM::SaveReport() {

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QActionGroup>
+#include <QFontInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -107,6 +108,7 @@ TEST(MainActions, TextEditorNewsAndFaq) {
     auto* report = static_cast<TReportFRM*>(r);
     shown = report->Doc->toPlainText().toStdString();
     EXPECT_TRUE(report->ReadOnly());
+    EXPECT_TRUE(QFontInfo(report->Doc->document()->defaultFont()).fixedPitch());  // columns line up
     return 2;
   });
   EXPECT_TRUE(w.OpenInTextEditor(w.HistoryFileName));

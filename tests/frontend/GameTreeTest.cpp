@@ -263,6 +263,7 @@ TEST(GameTreeRows, QuickSearchPrefix) {
 #include <QApplication>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QTabBar>
 #include <QTextEdit>
@@ -413,6 +414,11 @@ TEST(MainGameTree, SelectionShowsQuickInfoAndIsRestoredByName) {
   f.RebuildFilterTabs(1);
   EXPECT_EQ(f.SelectedGame, (*f.Games)[0].get());
   EXPECT_FALSE(f.TreeList->selectionModel()->currentIndex().isValid());
+  EXPECT_EQ(f.LastSelected, "PACMAN");
+  // Also when the list gets the keyboard back (a question closed): no first row is chosen.
+  QFocusEvent focusIn(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+  QApplication::sendEvent(f.TreeList, &focusIn);
+  EXPECT_EQ(f.SelectedGame, (*f.Games)[0].get());
   EXPECT_EQ(f.LastSelected, "PACMAN");
 
   // Clearing the database empties the tree and the quick information first.

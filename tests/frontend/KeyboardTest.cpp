@@ -12,9 +12,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QTabWidget>
+#include <QTextEdit>
 #include <functional>
 #include <map>
 #include <memory>
@@ -198,6 +200,24 @@ TEST(Keyboard, EveryMenuAndDialogHasUniqueAccessKeys) {
   }
   // Hidden entries count as shown.
   EXPECT_FALSE(AccessKey(w.OptionsPreferencesACTN->text()).isNull());
+}
+
+TEST(Keyboard, TabLeavesEveryTextBoxOfADialog) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  h.LoadGames({"ZYPHON"}, h.home.path());
+  for (const Dialog& d : kDialogs) {
+    std::unique_ptr<QWidget> window(d.make(w));
+    // A text box that is the whole window (the report) keeps its tab characters.
+    auto* main = qobject_cast<QMainWindow*>(window.get());
+    auto leaves = [&](QAbstractScrollArea* e, bool readOnly, bool tabLeaves) {
+      return readOnly || tabLeaves || (main && main->centralWidget() == e);
+    };
+    for (QPlainTextEdit* e : window->findChildren<QPlainTextEdit*>())
+      EXPECT_TRUE(leaves(e, e->isReadOnly(), e->tabChangesFocus())) << d.name;
+    for (QTextEdit* e : window->findChildren<QTextEdit*>())
+      EXPECT_TRUE(leaves(e, e->isReadOnly(), e->tabChangesFocus())) << d.name;
+  }
 }
 
 TEST(Keyboard, ZoomAndDelayBoxesTakeOnlyValuesTheyCanUse) {

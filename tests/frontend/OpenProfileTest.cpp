@@ -217,6 +217,7 @@ TEST(ProfileRoads, CreateFromTheDemonstrationEmulatorThenOpenAgain) {
   EXPECT_EQ(f.StatusPanel0->text(), "29 romsets listed");
   EXPECT_NE(h.home.read("VELMORA.INI").find("LastProfile=" + profile), std::string::npos);
   EXPECT_EQ(f.QuickInfoBOX->toPlainText(), "No game has been selected");
+  EXPECT_EQ(f.focusWidget(), f.TreeList);  // the arrows and Enter go to the games
 
   // Choose a game, leave, and open the profile in a new window: the game is selected again.
   GameRecord* nebulon = f.FindGameByName("NEBULON");
@@ -241,6 +242,7 @@ TEST(ProfileRoads, CreateFromTheDemonstrationEmulatorThenOpenAgain) {
   ASSERT_NE(g.SelectedGame, nullptr);
   EXPECT_EQ(g.SelectedGame->Name, "NEBULON");
   EXPECT_EQ(g.GameTree()->GameAt(g.TreeList->selectionModel()->currentIndex()), g.SelectedGame);
+  EXPECT_EQ(g.focusWidget(), g.TreeList);
   EXPECT_EQ(g.StatusPanel0->text(), "29 romsets listed");
 }
 

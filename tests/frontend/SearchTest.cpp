@@ -61,7 +61,7 @@ TEST(Search, MatchKindsAndCase) {
   EXPECT_EQ(Names(FindGames(games, 1, search::Exact, "pac-man", false)), (V{"PACMAN"}));
   EXPECT_TRUE(FindGames(games, 1, search::Containing, "Pac-Man (speedup hack) and more", false).empty());
   EXPECT_EQ(Names(FindGames(games, 3, search::Exact, "PACMAN", false)), (V{"PACMANF"}));
-  EXPECT_EQ(search::FilterName(1, search::StartingWith, "pac"), "Games beginninging with \"pac\"");
+  EXPECT_EQ(search::FilterName(1, search::StartingWith, "pac"), "Games beginning with \"pac\"");
   EXPECT_EQ(search::FilterName(2, search::Exact, "x"), "Romsets matching \"x\"");
 }
 

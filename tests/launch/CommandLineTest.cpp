@@ -75,7 +75,8 @@ TEST_F(CmdWindow, ExampleFollowsTheBoxesAndOnlyOkStores) {
     return cmd.ModalResult();
   });
   w->OptionsCommandLineACTNExecute();
-  EXPECT_NE(example.find("$ /bin/sh -c '" + h.home.path() + "mame' 'GAMENAME' -romdir "
+  // As typed at a prompt: no interpreter in front to take the arguments as its own.
+  EXPECT_NE(example.find("$ '" + h.home.path() + "mame' 'GAMENAME' -romdir "
                          "'$VRTEMP$' -nosound"),
             std::string::npos)
       << example;

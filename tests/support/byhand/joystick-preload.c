@@ -3,57 +3,49 @@
  * one process, so this is preloaded into the program:
  *
  *   gcc -shared -fPIC -O2 -o /tmp/joystick-preload.so tests/support/byhand/joystick-preload.c \
- *       $(pkg-config --cflags --libs sdl2) -lpthread
+ *       $(pkg-config --cflags --libs sdl2) -ldl
  *   JOYSTICK_STATE=/tmp/joy.txt LD_PRELOAD=/tmp/joystick-preload.so build/velmora
  *
- * Whenever SDL's joystick subsystem is up, one joystick (2 axes, 8 buttons) is attached; its
- * state is the file JOYSTICK_STATE, read every 50 ms: lines "axis <n> <value>" and
- * "button <n> <0|1>" (buttons counted from 1). */
+ * Whenever the program polls its joysticks (SDL_JoystickUpdate), one joystick (2 axes,
+ * 8 buttons) is attached if SDL has none of ours; its state is the file JOYSTICK_STATE, read at
+ * each poll: lines "axis <n> <value>" and "button <n> <0|1>" (buttons counted from 1).
+ * Everything runs inside the program's own poll, on its thread: SDL may be shut down and
+ * started again at any time (the program does so around every game launch), and a thread of
+ * our own touching SDL meanwhile used joysticks SDL had just freed. */
+#define _GNU_SOURCE
 #include <SDL.h>
-#include <pthread.h>
+#include <dlfcn.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <unistd.h>
 
-static void* drive(void* unused) {
-  (void)unused;
-  const char* path = getenv("JOYSTICK_STATE");
-  SDL_Joystick* joy = NULL;
-  SDL_JoystickID id = -1;
-  int upFor = 0;
-  for (;;) {
-    usleep(50000);
-    if (!SDL_WasInit(SDL_INIT_JOYSTICK)) {
-      joy = NULL; /* closed by SDL's shut-down */
-      upFor = 0;
-      continue;
-    }
-    /* A shut-down and restart of SDL between two looks closes it too. */
-    joy = id >= 0 ? SDL_JoystickFromInstanceID(id) : NULL;
-    if (!joy) {
-      /* Not while the program is still starting SDL. */
-      if (++upFor < 3) continue;
-      int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 8, 0);
-      if (index < 0) continue;
-      joy = SDL_JoystickOpen(index);
-      if (!joy) continue;
-      id = SDL_JoystickInstanceID(joy);
-      fprintf(stderr, "joystick-preload: attached as device %d\n", index);
-    }
-    FILE* f = path ? fopen(path, "r") : NULL;
-    if (!f) continue;
-    char word[16];
-    int n, v;
-    while (fscanf(f, "%15s %d %d", word, &n, &v) == 3) {
-      if (word[0] == 'a') SDL_JoystickSetVirtualAxis(joy, n, (Sint16)v);
-      if (word[0] == 'b') SDL_JoystickSetVirtualButton(joy, n - 1, (Uint8)v);
-    }
-    fclose(f);
+static SDL_JoystickID id = -1;
+
+static void drive(void) {
+  /* A shut-down of SDL closes ours: its ID is then unknown and a new one is attached. */
+  SDL_Joystick* joy = id >= 0 ? SDL_JoystickFromInstanceID(id) : NULL;
+  if (!joy) {
+    int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 8, 0);
+    if (index < 0) return;
+    joy = SDL_JoystickOpen(index);
+    if (!joy) return;
+    id = SDL_JoystickInstanceID(joy);
+    fprintf(stderr, "joystick-preload: attached as device %d\n", index);
   }
-  return NULL;
+  const char* path = getenv("JOYSTICK_STATE");
+  FILE* f = path ? fopen(path, "r") : NULL;
+  if (!f) return;
+  char word[16];
+  int n, v;
+  while (fscanf(f, "%15s %d %d", word, &n, &v) == 3) {
+    if (word[0] == 'a') SDL_JoystickSetVirtualAxis(joy, n, (Sint16)v);
+    if (word[0] == 'b') SDL_JoystickSetVirtualButton(joy, n - 1, (Uint8)v);
+  }
+  fclose(f);
 }
 
-__attribute__((constructor)) static void start(void) {
-  pthread_t t;
-  if (pthread_create(&t, NULL, drive, NULL) == 0) pthread_detach(t);
+void SDL_JoystickUpdate(void) {
+  static void (*real)(void) = NULL;
+  if (!real) real = (void (*)(void))dlsym(RTLD_NEXT, "SDL_JoystickUpdate");
+  if (SDL_WasInit(SDL_INIT_JOYSTICK)) drive();
+  if (real) real();
 }

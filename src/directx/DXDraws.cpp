@@ -1,7 +1,6 @@
 #include "directx/DXDraws.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "directx/DXConsts.h"
 
@@ -398,18 +397,11 @@ uint32_t TDirectDrawSurface::Pixel(int x, int y) {
   if (!surface_ || x < 0 || y < 0 || x >= Width() || y >= Height()) return 0;
   DDSURFACEDESC d;
   if (!Lock(nullptr, d)) return 0;
-  const uint8_t* row = static_cast<const uint8_t*>(d.lpSurface) + int64_t(y) * d.lPitch;
+  // Surfaces hold whole-byte pixels (8 to 32 bits), little-endian.
+  const int bytes = int(d.ddpfPixelFormat.dwRGBBitCount) / 8;
+  const uint8_t* p = static_cast<const uint8_t*>(d.lpSurface) + int64_t(y) * d.lPitch + x * bytes;
   uint32_t v = 0;
-  switch (d.ddpfPixelFormat.dwRGBBitCount) {
-    case 1: v = (row[x / 8] >> (7 - x % 8)) & 1; break;
-    case 4: v = (x & 1) ? row[x / 2] & 0x0F : row[x / 2] >> 4; break;
-    case 8: v = row[x]; break;
-    case 16: v = uint32_t(row[2 * x]) | (uint32_t(row[2 * x + 1]) << 8); break;
-    case 24:
-      v = uint32_t(row[3 * x]) | (uint32_t(row[3 * x + 1]) << 8) | (uint32_t(row[3 * x + 2]) << 16);
-      break;
-    case 32: std::memcpy(&v, row + 4 * x, 4); break;
-  }
+  for (int i = 0; i < bytes; ++i) v |= uint32_t(p[i]) << (8 * i);
   Unlock();
   return v;
 }
@@ -418,26 +410,9 @@ void TDirectDrawSurface::SetPixel(int x, int y, uint32_t value) {
   if (!surface_ || x < 0 || y < 0 || x >= Width() || y >= Height()) return;
   DDSURFACEDESC d;
   if (!Lock(nullptr, d)) return;
-  uint8_t* row = static_cast<uint8_t*>(d.lpSurface) + int64_t(y) * d.lPitch;
-  switch (d.ddpfPixelFormat.dwRGBBitCount) {
-    case 1: {
-      const uint8_t bit = uint8_t(0x80 >> (x % 8));
-      row[x / 8] = (value & 1) ? row[x / 8] | bit : row[x / 8] & ~bit;
-      break;
-    }
-    case 4:
-      row[x / 2] = (x & 1) ? uint8_t((row[x / 2] & 0xF0) | (value & 0x0F))
-                           : uint8_t((row[x / 2] & 0x0F) | ((value & 0x0F) << 4));
-      break;
-    case 8: row[x] = uint8_t(value); break;
-    case 16: row[2 * x] = uint8_t(value); row[2 * x + 1] = uint8_t(value >> 8); break;
-    case 24:
-      row[3 * x] = uint8_t(value);
-      row[3 * x + 1] = uint8_t(value >> 8);
-      row[3 * x + 2] = uint8_t(value >> 16);
-      break;
-    case 32: std::memcpy(row + 4 * x, &value, 4); break;
-  }
+  const int bytes = int(d.ddpfPixelFormat.dwRGBBitCount) / 8;
+  uint8_t* p = static_cast<uint8_t*>(d.lpSurface) + int64_t(y) * d.lPitch + x * bytes;
+  for (int i = 0; i < bytes; ++i) p[i] = uint8_t(value >> (8 * i));
   Unlock();
 }
 

@@ -52,6 +52,16 @@ constexpr uint32_t BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3;
 
 QRgb ToRgb(const TRGBQuad& q) { return qRgb(q.rgbRed, q.rgbGreen, q.rgbBlue); }
 
+// The QImage format of uncompressed 16, 24 or 32-bit bits; invalid for palettised ones.
+QImage::Format DirectFormat(int bitCount, const TDIBPixelFormat& pf) {
+  switch (bitCount) {
+    case 32: return QImage::Format_RGB32;
+    case 24: return QImage::Format_BGR888;
+    case 16: return pf.GBitMask == 0x7E0 ? QImage::Format_RGB16 : QImage::Format_RGB555;
+    default: return QImage::Format_Invalid;
+  }
+}
+
 // Expands an n-bit colour component to 8 bits.
 inline uint32_t Expand(uint32_t v, int bits) {
   if (bits >= 8) return v >> (bits - 8);
@@ -351,11 +361,7 @@ void TDIBSharedImage::AllocSection() {
   HasSection = true;
   MemoryImage = false;
   if (!PBits || Width < 1 || Height < 1) return;
-  QImage::Format f = QImage::Format_Invalid;
-  if (BitCount == 32) f = QImage::Format_RGB32;
-  else if (BitCount == 24) f = QImage::Format_BGR888;
-  else if (BitCount == 16)
-    f = PixelFormat.GBitMask == 0x7E0 ? QImage::Format_RGB16 : QImage::Format_RGB555;
+  const QImage::Format f = DirectFormat(BitCount, PixelFormat);
   if (f != QImage::Format_Invalid) Section = QImage(PBits, Width, Height, WidthBytes, f);
 }
 
@@ -772,11 +778,8 @@ void TDIB::Draw(QPainter& canvas, const TRect& rect) {
   QImage view;
   const TDIBSharedImage& img = *image_;
   if (!img.Compressed && img.BitCount >= 16) {
-    QImage::Format f = img.BitCount == 32   ? QImage::Format_RGB32
-                       : img.BitCount == 24 ? QImage::Format_BGR888
-                       : img.PixelFormat.GBitMask == 0x7E0 ? QImage::Format_RGB16
-                                                            : QImage::Format_RGB555;
-    view = QImage(img.PBits, img.Width, img.Height, img.WidthBytes, f);
+    view = QImage(img.PBits, img.Width, img.Height, img.WidthBytes,
+                  DirectFormat(img.BitCount, img.PixelFormat));
   } else if (!img.Compressed && img.BitCount == 8) {
     view = QImage(img.PBits, img.Width, img.Height, img.WidthBytes, QImage::Format_Indexed8);
     QList<QRgb> colors(256);

@@ -62,6 +62,29 @@ QImage::Format DirectFormat(int bitCount, const TDIBPixelFormat& pf) {
   }
 }
 
+// Writes pixel x of a bottom-up row in the image's bit count.
+void StorePixel(uint8_t* row, int x, int bitCount, uint32_t v) {
+  switch (bitCount) {
+    case 1: {
+      const uint8_t bit = uint8_t(0x80 >> (x % 8));
+      row[x / 8] = (v & 1) ? row[x / 8] | bit : row[x / 8] & ~bit;
+      break;
+    }
+    case 4:
+      if (x & 1) row[x / 2] = uint8_t((row[x / 2] & 0xF0) | (v & 0x0F));
+      else row[x / 2] = uint8_t((row[x / 2] & 0x0F) | ((v & 0x0F) << 4));
+      break;
+    case 8: row[x] = uint8_t(v); break;
+    case 16: Put16(row + 2 * x, v); break;
+    case 24:
+      row[3 * x] = uint8_t(v);
+      row[3 * x + 1] = uint8_t(v >> 8);
+      row[3 * x + 2] = uint8_t(v >> 16);
+      break;
+    case 32: Put32(row + 4 * x, v); break;
+  }
+}
+
 // Expands an n-bit colour component to 8 bits.
 inline uint32_t Expand(uint32_t v, int bits) {
   if (bits >= 8) return v >> (bits - 8);
@@ -678,26 +701,7 @@ void TDIB::SetPixel(int x, int y, uint32_t v) {
   EndCanvas();
   Changing(true);
   if (x < 0 || y < 0 || x >= Width() || y >= Height()) return;
-  uint8_t* row = image_->TopPBits + int64_t(y) * image_->NextLine;
-  switch (BitCount()) {
-    case 1: {
-      const uint8_t bit = uint8_t(0x80 >> (x % 8));
-      row[x / 8] = (v & 1) ? row[x / 8] | bit : row[x / 8] & ~bit;
-      break;
-    }
-    case 4:
-      if (x & 1) row[x / 2] = uint8_t((row[x / 2] & 0xF0) | (v & 0x0F));
-      else row[x / 2] = uint8_t((row[x / 2] & 0x0F) | ((v & 0x0F) << 4));
-      break;
-    case 8: row[x] = uint8_t(v); break;
-    case 16: Put16(row + 2 * x, v); break;
-    case 24:
-      row[3 * x] = uint8_t(v);
-      row[3 * x + 1] = uint8_t(v >> 8);
-      row[3 * x + 2] = uint8_t(v >> 16);
-      break;
-    case 32: Put32(row + 4 * x, v); break;
-  }
+  StorePixel(image_->TopPBits + int64_t(y) * image_->NextLine, x, BitCount(), v);
 }
 
 TDIBCanvas& TDIB::Canvas() {
@@ -947,18 +951,7 @@ void TDIBCanvas::Release() {
         }
         index[c] = v = best;
       }
-      switch (img.BitCount) {
-        case 1: {
-          const uint8_t bit = uint8_t(0x80 >> (x % 8));
-          row[x / 8] = v ? row[x / 8] | bit : row[x / 8] & ~bit;
-          break;
-        }
-        case 4:
-          row[x / 2] = (x & 1) ? uint8_t((row[x / 2] & 0xF0) | v)
-                               : uint8_t((row[x / 2] & 0x0F) | (v << 4));
-          break;
-        default: row[x] = uint8_t(v);
-      }
+      StorePixel(row, x, img.BitCount, uint32_t(v));
     }
   }
 }

@@ -2,7 +2,6 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QHash>
 #include <QMimeData>
 #include <QSaveFile>
 
@@ -894,6 +893,30 @@ void TDIB::SaveToClipboardFormat(QMimeData& data) {
   data.setImageData(ToImage());
 }
 
+// ---- Colour tables of painted pictures ------------------------------------------------------
+
+TColorIndexer::TColorIndexer(const uint32_t* colors, int count) : colors_(colors), count_(count) {
+  for (int i = count - 1; i >= 0; --i) index_[colors[i]] = i;
+}
+
+int TColorIndexer::Index(uint32_t rgb) {
+  auto it = index_.constFind(rgb);
+  if (it != index_.constEnd()) return it.value();
+  int best = 0, bestD = INT_MAX;
+  for (int i = 0; i < count_; ++i) {
+    const int dr = int((colors_[i] >> 16) & 0xFF) - int((rgb >> 16) & 0xFF);
+    const int dg = int((colors_[i] >> 8) & 0xFF) - int((rgb >> 8) & 0xFF);
+    const int db = int(colors_[i] & 0xFF) - int(rgb & 0xFF);
+    const int d = dr * dr + dg * dg + db * db;
+    if (d < bestD) {
+      bestD = d;
+      best = i;
+    }
+  }
+  index_[rgb] = best;
+  return best;
+}
+
 // ---- The canvas -----------------------------------------------------------------------------
 
 TDIBCanvas::~TDIBCanvas() { Release(); }
@@ -922,36 +945,18 @@ void TDIBCanvas::Release() {
     shadow_ = QImage();
     return;
   }
-  // Map the painted colours back to the colour table (exact match first, else the nearest).
+  // Map the painted colours back to the colour table.
   TDIBSharedImage& img = *dib_.image_;
-  const int count = img.ColorTableCount;
-  QHash<QRgb, int> index;
-  for (int i = count - 1; i >= 0; --i) index[ToRgb(img.ColorTable[size_t(i)]) & 0xFFFFFF] = i;
+  std::array<uint32_t, 256> colors{};
+  for (int i = 0; i < img.ColorTableCount; ++i)
+    colors[size_t(i)] = ToRgb(img.ColorTable[size_t(i)]) & 0xFFFFFF;
+  TColorIndexer indexer(colors.data(), img.ColorTableCount);
   QImage shadow = std::move(shadow_);
   shadow_ = QImage();
   for (int y = 0; y < img.Height; ++y) {
     const QRgb* s = reinterpret_cast<const QRgb*>(shadow.constScanLine(y));
     uint8_t* row = img.TopPBits + int64_t(y) * img.NextLine;
-    for (int x = 0; x < img.Width; ++x) {
-      const QRgb c = s[x] & 0xFFFFFF;
-      auto it = index.constFind(c);
-      int v;
-      if (it != index.constEnd()) {
-        v = it.value();
-      } else {
-        int best = 0, bestD = INT_MAX;
-        for (int i = 0; i < count; ++i) {
-          const TRGBQuad& q = img.ColorTable[size_t(i)];
-          const int dr = q.rgbRed - qRed(c), dg = q.rgbGreen - qGreen(c), db = q.rgbBlue - qBlue(c);
-          const int d = dr * dr + dg * dg + db * db;
-          if (d < bestD) {
-            bestD = d;
-            best = i;
-          }
-        }
-        index[c] = v = best;
-      }
-      StorePixel(row, x, img.BitCount, uint32_t(v));
-    }
+    for (int x = 0; x < img.Width; ++x)
+      StorePixel(row, x, img.BitCount, uint32_t(indexer.Index(s[x] & 0xFFFFFF)));
   }
 }

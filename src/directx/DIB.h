@@ -9,6 +9,7 @@
 // nearest-neighbour. The clipboard format CF_DIB is the clipboard's "image/bmp" data (a packed
 // DIB behind a file header) plus the image itself.
 #pragma once
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 
@@ -96,6 +97,19 @@ class TPaletteManager {
   std::vector<std::unique_ptr<TPaletteItem>> items_;
 };
 TPaletteManager& PaletteManager();
+
+// Maps 0xRRGGBB colours onto a table of count such colours: the first equal entry, else the
+// nearest (least squared distance, the first of equals). Each answer is remembered.
+class TColorIndexer {
+ public:
+  TColorIndexer(const uint32_t* colors, int count);  // the table outlives the indexer
+  int Index(uint32_t rgb);
+
+ private:
+  const uint32_t* colors_;
+  int count_;
+  QHash<uint32_t, int> index_;
+};
 
 class TDIBSharedImage {
  public:

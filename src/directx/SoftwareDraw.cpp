@@ -1,12 +1,12 @@
 #include "directx/SoftwareDraw.h"
 
+#include "directx/DIB.h"
+
 #include <QGuiApplication>
-#include <QHash>
 #include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 #include <new>
 
@@ -393,32 +393,11 @@ HRESULT IDirectDrawSurface::ReleaseDC(QPainter* dc) {
   if (bitCount_ == 8) {
     const std::array<uint32_t, 256> none{};
     const auto& colors = palette_ ? palette_->Colors() : none;
-    QHash<uint32_t, uint8_t> index;
-    for (int i = 255; i >= 0; --i) index[colors[size_t(i)]] = uint8_t(i);
+    TColorIndexer indexer(colors.data(), 256);
     for (int y = 0; y < height_; ++y) {
       const QRgb* s = reinterpret_cast<const QRgb*>(dcShadow_.constScanLine(y));
       uint8_t* d = bits_.data() + size_t(y) * size_t(pitch_);
-      for (int x = 0; x < width_; ++x) {
-        const uint32_t c = s[x] & 0xFFFFFF;
-        auto it = index.constFind(c);
-        if (it != index.constEnd()) {
-          d[x] = it.value();
-          continue;
-        }
-        int best = 0, bestD = INT_MAX;
-        for (int i = 0; i < 256; ++i) {
-          const uint32_t p = colors[size_t(i)];
-          const int dr = int((p >> 16) & 0xFF) - int((c >> 16) & 0xFF);
-          const int dg = int((p >> 8) & 0xFF) - int((c >> 8) & 0xFF);
-          const int db = int(p & 0xFF) - int(c & 0xFF);
-          const int dd = dr * dr + dg * dg + db * db;
-          if (dd < bestD) {
-            bestD = dd;
-            best = i;
-          }
-        }
-        index[c] = d[x] = uint8_t(best);
-      }
+      for (int x = 0; x < width_; ++x) d[x] = uint8_t(indexer.Index(s[x] & 0xFFFFFF));
     }
   }
   dcShadow_ = QImage();

@@ -252,22 +252,6 @@ void TDirectDrawSurface::Assign(const TDirectDrawSurface* source) {
 void TDirectDrawSurface::Assign(codecs::TGraphic& graphic) { LoadFromGraphic(graphic); }
 void TDirectDrawSurface::Assign(TDIB& dib) { LoadFromGraphic(dib); }
 
-namespace {
-// The surface's pixels as an upright 32-bit picture.
-QImage SurfaceImage(IDirectDrawSurface& s) {
-  if (s.BitCount() != 8) return s.View().convertToFormat(QImage::Format_RGB32);
-  IDirectDrawPalettePtr palette;
-  s.GetPalette(palette);
-  QImage img(s.Width(), s.Height(), QImage::Format_RGB32);
-  for (int y = 0; y < s.Height(); ++y) {
-    const uint8_t* row = s.Bits() + size_t(y) * size_t(s.Pitch());
-    QRgb* d = reinterpret_cast<QRgb*>(img.scanLine(y));
-    for (int x = 0; x < s.Width(); ++x) d[x] = 0xFF000000u | (palette ? palette->Colors()[row[x]] : 0);
-  }
-  return img;
-}
-}  // namespace
-
 void TDirectDrawSurface::AssignTo(TDIB& dib) {
   dib.PixelFormat = MakeDIBPixelFormat(8, 8, 8);
   if (!surface_ || Width() < 1 || Height() < 1) {
@@ -275,7 +259,7 @@ void TDirectDrawSurface::AssignTo(TDIB& dib) {
     return;
   }
   if (canvas_) canvas_->Release();
-  dib.Assign(SurfaceImage(*surface_));
+  dib.Assign(surface_->Picture());
 }
 
 bool TDirectDrawSurface::Blt(const TRect& destRect, const TRect& sourceRect, uint32_t flags,

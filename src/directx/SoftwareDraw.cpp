@@ -364,22 +364,24 @@ QImage IDirectDrawSurface::View() {
   return QImage(bits_.data(), width_, height_, pitch_, f);
 }
 
+QImage IDirectDrawSurface::Picture() {
+  if (bitCount_ != 8) return View().convertToFormat(QImage::Format_RGB32);
+  QImage img(width_, height_, QImage::Format_RGB32);
+  const std::array<uint32_t, 256> none{};
+  const auto& colors = palette_ ? palette_->Colors() : none;
+  for (int y = 0; y < height_; ++y) {
+    QRgb* d = reinterpret_cast<QRgb*>(img.scanLine(y));
+    const uint8_t* s = bits_.data() + size_t(y) * size_t(pitch_);
+    for (int x = 0; x < width_; ++x) d[x] = 0xFF000000u | colors[s[x]];
+  }
+  return img;
+}
+
 HRESULT IDirectDrawSurface::GetDC(QPainter*& dc) {
   dc = nullptr;
   if (HRESULT r = Usable()) return r;
-  if (bitCount_ == 8) {
-    // Paint on a true-colour copy; ReleaseDC maps it back to the palette.
-    dcShadow_ = QImage(width_, height_, QImage::Format_RGB32);
-    const std::array<uint32_t, 256> none{};
-    const auto& colors = palette_ ? palette_->Colors() : none;
-    for (int y = 0; y < height_; ++y) {
-      QRgb* d = reinterpret_cast<QRgb*>(dcShadow_.scanLine(y));
-      const uint8_t* s = bits_.data() + size_t(y) * size_t(pitch_);
-      for (int x = 0; x < width_; ++x) d[x] = 0xFF000000u | colors[s[x]];
-    }
-  } else {
-    dcShadow_ = View();
-  }
+  // 8 bits paint on a true-colour copy that ReleaseDC maps back to the palette.
+  dcShadow_ = bitCount_ == 8 ? Picture() : View();
   if (dcShadow_.isNull()) return DDERR_GENERIC;
   dc_ = std::make_unique<QPainter>(&dcShadow_);
   dc = dc_.get();

@@ -83,6 +83,8 @@ class IDirectDrawSurface {
   uint8_t* Bits() { return bits_.data(); }
   // The pixels as a QImage over the memory (null for 8 bits).
   QImage View();
+  // The pixels as a 32-bit picture (8-bit ones through the palette, black without one).
+  QImage Picture();
   // Pixel value mask of the format (colour keys compare under it).
   uint32_t ValueMask() const;
 

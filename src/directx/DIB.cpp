@@ -291,7 +291,6 @@ TDIBSharedImage::~TDIBSharedImage() { PaletteManager().DeletePalette(Palette); }
 
 void TDIBSharedImage::Reset() {
   Section = QImage();
-  HasSection = false;
   bits_.reset();
   PBits = TopPBits = nullptr;
   BitCount = 0;
@@ -380,7 +379,6 @@ void TDIBSharedImage::NewImage(int width, int height, int bitCount, const TDIBPi
 }
 
 void TDIBSharedImage::AllocSection() {
-  HasSection = true;
   MemoryImage = false;
   if (!PBits || Width < 1 || Height < 1) return;
   const QImage::Format f = DirectFormat(BitCount, PixelFormat);

@@ -150,7 +150,6 @@ class TDIBSharedImage {
   // The "DIB section": a QImage over the bits, rows flipped (bottom row first); null for
   // memory images and for bit counts QPainter cannot paint on.
   QImage Section;
-  bool HasSection = false;
 
  private:
   void Reset();

@@ -109,8 +109,6 @@ std::unique_ptr<TD3DContext> MakeContext() {
   return c;
 }
 
-bool Has(TDXDrawOptions set, TDXDrawOption o) { return (set & Opt(o)) != 0; }
-
 }  // namespace
 
 TD3DFrame* TD3DFrame::AddChild() {

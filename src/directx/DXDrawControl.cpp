@@ -18,8 +18,6 @@ constexpr uint32_t DDSCL_ALLOWREBOOT = 0x2;
 constexpr uint32_t DDSCL_NOWINDOWCHANGES = 0x4;
 constexpr uint32_t DDSCL_ALLOWMODEX = 0x40;
 
-bool Has(TDXDrawOptions set, TDXDrawOption o) { return (set & Opt(o)) != 0; }
-
 // The static colours of a palette display (the first and last ten entries), the rest a
 // colour cube and a grey ramp: our stand-in for the system palette.
 const TColorTable& SystemColorTable() {

@@ -520,7 +520,7 @@ bool TCustomDXDraw::CanDraw() {
 }
 
 void TCustomDXDraw::Flip() {
-  if (initialized_ && !busy_ && CanDraw()) driver_->Flip();
+  if (CanDraw()) driver_->Flip();
 }
 
 void TCustomDXDraw::Restore() {

@@ -18,6 +18,12 @@ constexpr uint32_t DDSCL_ALLOWREBOOT = 0x2;
 constexpr uint32_t DDSCL_NOWINDOWCHANGES = 0x4;
 constexpr uint32_t DDSCL_ALLOWMODEX = 0x40;
 
+// Clears a flag when the scope ends, however it ends.
+struct ClearOnExit {
+  bool& flag;
+  ~ClearOnExit() { flag = false; }
+};
+
 // The static colours of a palette display (the first and last ten entries), the rest a
 // colour cube and a grey ramp: our stand-in for the system palette.
 const TColorTable& SystemColorTable() {
@@ -526,25 +532,11 @@ void TCustomDXDraw::Flip() {
 void TCustomDXDraw::Restore() {
   if (!initialized_ || busy_) return;
   busy_ = true;
-  bool ok = false;
-  try {
-    ok = driver_->Restore();
-    if (ok) {
-      primary_->SetPalette(palette_.get());
-      surface_->SetPalette(palette_.get());
-      UpdatePalette();
-    }
-  } catch (...) {
-    busy_ = false;
-    throw;
-  }
-  busy_ = false;
-  if (!ok) return;
-  busy_ = true;
-  struct Clear {
-    bool& b;
-    ~Clear() { b = false; }
-  } clear{busy_};
+  ClearOnExit clear{busy_};
+  if (!driver_->Restore()) return;
+  primary_->SetPalette(palette_.get());
+  surface_->SetPalette(palette_.get());
+  UpdatePalette();
   Notify(dxntRestore);
   DoRestoreSurface();
   const TColorTable saved = ColorTable;
@@ -577,10 +569,7 @@ void TCustomDXDraw::Present() {
 
 void TCustomDXDraw::paintEvent(QPaintEvent*) {
   painting_ = true;
-  struct Done {
-    bool& b;
-    ~Done() { b = false; }
-  } done{painting_};
+  ClearOnExit done{painting_};
   if (initialized_) {
     const TDXDrawOptions saved = nowOptions_;
     nowOptions_ &= ~Opt(doWaitVBlank);

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "directx/DXDrawControl.h"
+#include "platform/Files.h"
 
 namespace {
 
@@ -109,8 +110,6 @@ std::unique_ptr<TD3DContext> MakeContext() {
   return c;
 }
 
-bool Has(TDXDrawOptions set, TDXDrawOption o) { return (set & Opt(o)) != 0; }
-
 }  // namespace
 
 TD3DFrame* TD3DFrame::AddChild() {
@@ -124,8 +123,7 @@ TDX3D::~TDX3D() = default;
 void TDX3D::SetContextMaker(TD3DContextMaker maker) { Maker() = std::move(maker); }
 
 bool TDX3D::IsSoftwareRenderer(const std::string& renderer) {
-  std::string r = renderer;
-  std::transform(r.begin(), r.end(), r.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+  const std::string r = plat::LowerCase(renderer);
   for (const char* soft : {"llvmpipe", "softpipe", "swrast", "software rasterizer"})
     if (r.find(soft) != std::string::npos) return true;
   return false;

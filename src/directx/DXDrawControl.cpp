@@ -18,7 +18,11 @@ constexpr uint32_t DDSCL_ALLOWREBOOT = 0x2;
 constexpr uint32_t DDSCL_NOWINDOWCHANGES = 0x4;
 constexpr uint32_t DDSCL_ALLOWMODEX = 0x40;
 
-bool Has(TDXDrawOptions set, TDXDrawOption o) { return (set & Opt(o)) != 0; }
+// Clears a flag when the scope ends, however it ends.
+struct ClearOnExit {
+  bool& flag;
+  ~ClearOnExit() { flag = false; }
+};
 
 // The static colours of a palette display (the first and last ten entries), the rest a
 // colour cube and a grey ramp: our stand-in for the system palette.
@@ -522,31 +526,17 @@ bool TCustomDXDraw::CanDraw() {
 }
 
 void TCustomDXDraw::Flip() {
-  if (initialized_ && !busy_ && CanDraw()) driver_->Flip();
+  if (CanDraw()) driver_->Flip();
 }
 
 void TCustomDXDraw::Restore() {
   if (!initialized_ || busy_) return;
   busy_ = true;
-  bool ok = false;
-  try {
-    ok = driver_->Restore();
-    if (ok) {
-      primary_->SetPalette(palette_.get());
-      surface_->SetPalette(palette_.get());
-      UpdatePalette();
-    }
-  } catch (...) {
-    busy_ = false;
-    throw;
-  }
-  busy_ = false;
-  if (!ok) return;
-  busy_ = true;
-  struct Clear {
-    bool& b;
-    ~Clear() { b = false; }
-  } clear{busy_};
+  ClearOnExit clear{busy_};
+  if (!driver_->Restore()) return;
+  primary_->SetPalette(palette_.get());
+  surface_->SetPalette(palette_.get());
+  UpdatePalette();
   Notify(dxntRestore);
   DoRestoreSurface();
   const TColorTable saved = ColorTable;
@@ -579,10 +569,7 @@ void TCustomDXDraw::Present() {
 
 void TCustomDXDraw::paintEvent(QPaintEvent*) {
   painting_ = true;
-  struct Done {
-    bool& b;
-    ~Done() { b = false; }
-  } done{painting_};
+  ClearOnExit done{painting_};
   if (initialized_) {
     const TDXDrawOptions saved = nowOptions_;
     nowOptions_ &= ~Opt(doWaitVBlank);

@@ -40,6 +40,7 @@ constexpr TDXDrawOptions Opts(std::initializer_list<TDXDrawOption> list) {
   for (TDXDrawOption o : list) s |= Opt(o);
   return s;
 }
+constexpr bool Has(TDXDrawOptions set, TDXDrawOption o) { return (set & Opt(o)) != 0; }
 constexpr TDXDrawOptions kDefaultDXDrawOptions =
     Opts({doAllowReboot, doWaitVBlank, doCenter, doDirectX7Mode, doHardware, doSelectDriver});
 

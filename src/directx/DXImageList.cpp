@@ -15,8 +15,7 @@ TPatternLayout LayoutPatterns(int picW, int picH, int patternWidth, int patternH
   const int ph = patternHeight > 0 ? patternHeight : picH;
   const int cw = pw + std::max(skipW, 0), ch = ph + std::max(skipH, 0);
   auto pattern = [](int left, int top, int w, int h, size_t block) {
-    return TPictureCollectionItemPattern{Bounds(left, top, w, h),
-                                         reinterpret_cast<TDirectDrawSurface*>(block)};
+    return TPatternLayout::Cell{Bounds(left, top, w, h), block};
   };
   if (pw == picW && ph == picH) {
     out.Blocks.push_back(Bounds(0, 0, picW, picH));
@@ -128,10 +127,8 @@ void TPictureCollectionItem::Restore() {
     s->SetTransparentColor(s->ColorMatch(transparentColor_));
     surfaces_.push_back(std::move(s));
   }
-  for (TPictureCollectionItemPattern p : layout.Patterns) {
-    p.Surface = surfaces_[reinterpret_cast<size_t>(p.Surface)].get();
-    patterns_.push_back(p);
-  }
+  for (const TPatternLayout::Cell& c : layout.Patterns)
+    patterns_.push_back({c.Rect, surfaces_[c.Block].get()});
 }
 
 // ---- The collection --------------------------------------------------------------------------

@@ -61,8 +61,12 @@ class TPictureCollectionItem : public THashCollectionItem {
 
 // One surface block of a cut picture and the patterns on it (also used by the tests).
 struct TPatternLayout {
+  struct Cell {
+    TRect Rect;    // on its block
+    size_t Block;  // index into Blocks
+  };
   std::vector<TRect> Blocks;  // in picture coordinates
-  std::vector<TPictureCollectionItemPattern> Patterns;  // Surface holds the block number
+  std::vector<Cell> Patterns;
 };
 TPatternLayout LayoutPatterns(int pictureWidth, int pictureHeight, int patternWidth,
                               int patternHeight, int skipWidth, int skipHeight, bool systemMemory);

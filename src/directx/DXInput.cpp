@@ -129,13 +129,11 @@ void TJoystick::Initialize() {
     int rank = 0;
     for (unsigned n = 0; n < 256 && joyNumber_ < 0; ++n) {
       plat::JoyCaps caps;
-      if (plat::JoyGetDevCaps(n, caps) && rank++ == id_) joyNumber_ = static_cast<int>(n);
-    }
-    if (joyNumber_ >= 0) {
-      if (plat::JoyGetDevCaps(static_cast<unsigned>(joyNumber_), joyCaps_))
-        buttonCount_ = static_cast<int>(joyCaps_.numButtons);
-      else
-        joyNumber_ = -1;
+      if (plat::JoyGetDevCaps(n, caps) && rank++ == id_) {
+        joyNumber_ = static_cast<int>(n);
+        joyCaps_ = caps;
+        buttonCount_ = static_cast<int>(caps.numButtons);
+      }
     }
   }
   TCustomInput::Initialize();

@@ -2,18 +2,10 @@
 
 #include <sys/utsname.h>
 
-#include <fstream>
-#include <sstream>
+#include "platform/Files.h"
 
 namespace plat {
 namespace {
-
-std::string Trim(std::string_view s) {
-  size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string_view::npos) return {};
-  size_t e = s.find_last_not_of(" \t\r\n");
-  return std::string(s.substr(b, e - b + 1));
-}
 
 // Calls f(key, value) for each "key<sep>value" line.
 template <typename F>
@@ -52,11 +44,8 @@ std::string Unquote(const std::string& v) {
 SystemSource::~SystemSource() = default;
 
 std::string SystemSource::ReadText(const std::string& path) const {
-  std::ifstream in(path);
-  if (!in) return {};
-  std::ostringstream s;
-  s << in.rdbuf();
-  std::string text = s.str();
+  std::string text;
+  if (!ReadWholeFile(path, text)) return {};
   if (text.size() > (1u << 20)) text.resize(1u << 20);
   return text;
 }

@@ -38,7 +38,7 @@ TEST(PictureCollection, PatternsAndSurfaceBlocks) {
     ASSERT_EQ(l.Blocks.size(), c.blocks) << c.w << "x" << c.h;
     ASSERT_EQ(l.Patterns.size(), c.patterns);
     EXPECT_EQ(l.Patterns[static_cast<size_t>(c.probe)].Rect, c.rect);
-    EXPECT_EQ(reinterpret_cast<size_t>(l.Patterns[static_cast<size_t>(c.probe)].Surface), c.block);
+    EXPECT_EQ(l.Patterns[static_cast<size_t>(c.probe)].Block, c.block);
   }
   EXPECT_EQ(LayoutPatterns(1024, 64, 64, 64, 0, 0, false).Blocks[1], (TRect{512, 0, 1024, 64}));
 }

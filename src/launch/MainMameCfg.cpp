@@ -104,21 +104,18 @@ void TMainFRM::LoadMAMECfg() {
 
 bool TMainFRM::SaveMAMECfg() {
   if (!ProfileLoaded || EmulatorDir.empty()) return true;
+  const std::string cfg = MAMECfgFileName();
   std::string text, error;
-  if (!ReadCfgText(MAMECfgFileName(), text, &error)) {
-    ShowMessageBox(UnreadableMessage(MAMECfgFileName(), error, false), plat::MB_ICONERROR);
+  if (!ReadCfgText(cfg, text, &error)) {
+    ShowMessageBox(UnreadableMessage(cfg, error, false), plat::MB_ICONERROR);
     return false;
   }
-  bool failed = WriteMAMECfgTopKey("emulate_three", MAMEConfig.emulate_three ? "YES" : "NO");
-  if (!failed) {
-    plat::IniFile ini(MAMECfgFileName());
-    failed = !ini.Load();
-    if (!failed) {
-      mamecfg::WriteRecords(ini, MAMEDirectories, MAMEConfig);
-      failed = !ini.Save();
-    }
-  }
-  if (failed) {
+  // The top key and the records go into the text read above, written once.
+  plat::IniFile ini(cfg);
+  ini.LoadFromText(
+      mamecfg::WriteTopKey(text, "emulate_three", MAMEConfig.emulate_three ? "YES" : "NO"));
+  mamecfg::WriteRecords(ini, MAMEDirectories, MAMEConfig);
+  if (!ini.Save()) {
     ShowMessageBox(kWriteError, plat::MB_ICONERROR);
     return false;
   }

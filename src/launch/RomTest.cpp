@@ -1,10 +1,8 @@
 #include "launch/RomTest.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -12,6 +10,7 @@
 #include "platform/Files.h"
 #include "platform/FlatOutput.h"
 #include "platform/SafeName.h"
+#include "platform/SystemInfo.h"
 #include "verify/CRC32.h"
 #include "verify/DirListing.h"
 
@@ -97,14 +96,7 @@ class Folder {
 
 uint64_t PhysicalMemory() {
   if (g_testMemory) return g_testMemory;
-  std::ifstream in("/proc/meminfo");
-  std::string key;
-  uint64_t kb = 0;
-  while (in >> key >> kb) {
-    if (key == "MemTotal:") return kb * 1024;
-    in.ignore(1 << 12, '\n');
-  }
-  return 0;
+  return plat::ParseMemInfo(plat::RealSystem().ReadText("/proc/meminfo")).totalPhys;
 }
 
 void SetPhysicalMemoryForTests(uint64_t bytes) { g_testMemory = bytes; }

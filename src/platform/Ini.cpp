@@ -170,7 +170,6 @@ void IniFile::IndexKey(uint32_t section, uint32_t id) {
 
 void IniFile::AddEntry(uint32_t section, Entry e) {
   const uint32_t id = static_cast<uint32_t>(entries_.size());
-  e.section = section;
   entries_.push_back(std::move(e));
   Section& sec = sections_[section];
   sec.body.push_back(id);

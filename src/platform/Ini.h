@@ -76,7 +76,6 @@ class IniFile {
   struct Entry {
     std::string line;
     uint32_t keyAt = 0, keyLen = 0, valueAt = 0, valueLen = 0;
-    uint32_t section = 0;
     bool raw = false;  // a comment, blank or unparsed line
     bool deleted = false;
     std::string_view Key() const { return std::string_view(line).substr(keyAt, keyLen); }

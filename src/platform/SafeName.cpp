@@ -1,5 +1,7 @@
 #include "platform/SafeName.h"
 
+#include "platform/Files.h"
+
 namespace plat {
 
 bool IsPlainName(std::string_view name) {
@@ -13,10 +15,7 @@ bool IsPlainName(std::string_view name) {
 
 std::optional<std::string> NameInFolder(std::string_view folder, std::string_view name) {
   if (!IsPlainName(name)) return std::nullopt;
-  std::string path(folder);
-  if (!path.empty() && path.back() != '/') path += '/';
-  path += name;
-  return path;
+  return WithSlash(folder) + std::string(name);
 }
 
 }  // namespace plat

@@ -1,10 +1,6 @@
 #include "verify/Verify.h"
 
 #include <algorithm>
-#include <dirent.h>
-#include <sys/stat.h>
-
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>

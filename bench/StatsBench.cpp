@@ -1,10 +1,10 @@
 // Loading and saving the statistics file with tens of thousands of play records (the launch
 // saves it after every game).
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <string>
 
+#include "BenchSupport.h"
 #include "frontend/Stats.h"
 #include "platform/Files.h"
 
@@ -24,7 +24,7 @@ std::unique_ptr<PlayStatList> Records(size_t count) {
   return list;
 }
 
-std::string StatsFile() { return "/tmp/velmora-bench-" + std::to_string(getpid()) + "-STATS.INI"; }
+std::string StatsFile() { return BenchHome() + "STATS.INI"; }
 
 // Saving over an existing file of the same records, as after every game.
 void BM_StatsSave(benchmark::State& state) {

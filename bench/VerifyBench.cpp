@@ -6,11 +6,11 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "frontend/main.h"
 #include "platform/Files.h"
 #include "verify/CRC32.h"
@@ -63,19 +63,10 @@ struct Fixture {
 Fixture& Collection() {
   static Fixture f = [] {
     Fixture x;
-    // $TMPDIR picks the file system (the temporary folder's file work is most of a run).
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/velmora-bench-verify-XXXXXX";
-    const std::string home = mkdtemp(pattern.data()) ? pattern + "/" : std::string("/tmp/");
-    setenv("VELMORA_HOME", home.c_str(), 1);
-    if (!QApplication::instance()) {
-      setenv("QT_QPA_PLATFORM", "offscreen", 0);
-      static int argc = 1;
-      static char name[] = "velmora_bench";
-      static char* argv[] = {name, nullptr};
-      new QApplication(argc, argv);
-    }
-    x.emu = home + "emu/";
+    // The program folder is under $TMPDIR, which picks the file system (the temporary
+    // folder's file work is most of a run).
+    BenchApplication();
+    x.emu = BenchHome() + "verify/";
     plat::MakeDirs(x.emu + "roms");
     x.window = new TMainFRM();
     TMainFRM& w = *x.window;

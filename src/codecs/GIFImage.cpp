@@ -465,9 +465,7 @@ int TGIFSubImage::GetVersion() const {
 
 void TGIFSubImage::Clear() {
   pixels_.clear();
-  bitmap_ = QImage();
-  mask_ = QImage();
-  needMask_ = true;
+  DiscardBitmap();
   palette_.reset();
   Extensions.clear();
   codeSize_ = 0;

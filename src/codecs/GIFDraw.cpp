@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScreen>
 
 #include <algorithm>
@@ -185,11 +186,7 @@ bool TGIFImage::DoDither() const {
 
 QVector<QRgb> TGIFImage::GetPalette() {
   if (paletteBusy_) throw GIFException("No global or local color table defined");
-  paletteBusy_ = true;
-  struct Reset {
-    bool& flag;
-    ~Reset() { flag = false; }
-  } reset{paletteBusy_};
+  const QScopedValueRollback<bool> busy(paletteBusy_, true);
   if (bitmap_ && bitmap_->colorCount() > 0) return bitmap_->colorTable();
   if (palette_) return *palette_;
   if (DoDither())
@@ -257,11 +254,7 @@ void TGIFImage::ReapPainters() {
 
 void TGIFImage::Draw(QPainter& canvas, const QRect& rect) {
   if (drawing_ || frames_.empty()) return;
-  drawing_ = true;
-  struct Reset {
-    bool& flag;
-    ~Reset() { flag = false; }
-  } reset{drawing_};
+  const QScopedValueRollback<bool> busy(drawing_, true);
   ReapPainters();
   const bool transparent = DrawOptions & goTransparent, tile = DrawOptions & goTile;
   auto drawBitmap = [&] {

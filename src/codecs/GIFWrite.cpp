@@ -26,6 +26,17 @@ void WriteLines(std::string& out, const std::vector<std::string>& lines) {
   out.push_back('\0');
 }
 
+// The blocks from `first` on (empty ones give none), then a 0 byte.
+void WriteBlocks(std::string& out, const std::vector<TGIFBlock>& blocks, size_t first) {
+  for (size_t i = first; i < blocks.size(); ++i) {
+    const TGIFBlock& b = blocks[i];
+    if (b.Data.empty()) continue;
+    out.push_back(char(b.Data.size()));
+    out.append(reinterpret_cast<const char*>(b.Data.data()), b.Data.size());
+  }
+  out.push_back('\0');
+}
+
 // Step progress of the optimisation: one step per frame and pass, six passes.
 class TOptimizeProgress {
  public:
@@ -171,23 +182,10 @@ void TGIFUnknownAppExtension::SaveBody(std::string& out) {
     out.append(id, std::min<size_t>(11, BlockSize));
     if (BlockSize > 11) out.append(size_t(BlockSize) - 11, '\0');
   }
-  for (size_t i = first; i < Blocks.size(); ++i) {
-    const TGIFBlock& b = Blocks[i];
-    if (b.Data.empty()) continue;
-    out.push_back(char(b.Data.size()));
-    out.append(reinterpret_cast<const char*>(b.Data.data()), b.Data.size());
-  }
-  out.push_back('\0');
+  WriteBlocks(out, Blocks, first);
 }
 
-void TGIFUnknownAppExtension::SaveData(std::string& out) {
-  for (const TGIFBlock& b : Blocks) {
-    if (b.Data.empty()) continue;
-    out.push_back(char(b.Data.size()));
-    out.append(reinterpret_cast<const char*>(b.Data.data()), b.Data.size());
-  }
-  out.push_back('\0');
-}
+void TGIFUnknownAppExtension::SaveData(std::string& out) { WriteBlocks(out, Blocks, 0); }
 
 void TGIFAppExtNSLoop::SaveData(std::string& out) {
   out.push_back(3);

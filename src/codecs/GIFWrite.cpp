@@ -268,11 +268,7 @@ void TGIFImage::SaveToFile(const std::string& fileName) {
   WriteGifFile(fileName, data);
 }
 
-void TGIFImage::WriteData(std::string& out) {
-  constexpr bool OptimizeOnStream = false;
-  if (OptimizeOnStream) Optimize(ooCrop | ooMerge | ooCleanup | ooColorMap | ooReduceColors, 0, 8, 0);
-  SaveToStream(out);
-}
+void TGIFImage::WriteData(std::string& out) { SaveToStream(out); }
 
 int TGIFImage::IndexOf(const TGIFSubImage* frame) const {
   for (size_t i = 0; i < frames_.size(); ++i)

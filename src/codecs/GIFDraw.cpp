@@ -107,8 +107,7 @@ void TGIFSubImage::Render(bool paletted) {
   if (image_) image_->ReportProgress(0, 0, false, "Rendering...");
   QImage img(Width, Height, QImage::Format_Indexed8);
   if (img.isNull()) throw GIFException("Failed to allocate memory for GIF DIB");
-  const int ti = Transparent && GraphicControlExtension
-                     ? GraphicControlExtension->TransparentColorIndex : -1;
+  const int ti = TransparentIndex();
   const bool makeMask = ti >= 0 && needMask_ && mask_.isNull();
   QImage mask;
   if (makeMask) {

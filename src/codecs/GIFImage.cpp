@@ -485,8 +485,8 @@ QVector<QRgb> TGIFSubImage::ColorTable() const {
       table.push_back(qRgb(i * 255 / (n - 1), i * 255 / (n - 1), i * 255 / (n - 1)));
   }
   table.resize(256, qRgb(0, 0, 0));
-  if (Transparent && GraphicControlExtension) {
-    QRgb& t = table[GraphicControlExtension->TransparentColorIndex];
+  if (const int ti = TransparentIndex(); ti >= 0) {
+    QRgb& t = table[ti];
     t = qRgba(qRed(t), qGreen(t), qBlue(t), 0);
   }
   return table;
@@ -553,8 +553,7 @@ void TGIFSubImage::Decompress(TByteReader& in) {
   // No more pixels than the frame's own data could ever code.
   if (n > MaxPixelsFromBytes(FrameDataBytes(in))) throw GIFException("Premature end of data");
   if (image_) image_->pixelsRead_ = before + n;
-  const uint8_t fill =
-      Transparent && GraphicControlExtension ? GraphicControlExtension->TransparentColorIndex : 0;
+  const uint8_t fill = uint8_t(std::max(TransparentIndex(), 0));
   pixels_.assign(size_t(n), fill);
   TGIFWarning warn = [this](TGIFSeverity s, const std::string& m) { Warning(s, m); };
   codeSize_ = DecodeFrame(in, pixels_.data(), Width, Height, Interlaced(), warn);

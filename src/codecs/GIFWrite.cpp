@@ -385,8 +385,7 @@ void TGIFImage::OptimizePasses(int options) {
     // A transparent colour no pixel uses.
     for (int i = 0; i < Count(); ++i, progress.Step()) {
       TGIFSubImage& f = frame(i);
-      if (f.Transparent && f.GraphicControlExtension &&
-          !Contains(f, f.GraphicControlExtension->TransparentColorIndex))
+      if (f.TransparentIndex() >= 0 && !Contains(f, f.TransparentIndex()))
         f.GraphicControlExtension->SetTransparent(false);
     }
     // A disposal that the next, opaque frame makes pointless: it covers this frame whole and
@@ -414,10 +413,7 @@ void TGIFImage::OptimizePasses(int options) {
       if (both.isEmpty()) continue;
       const TGIFColorMap& fm = f.ActiveColorMap();
       const TGIFColorMap& rm = ref.ActiveColorMap();
-      const int fTrans = f.Transparent && f.GraphicControlExtension
-                             ? f.GraphicControlExtension->TransparentColorIndex : -1;
-      const int rTrans = ref.Transparent && ref.GraphicControlExtension
-                             ? ref.GraphicControlExtension->TransparentColorIndex : -1;
+      const int fTrans = f.TransparentIndex(), rTrans = ref.TransparentIndex();
       auto rgb = [](const TGIFColorMap& m, int p, TGIFColor& c) {
         if (p >= m.Count()) return false;
         c = m.Data()[p];
@@ -446,9 +442,9 @@ void TGIFImage::OptimizePasses(int options) {
         if (&table == &Header.ColorMap)
           for (int k = 0; k < Count() && ti < 0; ++k) {
             TGIFSubImage& o = frame(k);
-            if (&o != &f && o.Transparent && o.GraphicControlExtension &&
-                o.ColorMap.Count() == 0 && !Contains(f, o.GraphicControlExtension->TransparentColorIndex))
-              ti = o.GraphicControlExtension->TransparentColorIndex;
+            if (&o != &f && o.TransparentIndex() >= 0 && o.ColorMap.Count() == 0 &&
+                !Contains(f, o.TransparentIndex()))
+              ti = o.TransparentIndex();
           }
         if (ti < 0) ti = table.Add(TGIFColor{});
         if (!f.GraphicControlExtension) {
@@ -467,10 +463,10 @@ void TGIFImage::OptimizePasses(int options) {
   if (options & ooCrop) {
     for (int i = Count() - 1; i >= 0; --i, progress.Step()) {
       TGIFSubImage& f = frame(i);
-      if (f.Empty() || !f.Transparent || !f.GraphicControlExtension) continue;
+      if (f.Empty() || f.TransparentIndex() < 0) continue;
       // Disposal 2 clears the whole rectangle: cropping it would clear less.
       if (f.GraphicControlExtension->Disposal() == 2) continue;
-      const uint8_t t = f.GraphicControlExtension->TransparentColorIndex;
+      const uint8_t t = uint8_t(f.TransparentIndex());
       const int w = f.Width, h = f.Height;
       const uint8_t* d = f.Data().data();
       auto rowUsed = [&](int y) {

@@ -24,12 +24,11 @@ void ReadLines(TByteReader& in, std::vector<std::string>& lines) {
 
 // Bytes of the LZW data at the reader's position: the code size byte and the sub-blocks up to
 // their terminator (or the end of the data).
-size_t FrameDataBytes(const TByteReader& in) {
-  const uint8_t* p = in.Here();
-  const size_t left = in.Left();
-  size_t i = left > 0 ? 1 : 0;
-  while (i < left && p[i] != 0) i += size_t(p[i]) + 1;
-  return std::min(i + 1, left);
+size_t FrameDataBytes(TByteReader in) {
+  const size_t start = in.Position();
+  in.Skip(1);
+  in.SkipSubBlocks();
+  return in.Position() - start;
 }
 
 template <class T>

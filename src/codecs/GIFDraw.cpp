@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScreen>
 
 #include <algorithm>
@@ -106,8 +107,7 @@ void TGIFSubImage::Render(bool paletted) {
   if (image_) image_->ReportProgress(0, 0, false, "Rendering...");
   QImage img(Width, Height, QImage::Format_Indexed8);
   if (img.isNull()) throw GIFException("Failed to allocate memory for GIF DIB");
-  const int ti = Transparent && GraphicControlExtension
-                     ? GraphicControlExtension->TransparentColorIndex : -1;
+  const int ti = TransparentIndex();
   const bool makeMask = ti >= 0 && needMask_ && mask_.isNull();
   QImage mask;
   if (makeMask) {
@@ -185,11 +185,7 @@ bool TGIFImage::DoDither() const {
 
 QVector<QRgb> TGIFImage::GetPalette() {
   if (paletteBusy_) throw GIFException("No global or local color table defined");
-  paletteBusy_ = true;
-  struct Reset {
-    bool& flag;
-    ~Reset() { flag = false; }
-  } reset{paletteBusy_};
+  const QScopedValueRollback<bool> busy(paletteBusy_, true);
   if (bitmap_ && bitmap_->colorCount() > 0) return bitmap_->colorTable();
   if (palette_) return *palette_;
   if (DoDither())
@@ -257,11 +253,7 @@ void TGIFImage::ReapPainters() {
 
 void TGIFImage::Draw(QPainter& canvas, const QRect& rect) {
   if (drawing_ || frames_.empty()) return;
-  drawing_ = true;
-  struct Reset {
-    bool& flag;
-    ~Reset() { flag = false; }
-  } reset{drawing_};
+  const QScopedValueRollback<bool> busy(drawing_, true);
   ReapPainters();
   const bool transparent = DrawOptions & goTransparent, tile = DrawOptions & goTile;
   auto drawBitmap = [&] {

@@ -24,12 +24,11 @@ void ReadLines(TByteReader& in, std::vector<std::string>& lines) {
 
 // Bytes of the LZW data at the reader's position: the code size byte and the sub-blocks up to
 // their terminator (or the end of the data).
-size_t FrameDataBytes(const TByteReader& in) {
-  const uint8_t* p = in.Here();
-  const size_t left = in.Left();
-  size_t i = left > 0 ? 1 : 0;
-  while (i < left && p[i] != 0) i += size_t(p[i]) + 1;
-  return std::min(i + 1, left);
+size_t FrameDataBytes(TByteReader in) {
+  const size_t start = in.Position();
+  in.Skip(1);
+  in.SkipSubBlocks();
+  return in.Position() - start;
 }
 
 template <class T>
@@ -465,9 +464,7 @@ int TGIFSubImage::GetVersion() const {
 
 void TGIFSubImage::Clear() {
   pixels_.clear();
-  bitmap_ = QImage();
-  mask_ = QImage();
-  needMask_ = true;
+  DiscardBitmap();
   palette_.reset();
   Extensions.clear();
   codeSize_ = 0;
@@ -487,8 +484,8 @@ QVector<QRgb> TGIFSubImage::ColorTable() const {
       table.push_back(qRgb(i * 255 / (n - 1), i * 255 / (n - 1), i * 255 / (n - 1)));
   }
   table.resize(256, qRgb(0, 0, 0));
-  if (Transparent && GraphicControlExtension) {
-    QRgb& t = table[GraphicControlExtension->TransparentColorIndex];
+  if (const int ti = TransparentIndex(); ti >= 0) {
+    QRgb& t = table[ti];
     t = qRgba(qRed(t), qGreen(t), qBlue(t), 0);
   }
   return table;
@@ -555,8 +552,7 @@ void TGIFSubImage::Decompress(TByteReader& in) {
   // No more pixels than the frame's own data could ever code.
   if (n > MaxPixelsFromBytes(FrameDataBytes(in))) throw GIFException("Premature end of data");
   if (image_) image_->pixelsRead_ = before + n;
-  const uint8_t fill =
-      Transparent && GraphicControlExtension ? GraphicControlExtension->TransparentColorIndex : 0;
+  const uint8_t fill = uint8_t(std::max(TransparentIndex(), 0));
   pixels_.assign(size_t(n), fill);
   TGIFWarning warn = [this](TGIFSeverity s, const std::string& m) { Warning(s, m); };
   codeSize_ = DecodeFrame(in, pixels_.data(), Width, Height, Interlaced(), warn);

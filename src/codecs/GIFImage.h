@@ -378,6 +378,11 @@ class TGIFSubImage : public TGIFItem {
   std::vector<std::unique_ptr<TGIFExtension>> Extensions;
   bool Transparent = false;
   TGIFGraphicControlExtension* GraphicControlExtension = nullptr;
+  // The transparent colour index, -1 when the frame is opaque.
+  int TransparentIndex() const {
+    return Transparent && GraphicControlExtension ? GraphicControlExtension->TransparentColorIndex
+                                                  : -1;
+  }
 
  private:
   void LoadExtensions(TByteReader& in);

@@ -26,6 +26,17 @@ void WriteLines(std::string& out, const std::vector<std::string>& lines) {
   out.push_back('\0');
 }
 
+// The blocks from `first` on (empty ones give none), then a 0 byte.
+void WriteBlocks(std::string& out, const std::vector<TGIFBlock>& blocks, size_t first) {
+  for (size_t i = first; i < blocks.size(); ++i) {
+    const TGIFBlock& b = blocks[i];
+    if (b.Data.empty()) continue;
+    out.push_back(char(b.Data.size()));
+    out.append(reinterpret_cast<const char*>(b.Data.data()), b.Data.size());
+  }
+  out.push_back('\0');
+}
+
 // Step progress of the optimisation: one step per frame and pass, six passes.
 class TOptimizeProgress {
  public:
@@ -171,23 +182,10 @@ void TGIFUnknownAppExtension::SaveBody(std::string& out) {
     out.append(id, std::min<size_t>(11, BlockSize));
     if (BlockSize > 11) out.append(size_t(BlockSize) - 11, '\0');
   }
-  for (size_t i = first; i < Blocks.size(); ++i) {
-    const TGIFBlock& b = Blocks[i];
-    if (b.Data.empty()) continue;
-    out.push_back(char(b.Data.size()));
-    out.append(reinterpret_cast<const char*>(b.Data.data()), b.Data.size());
-  }
-  out.push_back('\0');
+  WriteBlocks(out, Blocks, first);
 }
 
-void TGIFUnknownAppExtension::SaveData(std::string& out) {
-  for (const TGIFBlock& b : Blocks) {
-    if (b.Data.empty()) continue;
-    out.push_back(char(b.Data.size()));
-    out.append(reinterpret_cast<const char*>(b.Data.data()), b.Data.size());
-  }
-  out.push_back('\0');
-}
+void TGIFUnknownAppExtension::SaveData(std::string& out) { WriteBlocks(out, Blocks, 0); }
 
 void TGIFAppExtNSLoop::SaveData(std::string& out) {
   out.push_back(3);
@@ -270,11 +268,7 @@ void TGIFImage::SaveToFile(const std::string& fileName) {
   WriteGifFile(fileName, data);
 }
 
-void TGIFImage::WriteData(std::string& out) {
-  constexpr bool OptimizeOnStream = false;
-  if (OptimizeOnStream) Optimize(ooCrop | ooMerge | ooCleanup | ooColorMap | ooReduceColors, 0, 8, 0);
-  SaveToStream(out);
-}
+void TGIFImage::WriteData(std::string& out) { SaveToStream(out); }
 
 int TGIFImage::IndexOf(const TGIFSubImage* frame) const {
   for (size_t i = 0; i < frames_.size(); ++i)
@@ -391,8 +385,7 @@ void TGIFImage::OptimizePasses(int options) {
     // A transparent colour no pixel uses.
     for (int i = 0; i < Count(); ++i, progress.Step()) {
       TGIFSubImage& f = frame(i);
-      if (f.Transparent && f.GraphicControlExtension &&
-          !Contains(f, f.GraphicControlExtension->TransparentColorIndex))
+      if (f.TransparentIndex() >= 0 && !Contains(f, f.TransparentIndex()))
         f.GraphicControlExtension->SetTransparent(false);
     }
     // A disposal that the next, opaque frame makes pointless: it covers this frame whole and
@@ -420,10 +413,7 @@ void TGIFImage::OptimizePasses(int options) {
       if (both.isEmpty()) continue;
       const TGIFColorMap& fm = f.ActiveColorMap();
       const TGIFColorMap& rm = ref.ActiveColorMap();
-      const int fTrans = f.Transparent && f.GraphicControlExtension
-                             ? f.GraphicControlExtension->TransparentColorIndex : -1;
-      const int rTrans = ref.Transparent && ref.GraphicControlExtension
-                             ? ref.GraphicControlExtension->TransparentColorIndex : -1;
+      const int fTrans = f.TransparentIndex(), rTrans = ref.TransparentIndex();
       auto rgb = [](const TGIFColorMap& m, int p, TGIFColor& c) {
         if (p >= m.Count()) return false;
         c = m.Data()[p];
@@ -452,9 +442,9 @@ void TGIFImage::OptimizePasses(int options) {
         if (&table == &Header.ColorMap)
           for (int k = 0; k < Count() && ti < 0; ++k) {
             TGIFSubImage& o = frame(k);
-            if (&o != &f && o.Transparent && o.GraphicControlExtension &&
-                o.ColorMap.Count() == 0 && !Contains(f, o.GraphicControlExtension->TransparentColorIndex))
-              ti = o.GraphicControlExtension->TransparentColorIndex;
+            if (&o != &f && o.TransparentIndex() >= 0 && o.ColorMap.Count() == 0 &&
+                !Contains(f, o.TransparentIndex()))
+              ti = o.TransparentIndex();
           }
         if (ti < 0) ti = table.Add(TGIFColor{});
         if (!f.GraphicControlExtension) {
@@ -473,10 +463,10 @@ void TGIFImage::OptimizePasses(int options) {
   if (options & ooCrop) {
     for (int i = Count() - 1; i >= 0; --i, progress.Step()) {
       TGIFSubImage& f = frame(i);
-      if (f.Empty() || !f.Transparent || !f.GraphicControlExtension) continue;
+      if (f.Empty() || f.TransparentIndex() < 0) continue;
       // Disposal 2 clears the whole rectangle: cropping it would clear less.
       if (f.GraphicControlExtension->Disposal() == 2) continue;
-      const uint8_t t = f.GraphicControlExtension->TransparentColorIndex;
+      const uint8_t t = uint8_t(f.TransparentIndex());
       const int w = f.Width, h = f.Height;
       const uint8_t* d = f.Data().data();
       auto rowUsed = [&](int y) {

@@ -142,11 +142,7 @@ TEST(GifWrite, WriterEdgeCases) {
   EXPECT_EQ(back->Frame(0).Data(), il.Frames[0].Pixels);
 
   // 3 of 256 colours used: 3 left, most used first.
-  corpus::Gif many;
-  many.Width = 6;
-  many.Height = 1;
-  many.GlobalColors = 256;
-  many.Frames.push_back(corpus::MakeFrame(6, 1, 256, 1));
+  corpus::Gif many = corpus::OneFrame(6, 1, 256, 1);
   many.Frames[0].Pixels = {200, 7, 200, 40, 200, 7};
   many.Background = 40;  // the background colour counts as used and follows its colour
   auto sorted = Read(corpus::WriteOurs(many));

@@ -5,15 +5,11 @@
 
 #include "codecs/GIFImage.h"
 #include "platform/Files.h"
+#include "platform/LittleEndian.h"
 
 namespace gif {
 
 namespace {
-
-void Put16(std::string& out, int v) {
-  out.push_back(char(v & 0xFF));
-  out.push_back(char((v >> 8) & 0xFF));
-}
 
 // Each line as sub-blocks of at most 255 bytes (an empty line gives none), then a 0 byte.
 void WriteLines(std::string& out, const std::vector<std::string>& lines) {
@@ -94,8 +90,8 @@ void TGIFHeader::SaveToStream(std::string& out) {
     Packed |= 0x80 | uint8_t((globalBits - 1) & 7);
     if (ColorMap.Optimized()) Packed |= 0x08;
   }
-  Put16(out, Width);
-  Put16(out, Height);
+  plat::Put16LE(out, Width);
+  plat::Put16LE(out, Height);
   out.push_back(char(Packed));
   out.push_back(char(BackgroundColorIndex));
   out.push_back(char(AspectRatio));
@@ -116,7 +112,7 @@ void TGIFGraphicControlExtension::SaveBody(std::string& out) {
   // Always the 4 bytes this block holds, whatever size the file read said.
   out.push_back(4);
   out.push_back(char(Packed));
-  Put16(out, Delay);
+  plat::Put16LE(out, Delay);
   out.push_back(char(TransparentColorIndex));
   out.push_back(char(Terminator));
 }
@@ -145,10 +141,10 @@ void TGIFGraphicControlExtension::SetTransparentColorIndex(int index) {
 
 void TGIFTextExtension::SaveBody(std::string& out) {
   out.push_back(12);
-  Put16(out, Left);
-  Put16(out, Top);
-  Put16(out, GridWidth);
-  Put16(out, GridHeight);
+  plat::Put16LE(out, Left);
+  plat::Put16LE(out, Top);
+  plat::Put16LE(out, GridWidth);
+  plat::Put16LE(out, GridHeight);
   out.push_back(char(CellWidth));
   out.push_back(char(CellHeight));
   out.push_back(char(TextFgColorIndex));
@@ -190,7 +186,7 @@ void TGIFUnknownAppExtension::SaveData(std::string& out) { WriteBlocks(out, Bloc
 void TGIFAppExtNSLoop::SaveData(std::string& out) {
   out.push_back(3);
   out.push_back(1);
-  Put16(out, Loops);
+  plat::Put16LE(out, Loops);
   if (BufferSize != 0) {
     out.push_back(5);
     out.push_back(2);
@@ -226,10 +222,10 @@ void TGIFSubImage::SaveToStream(std::string& out) {
   else
     Packed &= 0x58;
   out.push_back(',');
-  Put16(out, Left);
-  Put16(out, Top);
-  Put16(out, Width);
-  Put16(out, Height);
+  plat::Put16LE(out, Left);
+  plat::Put16LE(out, Top);
+  plat::Put16LE(out, Width);
+  plat::Put16LE(out, Height);
   out.push_back(char(Packed));
   ColorMap.SaveToStream(out);
   Compress(out);

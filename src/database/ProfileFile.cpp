@@ -6,23 +6,13 @@
 #include <limits>
 
 #include "database/Listinfo.h"
+#include "platform/LittleEndian.h"
 
 namespace profile {
 
 namespace {
 
 inline void Put8(std::string& b, uint8_t v) { b.push_back(static_cast<char>(v)); }
-
-inline void Put16(std::string& b, uint16_t v) {
-  const char bytes[2] = {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
-  b.append(bytes, 2);
-}
-
-inline void Put32(std::string& b, uint32_t v) {
-  const char bytes[4] = {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
-                         static_cast<char>((v >> 16) & 0xFF), static_cast<char>(v >> 24)};
-  b.append(bytes, 4);
-}
 
 // A length-prefixed string; a longer text keeps its first 255 bytes.
 inline void PutSS(std::string& b, std::string_view s) {
@@ -109,19 +99,19 @@ bool Inflate(std::string_view in, uint32_t length, std::string& out) {
 }  // namespace
 
 void WriteGameRecord(std::string& body, const GameRecord& g) {
-  Put16(body, g.Index);
+  plat::Put16LE(body, g.Index);
   PutSS(body, g.Name);
   PutSS(body, g.Description);
-  Put16(body, g.Year);
+  plat::Put16LE(body, g.Year);
   PutSS(body, g.Manufacturer);
   PutSS(body, g.CloneOf);
   PutSS(body, g.RomOf);
   PutSS(body, g.SampleOf);
   Put8(body, g.Screen);
   Put8(body, g.Orientation);
-  Put16(body, g.Width);
-  Put16(body, g.Height);
-  Put32(body, g.Colors);
+  plat::Put16LE(body, g.Width);
+  plat::Put16LE(body, g.Height);
+  plat::Put32LE(body, g.Colors);
   PutSS(body, g.Freq);
   const uint8_t bytes[11] = {g.Channels, g.Players, g.Control, g.Buttons, g.Coins, g.Tilt,
                              g.Service, g.Status, g.Color, g.Sound, g.ColorDeep};
@@ -133,10 +123,10 @@ void WriteGameRecord(std::string& body, const GameRecord& g) {
       PutSS(body, r->Name);
       PutSS(body, r->Merge);
       PutSS(body, r->Region);
-      Put32(body, r->Flags);
-      Put32(body, r->Offs);
-      Put32(body, r->Size);
-      Put32(body, r->Crc);
+      plat::Put32LE(body, r->Flags);
+      plat::Put32LE(body, r->Offs);
+      plat::Put32LE(body, r->Size);
+      plat::Put32LE(body, r->Crc);
     }
   if (g.Chips)
     for (const auto& c : *g.Chips) {
@@ -184,7 +174,7 @@ bool BuildFile(std::string_view body, bool compressed, std::string& file,
   file.clear();
   file.append(ProfileHeader);
   Put8(file, compressed ? COMPRESSED : STORED);
-  Put32(file, static_cast<uint32_t>(body.size()));
+  plat::Put32LE(file, static_cast<uint32_t>(body.size()));
   if (!compressed) {
     file.append(body);
     return true;

@@ -9,25 +9,13 @@
 #include <cstring>
 
 #include "directx/DXConsts.h"
+#include "platform/LittleEndian.h"
 
 namespace {
 
 [[noreturn]] void Invalid() { throw EInvalidGraphic(dxconsts::SInvalidDIB); }
 
 std::string CannotMakeDIB() { return dxconsts::Format(dxconsts::SCannotMade, "DIB"); }
-
-uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t Get32(const uint8_t* p) {
-  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-void Put16(uint8_t* p, uint32_t v) {
-  p[0] = uint8_t(v);
-  p[1] = uint8_t(v >> 8);
-}
-void Put32(uint8_t* p, uint32_t v) {
-  Put16(p, v);
-  Put16(p + 2, v >> 16);
-}
 
 // Reads exactly n bytes or nothing useful: returns the count read.
 qint64 ReadSome(QIODevice& s, void* to, qint64 n) {
@@ -74,13 +62,13 @@ void StorePixel(uint8_t* row, int x, int bitCount, uint32_t v) {
       else row[x / 2] = uint8_t((row[x / 2] & 0x0F) | ((v & 0x0F) << 4));
       break;
     case 8: row[x] = uint8_t(v); break;
-    case 16: Put16(row + 2 * x, v); break;
+    case 16: plat::Set16LE(row + 2 * x, v); break;
     case 24:
       row[3 * x] = uint8_t(v);
       row[3 * x + 1] = uint8_t(v >> 8);
       row[3 * x + 2] = uint8_t(v >> 16);
       break;
-    case 32: Put32(row + 4 * x, v); break;
+    case 32: plat::Set32LE(row + 4 * x, v); break;
   }
 }
 
@@ -350,21 +338,21 @@ void TDIBSharedImage::NewImage(int width, int height, int bitCount, const TDIBPi
   BitmapInfoSize = ColorTablePos + ColorTableCount * 4;
   BitmapInfo.assign(size_t(BitmapInfoSize), 0);
   uint8_t* h = BitmapInfo.data();
-  Put32(h, 40);
-  Put32(h + 4, uint32_t(width));
-  Put32(h + 8, uint32_t(height));
-  Put16(h + 12, 1);
-  Put16(h + 14, uint32_t(bitCount));
+  plat::Set32LE(h, 40);
+  plat::Set32LE(h + 4, uint32_t(width));
+  plat::Set32LE(h + 8, uint32_t(height));
+  plat::Set16LE(h + 12, 1);
+  plat::Set16LE(h + 14, uint32_t(bitCount));
   uint32_t compression = BI_RGB;
   if (bitFields) compression = BI_BITFIELDS;
   else if (compressed && bitCount == 4) compression = BI_RLE4;
   else if (compressed && bitCount == 8) compression = BI_RLE8;
-  Put32(h + 16, compression);
-  Put32(h + 20, uint32_t(Size));
+  plat::Set32LE(h + 16, compression);
+  plat::Set32LE(h + 20, uint32_t(Size));
   if (bitFields) {
-    Put32(h + 40, pf.RBitMask);
-    Put32(h + 44, pf.GBitMask);
-    Put32(h + 48, pf.BBitMask);
+    plat::Set32LE(h + 40, pf.RBitMask);
+    plat::Set32LE(h + 44, pf.GBitMask);
+    plat::Set32LE(h + 48, pf.BBitMask);
   }
   SetColorTable(colorTable);
   Compressed = compression == BI_RLE4 || compression == BI_RLE8;
@@ -409,24 +397,24 @@ void TDIBSharedImage::ReadData(QIODevice& s, bool memoryImage) {
   const qint64 got = ReadSome(s, h, 4);
   if (got == 0) return;
   if (got < 4) Invalid();
-  const uint32_t headerSize = Get32(h);
+  const uint32_t headerSize = plat::Get32LE(h);
   int64_t width, height;
   int bitCount;
   uint32_t compression = BI_RGB, imageSize = 0, colorsUsed = 0;
   const bool core = headerSize == 12;
   if (core) {
     ReadExact(s, h + 4, 8);
-    width = Get16(h + 4);
-    height = Get16(h + 6);
-    bitCount = Get16(h + 10);
+    width = plat::Get16LE(h + 4);
+    height = plat::Get16LE(h + 6);
+    bitCount = plat::Get16LE(h + 10);
   } else if (headerSize == 40 || headerSize == 108 || headerSize == 124) {
     ReadExact(s, h + 4, headerSize - 4);
-    width = int32_t(Get32(h + 4));
-    height = int32_t(Get32(h + 8));
-    bitCount = Get16(h + 14);
-    compression = Get32(h + 16);
-    imageSize = Get32(h + 20);
-    colorsUsed = Get32(h + 32);
+    width = int32_t(plat::Get32LE(h + 4));
+    height = int32_t(plat::Get32LE(h + 8));
+    bitCount = plat::Get16LE(h + 14);
+    compression = plat::Get32LE(h + 16);
+    imageSize = plat::Get32LE(h + 20);
+    colorsUsed = plat::Get32LE(h + 32);
   } else {
     Invalid();
   }
@@ -436,8 +424,8 @@ void TDIBSharedImage::ReadData(QIODevice& s, bool memoryImage) {
     if (headerSize == 40) ReadExact(s, h + 40, 12);
     // Channels wider than a byte cannot be converted (and their shifts would overflow).
     for (int m = 40; m <= 48; m += 4)
-      if (GetBitCount(Get32(h + m)) > 8) Invalid();
-    pf = MakeDIBPixelFormatMask(Get32(h + 40), Get32(h + 44), Get32(h + 48));
+      if (GetBitCount(plat::Get32LE(h + m)) > 8) Invalid();
+    pf = MakeDIBPixelFormatMask(plat::Get32LE(h + 40), plat::Get32LE(h + 44), plat::Get32LE(h + 48));
   } else if (bitCount == 16) {
     pf = MakeDIBPixelFormat(5, 5, 5);
   }
@@ -492,7 +480,7 @@ void TDIBSharedImage::ReadData(QIODevice& s, bool memoryImage) {
     ReadExact(*from, bits_.get(), imageSize);
     PBits = bits_.get();
     Size = int(imageSize);
-    Put32(BitmapInfo.data() + 20, imageSize);
+    plat::Set32LE(BitmapInfo.data() + 20, imageSize);
     DecodeRle(PBits, imageSize, compression == BI_RLE4, Width, Height, nullptr, WidthBytes);
     TopPBits = PBits;
   } else if (!topDown) {
@@ -686,10 +674,10 @@ uint32_t TDIB::Pixel(int x, int y) const {
     case 1: return (row[x / 8] >> (7 - x % 8)) & 1;
     case 4: return (x & 1) ? row[x / 2] & 0x0F : row[x / 2] >> 4;
     case 8: return row[x];
-    case 16: return Get16(row + 2 * x);
+    case 16: return plat::Get16LE(row + 2 * x);
     case 24: return uint32_t(row[3 * x]) | (uint32_t(row[3 * x + 1]) << 8) |
                     (uint32_t(row[3 * x + 2]) << 16);
-    case 32: return Get32(row + 4 * x);
+    case 32: return plat::Get32LE(row + 4 * x);
   }
   return 0;
 }
@@ -756,7 +744,7 @@ QImage TDIB::ToImage() {
         break;
       case 16:
         for (int x = 0; x < w; ++x) {
-          const uint32_t p = Get16(s + 2 * x);
+          const uint32_t p = plat::Get16LE(s + 2 * x);
           d[x] = qRgb(int(Expand((p & pf.RBitMask) >> rs, pf.RBitCount)),
                       int(Expand((p & pf.GBitMask) >> gs, pf.GBitCount)),
                       int(Expand((p & pf.BBitMask) >> bs, pf.BBitCount)));
@@ -766,7 +754,7 @@ QImage TDIB::ToImage() {
         for (int x = 0; x < w; ++x, s += 3) d[x] = 0xFF000000u | s[0] | (s[1] << 8) | (s[2] << 16);
         break;
       case 32:
-        for (int x = 0; x < w; ++x) d[x] = 0xFF000000u | Get32(s + 4 * x);
+        for (int x = 0; x < w; ++x) d[x] = 0xFF000000u | plat::Get32LE(s + 4 * x);
         break;
     }
   }
@@ -820,16 +808,16 @@ void TDIB::LoadFromStream(QIODevice& stream) {
   uint8_t h[14];
   const qint64 got = ReadSome(stream, h, 14);
   if (got == 0) return;
-  if (got < 14 || Get16(h) != 0x4D42) Invalid();
+  if (got < 14 || plat::Get16LE(h) != 0x4D42) Invalid();
   ReadData(stream);
 }
 
 void TDIB::SaveToStream(QIODevice& stream) {
   if (Empty()) return;
   uint8_t h[14] = {};
-  Put16(h, 0x4D42);
-  Put32(h + 2, uint32_t(image_->BitmapInfoSize + 14 + image_->Size));
-  Put32(h + 10, uint32_t(image_->BitmapInfoSize + 14));
+  plat::Set16LE(h, 0x4D42);
+  plat::Set32LE(h + 2, uint32_t(image_->BitmapInfoSize + 14 + image_->Size));
+  plat::Set32LE(h + 10, uint32_t(image_->BitmapInfoSize + 14));
   WriteExact(stream, h, 14);
   WriteData(stream);
 }

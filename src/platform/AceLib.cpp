@@ -1,6 +1,7 @@
 #include "platform/AceLib.h"
 
 #include "platform/FlatOutput.h"
+#include "platform/LittleEndian.h"
 
 #include <zlib.h>
 
@@ -11,12 +12,6 @@
 namespace plat {
 
 namespace {
-
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Get32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 // Low half of the ACE CRC-32 (zlib's CRC without the final inversion).
 uint16_t HeaderCrc(const uint8_t* p, size_t n) {
@@ -56,7 +51,7 @@ class BitReader {
       if (at_ + 4 > have_) Fill();
       uint32_t w;
       if (at_ + 4 <= have_) {
-        w = Get32(buf_ + at_);
+        w = Get32LE(buf_ + at_);
         at_ += 4;
       } else {
         w = 0;
@@ -223,12 +218,12 @@ std::unique_ptr<AceReader> AceReader::Open(std::unique_ptr<zip::Source> source, 
   auto mainAt = [&](uint64_t pos, std::vector<uint8_t>& hdr) {
     uint8_t pre[4];
     if (!src.Read(pos, pre, 4)) return false;
-    uint16_t headSize = Get16(pre + 2);
+    uint16_t headSize = Get16LE(pre + 2);
     if (headSize < 26 || pos + 4 + headSize > size) return false;
     hdr.resize(headSize);
     if (!src.Read(pos + 4, hdr.data(), headSize)) return false;
     return hdr[0] == 0 && std::memcmp(hdr.data() + 3, "**ACE**", 7) == 0 &&
-           HeaderCrc(hdr.data(), headSize) == Get16(pre);
+           HeaderCrc(hdr.data(), headSize) == Get16LE(pre);
   };
   std::vector<uint8_t> hdr;
   int64_t start = -1;
@@ -247,7 +242,7 @@ std::unique_ptr<AceReader> AceReader::Open(std::unique_ptr<zip::Source> source, 
     code = kReadError;  // not an ACE archive, or its main header is damaged
     return nullptr;
   }
-  r->mainFlags_ = Get16(hdr.data() + 1);
+  r->mainFlags_ = Get16LE(hdr.data() + 1);
   if (r->mainFlags_ & kMultiVolume) {
     code = kOther;
     return nullptr;
@@ -265,28 +260,28 @@ int AceReader::ReadBlock(Entry& e, bool& isFile) {
   const uint64_t size = src_->Size();
   uint8_t pre[4];
   if (!src_->Read(pos_, pre, 4)) return kReadError;
-  const uint16_t headSize = Get16(pre + 2);
+  const uint16_t headSize = Get16LE(pre + 2);
   if (headSize < 3) return kReadError;
   std::vector<uint8_t> h(headSize);
   if (!src_->Read(pos_ + 4, h.data(), headSize)) return kReadError;
-  if (HeaderCrc(h.data(), headSize) != Get16(pre)) return kCrcError;
+  if (HeaderCrc(h.data(), headSize) != Get16LE(pre)) return kCrcError;
   const uint8_t type = h[0];
-  const uint16_t flags = Get16(h.data() + 1);
+  const uint16_t flags = Get16LE(h.data() + 1);
   const uint64_t dataPos = pos_ + 4 + headSize;
   uint64_t addSize = 0;
   if (type == 1) {
     if (headSize < 31) return kReadError;
     e = Entry{};
     e.flags = flags;
-    e.packedSize = (flags & 1) ? Get32(h.data() + 3) : 0;
-    e.size = Get32(h.data() + 7);
-    e.dosTime = Get32(h.data() + 11);
-    e.attributes = Get32(h.data() + 15);
-    e.crc = ~Get32(h.data() + 19);
+    e.packedSize = (flags & 1) ? Get32LE(h.data() + 3) : 0;
+    e.size = Get32LE(h.data() + 7);
+    e.dosTime = Get32LE(h.data() + 11);
+    e.attributes = Get32LE(h.data() + 15);
+    e.crc = ~Get32LE(h.data() + 19);
     e.method = h[23];
     e.quality = h[24];
-    e.params = Get16(h.data() + 25);
-    const uint16_t nameSize = Get16(h.data() + 29);
+    e.params = Get16LE(h.data() + 25);
+    const uint16_t nameSize = Get16LE(h.data() + 29);
     if (31u + nameSize > headSize) return kReadError;
     e.storedName.assign(reinterpret_cast<const char*>(h.data() + 31), nameSize);
     e.folder = (e.attributes & 0x10) != 0;
@@ -300,8 +295,8 @@ int AceReader::ReadBlock(Entry& e, bool& isFile) {
     return kOther;  // 64-bit sizes: not read
   } else if (flags & 1) {
     if (headSize < 7) return kReadError;
-    addSize = Get32(h.data() + 3);
-    if ((flags & 4) && headSize >= 11) addSize |= static_cast<uint64_t>(Get32(h.data() + 7)) << 32;
+    addSize = Get32LE(h.data() + 3);
+    if ((flags & 4) && headSize >= 11) addSize |= static_cast<uint64_t>(Get32LE(h.data() + 7)) << 32;
   }
   if (dataPos > size || addSize > size - dataPos) return kReadError;
   pos_ = dataPos + addSize;
@@ -444,10 +439,10 @@ int AceReader::Decode(const Entry& e, const std::function<bool(const uint8_t*, s
       const uint32_t i = static_cast<uint32_t>(pendBase + scan);
       uint8_t* p = pend.data() + scan + 1;
       if (width == 4) {
-        uint32_t v = Get32(p) - i;
+        uint32_t v = Get32LE(p) - i;
         for (int k = 0; k < 4; ++k) p[k] = static_cast<uint8_t>(v >> (8 * k));
       } else {
-        uint16_t v = static_cast<uint16_t>(Get16(p) - i);
+        uint16_t v = static_cast<uint16_t>(Get16LE(p) - i);
         p[0] = static_cast<uint8_t>(v);
         p[1] = static_cast<uint8_t>(v >> 8);
       }

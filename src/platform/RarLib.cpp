@@ -15,6 +15,7 @@
 
 #include "platform/FlatOutput.h"
 #include "platform/Files.h"
+#include "platform/LittleEndian.h"
 
 namespace plat {
 
@@ -40,9 +41,6 @@ int DataError(archive* a) {
     default: return ERAR_BAD_DATA;
   }
 }
-
-uint32_t Le16(const uint8_t* p) { return p[0] | (p[1] << 8); }
-uint32_t Le32(const uint8_t* p) { return Le16(p) | (Le16(p + 2) << 16); }
 
 struct FileHeader {
   bool hasCrc = false;
@@ -70,19 +68,19 @@ bool NextFileHeader4(int fd, uint64_t& cursor, FileHeader& out) {
     uint8_t h[40];
     const ssize_t n = pread(fd, h, sizeof h, static_cast<off_t>(cursor));
     if (n < 7) return false;
-    const uint32_t type = h[2], flags = Le16(h + 3), size = Le16(h + 5);
+    const uint32_t type = h[2], flags = Get16LE(h + 3), size = Get16LE(h + 5);
     if (size < 7 || type == 0x7B) return false;
     if (type != 0x74) {
-      cursor += size + ((flags & 0x8000) && n >= 11 ? Le32(h + 7) : 0);
+      cursor += size + ((flags & 0x8000) && n >= 11 ? Get32LE(h + 7) : 0);
       continue;
     }
     const bool large = flags & 0x100;
     if (n < (large ? 40 : 32) || size < (large ? 40u : 32u)) return false;
-    const uint64_t pack = Le32(h + 7) | (large ? uint64_t{Le32(h + 32)} << 32 : 0);
-    const uint32_t nameSize = Le16(h + 26), nameAt = large ? 40 : 32;
+    const uint64_t pack = Get32LE(h + 7) | (large ? uint64_t{Get32LE(h + 32)} << 32 : 0);
+    const uint32_t nameSize = Get16LE(h + 26), nameAt = large ? 40 : 32;
     if (nameAt + nameSize > size) return false;
     out.hasCrc = true;
-    out.crc = Le32(h + 16);
+    out.crc = Get32LE(h + 16);
     out.unchecked = flags & 0x07;
     out.nameKnown = (flags & 0x200) == 0;  // a Unicode name follows the plain one
     out.name.assign(nameSize, '\0');
@@ -136,7 +134,7 @@ bool NextFileHeader5(int fd, uint64_t& cursor, FileHeader& out) {
     out.hasCrc = fileFlags & 4;
     if (out.hasCrc) {
       if (p + 4 > h.size()) return false;
-      out.crc = Le32(reinterpret_cast<const uint8_t*>(h.data() + p));
+      out.crc = Get32LE(reinterpret_cast<const uint8_t*>(h.data() + p));
       p += 4;
     }
     if (!Vint(h, p, method) || !Vint(h, p, host) || !Vint(h, p, nameSize)) return false;

@@ -1,6 +1,7 @@
 #include "platform/ZipLib.h"
 
 #include "platform/FlatOutput.h"
+#include "platform/LittleEndian.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,13 +23,6 @@
 namespace plat::zip {
 
 namespace {
-
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Get32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-uint64_t Get64(const uint8_t* p) { return Get32(p) | (static_cast<uint64_t>(Get32(p + 4)) << 32); }
 
 constexpr uint32_t kCentralSig = 0x02014b50;
 constexpr uint32_t kLocalSig = 0x04034b50;
@@ -94,7 +88,7 @@ class BytesSource : public Source {
 void ApplyZip64Extra(Entry& e, const uint8_t* extra, size_t length) {
   size_t pos = 0;
   while (pos + 4 <= length) {
-    uint16_t id = Get16(extra + pos), size = Get16(extra + pos + 2);
+    uint16_t id = Get16LE(extra + pos), size = Get16LE(extra + pos + 2);
     pos += 4;
     if (size > length - pos) return;
     if (id == 0x0001) {
@@ -102,14 +96,14 @@ void ApplyZip64Extra(Entry& e, const uint8_t* extra, size_t length) {
       size_t left = size;
       auto take = [&](uint64_t& field) {
         if (left < 8) return;
-        field = Get64(p);
+        field = Get64LE(p);
         p += 8;
         left -= 8;
       };
       if (e.size == 0xFFFFFFFFu) take(e.size);
       if (e.packedSize == 0xFFFFFFFFu) take(e.packedSize);
       if (e.localOffset == 0xFFFFFFFFu) take(e.localOffset);
-      if (e.diskStart == 0xFFFF && left >= 4) e.diskStart = Get32(p);
+      if (e.diskStart == 0xFFFF && left >= 4) e.diskStart = Get32LE(p);
       return;
     }
     pos += size;
@@ -140,7 +134,7 @@ DirError ReadDirectory(Source& src, Directory& dir) {
 
   // A spanned archive starts with the spanning signature and a local header.
   uint8_t head[8];
-  if (src.Read(0, head, 8) && Get32(head) == kSpanSig && Get32(head + 4) == kLocalSig)
+  if (src.Read(0, head, 8) && Get32LE(head) == kSpanSig && Get32LE(head + 4) == kLocalSig)
     dir.spanned = true;
 
   // The end record: at the very end, else searched backwards over the longest comment.
@@ -152,7 +146,7 @@ DirError ReadDirectory(Source& src, Directory& dir) {
   for (int64_t i = static_cast<int64_t>(tailLen - kEndSize); i >= 0; --i) {
     const uint8_t* p = tail.data() + i;
     if (p[0] != 'P' || p[1] != 'K' || p[2] != 5 || p[3] != 6) continue;
-    if (static_cast<uint64_t>(i) + kEndSize + Get16(p + 20) <= tailLen) {
+    if (static_cast<uint64_t>(i) + kEndSize + Get16LE(p + 20) <= tailLen) {
       found = i;
       break;
     }
@@ -160,7 +154,7 @@ DirError ReadDirectory(Source& src, Directory& dir) {
   if (found < 0) return DirError::NoEndRecord;
   const uint8_t* end = tail.data() + found;
   const uint64_t endPos = tailStart + static_cast<uint64_t>(found);
-  const uint16_t commentLen = Get16(end + 20);
+  const uint16_t commentLen = Get16LE(end + 20);
   dir.comment.assign(reinterpret_cast<const char*>(end + kEndSize), commentLen);
   const uint64_t recordEnd = endPos + kEndSize + commentLen;
   if (recordEnd < size) {
@@ -170,22 +164,22 @@ DirError ReadDirectory(Source& src, Directory& dir) {
     bool zeros = std::all_of(rest, rest + restLen, [](uint8_t b) { return b == 0; });
     dir.garbageAtEnd = !(zeros && restLen < 512 && size % 512 == 0);
   }
-  const uint16_t thisDisk = Get16(end + 4), cdDisk = Get16(end + 6);
-  uint64_t count = Get16(end + 10);
-  uint64_t cdSize = Get32(end + 12);
-  uint64_t cdOffset = Get32(end + 16);
+  const uint16_t thisDisk = Get16LE(end + 4), cdDisk = Get16LE(end + 6);
+  uint64_t count = Get16LE(end + 10);
+  uint64_t cdSize = Get32LE(end + 12);
+  uint64_t cdOffset = Get32LE(end + 16);
   if (thisDisk != 0 || cdDisk != 0) dir.spanned = true;
   uint64_t cdEnd = endPos;  // where the directory is expected to end
 
   // ZIP64: the locator right before the end record points at the ZIP64 end record.
   if (endPos >= 20) {
     uint8_t loc[20];
-    if (src.Read(endPos - 20, loc, 20) && Get32(loc) == kZip64LocatorSig) {
-      uint64_t z64Pos = Get64(loc + 8);
+    if (src.Read(endPos - 20, loc, 20) && Get32LE(loc) == kZip64LocatorSig) {
+      uint64_t z64Pos = Get64LE(loc + 8);
       uint8_t rec[56];
       // The record may sit after a prefix: try its recorded place, then right before the locator.
       auto readRec = [&](uint64_t pos) {
-        return pos + 56 <= endPos - 20 && src.Read(pos, rec, 56) && Get32(rec) == kZip64EndSig;
+        return pos + 56 <= endPos - 20 && src.Read(pos, rec, 56) && Get32LE(rec) == kZip64EndSig;
       };
       bool ok = readRec(z64Pos);
       if (!ok && endPos >= 20 + 56) {
@@ -194,10 +188,10 @@ DirError ReadDirectory(Source& src, Directory& dir) {
       }
       if (ok) {
         dir.zip64 = true;
-        if (Get32(rec + 16) != 0 || Get32(rec + 20) != 0 || Get32(loc + 16) > 1) dir.spanned = true;
-        count = Get64(rec + 32);
-        cdSize = Get64(rec + 40);
-        cdOffset = Get64(rec + 48);
+        if (Get32LE(rec + 16) != 0 || Get32LE(rec + 20) != 0 || Get32LE(loc + 16) > 1) dir.spanned = true;
+        count = Get64LE(rec + 32);
+        cdSize = Get64LE(rec + 40);
+        cdOffset = Get64LE(rec + 48);
         cdEnd = z64Pos;
       }
     }
@@ -222,23 +216,23 @@ DirError ReadDirectory(Source& src, Directory& dir) {
   for (uint64_t i = 0; i < count; ++i) {
     if (cd.size() - pos < 46) return DirError::HeaderRead;
     const uint8_t* h = cd.data() + pos;
-    if (Get32(h) != kCentralSig) return DirError::BadSignature;
+    if (Get32LE(h) != kCentralSig) return DirError::BadSignature;
     Entry e;
-    e.madeBy = Get16(h + 4);
-    e.versionNeeded = Get16(h + 6);
-    e.flags = Get16(h + 8);
-    e.method = Get16(h + 10);
-    e.dosTime = Get32(h + 12);
-    e.crc = Get32(h + 16);
-    e.packedSize = Get32(h + 20);
-    e.size = Get32(h + 24);
-    e.nameLength = Get16(h + 28);
-    e.extraLength = Get16(h + 30);
-    e.commentLength = Get16(h + 32);
-    e.diskStart = Get16(h + 34);
-    e.internalAttr = Get16(h + 36);
-    e.externalAttr = Get32(h + 38);
-    e.localOffset = Get32(h + 42);
+    e.madeBy = Get16LE(h + 4);
+    e.versionNeeded = Get16LE(h + 6);
+    e.flags = Get16LE(h + 8);
+    e.method = Get16LE(h + 10);
+    e.dosTime = Get32LE(h + 12);
+    e.crc = Get32LE(h + 16);
+    e.packedSize = Get32LE(h + 20);
+    e.size = Get32LE(h + 24);
+    e.nameLength = Get16LE(h + 28);
+    e.extraLength = Get16LE(h + 30);
+    e.commentLength = Get16LE(h + 32);
+    e.diskStart = Get16LE(h + 34);
+    e.internalAttr = Get16LE(h + 36);
+    e.externalAttr = Get32LE(h + 38);
+    e.localOffset = Get32LE(h + 42);
     pos += 46;
     if (cd.size() - pos < e.nameLength) return DirError::ShortName;
     e.name.assign(reinterpret_cast<const char*>(cd.data() + pos), e.nameLength);
@@ -548,11 +542,11 @@ class Extractor {
     const __int128 local = static_cast<__int128>(e.localOffset) + shift_;
     uint8_t lh[30];
     if (local < 0 || local > static_cast<__int128>(src_->Size()) ||
-        !src_->Read(static_cast<uint64_t>(local), lh, 30) || Get32(lh) != kLocalSig) {
+        !src_->Read(static_cast<uint64_t>(local), lh, 30) || Get32LE(lh) != kLocalSig) {
       Fail(kFormatError, "Damaged local header: " + name);
       return true;
     }
-    const uint64_t dataPos = static_cast<uint64_t>(local) + 30 + Get16(lh + 26) + Get16(lh + 28);
+    const uint64_t dataPos = static_cast<uint64_t>(local) + 30 + Get16LE(lh + 26) + Get16LE(lh + 28);
     if (dataPos > src_->Size() || e.packedSize > src_->Size() - dataPos) {
       Fail(kReadError, "Unexpected end of archive: " + name);
       return true;

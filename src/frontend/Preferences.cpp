@@ -24,7 +24,6 @@
 #include "platform/Drives.h"
 #include "platform/Files.h"
 #include "platform/Seams.h"
-#include "verify/MameCd.h"
 
 namespace {
 
@@ -528,7 +527,7 @@ bool TPreferencesFRM::SavePreferences() {
     if (plat::DirExists(folder) ||
         main_->ShowMessageBox(prefs::CreateFolderQuestion(folder),
                               plat::MB_YESNO | plat::MB_ICONQUESTION) != plat::IDYES ||
-        TMameCdFRM::MakeDirectories(folder))
+        plat::MakeDirs(folder))
       return true;
     main_->ShowMessageBox(prefs::FolderNotCreated(folder), plat::MB_ICONERROR);
     return false;

@@ -193,10 +193,7 @@ TPreferencesFRM::TPreferencesFRM(TMainFRM* owner)
 
   JoyCheckTMR = new QTimer(this);
   JoyCheckTMR->setInterval(25);
-  DirectX = new TDXInput(this);
-  DirectX->Keyboard().SetEnabled(false);
-  DirectX->Mouse().SetEnabled(false);
-  DirectX->Loaded();
+  DirectX = TMainFRM::NewJoystickInput(this);
 
   connect(UseDirectX, &QCheckBox::clicked, this, [this] { UseDirectXClick(); });
   connect(JoyCheckTMR, &QTimer::timeout, this, [this] { JoyCheckTMRTimer(); });

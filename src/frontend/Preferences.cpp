@@ -312,7 +312,7 @@ void TPreferencesFRM::AssignJoyButton(int function, uint8_t button) {
 }
 
 void TPreferencesFRM::SetJoystickActive(bool on) {
-  if (DirectX->UseDirectInput() != on) DirectX->SetUseDirectInput(on);
+  DirectX->SetUseDirectInput(on);  // a no-op when already so
   on ? JoyCheckTMR->start() : JoyCheckTMR->stop();
 }
 

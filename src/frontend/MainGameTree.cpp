@@ -121,9 +121,7 @@ void TMainFRM::BuildGameList() {
                      FileFilterCloseACTN})
     a->setEnabled(ProfileLoaded && tab > 0);
   if (!Games || Games->empty()) return;
-  FilterDescriptor* filter = Filters && tab >= 0 && static_cast<size_t>(tab) < Filters->size()
-                                 ? (*Filters)[static_cast<size_t>(tab)].get()
-                                 : nullptr;
+  FilterDescriptor* filter = FilterOfTab(tab);
   GameTreeModel* model = GameTree();
 
   WorkingProgress working(this, "Sorting filter...", -1);

@@ -338,6 +338,7 @@ class TMainFRM : public TDXForm {
   void FileFilterSaveAsACTNExecute();
   void FileFilterCloseACTNExecute();
   std::string FiltersFolder() const;  // "FILTERS" of the program folder when it exists
+  FilterDescriptor* FilterOfTab(int tab) const;  // null when the list tab has none
 
   // --- new filters, search and imports (NewFilterDialog.cpp, Search.cpp, import.cpp) ---
   // Appends a new, unsaved filter and shows its tab.

@@ -188,14 +188,13 @@ namespace {
 bool HasProfileFilters(const std::unique_ptr<FilterList>& filters) {
   return filters && !filters->empty() && (*filters)[0];
 }
+}  // namespace
 
-// The filter of a list tab; null when the tab has none.
-FilterDescriptor* FilterAt(const std::unique_ptr<FilterList>& filters, int tab) {
-  return filters && tab >= 0 && static_cast<size_t>(tab) < filters->size()
-             ? (*filters)[static_cast<size_t>(tab)].get()
+FilterDescriptor* TMainFRM::FilterOfTab(int tab) const {
+  return Filters && tab >= 0 && static_cast<size_t>(tab) < Filters->size()
+             ? (*Filters)[static_cast<size_t>(tab)].get()
              : nullptr;
 }
-}  // namespace
 
 void TMainFRM::FileFilterRenameACTNExecute() {
   if (!HasProfileFilters(Filters)) return;
@@ -204,7 +203,7 @@ void TMainFRM::FileFilterRenameACTNExecute() {
     ShowMessageBox("This filter cannot be renamed", plat::MB_ICONINFORMATION);
     return;
   }
-  FilterDescriptor* f = FilterAt(Filters, tab);
+  FilterDescriptor* f = FilterOfTab(tab);
   if (!f) return;
   std::string name = f->Name;
   if (!InputQuery("Velmora", "Rename " + f->Name + " filter:", name)) return;
@@ -237,7 +236,7 @@ void TMainFRM::FileFilterSaveAsACTNExecute() {
     ShowMessageBox("This filter cannot be saved", plat::MB_ICONERROR);
     return;
   }
-  FilterDescriptor* f = FilterAt(Filters, tab);
+  FilterDescriptor* f = FilterOfTab(tab);
   if (!f) return;
   plat::FileDialogRequest req = FilterSaveRequest(f->FileName, FiltersFolder());
   auto chosen = plat::Ui().FileDialog(this, req);
@@ -249,7 +248,7 @@ void TMainFRM::FileFilterSaveAsACTNExecute() {
 void TMainFRM::FileFilterSaveACTNExecute() {
   if (!Filters || Filters->empty()) return;
   int tab = ListTabs->currentIndex();
-  FilterDescriptor* f = FilterAt(Filters, tab);
+  FilterDescriptor* f = FilterOfTab(tab);
   if (tab == 0 || (f && f->FileName.empty())) {
     FileFilterSaveAsACTNExecute();
     return;

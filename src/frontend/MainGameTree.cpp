@@ -10,10 +10,10 @@
 #include <QTextEdit>
 #include <QTreeView>
 
-#include "database/Working.h"
 #include "frontend/GameTreeModel.h"
 #include "frontend/QuickInfo.h"
 #include "frontend/TreeLayout.h"
+#include "frontend/WorkingProgress.h"
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
@@ -79,21 +79,18 @@ std::string TMainFRM::CleanManufacturerName(const std::string& text) {
 
 void TMainFRM::GenerateFolderLists() {
   if (!Games || Games->empty()) return;
-  TWorkingGuard working("Generating folder lists...", -1);
-  SetIdleCursor(false);
+  WorkingProgress working(this, "Generating folder lists...", -1);
   gametree::FolderLists lists;
   working.Set(0);
   gametree::GenerateFolderLists(
       Games.get(), lists,
-      [](void* ctx, size_t i, size_t last) { static_cast<TWorkingGuard*>(ctx)->Progress(i, last); },
+      [](void* ctx, size_t i, size_t last) { static_cast<WorkingProgress*>(ctx)->Progress(i, last); },
       &working);
   AlphabetFolders = std::move(lists.Alphabet);
   ManufacturerFolders = std::move(lists.Manufacturer);
   YearFolders = std::move(lists.Year);
   MinYear = lists.MinYear;
   MaxYear = lists.MaxYear;
-  working.Hide();
-  SetIdleCursor(true);
 }
 
 void TMainFRM::RebuildFilterTabs(int32_t index) {
@@ -124,13 +121,10 @@ void TMainFRM::BuildGameList() {
                      FileFilterCloseACTN})
     a->setEnabled(ProfileLoaded && tab > 0);
   if (!Games || Games->empty()) return;
-  FilterDescriptor* filter = Filters && tab >= 0 && static_cast<size_t>(tab) < Filters->size()
-                                 ? (*Filters)[static_cast<size_t>(tab)].get()
-                                 : nullptr;
+  FilterDescriptor* filter = FilterOfTab(tab);
   GameTreeModel* model = GameTree();
 
-  TWorkingGuard working("Sorting filter...", -1);
-  SetIdleCursor(false);
+  WorkingProgress working(this, "Sorting filter...", -1);
   if (filter && filter->Entries)
     gametree::SortEntries(*filter->Entries, SortBy, ReverseSort != 0, PlayStats.get());
 
@@ -164,8 +158,6 @@ void TMainFRM::BuildGameList() {
   ListUpdating = 0;
   SelectLastGame();
   StatusPanel0->setText(QString::number(model->GameCount()) + " romsets listed");
-  working.Hide();
-  SetIdleCursor(true);
 }
 
 void TMainFRM::SetSortOrder(uint8_t order) {

@@ -16,6 +16,14 @@ uint8_t TMainFRM::GetJoyButton(const TInputStates& states) {
   return 0;
 }
 
+TDXInput* TMainFRM::NewJoystickInput(QObject* owner) {
+  auto* input = new TDXInput(owner);
+  input->Keyboard().SetEnabled(false);
+  input->Mouse().SetEnabled(false);
+  input->Loaded();
+  return input;
+}
+
 void TMainFRM::SwitchJoystick(bool on) {
   DirectX->SetUseDirectInput(on);
   on ? JoyCheckTMR->start() : JoyCheckTMR->stop();

@@ -7,8 +7,8 @@
 #include "database/DOSexec.h"
 #include "database/NewMame.h"
 #include "database/TextStream.h"
-#include "database/Working.h"
 #include "frontend/GameTree.h"
+#include "frontend/WorkingProgress.h"
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
@@ -41,8 +41,7 @@ static std::string EmulatorCommand(const TMainFRM& f, const std::string& exe, co
 }
 
 std::string TMainFRM::GetEmulatorVersion(const std::string& exe) {
-  TWorkingGuard working("Getting MAME version...", -1);
-  SetIdleCursor(false);
+  WorkingProgress working(this, "Getting MAME version...", -1);
   DeletePifFile();
   DOSexec::ExecAndWait(EmulatorCommand(*this, exe, ""), DOSexec::SW_HIDE, true);
   // An unreadable or missing capture file is an empty answer.
@@ -53,8 +52,6 @@ std::string TMainFRM::GetEmulatorVersion(const std::string& exe) {
     if (s.LoadFromFile(*file)) s.ReadLn(line);
     plat::RemoveFile(*file);
   }
-  working.Hide();
-  SetIdleCursor(true);
   return line;
 }
 
@@ -156,14 +153,12 @@ void TMainFRM::CreateProfile() {
                        plat::MB_YESNO | plat::MB_ICONINFORMATION) != plat::IDYES)
       return;
 
-    TWorkingGuard working("Querying MAME...", -1);
-    SetIdleCursor(false);
+    WorkingProgress working(this, "Querying MAME...", -1);
     DeletePifFile();
     int exitStatus = 0;
     int startError = DOSexec::ExecAndWait(EmulatorCommand(*this, exe, " -listinfo"),
                                           DOSexec::SW_HIDE, true, &exitStatus);
-    working.Hide();
-    SetIdleCursor(true);
+    working.Done();
     auto capture = plat::ResolveNoCase(CaptureFile);
     if (!capture || !plat::FileExists(*capture)) {
       ShowMessageBox("Cannot read game info file!", plat::MB_ICONERROR);

@@ -113,15 +113,20 @@ class PictureEvents : public QObject {
   TMainFRM* main_;
 };
 
-// The picture's file name is shortened to its label at every width; the tool tip holds it whole.
+// The label shows its tool tip (the picture's whole file name) shortened to its width.
+void FitPathLabel(QLabel* label) {
+  label->setText(label->fontMetrics().elidedText(label->toolTip(), Qt::ElideMiddle,
+                                                 std::max(label->width(), 80)));
+}
+
+// The file name is shortened again at every width.
 class PathLabelFit : public QObject {
  public:
   using QObject::QObject;
   bool eventFilter(QObject* watched, QEvent* e) override {
     if (e->type() == QEvent::Resize)
       if (auto* label = qobject_cast<QLabel*>(watched); label && !label->toolTip().isEmpty())
-        label->setText(label->fontMetrics().elidedText(label->toolTip(), Qt::ElideMiddle,
-                                                       std::max(label->width(), 80)));
+        FitPathLabel(label);
     return false;
   }
 };
@@ -242,9 +247,8 @@ void TMainFRM::DisplayPicture() {
   }
   const QString path = CurrentPictureFile.empty() ? QString("No image loaded")
                                                   : plat::FromLocal(CurrentPictureFile);
-  ImagePath->setText(ImagePath->fontMetrics().elidedText(path, Qt::ElideMiddle,
-                                                         std::max(ImagePath->width(), 80)));
   ImagePath->setToolTip(path);
+  FitPathLabel(ImagePath);
   const bool file = !CurrentPictureFile.empty();
   for (QAction* a : {ScreenshotsOpenImageDirACTN, ScreenshotsLocateImageACTN,
                      ScreenshotsOpenImageInEditorACTN})

@@ -24,7 +24,6 @@
 #include "platform/Drives.h"
 #include "platform/Files.h"
 #include "platform/Seams.h"
-#include "verify/MameCd.h"
 
 namespace {
 
@@ -194,10 +193,7 @@ TPreferencesFRM::TPreferencesFRM(TMainFRM* owner)
 
   JoyCheckTMR = new QTimer(this);
   JoyCheckTMR->setInterval(25);
-  DirectX = new TDXInput(this);
-  DirectX->Keyboard().SetEnabled(false);
-  DirectX->Mouse().SetEnabled(false);
-  DirectX->Loaded();
+  DirectX = TMainFRM::NewJoystickInput(this);
 
   connect(UseDirectX, &QCheckBox::clicked, this, [this] { UseDirectXClick(); });
   connect(JoyCheckTMR, &QTimer::timeout, this, [this] { JoyCheckTMRTimer(); });
@@ -316,7 +312,7 @@ void TPreferencesFRM::AssignJoyButton(int function, uint8_t button) {
 }
 
 void TPreferencesFRM::SetJoystickActive(bool on) {
-  if (DirectX->UseDirectInput() != on) DirectX->SetUseDirectInput(on);
+  DirectX->SetUseDirectInput(on);  // a no-op when already so
   on ? JoyCheckTMR->start() : JoyCheckTMR->stop();
 }
 
@@ -528,7 +524,7 @@ bool TPreferencesFRM::SavePreferences() {
     if (plat::DirExists(folder) ||
         main_->ShowMessageBox(prefs::CreateFolderQuestion(folder),
                               plat::MB_YESNO | plat::MB_ICONQUESTION) != plat::IDYES ||
-        TMameCdFRM::MakeDirectories(folder))
+        plat::MakeDirs(folder))
       return true;
     main_->ShowMessageBox(prefs::FolderNotCreated(folder), plat::MB_ICONERROR);
     return false;

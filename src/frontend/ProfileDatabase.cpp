@@ -7,7 +7,7 @@
 #include "database/Listinfo.h"
 #include "database/ProfileFile.h"
 #include "database/Report.h"
-#include "database/Working.h"
+#include "frontend/WorkingProgress.h"
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
@@ -82,8 +82,7 @@ bool TMainFRM::ParseListInfo() {
   }
   ClearDatabase();
   types::DisposeFilterList(Filters);
-  TWorkingGuard working("Parsing MAME listinfo file...", 0);
-  SetIdleCursor(false);
+  WorkingProgress working(this, "Parsing MAME listinfo file...", 0);
   listinfo::ParseResult result =
       listinfo::ParseListinfo(text, [&working](int32_t p) { working.Set(p); });
   std::string().swap(text);
@@ -103,8 +102,7 @@ bool TMainFRM::ParseListInfo() {
   Games = std::move(result.Games);
   Resources = std::move(result.Resources);
   Filters = AllGamesFilterList(Games.get());
-  working.Hide();
-  SetIdleCursor(true);
+  working.Done();
   // The index follows the database whatever the user decides below.
   BuildGameIndex();
 
@@ -161,8 +159,7 @@ bool TMainFRM::SaveProfile(const std::string& FileName) {
       return false;
     }
   const bool compressed = ShowMessageBox(kCompressionQuestion, MB_YESNO | MB_ICONQUESTION) == IDYES;
-  TWorkingGuard working("Building profile...", 0);
-  SetIdleCursor(false);
+  WorkingProgress working(this, "Building profile...", 0);
   std::string file, error;
   bool built = false;
   try {
@@ -182,8 +179,7 @@ bool TMainFRM::SaveProfile(const std::string& FileName) {
     written = plat::WriteFileAtomic(FileName, file, &error);
   }
   std::string().swap(file);
-  working.Hide();
-  SetIdleCursor(true);
+  working.Done();
   if (!built) {
     ShowMessageBox("Cannot build the profile: out of memory error.", MB_ICONERROR);
     return false;
@@ -199,8 +195,7 @@ bool TMainFRM::SaveProfile(const std::string& FileName) {
 
 bool TMainFRM::LoadProfile(const std::string& FileName) {
   if (!ConfirmUnsavedFilters()) return true;  // the loaded profile stays as it was
-  TWorkingGuard working("Loading profile...", -1);
-  SetIdleCursor(false);
+  WorkingProgress working(this, "Loading profile...", -1);
   std::string data, error;
   const bool read =
       plat::ReadWholeFile(plat::ResolveNoCase(FileName).value_or(FileName), data, &error);
@@ -221,8 +216,7 @@ bool TMainFRM::LoadProfile(const std::string& FileName) {
     }
   }
   std::string().swap(data);
-  working.Hide();
-  SetIdleCursor(true);
+  working.Done();
   if (!read) {
     ShowMessageBox("Cannot read the profile " + Shown(FileName) + ":\r" + error, MB_ICONERROR);
     return false;

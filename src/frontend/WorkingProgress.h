@@ -13,14 +13,21 @@ class WorkingProgress : public TWorkingGuard {
       : TWorkingGuard(text, percent), main_(main) {
     main_->SetIdleCursor(false);
   }
-  ~WorkingProgress() {
+  ~WorkingProgress() { Done(); }
+
+  // Takes both down before the scope ends (for a message that follows the work).
+  void Done() {
+    if (done_) return;
+    done_ = true;
     Hide();
     main_->SetIdleCursor(true);
   }
 
+  using TWorkingGuard::Set;
   // The position among all; the window is told only when the percentage changes.
   void Set(size_t done, size_t total) { Progress(done, total); }
 
  private:
   TMainFRM* main_;
+  bool done_ = false;
 };

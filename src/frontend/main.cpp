@@ -186,11 +186,8 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   JoyCheckTMR = new QTimer(this);
   JoyCheckTMR->setInterval(100);
   connect(JoyCheckTMR, &QTimer::timeout, this, [this]() { Guarded([this] { JoyCheckTMRTimer(); }); });
-  // The joystick only: keyboard and mouse disabled, dead zones 50 and ranges 1000 (defaults).
-  DirectX = new TDXInput(this);
-  DirectX->Keyboard().SetEnabled(false);
-  DirectX->Mouse().SetEnabled(false);
-  DirectX->Loaded();
+  // Dead zones 50 and ranges 1000 (the defaults).
+  DirectX = NewJoystickInput(this);
   SlideShowTMR = new QTimer(this);
   SlideShowTMR->setInterval(4000);
 

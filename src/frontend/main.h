@@ -338,6 +338,7 @@ class TMainFRM : public TDXForm {
   void FileFilterSaveAsACTNExecute();
   void FileFilterCloseACTNExecute();
   std::string FiltersFolder() const;  // "FILTERS" of the program folder when it exists
+  FilterDescriptor* FilterOfTab(int tab) const;  // null when the list tab has none
 
   // --- new filters, search and imports (NewFilterDialog.cpp, Search.cpp, import.cpp) ---
   // Appends a new, unsaved filter and shows its tab.
@@ -457,6 +458,8 @@ class TMainFRM : public TDXForm {
   // --- joystick navigation (MainJoystick.cpp) ---
   // The highest pressed button (32 down to 1), 0 when none is pressed.
   static uint8_t GetJoyButton(const TInputStates& states);
+  // A joystick component that reads the joystick only (keyboard and mouse off).
+  static TDXInput* NewJoystickInput(QObject* owner);
   void JoyCheckTMRTimer();
   // The joystick component's use of its joystick and the timer, both as DXGameSelect says.
   void SwitchJoystick(bool on);

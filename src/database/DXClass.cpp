@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -232,6 +233,11 @@ TControlSubClass::~TControlSubClass() {
 bool TControlSubClass::eventFilter(QObject* watched, QEvent* event) {
   if (watched == control_ && handler_) return handler_(watched, event);
   return false;
+}
+
+void CenterOnScreen(QWidget* window) {
+  if (QScreen* s = window->screen())
+    window->move(s->availableGeometry().center() - window->rect().center());
 }
 
 QHBoxLayout* OkCancelRow(QWidget* parent, QPushButton*& ok, QPushButton*& cancel) {

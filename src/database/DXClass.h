@@ -18,6 +18,8 @@ class QPushButton;
 
 // The row of "&Ok" (the default button) and "&Cancel" at the bottom right of a dialog.
 QHBoxLayout* OkCancelRow(QWidget* parent, QPushButton*& ok, QPushButton*& cancel);
+// Moves a window to the middle of its screen's free area.
+void CenterOnScreen(QWidget* window);
 
 // Every program window is a parentless top-level window with its own taskbar entry.
 // ShowModal shows it modally (through the seam) until ModalResult is set or it closes.

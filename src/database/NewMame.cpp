@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -108,7 +107,7 @@ TNewMameFRM::TNewMameFRM(QWidget* owner) : TDXForm(owner) {
   SaveDLG.overwritePrompt = true;
 
   setFixedSize(520, 250);
-  if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+  CenterOnScreen(this);
 }
 
 TNewMameFRM::~TNewMameFRM() = default;

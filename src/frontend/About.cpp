@@ -5,7 +5,6 @@
 #include <QKeySequence>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -85,7 +84,7 @@ void TAboutFRM::showEvent(QShowEvent* e) {
   if (e->spontaneous()) return;
   FormShow();
   adjustSize();
-  if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+  CenterOnScreen(this);
 }
 
 void TAboutFRM::hideEvent(QHideEvent* e) {

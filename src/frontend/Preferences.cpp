@@ -4,8 +4,6 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -208,8 +206,7 @@ TPreferencesFRM::TPreferencesFRM(TMainFRM* owner)
   // A fixed size, centred on the screen.
   centralWidget()->layout()->activate();
   setFixedSize(std::max(1000, sizeHint().width()), sizeHint().height());
-  if (QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  CenterOnScreen(this);
   FormCreate();
 }
 

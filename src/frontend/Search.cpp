@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include "frontend/WorkingProgress.h"
@@ -145,7 +144,7 @@ TSearchFRM::~TSearchFRM() = default;
 
 void TSearchFRM::showEvent(QShowEvent* e) {
   TDXForm::showEvent(e);
-  if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+  CenterOnScreen(this);
   FormShow();
 }
 

@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QVBoxLayout>
 #include <cmath>
@@ -69,7 +68,7 @@ TStatFRM::TStatFRM(QWidget* owner) : TDXForm(owner) {
     close();
   });
   setFixedSize(620, 300);
-  if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+  CenterOnScreen(this);
 }
 
 TStatFRM::~TStatFRM() = default;

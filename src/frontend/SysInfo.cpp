@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -93,7 +92,7 @@ void TSysInfoFRM::showEvent(QShowEvent* e) {
   if (e->spontaneous()) return;
   FormShow();
   adjustSize();
-  if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+  CenterOnScreen(this);
 }
 
 void TSysInfoFRM::FormShow() {

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <cstdio>
 
@@ -83,7 +82,7 @@ TFilterImportFRM::~TFilterImportFRM() = default;
 
 void TFilterImportFRM::showEvent(QShowEvent* e) {
   TDXForm::showEvent(e);
-  if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+  CenterOnScreen(this);
 }
 
 void TFilterImportFRM::FillSectionList() {

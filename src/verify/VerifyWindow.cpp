@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QTabWidget>
@@ -201,7 +200,7 @@ TVerifyFRM::TVerifyFRM(TMainFRM* main) : TDXForm(main), main_(main) {
   LogFileName->setText(plat::FromLocal(main_->ProgramDir + "REPORT.TXT"));
   adjustSize();
   setFixedSize(sizeHint());
-  if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+  CenterOnScreen(this);
 }
 
 TVerifyFRM::~TVerifyFRM() { ElapsedTMR->stop(); }

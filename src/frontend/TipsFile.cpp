@@ -4,22 +4,17 @@
 
 #include <stdexcept>
 
+#include "platform/LittleEndian.h"
+
 namespace tips {
 namespace {
 
 uint32_t Get32(std::string_view s, size_t at) {
-  return static_cast<uint32_t>(static_cast<uint8_t>(s[at])) |
-         static_cast<uint32_t>(static_cast<uint8_t>(s[at + 1])) << 8 |
-         static_cast<uint32_t>(static_cast<uint8_t>(s[at + 2])) << 16 |
-         static_cast<uint32_t>(static_cast<uint8_t>(s[at + 3])) << 24;
-}
-
-void Put32(std::string& s, uint32_t v) {
-  for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+  return plat::Get32LE(reinterpret_cast<const uint8_t*>(s.data()) + at);
 }
 
 void Set32(std::string& s, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) s[at + static_cast<size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  plat::Set32LE(reinterpret_cast<uint8_t*>(s.data()) + at, v);
 }
 
 }  // namespace
@@ -62,7 +57,7 @@ std::string Build(const std::vector<std::string>& texts) {
   out.append(4 * (texts.size() + 1), '\0');
   for (size_t i = 0; i < texts.size(); ++i) {
     Set32(out, table + 4 * i, static_cast<uint32_t>(out.size()));
-    Put32(out, static_cast<uint32_t>(texts[i].size()));
+    plat::Put32LE(out, static_cast<uint32_t>(texts[i].size()));
     uLongf size = compressBound(static_cast<uLong>(texts[i].size()));
     std::string packed(size, '\0');
     if (compress2(reinterpret_cast<Bytef*>(packed.data()), &size,

@@ -376,5 +376,5 @@ TEST(DIB, TruncationAndMutationLoop) {
     }
   }
   TDIB::MaxPixels = oldMax;
-  CheckFolder(std::string(VELMORA_SOURCE_DIR) + "/fuzz/corpus/dib/", fuzzchecks::CheckDib);
+  CheckSeedsAndRegressions("dib", "directx", fuzzchecks::CheckDib);
 }

@@ -7,6 +7,8 @@
 #include "frontend/TipOfTheDay.h"
 #include "frontend/TipsFile.h"
 #include "MainWindowHarness.h"
+#include "../../fuzz/TipsFuzzChecks.h"
+#include "support/CorpusCheck.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -43,6 +45,7 @@ TEST(TipsFile, DamagedFilesGiveNoTextAndReadNothingOutside) {
   EXPECT_TRUE(tips::ReadOffsets("TIPS").empty());
   EXPECT_EQ(tips::ReadOffsets(std::string("TIPS\x08\0\0\0\x09\0", 10)),
             (std::vector<uint32_t>{8}));
+  CheckSeedsAndRegressions("tips", "frontend", fuzzchecks::CheckTips);
 }
 
 class TipDialog : public ::testing::Test {

@@ -54,7 +54,7 @@ void WriteList(std::string& body, const GameList* list, uint8_t marker,
 
 // Inflates a whole zlib stream of exactly `length` bytes; false for anything else.
 bool Inflate(std::string_view in, uint32_t length, std::string& out) {
-  if (in.size() > std::numeric_limits<uInt>::max()) return false;
+  if (in.size() > std::numeric_limits<uInt>::max() || length > MaxProfileBody) return false;
   if (length > static_cast<uint64_t>(in.size()) * MaxInflateRatio + 64) return false;
   z_stream zs{};
   if (inflateInit(&zs) != Z_OK) return false;
@@ -396,7 +396,8 @@ std::string LoadFailureMessage(LoadStatus status, const std::string& fileName) {
     case LoadStatus::InvalidFileType: return fileName + ": invalid file type";
     case LoadStatus::UnknownCompression: return fileName + ": unknown compression type";
     case LoadStatus::UncompressFailed:
-      return "Cannot uncompress source profile: out of memory error.";
+      return "Cannot read the profile " + fileName +
+             ": it is damaged.\r\rPlease rescan the profile.";
     case LoadStatus::InvalidHeaderTag: return fileName + ": invalid header tag";
     case LoadStatus::NoEntries: return fileName + ": the profile holds no games.";
     case LoadStatus::Truncated:

@@ -717,8 +717,7 @@ void TReportFRM::RefreshStatus() {
   if (readOnly_ && d->isModified()) d->setModified(false);
   EditorStatus[2]->setText(readOnly_ ? "Read only" : "Editor");
 
-  QString caption = plat::FromAnsi(title_) + " [" + plat::FromLocal(DocumentPath()).toLower() +
-                    "]";
+  QString caption = plat::FromAnsi(title_) + " [" + plat::FromLocal(DocumentPath()) + "]";
   if (Modified()) caption += "*";
   if (windowTitle() != caption) setWindowTitle(caption);
 

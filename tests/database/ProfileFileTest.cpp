@@ -349,6 +349,12 @@ TEST(ProfileRefusals, DamagedCompressedData) {
   // An impossible length is refused before anything is allocated for it.
   EXPECT_EQ(Decode(withLength(0xFFFFFFFFu)), LoadStatus::UncompressFailed);
 
+  // A body stated far beyond any real profile is refused before it is inflated, however
+  // well it compresses (zeros inflate a thousandfold).
+  std::string bomb;
+  ASSERT_TRUE(profile::BuildFile(std::string(profile::MaxProfileBody + 1, '\0'), true, bomb));
+  EXPECT_EQ(Decode(bomb), LoadStatus::UncompressFailed);
+
   // A stored body shorter than its length field.
   std::string stored = FileOf(body, false);
   stored[33] = static_cast<char>(static_cast<uint8_t>(stored[33]) + 1);
@@ -389,7 +395,7 @@ TEST(ProfileMessages, EveryRefusalSaysWhy) {
             "a.vrl: unknown compression type");
   EXPECT_EQ(LoadFailureMessage(LoadStatus::InvalidHeaderTag, "a.vrl"), "a.vrl: invalid header tag");
   EXPECT_EQ(LoadFailureMessage(LoadStatus::UncompressFailed, "a.vrl"),
-            "Cannot uncompress source profile: out of memory error.");
+            "Cannot read the profile a.vrl: it is damaged.\r\rPlease rescan the profile.");
   EXPECT_EQ(LoadFailureMessage(LoadStatus::Truncated, "a.vrl"),
             "Could not uncompress the source stream.\rMost likely you are trying to load an old "
             "profile\ror the profile you want to load is damaged.\r\rPlease rescan the profile.");

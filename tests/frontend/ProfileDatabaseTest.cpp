@@ -265,7 +265,8 @@ TEST_F(ProfileDatabase, ARefusedFileLeavesTheLoadedProfileUsable) {
     std::string name, bytes, message;
   } cases[] = {
       {"bad-header.vrl", header, dir.file("bad-header.vrl") + ": invalid file type"},
-      {"cut.vrl", cut, "Cannot uncompress source profile: out of memory error."},
+      {"cut.vrl", cut,
+       "Cannot read the profile " + dir.file("cut.vrl") + ": it is damaged.\r\rPlease rescan the profile."},
       {"short.vrl", stored,
        "Could not uncompress the source stream.\rMost likely you are trying to load an old "
        "profile\ror the profile you want to load is damaged.\r\rPlease rescan the profile."},

@@ -142,7 +142,7 @@ void DecodeRle(const uint8_t* data, size_t size, bool rle4, int width, int heigh
 constexpr uint64_t kRleFreePixels = uint64_t(1) << 20;
 constexpr uint64_t kRlePixelsPerByte = 256;
 
-// Position and width of a colour mask's lowest run of one bits.
+// The position of a colour mask's lowest bit.
 int MaskShift(uint32_t mask) { return mask ? __builtin_ctz(mask) : 0; }
 
 }  // namespace

@@ -23,6 +23,7 @@ struct Context {
   const uint8_t* data = nullptr;
   size_t size = 0, pos = 0;
   std::string* out = nullptr;
+  unsigned longText = 0;  // text chunk kinds to skip
   char message[256] = {};
 };
 
@@ -93,6 +94,25 @@ void ReadText(png_structp png, png_infop info, Decoded& img) {
   }
 }
 
+constexpr char kTextChunks[3][5] = {"tEXt", "zTXt", "iTXt"};
+
+// libpng takes memory for a chunk's declared length before reading it: a chunk longer than
+// the data left makes the file unreadable (false), and the kinds of text chunk (bits 0 to 2,
+// as kTextChunks) that have one beyond the text cap are skipped.
+bool ChunksFit(const uint8_t* data, size_t size, unsigned& longText) {
+  for (size_t pos = 8; pos + 8 <= size;) {
+    const uint32_t length = uint32_t(data[pos]) << 24 | uint32_t(data[pos + 1]) << 16 |
+                            uint32_t(data[pos + 2]) << 8 | data[pos + 3];
+    if (length > size - pos - 8) return false;
+    const uint8_t* type = data + pos + 4;
+    if (std::memcmp(type, "IEND", 4) == 0) break;
+    for (unsigned k = 0; k < 3; ++k)
+      if (length > MaxTextBytes && std::memcmp(type, kTextChunks[k], 4) == 0) longText |= 1u << k;
+    pos += size_t(length) + 12;
+  }
+  return true;
+}
+
 // Deflate codes at most 1032 bytes per byte: compressed data that cannot hold the rows is
 // refused before the rows are allocated.
 bool DataCanHold(const Context& ctx, uint64_t w, uint64_t h, int depth, int channels) {
@@ -107,6 +127,10 @@ bool ReadCore(png_structp png, png_infop info, Context& ctx, Decoded& img) {
   png_set_user_limits(png, 1000000, 1000000);
   png_set_chunk_malloc_max(png, 1 << 20);
   png_set_chunk_cache_max(png, 64);
+  for (unsigned k = 0; k < 3; ++k)
+    if (ctx.longText & (1u << k))
+      png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER,
+                                  reinterpret_cast<png_const_bytep>(kTextChunks[k]), 1);
   png_set_sig_bytes(png, 4);
   png_set_read_fn(png, &ctx, ReadFn);
   png_read_info(png, info);
@@ -218,6 +242,7 @@ void TPngImage::LoadFromStream(const void* data, size_t size) {
   ctx.data = static_cast<const uint8_t*>(data);
   ctx.size = size;
   ctx.pos = 4;
+  if (!ChunksFit(ctx.data, size, ctx.longText)) throw EPngError("Stream read error");
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &ctx, ErrorFn, WarningFn);
   if (!png) return;
   png_infop info = png_create_info_struct(png);

@@ -81,23 +81,13 @@ inline uint32_t Expand(uint32_t v, int bits) {
   return r & 0xFF;
 }
 
-// The RLE decoders: decode into `out` (rows bottom-up, rowSize bytes each; nullptr only
-// checks). Any run or delta past the row or the image, or data that ends early, is invalid.
-void DecodeRle(const uint8_t* data, size_t size, bool rle4, int width, int height,
-               uint8_t* out, int rowSize) {
+// The RLE decoder: put(x, y, index) receives each coded pixel of stored row y (0 = the bottom
+// row); pixels the data skips are left to the caller. Any run or delta past the row or the
+// image, or data that ends early, is invalid.
+template <class Put>
+void DecodeRle(const uint8_t* data, size_t size, bool rle4, int width, int height, Put&& put) {
   size_t pos = 0;
   int x = 0, y = 0;
-  auto put = [&](int px, uint8_t v) {
-    if (!out) return;
-    uint8_t* row = out + size_t(y) * size_t(rowSize);
-    if (!rle4) {
-      row[px] = v;
-    } else if ((px & 1) == 0) {
-      row[px >> 1] = uint8_t((row[px >> 1] & 0x0F) | (v << 4));
-    } else {
-      row[px >> 1] = uint8_t((row[px >> 1] & 0xF0) | (v & 0x0F));
-    }
-  };
   for (;;) {
     if (pos + 2 > size) {
       // Data that ends at the end of the picture needs no end-of-bitmap mark.
@@ -108,11 +98,8 @@ void DecodeRle(const uint8_t* data, size_t size, bool rle4, int width, int heigh
     pos += 2;
     if (count > 0) {
       if (y >= height || x + count > width) Invalid();
-      if (!rle4) {
-        if (out) std::memset(out + size_t(y) * size_t(rowSize) + x, value, size_t(count));
-      } else {
-        for (int i = 0; i < count; ++i) put(x + i, uint8_t((i & 1) ? value & 0x0F : value >> 4));
-      }
+      for (int i = 0; i < count; ++i)
+        put(x + i, y, uint8_t(!rle4 ? value : (i & 1) ? value & 0x0F : value >> 4));
       x += count;
       continue;
     }
@@ -136,13 +123,9 @@ void DecodeRle(const uint8_t* data, size_t size, bool rle4, int width, int heigh
         const int n = value;
         const size_t bytes = rle4 ? size_t(n + 1) / 2 : size_t(n);
         if (pos + bytes > size || y >= height || x + n > width) Invalid();
-        if (!rle4) {
-          if (out) std::memcpy(out + size_t(y) * size_t(rowSize) + x, data + pos, size_t(n));
-        } else {
-          for (int i = 0; i < n; ++i) {
-            const uint8_t b = data[pos + size_t(i / 2)];
-            put(x + i, uint8_t((i & 1) ? b & 0x0F : b >> 4));
-          }
+        for (int i = 0; i < n; ++i) {
+          const uint8_t b = data[pos + size_t(rle4 ? i / 2 : i)];
+          put(x + i, y, uint8_t(!rle4 ? b : (i & 1) ? b & 0x0F : b >> 4));
         }
         x += n;
         pos += bytes;
@@ -152,6 +135,15 @@ void DecodeRle(const uint8_t* data, size_t size, bool rle4, int width, int heigh
     }
   }
 }
+
+// Pictures this small are read whatever their RLE data; larger ones need data in proportion
+// (a coded run gives at most 255 pixels for two bytes), so a few bytes cannot make a picture
+// of hundreds of megabytes.
+constexpr uint64_t kRleFreePixels = uint64_t(1) << 20;
+constexpr uint64_t kRlePixelsPerByte = 256;
+
+// The position of a colour mask's lowest bit.
+int MaskShift(uint32_t mask) { return mask ? __builtin_ctz(mask) : 0; }
 
 }  // namespace
 
@@ -186,7 +178,21 @@ int GetBitCount(uint32_t mask) {
 }
 
 TDIBPixelFormat MakeDIBPixelFormatMask(uint32_t r, uint32_t g, uint32_t b) {
-  return MakeDIBPixelFormat(GetBitCount(r), GetBitCount(g), GetBitCount(b));
+  TDIBPixelFormat f;
+  f.RBitMask = r;
+  f.GBitMask = g;
+  f.BBitMask = b;
+  f.RBitCount = GetBitCount(r);
+  f.GBitCount = GetBitCount(g);
+  f.BBitCount = GetBitCount(b);
+  f.RBitCount2 = 8 - f.RBitCount;
+  f.GBitCount2 = 8 - f.GBitCount;
+  f.BBitCount2 = 8 - f.BBitCount;
+  // As MakeDIBPixelFormat gives them: red and green shift right to a byte, blue left.
+  f.RShift = MaskShift(r) - f.RBitCount2;
+  f.GShift = MaskShift(g) - f.GBitCount2;
+  f.BShift = f.BBitCount2 - MaskShift(b);
+  return f;
 }
 
 TRGBQuad RGBTripleToRGBQuad(const TRGBTriple& c) {
@@ -391,8 +397,9 @@ HPALETTE TDIBSharedImage::GetPalette() {
   return Palette;
 }
 
-void TDIBSharedImage::ReadData(QIODevice& s, bool memoryImage) {
+void TDIBSharedImage::ReadData(QIODevice& s, bool memoryImage, int64_t bitsOffset) {
   Reset();
+  const qint64 start = s.isSequential() ? -1 : s.pos();
   uint8_t h[124] = {};
   const qint64 got = ReadSome(s, h, 4);
   if (got == 0) return;
@@ -418,17 +425,33 @@ void TDIBSharedImage::ReadData(QIODevice& s, bool memoryImage) {
   } else {
     Invalid();
   }
+  int64_t consumed = headerSize;  // bytes of the packed DIB read so far
   TDIBPixelFormat pf = MakeDIBPixelFormat(8, 8, 8);
+  // Bit fields other than the 16 and 32-bit layouts the image keeps are converted to 32 bits.
+  bool convert = false;
+  TDIBPixelFormat filePf = pf;
   if (compression == BI_BITFIELDS) {
     // The masks follow an info header and are part of the larger headers.
-    if (headerSize == 40) ReadExact(s, h + 40, 12);
+    if (headerSize == 40) {
+      ReadExact(s, h + 40, 12);
+      consumed += 12;
+    }
     // Channels wider than a byte cannot be converted (and their shifts would overflow).
     for (int m = 40; m <= 48; m += 4)
-      if (GetBitCount(plat::Get32LE(h + m)) > 8) Invalid();
+      if (GetBitCount(plat::Get32LE(h + m)) > 8 || plat::Get32LE(h + m) == 0) Invalid();
     pf = MakeDIBPixelFormatMask(plat::Get32LE(h + 40), plat::Get32LE(h + 44), plat::Get32LE(h + 48));
+    const bool native =
+        (bitCount == 32 && pf == MakeDIBPixelFormat(8, 8, 8)) ||
+        (bitCount == 16 && (pf == MakeDIBPixelFormat(5, 5, 5) || pf == MakeDIBPixelFormat(5, 6, 5)));
+    if (!native && (bitCount == 16 || bitCount == 32)) {
+      convert = true;
+      filePf = pf;
+      pf = MakeDIBPixelFormat(8, 8, 8);
+    }
   } else if (bitCount == 16) {
     pf = MakeDIBPixelFormat(5, 5, 5);
   }
+  const int64_t headerEnd = consumed;
   const bool rle = compression == BI_RLE8 || compression == BI_RLE4;
   if (compression > BI_BITFIELDS || (compression == BI_RLE8 && bitCount != 8) ||
       (compression == BI_RLE4 && bitCount != 4))
@@ -436,27 +459,44 @@ void TDIBSharedImage::ReadData(QIODevice& s, bool memoryImage) {
   const bool topDown = height < 0;
   if (topDown) height = -height;
   if (width < 1 || height < 1 || (topDown && rle)) Invalid();
-  if (uint64_t(width) * uint64_t(height) > TDIB::MaxPixels) Invalid();
+  const uint64_t pixels = uint64_t(width) * uint64_t(height);
+  if (pixels > TDIB::MaxPixels) Invalid();
+  if (rle && pixels > kRleFreePixels && pixels / kRlePixelsPerByte > imageSize) Invalid();
 
-  if (colorsUsed > 256) Invalid();
-  int colorCount = int(colorsUsed);
-  if (colorCount == 0 && bitCount <= 8) colorCount = 1 << bitCount;
+  // A longer table than 256 colours gives its first 256.
+  const int64_t entries = colorsUsed ? int64_t(colorsUsed) : bitCount <= 8 ? 1 << bitCount : 0;
+  const int colorCount = int(std::min<int64_t>(entries, 256));
+  const int entry = core ? 3 : 4;
   TRGBQuads table{};
   if (colorCount > 0) {
     uint8_t raw[256 * 4];
-    const int entry = core ? 3 : 4;
     ReadExact(s, raw, qint64(colorCount) * entry);
     for (int i = 0; i < colorCount; ++i) {
       const uint8_t* e = raw + i * entry;
       table[size_t(i)] = TRGBQuad{e[0], e[1], e[2], 0};
     }
   }
+  consumed += int64_t(colorCount) * entry;
+  // The pixels start at the file header's offset when it lies after the header and inside
+  // the data, else right after the colour table.
+  int64_t skip = (entries - colorCount) * entry;
+  if (bitsOffset >= headerEnd) {
+    if (start >= 0 && start + bitsOffset < s.size()) {
+      if (!s.seek(start + bitsOffset)) Invalid();
+      skip = 0;
+    } else if (start < 0 && bitsOffset >= consumed) {
+      skip = bitsOffset - consumed;
+    }
+  }
+  if (skip > 0 && s.skip(skip) != skip) Invalid();
 
   const int64_t rowSize = ((width * bitCount) + 31) / 32 * 4;
   const int64_t need = rowSize * height;
   if (rle ? (imageSize == 0 || imageSize > uint32_t(INT_MAX - 4096)) : need > INT_MAX - 4096)
     Invalid();
-  if (!rle && imageSize != 0 && imageSize < need) Invalid();
+  // The last row's padding may be missing; whatever the image-size field says, the rows that
+  // are there are read.
+  const int64_t lastRow = (width * bitCount + 7) / 8;
   // Refuse what the data cannot hold before allocating; a stream of unknown length is read
   // ahead in small pieces first.
   const int64_t want = rle ? int64_t(imageSize) : need;
@@ -472,22 +512,34 @@ void TDIBSharedImage::ReadData(QIODevice& s, bool memoryImage) {
     aheadStream.open(QIODevice::ReadOnly);
     from = &aheadStream;
   }
-  if (from->bytesAvailable() < want) Invalid();
+  if (from->bytesAvailable() < (rle ? want : need - rowSize + lastRow)) Invalid();
 
-  NewImage(int(width), int(height), bitCount, pf, table, memoryImage, rle);
+  NewImage(int(width), int(height), convert ? 32 : bitCount, pf, table, memoryImage, rle);
   if (rle) {
     bits_.reset(new uint8_t[imageSize + 1]);
     ReadExact(*from, bits_.get(), imageSize);
     PBits = bits_.get();
     Size = int(imageSize);
     plat::Set32LE(BitmapInfo.data() + 20, imageSize);
-    DecodeRle(PBits, imageSize, compression == BI_RLE4, Width, Height, nullptr, WidthBytes);
+    DecodeRle(PBits, imageSize, compression == BI_RLE4, Width, Height, [](int, int, uint8_t) {});
     TopPBits = PBits;
-  } else if (!topDown) {
-    ReadExact(*from, PBits, Size);
-  } else {
-    for (int y = 0; y < Height; ++y)
-      ReadExact(*from, TopPBits + int64_t(y) * NextLine, WidthBytes);
+    return;
+  }
+  std::vector<uint8_t> raw(convert ? size_t(rowSize) : 0);
+  const int rs = MaskShift(filePf.RBitMask), gs = MaskShift(filePf.GBitMask),
+            bs = MaskShift(filePf.BBitMask);
+  for (int i = 0; i < Height; ++i) {
+    uint8_t* row = topDown ? TopPBits + int64_t(i) * NextLine : PBits + int64_t(i) * WidthBytes;
+    uint8_t* into = convert ? raw.data() : row;
+    if (ReadSome(*from, into, rowSize) < (i == Height - 1 ? lastRow : rowSize)) Invalid();
+    if (!convert) continue;
+    for (int x = 0; x < Width; ++x) {
+      const uint32_t p = bitCount == 16 ? plat::Get16LE(into + 2 * x) : plat::Get32LE(into + 4 * x);
+      plat::Set32LE(row + 4 * x,
+                    Expand((p & filePf.RBitMask) >> rs, filePf.RBitCount) << 16 |
+                        Expand((p & filePf.GBitMask) >> gs, filePf.GBitCount) << 8 |
+                        Expand((p & filePf.BBitMask) >> bs, filePf.BBitCount));
+    }
   }
 }
 
@@ -495,7 +547,11 @@ std::shared_ptr<TDIBSharedImage> TDIBSharedImage::Decompress(bool memoryImage) c
   if (!Compressed) return Duplicate(memoryImage);
   auto img = std::make_shared<TDIBSharedImage>();
   img->NewImage(Width, Height, BitCount, PixelFormat, ColorTable, memoryImage, false);
-  DecodeRle(PBits, size_t(Size), BitCount == 4, Width, Height, img->PBits, img->WidthBytes);
+  uint8_t* bits = img->PBits;
+  const int rowSize = img->WidthBytes;
+  DecodeRle(PBits, size_t(Size), BitCount == 4, Width, Height, [&](int x, int y, uint8_t v) {
+    StorePixel(bits + int64_t(y) * rowSize, x, BitCount, v);
+  });
   return img;
 }
 
@@ -718,13 +774,22 @@ void TDIB::UpdatePalette() {
 QImage TDIB::ToImage() {
   EndCanvas();
   if (Empty()) return QImage();
-  std::shared_ptr<TDIBSharedImage> img = image_;
-  if (img->Compressed) img = img->Decompress(true);
+  const std::shared_ptr<TDIBSharedImage> img = image_;
   const int w = img->Width, h = img->Height;
   QImage out(w, h, QImage::Format_RGB32);
   if (out.isNull()) throw EOutOfResources(CannotMakeDIB());
   std::array<QRgb, 256> lut{};
   for (size_t i = 0; i < 256; ++i) lut[i] = ToRgb(img->ColorTable[i]);
+  if (img->Compressed) {
+    // Decoded straight into the picture: no uncompressed copy of the bits.
+    out.fill(lut[0]);
+    uchar* top = out.bits();
+    const qsizetype line = out.bytesPerLine();
+    DecodeRle(img->PBits, size_t(img->Size), img->BitCount == 4, w, h, [&](int x, int y, uint8_t v) {
+      reinterpret_cast<QRgb*>(top + (h - 1 - y) * line)[x] = lut[v];
+    });
+    return out;
+  }
   const TDIBPixelFormat& pf = img->PixelFormat;
   const int rs = __builtin_ctz(pf.RBitMask | 0x80000000u);
   const int gs = __builtin_ctz(pf.GBitMask | 0x80000000u);
@@ -790,9 +855,11 @@ void TDIB::Draw(QPainter& canvas, const TRect& rect) {
 
 // ---- Streams --------------------------------------------------------------------------------
 
-void TDIB::ReadData(QIODevice& stream) {
+void TDIB::ReadData(QIODevice& stream) { ReadPacked(stream, -1); }
+
+void TDIB::ReadPacked(QIODevice& stream, int64_t bitsOffset) {
   auto img = std::make_shared<TDIBSharedImage>();
-  img->ReadData(stream, image_->MemoryImage);
+  img->ReadData(stream, image_->MemoryImage, bitsOffset);
   SetImage(img->Size == 0 ? EmptyDIBImage() : img);
   paletteModified_ = true;
 }
@@ -809,7 +876,7 @@ void TDIB::LoadFromStream(QIODevice& stream) {
   const qint64 got = ReadSome(stream, h, 14);
   if (got == 0) return;
   if (got < 14 || plat::Get16LE(h) != 0x4D42) Invalid();
-  ReadData(stream);
+  ReadPacked(stream, int64_t(plat::Get32LE(h + 10)) - 14);
 }
 
 void TDIB::SaveToStream(QIODevice& stream) {

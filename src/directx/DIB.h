@@ -120,8 +120,9 @@ class TDIBSharedImage {
 
   void NewImage(int width, int height, int bitCount, const TDIBPixelFormat& pixelFormat,
                 const TRGBQuads& colorTable, bool memoryImage, bool compressed);
-  // Reads a packed DIB (no file header).
-  void ReadData(QIODevice& stream, bool memoryImage);
+  // Reads a packed DIB (no file header). The pixels start bitsOffset bytes after the packed
+  // DIB's start when that lies after the header and inside the data (-1: after the colours).
+  void ReadData(QIODevice& stream, bool memoryImage, int64_t bitsOffset = -1);
   // A new uncompressed image with the same picture (decoded from RLE, or the bits copied).
   std::shared_ptr<TDIBSharedImage> Decompress(bool memoryImage) const;
   std::shared_ptr<TDIBSharedImage> Duplicate(bool memoryImage) const;
@@ -260,6 +261,7 @@ class TDIB : public codecs::TGraphic {
  private:
   friend class TDIBCanvas;
   void SetImage(std::shared_ptr<TDIBSharedImage> image);
+  void ReadPacked(QIODevice& stream, int64_t bitsOffset);
   void Changing(bool memoryImageAllowed);
   void AllocHandle();
   void EndCanvas();

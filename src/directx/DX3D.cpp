@@ -59,9 +59,15 @@ class GLContext : public TD3DContext {
     }
     const bool ok = f_->glGetError() == GL_NO_ERROR &&
                     f_->glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    if (!ok) Drop();
-    else f_->glViewport(0, 0, width, height);
-    return ok;
+    if (!ok) {
+      Drop();
+      return false;
+    }
+    f_->glViewport(0, 0, width, height);
+    // A new framebuffer starts black, as the 3D side's record of it says.
+    f_->glClearColor(0, 0, 0, 0);
+    f_->glClear(GL_COLOR_BUFFER_BIT | (depthBits ? GL_DEPTH_BUFFER_BIT : 0));
+    return true;
   }
   void SetRenderStates(bool dither, bool depth) override {
     if (!context_->makeCurrent(surface_.get())) return;
@@ -147,8 +153,10 @@ void TDX3D::Initialize(TCustomDXDraw& d) {
   x->device_ = MakeContext();
   if (!x->device_) throw EDXDrawError("3D device not found");
   x->renderer_ = x->device_->Renderer();
-  // A hardware renderer counts as the hardware device only when one is asked for.
-  x->hardware_ = wantHardware && !IsSoftwareRenderer(x->renderer_);
+  // A hardware device needs a hardware renderer and a back surface in video memory (the
+  // software DirectDraw keeps every surface in system memory).
+  x->hardware_ = wantHardware && !IsSoftwareRenderer(x->renderer_) &&
+                 (d.Surface()->SurfaceDesc().ddsCaps.dwCaps & DDSCAPS_VIDEOMEMORY) != 0;
   x->width_ = d.Surface()->Width();
   x->height_ = d.Surface()->Height();
 
@@ -187,15 +195,21 @@ void TDX3D::Initialize(TCustomDXDraw& d) {
 void TDX3D::ReadBack(TDirectDrawSurface& surface) {
   std::vector<uint32_t> pixels;
   if (!device_ || !device_->ReadPixels(width_, height_, pixels)) return;
+  // Only what was rendered since the last flip reaches the back surface: 2D drawing there
+  // stays where the 3D picture did not change.
+  seen_.resize(pixels.size(), 0);
   const int w = std::min(width_, surface.Width()), h = std::min(height_, surface.Height());
   DDSURFACEDESC desc;
-  if (surface.BitCount() == 32 && surface.Lock(nullptr, desc)) {
-    for (int y = 0; y < h; ++y)
-      std::memcpy(static_cast<uint8_t*>(desc.lpSurface) + ptrdiff_t(y) * desc.lPitch,
-                  &pixels[size_t(y) * size_t(width_)], size_t(w) * 4);
-    surface.Unlock();
-    return;
-  }
+  const bool locked = surface.BitCount() == 32 && surface.Lock(nullptr, desc);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) surface.SetPixel(x, y, pixels[size_t(y) * size_t(width_) + size_t(x)]);
+    for (int x = 0; x < w; ++x) {
+      const size_t i = size_t(y) * size_t(width_) + size_t(x);
+      if (pixels[i] == seen_[i]) continue;
+      if (locked)
+        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(desc.lpSurface) + ptrdiff_t(y) * desc.lPitch)[x] = pixels[i];
+      else
+        surface.SetPixel(x, y, pixels[i]);
+    }
+  if (locked) surface.Unlock();
+  seen_ = std::move(pixels);
 }

@@ -1,8 +1,10 @@
 // The 3D set-up of the drawing control (do3D), through OpenGL: a context on an offscreen
-// surface renders into a framebuffer of the back surface's size, read back into the back
-// surface at each flip. A "hardware device" is a renderer other than Mesa's software
-// rasterisers (llvmpipe, softpipe, swrast); the z-buffer is the first of 16, 24 and 32 bits
-// the context grants. Retained mode is our own small scene with a camera frame.
+// surface renders into a framebuffer of the back surface's size; at each flip the pixels
+// rendered since the last one are copied into the back surface, so 2D drawing elsewhere
+// stays. A "hardware device" needs a renderer other than Mesa's software rasterisers
+// (llvmpipe, softpipe, swrast) and a back surface in video memory, which the software
+// DirectDraw never gives; the z-buffer is the first of 16, 24 and 32 bits the context
+// grants. Retained mode is our own small scene with a camera frame.
 #pragma once
 #include <functional>
 #include <memory>
@@ -68,7 +70,7 @@ class TDX3D {
   int Quality = 0, TextureQuality = 0, Shades = 0, TextureColors = 0, TextureShades = 0;
   bool Dither = false;
 
-  // Copies what was rendered into the back surface (at each flip).
+  // Copies what was rendered since the last call into the back surface (at each flip).
   void ReadBack(TDirectDrawSurface& surface);
 
  private:
@@ -77,6 +79,7 @@ class TDX3D {
   bool hardware_ = false, retained_ = false, dx7_ = false;
   int zBits_ = 0;
   int width_ = 0, height_ = 0;
+  std::vector<uint32_t> seen_;  // the framebuffer as last read (a new one is black)
   std::unique_ptr<TD3DFrame> scene_;
   TD3DFrame* camera_ = nullptr;
   TD3DViewport viewport_;

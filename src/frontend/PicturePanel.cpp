@@ -61,9 +61,13 @@ QImage MissingMark() {
 }
 
 // Reads any picture format the program knows by its extension: GIF and PNG through our
-// picture classes, the others through their registered formats.
+// picture classes, the others through their registered formats. A file that holds no
+// picture (an empty one, a lone file header) cannot be read either.
 bool ReadPicture(const std::string& path, QImage& out, std::string& error) {
-  return codecs::LoadPicture(path, out, error);
+  if (!codecs::LoadPicture(path, out, error)) return false;
+  if (!out.isNull()) return true;
+  error = "The file holds no picture";
+  return false;
 }
 
 // Mouse and size events of the picture go to the main window.
@@ -225,7 +229,8 @@ void TMainFRM::DisplayPicture() {
   const pictures::Layout l =
       pictures::ComputeLayout(ShownPicture.width(), ShownPicture.height(), aw, ah,
                               plat::ToAnsi(UserZoom->currentText()), stretch);
-  if (ShownPicture.width() >= 1 && ShownPicture.height() >= 1) {
+  // The logo is no picture of the game: it has no size to show.
+  if (!CurrentPictureFile.empty() && ShownPicture.width() >= 1 && ShownPicture.height() >= 1) {
     ImageSize->setText(QString("%1x%2").arg(ShownPicture.width()).arg(ShownPicture.height()));
     if (!stretch) UserZoom->setCurrentText(plat::FromAnsi(l.zoomText));
   } else {

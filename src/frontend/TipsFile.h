@@ -10,8 +10,9 @@
 
 namespace tips {
 
-// A tip longer than this is taken as a damaged file.
-constexpr uint32_t kMaxTipLength = 1u << 20;
+// A tip longer than this is taken as a damaged file (a tip is a few lines; the dialog's
+// layout of a long word takes time with the square of its length).
+constexpr uint32_t kMaxTipLength = 8u << 10;
 // Files larger than this hold no tips.
 constexpr size_t kMaxFileSize = 16u << 20;
 

@@ -7,6 +7,8 @@
 #include <zlib.h>
 #include <QImage>
 
+#include <sys/resource.h>
+
 #include <csetjmp>
 #include <random>
 
@@ -322,6 +324,16 @@ TEST(PngImage, BrokenFilesRaise) {
       Chunk("IHDR", std::string("\x00\x00\x13\x88\x00\x00\x13\x88\x08\x02\x00\x00\x00", 13)) +
       Chunk("IDAT", "x") + Chunk("IEND", "");
   EXPECT_EQ(message(claims), "Image data too short for its size");
+  // A text chunk that claims 2 GB, before or after the pixels, takes no memory for it.
+  rusage before{}, after{};
+  getrusage(RUSAGE_SELF, &before);
+  std::string text = Chunk("tEXt", std::string("Comment\0", 8) + std::string(40, 'x'));
+  text.replace(0, 4, "\x7F\xFF\xFF\xF0");
+  const size_t iend = good.size() - 12;
+  EXPECT_EQ(message(good.substr(0, 33) + text + good.substr(33)), "Stream read error");
+  EXPECT_EQ(message(good.substr(0, iend) + text + good.substr(iend)), "Stream read error");
+  getrusage(RUSAGE_SELF, &after);
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 100 << 10);  // kB
 
   // A failed reload leaves the previous picture whole.
   TPngImage* img = new TPngImage;
@@ -347,11 +359,14 @@ TEST(PngImage, TextIsBoundedAndInternationalTextKept) {
            reinterpret_cast<const Bytef*>(big.data()), uLong(big.size()));
   packed.resize(packedSize);
   std::string chunks = Chunk("iTXt", std::string("Title\0\0\0\0\0Hello", 15));
+  // A text longer than the cap is skipped whole.
+  chunks += Chunk("tEXt", std::string("Author\0", 7) + std::string((1 << 20) + 1, 'a'));
   for (int i = 0; i < 24; ++i) chunks += Chunk("zTXt", std::string("Comment\0\0", 9) + packed);
   file.insert(33, chunks);
   TPngImage* img = new TPngImage;
   img->LoadFromStream(file);
   EXPECT_EQ(img->Title, "Hello");
+  EXPECT_TRUE(img->Author.empty());
   size_t total = 0;
   for (const std::string& t : img->Text) total += t.size();
   EXPECT_LE(total, size_t(1) << 21);

@@ -121,6 +121,10 @@ TEST(DIB, ReadsEveryVariant) {
       {40, 9, 8, Header::Info, Comp::Rle8},
       {41, 9, 4, Header::Info, Comp::Rle4},
       {600, 3, 8, Header::Info, Comp::Rle8},
+      {13, 7, 16, Header::Info, Comp::FieldsBgr565},
+      {13, 7, 32, Header::Info, Comp::FieldsHigh888},
+      {13, 7, 8, Header::Info, Comp::Rgb, false, 6},       // a gap before the pixels
+      {13, 7, 24, Header::Info, Comp::Rgb, false, 0, 273},  // the size of unpadded rows
   };
   for (const BmpKind& s : kinds) {
     SCOPED_TRACE(Describe(s));
@@ -129,7 +133,9 @@ TEST(DIB, ReadsEveryVariant) {
     Load(dib, file);
     ASSERT_EQ(dib.Width(), s.Width);
     EXPECT_EQ(dib.Height(), s.Height);
-    EXPECT_EQ(dib.BitCount(), s.Bits);
+    // Channels in another order or place are read into 32 bits.
+    const bool moved = s.Compression == Comp::FieldsBgr565 || s.Compression == Comp::FieldsHigh888;
+    EXPECT_EQ(dib.BitCount(), moved ? 32 : s.Bits);
     const QImage expected = dibfiles::Expected(s);
     EXPECT_EQ(MaxDiff(dib.ToImage(), expected), 0);
     const QImage qt = QImage::fromData(QByteArray(file.data(), qsizetype(file.size())), "BMP");
@@ -316,14 +322,15 @@ TEST(DIB, RefusesBadFilesAndKeepsThePicture) {
       patch(good8, 18, {0xFF, 0xFF, 0xFF, 0x7F}),      // huge width
       patch(good8, 22, {0, 0, 0, 0x80}),               // height -2^31
       patch(good8, 30, {9}),                           // compression
-      patch(good8, 46, {0x2C, 1}),                     // 300 colours
-      patch(good8, 34, {4}),                           // image size below the data's
       good8.substr(0, good8.size() - 1),               // pixels end early
       patch(rle, bitsRle, {50, 1}),                    // run past the row
       patch(rle, bitsRle, {0, 2, 0, 20}),              // delta past the picture
       patch(rle, bitsRle, {0, 200}),                   // absolute run past the data
       rle.substr(0, bitsRle + 20),                     // data ends early
       patch(dibfiles::Write({8, 4, 8, Header::Info, Comp::Rle8, true}), 0, {'B'}),  // top-down RLE
+      // 2048 x 2048 pixels from the two bytes of an end mark
+      patch(patch(rle.substr(0, bitsRle), 18, {0, 8, 0, 0, 0, 8, 0, 0}), 34, {2, 0, 0, 0}) +
+          std::string("\0\1", 2),
   };
   TDIB dib;
   Load(dib, good8);
@@ -340,6 +347,9 @@ TEST(DIB, RefusesBadFilesAndKeepsThePicture) {
     }
     EXPECT_EQ(MaxDiff(dib.ToImage(), before), 0);
   }
+  // More than 256 colours: the first 256.
+  Load(dib, patch(good8, 46, {0x2C, 1}));
+  EXPECT_EQ(MaxDiff(dib.ToImage(), before), 0);
 }
 
 // Every truncation and random byte changes of a few files: a clean read or a clean refusal

@@ -10,13 +10,17 @@
 namespace dibfiles {
 
 enum class Header { Core, Info, V5 };
-enum class Comp { Rgb, Fields555, Fields565, Fields888, Rle4, Rle8 };
+// FieldsBgr565 and FieldsHigh888 put the channels in another order or place (blue on top,
+// red in the second byte).
+enum class Comp { Rgb, Fields555, Fields565, Fields888, Rle4, Rle8, FieldsBgr565, FieldsHigh888 };
 
 struct BmpKind {
   int Width, Height, Bits;
   Header Kind = Header::Info;
   Comp Compression = Comp::Rgb;
   bool TopDown = false;
+  int Gap = 0;         // bytes between the colours and the pixels, named by the file header
+  int SizeField = -1;  // the image-size field; -1: the pixel data's size
 };
 
 inline void Put(std::string& s, uint32_t v, int bytes) {
@@ -41,6 +45,7 @@ inline int Expand(int v, int bits) {
 
 inline uint32_t Pack16(const BmpKind& s, uint32_t c) {
   const uint32_t r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+  if (s.Compression == Comp::FieldsBgr565) return ((b >> 3) << 11) | ((g >> 2) << 5) | (r >> 3);
   return s.Compression == Comp::Fields565 ? ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3)
                                           : ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
 }
@@ -57,6 +62,8 @@ inline QImage Expected(const BmpKind& s) {
         const uint32_t v = Pack16(s, p);
         c = s.Compression == Comp::Fields565
                 ? qRgb(Expand(int(v >> 11), 5), Expand(int((v >> 5) & 63), 6), Expand(int(v & 31), 5))
+            : s.Compression == Comp::FieldsBgr565
+                ? qRgb(Expand(int(v & 31), 5), Expand(int((v >> 5) & 63), 6), Expand(int(v >> 11), 5))
                 : qRgb(Expand(int(v >> 10), 5), Expand(int((v >> 5) & 31), 5), Expand(int(v & 31), 5));
       } else {
         c = 0xFF000000u | p;
@@ -88,6 +95,8 @@ inline std::string Row(const BmpKind& s, int y) {
       if (s.Bits == 8) Put(r, p, 1);
       else if (s.Bits == 16) Put(r, Pack16(s, p), 2);
       else if (s.Bits == 24) Put(r, p, 3);
+      else if (s.Compression == Comp::FieldsHigh888)
+        Put(r, (p & 0xFF0000) >> 8 | (p & 0xFF00) << 8 | (p & 0xFF) << 24, 4);
       else Put(r, p, 4);
     }
   }
@@ -147,7 +156,8 @@ inline std::string Rle(const BmpKind& s) {
 inline std::string Write(const BmpKind& s) {
   const bool rle = s.Compression == Comp::Rle4 || s.Compression == Comp::Rle8;
   const bool fields = s.Compression == Comp::Fields555 || s.Compression == Comp::Fields565 ||
-                      s.Compression == Comp::Fields888;
+                      s.Compression == Comp::Fields888 || s.Compression == Comp::FieldsBgr565 ||
+                      s.Compression == Comp::FieldsHigh888;
   std::string bits;
   if (rle) {
     bits = Rle(s);
@@ -157,6 +167,9 @@ inline std::string Write(const BmpKind& s) {
   uint32_t masks[3] = {0xFF0000, 0xFF00, 0xFF};
   if (s.Compression == Comp::Fields555) masks[0] = 0x7C00, masks[1] = 0x3E0, masks[2] = 0x1F;
   if (s.Compression == Comp::Fields565) masks[0] = 0xF800, masks[1] = 0x7E0, masks[2] = 0x1F;
+  if (s.Compression == Comp::FieldsBgr565) masks[0] = 0x1F, masks[1] = 0x7E0, masks[2] = 0xF800;
+  if (s.Compression == Comp::FieldsHigh888)
+    masks[0] = 0xFF00, masks[1] = 0xFF0000, masks[2] = 0xFF000000;
   std::string h;
   if (s.Kind == Header::Core) {
     Put(h, 12, 4);
@@ -172,7 +185,7 @@ inline std::string Write(const BmpKind& s) {
     Put(h, uint32_t(s.Bits), 2);
     const uint32_t comp = fields ? 3 : s.Compression == Comp::Rle8 ? 1 : rle ? 2 : 0;
     Put(h, comp, 4);
-    Put(h, uint32_t(bits.size()), 4);
+    Put(h, uint32_t(s.SizeField < 0 ? int(bits.size()) : s.SizeField), 4);
     Put(h, 2835, 4);
     Put(h, 2835, 4);
     Put(h, 0, 4);
@@ -193,6 +206,7 @@ inline std::string Write(const BmpKind& s) {
     Put(h, uint32_t(qRed(c)), 1);
     if (s.Kind != Header::Core) Put(h, 0, 1);
   }
+  h.append(size_t(s.Gap), '\xEE');
   std::string f = "BM";
   Put(f, uint32_t(14 + h.size() + bits.size()), 4);
   Put(f, 0, 4);

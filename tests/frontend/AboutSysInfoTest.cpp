@@ -1,24 +1,46 @@
 #include <gtest/gtest.h>
 
+#include <QEventLoop>
+#include <QImage>
 #include <QLabel>
 #include <QTimer>
 
 #include "frontend/About.h"
 #include "frontend/SysInfo.h"
 #include "MainWindowHarness.h"
+#include "directx/DIB.h"
 #include "platform/SystemInfo.h"
+#include "support/TempDir.h"
 
 TEST(AboutWindow, LogoPlaysForwardAndBackEvery22TicksAndStopsOnClose) {
-  TAboutFRM about;
+  // Twelve frames of their own colours in the program folder.
+  TempDir dir;
+  auto color = [](int frame) { return uint32_t(qRgb(20 * frame, 200 - 10 * frame, 7 * frame)) & 0xFFFFFF; };
+  for (int i = 0; i < 12; ++i) {
+    QImage img(389, 120, QImage::Format_RGB32);
+    img.fill(color(i));
+    TDIB dib;
+    dib.Assign(img);
+    dib.SaveToFile(dir.file("LOGO" + std::string(i < 9 ? "0" : "") + std::to_string(i + 1) + ".BMP"));
+  }
+  TAboutFRM about(nullptr, dir.path());
   about.show();
   EXPECT_EQ(about.windowTitle().toStdString(), "Velmora - About");
   EXPECT_TRUE(about.LogoTMR->isActive());
   EXPECT_EQ(about.LogoTMR->interval(), 55);
+  // The running timer draws each step's frame on the logo area.
   std::vector<int> frames;
-  for (int i = 0; i < 23; ++i) {
-    about.LogoTMRTimer();
-    frames.push_back(about.LastFrame());
-  }
+  QEventLoop loop;
+  QObject::connect(about.LogoTMR, &QTimer::timeout, &loop, [&] {
+    const uint32_t shown = about.LogoArea->Surface()->Pixel(200, 60) & 0xFFFFFF;
+    int frame = -1;
+    for (int i = 0; i < 12; ++i)
+      if (color(i) == shown) frame = i;
+    frames.push_back(frame);
+    if (frames.size() == 23) loop.quit();
+  });
+  QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+  loop.exec();
   EXPECT_EQ(frames, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 10, 9, 8, 7, 6, 5, 4,
                                       3, 2, 1, 0}));
   EXPECT_EQ(about.LogoArea->size(), QSize(389, 120));

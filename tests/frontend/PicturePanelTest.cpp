@@ -92,14 +92,16 @@ TEST(PicturePanel, LookupOrderNumbersAndSlideshow) {
   h.Select("PACMAN");
   EXPECT_EQ(h.Shown(), "PACMAN.PNG");  // PNG before BMP, names without regard to case
   EXPECT_EQ(w.ShownPicture.width(), 30);
+  EXPECT_EQ(w.ImageSize->text(), "30x10");
   EXPECT_FALSE(w.ScreenshotsForwACTN->isEnabled());
 
   h.Select("PUCKMAN");  // a clone without its own picture shows its parent's
   EXPECT_EQ(h.Shown(), "PACMAN.PNG");
 
-  h.Select("GALAGA");  // nothing: the logo with its mark
+  h.Select("GALAGA");  // nothing: the logo with its mark, and no size
   EXPECT_EQ(h.Shown(), "");
   EXPECT_FALSE(w.ShownPicture.isNull());
+  EXPECT_EQ(w.ImageSize->text(), "");
   PictureWindow::Picture(h.snap, "NotFound.png", 12, "PNG");
   h.w().ScreenShotPGEChange();  // a tab change reads the folder again
   h.Select("GALAGA");
@@ -158,10 +160,22 @@ TEST(PicturePanel, ZoomPaintsOnlyThePartInView) {
 }
 
 TEST(PicturePanel, DamagedPictureShowsTheLogo) {
-  PictureWindow h;
-  h.snap.write("GALAGA.PNG", "\x89PNG\r\n\x1a\ntruncated");
-  h.Select("GALAGA");
-  EXPECT_EQ(h.Shown(), "");
-  EXPECT_FALSE(h.w().ShownPicture.isNull());
-  EXPECT_TRUE(h.seam.messages.empty());
+  // A damaged file, an empty one and a lone file header: the logo with the "cannot read" mark.
+  const std::pair<const char*, std::string> files[] = {
+      {"GALAGA.PNG", "\x89PNG\r\n\x1a\ntruncated"},
+      {"GALAGA.BMP", ""},
+      {"GALAGA.BMP", std::string("BM\x0e\0\0\0\0\0\0\0\x0e\0\0\0", 14)}};
+  QImage mark;
+  for (const auto& [name, data] : files) {
+    SCOPED_TRACE(data.size());
+    PictureWindow h;
+    h.snap.write(name, data);
+    h.Select("GALAGA");
+    EXPECT_EQ(h.Shown(), "");
+    ASSERT_FALSE(h.w().ShownPicture.isNull());
+    if (mark.isNull()) mark = h.w().ShownPicture;
+    EXPECT_EQ(h.w().ShownPicture, mark);
+    EXPECT_EQ(h.w().ImageSize->text(), "");
+    EXPECT_TRUE(h.seam.messages.empty());
+  }
 }

@@ -107,7 +107,9 @@ TEST_F(TipDialog, MissingOrDamagedFilesAreReportedAndTheDialogStays) {
     std::string message;
   } cases[] = {{"TIPX" + kThree.substr(4), notFound},
                {"TIPS", notFound},
-               {Patch32(kThree, tips::ReadOffsets(kThree)[0], 0xFFFFFFF0u), failed}};
+               {Patch32(kThree, tips::ReadOffsets(kThree)[0], 0xFFFFFFF0u), failed},
+               // one word of 9 KiB: more than a tip can be
+               {tips::Build({std::string(9 << 10, 'w')}), failed}};
   for (const Case& c : cases) {
     seam.messages.clear();
     Open(c.file, 0);

@@ -96,9 +96,10 @@ class TGIFColorMap {
   void ImportRGBQuads(const uint8_t* quads, int count);
   void ImportDIBColors(const uint8_t* quads, int count) { ImportRGBQuads(quads, count); }
   // Optimisation: sorts the colours by use, most used first, remaps the pixels of the frames
-  // that use the table and drops the unused colours.
+  // that use the table and drops the unused colours (a table already in order stays whole).
   std::vector<int> Histogram() const;
-  void MapImages(const std::vector<int>& newIndex);
+  // New indices from `kept` on are dropped colours: a transparency on one of them goes.
+  void MapImages(const std::vector<int>& newIndex, int kept = 256);
   void Optimize();
   // The frames whose active table this is.
   virtual std::vector<TGIFSubImage*> Users() const { return {}; }

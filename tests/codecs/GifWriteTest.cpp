@@ -288,6 +288,104 @@ TEST(GifWrite, EachOptimisationPassKeepsThePictures) {
   }
 }
 
+// A frame of `w` x `h` at (`l`, `t`) filled with `fill`, its inner rectangle `in` with `inner`.
+corpus::Frame Box(int l, int t, int w, int h, int fill, QRect in = {}, int inner = 0) {
+  corpus::Frame f = corpus::MakeFrame(w, h, 1, 0);
+  f.Left = l;
+  f.Top = t;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) f.Pixels[size_t(y) * w + x] = uint8_t(in.contains(x, y) ? inner : fill);
+  return f;
+}
+
+corpus::Frame With(corpus::Frame f, int delay, int disposal, int transparent = -1) {
+  f.Delay = delay;
+  f.Disposal = disposal;
+  f.Transparent = transparent;
+  return f;
+}
+
+// What a viewer shows: each composed picture with how long it stays.
+std::vector<std::pair<QImage, int>> Timeline(const std::string& data) {
+  std::vector<QImage> pictures;
+  std::vector<int> delays;
+  EXPECT_TRUE(corpus::ComposeGiflib(data, pictures, qRgba(0, 0, 0, 0), &delays));
+  std::vector<std::pair<QImage, int>> shown;
+  for (size_t i = 0; i < pictures.size(); ++i)
+    if (!shown.empty() && shown.back().first == pictures[i])
+      shown.back().second += delays[i];
+    else
+      shown.emplace_back(pictures[i], delays[i]);
+  return shown;
+}
+
+// The loop count and the frame holding it ({-1, -1} without looping).
+std::pair<int, int> Looping(gif::TGIFImage& image) {
+  for (int i = 0; i < image.Count(); ++i)
+    for (const auto& e : image.Frame(i).Extensions)
+      if (auto* l = dynamic_cast<gif::TGIFAppExtNSLoop*>(e.get())) return {l->Loops, i};
+  return {-1, -1};
+}
+
+TEST(GifWrite, EveryCombinationOfPassesKeepsPicturesTimesAndLooping) {
+  const QRect inner(1, 1, 4, 2);
+  corpus::Gif blink;  // an overlay shown twice over a cleared rectangle, then a cleared pause
+  blink.Width = 8;
+  blink.Height = 6;
+  blink.GlobalColors = 8;
+  blink.Loop = true;
+  blink.Loops = 3;
+  blink.LoopFrame = 5;  // on a blank frame that cropping deletes
+  blink.Frames = {With(corpus::MakeFrame(8, 6, 4, 1), 10, 1),
+                  With(Box(1, 1, 6, 4, 7, inner, 5), 10, 2, 7),
+                  With(Box(1, 1, 6, 4, 7, inner, 5), 10, 2, 7),
+                  With(Box(0, 0, 8, 6, 7), 50, 1, 7),
+                  With(Box(4, 2, 3, 3, 6), 10, 0),
+                  With(Box(0, 0, 2, 2, 7), 20, 0, 7)};
+  corpus::Gif leadIn;  // a blank lead-in, then a blank pause after a frame without control block
+  leadIn.Width = 8;
+  leadIn.Height = 6;
+  leadIn.GlobalColors = 8;
+  leadIn.Loop = true;
+  leadIn.Loops = 3;
+  leadIn.Frames = {With(Box(0, 0, 8, 6, 7), 80, 0, 7), corpus::MakeFrame(8, 6, 4, 2),
+                   With(Box(2, 1, 4, 4, 7), 80, 0, 7), With(Box(1, 1, 3, 2, 4), 10, 0)};
+  corpus::Gif tables;  // an unused transparent index in the table, and one outside it
+  tables.Width = 8;
+  tables.Height = 6;
+  tables.GlobalColors = 8;
+  corpus::Frame base = Box(0, 0, 8, 6, 2, QRect(0, 0, 3, 2), 0);
+  base.Pixels[20] = 1;
+  corpus::Frame next = base, last = base;
+  next.Pixels[30] = 1;
+  last.Pixels[40] = 0;
+  tables.Frames = {With(base, 10, 0), With(next, 20, 1, 7), With(last, 30, 1, 9)};
+  int index = 0;
+  for (const corpus::Gif& g : {blink, leadIn, tables}) {
+    const std::string original = corpus::WriteOurs(g);
+    const auto expected = Timeline(original);
+    const auto loops = Looping(*Read(original));
+    for (int options = 1; options < 16; ++options) {  // crop, merge, cleanup, colour tables
+      SCOPED_TRACE(testing::Message() << "gif " << index << " options " << options);
+      auto image = Read(original);
+      image->Optimize(options, 0, 8, 0);
+      std::string written;
+      EXPECT_NO_THROW(written = Write(*image));
+      if (written.empty()) continue;
+      const auto shown = Timeline(written);
+      EXPECT_EQ(shown.size(), expected.size());
+      for (size_t i = 0; i < std::min(shown.size(), expected.size()); ++i) {
+        EXPECT_TRUE(shown[i].first == expected[i].first) << "picture " << i;
+        EXPECT_EQ(shown[i].second, expected[i].second) << "delay " << i;
+      }
+      const auto after = Looping(*Read(written));
+      EXPECT_EQ(after.first, loops.first);
+      if (loops.first >= 0 && (options & (gif::ooCrop | gif::ooCleanup))) EXPECT_EQ(after.second, 0);
+    }
+    ++index;
+  }
+}
+
 TEST(GifWrite, OptimizeKeepsTheLastFrame) {
   // Every frame wholly transparent: cropping would delete them all.
   corpus::Gif g;

@@ -7,6 +7,7 @@
 
 #include "GifCompose.h"
 #include "GifCorpus.h"
+#include "codecs/ColorReduction.h"
 #include "codecs/GIFImage.h"
 
 namespace {
@@ -384,6 +385,82 @@ TEST(GifWrite, EveryCombinationOfPassesKeepsPicturesTimesAndLooping) {
     }
     ++index;
   }
+}
+
+TEST(GifWrite, EveryFrameWrittenIsOneReadersTake) {
+  corpus::Gif g;
+  g.Width = 8;
+  g.Height = 6;
+  g.GlobalColors = 8;
+  g.Frames = {With(corpus::MakeFrame(8, 6, 8, 1), 30, 2), corpus::MakeFrame(8, 6, 8, 2)};
+  const std::string original = corpus::WriteOurs(g);
+  // A frame without pixels goes with its control block, which would steer the next frame.
+  auto image = Read(original);
+  image->Frame(0).Data().clear();
+  std::vector<QImage> pictures;
+  std::vector<int> delays;
+  ASSERT_TRUE(corpus::ComposeGiflib(Write(*image), pictures, qRgba(0, 0, 0, 0), &delays));
+  EXPECT_EQ(delays, std::vector<int>{0});
+  // No frame with pixels: no file.
+  image->Frame(1).Data().clear();
+  EXPECT_THROW(Write(*image), gif::GIFException);
+  // A frame beyond the screen grows it.
+  image = Read(original);
+  image->Frame(1).Left = 3;
+  auto back = Read(Write(*image));
+  EXPECT_EQ(back->GetWidth(), 11);
+  // Bounds resize the pixels, keeping those that stay; no bounds beyond 16 bits.
+  image = Read(original);
+  image->Frame(1).SetBounds(1, 2, 10, 3);
+  EXPECT_EQ(image->Frame(1).Data().size(), 30u);
+  EXPECT_TRUE(std::equal(g.Frames[1].Pixels.begin() + 8, g.Frames[1].Pixels.begin() + 16,
+                         image->Frame(1).Data().begin() + 10));
+  back = Read(Write(*image));
+  EXPECT_EQ(back->Frame(1).Data(), image->Frame(1).Data());
+  EXPECT_EQ(back->GetWidth(), 11);
+  EXPECT_THROW(image->Frame(1).SetBounds(65530, 0, 10, 10), gif::GIFException);
+  EXPECT_EQ(image->GetWidth(), 11);
+}
+
+TEST(GifWrite, ColourTablesKeepEveryIndexInUse) {
+  corpus::Gif g = corpus::OneFrame(6, 1, 8, 1);
+  g.Frames[0].Pixels = {2, 2, 2, 0, 0, 1};
+  auto image = Read(corpus::WriteOurs(g));
+  // Plain text colours index the global table and follow their colours.
+  auto text = std::make_unique<gif::TGIFTextExtension>(&image->Frame(0));
+  text->TextFgColorIndex = 6;
+  text->TextBgColorIndex = 2;
+  auto* t = text.get();
+  image->Frame(0).Extensions.push_back(std::move(text));
+  image->Optimize(gif::ooColorMap, 0, 8, 0);
+  EXPECT_EQ(image->Header.ColorMap.Count(), 4);
+  EXPECT_EQ(image->Header.ColorMap.Data()[t->TextFgColorIndex].Red, corpus::Channel(0, 6, 0));
+  EXPECT_EQ(t->TextBgColorIndex, 0);
+  // A table already in order keeps its unused colours.
+  g.Frames[0].Pixels = {0, 0, 0, 1, 1, 2};
+  image = Read(corpus::WriteOurs(g));
+  image->Optimize(gif::ooColorMap, 0, 8, 0);
+  EXPECT_EQ(image->Header.ColorMap.Count(), 8);
+  // A frame copied from an empty one keeps no table of its own.
+  g.Frames[0].LocalColors = 4;
+  image = Read(corpus::WriteOurs(g));
+  image->Frame(0).Assign(gif::TGIFSubImage(image.get()));
+  EXPECT_EQ(image->Frame(0).ColorMap.Count(), 0);
+  // A picture whose reduction fills all 256 colours keeps its transparency.
+  QImage picture(256, 2, QImage::Format_ARGB32);
+  picture.fill(qRgba(0, 0, 0, 0));
+  for (int x = 0; x < 256; ++x) picture.setPixel(x, 0, qRgb(x, x, x));
+  gif::TGIFImage converted;
+  converted.ColorReduction = gif::rmGrayScale;
+  converted.Assign(picture);
+  const QImage shown = converted.ToImage().convertToFormat(QImage::Format_ARGB32);
+  int clear = 0, worst = 0;
+  for (int x = 0; x < 256; ++x) {
+    clear += qAlpha(shown.pixel(x, 1)) == 0;
+    worst = std::max(worst, std::abs(qGreen(shown.pixel(x, 0)) - x));
+  }
+  EXPECT_EQ(clear, 256);
+  EXPECT_LE(worst, 1);
 }
 
 TEST(GifWrite, OptimizeKeepsTheLastFrame) {

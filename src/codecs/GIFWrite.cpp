@@ -118,8 +118,17 @@ void TGIFHeader::SaveToStream(std::string& out) {
     Packed |= 0x80 | uint8_t((globalBits - 1) & 7);
     if (ColorMap.Optimized()) Packed |= 0x08;
   }
-  plat::Put16LE(out, Width);
-  plat::Put16LE(out, Height);
+  // The screen written holds every frame.
+  int width = Width, height = Height;
+  if (image_)
+    for (int i = 0; i < image_->Count(); ++i) {
+      const TGIFSubImage& f = image_->Frame(i);
+      if (f.Empty()) continue;
+      width = std::clamp(f.Left + f.Width, width, 65535);
+      height = std::clamp(f.Top + f.Height, height, 65535);
+    }
+  plat::Put16LE(out, uint16_t(width));
+  plat::Put16LE(out, uint16_t(height));
   out.push_back(char(Packed));
   out.push_back(char(BackgroundColorIndex));
   out.push_back(char(AspectRatio));
@@ -280,12 +289,6 @@ void TGIFImage::SaveToStream(std::string& out) {
     const bool pictures =
         std::any_of(frames_.begin(), frames_.end(), [](const auto& f) { return !f->Empty(); });
     if ((version != 1 && version != 2) || !pictures) throw GIFException("Unsupported GIF version");
-    // The screen holds every frame.
-    for (const auto& f : frames_) {
-      if (f->Empty()) continue;
-      Header.Width = uint16_t(std::clamp(f->Left + f->Width, int(Header.Width), 65535));
-      Header.Height = uint16_t(std::clamp(f->Top + f->Height, int(Header.Height), 65535));
-    }
     out += version == 1 ? "GIF87a" : "GIF89a";
     Header.SaveToStream(out);
     for (size_t i = 0; i < frames_.size(); ++i) {

@@ -306,6 +306,12 @@ corpus::Frame With(corpus::Frame f, int delay, int disposal, int transparent = -
   return f;
 }
 
+// An 8 x 6 screen of 8 global colours, looping `loops` times from before frame `loopFrame`.
+corpus::Gif Screen(std::vector<corpus::Frame> frames, int loops = -1, int loopFrame = 0) {
+  corpus::Gif g{8, 6, 8, 0, loops >= 0, loops, loopFrame, std::move(frames)};
+  return g;
+}
+
 // What a viewer shows: each composed picture with how long it stays.
 std::vector<std::pair<QImage, int>> Timeline(const std::string& data) {
   std::vector<QImage> pictures;
@@ -321,53 +327,37 @@ std::vector<std::pair<QImage, int>> Timeline(const std::string& data) {
 }
 
 // The loop count and the frame holding it ({-1, -1} without looping).
-std::pair<int, int> Looping(gif::TGIFImage& image) {
-  for (int i = 0; i < image.Count(); ++i)
-    for (const auto& e : image.Frame(i).Extensions)
+std::pair<int, int> Looping(const std::string& data) {
+  auto image = Read(data);
+  for (int i = 0; i < image->Count(); ++i)
+    for (const auto& e : image->Frame(i).Extensions)
       if (auto* l = dynamic_cast<gif::TGIFAppExtNSLoop*>(e.get())) return {l->Loops, i};
   return {-1, -1};
 }
 
 TEST(GifWrite, EveryCombinationOfPassesKeepsPicturesTimesAndLooping) {
   const QRect inner(1, 1, 4, 2);
-  corpus::Gif blink;  // an overlay shown twice over a cleared rectangle, then a cleared pause
-  blink.Width = 8;
-  blink.Height = 6;
-  blink.GlobalColors = 8;
-  blink.Loop = true;
-  blink.Loops = 3;
-  blink.LoopFrame = 5;  // on a blank frame that cropping deletes
-  blink.Frames = {With(corpus::MakeFrame(8, 6, 4, 1), 10, 1),
-                  With(Box(1, 1, 6, 4, 7, inner, 5), 10, 2, 7),
-                  With(Box(1, 1, 6, 4, 7, inner, 5), 10, 2, 7),
-                  With(Box(0, 0, 8, 6, 7), 50, 1, 7),
-                  With(Box(4, 2, 3, 3, 6), 10, 0),
-                  With(Box(0, 0, 2, 2, 7), 20, 0, 7)};
-  corpus::Gif leadIn;  // a blank lead-in, then a blank pause after a frame without control block
-  leadIn.Width = 8;
-  leadIn.Height = 6;
-  leadIn.GlobalColors = 8;
-  leadIn.Loop = true;
-  leadIn.Loops = 3;
-  leadIn.Frames = {With(Box(0, 0, 8, 6, 7), 80, 0, 7), corpus::MakeFrame(8, 6, 4, 2),
-                   With(Box(2, 1, 4, 4, 7), 80, 0, 7), With(Box(1, 1, 3, 2, 4), 10, 0)};
-  corpus::Gif tables;  // an unused transparent index in the table, and one outside it
-  tables.Width = 8;
-  tables.Height = 6;
-  tables.GlobalColors = 8;
-  corpus::Frame base = Box(0, 0, 8, 6, 2, QRect(0, 0, 3, 2), 0);
-  base.Pixels[20] = 1;
-  corpus::Frame next = base, last = base;
-  next.Pixels[30] = 1;
+  corpus::Frame base = Box(0, 0, 8, 6, 2, QRect(0, 0, 3, 2), 0), next = base, last = base;
+  base.Pixels[20] = next.Pixels[30] = 1;
   last.Pixels[40] = 0;
-  tables.Frames = {With(base, 10, 0), With(next, 20, 1, 7), With(last, 30, 1, 9)};
-  int index = 0;
-  for (const corpus::Gif& g : {blink, leadIn, tables}) {
-    const std::string original = corpus::WriteOurs(g);
+  const std::vector<corpus::Gif> gifs = {
+      // An overlay twice over a cleared rectangle, a cleared pause, a blank frame with the loop.
+      Screen({With(corpus::MakeFrame(8, 6, 4, 1), 10, 1), With(Box(1, 1, 6, 4, 7, inner, 5), 10, 2, 7),
+              With(Box(1, 1, 6, 4, 7, inner, 5), 10, 2, 7), With(Box(0, 0, 8, 6, 7), 50, 1, 7),
+              With(Box(4, 2, 3, 3, 6), 10, 0), With(Box(0, 0, 2, 2, 7), 20, 0, 7)},
+             3, 5),
+      // A blank lead-in; a blank pause after a frame without control block.
+      Screen({With(Box(0, 0, 8, 6, 7), 80, 0, 7), corpus::MakeFrame(8, 6, 4, 2),
+              With(Box(2, 1, 4, 4, 7), 80, 0, 7), With(Box(1, 1, 3, 2, 4), 10, 0)},
+             3),
+      // A transparent index unused in the table, then one outside it.
+      Screen({With(base, 10, 0), With(next, 20, 1, 7), With(last, 30, 1, 9)})};
+  for (size_t n = 0; n < gifs.size(); ++n) {
+    const std::string original = corpus::WriteOurs(gifs[n]);
     const auto expected = Timeline(original);
-    const auto loops = Looping(*Read(original));
+    const auto loops = Looping(original);
     for (int options = 1; options < 16; ++options) {  // crop, merge, cleanup, colour tables
-      SCOPED_TRACE(testing::Message() << "gif " << index << " options " << options);
+      SCOPED_TRACE(testing::Message() << "gif " << n << " options " << options);
       auto image = Read(original);
       image->Optimize(options, 0, 8, 0);
       std::string written;
@@ -379,20 +369,15 @@ TEST(GifWrite, EveryCombinationOfPassesKeepsPicturesTimesAndLooping) {
         EXPECT_TRUE(shown[i].first == expected[i].first) << "picture " << i;
         EXPECT_EQ(shown[i].second, expected[i].second) << "delay " << i;
       }
-      const auto after = Looping(*Read(written));
+      const auto after = Looping(written);
       EXPECT_EQ(after.first, loops.first);
       if (loops.first >= 0 && (options & (gif::ooCrop | gif::ooCleanup))) EXPECT_EQ(after.second, 0);
     }
-    ++index;
   }
 }
 
 TEST(GifWrite, EveryFrameWrittenIsOneReadersTake) {
-  corpus::Gif g;
-  g.Width = 8;
-  g.Height = 6;
-  g.GlobalColors = 8;
-  g.Frames = {With(corpus::MakeFrame(8, 6, 8, 1), 30, 2), corpus::MakeFrame(8, 6, 8, 2)};
+  const corpus::Gif g = Screen({With(corpus::MakeFrame(8, 6, 8, 1), 30, 2), corpus::MakeFrame(8, 6, 8, 2)});
   const std::string original = corpus::WriteOurs(g);
   // A frame without pixels goes with its control block, which would steer the next frame.
   auto image = Read(original);
@@ -407,17 +392,14 @@ TEST(GifWrite, EveryFrameWrittenIsOneReadersTake) {
   // A frame beyond the screen grows it.
   image = Read(original);
   image->Frame(1).Left = 3;
-  auto back = Read(Write(*image));
-  EXPECT_EQ(back->GetWidth(), 11);
+  EXPECT_EQ(Read(Write(*image))->GetWidth(), 11);
   // Bounds resize the pixels, keeping those that stay; no bounds beyond 16 bits.
   image = Read(original);
   image->Frame(1).SetBounds(1, 2, 10, 3);
   EXPECT_EQ(image->Frame(1).Data().size(), 30u);
   EXPECT_TRUE(std::equal(g.Frames[1].Pixels.begin() + 8, g.Frames[1].Pixels.begin() + 16,
                          image->Frame(1).Data().begin() + 10));
-  back = Read(Write(*image));
-  EXPECT_EQ(back->Frame(1).Data(), image->Frame(1).Data());
-  EXPECT_EQ(back->GetWidth(), 11);
+  EXPECT_EQ(Read(Write(*image))->Frame(1).Data(), image->Frame(1).Data());
   EXPECT_THROW(image->Frame(1).SetBounds(65530, 0, 10, 10), gif::GIFException);
   EXPECT_EQ(image->GetWidth(), 11);
 }

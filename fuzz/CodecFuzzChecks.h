@@ -19,7 +19,7 @@ inline void LimitPictureSizes() {
 }
 
 // What was read is written back (or refused with GIFException) and reads again with the same
-// pixels; optimising it and writing again raises nothing else.
+// pixels; optimising what was written back still writes.
 inline bool CheckGifRoundTrip(gif::TGIFImage& img) {
   std::string out;
   try {
@@ -46,6 +46,7 @@ inline bool CheckGifRoundTrip(gif::TGIFImage& img) {
     out.clear();
     back.SaveToStream(out);
   } catch (const gif::GIFException&) {
+    return false;
   }
   return true;
 }

@@ -339,6 +339,20 @@ void TGIFImage::StopDraw() {
 // ---- Conversion ----
 
 void TGIFSubImage::SetBounds(int left, int top, int width, int height) {
+  // The frame and the screen holding it stay within 16 bits.
+  if (left < 0 || top < 0 || width < 0 || height < 0 || left + width > 65535 ||
+      top + height > 65535 || uint64_t(width) * uint64_t(height) > MaxPixels)
+    throw GIFException("Invalid image dimensions");
+  // The pixels keep their place; new ones are transparent (or colour 0).
+  if (!pixels_.empty() && (width != Width || height != Height)) {
+    std::vector<uint8_t> resized(size_t(width) * size_t(height),
+                                 uint8_t(std::max(TransparentIndex(), 0)));
+    const int w = std::min<int>(width, Width);
+    for (int y = 0; y < std::min<int>(height, Height); ++y)
+      std::copy_n(pixels_.begin() + ptrdiff_t(y) * Width, w, resized.begin() + ptrdiff_t(y) * width);
+    pixels_ = std::move(resized);
+    DiscardBitmap();
+  }
   Left = uint16_t(left);
   Top = uint16_t(top);
   Width = uint16_t(width);
@@ -365,7 +379,6 @@ void TGIFSubImage::SetBounds(int left, int top, int width, int height) {
 void TGIFSubImage::Assign(const TGIFSubImage& source) {
   if (&source == this) return;
   Clear();
-  if (source.Empty()) return;
   Separator = source.Separator;
   Left = source.Left;
   Top = source.Top;
@@ -521,8 +534,36 @@ void TGIFSubImage::Assign(const QIcon& icon) {
 
 void TGIFSubImage::TransparencyFromMask(const std::vector<uint8_t>& mask) {
   ColorMap.Optimize();
-  if (ColorMap.Count() == 0 || ColorMap.Count() >= 256) return;
-  const int index = ColorMap.Add(TGIFColor{});
+  if (ColorMap.Count() == 0) return;
+  const size_t n = std::min(pixels_.size(), mask.size());
+  int index;
+  if (ColorMap.Count() < 256) {
+    index = ColorMap.Add(TGIFColor{});
+  } else if (std::none_of(mask.begin(), mask.begin() + ptrdiff_t(n), [](uint8_t m) { return m; })) {
+    return;
+  } else {
+    // A full table gives up the colour least used outside the mask to transparency: its
+    // opaque pixels take the nearest other colour.
+    std::vector<int> uses(256, 0);
+    for (size_t i = 0; i < n; ++i)
+      if (!mask[i]) ++uses[pixels_[i]];
+    index = int(std::min_element(uses.begin(), uses.end()) - uses.begin());
+    if (uses[size_t(index)] > 0) {
+      const TGIFColor c = ColorMap.Data()[index];
+      int nearest = index == 0 ? 1 : 0, best = 1 << 30;
+      for (int k = 0; k < 256; ++k) {
+        const TGIFColor o = ColorMap.Data()[k];
+        const int d = (o.Red - c.Red) * (o.Red - c.Red) + (o.Green - c.Green) * (o.Green - c.Green) +
+                      (o.Blue - c.Blue) * (o.Blue - c.Blue);
+        if (k != index && d < best) {
+          best = d;
+          nearest = k;
+        }
+      }
+      for (size_t i = 0; i < n; ++i)
+        if (!mask[i] && pixels_[i] == index) pixels_[i] = uint8_t(nearest);
+    }
+  }
   bool any = false;
   for (size_t i = 0; i < pixels_.size() && i < mask.size(); ++i)
     if (mask[i]) {

@@ -96,9 +96,10 @@ class TGIFColorMap {
   void ImportRGBQuads(const uint8_t* quads, int count);
   void ImportDIBColors(const uint8_t* quads, int count) { ImportRGBQuads(quads, count); }
   // Optimisation: sorts the colours by use, most used first, remaps the pixels of the frames
-  // that use the table and drops the unused colours.
+  // that use the table and drops the unused colours (a table already in order stays whole).
   std::vector<int> Histogram() const;
-  void MapImages(const std::vector<int>& newIndex);
+  // New indices from `kept` on are dropped colours: a transparency on one of them goes.
+  void MapImages(const std::vector<int>& newIndex, int kept = 256);
   void Optimize();
   // The frames whose active table this is.
   virtual std::vector<TGIFSubImage*> Users() const { return {}; }
@@ -361,7 +362,8 @@ class TGIFSubImage : public TGIFItem {
   void AssignGraphic(const QImage& picture);
   void Assign(const QIcon& icon);
   void AssignTo(QImage& bitmap);
-  // Moves and sizes the frame, growing the image to hold it.
+  // Moves and sizes the frame and its pixels, growing the image to hold it; bounds past 16 bits
+  // raise "Invalid image dimensions".
   void SetBounds(int left, int top, int width, int height);
   // Local table when it has entries, else the image's global table.
   const TGIFColorMap& ActiveColorMap() const;
@@ -407,7 +409,7 @@ class TGIFImage : public codecs::TGraphic {
   void LoadFromStream(TByteReader& in);
   void LoadFromData(const std::string& data);
   void LoadFromFile(const std::string& fileName) override;
-  // Raises "Unsupported GIF version" for an image without frames.
+  // Raises "Unsupported GIF version" for an image without a frame that has pixels.
   void SaveToStream(std::string& out);
   // Written to a temporary name and renamed over the file.
   void SaveToFile(const std::string& fileName);

@@ -63,6 +63,34 @@ bool Is(const TGIFExtension* e) {
   return &e->Class() == &T::ClassInfo;
 }
 
+// Adds `delay` to the frame's own, making it a graphic control extension when it has none.
+void AddDelay(TGIFSubImage& f, int delay) {
+  if (delay <= 0) return;
+  if (!f.GraphicControlExtension)
+    f.Extensions.push_back(std::make_unique<TGIFGraphicControlExtension>(&f));
+  uint16_t& d = f.GraphicControlExtension->Delay;
+  d = uint16_t(std::min(65535, d + delay));
+}
+
+// A looping extension of `from` goes to the front of `first`'s extensions, unless `first` has
+// one already; every reader looks for it there.
+void MoveLoopTo(TGIFSubImage& first, const TGIFSubImage& from) {
+  if (&first == &from) return;
+  for (const auto& e : first.Extensions)
+    if (Is<TGIFAppExtNSLoop>(e.get())) return;
+  for (const auto& e : from.Extensions)
+    if (Is<TGIFAppExtNSLoop>(e.get())) {
+      const auto& old = static_cast<const TGIFAppExtNSLoop&>(*e);
+      auto loop = std::make_unique<TGIFAppExtNSLoop>(&first);
+      loop->Identifier = old.Identifier;
+      loop->Authentication = old.Authentication;
+      loop->Loops = old.Loops;
+      loop->BufferSize = old.BufferSize;
+      first.Extensions.insert(first.Extensions.begin(), std::move(loop));
+      return;
+    }
+}
+
 void WriteGifFile(const std::string& fileName, const std::string& data) {
   std::string error;
   if (!plat::WriteFileAtomic(fileName, data, &error))
@@ -90,8 +118,17 @@ void TGIFHeader::SaveToStream(std::string& out) {
     Packed |= 0x80 | uint8_t((globalBits - 1) & 7);
     if (ColorMap.Optimized()) Packed |= 0x08;
   }
-  plat::Put16LE(out, Width);
-  plat::Put16LE(out, Height);
+  // The screen written holds every frame.
+  int width = Width, height = Height;
+  if (image_)
+    for (int i = 0; i < image_->Count(); ++i) {
+      const TGIFSubImage& f = image_->Frame(i);
+      if (f.Empty()) continue;
+      width = std::clamp(f.Left + f.Width, width, 65535);
+      height = std::clamp(f.Top + f.Height, height, 65535);
+    }
+  plat::Put16LE(out, uint16_t(width));
+  plat::Put16LE(out, uint16_t(height));
   out.push_back(char(Packed));
   out.push_back(char(BackgroundColorIndex));
   out.push_back(char(AspectRatio));
@@ -215,7 +252,12 @@ void TGIFSubImage::Compress(std::string& out) {
 }
 
 void TGIFSubImage::SaveToStream(std::string& out) {
-  for (auto& e : Extensions) e->SaveToStream(out);
+  // Without a picture (or plain text) a graphic control block would steer the next frame's.
+  const bool dropControl =
+      Empty() && std::none_of(Extensions.begin(), Extensions.end(),
+                              [](const auto& e) { return Is<TGIFTextExtension>(e.get()); });
+  for (auto& e : Extensions)
+    if (!(dropControl && Is<TGIFGraphicControlExtension>(e.get()))) e->SaveToStream(out);
   if (Empty()) return;
   if (ColorMap.Count() > 0)
     Packed = uint8_t(0x80 | (ColorMap.Optimized() ? 0x20 : 0) | ((ColorMap.BitsPerPixel() - 1) & 7));
@@ -243,7 +285,10 @@ void TGIFImage::SaveToStream(std::string& out) {
   Progress(0, 0, false, "Saving...");
   try {
     const int version = GetVersion();
-    if (version != 1 && version != 2) throw GIFException("Unsupported GIF version");
+    // A file without a single picture is one that no reader takes.
+    const bool pictures =
+        std::any_of(frames_.begin(), frames_.end(), [](const auto& f) { return !f->Empty(); });
+    if ((version != 1 && version != 2) || !pictures) throw GIFException("Unsupported GIF version");
     out += version == 1 ? "GIF87a" : "GIF89a";
     Header.SaveToStream(out);
     for (size_t i = 0; i < frames_.size(); ++i) {
@@ -281,13 +326,31 @@ std::vector<TGIFSubImage*> TGIFGlobalColorMap::Users() const {
   return users;
 }
 
+// The screen's background and the plain text colours index the global table.
 void TGIFGlobalColorMap::CountOtherUses(std::vector<int>& counts) const {
-  if (image_->Header.BackgroundColorIndex < counts.size()) ++counts[image_->Header.BackgroundColorIndex];
+  auto count = [&counts](uint8_t i) {
+    if (i < counts.size()) ++counts[i];
+  };
+  count(image_->Header.BackgroundColorIndex);
+  for (int i = 0; i < image_->Count(); ++i)
+    for (const auto& e : image_->Frame(i).Extensions)
+      if (Is<TGIFTextExtension>(e.get())) {
+        count(static_cast<TGIFTextExtension&>(*e).TextFgColorIndex);
+        count(static_cast<TGIFTextExtension&>(*e).TextBgColorIndex);
+      }
 }
 
 void TGIFGlobalColorMap::MapOtherUses(const std::vector<int>& newIndex) {
-  uint8_t& b = image_->Header.BackgroundColorIndex;
-  if (b < newIndex.size()) b = uint8_t(newIndex[b]);
+  auto map = [&newIndex](uint8_t& i) {
+    if (i < newIndex.size()) i = uint8_t(newIndex[i]);
+  };
+  map(image_->Header.BackgroundColorIndex);
+  for (int i = 0; i < image_->Count(); ++i)
+    for (const auto& e : image_->Frame(i).Extensions)
+      if (Is<TGIFTextExtension>(e.get())) {
+        map(static_cast<TGIFTextExtension&>(*e).TextFgColorIndex);
+        map(static_cast<TGIFTextExtension&>(*e).TextBgColorIndex);
+      }
 }
 
 std::vector<TGIFSubImage*> TGIFLocalColorMap::Users() const {
@@ -304,13 +367,21 @@ std::vector<int> TGIFColorMap::Histogram() const {
   return counts;
 }
 
-void TGIFColorMap::MapImages(const std::vector<int>& newIndex) {
+void TGIFColorMap::MapImages(const std::vector<int>& newIndex, int kept) {
   for (TGIFSubImage* f : Users()) {
     for (uint8_t& p : f->Data())
       if (p < newIndex.size()) p = uint8_t(newIndex[p]);
     if (TGIFGraphicControlExtension* g = f->GraphicControlExtension)
-      if (g->TransparentColorIndex < newIndex.size())
-        g->TransparentColorIndex = uint8_t(newIndex[g->TransparentColorIndex]);
+      if (g->TransparentColorIndex < newIndex.size()) {
+        const int t = newIndex[g->TransparentColorIndex];
+        if (t < kept) {
+          g->TransparentColorIndex = uint8_t(t);
+        } else {
+          // A dropped colour that no pixel used: the transparency showed nothing.
+          g->TransparentColorIndex = 0;
+          g->SetTransparent(false);
+        }
+      }
     f->DiscardBitmap();
   }
   MapOtherUses(newIndex);
@@ -329,19 +400,18 @@ void TGIFColorMap::Optimize() {
   while (used < count_ && counts[size_t(order[size_t(used)])] > 0) ++used;
   bool same = true;
   for (int i = 0; i < count_; ++i) same = same && order[size_t(i)] == i;
-  // An unchanged order still drops the unused colours at the end.
-  if (same && used == count_) return;
-  if (!same) {
-    std::vector<int> newIndex(static_cast<size_t>(count_));
-    std::vector<TGIFColor> colors(colors_.size());
-    for (int i = 0; i < count_; ++i) {
-      newIndex[size_t(order[size_t(i)])] = i;
-      colors[size_t(i)] = colors_[size_t(order[size_t(i)])];
-    }
-    MapImages(newIndex);
-    colors_ = std::move(colors);
+  // An unchanged order leaves the table as it is.
+  if (same) return;
+  used = std::max(used, 1);
+  std::vector<int> newIndex(static_cast<size_t>(count_));
+  std::vector<TGIFColor> colors(colors_.size());
+  for (int i = 0; i < count_; ++i) {
+    newIndex[size_t(order[size_t(i)])] = i;
+    colors[size_t(i)] = colors_[size_t(order[size_t(i)])];
   }
-  count_ = std::max(used, 1);
+  MapImages(newIndex, used);
+  colors_ = std::move(colors);
+  count_ = used;
   Changed();
 }
 
@@ -428,7 +498,8 @@ void TGIFImage::OptimizePasses(int options) {
           if (equal) same.push_back(fi);
         }
       if (same.empty()) continue;
-      int ti = fTrans;
+      // A transparent index outside the table cannot be written into the pixels.
+      int ti = fTrans >= 0 && fTrans < fm.Count() ? fTrans : -1;
       if (ti < 0) {
         TGIFColorMap& table = f.ColorMap.Count() > 0 ? static_cast<TGIFColorMap&>(f.ColorMap)
                                                      : Header.ColorMap;
@@ -438,11 +509,16 @@ void TGIFImage::OptimizePasses(int options) {
         if (&table == &Header.ColorMap)
           for (int k = 0; k < Count() && ti < 0; ++k) {
             TGIFSubImage& o = frame(k);
-            if (&o != &f && o.TransparentIndex() >= 0 && o.ColorMap.Count() == 0 &&
-                !Contains(f, o.TransparentIndex()))
-              ti = o.TransparentIndex();
+            const int oTrans = o.TransparentIndex();
+            if (&o != &f && oTrans >= 0 && oTrans < table.Count() && o.ColorMap.Count() == 0 &&
+                !Contains(f, oTrans))
+              ti = oTrans;
           }
         if (ti < 0) ti = table.Add(TGIFColor{});
+        // Pixels of the old index stay transparent.
+        if (fTrans >= 0)
+          for (uint8_t& p : f.Data())
+            if (p == fTrans) p = uint8_t(ti);
         if (!f.GraphicControlExtension) {
           auto g = std::make_unique<TGIFGraphicControlExtension>(&f);
           f.Extensions.push_back(std::move(g));
@@ -474,20 +550,26 @@ void TGIFImage::OptimizePasses(int options) {
           if (d[size_t(y) * w + x] != t) return true;
         return false;
       };
-      int top = 0, bottom = h - 1;
+      int top = 0, bottom = h - 1, left = 0, right = w - 1;
       while (top < h && !rowUsed(top)) ++top;
       if (top == h) {
         if (Count() == 1) break;
-        if (i > 0 && frame(i - 1).GraphicControlExtension)
-          frame(i - 1).GraphicControlExtension->Delay = uint16_t(std::min(
-              65535, frame(i - 1).GraphicControlExtension->Delay + f.GraphicControlExtension->Delay));
-        frames_.erase(frames_.begin() + i);
-        continue;
+        // A blank frame shows for its delay what the frame before it left. That is the frame's
+        // own picture only after disposal 0 or 1: then the blank frame goes and its delay is
+        // added to that frame's. The lead-in blank frame 0 stays.
+        const TGIFGraphicControlExtension& g = *f.GraphicControlExtension;
+        if (i > 0 && DisposalOf(frame(i - 1)) < 2 && !g.UserInput()) {
+          AddDelay(frame(i - 1), g.Delay);
+          MoveLoopTo(frame(0), f);
+          frames_.erase(frames_.begin() + i);
+          continue;
+        }
+        top = bottom = left = right = 0;  // one transparent pixel keeps the frame
+      } else {
+        while (!rowUsed(bottom)) --bottom;
+        while (!colUsed(left, top, bottom)) ++left;
+        while (!colUsed(right, top, bottom)) --right;
       }
-      while (!rowUsed(bottom)) --bottom;
-      int left = 0, right = w - 1;
-      while (!colUsed(left, top, bottom)) ++left;
-      while (!colUsed(right, top, bottom)) --right;
       if (left == 0 && top == 0 && right == w - 1 && bottom == h - 1) continue;
       const int nw = right - left + 1, nh = bottom - top + 1;
       std::vector<uint8_t> cropped(size_t(nw) * nh);
@@ -511,7 +593,10 @@ void TGIFImage::OptimizePasses(int options) {
         TGIFExtension* e = ext[k].get();
         bool drop = Is<TGIFCommentExtension>(e) || Is<TGIFTextExtension>(e) ||
                     Is<TGIFUnknownAppExtension>(e);
-        if (Is<TGIFAppExtNSLoop>(e)) drop = !(i == 0 && Count() > 1);
+        if (Is<TGIFAppExtNSLoop>(e)) {
+          if (i > 0) MoveLoopTo(frame(0), f);
+          drop = !(i == 0 && Count() > 1);
+        }
         if (Is<TGIFGraphicControlExtension>(e)) {
           auto* g = static_cast<TGIFGraphicControlExtension*>(e);
           drop = (g->Delay == 0 || Count() == 1) && !g->Transparent() && !g->UserInput() &&

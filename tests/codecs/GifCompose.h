@@ -11,15 +11,17 @@
 
 namespace corpus {
 
-// Disposal 2 clears to `background`; transparent pixels leave what is below.
+// Disposal 2 clears to `background`; transparent pixels leave what is below. `delays` gets
+// each frame's delay (0 without a graphic control block).
 inline bool ComposeGiflib(const std::string& data, std::vector<QImage>& pictures,
-                          QRgb background = qRgba(0, 0, 0, 0)) {
+                          QRgb background = qRgba(0, 0, 0, 0), std::vector<int>* delays = nullptr) {
   Reader r{&data, 0};
   int err = 0;
   GifFileType* gif = DGifOpen(&r, ReadFromString, &err);
   if (!gif) return false;
   const bool ok = DGifSlurp(gif) == GIF_OK;
   pictures.clear();
+  if (delays) delays->clear();
   QImage canvas(gif->SWidth, gif->SHeight, QImage::Format_ARGB32);
   canvas.fill(background);
   for (int i = 0; ok && i < gif->ImageCount; ++i) {
@@ -27,6 +29,7 @@ inline bool ComposeGiflib(const std::string& data, std::vector<QImage>& pictures
     GraphicsControlBlock gcb{};
     gcb.TransparentColor = NO_TRANSPARENT_COLOR;
     DGifSavedExtensionToGCB(gif, i, &gcb);
+    if (delays) delays->push_back(gcb.DelayTime);
     const ColorMapObject* map = s.ImageDesc.ColorMap ? s.ImageDesc.ColorMap : gif->SColorMap;
     const QImage before = canvas.copy();
     const GifImageDesc& d = s.ImageDesc;

@@ -28,6 +28,7 @@ struct Gif {
   int GlobalColors = 0;  // 0: no global table
   int Background = 0;
   bool Loop = false;
+  int Loops = 0, LoopFrame = 0;  // the looping extension's count and the frame it precedes
   std::vector<Frame> Frames;
 };
 
@@ -93,9 +94,13 @@ inline std::string WriteOurs(const Gif& g, int compression = 0) {
   out.push_back(char(g.Background));
   out.push_back(0);
   if (g.GlobalColors) PutTable(out, 0, g.GlobalColors);
-  if (g.Loop) out.append("!\xFF\x0bNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
   for (size_t n = 0; n < g.Frames.size(); ++n) {
     const Frame& f = g.Frames[n];
+    if (g.Loop && int(n) == g.LoopFrame) {
+      out.append("!\xFF\x0bNETSCAPE2.0\x03\x01", 16);
+      Put16(out, g.Loops);
+      out.push_back(0);
+    }
     if (!f.Comment.empty()) {
       out.append("!\xFE", 2);
       for (size_t i = 0; i < f.Comment.size(); i += 255) {

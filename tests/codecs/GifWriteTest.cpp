@@ -7,6 +7,7 @@
 
 #include "GifCompose.h"
 #include "GifCorpus.h"
+#include "codecs/ColorReduction.h"
 #include "codecs/GIFImage.h"
 
 namespace {
@@ -286,6 +287,162 @@ TEST(GifWrite, EachOptimisationPassKeepsThePictures) {
     ASSERT_EQ(pictures.size(), expected.size());
     for (size_t f = 0; f < pictures.size(); ++f) EXPECT_EQ(pictures[f], expected[f]) << "frame " << f;
   }
+}
+
+// A frame of `w` x `h` at (`l`, `t`) filled with `fill`, its inner rectangle `in` with `inner`.
+corpus::Frame Box(int l, int t, int w, int h, int fill, QRect in = {}, int inner = 0) {
+  corpus::Frame f = corpus::MakeFrame(w, h, 1, 0);
+  f.Left = l;
+  f.Top = t;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) f.Pixels[size_t(y) * w + x] = uint8_t(in.contains(x, y) ? inner : fill);
+  return f;
+}
+
+corpus::Frame With(corpus::Frame f, int delay, int disposal, int transparent = -1) {
+  f.Delay = delay;
+  f.Disposal = disposal;
+  f.Transparent = transparent;
+  return f;
+}
+
+// An 8 x 6 screen of 8 global colours, looping `loops` times from before frame `loopFrame`.
+corpus::Gif Screen(std::vector<corpus::Frame> frames, int loops = -1, int loopFrame = 0) {
+  corpus::Gif g{8, 6, 8, 0, loops >= 0, loops, loopFrame, std::move(frames)};
+  return g;
+}
+
+// What a viewer shows: each composed picture with how long it stays.
+std::vector<std::pair<QImage, int>> Timeline(const std::string& data) {
+  std::vector<QImage> pictures;
+  std::vector<int> delays;
+  EXPECT_TRUE(corpus::ComposeGiflib(data, pictures, qRgba(0, 0, 0, 0), &delays));
+  std::vector<std::pair<QImage, int>> shown;
+  for (size_t i = 0; i < pictures.size(); ++i)
+    if (!shown.empty() && shown.back().first == pictures[i])
+      shown.back().second += delays[i];
+    else
+      shown.emplace_back(pictures[i], delays[i]);
+  return shown;
+}
+
+// The loop count and the frame holding it ({-1, -1} without looping).
+std::pair<int, int> Looping(const std::string& data) {
+  auto image = Read(data);
+  for (int i = 0; i < image->Count(); ++i)
+    for (const auto& e : image->Frame(i).Extensions)
+      if (auto* l = dynamic_cast<gif::TGIFAppExtNSLoop*>(e.get())) return {l->Loops, i};
+  return {-1, -1};
+}
+
+TEST(GifWrite, EveryCombinationOfPassesKeepsPicturesTimesAndLooping) {
+  const QRect inner(1, 1, 4, 2);
+  corpus::Frame base = Box(0, 0, 8, 6, 2, QRect(0, 0, 3, 2), 0), next = base, last = base;
+  base.Pixels[20] = next.Pixels[30] = 1;
+  last.Pixels[40] = 0;
+  const std::vector<corpus::Gif> gifs = {
+      // An overlay twice over a cleared rectangle, a cleared pause, a blank frame with the loop.
+      Screen({With(corpus::MakeFrame(8, 6, 4, 1), 10, 1), With(Box(1, 1, 6, 4, 7, inner, 5), 10, 2, 7),
+              With(Box(1, 1, 6, 4, 7, inner, 5), 10, 2, 7), With(Box(0, 0, 8, 6, 7), 50, 1, 7),
+              With(Box(4, 2, 3, 3, 6), 10, 0), With(Box(0, 0, 2, 2, 7), 20, 0, 7)},
+             3, 5),
+      // A blank lead-in; a blank pause after a frame without control block.
+      Screen({With(Box(0, 0, 8, 6, 7), 80, 0, 7), corpus::MakeFrame(8, 6, 4, 2),
+              With(Box(2, 1, 4, 4, 7), 80, 0, 7), With(Box(1, 1, 3, 2, 4), 10, 0)},
+             3),
+      // A transparent index unused in the table, then one outside it.
+      Screen({With(base, 10, 0), With(next, 20, 1, 7), With(last, 30, 1, 9)})};
+  for (size_t n = 0; n < gifs.size(); ++n) {
+    const std::string original = corpus::WriteOurs(gifs[n]);
+    const auto expected = Timeline(original);
+    const auto loops = Looping(original);
+    for (int options = 1; options < 16; ++options) {  // crop, merge, cleanup, colour tables
+      SCOPED_TRACE(testing::Message() << "gif " << n << " options " << options);
+      auto image = Read(original);
+      image->Optimize(options, 0, 8, 0);
+      std::string written;
+      EXPECT_NO_THROW(written = Write(*image));
+      if (written.empty()) continue;
+      const auto shown = Timeline(written);
+      EXPECT_EQ(shown.size(), expected.size());
+      for (size_t i = 0; i < std::min(shown.size(), expected.size()); ++i) {
+        EXPECT_TRUE(shown[i].first == expected[i].first) << "picture " << i;
+        EXPECT_EQ(shown[i].second, expected[i].second) << "delay " << i;
+      }
+      const auto after = Looping(written);
+      EXPECT_EQ(after.first, loops.first);
+      if (loops.first >= 0 && (options & (gif::ooCrop | gif::ooCleanup))) EXPECT_EQ(after.second, 0);
+    }
+  }
+}
+
+TEST(GifWrite, EveryFrameWrittenIsOneReadersTake) {
+  const corpus::Gif g = Screen({With(corpus::MakeFrame(8, 6, 8, 1), 30, 2), corpus::MakeFrame(8, 6, 8, 2)});
+  const std::string original = corpus::WriteOurs(g);
+  // A frame without pixels goes with its control block, which would steer the next frame.
+  auto image = Read(original);
+  image->Frame(0).Data().clear();
+  std::vector<QImage> pictures;
+  std::vector<int> delays;
+  ASSERT_TRUE(corpus::ComposeGiflib(Write(*image), pictures, qRgba(0, 0, 0, 0), &delays));
+  EXPECT_EQ(delays, std::vector<int>{0});
+  // No frame with pixels: no file.
+  image->Frame(1).Data().clear();
+  EXPECT_THROW(Write(*image), gif::GIFException);
+  // A frame beyond the screen grows it.
+  image = Read(original);
+  image->Frame(1).Left = 3;
+  EXPECT_EQ(Read(Write(*image))->GetWidth(), 11);
+  // Bounds resize the pixels, keeping those that stay; no bounds beyond 16 bits.
+  image = Read(original);
+  image->Frame(1).SetBounds(1, 2, 10, 3);
+  EXPECT_EQ(image->Frame(1).Data().size(), 30u);
+  EXPECT_TRUE(std::equal(g.Frames[1].Pixels.begin() + 8, g.Frames[1].Pixels.begin() + 16,
+                         image->Frame(1).Data().begin() + 10));
+  EXPECT_EQ(Read(Write(*image))->Frame(1).Data(), image->Frame(1).Data());
+  EXPECT_THROW(image->Frame(1).SetBounds(65530, 0, 10, 10), gif::GIFException);
+  EXPECT_EQ(image->GetWidth(), 11);
+}
+
+TEST(GifWrite, ColourTablesKeepEveryIndexInUse) {
+  corpus::Gif g = corpus::OneFrame(6, 1, 8, 1);
+  g.Frames[0].Pixels = {2, 2, 2, 0, 0, 1};
+  auto image = Read(corpus::WriteOurs(g));
+  // Plain text colours index the global table and follow their colours.
+  auto text = std::make_unique<gif::TGIFTextExtension>(&image->Frame(0));
+  text->TextFgColorIndex = 6;
+  text->TextBgColorIndex = 2;
+  auto* t = text.get();
+  image->Frame(0).Extensions.push_back(std::move(text));
+  image->Optimize(gif::ooColorMap, 0, 8, 0);
+  EXPECT_EQ(image->Header.ColorMap.Count(), 4);
+  EXPECT_EQ(image->Header.ColorMap.Data()[t->TextFgColorIndex].Red, corpus::Channel(0, 6, 0));
+  EXPECT_EQ(t->TextBgColorIndex, 0);
+  // A table already in order keeps its unused colours.
+  g.Frames[0].Pixels = {0, 0, 0, 1, 1, 2};
+  image = Read(corpus::WriteOurs(g));
+  image->Optimize(gif::ooColorMap, 0, 8, 0);
+  EXPECT_EQ(image->Header.ColorMap.Count(), 8);
+  // A frame copied from an empty one keeps no table of its own.
+  g.Frames[0].LocalColors = 4;
+  image = Read(corpus::WriteOurs(g));
+  image->Frame(0).Assign(gif::TGIFSubImage(image.get()));
+  EXPECT_EQ(image->Frame(0).ColorMap.Count(), 0);
+  // A picture whose reduction fills all 256 colours keeps its transparency.
+  QImage picture(256, 2, QImage::Format_ARGB32);
+  picture.fill(qRgba(0, 0, 0, 0));
+  for (int x = 0; x < 256; ++x) picture.setPixel(x, 0, qRgb(x, x, x));
+  gif::TGIFImage converted;
+  converted.ColorReduction = gif::rmGrayScale;
+  converted.Assign(picture);
+  const QImage shown = converted.ToImage().convertToFormat(QImage::Format_ARGB32);
+  int clear = 0, worst = 0;
+  for (int x = 0; x < 256; ++x) {
+    clear += qAlpha(shown.pixel(x, 1)) == 0;
+    worst = std::max(worst, std::abs(qGreen(shown.pixel(x, 0)) - x));
+  }
+  EXPECT_EQ(clear, 256);
+  EXPECT_LE(worst, 1);
 }
 
 TEST(GifWrite, OptimizeKeepsTheLastFrame) {

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "codecs/GIFImage.h"
 
@@ -67,6 +68,8 @@ class TGIFPainter : public QThread {
   void Stop();
   bool Stopped() const { return terminated_; }
   bool Threaded() const { return options_ & goAsync; }
+  // Whether the painter runs on a thread other than the calling one.
+  bool RunsElsewhere() const { return Threaded() || runner_ != std::this_thread::get_id(); }
   bool Paints(const QPainter* canvas, const QRect& rect) const {
     return canvas == canvasKey_ && rect == rect_;
   }
@@ -101,6 +104,7 @@ class TGIFPainter : public QThread {
   TGIFImage* image_;
   QPainter* canvas_;
   const QPainter* canvasKey_;
+  const std::thread::id runner_;  // of a painter that runs in the caller's thread
   QImage* target_;
   QRect rect_;
   uint16_t options_;

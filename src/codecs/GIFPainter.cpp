@@ -286,7 +286,8 @@ void TGIFPainter::Loop() {
         TGIFSubImage& f = image_->Frame(index);
         if (f.Empty()) break;
         if (delayUnits > 0) {
-          f.GetBitmap();
+          // Made where the frames are drawn: the image's other users share the frame's bitmap.
+          OnUi([&] { f.GetBitmap(); });
           // The time spent since the last wait began, beyond that wait, is half made up.
           const int64_t now = clock.NowMs();
           int64_t ms;

@@ -234,7 +234,7 @@ TEST(GifDraw, ChangingTheFramesStopsThePainters) {
     auto change = [&] {
       if (c % 3 == 0) image->Add(QImage(4, 4, QImage::Format_RGB32));
       if (c % 3 == 1) image->Add(std::make_unique<gif::TGIFSubImage>(image.get()));
-      if (c % 3 == 2) image->Delete(2);
+      if (c % 3 == 2) image->Delete(1);
     };
     image->OnPaint = [&](gif::TGIFPainter*) {
       if (++paints == 2 && kind == 2) change();

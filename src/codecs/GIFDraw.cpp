@@ -319,13 +319,14 @@ void TGIFImage::Draw(QPainter& canvas, const QRect& rect) {
 
 void TGIFImage::StopDraw() {
   for (;;) {
-    // A painter on another thread may still draw into the bitmap: wait until it has left.
+    // A painter on another thread may still draw into the bitmap: wait until it has left
+    // (unless it waits for this thread, in one of its events: it stops once that returns).
     bool elsewhere = false;
     {
       std::lock_guard<std::recursive_mutex> lock(painterLock_);
       for (TGIFPainter* p : painters_) {
         p->Stop();
-        elsewhere = elsewhere || p->RunsElsewhere();
+        elsewhere = elsewhere || (p->RunsElsewhere() && !p->WaitsForCaller());
       }
     }
     if (!elsewhere) break;

@@ -160,7 +160,14 @@ void TGIFPainter::OnUi(const std::function<void()>& fn) {
     fn();
     return;
   }
-  QMetaObject::invokeMethod(ui_.get(), fn, Qt::BlockingQueuedConnection);
+  QMetaObject::invokeMethod(
+      ui_.get(),
+      [&] {
+        serving_ = true;
+        fn();
+        serving_ = false;
+      },
+      Qt::BlockingQueuedConnection);
 }
 
 void TGIFPainter::Event(const std::function<void(TGIFPainter*)>& e) {

@@ -225,24 +225,26 @@ TEST(GifDraw, ThreadedPainters) {
 
 TEST(GifDraw, ChangingTheFramesStopsThePainters) {
   ClockScope scope;
-  for (int c = 0; c < 9; ++c) {
+  for (int c = 0; c < 12; ++c) {
     SCOPED_TRACE(c);
-    // Threaded; in this thread's way on another thread; changed from its own event.
+    // Changed from here: 0 threaded, 1 in the caller's thread on another one; changed from
+    // their own event: 2 in this thread, 3 threaded.
     const int kind = c / 3;
     auto image = LoadLooping(Frames({3, 3, 3}), 0);
-    std::atomic<int> paints{0};
+    std::atomic<int> paints{0}, at{0};
     auto change = [&] {
       if (c % 3 == 0) image->Add(QImage(4, 4, QImage::Format_RGB32));
       if (c % 3 == 1) image->Add(std::make_unique<gif::TGIFSubImage>(image.get()));
       if (c % 3 == 2) image->Delete(1);
+      at = int(paints);
     };
     image->OnPaint = [&](gif::TGIFPainter*) {
-      if (++paints == 2 && kind == 2) change();
-      if (paints == 50 && kind > 0) image->StopDraw();
+      if (++paints == 2 && kind >= 2) change();
+      if (paints == 50) image->StopDraw();
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     };
-    image->DrawOptions =
-        gif::goAnimate | gif::goLoop | gif::goLoopContinously | (kind == 0 ? gif::goAsync : 0);
+    image->DrawOptions = gif::goAnimate | gif::goLoop | gif::goLoopContinously |
+                         (kind % 3 == 0 ? gif::goAsync : 0);
     auto draw = [&] {
       QImage canvas(8, 8, QImage::Format_ARGB32_Premultiplied);
       QPainter p(&canvas);
@@ -251,10 +253,14 @@ TEST(GifDraw, ChangingTheFramesStopsThePainters) {
     std::thread caller([&] { if (kind == 1) draw(); });
     if (kind != 1) draw();
     while (paints < 2) QCoreApplication::processEvents();
-    if (kind < 2) change();
+    if (kind < 2)
+      change();
+    else
+      image->StopDraw();
     EXPECT_EQ(image->PainterCount(), 0);
     caller.join();
-    EXPECT_LT(paints, 50);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(paints, at);
     EXPECT_EQ(image->GetBitmap()->size(), QSize(4, 4));  // the painters' 8 x 8 bitmap is gone
   }
   gif::TGIFImage image;

@@ -157,7 +157,7 @@ TEST(GifDraw, PainterTimingAndLooping) {
       if (++paints == 23) looping->StopDraw();
       if (paints == 3 && c.Quit) QCoreApplication::quit();
     };
-    // Run from the application's event loop, as the painter in this thread is in use.
+    // From within the application's event loop, as in the program.
     QTimer::singleShot(0, [&] {
       shown = PlayTimed(*looping, clock, c.Options).size();
       QCoreApplication::quit();

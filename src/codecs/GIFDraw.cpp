@@ -319,15 +319,17 @@ void TGIFImage::Draw(QPainter& canvas, const QRect& rect) {
 
 void TGIFImage::StopDraw() {
   for (;;) {
-    bool threadedLeft = false;
+    // A painter on another thread may still draw into the bitmap: wait until it has left
+    // (unless it waits for this thread, in one of its events: it stops once that returns).
+    bool elsewhere = false;
     {
       std::lock_guard<std::recursive_mutex> lock(painterLock_);
       for (TGIFPainter* p : painters_) {
         p->Stop();
-        threadedLeft = threadedLeft || p->Threaded();
+        elsewhere = elsewhere || (p->RunsElsewhere() && !p->WaitsForCaller());
       }
     }
-    if (!threadedLeft) break;
+    if (!elsewhere) break;
     // A painter may be waiting for this thread to draw its frame.
     if (QCoreApplication::instance()) QCoreApplication::processEvents();
     QThread::yieldCurrentThread();
@@ -609,7 +611,20 @@ void TGIFImage::Assign(const TGIFImage* source) {
   Changed();
 }
 
+// The frame list changes only once no painter reads it.
+void TGIFImage::Add(std::unique_ptr<TGIFSubImage> frame) {
+  StopDraw();
+  frames_.push_back(std::move(frame));
+  Changed();
+}
+
+void TGIFImage::Delete(int i) {
+  StopDraw();
+  frames_.erase(frames_.begin() + i);
+}
+
 TGIFSubImage& TGIFImage::Add(const QImage& bitmap) {
+  StopDraw();
   frames_.push_back(std::make_unique<TGIFSubImage>(this));
   TGIFSubImage& f = *frames_.back();
   try {
@@ -618,7 +633,6 @@ TGIFSubImage& TGIFImage::Add(const QImage& bitmap) {
     frames_.pop_back();
     throw;
   }
-  StopDraw();
   Changed();
   return f;
 }

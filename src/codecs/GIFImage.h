@@ -483,9 +483,10 @@ class TGIFImage : public codecs::TGraphic {
 
   int Count() const { return int(frames_.size()); }
   TGIFSubImage& Frame(int i) { return *frames_.at(size_t(i)); }
-  void Add(std::unique_ptr<TGIFSubImage> frame) { frames_.push_back(std::move(frame)); }
+  // Both stop the painters first and free the image's bitmap; Add signals a change.
+  void Add(std::unique_ptr<TGIFSubImage> frame);
   int IndexOf(const TGIFSubImage* frame) const;
-  void Delete(int i) { frames_.erase(frames_.begin() + i); }
+  void Delete(int i);
 
   TGIFHeader Header{this};
   // Showing needs frame 0 only: the frames after it are not decoded.

@@ -2,9 +2,11 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPalette>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -63,6 +65,27 @@ void SetPainterClock(TGIFClock* c) { clock.store(c ? c : &realClock); }
 
 // ---- Painter ----
 
+namespace {
+
+// Lets this thread's pending events through; false once the application has been told to
+// quit. Its quit ends every event loop of its thread, and one started later ends at once.
+bool LetEventsThrough() {
+  if (QThread::currentThread() != QCoreApplication::instance()->thread()) {
+    QCoreApplication::processEvents();
+    return true;
+  }
+  QEventLoop loop;
+  bool passed = false;
+  QTimer::singleShot(0, &loop, [&] {
+    passed = true;
+    loop.quit();
+  });
+  loop.exec();
+  return passed;
+}
+
+}  // namespace
+
 TGIFPainter::TGIFPainter(TGIFImage* image, QPainter* canvas, QImage* target, const QRect& rect,
                          uint16_t options, int speed)
     : DrawOptions(options),
@@ -70,6 +93,7 @@ TGIFPainter::TGIFPainter(TGIFImage* image, QPainter* canvas, QImage* target, con
       image_(image),
       canvas_(canvas),
       canvasKey_(canvas),
+      runner_(std::this_thread::get_id()),
       target_(target),
       rect_(rect),
       options_(options),
@@ -136,7 +160,14 @@ void TGIFPainter::OnUi(const std::function<void()>& fn) {
     fn();
     return;
   }
-  QMetaObject::invokeMethod(ui_.get(), fn, Qt::BlockingQueuedConnection);
+  QMetaObject::invokeMethod(
+      ui_.get(),
+      [&] {
+        serving_ = true;
+        fn();
+        serving_ = false;
+      },
+      Qt::BlockingQueuedConnection);
 }
 
 void TGIFPainter::Event(const std::function<void(TGIFPainter*)>& e) {
@@ -173,6 +204,9 @@ void TGIFPainter::DrawFrame(int index) {
   // Painting happens in the target's own coordinates: the bitmap's, or the canvas rectangle.
   const QRect onTarget = (target_ && !(options_ & goDirectDraw)) ? QRect(QPoint(0, 0), rect_.size())
                                                                  : rect_;
+  const QRect local(QPoint(0, 0), rect_.size());
+  // Taken before drawing: the change event after a frame is drawn may free the frame.
+  const QRect disposed = tile ? local : f.ScaledRect(local);
   if (work_.isNull()) {
     WithTarget([&](QPainter& p) { f.Draw(p, onTarget, transparent, tile); });
   } else {
@@ -180,7 +214,6 @@ void TGIFPainter::DrawFrame(int index) {
       terminated_ = true;
       return;
     }
-    const QRect local(QPoint(0, 0), rect_.size());
     if (index == 0 && (options_ & goClearOnLoop)) RestoreBackground(work_, local);
     auto copy = [&](const QImage& from) {
       WithTarget([&](QPainter& p) {
@@ -207,7 +240,7 @@ void TGIFPainter::DrawFrame(int index) {
         f.Draw(p, local, transparent, tile);
       }
       copy(work_);
-      if (disposal_ == 2) RestoreBackground(work_, tile ? local : f.ScaledRect(local));
+      if (disposal_ == 2) RestoreBackground(work_, disposed);
     }
   }
   previousDisposal_ = disposal_;
@@ -225,7 +258,7 @@ bool TGIFPainter::Delay(int64_t ms) {
     const int slice = int(std::min<int64_t>(100, ms));
     const int64_t t0 = clock.NowMs();
     clock.Sleep(slice);
-    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+    if (QCoreApplication::instance() && !LetEventsThrough()) terminated_ = true;
     ms -= std::max<int64_t>(1, clock.NowMs() - t0);
   }
   return !terminated_;
@@ -260,7 +293,8 @@ void TGIFPainter::Loop() {
         TGIFSubImage& f = image_->Frame(index);
         if (f.Empty()) break;
         if (delayUnits > 0) {
-          f.GetBitmap();
+          // Made where the frames are drawn: the image's other users share the frame's bitmap.
+          OnUi([&] { f.GetBitmap(); });
           // The time spent since the last wait began, beyond that wait, is half made up.
           const int64_t now = clock.NowMs();
           int64_t ms;
@@ -271,7 +305,8 @@ void TGIFPainter::Loop() {
                  AnimationSpeed;
           last = now;
           previousDelay = std::max<int64_t>(ms, 0);
-          if (ms != 0 && !Delay(ms)) break;
+          // A late frame is shown at once: only speed 0 waits without limit.
+          if ((ms > 0 || AnimationSpeed < 1) && !Delay(ms)) break;
           if (woken_) {
             // Woken early: the timing starts again.
             woken_ = false;
@@ -280,8 +315,11 @@ void TGIFPainter::Loop() {
           }
         }
         Event(OnPaint);
+        // An event that changed the frames stopped the painter: f may be gone.
+        if (terminated_) break;
         const TGIFGraphicControlExtension* g = f.GraphicControlExtension;
         disposal_ = g ? g->Disposal() : 1;
+        const int nextUnits = g && g->Delay ? g->Delay : GIFDefaultDelay;
         if (!seenLoop)
           for (const auto& e : f.Extensions)
             if (&e->Class() == &TGIFAppExtNSLoop::ClassInfo) {
@@ -292,8 +330,7 @@ void TGIFPainter::Loop() {
               break;
             }
         OnUi([&] { DrawFrame(index); });
-        delayUnits = g && g->Delay ? g->Delay : GIFDefaultDelay;
-        delayUnits = std::max(delayUnits, GIFMinimumDelay);
+        delayUnits = std::max(nextUnits, GIFMinimumDelay);
         if (!Threaded()) delayUnits = std::min(delayUnits, GIFMaximumDelay);
         Event(OnAfterPaint);
         if (ActiveImage == index) ActiveImage = index + 1;

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "codecs/GIFImage.h"
 
@@ -67,6 +68,11 @@ class TGIFPainter : public QThread {
   void Stop();
   bool Stopped() const { return terminated_; }
   bool Threaded() const { return options_ & goAsync; }
+  // Whether the painter runs on a thread other than the calling one.
+  bool RunsElsewhere() const { return Threaded() || runner_ != std::this_thread::get_id(); }
+  // Whether it waits for the calling thread to run one of its events or frames: it ends only
+  // once that has returned.
+  bool WaitsForCaller() const { return serving_ && QThread::currentThread() == ui_->thread(); }
   bool Paints(const QPainter* canvas, const QRect& rect) const {
     return canvas == canvasKey_ && rect == rect_;
   }
@@ -101,6 +107,7 @@ class TGIFPainter : public QThread {
   TGIFImage* image_;
   QPainter* canvas_;
   const QPainter* canvasKey_;
+  const std::thread::id runner_;  // of a painter that runs in the caller's thread
   QImage* target_;
   QRect rect_;
   uint16_t options_;
@@ -108,7 +115,8 @@ class TGIFPainter : public QThread {
   bool woken_ = false;
   QImage work_, previous_, backgroundSnapshot_;
   QColor background_;
-  std::atomic<bool> terminated_{false}, restart_{false}, firstDrawn_{false}, ended_{false};
+  std::atomic<bool> terminated_{false}, restart_{false}, firstDrawn_{false}, ended_{false},
+      serving_{false};
   TWakeEvent wake_;
   std::unique_ptr<QObject> ui_;
 };

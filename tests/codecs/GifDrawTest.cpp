@@ -9,8 +9,10 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPainter>
+#include <QTimer>
 
 #include <mutex>
+#include <thread>
 
 #include "GifCompose.h"
 #include "GifCorpus.h"
@@ -76,17 +78,28 @@ std::unique_ptr<gif::TGIFImage> LoadLooping(const corpus::Gif& g, int loops) {
   return image;
 }
 
-// Runs a painter in this thread; returns the time slept before each frame.
-std::vector<int64_t> PlayTimed(gif::TGIFImage& image, TestClock& clock, uint16_t options) {
+// Runs a painter (a threaded one until it ends); returns the time slept before each frame.
+// Painting a frame takes `lag` ms.
+std::vector<int64_t> PlayTimed(gif::TGIFImage& image, TestClock& clock, uint16_t options,
+                               int lag = 0) {
   std::vector<int64_t> waits;
+  image.StopDraw();  // frees the bitmap an earlier run left
   image.DrawOptions = options;
-  image.OnPaint = [&](gif::TGIFPainter*) {
+  clock.Slept = 0;
+  image.OnPaint = [&waits, &clock, lag](gif::TGIFPainter*) {
     waits.push_back(clock.Slept);
     clock.Slept = 0;
+    clock.Now += lag;
   };
   QImage canvas(4, 4, QImage::Format_ARGB32_Premultiplied);
-  QPainter p(&canvas);
-  image.Draw(p, canvas.rect());
+  {
+    QPainter p(&canvas);
+    image.Draw(p, canvas.rect());
+  }
+  QElapsedTimer t;
+  t.start();
+  while (image.PainterCount() > 0 && t.elapsed() < 3000) QCoreApplication::processEvents();
+  image.StopDraw();
   return waits;
 }
 
@@ -96,13 +109,25 @@ TEST(GifDraw, PainterTimingAndLooping) {
   const corpus::Gif g = Frames({1, 0, 50, 2000, 4});
   auto image = Load(g);
   using W = std::vector<int64_t>;
-  // The first wait is one unit; then delay 1 -> 3 units, 0 -> 10, at most 1000 in this thread.
-  EXPECT_EQ(PlayTimed(*image, clock, gif::goAnimate), (W{12, 36, 120, 600, 12000}));
-  image->StopDraw();  // frees the bitmap the first run left
-  image->AnimationSpeed = 200;
-  EXPECT_EQ(PlayTimed(*image, clock, gif::goAnimate), (W{6, 18, 60, 300, 6000}));
+  struct Timing {
+    uint16_t Options;
+    int Speed, Lag;
+    W Waits;
+  };
+  const uint16_t sync = gif::goAnimate, async = gif::goAsync | gif::goAnimate;
+  // The first wait is one unit (none in a thread); then delay 1 -> 3 units, 0 -> 10, at most
+  // 1000 in this thread. Half the painting time is made up; a late frame comes at once.
+  for (const Timing& c : {Timing{sync, 100, 0, {12, 36, 120, 600, 12000}},
+                          Timing{sync, 200, 0, {6, 18, 60, 300, 6000}},
+                          Timing{sync, 100, 40, {12, 16, 100, 580, 11980}},
+                          Timing{sync, 100, 100, {12, 0, 70, 550, 11950}},
+                          Timing{async, 100, 0, {0, 36, 120, 600, 24000}},
+                          Timing{async, 100, 100, {0, 0, 70, 550, 23950}}}) {
+    SCOPED_TRACE(testing::Message() << c.Options << " " << c.Speed << " " << c.Lag);
+    image->AnimationSpeed = c.Speed;
+    EXPECT_EQ(PlayTimed(*image, clock, c.Options, c.Lag), c.Waits);
+  }
   // Speed 0 in this thread: the longest delay, slept in slices of at most 100 ms.
-  image->StopDraw();
   image->AnimationSpeed = 0;
   int64_t longest = 0, before = 0;
   clock.OnSleep = [&] {
@@ -119,17 +144,26 @@ TEST(GifDraw, PainterTimingAndLooping) {
     int Loops;
     uint16_t Options;
     size_t Paints;
+    bool Quit = false;  // the application quits after 3 paints
   };
   const uint16_t loop = gif::goAnimate | gif::goLoop;
   for (const Case& c : {Case{-1, loop, 5}, Case{2, loop, 10}, Case{2, gif::goAnimate, 5},
-                        Case{0, loop, 5}, Case{-1, loop | gif::goLoopContinously, 23}}) {
+                        Case{0, loop, 5}, Case{-1, loop | gif::goLoopContinously, 23},
+                        Case{-1, loop | gif::goLoopContinously, 3, true}}) {
     SCOPED_TRACE(c.Loops);
     auto looping = LoadLooping(g, c.Loops);
-    size_t paints = 0;
+    size_t paints = 0, shown = 0;
     looping->OnAfterPaint = [&](gif::TGIFPainter*) {
       if (++paints == 23) looping->StopDraw();
+      if (paints == 3 && c.Quit) QCoreApplication::quit();
     };
-    EXPECT_EQ(PlayTimed(*looping, clock, c.Options).size(), c.Paints);
+    // From within the application's event loop, as in the program.
+    QTimer::singleShot(0, [&] {
+      shown = PlayTimed(*looping, clock, c.Options).size();
+      QCoreApplication::quit();
+    });
+    QCoreApplication::exec();
+    EXPECT_EQ(shown, c.Paints);
   }
 
   // One frame: drawn, never a painter.
@@ -187,6 +221,53 @@ TEST(GifDraw, ThreadedPainters) {
   EXPECT_LT(t.elapsed(), 2000);
   EXPECT_EQ(ends, 1);
   EXPECT_EQ(image->PainterCount(), 0);
+}
+
+TEST(GifDraw, ChangingTheFramesStopsThePainters) {
+  ClockScope scope;
+  for (int c = 0; c < 12; ++c) {
+    SCOPED_TRACE(c);
+    // Changed from here: 0 threaded, 1 in the caller's thread on another one; changed from
+    // their own event: 2 in this thread, 3 threaded.
+    const int kind = c / 3;
+    auto image = LoadLooping(Frames({3, 3, 3}), 0);
+    std::atomic<int> paints{0}, at{0};
+    auto change = [&] {
+      if (c % 3 == 0) image->Add(QImage(4, 4, QImage::Format_RGB32));
+      if (c % 3 == 1) image->Add(std::make_unique<gif::TGIFSubImage>(image.get()));
+      if (c % 3 == 2) image->Delete(1);
+      at = int(paints);
+    };
+    image->OnPaint = [&](gif::TGIFPainter*) {
+      if (++paints == 2 && kind >= 2) change();
+      if (paints == 50) image->StopDraw();
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    };
+    image->DrawOptions = gif::goAnimate | gif::goLoop | gif::goLoopContinously |
+                         (kind % 3 == 0 ? gif::goAsync : 0);
+    auto draw = [&] {
+      QImage canvas(8, 8, QImage::Format_ARGB32_Premultiplied);
+      QPainter p(&canvas);
+      image->Draw(p, canvas.rect());
+    };
+    std::thread caller([&] { if (kind == 1) draw(); });
+    if (kind != 1) draw();
+    while (paints < 2) QCoreApplication::processEvents();
+    if (kind < 2)
+      change();
+    else
+      image->StopDraw();
+    EXPECT_EQ(image->PainterCount(), 0);
+    caller.join();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(paints, at);
+    EXPECT_EQ(image->GetBitmap()->size(), QSize(4, 4));  // the painters' 8 x 8 bitmap is gone
+  }
+  gif::TGIFImage image;
+  int changes = 0;
+  image.OnChange = [&](gif::TGIFImage*) { ++changes; };
+  image.Add(std::make_unique<gif::TGIFSubImage>(&image));
+  EXPECT_EQ(changes, 1);
 }
 
 TEST(GifDraw, DisposalMatchesTheComposedPictures) {

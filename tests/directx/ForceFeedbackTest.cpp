@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -172,4 +173,19 @@ TEST(ForceFeedback, StoredTree) {
   EXPECT_FALSE(back.LoadFromBytes(huge));
   EXPECT_FALSE(back.LoadFromBytes(tree + "x"));
   EXPECT_EQ(back.SaveToBytes(), tree);
+}
+
+TEST(ForceFeedback, WideTreesLoadAndClearInLinearTime) {
+  TForceFeedbackEffects wide(nullptr);
+  for (int i = 0; i < 200000; ++i) new TForceFeedbackEffect(&wide);
+  const std::string stored = wide.SaveToBytes();
+  const auto start = std::chrono::steady_clock::now();
+  TForceFeedbackEffects back(nullptr);
+  ASSERT_TRUE(back.LoadFromBytes(stored));
+  EXPECT_EQ(back.Count(), 200000);
+  back.Clear();
+  wide.Clear();
+  EXPECT_EQ(wide.Count(), 0);
+  // Quadratic work took tens of seconds here.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }

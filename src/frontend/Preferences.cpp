@@ -369,8 +369,11 @@ std::vector<prefs::PictureRow> TPreferencesFRM::PictureRows() const {
     QTableWidgetItem* it = PicTypeList->item(r, c);
     return it ? it->text() : QString();
   };
-  for (int r = 0; r < PicTypeList->rowCount(); ++r)
-    rows.push_back({plat::ToAnsi(text(r, 1)), plat::ToLocal(text(r, 2))});
+  for (int r = 0; r < PicTypeList->rowCount(); ++r) {
+    const QString name = text(r, 1);
+    const std::string ansi = plat::ToAnsi(name);
+    rows.push_back({ansi, plat::ToLocal(text(r, 2)), plat::FromAnsi(ansi) != name});
+  }
   return rows;
 }
 
@@ -491,10 +494,10 @@ bool TPreferencesFRM::SavePreferences() {
   const bool gridInUse = PicTypeList->isEnabled();
   std::vector<prefs::PictureRow> rows = PictureRows();
   if (gridInUse) {
+    // A refused name stays in the grid as typed.
     const int missing = prefs::TidyPictureRows(rows);
-    SetPictureRows(rows);
     for (size_t i = 0; i < rows.size(); ++i)
-      if (std::string why = prefs::UnstorableTabName(rows[i].name); !why.empty()) {
+      if (std::string why = prefs::UnstorableTabName(rows[i]); !why.empty()) {
         main_->ShowMessageBox("The name of tab " + std::to_string(i + 1) + " (\"" + rows[i].name +
                                   "\") cannot be stored: it has " + why + " in it.",
                               plat::MB_ICONERROR);
@@ -508,6 +511,7 @@ bool TPreferencesFRM::SavePreferences() {
                               plat::MB_ICONERROR);
         return false;
       }
+    SetPictureRows(rows);
     if (missing > 0) {
       if (main_->ShowMessageBox(prefs::MissingFoldersQuestion(missing),
                                 plat::MB_YESNO | plat::MB_ICONQUESTION) != plat::IDYES)

@@ -327,12 +327,19 @@ TEST(Preferences, OkAsksAboutRowsAndFoldersAndStaysOpenWhenTheyCannotBeSaved) {
   EXPECT_EQ(h.seam.messages[1].text, "The directory " + file + "/sub/ could not be created.");
   EXPECT_EQ(h.Settings(), before);
 
-  // Names the settings file cannot keep are refused, naming the row.
-  h.seam.messages.clear();
-  EXPECT_EQ(h.Run([](TPreferencesFRM& d) { SetCell(d, 1, 1, "a=b"); }), 0);
-  ASSERT_EQ(h.seam.messages.size(), 1u);
-  EXPECT_NE(h.seam.messages[0].text.find("tab 2"), std::string::npos);
-  EXPECT_EQ(h.Settings(), before);
+  // Names the settings file cannot keep are refused, naming the row, and stay as typed.
+  for (const char* name : {"a=b", "Ωmega 日本"}) {
+    h.seam.messages.clear();
+    EXPECT_EQ(h.Run([&](TPreferencesFRM& d) {
+                SetCell(d, 1, 1, name);
+                d.OkBTN->click();
+                EXPECT_EQ(d.PicTypeList->item(1, 1)->text(), QString::fromUtf8(name));
+              }),
+              0);
+    ASSERT_EQ(h.seam.messages.size(), 2u);
+    EXPECT_NE(h.seam.messages[0].text.find("tab 2"), std::string::npos) << name;
+    EXPECT_EQ(h.Settings(), before);
+  }
   // So is a name another tab has in any case: the file would keep one folder for both.
   h.seam.messages.clear();
   EXPECT_EQ(h.Run([](TPreferencesFRM& d) { SetCell(d, 1, 1, " TITLES "); }), 0);

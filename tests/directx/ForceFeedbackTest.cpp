@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "../../fuzz/ForceFeedbackFuzzChecks.h"
 #include "directx/ForceFeedback.h"
+#include "support/CorpusCheck.h"
 
 namespace {
 
@@ -188,4 +190,8 @@ TEST(ForceFeedback, WideTreesLoadAndClearInLinearTime) {
   EXPECT_EQ(wide.Count(), 0);
   // Quadratic work took tens of seconds here.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+}
+
+TEST(ForceFeedback, FuzzSeedsAndRegressions) {
+  CheckSeedsAndRegressions("forcefeedback", "directx", fuzzchecks::CheckForceFeedback);
 }

@@ -7,11 +7,13 @@
 
 #include "directx/DXInput.h"
 #include "frontend/MainWindowHarness.h"
+#include "platform/Files.h"
 #include "support/VirtualJoystick.h"
 
 namespace {
 
 struct JoyWindow : MainWindowHarness {
+  const std::string cwd = plat::CurrentDir();  // a launch moves into the emulator folder
   SdlUse sdl;
   VirtualJoystick stick{2, 8};
   int plays = 0;
@@ -35,6 +37,10 @@ struct JoyWindow : MainWindowHarness {
     };
     w.MamePlayACTN->setEnabled(true);
     Select("G00");
+  }
+  ~JoyWindow() {
+    Destroy();
+    plat::SetCurrentDir(cwd);
   }
   void Select(const char* name) {
     window->SelectedGame = Game(name);

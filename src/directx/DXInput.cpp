@@ -242,9 +242,10 @@ void TJoystick::Update() {
   if (sdl && enabled_ && id_ >= 0) {
     sdl->Poll();
     if (joy_ && !joy_->Attached()) {
-      // Unplugged: nothing more until it is found again.
+      // Unplugged: looked for again on the next poll (it may be back already, or another
+      // joystick may have taken its index).
       Finalize();
-      lastCount_ = sdl->JoystickCount();
+      lastCount_ = -1;
     } else if (!joy_ && sdl->JoystickCount() != lastCount_) {
       // A joystick was plugged in (or another one pulled): look again.
       Initialize();
@@ -444,6 +445,8 @@ TCustomDXInput::TCustomDXInput(QObject* owner) : QObject(owner) {
   // The hook goes with whichever side dies first.
   hook_ = std::make_unique<TControlSubClass>(
       form_, [this](QObject* target, QEvent* e) { return FormWndProc(target, e); });
+  hook_->setObjectName("FormHook");
+  hook_->setParent(this);
 }
 
 TCustomDXInput::~TCustomDXInput() {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "directx/DXInput.h"
+#include "platform/LittleEndian.h"
 
 namespace {
 
@@ -44,11 +45,15 @@ TForceFeedbackEffect::~TForceFeedbackEffect() {
   Clear();
   if (parent_) {
     auto& list = parent_->children_;
-    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    if (!list.empty() && list.back() == this)
+      list.pop_back();
+    else
+      list.erase(std::remove(list.begin(), list.end(), this), list.end());
   }
 }
 
 void TForceFeedbackEffect::Clear() {
+  // The last first: each removes itself from the end of the list at no cost.
   while (!children_.empty()) delete children_.back();
 }
 
@@ -283,19 +288,15 @@ plat::HapticDevice* TForceFeedbackEffects::Haptic() const {
 
 namespace {
 
-void PutU32(std::string& out, uint32_t v) {
-  for (int b = 0; b < 4; ++b) out.push_back(static_cast<char>((v >> (8 * b)) & 0xFF));
-}
-
 void PutItem(std::string& out, const TForceFeedbackEffect& e) {
-  PutU32(out, static_cast<uint32_t>(e.Name().size()));
+  plat::Put32LE(out, static_cast<uint32_t>(e.Name().size()));
   out += e.Name();
   out.push_back(static_cast<char>(e.EffectType()));
   for (int32_t v : {e.AttackLevel(), e.AttackTime(), e.Condition().X, e.Condition().Y,
                     e.Constant().X, e.Constant().Y, e.FadeLevel(), e.FadeTime(), e.Period(),
                     e.Power(), e.Time(), e.StartDelayTime()})
-    PutU32(out, static_cast<uint32_t>(v));
-  PutU32(out, static_cast<uint32_t>(e.Count()));
+    plat::Put32LE(out, static_cast<uint32_t>(v));
+  plat::Put32LE(out, static_cast<uint32_t>(e.Count()));
   for (int i = 0; i < e.Count(); ++i) PutItem(out, *e.Items(i));
 }
 
@@ -304,8 +305,8 @@ class Reader {
   explicit Reader(const std::string& d) : d_(d) {}
   bool U32(uint32_t& v) {
     if (d_.size() - at_ < 4) return false;
-    v = 0;
-    for (int b = 0; b < 4; ++b) v |= uint32_t{static_cast<uint8_t>(d_[at_++])} << (8 * b);
+    v = plat::Get32LE(reinterpret_cast<const uint8_t*>(d_.data() + at_));
+    at_ += 4;
     return true;
   }
   bool Bytes(size_t n, std::string& s) {
@@ -356,7 +357,7 @@ class Reader {
 
 std::string TForceFeedbackEffects::SaveToBytes() const {
   std::string out;
-  PutU32(out, static_cast<uint32_t>(std::strlen(kTag)));
+  plat::Put32LE(out, static_cast<uint32_t>(std::strlen(kTag)));
   out += kTag;
   PutItem(out, *this);
   return out;

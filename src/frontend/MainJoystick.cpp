@@ -52,6 +52,10 @@ void TMainFRM::JoyCheckTMRTimer() {
   if (ListTabs->count() == 0 || ListTabs->currentIndex() < 0 || !ProfileLoaded) return;
   DirectX->Update();
   const TInputStates states = DirectX->States;
+  // As with Enter, a held Play button starts one run: the next needs a new press (a run
+  // restarts the joystick, after which the held button reads as pressed anew).
+  if (PlayButton < 1 || PlayButton > 32 || !states.Contains(ButtonState(PlayButton)))
+    JoyPlayHeld = false;
   uint8_t key = 0;
   if (const uint8_t b = GetJoyButton(states)) {
     // A later match replaces an earlier one: Play wins.
@@ -69,6 +73,8 @@ void TMainFRM::JoyCheckTMRTimer() {
   }
   if (key == 0) return;
   if (key == VK_RETURN) {
+    if (JoyPlayHeld) return;
+    JoyPlayHeld = true;
     TreeListDblClick();
     return;
   }

@@ -37,7 +37,9 @@ int TidyPictureRows(std::vector<PictureRow>& rows) {
   return missing;
 }
 
-std::string UnstorableTabName(const std::string& name) {
+std::string UnstorableTabName(const PictureRow& row) {
+  const std::string& name = row.name;
+  if (row.nameLost) return "characters the settings file cannot hold";
   if (name.find_first_of("\r\n") != std::string::npos) return "a line break";
   if (name.find('=') != std::string::npos) return "\"=\"";
   if (name.find(']') != std::string::npos) return "\"]\"";

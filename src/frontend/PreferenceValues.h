@@ -27,14 +27,15 @@ int FontSizeItem(int32_t size);
 struct PictureRow {
   std::string name;
   std::string folder;
+  bool nameLost = false;  // the name as typed had characters Windows-1252 has not ("?" here)
 };
 
 // Trims each row; an empty name becomes "Collection " + row number, a folder gets its
 // trailing "/". Gives the number of rows without a folder.
 int TidyPictureRows(std::vector<PictureRow>& rows);
-// A tab name the settings file cannot keep ("=", "]" or a line break in it, or "[" or ";"
-// in front) gives the reason; "" when it can be kept.
-std::string UnstorableTabName(const std::string& name);
+// A tab name the settings file cannot keep ("=", "]" or a line break in it, "[" or ";" in
+// front, or characters it cannot hold) gives the reason; "" when it can be kept.
+std::string UnstorableTabName(const PictureRow& row);
 // The number (from 1) of an earlier row with the same name regardless of case, which the
 // settings file would merge with this one; 0 when there is none.
 int SameNameRow(const std::vector<PictureRow>& rows, size_t row);

@@ -15,6 +15,8 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 #include "directx/DXInput.h"
 #include "frontend/main.h"
@@ -40,6 +42,41 @@ QComboBox* FontSizeBox(QWidget* parent, const char* name) {
   box->setObjectName(name);
   for (int32_t size : prefs::kFontSizes) box->addItem(QString::number(size));
   return box;
+}
+
+// A label whose access key goes to `buddy`.
+QLabel* Buddy(QWidget* parent, const char* caption, QWidget* buddy) {
+  auto* l = new QLabel(QString::fromLatin1(caption), parent);
+  l->setBuddy(buddy);
+  return l;
+}
+
+// Appends the widgets Tab reaches in `layout`, in the order it shows them: a grid by rows,
+// then columns; a box in its order; a group box by its own layout.
+void InLayoutOrder(QLayout* layout, std::vector<QWidget*>& out) {
+  struct Item {
+    int row, column;
+    QLayoutItem* item;
+  };
+  std::vector<Item> items;
+  auto* grid = qobject_cast<QGridLayout*>(layout);
+  for (int i = 0; i < layout->count(); ++i) {
+    Item it{i, 0, layout->itemAt(i)};
+    int rows = 1, columns = 1;
+    if (grid) grid->getItemPosition(i, &it.row, &it.column, &rows, &columns);
+    items.push_back(it);
+  }
+  std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+    return a.row != b.row ? a.row < b.row : a.column < b.column;
+  });
+  for (const Item& it : items) {
+    if (QWidget* w = it.item->widget()) {
+      if (w->focusPolicy() & Qt::TabFocus) out.push_back(w);
+      if (w->layout()) InLayoutOrder(w->layout(), out);
+    } else if (QLayout* inner = it.item->layout()) {
+      InLayoutOrder(inner, out);
+    }
+  }
 }
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
@@ -95,15 +132,15 @@ TPreferencesFRM::TPreferencesFRM(TMainFRM* owner)
   CdRom = new QComboBox(cd);
   CdRom->setObjectName("CdRom");
   cdLayout->addWidget(MameCd, 0, 0, 1, 2);
-  cdLayout->addWidget(new QLabel("CD-ROM drive:", cd), 1, 0);
+  cdLayout->addWidget(Buddy(cd, "CD-ROM dri&ve:", CdRom), 1, 0);
   cdLayout->addWidget(CdRom, 1, 1);
   auto* fonts = new QGroupBox("Report font sizes", Body);
   auto* fontLayout = new QGridLayout(fonts);
   BoldText = FontSizeBox(fonts, "BoldText");
   NormalText = FontSizeBox(fonts, "NormalText");
-  fontLayout->addWidget(new QLabel("Headers:", fonts), 0, 0);
+  fontLayout->addWidget(Buddy(fonts, "&Headers:", BoldText), 0, 0);
   fontLayout->addWidget(BoldText, 0, 1);
-  fontLayout->addWidget(new QLabel("Normal text:", fonts), 1, 0);
+  fontLayout->addWidget(Buddy(fonts, "&Normal text:", NormalText), 1, 0);
   fontLayout->addWidget(NormalText, 1, 1);
 
   // Text editor and FAQ folder.
@@ -115,10 +152,10 @@ TPreferencesFRM::TPreferencesFRM(TMainFRM* owner)
   FaqFilesDir = new QLineEdit(files);
   FaqFilesDir->setObjectName("FaqFilesDir");
   FaqFilesDirBrowseBTN = Button(files, "FaqFilesDirBrowseBTN", "Bro&wse...");
-  fileLayout->addWidget(new QLabel("Text editor:", files), 0, 0);
+  fileLayout->addWidget(Buddy(files, "&Text editor:", TextEditor), 0, 0);
   fileLayout->addWidget(TextEditor, 0, 1);
   fileLayout->addWidget(TextEditorBrowseBTN, 0, 2);
-  fileLayout->addWidget(new QLabel("FAQ files directory:", files), 1, 0);
+  fileLayout->addWidget(Buddy(files, "FA&Q files directory:", FaqFilesDir), 1, 0);
   fileLayout->addWidget(FaqFilesDir, 1, 1);
   fileLayout->addWidget(FaqFilesDirBrowseBTN, 1, 2);
 
@@ -153,7 +190,7 @@ TPreferencesFRM::TPreferencesFRM(TMainFRM* owner)
   auto* misc = new QGroupBox("Other", Body);
   auto* miscLayout = new QVBoxLayout(misc);
   Stats = MakeCheck(misc, "Stats", "Enable &statistics functions", "");
-  KillPif = MakeCheck(misc, "KillPif", "Force the s&hell to go full screen only when running a game",
+  KillPif = MakeCheck(misc, "KillPif", "Force the shell to go full screen only when running a &game",
                       "Has no effect on this system; the setting is kept");
   miscLayout->addWidget(Stats);
   miscLayout->addWidget(KillPif);
@@ -202,6 +239,13 @@ TPreferencesFRM::TPreferencesFRM(TMainFRM* owner)
   connect(AddBTN, &QPushButton::clicked, this, [this] { AddBTNClick(); });
   connect(DeleteBTN, &QPushButton::clicked, this, [this] { DeleteBTNClick(); });
   connect(DefaultBTN, &QPushButton::clicked, this, [this] { DefaultBTNClick(); });
+
+  // Tab follows the layout, whatever order the controls were made in; Ok and Cancel last.
+  std::vector<QWidget*> order;
+  InLayoutOrder(Body->layout(), order);
+  order.push_back(OkBTN);
+  order.push_back(CancelBTN);
+  for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
   // A fixed size, centred on the screen.
   centralWidget()->layout()->activate();
@@ -369,8 +413,11 @@ std::vector<prefs::PictureRow> TPreferencesFRM::PictureRows() const {
     QTableWidgetItem* it = PicTypeList->item(r, c);
     return it ? it->text() : QString();
   };
-  for (int r = 0; r < PicTypeList->rowCount(); ++r)
-    rows.push_back({plat::ToAnsi(text(r, 1)), plat::ToLocal(text(r, 2))});
+  for (int r = 0; r < PicTypeList->rowCount(); ++r) {
+    const QString name = text(r, 1);
+    const std::string ansi = plat::ToAnsi(name);
+    rows.push_back({ansi, plat::ToLocal(text(r, 2)), plat::FromAnsi(ansi) != name});
+  }
   return rows;
 }
 
@@ -491,10 +538,10 @@ bool TPreferencesFRM::SavePreferences() {
   const bool gridInUse = PicTypeList->isEnabled();
   std::vector<prefs::PictureRow> rows = PictureRows();
   if (gridInUse) {
+    // A refused name stays in the grid as typed.
     const int missing = prefs::TidyPictureRows(rows);
-    SetPictureRows(rows);
     for (size_t i = 0; i < rows.size(); ++i)
-      if (std::string why = prefs::UnstorableTabName(rows[i].name); !why.empty()) {
+      if (std::string why = prefs::UnstorableTabName(rows[i]); !why.empty()) {
         main_->ShowMessageBox("The name of tab " + std::to_string(i + 1) + " (\"" + rows[i].name +
                                   "\") cannot be stored: it has " + why + " in it.",
                               plat::MB_ICONERROR);
@@ -508,6 +555,7 @@ bool TPreferencesFRM::SavePreferences() {
                               plat::MB_ICONERROR);
         return false;
       }
+    SetPictureRows(rows);
     if (missing > 0) {
       if (main_->ShowMessageBox(prefs::MissingFoldersQuestion(missing),
                                 plat::MB_YESNO | plat::MB_ICONQUESTION) != plat::IDYES)

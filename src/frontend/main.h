@@ -463,6 +463,8 @@ class TMainFRM : public TDXForm {
   void JoyCheckTMRTimer();
   // The joystick component's use of its joystick and the timer, both as DXGameSelect says.
   void SwitchJoystick(bool on);
+  // The Play button that started the last run has not been let go since.
+  bool JoyPlayHeld = false;
 
   // --- launch (src/launch: Launch.cpp, TestRomset.cpp, Recording.cpp, DosCmd.cpp) ---
   void MamePlayACTNExecute();

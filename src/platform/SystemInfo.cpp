@@ -2,6 +2,10 @@
 
 #include <sys/utsname.h>
 
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
 #include "platform/Files.h"
 
 namespace plat {
@@ -39,7 +43,77 @@ std::string Unquote(const std::string& v) {
   return v;
 }
 
+// A whole number of at most twelve digits, -1 for anything else.
+int64_t Number(const std::string& s) {
+  if (s.empty() || s.size() > 12) return -1;
+  int64_t v = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return -1;
+    v = v * 10 + (c - '0');
+  }
+  return v;
+}
+
+std::string IsoDate(int64_t year, int64_t month, int64_t day) {
+  if (year < 1991 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31) return {};
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", static_cast<int>(year),
+                static_cast<int>(month), static_cast<int>(day));
+  return text;
+}
+
+// The build date in a kernel version text: "2024-07-15" (as distributions write it),
+// "Thu Jan 18 10:00:00 UTC 2024" (the build's clock) or "@1705572000" (seconds since 1970;
+// "@0" is a date left out on purpose). "" when none is found.
+std::string BuildDate(const std::vector<std::string>& words) {
+  static const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  for (const std::string& w : words)
+    if (w.size() == 10 && w[4] == '-' && w[7] == '-') {
+      const std::string date = IsoDate(Number(w.substr(0, 4)), Number(w.substr(5, 2)),
+                                       Number(w.substr(8, 2)));
+      if (!date.empty()) return date;
+    }
+  for (size_t i = 0; i < words.size(); ++i)
+    for (int m = 0; m < 12; ++m) {
+      if (words[i] != kMonths[m]) continue;
+      // The day follows the month ("Jan 18") or comes before it ("18 Jan"); the year after.
+      const int64_t after = i + 1 < words.size() ? Number(words[i + 1]) : -1;
+      const int64_t day = after >= 1 && after <= 31 ? after : i > 0 ? Number(words[i - 1]) : -1;
+      for (size_t j = i + 1; j < words.size(); ++j)
+        if (words[j].size() == 4 && Number(words[j]) > 0) {
+          const std::string date = IsoDate(Number(words[j]), m + 1, day);
+          if (!date.empty()) return date;
+        }
+    }
+  for (const std::string& w : words)
+    if (w.size() > 1 && w[0] == '@') {
+      const int64_t seconds = Number(w.substr(1));
+      if (seconds <= 0) continue;
+      const time_t t = static_cast<time_t>(seconds);
+      tm utc{};
+      if (gmtime_r(&t, &utc)) return IsoDate(utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday);
+    }
+  return {};
+}
+
 }  // namespace
+
+std::string KernelBuild(const std::string& version) {
+  std::vector<std::string> words;
+  std::string word;
+  for (char c : version + " ") {
+    if (c == ' ' || c == '\t' || c == '(' || c == ')' || c == ',') {
+      if (!word.empty()) words.push_back(word);
+      word.clear();
+    } else {
+      word += c;
+    }
+  }
+  if (words.empty() || words[0].size() < 2 || words[0][0] != '#') return Trim(version);
+  const std::string date = BuildDate(words);
+  return "Build " + words[0].substr(1) + (date.empty() ? "" : " of " + date);
+}
 
 SystemSource::~SystemSource() = default;
 
@@ -95,7 +169,7 @@ std::array<std::string, 4> SystemLines(std::string_view osRelease, const KernelN
   lines[0] = name;
   if (!version.empty()) lines[1] = "Version " + version;
   if (!kernel.release.empty()) lines[2] = "Kernel " + Trim(kernel.sysname + " " + kernel.release);
-  if (!kernel.version.empty()) lines[3] = "Build " + kernel.version;
+  lines[3] = KernelBuild(kernel.version);
   return lines;
 }
 

@@ -32,6 +32,10 @@ MemoryStatus ParseMemInfo(std::string_view meminfo);
 std::string MegabytesText(uint64_t bytes);
 // The four system lines: the distribution's name, its version, the kernel and its build.
 std::array<std::string, 4> SystemLines(std::string_view osRelease, const KernelName& kernel);
+// The kernel's build number and date from uname's version text ("#1 SMP PREEMPT_DYNAMIC
+// Debian 6.1.99-1 (2024-07-15)" gives "Build 1 of 2024-07-15"); a text that does not start
+// with "#<build>" as it is.
+std::string KernelBuild(const std::string& version);
 // The first "model name" of the processor list (other architectures: "Processor", "cpu model"),
 // else the machine type.
 std::string ProcessorName(std::string_view cpuinfo, const KernelName& kernel);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QWidget>
 #include <cstring>
 #include <deque>
@@ -116,6 +117,29 @@ TEST(DXInput, SecondJoystickUnplugAndReplug) {
   r.dx->Joystick().Acquire();  // "again" is now the first joystick
   EXPECT_TRUE(r.dx->Joystick().Initialized());
   EXPECT_EQ(r.Poll(), Of({isButton1}));
+}
+
+TEST(DXInput, UnpluggedJoystickIsLookedForOnTheNextPoll) {
+  SdlUse sdl;
+  ASSERT_TRUE(sdl.Up());
+  auto first = std::make_unique<VirtualJoystick>(2, 4);
+  Rig r;
+  first->Button(0, true);
+  EXPECT_EQ(r.Poll(), Of({isButton1}));
+
+  // Pulled out and plugged back between two polls: the count is what it was.
+  first.reset();
+  VirtualJoystick back(2, 4);
+  back.Button(1, true);
+  EXPECT_EQ(r.Poll(), TInputStates{});
+  EXPECT_EQ(r.Poll(), Of({isButton2}));
+
+  // Two joysticks, the first unplugged: the second takes its index.
+  VirtualJoystick second(2, 4);
+  second.Button(2, true);
+  back.Detach();
+  EXPECT_EQ(r.Poll(), TInputStates{});
+  EXPECT_EQ(r.Poll(), Of({isButton3}));
 }
 
 TEST(DXInput, NoJoystickActiveOnlyAndCooperativeLevels) {
@@ -242,15 +266,21 @@ TEST(DXInput, OwnerFormAndHookLifetimes) {
   {  // the form dies first, taking the component with it
     auto form = std::make_unique<QWidget>();
     auto* inner = new QWidget(form.get());
-    TDXInput* dx = new TDXInput(inner);
+    QPointer<TDXInput> dx = new TDXInput(inner);
     EXPECT_EQ(dx->OwnerForm(), form.get());
     form.reset();
+    EXPECT_TRUE(dx.isNull());
   }
   {  // the component dies first: the form lives on with no hook
     QWidget form;
-    { TDXInput dx(&form); }
+    auto* dx = new TDXInput(&form);
+    QPointer<QObject> hook = dx->findChild<QObject*>("FormHook");
+    ASSERT_TRUE(hook);
+    delete dx;
+    EXPECT_TRUE(hook.isNull());
+    EXPECT_TRUE(form.children().isEmpty());
     QEvent e(QEvent::WindowActivate);
-    QApplication::sendEvent(&form, &e);
+    QApplication::sendEvent(&form, &e);  // reaches nothing dead (the sanitizer build checks)
   }
 }
 

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
+#include "../../fuzz/ForceFeedbackFuzzChecks.h"
 #include "directx/ForceFeedback.h"
+#include "support/CorpusCheck.h"
 
 namespace {
 
@@ -172,4 +175,23 @@ TEST(ForceFeedback, StoredTree) {
   EXPECT_FALSE(back.LoadFromBytes(huge));
   EXPECT_FALSE(back.LoadFromBytes(tree + "x"));
   EXPECT_EQ(back.SaveToBytes(), tree);
+}
+
+TEST(ForceFeedback, WideTreesLoadAndClearInLinearTime) {
+  TForceFeedbackEffects wide(nullptr);
+  for (int i = 0; i < 200000; ++i) new TForceFeedbackEffect(&wide);
+  const std::string stored = wide.SaveToBytes();
+  const auto start = std::chrono::steady_clock::now();
+  TForceFeedbackEffects back(nullptr);
+  ASSERT_TRUE(back.LoadFromBytes(stored));
+  EXPECT_EQ(back.Count(), 200000);
+  back.Clear();
+  wide.Clear();
+  EXPECT_EQ(wide.Count(), 0);
+  // Quadratic work took tens of seconds here.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+}
+
+TEST(ForceFeedback, FuzzSeedsAndRegressions) {
+  CheckSeedsAndRegressions("forcefeedback", "directx", fuzzchecks::CheckForceFeedback);
 }

@@ -7,14 +7,17 @@
 
 #include "directx/DXInput.h"
 #include "frontend/MainWindowHarness.h"
+#include "platform/Files.h"
 #include "support/VirtualJoystick.h"
 
 namespace {
 
 struct JoyWindow : MainWindowHarness {
+  const std::string cwd = plat::CurrentDir();  // a launch moves into the emulator folder
   SdlUse sdl;
   VirtualJoystick stick{2, 8};
   int plays = 0;
+  bool joystickOnInRun = false;  // in any run so far
 
   JoyWindow() {
     TMainFRM& w = Make();
@@ -26,10 +29,18 @@ struct JoyWindow : MainWindowHarness {
     w.DXGameSelect = true;
     w.SwitchJoystick(true);
     w.DirectX->SetActiveOnly(false);  // the offscreen window is never the active one
-    QObject::disconnect(w.MamePlayACTN, &QAction::triggered, nullptr, nullptr);
-    QObject::connect(w.MamePlayACTN, &QAction::triggered, [this] { ++plays; });
+    // The emulator: counts its runs and sees whether the joystick was read meanwhile.
+    seam.processHandler = [this](const std::string&, bool, plat::WaitMode) {
+      ++plays;
+      joystickOnInRun |= window->DirectX->UseDirectInput() || window->JoyCheckTMR->isActive();
+      return plat::ProcessResult{0, 0};
+    };
     w.MamePlayACTN->setEnabled(true);
     Select("G00");
+  }
+  ~JoyWindow() {
+    Destroy();
+    plat::SetCurrentDir(cwd);
   }
   void Select(const char* name) {
     window->SelectedGame = Game(name);
@@ -103,12 +114,23 @@ TEST(MainJoystick, ButtonsJumpPlayAndPickRandomly) {
   h.Tick();
   EXPECT_EQ(h.Selected(), "G07");
 
-  // A launch switches the joystick off and restores it after.
-  h.window->SwitchJoystick(false);
-  EXPECT_FALSE(h.window->DirectX->UseDirectInput());
-  EXPECT_FALSE(h.window->JoyCheckTMR->isActive());
-  h.window->SwitchJoystick(h.window->DXGameSelect);
+  // The launch above had the joystick off while the emulator ran, and on again after.
+  EXPECT_FALSE(h.joystickOnInRun);
+  EXPECT_TRUE(h.window->DirectX->UseDirectInput());
+  EXPECT_TRUE(h.window->JoyCheckTMR->isActive());
   EXPECT_TRUE(h.window->DirectX->Joystick().Initialized());
+}
+
+TEST(MainJoystick, HeldPlayButtonStartsOneRun) {
+  JoyWindow h;
+  h.Buttons({3}, true);
+  h.Tick(5);  // held through the run and after it
+  EXPECT_EQ(h.plays, 1);
+  h.Buttons({3}, false);
+  h.Tick();
+  h.Buttons({3}, true);  // a new press
+  h.Tick(3);
+  EXPECT_EQ(h.plays, 2);
 }
 
 TEST(MainJoystick, NoProfileNoAction) {
@@ -119,6 +141,7 @@ TEST(MainJoystick, NoProfileNoAction) {
   w.SwitchJoystick(true);
   w.DirectX->SetActiveOnly(false);
   int plays = 0;
+  bool joystickOnInRun = false;  // in any run so far
   QObject::connect(w.MamePlayACTN, &QAction::triggered, [&] { ++plays; });
   for (int b : {1, 3}) {
     stick.Button(b - 1, true);

@@ -327,12 +327,19 @@ TEST(Preferences, OkAsksAboutRowsAndFoldersAndStaysOpenWhenTheyCannotBeSaved) {
   EXPECT_EQ(h.seam.messages[1].text, "The directory " + file + "/sub/ could not be created.");
   EXPECT_EQ(h.Settings(), before);
 
-  // Names the settings file cannot keep are refused, naming the row.
-  h.seam.messages.clear();
-  EXPECT_EQ(h.Run([](TPreferencesFRM& d) { SetCell(d, 1, 1, "a=b"); }), 0);
-  ASSERT_EQ(h.seam.messages.size(), 1u);
-  EXPECT_NE(h.seam.messages[0].text.find("tab 2"), std::string::npos);
-  EXPECT_EQ(h.Settings(), before);
+  // Names the settings file cannot keep are refused, naming the row, and stay as typed.
+  for (const char* name : {"a=b", "Ωmega 日本"}) {
+    h.seam.messages.clear();
+    EXPECT_EQ(h.Run([&](TPreferencesFRM& d) {
+                SetCell(d, 1, 1, name);
+                d.OkBTN->click();
+                EXPECT_EQ(d.PicTypeList->item(1, 1)->text(), QString::fromUtf8(name));
+              }),
+              0);
+    ASSERT_EQ(h.seam.messages.size(), 2u);
+    EXPECT_NE(h.seam.messages[0].text.find("tab 2"), std::string::npos) << name;
+    EXPECT_EQ(h.Settings(), before);
+  }
   // So is a name another tab has in any case: the file would keep one folder for both.
   h.seam.messages.clear();
   EXPECT_EQ(h.Run([](TPreferencesFRM& d) { SetCell(d, 1, 1, " TITLES "); }), 0);
@@ -386,10 +393,34 @@ TEST(Preferences, KeysAndLayout) {
         EXPECT_GE(b->width(), b->sizeHint().width()) << t.toStdString();
       }
     }
-    for (QLabel* l : d.findChildren<QLabel*>())
+    std::set<std::string> buddies;
+    for (QLabel* l : d.findChildren<QLabel*>()) {
       if (l->isVisible()) {
         EXPECT_GE(l->width(), l->sizeHint().width()) << l->text().toStdString();
       }
+      const int amp = l->text().indexOf('&');
+      if (l->buddy() && amp >= 0 && amp + 1 < l->text().size()) {
+        buddies.insert(l->text().toStdString());
+        EXPECT_TRUE(keys.insert(l->text()[amp + 1].toLower()).second) << l->text().toStdString();
+      }
+    }
+    EXPECT_EQ(buddies, (std::set<std::string>{"&Text editor:", "FA&Q files directory:", "&Headers:",
+                                              "&Normal text:", "CD-ROM dri&ve:"}));
+    // Tab goes top to bottom, left column first, each group left to right; Ok and Cancel last.
+    const std::vector<std::string> want = {
+        "UseDirectX", "TopBTN", "BottomBTN", "PgUpBTN", "PlayBTN", "RandomBTN", "PgDnBTN",
+        "TestSamples", "TestCRC", "CreateMissingFiles", "MameCd", "CdRom", "BoldText",
+        "NormalText", "TextEditor", "TextEditorBrowseBTN", "FaqFilesDir",
+        "FaqFilesDirBrowseBTN", "Stats", "KillPif", "PicTypeList", "PathEditBrowseBTN",
+        "AddBTN", "DeleteBTN", "DefaultBTN", "ListingOptions", "OkBTN", "CancelBTN"};
+    std::vector<std::string> chain;
+    QWidget* w = d.UseDirectX;
+    do {
+      const std::string name = w->objectName().toStdString();
+      if (std::find(want.begin(), want.end(), name) != want.end()) chain.push_back(name);
+      w = w->nextInFocusChain();
+    } while (w != d.UseDirectX);
+    EXPECT_EQ(chain, want);
     EXPECT_FALSE(d.KillPif->isEnabled());
     EXPECT_FALSE(d.KillPif->toolTip().isEmpty());
   }, Qt::Key_Escape);

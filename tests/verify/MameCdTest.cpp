@@ -150,6 +150,9 @@ TEST(MameCd, RefusesWithoutSpaceAndCopiesNothing) {
                       "again."), std::string::npos);
   EXPECT_EQ(c.seam.messages[0].flags, plat::MB_ICONERROR);
   EXPECT_FALSE(plat::DirExists(c.dest.path() + "MAMECD"));
+  EXPECT_TRUE(std::regex_match(c.cd->FreeSpace->text().toStdString(),
+                               std::regex("[0-9]{1,3}(,[0-9]{3})+")))
+      << c.cd->FreeSpace->text().toStdString();
 
   // Resources on every disc that fill a disc alone: refused before any estimate.
   c.seam.messages.clear();

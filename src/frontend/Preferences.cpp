@@ -97,11 +97,13 @@ TPreferencesFRM::TPreferencesFRM(TMainFRM* owner)
   CdRom->setObjectName("CdRom");
   cdLayout->addWidget(MameCd, 0, 0, 1, 2);
   cdLayout->addWidget(new QLabel("CD-ROM drive:", cd), 1, 0);
-  cdLayout->addWidget(CdRom, 1, 1);
+  cdLayout->addWidget(CdRom, 1, 1, 1, 2);
   // Any folder can be the drive: a mounted disc or image, or the folder of a written disc.
   CdRomBrowseBTN = Button(cd, "CdRomBrowseBTN", "Fo&lder...");
-  cdLayout->addWidget(CdRomBrowseBTN, 1, 2);
+  cdLayout->addWidget(CdRomBrowseBTN, 0, 2);
+  cdLayout->setColumnStretch(2, 1);
   connect(CdRomBrowseBTN, &QPushButton::clicked, this, [this] { CdRomBrowseBTNClick(); });
+  connect(CdRom, &QComboBox::currentTextChanged, CdRom, &QWidget::setToolTip);  // a long path
   auto* fonts = new QGroupBox("Report font sizes", Body);
   auto* fontLayout = new QGridLayout(fonts);
   BoldText = FontSizeBox(fonts, "BoldText");

@@ -20,6 +20,7 @@
 
 #include "directx/DXInput.h"
 #include "frontend/main.h"
+#include "launch/SetSources.h"
 #include "platform/Cp1252.h"
 #include "platform/Drives.h"
 #include "platform/Files.h"
@@ -133,7 +134,13 @@ TPreferencesFRM::TPreferencesFRM(TMainFRM* owner)
   CdRom->setObjectName("CdRom");
   cdLayout->addWidget(MameCd, 0, 0, 1, 2);
   cdLayout->addWidget(Buddy(cd, "CD-ROM dri&ve:", CdRom), 1, 0);
-  cdLayout->addWidget(CdRom, 1, 1);
+  cdLayout->addWidget(CdRom, 1, 1, 1, 2);
+  // Any folder can be the drive: a mounted disc or image, or the folder of a written disc.
+  CdRomBrowseBTN = Button(cd, "CdRomBrowseBTN", "Fo&lder...");
+  cdLayout->addWidget(CdRomBrowseBTN, 0, 2);
+  cdLayout->setColumnStretch(2, 1);
+  connect(CdRomBrowseBTN, &QPushButton::clicked, this, [this] { CdRomBrowseBTNClick(); });
+  connect(CdRom, &QComboBox::currentTextChanged, CdRom, &QWidget::setToolTip);  // a long path
   auto* fonts = new QGroupBox("Report font sizes", Body);
   auto* fontLayout = new QGridLayout(fonts);
   BoldText = FontSizeBox(fonts, "BoldText");
@@ -259,6 +266,7 @@ TPreferencesFRM::~TPreferencesFRM() = default;
 void TPreferencesFRM::FormCreate() {
   for (const plat::CdRomDrive& d : plat::CdRomDrives())
     CdRom->addItem(QString::fromStdString(d.letter));
+  if (main_ && plat::IsFolderDrive(main_->MameCdDrive)) SelectDriveFolder(main_->MameCdDrive);
   if (CdRom->count() == 0 && main_) main_->MameCdEnabled = false;
   // The joystick is read through SDL; without it the box cannot be ticked.
   if (!DirectX->DirectInput()) {
@@ -283,7 +291,9 @@ void TPreferencesFRM::FormShow() {
   TestSamples->setChecked(main_->CheckSamplesOnRun);
   TestCRC->setChecked(main_->CheckCRCOnRun);
   CreateMissingFiles->setChecked(main_->CreateFakeFiles);
-  if (CdRom->count() > 0) {
+  if (plat::IsFolderDrive(main_->MameCdDrive)) {
+    SelectDriveFolder(main_->MameCdDrive);
+  } else if (CdRom->count() > 0) {
     int index = 0;
     for (int i = 0; i < CdRom->count(); ++i)
       if (plat::SameText(plat::ToLocal(CdRom->itemText(i)), main_->MameCdDrive)) index = i;
@@ -361,6 +371,26 @@ void TPreferencesFRM::SetJoystickActive(bool on) {
 // MAMECD and browsing.
 
 void TPreferencesFRM::MameCdClick() { SetEnabledColoured(CdRom, MameCd->isChecked()); }
+
+void TPreferencesFRM::SelectDriveFolder(const std::string& folder) {
+  const QString text = plat::FromLocal(folder);
+  int index = CdRom->findText(text, Qt::MatchExactly);
+  if (index < 0) {
+    CdRom->addItem(text);
+    index = CdRom->count() - 1;
+  }
+  CdRom->setCurrentIndex(index);
+}
+
+void TPreferencesFRM::CdRomBrowseBTNClick() {
+  const std::string current = plat::ToLocal(CdRom->currentText());
+  auto dir = plat::Ui().FolderDialog(
+      this, "Choose the folder of the MAMECD disc (a mounted disc or image, or a written disc):",
+      plat::IsFolderDrive(current) ? current : launch::DiscDriveRoot(current));
+  if (!dir || !plat::IsFolderDrive(*dir)) return;
+  SelectDriveFolder(*dir);
+  MameCd->setEnabled(true);
+}
 
 void TPreferencesFRM::TextEditorBrowseBTNClick() {
   plat::FileDialogRequest req;

@@ -65,6 +65,10 @@ class TPreferencesFRM : public TOptionDialog {
   QCheckBox* CreateMissingFiles = nullptr;
   QCheckBox* MameCd = nullptr;  // "Use MAMECD compliant d&iscs"
   QComboBox* CdRom = nullptr;   // "CD-ROM drive:"
+  QPushButton* CdRomBrowseBTN = nullptr;  // a folder as the drive
+  void CdRomBrowseBTNClick();
+  // Lists a folder drive (once) and selects it.
+  void SelectDriveFolder(const std::string& folder);
   QComboBox* BoldText = nullptr;
   QComboBox* NormalText = nullptr;
   QLineEdit* TextEditor = nullptr;

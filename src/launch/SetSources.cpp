@@ -255,17 +255,24 @@ std::string Hex8(uint32_t v) {
 }  // namespace
 
 std::string TMainFRM::BuildDiscPrompt(int32_t Disc, std::string& Message) {
-  const std::string drive = plat::UpperCase(MameCdDrive);
+  // A folder drive is named by its path; Retry then lets the user choose another folder.
+  const bool folder = plat::IsFolderDrive(MameCdDrive);
+  const std::string drive =
+      folder ? "the drive " + MameCdDrive : "the " + plat::UpperCase(MameCdDrive) + " drive";
+  const std::string choose =
+      folder ? "\rRetry lets you choose the folder that holds it (a mounted disc or image, or a "
+               "written disc).\r"
+             : "";
   if (Disc != 0) {
-    Message += "Please insert the following disc into the " + drive + " drive:\r";
+    Message += "Please insert the following disc into " + drive + ":\r";
     std::string rest = "\rDisc " + std::to_string(Disc);
     if (MameCdSerial != 0) rest += ", serial# " + Hex8(MameCdSerial);
-    return rest + ".\r";
+    return rest + ".\r" + choose;
   }
-  Message += "Please insert a disc into the " + drive + " drive.\r";
+  Message += "Please insert a disc into " + drive + ".\r";
   std::string rest = "\rAny MAMECD disc will do";
   if (MameCdSerial != 0) rest += ", provided it comes from the collection number " + Hex8(MameCdSerial);
-  return rest + ".\r";
+  return rest + ".\r" + choose;
 }
 
 bool TMainFRM::AskForMameCdDisc(int32_t Disc) {
@@ -273,12 +280,21 @@ bool TMainFRM::AskForMameCdDisc(int32_t Disc) {
   // Shows a message followed by the prompt; false when the user cancelled.
   auto ask = [&](std::string text, unsigned flags) {
     std::string rest = BuildDiscPrompt(Disc, text);
-    return ShowMessageBox(text + rest, flags) != plat::IDCANCEL;
+    const int answer = ShowMessageBox(text + rest, flags);
+    if (answer == plat::IDRETRY && plat::IsFolderDrive(MameCdDrive))
+      if (auto dir = plat::Ui().FolderDialog(this, "Choose the folder of the MAMECD disc:",
+                                             MameCdDrive);
+          dir && plat::IsFolderDrive(*dir))
+        MameCdDrive = *dir;
+    return answer != plat::IDCANCEL;
   };
   for (;;) {
     std::string index;
     while ((index = DiscIndexFile(MameCdDrive)).empty())
-      if (!ask("No MAMECD compliant disc has been found into the CD-ROM drive.\r", question))
+      if (!ask(plat::IsFolderDrive(MameCdDrive)
+                   ? "No MAMECD compliant disc has been found in " + MameCdDrive + ".\r"
+                   : "No MAMECD compliant disc has been found in the CD-ROM drive.\r",
+               question))
         return false;
     plat::IniFile ini(index);
     ini.Load();

@@ -38,6 +38,10 @@ std::vector<CdRomDrive> CdRomDrives();
 // The drive of a letter ("D", "d:", "D:\" and "D:/" all name drive D), if there is one.
 std::optional<CdRomDrive> FindCdRomDrive(std::string_view letter);
 
+// The disc drive setting names a drive by its letter ("D:") or, for any folder (a mount point,
+// a mounted image, the folder of a written disc), by the folder's absolute path.
+inline bool IsFolderDrive(std::string_view setting) { return !setting.empty() && setting[0] == '/'; }
+
 // Tests: a table of drives (usually backed by plain folders) replaces the machine's;
 // nullopt goes back to the machine's.
 void SetCdRomDrivesForTests(std::optional<std::vector<CdRomDrive>> drives);

@@ -135,6 +135,15 @@ std::string Hex8(uint32_t v) {
 
 }  // namespace
 
+bool IsIndexName(std::string_view name) {
+  if (name.empty() || name[0] == '[' || name[0] == ';' || name.front() == ' ' ||
+      name.back() == ' ')
+    return false;
+  for (char ch : name)
+    if (ch == '=' || static_cast<unsigned char>(ch) < ' ') return false;
+  return true;
+}
+
 std::string BuildDiscIndex(const IndexContent& c, uint32_t disc,
                            const std::vector<std::string>& resources,
                            const std::vector<std::string>& sampleSets) {
@@ -152,12 +161,15 @@ std::string BuildDiscIndex(const IndexContent& c, uint32_t disc,
   }
   if (!c.RomIndex.empty() || !resources.empty()) {
     w.Section("ROMS");
-    for (const auto& [name, d] : c.RomIndex) w.Key(name, std::to_string(d));
-    for (const std::string& name : resources) w.Key(name, self);
+    for (const auto& [name, d] : c.RomIndex)
+      if (IsIndexName(name)) w.Key(name, std::to_string(d));
+    for (const std::string& name : resources)
+      if (IsIndexName(name)) w.Key(name, self);
   }
   if (!sampleSets.empty()) {
     w.Section("SAMPLES");
-    for (const std::string& name : sampleSets) w.Key(name, self);
+    for (const std::string& name : sampleSets)
+      if (IsIndexName(name)) w.Key(name, self);
   }
   return w.Finish();
 }
@@ -243,6 +255,15 @@ DiscInformation ReadDiscInformation(std::string_view indexText, const std::strin
   for (int64_t d = 1; d <= discs && d <= kListedDiscs; ++d) discLine(d);
   for (auto it = perDisc.upper_bound(kListedDiscs); it != perDisc.end(); ++it) discLine(it->first);
   return info;
+}
+
+std::string GroupedDigits(uint64_t n) {
+  std::string digits = std::to_string(n), out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
 }
 
 }  // namespace discsets

@@ -78,8 +78,12 @@ struct IndexContent {
   uint32_t Serial = 0;
   std::vector<std::pair<std::string, uint32_t>> RomIndex;  // every game set copied, its disc
 };
+// A set name the index holds and reads back as written: not empty, no "=" and no control
+// character, no blank at either end, not beginning with "[" or ";".
+bool IsIndexName(std::string_view name);
 // The "MAMECD.INI" of a disc: [MAMECD], then [ROMS] with the game sets and this disc's
 // resources, then [SAMPLES]; CR LF, an empty line after each section, keys once (any case).
+// Names that are not index names are left out.
 std::string BuildDiscIndex(const IndexContent& content, uint32_t disc,
                            const std::vector<std::string>& resources,
                            const std::vector<std::string>& sampleSets);
@@ -89,7 +93,10 @@ struct DiscInformation {
   enum Status { Ok, NewerFormat } Result = Ok;
   std::vector<std::string> Lines;  // the body lines, after an empty one
 };
-// `drive` is what the paths are shown under (the drive setting).
+// `drive` is what the paths are shown under (the drive's folder).
 DiscInformation ReadDiscInformation(std::string_view indexText, const std::string& drive);
+
+// A byte count with its digits grouped by threes ("79,603,879,936").
+std::string GroupedDigits(uint64_t n);
 
 }  // namespace discsets

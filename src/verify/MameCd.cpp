@@ -38,6 +38,16 @@ TMameCdFRM* MameCdFRM = nullptr;
 
 namespace {
 
+QString BytesText(int64_t n) {
+  return QString::fromStdString(discsets::GroupedDigits(n < 0 ? 0 : static_cast<uint64_t>(n)));
+}
+
+// A set left off the discs, as the end of a run lists it.
+std::string LeftOut(const std::string& name) {
+  return "[" + name + "]" +
+         (discsets::IsIndexName(name) ? "" : " (a name the disc index cannot hold)");
+}
+
 const char* const kNoSpace =
     "The path you selected resides on a disk with not enough space to hold the required disc "
     "images.\rYou need ";
@@ -186,7 +196,7 @@ void TMameCdFRM::FormShow() {
   Clones->setText("0");
   TotDiscs->setText("0/0");
   HDDSpace->setText("0");
-  FreeSpace->setText(QString::number(DriveFreeSpace(QDir::homePath().toStdString())));
+  FreeSpace->setText(BytesText(DriveFreeSpace(QDir::homePath().toStdString())));
   PositionBAR->setRange(0, 100);
   PositionBAR->setValue(0);
   CancelBTN->setText("&Cancel");
@@ -195,7 +205,7 @@ void TMameCdFRM::FormShow() {
 
 void TMameCdFRM::DestinationDirChange() {
   const std::string dest = ExpandPath(plat::ToLocal(DestinationDir->text()));
-  if (!dest.empty()) FreeSpace->setText(QString::number(DriveFreeSpace(dest)));
+  if (!dest.empty()) FreeSpace->setText(BytesText(DriveFreeSpace(dest)));
 }
 
 void TMameCdFRM::DestinationDirBrowseBTNClick() {
@@ -278,7 +288,7 @@ bool TMameCdFRM::MakeDirectories(const std::string& path) {
 }
 
 uint64_t TMameCdFRM::GetSetSize(uint8_t kind, const std::string& name) {
-  if (!Main) return 0;
+  if (!Main || !discsets::IsIndexName(name)) return 0;
   const std::string path = Main->FindSetSource(name, kind, false);
   if (path.empty()) return 0;
   int64_t size = 0;
@@ -290,7 +300,7 @@ uint64_t TMameCdFRM::GetSetSize(uint8_t kind, const std::string& name) {
 }
 
 uint64_t TMameCdFRM::CopySet(uint8_t kind, const std::string& destDir, const std::string& name) {
-  if (!Main) return 0;
+  if (!Main || !discsets::IsIndexName(name)) return 0;  // its disc could never be found
   const std::string dir = plat::WithSlash(destDir);
   const std::string path = Main->FindSetSource(name, kind, false);
   if (path.empty()) return 0;
@@ -351,7 +361,7 @@ uint64_t TMameCdFRM::CreateDisc() {
         used += bytes;
         copied.push_back(names[i]);
       } else {
-        FailedSets.push_back("[" + names[i] + "] (disc " + n + ")");
+        FailedSets.push_back(LeftOut(names[i]) + " (disc " + n + ")");
       }
     }
   };
@@ -416,7 +426,7 @@ void TMameCdFRM::GoBTNClick() {
   std::string dest = ExpandPath(plat::ToLocal(DestinationDir->text()));
   DestinationDir->setText(plat::FromLocal(dest));
   const int64_t free = dest.empty() ? 0 : DriveFreeSpace(dest);
-  FreeSpace->setText(QString::number(free));
+  FreeSpace->setText(BytesText(free));
   HDDSpace->setText("0");
   destination_ = plat::WithSlash(dest);
   if (!Main || !Main->Games || Main->Games->empty()) {
@@ -452,7 +462,7 @@ void TMameCdFRM::GoBTNClick() {
     }
     estimate = *e;
     estimatedDiscs_ = estimate.Discs;
-    HDDSpace->setText(QString::number(estimate.Bytes));
+    HDDSpace->setText(BytesText(static_cast<int64_t>(std::min<uint64_t>(estimate.Bytes, INT64_MAX))));
     TotDiscs->setText(QString::fromStdString("0/" + std::to_string(estimate.Discs)));
     if (Aborted()) return FreeWorkLists();
   }
@@ -503,7 +513,7 @@ void TMameCdFRM::GoBTNClick() {
     if (CopySet(discsets::ROM_SET, discFolders_.back() + "ROMS", name) > 0)
       romIndex_.emplace_back(name, discCounter_);
     else
-      FailedSets.push_back("[" + name + "]");
+      FailedSets.push_back(LeftOut(name));
   };
   for (size_t b = 0; b < scan.Blocks.size(); ++b) {
     const discsets::Block& block = scan.Blocks[b];
@@ -560,10 +570,11 @@ void TMameCdFRM::ShowDiscInformation() {
   }
   std::string text;
   {
-    WorkingProgress reading(Main, "Reding MAMECD index...", -1);
+    WorkingProgress reading(Main, "Reading MAMECD index...", -1);
     plat::ReadWholeFile(index, text);
   }
-  const discsets::DiscInformation info = discsets::ReadDiscInformation(text, Main->MameCdDrive);
+  const discsets::DiscInformation info =
+      discsets::ReadDiscInformation(text, launch::DiscDriveRoot(Main->MameCdDrive));
   if (info.Result == discsets::DiscInformation::NewerFormat) {
     Main->ShowMessageBox("This MAMECD format is not handled by this version of Velmora.\r"
                          "Please upgrade to the latest version.",

@@ -36,9 +36,11 @@ class TMameCdFRM : public TDXForm {
   void EnableOptions(bool enable);
   // Creates a folder path level by level; true when every needed creation succeeded.
   static bool MakeDirectories(const std::string& path);
-  // A set's size (archive, or the files directly inside its folder); 0 when not found.
+  // A set's size (archive, or the files directly inside its folder); 0 when not found or
+  // when the disc index cannot hold its name.
   uint64_t GetSetSize(uint8_t kind, const std::string& name);
-  // Copies a set into destDir; the bytes copied, 0 when not found or a copy failed.
+  // Copies a set into destDir; the bytes copied, 0 when not found, not an index name or a
+  // copy failed.
   uint64_t CopySet(uint8_t kind, const std::string& destDir, const std::string& name);
   bool IsResource(const std::string& name) const;
   void ShowDiscInformation();

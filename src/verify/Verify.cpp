@@ -189,20 +189,31 @@ void VerifyEngine::StartGroup(const std::vector<const GameRecord*>& sets) {
   }
 }
 
-void VerifyEngine::UnpackRomSet(size_t index) {
-  if (!memory_) return;
-  if (index < sources_.size() && !sources_[index].empty())
-    TestZipMembers(
-        sources_[index],
-        [this](const std::string& name, uint64_t size, uint32_t crc) {
-          TempEntry& t = members_[name];  // a later file of the same name replaces the earlier
-          t.name = name;
-          t.regular = true;
-          t.size = static_cast<int64_t>(size);
-          t.haveCrc = true;
-          t.crc = crc;
-        },
-        [this] { listener_.LetMessagesThrough(); });
+std::string VerifyEngine::UnpackRomSet(size_t index, const std::string& setName) {
+  if (!memory_) return c_.UnpackSet ? c_.UnpackSet(setName, 1) : std::string();
+  if (index >= sources_.size() || sources_[index].empty()) return {};
+  const std::string error = TestZipMembers(
+      sources_[index],
+      [this](const std::string& name, uint64_t size, uint32_t crc) {
+        TempEntry& t = members_[name];  // a later file of the same name replaces the earlier
+        t = TempEntry{};
+        t.name = name;
+        t.regular = true;
+        t.size = static_cast<int64_t>(size);
+        t.haveCrc = true;
+        t.crc = crc;
+      },
+      [this](const std::string& name) {
+        // Its extraction writes nothing: an earlier file of the same name stays.
+        TempEntry t;
+        t.name = name;
+        t.regular = true;
+        t.damaged = true;
+        members_.emplace(name, t);
+      },
+      [this] { listener_.LetMessagesThrough(); });
+  // As the launch words it.
+  return error.empty() ? error : "UNZIP error in " + sources_[index] + ": " + error;
 }
 
 const VerifyEngine::TempEntry* VerifyEngine::FindTemp(const std::string& name) const {
@@ -228,7 +239,7 @@ void VerifyEngine::DeleteTemp(const char* failureText) {
 void VerifyEngine::UnusedScan(int pass, const std::string& name, bool skipReadme) {
   for (const TempEntry& e : temp_) {
     const std::string upper = plat::UpperCase(e.name);
-    if (expected_.count(upper)) continue;
+    if (expected_.count(upper) || e.damaged) continue;
     if (skipReadme && upper == "README.TXT") continue;
     if (pass == 0)
       Line("[" + name + "] - " + e.name + " file is unused");
@@ -266,8 +277,7 @@ bool VerifyEngine::RomPass(bool resources) {
       StartGroup(group);
       Pass(what + "extracting master romset...");
       if (CheckAbort()) return false;
-      if (memory_) UnpackRomSet(0);
-      else if (c_.UnpackSet) c_.UnpackSet(g->Name, 1);
+      unpackError_ = UnpackRomSet(0, g->Name);
       ListTemp();
       TestSetFiles(0, g, nullptr);
       if (!resources && o_.RomClones) {
@@ -279,8 +289,7 @@ bool VerifyEngine::RomPass(bool resources) {
             Pass(what + "extracting clone romset...");
             listener_.Clones(std::to_string(cloneCount));
             if (CheckAbort()) return false;
-            if (memory_) UnpackRomSet(static_cast<size_t>(cloneCount));
-            else if (c_.UnpackSet) c_.UnpackSet(c->Name, 1);
+            unpackError_ = UnpackRomSet(static_cast<size_t>(cloneCount), c->Name);
             ListTemp();
             TestSetFiles(0, c, nullptr);
             Pass(what + "searching clones...");
@@ -304,7 +313,22 @@ void VerifyEngine::TestSetFiles(int mode, const GameRecord* set, const SampleLis
   bool faulty = false;
   if (mode == 0) {
     if (!set) return;
-    if (o_.SkipNotPresent) {
+    const std::string tag = SetTag(set->Name);
+    if (!unpackError_.empty()) {
+      // An archive that cannot be read (or not wholly) makes the set faulty, never skipped.
+      // One line per error; a line break inside a message becomes a blank.
+      size_t at = 0;
+      while (at < unpackError_.size()) {
+        size_t end = unpackError_.find("\r\n", at);
+        if (end == std::string::npos) end = unpackError_.size();
+        std::string text = unpackError_.substr(at, end - at);
+        std::replace_if(text.begin(), text.end(), [](char ch) { return ch == '\r' || ch == '\n'; }, ' ');
+        if (!text.empty()) Line(tag + " - " + text);
+        at = end + 2;
+      }
+      faulty = true;
+      ++Counters.FaultySetCount;
+    } else if (o_.SkipNotPresent) {
       bool any = false;
       for (const TempEntry& e : temp_) any = any || e.regular;
       if (!any) {
@@ -326,7 +350,6 @@ void VerifyEngine::TestSetFiles(int mode, const GameRecord* set, const SampleLis
     }
     Pass(": Verify roms - Testing files...");
     listener_.LetMessagesThrough();
-    const std::string tag = SetTag(set->Name);
     // Checksums of the folder's files, computed at most once each.
     std::unordered_map<size_t, std::pair<bool, uint32_t>> crcs;
     auto crcOf = [&](size_t slot, uint32_t& crc) {
@@ -398,7 +421,7 @@ void VerifyEngine::TestSetFiles(int mode, const GameRecord* set, const SampleLis
       if (file) {
         const size_t slot = tempIndex_[plat::UpperCase(file->name)];
         uint32_t crc = 0;
-        if (file->size < 0) {
+        if (file->size < 0 || file->damaged) {
           Line(tag + " - " + name + " could not be read");
           Count(Counters.CorruptRomCount, faulty);
         } else if (file->size != static_cast<int64_t>(r.Size)) {

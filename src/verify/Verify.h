@@ -53,8 +53,9 @@ struct VerifyCollection {
   std::string SamplePath;
   // Picture folders with the caption of their tab; tabs without a folder are left out.
   std::vector<std::pair<std::string, std::string>> PictureFolders;
-  // Unpacks a set (kind 1 rom, 2 sample) into EmulatorDir + "$VRTEMP$".
-  std::function<void(const std::string& setName, uint8_t kind)> UnpackSet;
+  // Unpacks a set (kind 1 rom, 2 sample) into EmulatorDir + "$VRTEMP$"; the archive
+  // library's errors, one a line ("" when none).
+  std::function<std::string(const std::string& setName, uint8_t kind)> UnpackSet;
   std::function<bool(const std::string& folder)> DeleteFolderTree;
   // The archive or folder of a set ("" when none). When given, rom sets that are zips (or
   // absent) are tested in memory, master and clones alike, instead of unpacked: the report is
@@ -113,6 +114,7 @@ class VerifyEngine {
     int64_t size = -1;
     bool haveCrc = false;  // tested in memory: the checksum is known
     uint32_t crc = 0;
+    bool damaged = false;  // tested in memory: its data failed the archive's check
   };
   bool CheckAbort();
   void UpdateCounters();
@@ -129,7 +131,8 @@ class VerifyEngine {
   void ListTemp();
   // A group of rom sets (a master and its clones): in memory when every one is a zip or absent.
   void StartGroup(const std::vector<const GameRecord*>& sets);
-  void UnpackRomSet(size_t index);
+  // The set's errors ("" when none).
+  std::string UnpackRomSet(size_t index, const std::string& setName);
   const TempEntry* FindTemp(const std::string& name) const;
   bool InResourceSet(const RomRecord& rom, const GameRecord* self) const;
   void BuildIndexes();
@@ -152,6 +155,7 @@ class VerifyEngine {
   bool memory_ = false;
   std::vector<std::string> sources_;        // of the group's sets, in order
   std::map<std::string, TempEntry> members_;  // the files tested in memory, by name
+  std::string unpackError_;                   // of the set under test
   bool askDeleteFailure_ = true;
   int deleteFailures_ = 0;
 };

@@ -187,11 +187,11 @@ TVerifyFRM::TVerifyFRM(TMainFRM* main) : TDXForm(main), main_(main) {
     connect(box, &QCheckBox::clicked, this, [this] { UpdateOptionControls(); });
   auto* enter = new QShortcut(QKeySequence(Qt::Key_Return), this);
   connect(enter, &QShortcut::activated, this, [this] {
-    // Go, or Close once a run is done; never Abort.
-    if (GoBTN->isEnabled())
-      GoBTN->click();
-    else if (AbortBTN->text() == "Close")
+    // Close once a run is done, else Go; never Abort.
+    if (AbortBTN->text() == "Close")
       AbortBTN->click();
+    else if (GoBTN->isEnabled())
+      GoBTN->click();
   });
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, [this] { AbortBTN->click(); });
@@ -328,7 +328,9 @@ verify::VerifyCollection TVerifyFRM::CollectionOf(TMainFRM* main) {
     c.PictureFolders.emplace_back(main->PictureTabs[i], caption);
   }
   TMainFRM* m = main;
-  c.UnpackSet = [m](const std::string& name, uint8_t kind) { m->UnpackSet(name, kind, false); };
+  c.UnpackSet = [m](const std::string& name, uint8_t kind) {
+    return m->UnpackSet(name, kind, false);
+  };
   c.DeleteFolderTree = [m](const std::string& folder) { return m->DeleteFolderTree(folder); };
   c.FindSet = [m](const std::string& name, uint8_t kind) {
     return m->FindSetSource(name, kind, false);
@@ -345,6 +347,9 @@ void TVerifyFRM::GoBTNClick() {
   Report = std::make_unique<TTextStream>();
   running_ = true;
   Aborted = false;
+  Counters = {};  // a second run counts from nothing
+  GoBTN->setDefault(true);
+  AbortBTN->setDefault(false);
   SetIdle(false);
   StartTime = plat::Ui().NowMs();
   ElapsedTMR->start();
@@ -381,8 +386,9 @@ void TVerifyFRM::FinishReport() {
     if (plat::FileExists(*wave)) plat::Ui().PlaySound(*wave);
   if (saved && OpenInEditor->isChecked())
     main_->OpenInTextEditor(plat::ToLocal(LogFileName->text()));
+  // The options and Go are back for another run; Enter closes the window.
+  SetIdle(true);
   AbortBTN->setText("Close");
-  // Go stays off after a run: Enter closes the window.
   GoBTN->setDefault(false);
   AbortBTN->setDefault(true);
 }

@@ -188,6 +188,22 @@ TEST(Preferences, ShowsTheSettingsAndMendsWhatCannotBeShown) {
   });
   EXPECT_FALSE(m.MameCdEnabled);
   EXPECT_EQ(m.MameCdDrive, "");
+  // Any folder can be the drive; it is kept as its path and shown again.
+  h.seam.folderAnswers = {h.cdE.path() + "DISC1"};
+  h.Run([](TPreferencesFRM& d) {
+    d.CdRomBrowseBTN->click();
+    EXPECT_TRUE(d.MameCd->isEnabled());
+    d.MameCd->click();
+  });
+  EXPECT_TRUE(m.MameCdEnabled);
+  EXPECT_EQ(m.MameCdDrive, h.cdE.path() + "DISC1");
+  plat::SetCdRomDrivesForTests(std::vector<plat::CdRomDrive>{{"D:", h.cdD.path(), "", ""}});
+  h.Run([&](TPreferencesFRM& d) {
+    EXPECT_EQ(d.CdRom->count(), 2);
+    EXPECT_EQ(plat::ToLocal(d.CdRom->currentText()), h.cdE.path() + "DISC1");
+    EXPECT_TRUE(d.MameCd->isChecked());
+  });
+  EXPECT_EQ(m.MameCdDrive, h.cdE.path() + "DISC1");
 
   // Statistics off: their views go.
   h.Run([](TPreferencesFRM& d) { d.Stats->click(); });

@@ -161,7 +161,7 @@ TEST(AskForMameCdDisc, MessagesAndEndings) {
     uint32_t serialAfter;
     std::vector<std::string> texts;
   };
-  const std::string noDisc = "No MAMECD compliant disc has been found into the CD-ROM drive.\r";
+  const std::string noDisc = "No MAMECD compliant disc has been found in the CD-ROM drive.\r";
   const std::string unsupported =
       "The MAMECD disc you have inserted is written in an unsupported format.\r"
       "Please upgrade to the latest version of Velmora as soon as possible.";

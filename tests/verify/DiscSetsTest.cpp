@@ -2,6 +2,9 @@
 
 #include <map>
 
+#include "../../fuzz/DiscIndexFuzzChecks.h"
+#include "platform/Ini.h"
+#include "support/CorpusCheck.h"
 #include "verify/DiscSets.h"
 
 using namespace discsets;
@@ -99,6 +102,14 @@ TEST(DiscSets, IndexTextInBothModes) {
             "FileVersion=2\r\nCreatedOn=12/9/26 01:02:03\r\nSerial=0000ABCD\r\n\r\n"
             "[ROMS]\r\nPACMAN=1\r\nPUCKMAN=1\r\nGALAGA=2\r\nNEOGEO=2\r\n\r\n"
             "[SAMPLES]\r\nPACMAN=2\r\n\r\n");
+  // Names the index could not read back are left out; the sets after them stay.
+  c.RomIndex = {{"[ROMS]", 1}, {"A=B", 1}, {";X", 1}, {"B ", 1}, {"C\rD", 1}, {"PAC[MAN]", 2}};
+  plat::IniFile ini;
+  ini.LoadFromText(BuildDiscIndex(c, 2, {"=N"}, {"S", "[S]"}));
+  EXPECT_EQ(ini.ReadSectionValues("ROMS"), std::vector<std::string>{"PAC[MAN]=2"});
+  EXPECT_EQ(ini.ReadSectionValues("SAMPLES"), std::vector<std::string>{"S=2"});
+  EXPECT_EQ(ini.ReadInteger("MAMECD", "Disc", 0), 2);
+  CheckSeedsAndRegressions("discindex", "verify", fuzzchecks::CheckDiscIndex);
   c.Advanced = false;
   c.RomIndex.clear();
   EXPECT_EQ(BuildDiscIndex(c, 1, {}, {}),
@@ -141,4 +152,11 @@ TEST(DiscSets, DiscInformationLines) {
             "Index file format: ................................ <unknown>");
   EXPECT_EQ(ReadDiscInformation("[MAMECD]\r\nFileVersion=3\r\n", "D:").Result,
             DiscInformation::NewerFormat);
+}
+
+TEST(DiscSets, GroupedDigits) {
+  const std::pair<uint64_t, const char*> cases[] = {
+      {0, "0"}, {999, "999"}, {1000, "1,000"}, {79603879936ull, "79,603,879,936"},
+      {UINT64_MAX, "18,446,744,073,709,551,615"}};
+  for (const auto& [n, text] : cases) EXPECT_EQ(GroupedDigits(n), text);
 }

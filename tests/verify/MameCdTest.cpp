@@ -150,6 +150,9 @@ TEST(MameCd, RefusesWithoutSpaceAndCopiesNothing) {
                       "again."), std::string::npos);
   EXPECT_EQ(c.seam.messages[0].flags, plat::MB_ICONERROR);
   EXPECT_FALSE(plat::DirExists(c.dest.path() + "MAMECD"));
+  EXPECT_TRUE(std::regex_match(c.cd->FreeSpace->text().toStdString(),
+                               std::regex("[0-9]{1,3}(,[0-9]{3})+")))
+      << c.cd->FreeSpace->text().toStdString();
 
   // Resources on every disc that fill a disc alone: refused before any estimate.
   c.seam.messages.clear();
@@ -231,13 +234,17 @@ TEST(MameCd, DiscInformationAndTheLaunchReadTheDiscs) {
   EXPECT_EQ(c.seam.messages[0].text,
             "No MAMECD compliant disc in drive.\rInsert a MAMECD disc and try again.");
 
-  // The launch's disc road: MSLUG is on disc 2; disc 1 is in the drive until the prompt.
+  // The launch's disc road: MSLUG is on disc 2; the drive is the folder of disc 1 until Retry
+  // lets the user choose the folder of disc 2.
   c.w->MameCdEnabled = true;
   c.w->MameCdDrive = c.Disc(1);
   c.seam.messages.clear();
-  c.seam.onMessage = [&](const std::string&) { c.w->MameCdDrive = c.Disc(2); };
+  c.seam.folderAnswers = {c.Disc(2)};
   const std::string path = c.w->FindSetSource("MSLUG", 1, true);
   EXPECT_EQ(path, c.Disc(2) + "ROMS/MSLUG.zip");
+  EXPECT_EQ(c.w->MameCdDrive, c.Disc(2));
   ASSERT_EQ(c.seam.messages.size(), 1u);
-  EXPECT_NE(c.seam.messages[0].text.find("Disc 2"), std::string::npos);
+  EXPECT_NE(c.seam.messages[0].text.find("into the drive " + c.Disc(1) + ":\r\rDisc 2.\r"),
+            std::string::npos) << c.seam.messages[0].text;
+  EXPECT_NE(c.seam.messages[0].text.find("Retry lets you choose the folder"), std::string::npos);
 }

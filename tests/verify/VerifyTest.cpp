@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
@@ -158,7 +159,7 @@ struct Collection {
     auto unpack = collection.UnpackSet;
     collection.UnpackSet = [&](const std::string& name, uint8_t kind) {
       ++unpacked;
-      unpack(name, kind);
+      return unpack(name, kind);
     };
     verify::VerifyEngine engine(collection, o, l, report);
     EXPECT_TRUE(engine.Run());
@@ -168,6 +169,14 @@ struct Collection {
     return report.Data();
   }
 };
+
+// INVADERS.zip (INV.1 stored) as the change makes it.
+void Unreadable(Collection& c, std::string (*change)(std::string&)) {
+  c.afterWrite = [&c, change] {
+    std::string zip = BuildZip({{"INV.1", Bytes("inv1"), false}});
+    c.h.home.write("emu/roms/INVADERS.zip", change(zip));
+  };
+}
 
 verify::VerifyOptions AllPasses() {
   verify::VerifyOptions o;
@@ -251,6 +260,17 @@ TEST(Verify, EachFaultGivesItsLineAndCounter) {
        "Unsupported set: EMU/roms/" + std::string("ZZZ.zip"), &C::UnsupportedCount, 0},
       {"skipped set", [](Collection& c, auto&) { c.roms.erase("INVADERS"); },
        "", &C::SkippedCount, 0},
+      // An archive that cannot be read is named with the library's error, never skipped.
+      {"random bytes", [](Collection& c, auto&) { Unreadable(c, [](std::string&) { return Bytes("?!", 600); }); },
+       "[INVADERS] - UNZIP error in EMU/roms/INVADERS.zip: Not a zip archive\r\n"
+       "[INVADERS] - INV.1        rom not found", &C::MissingRomCount, 1},
+      {"cut in half", [](Collection& c, auto&) { Unreadable(c, [](std::string& z) { return z.substr(0, z.size() / 2); }); },
+       "[INVADERS] - UNZIP error in EMU/roms/INVADERS.zip: Not a zip archive\r\n"
+       "[INVADERS] - INV.1        rom not found", &C::MissingRomCount, 1},
+      {"damaged entry", [](Collection& c, auto&) { Unreadable(c, [](std::string& z) {
+         z[z.find(Bytes("inv1"))] ^= 1; return z; }); },
+       "[INVADERS] - UNZIP error in EMU/roms/INVADERS.zip: CRC error in INV.1\r\n"
+       "[INVADERS] - INV.1        could not be read", &C::CorruptRomCount, 1},
       {"name leaving the folder", [](Collection& c, auto&) {
          c.Rom(c.w.Games->front().get(), "../MAME.CFG", Bytes("6e")); },
        "[PACMAN]   - ../MAME.CFG  has a name that cannot be a file name", &C::CorruptRomCount, 1},
@@ -314,6 +334,8 @@ TEST(Verify, SetsTestedInMemoryGiveTheReportOfUnpackedSets) {
       Collection c;
       change(c);
       reports[onDisk] = c.Run(AllPasses(), nullptr, nullptr, onDisk);
+      for (size_t at; (at = reports[onDisk].find(c.emu)) != std::string::npos;)
+        reports[onDisk].replace(at, c.emu.size(), "EMU/");
       unpacked[onDisk] = c.unpacked;
     }
     EXPECT_EQ(reports[0], reports[1]) << what;
@@ -478,7 +500,12 @@ TEST(VerifyWindow, ReportFileAndEndOfRun) {
   ASSERT_EQ(c.h.seam.started.size(), 1u);
   EXPECT_EQ(c.h.seam.started[0],
             (std::vector<std::string>{"editor", c.h.home.path() + "REPORT.TXT"}));
-  // Go is off after the run: Enter presses Close.
+  // Go and the options are back after the run: a second run counts afresh.
+  EXPECT_TRUE(v.GoBTN->isEnabled() && v.VerifyRoms->isEnabled() && v.LogFileName->isEnabled());
+  v.GoBTNClick();
+  EXPECT_EQ(c.h.seam.started.size(), 2u);
+  EXPECT_EQ(v.AbortBTN->text(), "Close");
+  // Enter presses Close.
   QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
   QApplication::sendEvent(&v, &enter);
   EXPECT_FALSE(v.isVisible());

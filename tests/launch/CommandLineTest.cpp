@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -67,6 +68,14 @@ TEST_F(CmdWindow, ExampleFollowsTheBoxesAndOnlyOkStores) {
   std::string example;
   h.seam.modalHandlers.push_back([&](QWidget*) {
     example = cmd.CmdLineExample->text().toStdString();
+    // Typing a long option keeps the window's width: the line scrolls.
+    cmd.show();
+    QCoreApplication::processEvents();
+    const int width = cmd.width();
+    cmd.ExtraOptions->setText(QString(200, 'x'));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(cmd.width(), width);
+    cmd.hide();
     cmd.AddOptions->click();  // off: the edit greys and the options leave the example
     EXPECT_FALSE(cmd.ExtraOptions->isEnabled());
     EXPECT_EQ(cmd.CmdLineExample->text().toStdString().find("-nosound"), std::string::npos);
@@ -134,14 +143,14 @@ TEST_F(CmdWindow, DeletingAGamesFiles) {
   h.seam.messageAnswers = {plat::IDYES, plat::IDNO, plat::IDYES};
   w->DeleteConfigACTNExecute();
   w->DeleteDefaultConfigACTNExecute();  // answered No
-  w->DeleteHiscoreACTNExecute();        // no such file: no further word
+  w->DeleteHiscoreACTNExecute();        // no such file: nothing to ask, that is said
   ASSERT_EQ(h.seam.messages.size(), 3u);
   EXPECT_EQ(h.seam.messages[0].text,
             "Really delete the configuration file for [abc]?\rFile = CFG/abc.CFG");
   EXPECT_EQ(h.seam.messages[1].text,
             "Really delete the default configuration file?\rFile = CFG/DEFAULT.CFG");
-  EXPECT_EQ(h.seam.messages[2].text,
-            "Really delete the high score file for [abc]?\rFile = HI/abc.HI");
+  EXPECT_EQ(h.seam.messages[2].text, "There is no high score file for [abc].\rFile = HI/abc.HI");
+  EXPECT_EQ(h.seam.messages[2].flags, unsigned(plat::MB_OK | plat::MB_ICONINFORMATION));
   EXPECT_FALSE(plat::FileExists(h.home.file("CFG/abc.cfg")));
   EXPECT_TRUE(plat::FileExists(h.home.file("CFG/DEFAULT.CFG")));
   // A failed deletion is told.

@@ -67,13 +67,11 @@ std::string UnpackRar(const std::string& path, const std::string& tempDir) {
   int code;
   while ((code = plat::RARProcessFile(h, plat::RAR_EXTRACT, tempDir.c_str(), nullptr)) !=
          plat::ERAR_END_ARCHIVE) {
-    if (code == 0) continue;
     const std::string entry = plat::RAREntryName(h);
     if (plat::RAREntryClashed(h))
       AddError(errors, "UNRAR error in " + path + " (" + entry + "): " +
                            SameFileText(plat::FlatEntryName(entry)));
-    else
-      AddUnrarError(errors, entry.empty() ? path : path + " (" + entry + ")", code);
+    if (code != 0) AddUnrarError(errors, entry.empty() ? path : path + " (" + entry + ")", code);
   }
   if (const int closed = plat::RARCloseArchive(h); closed != 0) AddUnrarError(errors, path, closed);
   return errors;
@@ -134,13 +132,11 @@ std::string UnpackAce(const std::string& path, const std::string& tempDir) {
       code = unace::ACEReadHeader(h, header);
       if (code != 0) break;
       const std::string name = plat::FlatEntryName(header.FileName);
-      // Two entries of one name would overwrite each other: the first stays.
-      const bool clash = !name.empty() && !written.insert(name).second;
-      if (clash)
+      // Two entries of one name: the later replaces the earlier, and that is told.
+      if (!name.empty() && !written.insert(name).second)
         AddError(errors, "UNACE error in " + path + " (" + header.FileName + "): " + SameFileText(name));
-      code = name.empty() || clash
-                 ? unace::ACEProcessFile(h, unace::ACE_SKIP, {})
-                 : unace::ACEProcessFile(h, unace::ACE_EXTRACT, tempDir + "/" + name);
+      code = name.empty() ? unace::ACEProcessFile(h, unace::ACE_SKIP, {})
+                          : unace::ACEProcessFile(h, unace::ACE_EXTRACT, tempDir + "/" + name);
     } while (code == 0);
     if (code != unace::ACE_END) AddUnaceError(errors, path, code);
   } else {

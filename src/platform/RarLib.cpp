@@ -32,7 +32,7 @@ struct RarArchive {
   std::string outDir;                     // the folder `out` was opened for
   std::unique_ptr<FlatOutputFolder> out;  // kept open across the entries of one folder
   std::unordered_set<std::string> written;  // names extracted into `outDir`
-  bool clashed = false;  // the entry handled last was not written: its name was taken
+  bool clashed = false;  // the entry handled last went to a file name used before
 };
 
 namespace {
@@ -260,12 +260,8 @@ int ProcessEntry(RARHandle h, int operation, const char* destPath, const char* d
     h->outDir = folder;
     h->written.clear();
   }
-  // Two entries of one name would overwrite each other: the first stays.
-  if (!h->written.insert(name).second) {
-    h->clashed = true;
-    archive_read_data_skip(h->a);
-    return ERAR_ECREATE;
-  }
+  // Two entries of one name: the later replaces the earlier, and that is told.
+  h->clashed = !h->written.insert(name).second;
   const int fd = h->out->Create(name);
   if (fd < 0) {
     archive_read_data_skip(h->a);

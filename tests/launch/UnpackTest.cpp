@@ -158,11 +158,11 @@ TEST(UnpackSet, RarRoad) {
                 " (Y.BIN): CRC error");
   EXPECT_EQ(t.Temp("Z.BIN"), "zulu");
   EXPECT_EQ(t.Temp("E.BIN"), "echo");
-  // Two entries of one file name: the first stays, the second is told.
+  // Two entries of one file name: the later replaces the earlier, never silently.
   const std::string twice = t.emu.write("twice.rar", BuildRar4({{"sub\\G.BIN", "golf"}, {"G.BIN", "gone"}}));
   EXPECT_EQ(launch::UnpackRar(twice, t.temp), "UNRAR error in " + twice +
                                                   " (G.BIN): another entry was already unpacked to the same file G.BIN");
-  EXPECT_EQ(t.Temp("G.BIN"), "golf");
+  EXPECT_EQ(t.Temp("G.BIN"), "gone");
   const std::string junk = t.emu.write("junk.rar", "Rar!\x1a\x07 but nothing else");
   EXPECT_EQ(launch::UnpackRar(junk, t.temp),
             "UNRAR error in " + junk + ": the supplied file is not a valid RAR archive");
@@ -236,7 +236,7 @@ TEST(UnpackSet, AceRoad) {
   const std::string twice = t.emu.write("twice.ace", testarc::BuildAce({{"a\\H.BIN", "hotel"}, {"H.BIN", "gone"}}));
   EXPECT_EQ(launch::UnpackAce(twice, t.temp), "UNACE error in " + twice +
                                                   " (H.BIN): another entry was already unpacked to the same file H.BIN");
-  EXPECT_EQ(t.Temp("H.BIN"), "hotel");
+  EXPECT_EQ(t.Temp("H.BIN"), "gone");
   ASSERT_TRUE(plat::ReadWholeFile(data + "Ace.encrypted.ace", bytes));
   plat::WriteFileAtomic(ace, bytes);
   EXPECT_EQ(t.w().UnpackSet("PACMAN", 1, false),

@@ -117,8 +117,9 @@ void TMainFRM::DeleteGameFile(uint8_t kind) {
   std::string full = path[0] == '/' ? path : EmulatorDir + path;
   auto file = plat::ResolveNoCase(full);
   if (!file) {
-    ShowMessageBox(std::string("There is no ") + words[kind] + " file" + whose + ".\rFile = " + path,
-                   plat::MB_OK | plat::MB_ICONINFORMATION);
+    ShowMessageBox(
+        std::string("There is no ") + words[kind] + " file" + whose + ".\rFile = " + path,
+        plat::MB_OK | plat::MB_ICONINFORMATION);
     return;
   }
   if (ShowMessageBox(std::string("Really delete the ") + words[kind] + " file" + whose +

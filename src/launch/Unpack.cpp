@@ -134,7 +134,8 @@ std::string UnpackAce(const std::string& path, const std::string& tempDir) {
       const std::string name = plat::FlatEntryName(header.FileName);
       // Two entries of one name: the later replaces the earlier, and that is told.
       if (!name.empty() && !written.insert(name).second)
-        AddError(errors, "UNACE error in " + path + " (" + header.FileName + "): " + SameFileText(name));
+        AddError(errors,
+                 "UNACE error in " + path + " (" + header.FileName + "): " + SameFileText(name));
       code = name.empty() ? unace::ACEProcessFile(h, unace::ACE_SKIP, {})
                           : unace::ACEProcessFile(h, unace::ACE_EXTRACT, tempDir + "/" + name);
     } while (code == 0);
@@ -164,16 +165,18 @@ std::string CopyFolderSet(const std::string& folder, const std::string& tempDir)
 }
 
 bool UnpackFailed(const std::string& errors) {
-  const std::string warnings[] = {": " + ZipMsg(10203), ": " + ZipMsg(10204)};
+  auto warning = [](std::string_view line) {
+    if (line.rfind("UNZIP error in ", 0) != 0) return false;
+    for (int32_t id : {10203, 10204})
+      if (const std::string w = ": " + ZipMsg(id);
+          line.size() >= w.size() && line.substr(line.size() - w.size()) == w)
+        return true;
+    return false;
+  };
   for (size_t at = 0; at < errors.size();) {
-    size_t end = errors.find("\r\n", at);
-    if (end == std::string::npos) end = errors.size();
+    const size_t end = std::min(errors.find("\r\n", at), errors.size());
     const std::string_view line(errors.data() + at, end - at);
-    const bool warning = line.rfind("UNZIP error in ", 0) == 0 &&
-                         std::any_of(std::begin(warnings), std::end(warnings), [&](const std::string& w) {
-                           return line.size() >= w.size() && line.substr(line.size() - w.size()) == w;
-                         });
-    if (!line.empty() && !warning) return true;
+    if (!line.empty() && !warning(line)) return true;
     at = end + 2;
   }
   return false;

@@ -290,10 +290,12 @@ void TListinfoParser::InsideEntry() {
 void TListinfoParser::StoreGameTag(int tag) {
   GameRecord& g = *game_;
   // Set and sample names become file names: one that could leave its folder is listed (and
-  // refused wherever a path would be built from it).
+  // refused wherever a path would be built from it); so is a set name the emulator would take
+  // for an option.
   switch (tag) {
     case T_NAME: case T_CLONEOF: case T_ROMOF: case T_SAMPLE: case T_SAMPLEOF:
-      if (!tok_.empty() && !plat::IsPlainName(tok_))
+      if (!tok_.empty() && (tag == T_SAMPLE || tag == T_SAMPLEOF ? !plat::IsPlainName(tok_)
+                                                                 : !IsAllowedSetName(tok_)))
         RecordError(3, EntryPath() + "\\" +
                            std::string(types::GameTags[static_cast<size_t>(tag - 1)]) + "=" +
                            std::string(tok_),
@@ -501,6 +503,10 @@ ParseResult ParseListinfo(std::string_view text, const ProgressFn& progress) {
   TListinfoParser parser(text);
   parser.Parse(progress);
   return std::move(parser.Result());
+}
+
+bool IsAllowedSetName(std::string_view name) {
+  return plat::IsPlainName(name) && name.front() != '-';
 }
 
 std::string ErrorLine(const ParseErrorRecord& error) {

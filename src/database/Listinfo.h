@@ -89,6 +89,10 @@ class TListinfoParser {
 // Parses a whole text.
 ParseResult ParseListinfo(std::string_view text, const ProgressFn& progress = {});
 
+// True when a set name can be one file name and is not taken by the emulator for an option
+// (it does not begin with "-").
+bool IsAllowedSetName(std::string_view name);
+
 // The line of the error report for one error.
 std::string ErrorLine(const ParseErrorRecord& error);
 

@@ -17,6 +17,7 @@
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
+#include "platform/SafeName.h"
 #include "platform/Seams.h"
 
 namespace {
@@ -208,7 +209,8 @@ std::string TMainFRM::FindFaqFile(const GameRecord* game) {
   auto real = plat::ResolveNoCase(plat::AbsolutePath(plat::ToNativeSeparators(dir)));
   if (!real) return {};
   for (const std::string* name : {&game->Name.str(), &game->CloneOf.str()}) {
-    if (name->empty()) continue;
+    // A name that is no plain file name never leaves the FAQ folder.
+    if (name->empty() || !plat::NameInFolder(*real, *name + ".FAQ")) continue;
     if (auto f = plat::FindNoCase(*real, *name + ".FAQ"); f && plat::FileExists(*f)) return *f;
   }
   return {};

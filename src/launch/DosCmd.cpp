@@ -109,6 +109,12 @@ void TCmdLineFRM::FormShow() {
   IgnoreCfg->setChecked(Main->IgnoreConfig);
   LogMame->setChecked(Main->LogTextOutput);
   UpdateExample();
+  // The window opens wide enough for the whole line, up to most of the screen; it keeps that
+  // width while the line changes (the line scrolls).
+  const int screenWidth = screen() ? screen()->availableGeometry().width() : 1024;
+  CmdLineExample->setMinimumWidth(std::min(
+      CmdLineExample->fontMetrics().horizontalAdvance(CmdLineExample->text()) + 24,
+      screenWidth * 3 / 4));
 }
 
 void TCmdLineFRM::SomethingClick() { UpdateExample(); }
@@ -125,10 +131,6 @@ void TCmdLineFRM::UpdateExample() {
   CmdLineExample->setText(line);
   CmdLineExample->setToolTip(line);
   CmdLineExample->setCursorPosition(0);
-  // The window grows to show the whole line, up to most of the screen.
-  const int screenWidth = screen() ? screen()->availableGeometry().width() : 1024;
-  CmdLineExample->setMinimumWidth(std::min(
-      CmdLineExample->fontMetrics().horizontalAdvance(line) + 24, screenWidth * 3 / 4));
 }
 
 void TCmdLineFRM::SaveSettings() {

@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <unistd.h>
 
+#include "database/Listinfo.h"
 #include "database/Report.h"
 #include "database/TextStream.h"
 #include "database/Working.h"
@@ -107,6 +108,16 @@ void TMainFRM::MamePlayACTNExecute() {
   LaunchErrors.clear();
   GameRecord* game = SelectedGame;
   if (!game) return;
+  // A set name becomes a file name and an argument of the emulator.
+  for (const std::string* set : {&game->Name.str(), &game->CloneOf.str(), &game->RomOf.str()}) {
+    if (set->empty() || listinfo::IsAllowedSetName(*set)) continue;
+    ShowMessageBox("The set name [" + *set + "] " +
+                       (set->front() == '-' ? "begins with \"-\": MAME would take it for an option."
+                                            : "cannot be part of a file name.") +
+                       "\rMAME won't be run.",
+                   plat::MB_OK | plat::MB_ICONERROR);
+    return;
+  }
   const std::string name = game->Name.str();
   const std::string temp = EmulatorDir + "$VRTEMP$/";
   plat::SetCurrentDir(EmulatorDir);

@@ -113,13 +113,20 @@ void TMainFRM::DeleteGameFile(uint8_t kind) {
     return;
   }
   std::string path = *named;
-  std::string question = std::string("Really delete the ") + words[kind] + " file";
-  if (kind < 3) question += " for [" + set + "]";
-  question += "?\rFile = " + path;
-  if (ShowMessageBox(question, plat::MB_YESNO | plat::MB_ICONWARNING) != plat::IDYES) return;
+  const std::string whose = kind < 3 ? " for [" + set + "]" : "";
   std::string full = path[0] == '/' ? path : EmulatorDir + path;
   auto file = plat::ResolveNoCase(full);
-  if (file && !plat::RemoveFile(*file))
+  if (!file) {
+    ShowMessageBox(
+        std::string("There is no ") + words[kind] + " file" + whose + ".\rFile = " + path,
+        plat::MB_OK | plat::MB_ICONINFORMATION);
+    return;
+  }
+  if (ShowMessageBox(std::string("Really delete the ") + words[kind] + " file" + whose +
+                         "?\rFile = " + path,
+                     plat::MB_YESNO | plat::MB_ICONWARNING) != plat::IDYES)
+    return;
+  if (!plat::RemoveFile(*file))
     ShowMessageBox("The file could not be deleted:\r" + *file, plat::MB_ICONERROR);
 }
 

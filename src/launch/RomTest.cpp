@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <unordered_map>
 #include <unordered_set>
@@ -60,13 +61,31 @@ class Folder {
     auto it = bySum_.find((uint64_t(size) << 32) | crc);
     return it == bySum_.end() ? std::string() : it->second;
   }
-  // Makes a file of that name here (nothing written through a link); false when it fails.
-  bool Write(const std::string& name, const std::string& bytes) {
+  // Copies `source` in under that name; false, with nothing left, when it fails.
+  bool Copy(const std::string& source, const std::string& name, uint32_t size) {
+    if (!out_.CopyIn(source, name)) return false;
+    Added(name, size);
+    return true;
+  }
+  // Makes a file of `size` random bytes under that name, a piece at a time (nothing written
+  // through a link); false, with nothing left, when it fails.
+  bool WriteRandom(const std::string& name, uint32_t size, const std::function<uint8_t()>& random) {
     const int fd = out_.Create(name);
     if (fd < 0) return false;
-    const bool ok = plat::WriteAll(fd, bytes.data(), bytes.size());
-    if (close(fd) != 0 || !ok) return false;
-    Added(name, static_cast<uint32_t>(bytes.size()));
+    std::string piece;
+    bool ok = true;
+    for (uint32_t left = size; ok && left > 0;) {
+      piece.resize(std::min<uint32_t>(left, 1 << 16));
+      for (char& c : piece) c = static_cast<char>(random ? random() : 0);
+      ok = plat::WriteAll(fd, piece.data(), piece.size());
+      left -= static_cast<uint32_t>(piece.size());
+    }
+    if (close(fd) != 0) ok = false;
+    if (!ok) {
+      out_.Remove(name);
+      return false;
+    }
+    Added(name, size);
     return true;
   }
 
@@ -114,12 +133,16 @@ RomTestResult TestSet(const GameRecord& game, const std::string& folder,
   } else if (!game.Roms->empty()) {
     Folder dir(folder);
     uint64_t needed = 0;
+    for (const auto& rom : *game.Roms)
+      if (rom) needed += rom->Size;
+    // Known first: a run that cannot load its roms gets no files made for it.
+    const uint64_t total = o.physicalMemory;
+    const bool shortOfMemory = total && total < needed;  // unknown (0): not tested
     const auto count = static_cast<int32_t>(game.Roms->size());
     for (int32_t i = 0; i < count; ++i) {
       const RomRecord* rom = (*game.Roms)[i].get();
       if (o.progress) o.progress(TWorkingFRM::Percentage(i, count - 1));
       if (!rom) continue;
-      needed += rom->Size;
       const std::string name = rom->Name.str();
       // Files made here take the emulator's usual lower-case spelling (the database keeps
       // names upper-cased); a name that would leave the folder is never used.
@@ -148,26 +171,21 @@ RomTestResult TestSet(const GameRecord& game, const std::string& folder,
       if (rom->Crc == 0) continue;  // no known dump: not required
       say("Searching miss-spelled file...");
       // The scratch folder is thrown away after the run: copies need no flush to disk.
-      std::string copy;
-      if (const std::string source = dir.Matching(rom->Size, rom->Crc);
-          !source.empty() && plat::ReadWholeFile(source, copy) && copy.size() == rom->Size &&
-          dir.Write(made, copy))
-        file = made;
+      const std::string source = dir.Matching(rom->Size, rom->Crc);
+      const bool found = !source.empty() && (shortOfMemory || dir.Copy(source, made, rom->Size));
       say("Testing rom set...");
-      if (!file.empty()) continue;
+      if (found) continue;
       if (o.createFakeFiles) {
+        if (shortOfMemory) continue;  // the run is refused: no file is made for it
         say("Creating fake file...");
-        std::string bytes(rom->Size, '\0');
-        for (char& c : bytes) c = static_cast<char>(o.randomByte ? o.randomByte() : 0);
-        if (!dir.Write(made, bytes))
+        if (!dir.WriteRandom(made, rom->Size, o.randomByte))
           fail(Name12(name) + " could not be created due to a disk write error");
         say("Testing rom set...");
       } else {
         fail(Name12(name) + " rom file is missing");
       }
     }
-    const uint64_t total = o.physicalMemory;
-    if (total && total < needed)  // unknown (0): not tested
+    if (shortOfMemory)
       fail("Not enough physical memory for MAME to load roms (Total=" +
            std::to_string(total >> 20) + " MB; Needed=" + std::to_string(needed >> 20) + " MB)");
   }

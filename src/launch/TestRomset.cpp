@@ -1,12 +1,14 @@
 // The pre-launch test of a game's unpacked sets, with its "not runnable" report.
 #include <QColor>
 #include <QLabel>
+#include <algorithm>
 #include <memory>
 
 #include "database/Report.h"
 #include "database/Working.h"
 #include "frontend/main.h"
 #include "launch/RomTest.h"
+#include "launch/Unpack.h"
 #include "platform/SafeName.h"
 #include "platform/Seams.h"
 
@@ -68,12 +70,27 @@ bool TMainFRM::TestRomset(GameRecord* game, const std::string& errors) {
 
   if (WorkingFRM) WorkingFRM->hide();
   SetIdleCursor(true);
-  const bool ok = r.romsOk && r.samplesOk;
-  if (!ok &&
-      ShowMessageBox("This game does not meet the minimum requirements specified in the\r"
-                     "preferences window. MAME won't be run.\r\r"
-                     "Do you want to view a detailed report?",
+  // A set that did not unpack whole is never run, whatever the test found.
+  const bool unpacked = !launch::UnpackFailed(errors);
+  const bool ok = unpacked && r.romsOk && r.samplesOk;
+  if (ok) return true;
+  std::string text;
+  if (unpacked) {
+    text = "This game does not meet the minimum requirements specified in the\r"
+           "preferences window. ";
+  } else {
+    // The first few errors; the report holds them all.
+    text = "The game's sets could not be unpacked without errors:\r";
+    size_t at = 0;
+    for (int lines = 0; at < errors.size() && lines < 5; ++lines) {
+      const size_t end = std::min(errors.find("\r\n", at), errors.size());
+      text += errors.substr(at, end - at) + "\r";
+      at = end + 2;
+    }
+    if (at < errors.size()) text += "...\r";
+  }
+  if (ShowMessageBox(text + "MAME won't be run.\r\rDo you want to view a detailed report?",
                      plat::MB_YESNO | plat::MB_ICONWARNING) == plat::IDYES)
     report->ShowReport();
-  return ok;
+  return false;
 }

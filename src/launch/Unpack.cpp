@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <unordered_set>
 
 #include "frontend/main.h"
 #include "launch/ZipExtr.h"
@@ -25,38 +27,16 @@ void AddError(std::string& errors, const std::string& line) {
   errors += line;
 }
 
+std::string SameFileText(const std::string& name) {
+  return "another entry was already unpacked to the same file " + name;
+}
+
 // The longest archive name the ACE library's open record holds.
 constexpr size_t kMaxAceName = 259;
 
 bool IsRealFolder(const std::string& dir) {
   struct stat st;
   return lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// Copies one regular file of a set folder; false when it could not be copied whole.
-bool CopyOne(const std::string& source, const plat::FlatOutputFolder& out, const std::string& name) {
-  const int in = open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (in < 0) return false;
-  struct stat st;
-  if (fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-    close(in);
-    return false;
-  }
-  const int dst = out.Create(name);
-  bool ok = dst >= 0;
-  char buf[65536];
-  while (ok) {
-    const ssize_t n = read(in, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = n == 0;
-      break;
-    }
-    ok = plat::WriteAll(dst, buf, static_cast<size_t>(n));
-  }
-  if (dst >= 0 && close(dst) != 0) ok = false;
-  close(in);
-  return ok;
 }
 
 }  // namespace
@@ -87,9 +67,11 @@ std::string UnpackRar(const std::string& path, const std::string& tempDir) {
   int code;
   while ((code = plat::RARProcessFile(h, plat::RAR_EXTRACT, tempDir.c_str(), nullptr)) !=
          plat::ERAR_END_ARCHIVE) {
-    if (code == 0) continue;
     const std::string entry = plat::RAREntryName(h);
-    AddUnrarError(errors, entry.empty() ? path : path + " (" + entry + ")", code);
+    if (plat::RAREntryClashed(h))
+      AddError(errors, "UNRAR error in " + path + " (" + entry + "): " +
+                           SameFileText(plat::FlatEntryName(entry)));
+    if (code != 0) AddUnrarError(errors, entry.empty() ? path : path + " (" + entry + ")", code);
   }
   if (const int closed = plat::RARCloseArchive(h); closed != 0) AddUnrarError(errors, path, closed);
   return errors;
@@ -144,11 +126,16 @@ std::string UnpackAce(const std::string& path, const std::string& tempDir) {
   code = static_cast<int>(open.OpenResult);
   if (code == 0 && h) {
     unace::ACEHeaderData header;
+    std::unordered_set<std::string> written;
     do {
       header.Reserved1 = header.Reserved2 = 0;
       code = unace::ACEReadHeader(h, header);
       if (code != 0) break;
       const std::string name = plat::FlatEntryName(header.FileName);
+      // Two entries of one name: the later replaces the earlier, and that is told.
+      if (!name.empty() && !written.insert(name).second)
+        AddError(errors,
+                 "UNACE error in " + path + " (" + header.FileName + "): " + SameFileText(name));
       code = name.empty() ? unace::ACEProcessFile(h, unace::ACE_SKIP, {})
                           : unace::ACEProcessFile(h, unace::ACE_EXTRACT, tempDir + "/" + name);
     } while (code == 0);
@@ -171,10 +158,28 @@ std::string CopyFolderSet(const std::string& folder, const std::string& tempDir)
     struct stat st;
     // Regular files only: subfolders stay behind, links are not followed.
     if (lstat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-    if (!CopyOne(source, out, name))
+    if (!out.CopyIn(source, name))
       AddError(errors, "FILECOPY error in " + source + ": cannot copy file");
   }
   return errors;
+}
+
+bool UnpackFailed(const std::string& errors) {
+  auto warning = [](std::string_view line) {
+    if (line.rfind("UNZIP error in ", 0) != 0) return false;
+    for (int32_t id : {10203, 10204})
+      if (const std::string w = ": " + ZipMsg(id);
+          line.size() >= w.size() && line.substr(line.size() - w.size()) == w)
+        return true;
+    return false;
+  };
+  for (size_t at = 0; at < errors.size();) {
+    const size_t end = std::min(errors.find("\r\n", at), errors.size());
+    const std::string_view line(errors.data() + at, end - at);
+    if (!line.empty() && !warning(line)) return true;
+    at = end + 2;
+  }
+  return false;
 }
 
 std::string UnpackSource(const std::string& path, const std::string& tempDir,

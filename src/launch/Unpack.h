@@ -27,4 +27,8 @@ std::string CopyFolderSet(const std::string& folder, const std::string& tempDir)
 std::string UnpackSource(const std::string& path, const std::string& tempDir,
                          const std::string& programDir = {});
 
+// True when an error text of the roads tells of a failed or missing file; the zip component's
+// warnings alone (a moved directory, bytes after the archive) leave every file whole.
+bool UnpackFailed(const std::string& errors);
+
 }  // namespace launch

@@ -51,6 +51,36 @@ int FlatOutputFolder::Create(const std::string& name) const {
   return openat(fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
 }
 
+void FlatOutputFolder::Remove(const std::string& name) const {
+  if (fd_ >= 0 && FlatEntryName(name) == name) unlinkat(fd_, name.c_str(), 0);
+}
+
+bool FlatOutputFolder::CopyIn(const std::string& source, const std::string& name) const {
+  const int in = open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (in < 0) return false;
+  struct stat st;
+  if (fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(in);
+    return false;
+  }
+  const int dst = Create(name);
+  bool ok = dst >= 0;
+  char buf[65536];
+  while (ok) {
+    const ssize_t n = read(in, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = n == 0;
+      break;
+    }
+    ok = WriteAll(dst, buf, static_cast<size_t>(n));
+  }
+  if (dst >= 0 && close(dst) != 0) ok = false;
+  close(in);
+  if (!ok && dst >= 0) Remove(name);  // no partial copy stays
+  return ok;
+}
+
 bool WriteAll(int fd, const void* data, size_t size) {
   const char* p = static_cast<const char*>(data);
   while (size > 0) {

@@ -29,6 +29,11 @@ class FlatOutputFolder {
   // under the name (a file, a link, a device) is removed first, so nothing is written through
   // it; a folder of that name makes it fail.
   int Create(const std::string& name) const;
+  // Removes the file of that (flat) name, as when what was written to it failed.
+  void Remove(const std::string& name) const;
+  // Copies the regular file `source` (never through a link) in under that name; false, with
+  // nothing left under the name, when it could not be copied whole.
+  bool CopyIn(const std::string& source, const std::string& name) const;
 
  private:
   std::string dir_;

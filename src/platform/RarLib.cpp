@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 #include "platform/FlatOutput.h"
 #include "platform/Files.h"
@@ -30,6 +31,8 @@ struct RarArchive {
   bool fatal = false;  // the reader can go no further
   std::string outDir;                     // the folder `out` was opened for
   std::unique_ptr<FlatOutputFolder> out;  // kept open across the entries of one folder
+  std::unordered_set<std::string> written;  // names extracted into `outDir`
+  bool clashed = false;  // the entry handled last went to a file name used before
 };
 
 namespace {
@@ -213,6 +216,7 @@ namespace {
 int ProcessEntry(RARHandle h, int operation, const char* destPath, const char* destName) {
   archive_entry* entry = nullptr;
   h->name.clear();
+  h->clashed = false;
   const int r = archive_read_next_header(h->a, &entry);
   if (r == ARCHIVE_EOF) return ERAR_END_ARCHIVE;
   if (r < ARCHIVE_WARN) {
@@ -254,7 +258,10 @@ int ProcessEntry(RARHandle h, int operation, const char* destPath, const char* d
   if (!h->out || h->outDir != folder) {
     h->out = std::make_unique<FlatOutputFolder>(folder.empty() ? "." : folder);
     h->outDir = folder;
+    h->written.clear();
   }
+  // Two entries of one name: the later replaces the earlier, and that is told.
+  h->clashed = !h->written.insert(name).second;
   const int fd = h->out->Create(name);
   if (fd < 0) {
     archive_read_data_skip(h->a);
@@ -262,6 +269,8 @@ int ProcessEntry(RARHandle h, int operation, const char* destPath, const char* d
   }
   int result = CopyData(h->a, fd, crc);
   if (close(fd) != 0 && result == 0) result = ERAR_EWRITE;
+  // A file that failed its check or was cut short is not left behind.
+  if (result != 0) h->out->Remove(name);
   return result;
 }
 
@@ -280,6 +289,8 @@ int RARProcessFile(RARHandle h, int operation, const char* destPath, const char*
 }
 
 const char* RAREntryName(RARHandle h) { return h ? h->name.c_str() : ""; }
+
+bool RAREntryClashed(RARHandle h) { return h && h->clashed; }
 
 int RARCloseArchive(RARHandle h) {
   if (!h) return ERAR_ECLOSE;

@@ -32,10 +32,14 @@ RARHandle RAROpenArchive(RAROpenArchiveData* data);
 // or to the file DestName when given). 0 when done, else the entry's error; ERAR_END_ARCHIVE
 // after the last entry, or once a failure left nothing more readable.
 // Only regular files are written, flat under the last element of their name; folders, links,
-// devices and unusable names are passed over. Nothing is written through a link.
+// devices and unusable names are passed over. Nothing is written through a link. A file that
+// fails (its CRC, a cut archive, a full disk) is removed.
 int RARProcessFile(RARHandle handle, int operation, const char* destPath, const char* destName);
 // The name of the entry the last RARProcessFile call handled ("" when none was read).
 const char* RAREntryName(RARHandle handle);
+// True when the last RARProcessFile call extracted to a file name that an earlier entry of
+// this archive was extracted to.
+bool RAREntryClashed(RARHandle handle);
 // Frees the handle; 0 when the archive closed cleanly.
 int RARCloseArchive(RARHandle handle);
 

@@ -442,9 +442,11 @@ class Extractor {
       uint64_t end = 0;
       for (const Entry* e : byOffset) {
         if (e->localOffset < end) overlapping_.insert(e);
+        // The local header's own name and extra field count: another header may hide in them.
+        const uint64_t header = 30 + LocalNameAndExtra(*e);
         const uint64_t room = UINT64_MAX - e->localOffset;
-        end = std::max(end, room > 30 + e->packedSize ? e->localOffset + 30 + e->packedSize
-                                                      : UINT64_MAX);
+        end = std::max(end, room > header + e->packedSize ? e->localOffset + header + e->packedSize
+                                                          : UINT64_MAX);
       }
     }
     std::vector<const Entry*> todo;
@@ -479,6 +481,16 @@ class Extractor {
     for (const auto& s : r_.specs)
       if (MatchSpec(s, name)) return true;
     return false;
+  }
+
+  // The lengths of the name and extra field of the entry's local header (0 when unreadable).
+  uint64_t LocalNameAndExtra(const Entry& e) const {
+    const __int128 local = static_cast<__int128>(e.localOffset) + shift_;
+    uint8_t lh[30];
+    if (local < 0 || local > static_cast<__int128>(src_->Size()) ||
+        !src_->Read(static_cast<uint64_t>(local), lh, 30) || Get32LE(lh) != kLocalSig)
+      return 0;
+    return uint64_t{Get16LE(lh + 26)} + Get16LE(lh + 28);
   }
 
   int Notify(int action, int32_t code, int64_t number, const std::string& text) {
@@ -521,6 +533,9 @@ class Extractor {
       Fail(kFormatError, "Entry overlaps another: " + name);
       return true;
     }
+    // Two entries of one file name: the later still replaces the earlier, but never silently.
+    if (!r_.test && !written_.insert(name).second)
+      Fail(kFormatError, "Another entry was already unpacked to the same file: " + name);
     if (!r_.test && e.size > FreeSpace()) {
       Fail(kWriteError, "Not enough free space for " + name);
       return false;
@@ -676,6 +691,7 @@ class Extractor {
   bool inflating_ = false;
   int targetFd_ = -1;
   std::string targetPrefix_;
+  std::unordered_set<std::string> written_;  // file names extracted so far
   std::unordered_set<const Entry*> overlapping_;  // before an entry's name when the folder is not open
 };
 

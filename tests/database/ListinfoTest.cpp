@@ -191,7 +191,8 @@ TEST(ListinfoErrors, EveryKindAndItsReportLine) {
 TEST(ListinfoErrors, NamesThatCannotBeFileNamesAreListed) {
   ParseResult r = ParseListinfo(
       "game ( name ../up cloneof a\\b romof ok sample \"x/1.wav\" sampleof .. "
-      "rom ( name ../MAME.CFG merge .  size 1 crc 0 ) rom ( name fine.bin ) )\n");
+      "rom ( name ../MAME.CFG merge .  size 1 crc 0 ) rom ( name fine.bin ) )\n"
+      "game ( name -cc cloneof -listxml romof \"-rompath\" sample -ok.wav sampleof ok ) \n");
   EXPECT_EQ(Lines(r), (std::vector<std::string>{
                           "Value not allowed: GAME\\NAME=../UP",
                           "Value not allowed: GAME\\CLONEOF=A\\B",
@@ -199,8 +200,12 @@ TEST(ListinfoErrors, NamesThatCannotBeFileNamesAreListed) {
                           "Value not allowed: GAME\\SAMPLEOF=..",
                           "Value not allowed: GAME\\ROM\\NAME=../MAME.CFG",
                           "Value not allowed: GAME\\ROM\\MERGE=.",
+                          // a set name the emulator would take for an option
+                          "Value not allowed: GAME\\NAME=-CC",
+                          "Value not allowed: GAME\\CLONEOF=-LISTXML",
+                          "Value not allowed: GAME\\ROMOF=-rompath",
                       }));
-  ASSERT_EQ(r.Games->size(), 1u);  // the game stays; every use of its names refuses them
+  ASSERT_EQ(r.Games->size(), 2u);  // the game stays; every use of its names refuses them
 }
 
 TEST(ListinfoErrors, BadValuesKeepOrZeroTheirFields) {

@@ -126,6 +126,14 @@ TEST(MainActions, TextEditorNewsAndFaq) {
   w.OptionsShowFaqACTNExecute();
   ASSERT_EQ(h.seam.messages.size(), 3u);
   EXPECT_EQ(h.seam.messages[2].text, "There is no FAQ file for this game");
+  // A clone-of name that climbs out of the FAQ folder finds nothing there.
+  w.FaqFilesDir = h.home.file("FAQ");
+  h.home.write("FAQ/parent.faq", "inside");
+  h.home.write("ESC.FAQ", "outside");
+  w.SelectedGame->CloneOf = "PARENT";
+  EXPECT_EQ(w.FindFaqFile(w.SelectedGame), h.home.file("FAQ/parent.faq"));
+  w.SelectedGame->CloneOf = "../ESC";
+  EXPECT_EQ(w.FindFaqFile(w.SelectedGame), "");
 
   // A help link the desktop cannot open is told too.
   w.HelpMameSiteACTNExecute();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -103,6 +104,26 @@ TEST_F(CmdWindow, ExampleFollowsTheBoxesAndOnlyOkStores) {
   EXPECT_NE(cmd.BuildCommandLine("abc", false)
                 .find("-ignorecfg -record 'abc' -nosound >'$VRTEMP$.NFO' 2>&1"),
             std::string::npos);
+
+  // Typing a long option keeps the window's width (opened for a short line): the line scrolls.
+  w->EmulatorDir = "/";
+  w->LogTextOutput = w->IgnoreConfig = false;
+  w->ExtraOptions.clear();
+  w->NoneBTN->click();
+  h.seam.modalHandlers.push_back([&](QWidget*) {
+    auto settle = [] {  // layouts settle in rounds
+      for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    };
+    cmd.show();
+    settle();
+    const int width = cmd.width();
+    cmd.ExtraOptions->setText(QString(100, 'x'));
+    settle();
+    EXPECT_EQ(cmd.width(), width);
+    cmd.hide();
+    return 2;
+  });
+  w->OptionsCommandLineACTNExecute();
 }
 
 TEST_F(CmdWindow, RecordingPanel) {
@@ -134,14 +155,14 @@ TEST_F(CmdWindow, DeletingAGamesFiles) {
   h.seam.messageAnswers = {plat::IDYES, plat::IDNO, plat::IDYES};
   w->DeleteConfigACTNExecute();
   w->DeleteDefaultConfigACTNExecute();  // answered No
-  w->DeleteHiscoreACTNExecute();        // no such file: no further word
+  w->DeleteHiscoreACTNExecute();        // no such file: nothing to ask, that is said
   ASSERT_EQ(h.seam.messages.size(), 3u);
   EXPECT_EQ(h.seam.messages[0].text,
             "Really delete the configuration file for [abc]?\rFile = CFG/abc.CFG");
   EXPECT_EQ(h.seam.messages[1].text,
             "Really delete the default configuration file?\rFile = CFG/DEFAULT.CFG");
-  EXPECT_EQ(h.seam.messages[2].text,
-            "Really delete the high score file for [abc]?\rFile = HI/abc.HI");
+  EXPECT_EQ(h.seam.messages[2].text, "There is no high score file for [abc].\rFile = HI/abc.HI");
+  EXPECT_EQ(h.seam.messages[2].flags, unsigned(plat::MB_OK | plat::MB_ICONINFORMATION));
   EXPECT_FALSE(plat::FileExists(h.home.file("CFG/abc.cfg")));
   EXPECT_TRUE(plat::FileExists(h.home.file("CFG/DEFAULT.CFG")));
   // A failed deletion is told.

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <map>
+#include <tuple>
 #include <sys/stat.h>
 #include <zlib.h>
 
@@ -236,6 +237,49 @@ TEST_F(Launch, MissingRomStopsTheRunAndMisspelledRomIsCopied) {
   EXPECT_NE(log.find(FileLine("zyphon.3a", sets["zyphon"].back().data)), std::string::npos)
       << log;
   EXPECT_EQ(Plays("zyphon"), 1u);
+}
+
+// A set that did not unpack whole is not run, even when every rom the test looks for is there;
+// the zip component's mere warnings do not stop it. Set names the emulator would read as an
+// option, or that are no file name, are refused before anything is unpacked.
+TEST_F(Launch, UnpackErrorsAndUnusableSetNamesStopTheRun) {
+  sets["zyphon"].push_back({"extra.bin", "damaged", false});
+  WriteSets();
+  std::string zip;
+  plat::ReadWholeFile(emu + "ROMS/zyphon.zip", zip);
+  const size_t at = zip.find("damaged");
+  zip[at] = 'D';  // the entry's CRC no longer matches
+  plat::WriteFileAtomic(emu + "ROMS/zyphon.zip", zip);
+  std::string report;
+  CaptureReport(report);
+  w->MamePlayACTNExecute();
+  EXPECT_TRUE(h.seam.commands.empty());
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_EQ(h.seam.messages[0].text,
+            "The game's sets could not be unpacked without errors:\rUNZIP error in " + emu +
+                "ROMS/zyphon.zip: CRC error in extra.bin\rMAME won't be run.\r\r"
+                "Do you want to view a detailed report?");
+  EXPECT_NE(report.find("CRC error in extra.bin"), std::string::npos) << report;
+  EXPECT_FALSE(plat::DirExists(emu + "$VRTEMP$"));
+
+  zip[at] = 'd';
+  plat::WriteFileAtomic(emu + "ROMS/zyphon.zip", zip + "junk");
+  w->MamePlayACTNExecute();
+  EXPECT_EQ(h.seam.commands.size(), 1u) << h.seam.AllMessages();
+
+  GameRecord* g = h.Game("zyphon");
+  for (auto [field, name, why] :
+       {std::tuple{&g->Name, "-cc", "begins with \"-\": MAME would take it for an option."},
+        {&g->CloneOf, "-listxml", "begins with \"-\": MAME would take it for an option."},
+        {&g->RomOf, "../up", "cannot be part of a file name."}}) {
+    const auto kept = *field;
+    *field = name;
+    w->MamePlayACTNExecute();
+    *field = kept;
+    EXPECT_EQ(h.seam.messages.back().text,
+              "The set name [" + std::string(name) + "] " + why + "\rMAME won't be run.");
+  }
+  EXPECT_EQ(h.seam.commands.size(), 1u);
 }
 
 TEST_F(Launch, WaitsForTheEmulatorAndCountsItsTime) {

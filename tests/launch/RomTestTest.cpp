@@ -97,11 +97,20 @@ TEST(RomTest, MemorySamplesAndDatabaseErrors) {
                             "Needed=80 MB)"});
   EXPECT_FALSE(r.samplesOk);
   EXPECT_EQ(r.sampleLines, std::vector<std::string>{"boom.wav     sample file is missing"});
+  // Memory is tested first: no fake file is made for a run it refuses.
+  AddRom(g, "fake.rom", 8u << 20, 0x5678);
+  o.createFakeFiles = true;
+  r = launch::TestSet(g, t.path(), o);
+  EXPECT_EQ(r.romLines, std::vector<std::string>{
+                            "Not enough physical memory for MAME to load roms (Total=64 MB; "
+                            "Needed=88 MB)"});
+  EXPECT_FALSE(plat::FileExists(t.file("fake.rom")));
   // Memory compared in 64 bits: 16 GiB is plenty.
   o.physicalMemory = uint64_t(16) << 30;
   o.checkSamples = false;
   r = launch::TestSet(g, t.path(), o);
   EXPECT_TRUE(r.romsOk && r.samplesOk);
+  EXPECT_EQ(plat::FileSize(t.file("fake.rom")), 8 << 20);
 
   g.Roms.reset();
   g.Samples.reset();

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
+
+#include <csignal>
 
 #include "frontend/MainWindowHarness.h"
 #include "launch/SetSources.h"
@@ -10,6 +13,7 @@
 #include "launch/unace.h"
 #include "platform/FlatOutput.h"
 #include "platform/Files.h"
+#include "support/ArchiveBuilder.h"
 #include "support/ZipFixture.h"
 
 namespace {
@@ -90,6 +94,22 @@ struct UnpackWindow : MainWindowHarness {
 
 using Names = std::vector<std::string>;
 
+// Writes past `bytes` fail (with EFBIG) while it lives, as on a full disk.
+struct FileSizeLimit {
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, SIG_DFL);
+  }
+  rlimit old{};
+};
+
 }  // namespace
 
 TEST(FlatEntryName, KeepsTheLastElementOnly) {
@@ -116,7 +136,7 @@ TEST(UnpackSet, RarRoad) {
   plat::MakeDirs(t.temp);
   symlink(t.outside.file("precious.dat").c_str(), (t.temp + "/A.BIN").c_str());
   EXPECT_EQ(t.w().UnpackSet("PACMAN", 1, false), "UNRAR error in " + rar + " (C.BIN): CRC error");
-  EXPECT_EQ(t.TempFiles(), (Names{"A.BIN", "B.BIN", "C.BIN", "D.BIN", "EVIL.BIN"}));
+  EXPECT_EQ(t.TempFiles(), (Names{"A.BIN", "B.BIN", "D.BIN", "EVIL.BIN"}));  // no failed file
   EXPECT_EQ(t.Temp("A.BIN"), "alpha");
   EXPECT_EQ(t.Temp("B.BIN"), "bravo");
   EXPECT_EQ(t.outside.read("precious.dat"), "mine");
@@ -125,6 +145,7 @@ TEST(UnpackSet, RarRoad) {
   const std::string cut = t.emu.write(
       "cut.rar", BuildRar4({{"A.BIN", "alpha"}, {"D.BIN", std::string(300, 'd')}}).substr(0, 200));
   EXPECT_EQ(launch::UnpackRar(cut, t.temp), "UNRAR error in " + cut + " (D.BIN): CRC error");
+  EXPECT_FALSE(plat::FileExists(t.temp + "/D.BIN"));  // nor a cut one
   const std::string v5 = t.emu.write(
       "v5.rar", BuildRar5({{"sub/E.BIN", "echo"}, {"F.BIN", "fox", RarEntry::File, true}}));
   EXPECT_EQ(launch::UnpackRar(v5, t.temp), "UNRAR error in " + v5 + " (F.BIN): CRC error");
@@ -137,6 +158,13 @@ TEST(UnpackSet, RarRoad) {
                 " (Y.BIN): CRC error");
   EXPECT_EQ(t.Temp("Z.BIN"), "zulu");
   EXPECT_EQ(t.Temp("E.BIN"), "echo");
+  // Two entries of one file name: the later replaces the earlier, never silently.
+  const std::string twice =
+      t.emu.write("twice.rar", BuildRar4({{"sub\\G.BIN", "golf"}, {"G.BIN", "gone"}}));
+  EXPECT_EQ(launch::UnpackRar(twice, t.temp),
+            "UNRAR error in " + twice +
+                " (G.BIN): another entry was already unpacked to the same file G.BIN");
+  EXPECT_EQ(t.Temp("G.BIN"), "gone");
   const std::string junk = t.emu.write("junk.rar", "Rar!\x1a\x07 but nothing else");
   EXPECT_EQ(launch::UnpackRar(junk, t.temp),
             "UNRAR error in " + junk + ": the supplied file is not a valid RAR archive");
@@ -207,6 +235,12 @@ TEST(UnpackSet, AceRoad) {
   const std::string ace = t.emu.write("roms/Pacman.Ace", bytes);
   EXPECT_EQ(t.w().UnpackSet("PACMAN", 1, false), "");
   EXPECT_EQ(t.TempFiles(), (Names{"Tect.txt.txt", "test.exe", "test.jpg"}));
+  const std::string twice =
+      t.emu.write("twice.ace", testarc::BuildAce({{"a\\H.BIN", "hotel"}, {"H.BIN", "gone"}}));
+  EXPECT_EQ(launch::UnpackAce(twice, t.temp),
+            "UNACE error in " + twice +
+                " (H.BIN): another entry was already unpacked to the same file H.BIN");
+  EXPECT_EQ(t.Temp("H.BIN"), "gone");
   ASSERT_TRUE(plat::ReadWholeFile(data + "Ace.encrypted.ace", bytes));
   plat::WriteFileAtomic(ace, bytes);
   EXPECT_EQ(t.w().UnpackSet("PACMAN", 1, false),
@@ -219,4 +253,33 @@ TEST(UnpackSet, AceRoad) {
   ASSERT_GT(longName.size(), 259u);
   EXPECT_EQ(launch::UnpackAce(longName, t.temp),
             "UNACE error in " + longName + ": file open error (disk access error or sharing violation)");
+}
+
+// A write that fails half-way (a full disk: the file size limit stands in for it) leaves no
+// partial file on any road, and the error tells the launch not to run.
+TEST(UnpackSet, AFailedWriteLeavesNoPartialFile) {
+  UnpackWindow t;
+  const std::string big(1228800, 'b');
+  t.emu.write("roms/big/BIG.BIN", big);
+  struct Road {
+    const char* what;
+    std::string path;
+  } roads[] = {
+      {"rar", t.emu.write("roms/big.rar", BuildRar4({{"BIG.BIN", big}}))},
+      {"folder", t.emu.file("roms/big")},
+      {"zip", t.emu.write("roms/big.zip", BuildZip({{"BIG.BIN", big}}))},
+      {"ace", t.emu.write("roms/big.ace", testarc::BuildAce({{"BIG.BIN", big}}))},
+  };
+  for (const Road& road : roads) {
+    SCOPED_TRACE(road.what);
+    plat::RemoveTree(t.temp);
+    plat::MakeDirs(t.temp);
+    std::string errors;
+    {
+      FileSizeLimit full(860160);
+      errors = launch::UnpackSource(road.path, t.temp);
+    }
+    EXPECT_TRUE(launch::UnpackFailed(errors)) << errors;
+    EXPECT_EQ(t.TempFiles(), Names{});
+  }
 }

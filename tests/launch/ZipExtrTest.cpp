@@ -72,6 +72,21 @@ TEST(ZipExtractor, ExtractsAndReportsAsTheArchiveDeserves) {
   // The second entry's directory record points at the first one's data.
   std::string overlap = BuildZip({{"A.BIN", kRom}, {"B.BIN", kRom}});
   overlap.replace(overlap.rfind("PK\x01\x02") + 42, 4, 4, '\0');
+  // The second entry's local header hides in the first one's extra field, far enough in that
+  // 30 bytes past the first header do not reach it: both entries' data are the same bytes.
+  std::string hidden;
+  {
+    const std::string two = BuildZip({{"A.BIN", kRom}, {"B.BIN", kRom}});
+    const size_t entry = 35 + kRom.size(), extra = kRom.size() + 35;
+    std::string central = two.substr(2 * entry);
+    auto put32 = [](std::string& s, size_t at, uint32_t v) {
+      for (int i = 0; i < 4; ++i) s[at + i] = char(v >> (8 * i));
+    };
+    put32(central, 51 + 42, uint32_t(35 + kRom.size()));      // B's header offset
+    put32(central, central.size() - 6, uint32_t(35 + extra + kRom.size()));  // directory start
+    hidden = two.substr(0, 28) + char(extra & 0xFF) + char(extra >> 8) + "A.BIN" +
+             std::string(kRom.size(), 'p') + two.substr(entry, 35) + kRom + central;
+  }
   // An entry claiming 2^60 bytes.
   std::string huge = BuildZip({{"H.BIN", "h", true}, {"A.BIN", kRom}}, Options(true, false));
   huge.replace(huge.find("PK\x01\x02") + 46 + 5 + 4, 8,
@@ -107,6 +122,11 @@ TEST(ZipExtractor, ExtractsAndReportsAsTheArchiveDeserves) {
        {}, plat::zip::kCrcError, 0, "CRC error in A.BIN"},
       {"overlapping entries", overlap, {{"A.BIN", kRom}}, plat::zip::kFormatError, 1,
        "Entry overlaps another: B.BIN"},
+      {"a header inside another's extra field", hidden, {{"A.BIN", kRom}},
+       plat::zip::kFormatError, 1, "Entry overlaps another: B.BIN"},
+      {"two entries of one file name", BuildZip({{"sub/A.BIN", kRom}, {"A.BIN", "other"}}),
+       {{"A.BIN", "other"}}, plat::zip::kFormatError, 2,
+       "Another entry was already unpacked to the same file: A.BIN"},
       {"more than the free space", huge, {}, plat::zip::kWriteError, 0,
        "Not enough free space for H.BIN"},
       {"offset beyond the file", farOff, {{"B.BIN", "b"}}, plat::zip::kFormatError, 1,

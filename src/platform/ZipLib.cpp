@@ -533,8 +533,9 @@ class Extractor {
       Fail(kFormatError, "Entry overlaps another: " + name);
       return true;
     }
-    // Two entries of one file name: the later still replaces the earlier, but never silently.
-    if (!r_.test && !written_.insert(name).second)
+    // Two entries of one file name: the later still replaces the earlier, but never silently
+    // (a test reports what the extraction would).
+    if (!written_.insert(name).second)
       Fail(kFormatError, "Another entry was already unpacked to the same file: " + name);
     if (!r_.test && e.size > FreeSpace()) {
       Fail(kWriteError, "Not enough free space for " + name);

@@ -47,11 +47,13 @@ TEST(CategoryFiles, CatListAndMacMameReading) {
   EXPECT_EQ(list->Sections[0].Name, "Main Category");
   EXPECT_EQ(list->Sections[0].Info, "Main categories");
   std::vector<const categoryfile::CatList::Section*> both{&list->Sections[0], &list->Sections[1]};
-  EXPECT_EQ(categoryfile::CatListFolder(*list, both, "PACMAN"), "\\Maze\\.37b5\\");
-  EXPECT_EQ(categoryfile::CatListFolder(*list, both, "GALAXIAN"),
-            "\\Shooter / Flying\\Vertical\\");  // the empty part is dropped
-  EXPECT_EQ(categoryfile::CatListFolder(*list, both, "MSPACMAN"), "\\.36\\");
-  EXPECT_EQ(categoryfile::CatListFolder(*list, both, "NOSUCH"), "");
+  const auto folders = categoryfile::CatListFolders(both);
+  EXPECT_EQ(folders.at("PACMAN"), "\\Maze\\.37b5\\");
+  EXPECT_EQ(folders.at("GALAXIAN"), "\\Shooter / Flying\\Vertical\\");  // the empty part is dropped
+  EXPECT_EQ(folders.at("MSPACMAN"), "\\.36\\");
+  EXPECT_EQ(folders.count("NOSUCH"), 0u);
+  EXPECT_EQ(list->Find("verADDED"), &list->Sections[1]);
+  EXPECT_EQ(list->Find("FileInfo"), nullptr);
   EXPECT_EQ(categoryfile::ParseCatList(";;\r\n")->Title, "");
   EXPECT_FALSE(categoryfile::ParseCatList("; Catver ;;\n[A]\nx=y\n"));
 

@@ -14,6 +14,7 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QScreen>
+#include <QTimer>
 #include <QTreeView>
 #include <QFontDialog>
 #include <QMessageBox>
@@ -150,11 +151,19 @@ QSize FileDialogSize(const QWidget& dialog) {
   return s.expandedTo(dialog.minimumSizeHint());
 }
 
-// The detail columns (size, type, date) as wide as what they show; the name keeps the rest.
+// The detail columns (size, type, date) as wide as what they show; the name column gives way
+// when they would not fit beside it.
 void FitFileColumns(QFileDialog& dialog) {
   auto* view = dialog.findChild<QTreeView*>("treeView");
   if (!view) return;
-  for (int c = 1; c < view->header()->count(); ++c) view->resizeColumnToContents(c);
+  QHeaderView* header = view->header();
+  int others = 0;
+  for (int c = 1; c < header->count(); ++c) {
+    view->resizeColumnToContents(c);
+    others += header->sectionSize(c);
+  }
+  const int room = view->viewport()->width() - others;
+  if (header->sectionSize(0) > room) header->resizeSection(0, std::max(room, 160));
 }
 }  // namespace
 
@@ -174,6 +183,7 @@ std::optional<std::string> Seam::FileDialog(QWidget* parent, FileDialogRequest& 
                                        : QFileDialog::ExistingFile);
   if (!selected.isEmpty()) dialog.selectNameFilter(selected);
   dialog.resize(FileDialogSize(dialog));
+  QTimer::singleShot(0, &dialog, [&dialog] { FitFileColumns(dialog); });  // once laid out
   if (auto* files = dialog.findChild<QFileSystemModel*>())
     QObject::connect(files, &QFileSystemModel::directoryLoaded, &dialog,
                      [&dialog] { FitFileColumns(dialog); });

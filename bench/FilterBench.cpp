@@ -162,4 +162,28 @@ void BM_CatListImport(benchmark::State& state) {
 }
 BENCHMARK(BM_CatListImport)->Unit(benchmark::kMillisecond);
 
+// A category file of many small sections (each of two games), all of them chosen.
+void BM_CatListImportSections(benchmark::State& state) {
+  TMainFRM& f = Window();
+  const std::string path = BenchHome() + "sections.ini";
+  const size_t count = static_cast<size_t>(state.range(0));
+  std::string text = ";; Sections bench ;;\r\n";
+  for (size_t s = 0; s < count; ++s) {
+    text += "[Section " + std::to_string(s) + "]\r\n";
+    for (size_t k = 0; k < 2; ++k)
+      text += (*f.Games)[(2 * s + k) % f.Games->size()]->Name.str() + "=Group " +
+              std::to_string(s % 50) + "\r\n";
+  }
+  plat::WriteFileAtomic(path, text);
+  static_cast<BenchSeam&>(plat::Ui()).file = path;
+  for (auto _ : state) {
+    f.FileFilterImportCatVerACTNExecute();
+    QApplication::processEvents();
+    if (f.Filters->size() != 2) state.SkipWithError("not imported");
+    DropAdded(state, f);
+  }
+  state.counters["sections"] = static_cast<double>(count);
+}
+BENCHMARK(BM_CatListImportSections)->Arg(25000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 }  // namespace

@@ -20,11 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (auto list = categoryfile::ParseCatList(text)) {
     std::vector<const categoryfile::CatList::Section*> all;
     for (const auto& s : list->Sections) {
-      if (list->Find(s.Name) == nullptr) abort();
+      if (list->Find(s.Name) != &s) abort();
       all.push_back(&s);
     }
-    for (const auto& s : list->Sections)
-      for (const auto& [set, value] : s.Values) CheckFolder(categoryfile::CatListFolder(*list, all, set));
+    for (const auto& [set, folder] : categoryfile::CatListFolders(all)) CheckFolder(folder);
   }
   categoryfile::ParseMacMame(text, [](const std::string& set, const std::string& folder) {
     if (set.empty() || set.size() > 8 || set.find_first_of(" \t") != std::string::npos) abort();

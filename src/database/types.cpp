@@ -209,13 +209,30 @@ void DisposeFilterList(std::unique_ptr<FilterList>& list) {
 
 void ResetTreeImageItems(std::unique_ptr<TreeImageItemList>& list) {
   if (!list) return;
-  for (auto& item : *list) {
-    if (!item) continue;
-    item->Node = nullptr;
-    item->ParentNode = nullptr;
-    if (item->Children) ResetTreeImageItems(item->Children);
+  std::vector<TreeImageItemList*> pending{list.get()};
+  while (!pending.empty()) {
+    TreeImageItemList* l = pending.back();
+    pending.pop_back();
+    for (auto& item : *l) {
+      if (!item) continue;
+      item->Node = nullptr;
+      item->ParentNode = nullptr;
+      if (item->Children) pending.push_back(item->Children.get());
+    }
   }
   list.reset();
 }
 
 }  // namespace types
+
+TreeImageItemDescriptor::~TreeImageItemDescriptor() {
+  // Level by level: a folder chain may be far deeper than the stack.
+  std::vector<std::unique_ptr<TreeImageItemList>> pending;
+  if (Children) pending.push_back(std::move(Children));
+  while (!pending.empty()) {
+    std::unique_ptr<TreeImageItemList> l = std::move(pending.back());
+    pending.pop_back();
+    for (auto& item : *l)
+      if (item && item->Children) pending.push_back(std::move(item->Children));
+  }
+}

@@ -183,6 +183,8 @@ struct TreeImageItemDescriptor {
   void* Node = nullptr;
   void* ParentNode = nullptr;
   std::unique_ptr<RecordList<TreeImageItemDescriptor>> Children;  // null when none
+  TreeImageItemDescriptor() = default;
+  ~TreeImageItemDescriptor();  // frees deep chains without recursion
 };
 using TreeImageItemList = RecordList<TreeImageItemDescriptor>;
 

@@ -41,9 +41,8 @@ std::string FolderOf(std::string_view value) {
 }
 
 const CatList::Section* CatList::Find(std::string_view name) const {
-  for (const Section& s : Sections)
-    if (plat::SameText(s.Name, name)) return &s;
-  return nullptr;
+  auto it = SectionAt.find(plat::UpperCase(name));
+  return it == SectionAt.end() ? nullptr : &Sections[it->second];
 }
 
 bool IsCatListFirstLine(std::string_view first) {
@@ -58,7 +57,6 @@ std::optional<CatList> ParseCatList(std::string_view text) {
   list.Title = first.size() >= 4 ? std::string(TrimView(first.substr(2, first.size() - 4))) : "";
   std::unordered_map<std::string, std::string> info;  // upper-cased FileInfo keys
   std::unordered_map<std::string, std::string>* values = nullptr;
-  std::unordered_map<std::string, size_t> sectionAt;  // upper-cased name -> position
   bool first_line = true;
   ForEachLine(text, [&](std::string_view raw, size_t) {
     if (first_line) {
@@ -75,7 +73,7 @@ std::optional<CatList> ParseCatList(std::string_view text) {
         values = &info;
         return;
       }
-      auto [it, fresh] = sectionAt.emplace(key, list.Sections.size());
+      auto [it, fresh] = list.SectionAt.emplace(key, list.Sections.size());
       if (fresh) list.Sections.push_back({name, {}, {}});
       values = &list.Sections[it->second].Values;
       return;
@@ -102,16 +100,18 @@ std::optional<CatList> ParseCatList(std::string_view text) {
   return list;
 }
 
-std::string CatListFolder(const CatList&, const std::vector<const CatList::Section*>& chosen,
-                          const std::string& setName) {
-  std::string folder;
+std::unordered_map<std::string, std::string> CatListFolders(
+    const std::vector<const CatList::Section*>& chosen) {
+  std::unordered_map<std::string, std::string> folders;
   for (const CatList::Section* s : chosen) {
-    auto it = s->Values.find(setName);
-    if (it == s->Values.end()) continue;
-    std::string part = FolderOf(it->second);
-    if (!part.empty()) folder += folder.empty() ? part : part.substr(1);
+    for (const auto& [set, value] : s->Values) {
+      std::string part = FolderOf(value);
+      if (part.empty()) continue;
+      std::string& folder = folders[set];
+      folder.append(part, folder.empty() ? 0 : 1);
+    }
   }
-  return folder;
+  return folders;
 }
 
 bool ParseMacMame(std::string_view text,

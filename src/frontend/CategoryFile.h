@@ -28,15 +28,17 @@ struct CatList {
     std::unordered_map<std::string, std::string> Values;  // upper-cased set name -> folder
   };
   std::vector<Section> Sections;  // category sections in file order, [FileInfo] left out
+  std::unordered_map<std::string, size_t> SectionAt;  // upper-cased name -> position
   const Section* Find(std::string_view name) const;  // without regard to case
 };
 // Whether a first line is a CatList's (framed by ";;" on both ends).
 bool IsCatListFirstLine(std::string_view line);
 // nullopt when line 1 is not framed by ";;" on both ends.
 std::optional<CatList> ParseCatList(std::string_view text);
-// The folder of a set from the chosen sections in order ("" when it has no value in any).
-std::string CatListFolder(const CatList& list, const std::vector<const CatList::Section*>& chosen,
-                          const std::string& setName);
+// The folder of every set that has a value in the chosen sections, its parts in the order of
+// the sections (sets with no folder left out).
+std::unordered_map<std::string, std::string> CatListFolders(
+    const std::vector<const CatList::Section*>& chosen);
 
 // Calls `entry` for each set line with the upper-cased set name and the current folder
 // ("" until the first category). False when line 1 is not the MacMAME header.

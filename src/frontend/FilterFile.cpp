@@ -1,6 +1,7 @@
 #include "frontend/FilterFile.h"
 
 #include "database/TextStream.h"
+#include "frontend/TreeLayout.h"
 #include "platform/Files.h"
 
 namespace filterfile {
@@ -51,6 +52,9 @@ ParseResult Parse(std::string_view text, const Lookup& lookup, FilterDescriptor&
     GameRecord* game = lookup ? lookup(name) : nullptr;
     if (!game) continue;
     size_t slash = line.find_last_of('\\');
+    if (slash != std::string::npos &&
+        gametree::FolderDepth(std::string_view(line).substr(0, slash)) > gametree::MaxFolderDepth)
+      return ParseResult::TooDeep;
     auto entry = types::NewFilterEntryDescriptor();
     entry->Game = game;
     entry->Folder = NormalizeFolder(slash == std::string::npos ? std::string_view()

@@ -22,9 +22,11 @@ std::string NormalizeFolder(std::string_view folder);
 // The whole file, lines ended by CR LF. Entries without a game are skipped.
 std::string Format(const FilterDescriptor& filter, const Progress& progress = {});
 
-enum class ParseResult { Ok, UnknownFormat };
+enum class ParseResult { Ok, UnknownFormat, TooDeep };
 // Reads a file's text (CR LF, LF or CR) into `filter`: name, entries; file name and the
 // modified mark are left to the caller. Lines are trimmed; unknown set names are dropped.
+// TooDeep: an entry's folders nest deeper than gametree::MaxFolderDepth (the filter is then
+// incomplete and not to be used).
 ParseResult Parse(std::string_view text, const Lookup& lookup, FilterDescriptor& filter,
                   const Progress& progress = {});
 

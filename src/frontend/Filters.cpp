@@ -6,10 +6,12 @@
 #include "database/Working.h"
 #include "frontend/FilterFile.h"
 #include "frontend/InputQuery.h"
+#include "frontend/TreeLayout.h"
 #include "frontend/WorkingProgress.h"
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
+#include "platform/SafeName.h"
 #include "platform/Seams.h"
 
 namespace {
@@ -20,8 +22,10 @@ std::string NotSavedQuestion(const std::string& name, const char* tail) {
   return "The \"" + name + "\" filter is not saved yet.\r" + tail;
 }
 
-// The save dialog of a filter, in its own folder when it has a file.
-plat::FileDialogRequest FilterSaveRequest(const std::string& fileName, const std::string& folder) {
+// The save dialog of a filter, in its own folder when it has a file; a filter without one is
+// proposed under its name.
+plat::FileDialogRequest FilterSaveRequest(const FilterDescriptor& f, const std::string& folder) {
+  const std::string& fileName = f.FileName;
   plat::FileDialogRequest req;
   req.save = true;
   req.title = "Save filter";
@@ -29,6 +33,10 @@ plat::FileDialogRequest FilterSaveRequest(const std::string& fileName, const std
   req.filter = kFilterDialogFilter;
   req.initialDir = folder;
   req.fileName = fileName;
+  if (fileName.empty()) {
+    std::string name = plat::ToLocal(plat::FromAnsi(plat::Trim(f.Name)));
+    if (plat::IsPlainName(name)) req.fileName = name + ".VRF";
+  }
   if (std::string dir = plat::DirectoryOf(fileName); !dir.empty()) {
     req.initialDir = dir;
     req.fileName = plat::FileNameOf(fileName);
@@ -46,7 +54,7 @@ bool SaveOrLetGo(TMainFRM& w, FilterDescriptor* f) {
   if (answer == plat::IDNO) return true;
   if (answer != plat::IDYES) return false;
   if (f->FileName.empty()) {
-    plat::FileDialogRequest req = FilterSaveRequest(f->FileName, w.FiltersFolder());
+    plat::FileDialogRequest req = FilterSaveRequest(*f, w.FiltersFolder());
     auto chosen = plat::Ui().FileDialog(&w, req);
     if (!chosen) return false;
     f->FileName = *chosen;
@@ -61,34 +69,38 @@ std::string TMainFRM::FiltersFolder() const {
   return f && plat::DirExists(*f) ? plat::WithSlash(*f) : ProgramDir;
 }
 
-bool TMainFRM::LoadFilterFile(const std::string& fileName) {
-  auto real = plat::ResolveNoCase(fileName);
-  if (!real || !plat::FileExists(*real)) {
-    ShowMessageBox("Filter file " + fileName + " not found", plat::MB_ICONERROR);
+bool TMainFRM::LoadFilterFile(const std::string& fileName, StringList* failures) {
+  // Shown at once, or kept for one message about several files.
+  auto fail = [&](const std::string& text) {
+    if (failures)
+      failures->push_back(text);
+    else
+      ShowMessageBox(text, plat::MB_ICONERROR);
     return false;
-  }
+  };
+  auto real = plat::ResolveNoCase(fileName);
+  if (!real || !plat::FileExists(*real)) return fail("Filter file " + fileName + " not found");
   std::string text;
   std::string error;
-  if (!plat::ReadWholeFile(*real, text, &error)) {
-    ShowMessageBox("Filter file " + fileName + " not found", plat::MB_ICONERROR);
-    return false;
-  }
+  if (!plat::ReadWholeFile(*real, text, &error)) return fail("Filter file " + fileName + " not found");
   // The name is known only once the header is read.
   std::string firstLine = text.substr(0, text.find_first_of("\r\n"));
   std::string name = plat::Trim(firstLine);
-  if (name.compare(0, filterfile::kHeader.size(), filterfile::kHeader) != 0) {
-    ShowMessageBox("Filter file format unknown for file " + fileName, plat::MB_ICONERROR);
-    return false;
-  }
+  if (name.compare(0, filterfile::kHeader.size(), filterfile::kHeader) != 0)
+    return fail("Filter file format unknown for file " + fileName);
   name = plat::Trim(std::string_view(name).substr(filterfile::kHeader.size()));
 
   auto filter = types::NewFilterDescriptor();
+  filterfile::ParseResult parsed;
   {
     WorkingProgress progress(this, "Loading \"" + name + "\" filter...");
-    filterfile::Parse(
+    parsed = filterfile::Parse(
         text, [this](const std::string& set) { return LookUpSetName(set); }, *filter,
         [&progress](size_t done, size_t total) { progress.Set(done, total); });
   }
+  if (parsed == filterfile::ParseResult::TooDeep)
+    return fail("Filter file " + fileName + " nests its folders deeper than " +
+                std::to_string(gametree::MaxFolderDepth) + " levels");
   filter->FileName = fileName;
   filter->Modified = 0;
   if (!Filters) {
@@ -168,7 +180,16 @@ bool TMainFRM::ConfirmUnsavedFilters() {
 
 void TMainFRM::ReloadRememberedFilters() {
   const StringList files = FiltersToOpen;
-  for (size_t i = 0; i < files.size() && i < 65536; ++i) LoadFilterFile(files[i]);
+  StringList failures;
+  for (size_t i = 0; i < files.size() && i < 65536; ++i) LoadFilterFile(files[i], &failures);
+  if (failures.empty()) return;
+  // One message, however many files failed.
+  constexpr size_t kShown = 10;
+  std::string text;
+  for (size_t i = 0; i < failures.size() && i < kShown; ++i) text += (i ? "\r" : "") + failures[i];
+  if (failures.size() > kShown)
+    text += "\r(and " + std::to_string(failures.size() - kShown) + " more filter files)";
+  ShowMessageBox(text, plat::MB_ICONERROR);
 }
 
 void TMainFRM::ListTabsChange() {
@@ -238,7 +259,7 @@ void TMainFRM::FileFilterSaveAsACTNExecute() {
   }
   FilterDescriptor* f = FilterOfTab(tab);
   if (!f) return;
-  plat::FileDialogRequest req = FilterSaveRequest(f->FileName, FiltersFolder());
+  plat::FileDialogRequest req = FilterSaveRequest(*f, FiltersFolder());
   auto chosen = plat::Ui().FileDialog(this, req);
   if (!chosen) return;
   f->FileName = *chosen;

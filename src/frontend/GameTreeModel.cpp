@@ -7,6 +7,17 @@
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
 
+GameTreeModel::Node::~Node() {
+  // Level by level: a folder chain may be far deeper than the stack.
+  std::vector<std::unique_ptr<Node>> pending = std::move(children);
+  while (!pending.empty()) {
+    std::unique_ptr<Node> n = std::move(pending.back());
+    pending.pop_back();
+    for (auto& c : n->children) pending.push_back(std::move(c));
+    n->children.clear();
+  }
+}
+
 GameTreeModel::Builder::Builder(TreeImageItemList* folderNodes, bool reverse)
     : root_(std::make_unique<Node>()), folderNodes_(folderNodes), reverse_(reverse) {
   root_->folder = std::make_unique<FolderInfo>();

@@ -27,6 +27,8 @@ class GameTreeModel : public QAbstractItemModel {
     int row = 0;
     std::vector<std::unique_ptr<Node>> children;
     std::unique_ptr<FolderInfo> folder;  // folders and the root only
+    Node() = default;
+    ~Node();  // frees deep chains without recursion
   };
 
   // Builds a new tree beside the one shown; Commit makes it the one shown.

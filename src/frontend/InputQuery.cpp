@@ -40,6 +40,11 @@ TInputQueryFRM::TInputQueryFRM(const std::string& caption, const std::string& pr
 
 TInputQueryFRM::~TInputQueryFRM() = default;
 
+void TInputQueryFRM::showEvent(QShowEvent* e) {
+  TDXForm::showEvent(e);
+  CenterOnScreen(this);
+}
+
 std::string TInputQueryFRM::Value() const { return plat::ToAnsi(Edit->text()); }
 
 bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {

@@ -20,6 +20,9 @@ class TInputQueryFRM : public TDXForm {
   QPushButton* CancelBTN = nullptr;
 
   std::string Value() const;  // the text as typed, Windows-1252
+
+ protected:
+  void showEvent(QShowEvent* e) override;
 };
 
 // Shows the box modally; true with the text when OK was pressed.

@@ -190,4 +190,11 @@ std::vector<std::string> SplitPath(std::string_view path) {
   return parts;
 }
 
+size_t FolderDepth(std::string_view path) {
+  size_t n = 0;
+  for (size_t i = 0; i < path.size(); ++i)
+    if (path[i] != '\\' && (i == 0 || path[i - 1] == '\\')) ++n;
+  return n;
+}
+
 }  // namespace gametree

@@ -64,6 +64,11 @@ std::string EntryPath(const FilterEntryDescriptor& entry, const std::string& add
                       const ListingFlagSet& flags);
 // The non-empty components of a "\A\B\" path.
 std::vector<std::string> SplitPath(std::string_view path);
+// Their number.
+size_t FolderDepth(std::string_view path);
+// No real filter nests its folders deeper; files that do are refused (a deeper tree would
+// cost the view a stack frame per level).
+inline constexpr size_t MaxFolderDepth = 256;
 
 // True when `text`, upper-cased, begins with `upperPrefix`.
 bool StartsWithNoCase(std::string_view text, std::string_view upperPrefix);

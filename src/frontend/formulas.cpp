@@ -312,10 +312,12 @@ int32_t TEvaluator::CompileOperation(Scope scope, int depth, bool& finished, int
       } else if (k == kOpen) {
         ++index_;
         text = kResult + std::to_string(CompileExpression(Scope::Group, depth + 1));
+      } else if (int32_t number = 0; IsNumber(text) && !ParseInteger(text, number)) {
+        Fail(("Number " + token + " is not a 32-bit integer at symbol ").c_str(), index_);
       } else if (text.size() == 2 && text[0] == '%' && IsDigit(text[1])) {
         text = plat::Trim(Params[static_cast<size_t>(text[1] - '0')]);
         int32_t number = 0;
-        if (!text.empty() && text[0] != '%' && text[0] != '"' && !ParseInteger(text, number))
+        if (text.empty() || (text[0] != '%' && text[0] != '"' && !ParseInteger(text, number)))
           Fail(("Parameter " + token + " is not a 32-bit integer at symbol ").c_str(), index_);
         if (!text.empty() && text[0] == '%') {
           // A parameter may name a variable of the vocabulary, nothing else.

@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "frontend/CategoryFile.h"
+#include "frontend/TreeLayout.h"
 #include "frontend/WorkingProgress.h"
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
@@ -143,6 +144,10 @@ namespace {
 
 const char* const kUnknownFormat = ": unknown format";
 
+std::string TooDeep() {
+  return ": its folders nest deeper than " + std::to_string(gametree::MaxFolderDepth) + " levels";
+}
+
 // The first line of a file, read alone (at most 64 KB). False when the file cannot be read.
 bool ReadFirstLine(const std::string& path, std::string& line) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -220,19 +225,26 @@ void TMainFRM::FileFilterImportCatVerACTNExecute() {
 
   auto filter = types::NewFilterDescriptor();
   filter->Name = name;
+  bool deep = false;
   {
     WorkingProgress progress(this, "Importing CatList's file...");
-    for (size_t i = 0; i < Games->size(); ++i) {
+    auto folders = categoryfile::CatListFolders(chosenSections);
+    for (size_t i = 0; i < Games->size() && !deep; ++i) {
       GameRecord* g = (*Games)[i].get();
       if ((i & 255) == 0) progress.Set(i, Games->size());
       if (!g || g->Kind != KIND_GAME) continue;
-      std::string folder = categoryfile::CatListFolder(*list, chosenSections, g->Name.str());
-      if (folder.empty()) continue;
+      auto folder = folders.find(g->Name.str());
+      if (folder == folders.end()) continue;
+      deep = gametree::FolderDepth(folder->second) > gametree::MaxFolderDepth;
       auto e = types::NewFilterEntryDescriptor();
       e->Game = g;
-      e->Folder = std::move(folder);
+      e->Folder = std::move(folder->second);
       filter->Entries->push_back(std::move(e));
     }
+  }
+  if (deep) {
+    ShowMessageBox("Cannot import " + path + TooDeep(), plat::MB_ICONERROR);
+    return;
   }
   AppendFilter(std::move(filter));
 }
@@ -270,19 +282,26 @@ void TMainFRM::FileFilterImportMacMameACTNExecute() {
     }
     auto filter = types::NewFilterDescriptor();
     filter->Name = plat::FileNameOf(path);
+    bool deep = false;
     {
       WorkingProgress progress(this, "Importing grouping file...");
       categoryfile::ParseMacMame(
           text,
           [&](const std::string& set, const std::string& folder) {
-            GameRecord* g = FindGameByName(set);
+            GameRecord* g = deep ? nullptr : FindGameByName(set);
             if (!g) return;
+            deep = gametree::FolderDepth(folder) > gametree::MaxFolderDepth;
+            if (deep) return;
             auto e = types::NewFilterEntryDescriptor();
             e->Game = g;
             e->Folder = folder;
             filter->Entries->push_back(std::move(e));
           },
           [&progress](size_t d, size_t t) { progress.Set(d, t); });
+    }
+    if (deep) {
+      ShowMessageBox("Cannot import " + path + TooDeep(), plat::MB_ICONERROR);
+      continue;
     }
     AppendFilter(std::move(filter));
   }

@@ -435,15 +435,17 @@ void TMainFRM::FormDestroy() {
 // ---------------------------------------------------------------------------------------------
 // Panel sizes (settings keys LeftPanelWidth and QuickInfoHeight).
 
+// Once the window has been laid out the splitters hold the sizes the user left, also after
+// the window is hidden at quit.
 int32_t TMainFRM::CurrentLeftPanelWidth() const {
   QList<int> s = MainSPLT->sizes();
-  if (isVisible() && !s.isEmpty()) return s[0];
+  if (formShown_ && !s.isEmpty()) return s[0];
   return leftPanelWidth_;
 }
 
 int32_t TMainFRM::CurrentQuickInfoHeight() const {
   QList<int> s = LeftSPLT->sizes();
-  if (isVisible() && s.size() > 1) return s[1];
+  if (formShown_ && s.size() > 1) return s[1];
   return quickInfoHeight_;
 }
 

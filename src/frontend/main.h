@@ -326,7 +326,8 @@ class TMainFRM : public TDXForm {
   std::string MAMECfgFileName() const;  // MAME.CFG of the emulator folder, as spelled on disk
 
   // --- filters ---
-  bool LoadFilterFile(const std::string& fileName);
+  // With `failures`, what went wrong is added there instead of shown.
+  bool LoadFilterFile(const std::string& fileName, StringList* failures = nullptr);
   bool SaveFilterFile(FilterDescriptor* filter);  // false when the file could not be written
   bool CloseFilter(int index);
   bool ConfirmUnsavedFilters();

@@ -11,6 +11,11 @@
 #include <QEventLoop>
 #include <QInputEvent>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeView>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -133,6 +138,33 @@ QtFilters ToQtFilters(const std::string& filter) {
   }
   return r;
 }
+
+// The size the user last left a file dialog at (none before the first one).
+QSize lastFileDialogSize;
+
+// The first file dialog is wide enough for the columns of its detail view; later ones open at
+// the size the last one was left at; neither is larger than the screen.
+QSize FileDialogSize(const QWidget& dialog) {
+  QSize s = lastFileDialogSize.isValid() ? lastFileDialogSize : QSize(900, 560);
+  if (const QScreen* screen = dialog.screen())
+    s = s.boundedTo(screen->availableGeometry().size() * 9 / 10);
+  return s.expandedTo(dialog.minimumSizeHint());
+}
+
+// The detail columns (size, type, date) as wide as what they show; the name column gives way
+// when they would not fit beside it.
+void FitFileColumns(QFileDialog& dialog) {
+  auto* view = dialog.findChild<QTreeView*>("treeView");
+  if (!view) return;
+  QHeaderView* header = view->header();
+  int others = 0;
+  for (int c = 1; c < header->count(); ++c) {
+    view->resizeColumnToContents(c);
+    others += header->sectionSize(c);
+  }
+  const int room = view->viewport()->width() - others;
+  if (header->sectionSize(0) > room) header->resizeSection(0, std::max(room, 160));
+}
 }  // namespace
 
 std::optional<std::string> Seam::FileDialog(QWidget* parent, FileDialogRequest& req) {
@@ -143,16 +175,24 @@ std::optional<std::string> Seam::FileDialog(QWidget* parent, FileDialogRequest& 
   QString filter = filters.entries.join(";;");
   QString start = FromLocal(req.initialDir);
   if (!req.fileName.empty()) start = FromLocal(JoinPath(req.initialDir, req.fileName));
-  QString r;
-  QFileDialog::Options opts;
-  if (!req.overwritePrompt) opts |= QFileDialog::DontConfirmOverwrite;
-  if (req.save)
-    r = QFileDialog::getSaveFileName(parent, FromAnsi(req.title), start, filter, &selected, opts);
-  else if (req.multiSelect)
-    r = QFileDialog::getOpenFileNames(parent, FromAnsi(req.title), start, filter, &selected, opts)
-            .join('\n');
-  else
-    r = QFileDialog::getOpenFileName(parent, FromAnsi(req.title), start, filter, &selected, opts);
+  QFileDialog dialog(parent, FromAnsi(req.title), start, filter);
+  if (!req.overwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  dialog.setAcceptMode(req.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(req.save            ? QFileDialog::AnyFile
+                     : req.multiSelect ? QFileDialog::ExistingFiles
+                                       : QFileDialog::ExistingFile);
+  if (!selected.isEmpty()) dialog.selectNameFilter(selected);
+  dialog.resize(FileDialogSize(dialog));
+  QTimer::singleShot(0, &dialog, [&dialog] { FitFileColumns(dialog); });  // once laid out
+  if (auto* files = dialog.findChild<QFileSystemModel*>())
+    QObject::connect(files, &QFileSystemModel::directoryLoaded, &dialog,
+                     [&dialog] { FitFileColumns(dialog); });
+  const int answer = dialog.exec();
+  lastFileDialogSize = dialog.size();
+  if (answer != QDialog::Accepted) return std::nullopt;
+  selected = dialog.selectedNameFilter();
+  const QStringList files = dialog.selectedFiles();
+  QString r = req.multiSelect ? files.join('\n') : files.value(0);
   if (r.isEmpty()) return std::nullopt;
   int chosen = static_cast<int>(filters.entries.indexOf(selected));
   if (chosen >= 0) req.filterIndex = chosen + 1;

@@ -96,6 +96,18 @@ TEST(Records, ResetTreeItemsClearsNodeReferencesRecursively) {
   list->push_back(std::move(item));
   types::ResetTreeImageItems(list);
   EXPECT_EQ(list, nullptr);
+  // A chain far deeper than the stack, reset and simply dropped.
+  for (bool reset : {true, false}) {
+    list = std::make_unique<TreeImageItemList>();
+    TreeImageItemList* at = list.get();
+    for (int depth = 0; depth < 1000000; ++depth) {
+      at->push_back(std::make_unique<TreeImageItemDescriptor>());
+      at->back()->Children = std::make_unique<TreeImageItemList>();
+      at = at->back()->Children.get();
+    }
+    if (reset) types::ResetTreeImageItems(list);
+    list.reset();
+  }
 }
 
 TEST(Vocabulary, TablesAndFallbacks) {

@@ -4,12 +4,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScreen>
 #include <QTabBar>
 
+#include "../../fuzz/FilterFuzzChecks.h"
 #include "frontend/FilterFile.h"
 #include "frontend/InputQuery.h"
+#include "frontend/GameTreeModel.h"
 #include "frontend/MainWindowHarness.h"
+#include "frontend/TreeLayout.h"
 #include "platform/Files.h"
+#include "support/CorpusCheck.h"
 
 namespace {
 
@@ -152,15 +157,20 @@ TEST(FilterActions, RenameThroughTheInputBox) {
   h.AddFilter("Old", {"ZYPHON"}, 0);
   h.w().ListTabs->setCurrentIndex(1);
   std::string prompt;
-  h.seam.modalHandlers.push_back([&prompt](QWidget* win) {
+  QPoint offCentre(-1, -1);
+  h.seam.modalHandlers.push_back([&prompt, &offCentre](QWidget* win) {
     auto* box = qobject_cast<TInputQueryFRM*>(win);
     if (!box) return 0;
     prompt = box->Prompt->text().toStdString();
+    box->show();  // centred as every other dialog
+    offCentre = box->geometry().center() - box->screen()->availableGeometry().center();
+    box->hide();
     box->Edit->setText("");
     return static_cast<int>(mrOk);
   });
   h.w().FileFilterRenameACTN->trigger();
   EXPECT_EQ(prompt, "Rename Old filter:");
+  EXPECT_LE(offCentre.manhattanLength(), 8);
   EXPECT_EQ(h.FilterAt(1)->Name, "");  // an empty name is taken as typed
   EXPECT_EQ(h.FilterAt(1)->Modified, 1);
   EXPECT_EQ(h.w().ListTabs->tabText(1), "");
@@ -185,6 +195,7 @@ TEST(FilterActions, SaveAsAsksForTheNameAndSaveUsesIt) {
   EXPECT_EQ(r.defaultExt, "VRF");
   EXPECT_EQ(r.filter, "Velmora filters (*.VRF)|*.VRF");
   EXPECT_EQ(r.initialDir, h.home.file("Filters/"));
+  EXPECT_EQ(r.fileName, "New one.VRF");  // the filter's name is proposed
   EXPECT_TRUE(r.overwritePrompt);
   EXPECT_EQ(h.FilterAt(1)->FileName, h.home.file("Filters/new.vrf"));
   EXPECT_EQ(h.FilterAt(1)->Modified, 0);
@@ -295,6 +306,40 @@ TEST(FilterChange, RememberedFilesAreLoadedAgainInOrder) {
   ASSERT_EQ(h.seam.messages.size(), 1u);
   EXPECT_EQ(h.seam.messages[0].text, "Filter file " + h.home.file("gone.vrf") + " not found");
   EXPECT_EQ(h.w().FiltersToOpen.size(), 3u);  // not cleared
+  // Many failures make one message that names the first ten.
+  h.seam.messages.clear();
+  h.w().FiltersToOpen.assign(12, h.home.file("gone.vrf"));
+  h.w().ReloadRememberedFilters();
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  std::string ten;
+  for (int i = 0; i < 10; ++i) ten += "Filter file " + h.home.file("gone.vrf") + " not found\r";
+  EXPECT_EQ(h.seam.messages[0].text, ten + "(and 2 more filter files)");
+}
+
+// Folders nested deeper than any filter needs refuse the file, however deep (no recursion on
+// the depth anywhere); the other filters stay.
+TEST(FilterFileFormat, FoldersNestedTooDeeplyAreRefused) {
+  FilterWindow h;
+  h.w().ListingFlags[gametree::FilterOwnFolders] = 1;
+  auto nested = [](size_t depth) {
+    std::string path;
+    for (size_t i = 0; i < depth; ++i) path += "\\a";
+    return kHeader + "Deep\r\n\r\n" + path + "\\ZYPHON\r\n";
+  };
+  for (size_t depth : {size_t(256), size_t(257), size_t(200000)}) {
+    h.seam.messages.clear();
+    std::string file = h.home.write("deep.vrf", nested(depth));
+    const bool ok = depth <= gametree::MaxFolderDepth;
+    EXPECT_EQ(h.w().LoadFilterFile(file), ok) << depth;
+    if (ok) {
+      h.w().RebuildFilterTabs(static_cast<int32_t>(h.FilterCount()) - 1);
+      EXPECT_EQ(h.w().GameTree()->GameCount(), 1u);
+      continue;
+    }
+    ASSERT_EQ(h.seam.messages.size(), 1u) << depth;
+    EXPECT_EQ(h.seam.messages[0].text, "Filter file " + file + " nests its folders deeper than 256 levels");
+  }
+  EXPECT_EQ(h.FilterCount(), 2u);  // "All games" and the 256 levels
 }
 
 TEST(FilterFileFormat, PureParserTakesALookup) {
@@ -311,4 +356,8 @@ TEST(FilterFileFormat, PureParserTakesALookup) {
   EXPECT_EQ((*f.Entries)[1]->Folder, "\\A\\");
   EXPECT_EQ(filterfile::NormalizeFolder(""), "\\");
   EXPECT_EQ(filterfile::NormalizeFolder("A\\B"), "\\A\\B\\");
+}
+
+TEST(FilterFileFormat, FuzzSeedsAndRegressions) {
+  CheckSeedsAndRegressions("filters", "frontend", fuzzchecks::CheckFilterFile);
 }

@@ -126,7 +126,6 @@ TEST(FormulaLanguage, ResultsAndErrors) {
       {"0 OR \"\"", "false"},  // an empty text is false
       {"\"abc\" = 0", "true"},
       {"%YEAR >= %0", "false", {"1981"}},
-      {"%YEAR >= %0", "true", {""}},
       {"%0", "true", {"%year"}},
       {"%0 = 1980", "true", {"%YEAR"}},
       {"TITLE %0", "true", {"\"man\""}},
@@ -164,6 +163,10 @@ TEST(FormulaLanguage, ResultsAndErrors) {
       {"%YEAR >= %0", "false", {" 1981 "}},  // cells are trimmed
       {"%YEAR >= %0", "Parameter %0 is not a 32-bit integer at symbol 2", {"4294967296"}},
       {"%YEAR >= %0", "Parameter %0 is not a 32-bit integer at symbol 2", {"19x"}},
+      {"%YEAR >= %0", "Parameter %0 is not a 32-bit integer at symbol 2", {" "}},
+      {"%YEAR >= 99999999999", "Number 99999999999 is not a 32-bit integer at symbol 2"},
+      {"%YEAR < 4294967296", "Number 4294967296 is not a 32-bit integer at symbol 2"},
+      {"2147483647 > 0", "true"},
   };
   for (const Case& k : cases)
     EXPECT_EQ(Outcome(k.formula, pac, v, k.params), k.expected) << k.formula;

@@ -249,6 +249,26 @@ TEST(GameTreeBuild, DescendingFoldersAndGameLookup) {
   EXPECT_FALSE(m.IndexOfGame(games[0].get()).isValid());
 }
 
+// A folder chain far deeper than the stack is built, shown and freed level by level.
+TEST(GameTreeBuild, DeepChainsWithoutRecursion) {
+  GameList games;
+  games.push_back(Game(1, "A", "a"));
+  auto folderNodes = std::make_unique<TreeImageItemList>();
+  GameTreeModel m;
+  {
+    GameTreeModel::Builder b(folderNodes.get(), false);
+    std::string path;
+    for (int i = 0; i < 300000; ++i) path += "\\f";
+    b.AddGame(b.FindFolderNode(path, true), "a", games[0].get());
+    m.Commit(b);
+  }
+  EXPECT_EQ(FolderDepth("\\a\\\\b\\"), 2u);
+  EXPECT_EQ(FolderDepth(std::string(1000, '\\')), 0u);
+  EXPECT_TRUE(m.IndexOfGame(games[0].get()).isValid());
+  m.Clear();
+  folderNodes.reset();
+}
+
 TEST(GameTreeRows, QuickSearchPrefix) {
   EXPECT_TRUE(StartsWithNoCase("Pac-Man", "PAC"));
   EXPECT_TRUE(StartsWithNoCase("pac-man", "PAC-"));

@@ -47,11 +47,13 @@ TEST(CategoryFiles, CatListAndMacMameReading) {
   EXPECT_EQ(list->Sections[0].Name, "Main Category");
   EXPECT_EQ(list->Sections[0].Info, "Main categories");
   std::vector<const categoryfile::CatList::Section*> both{&list->Sections[0], &list->Sections[1]};
-  EXPECT_EQ(categoryfile::CatListFolder(*list, both, "PACMAN"), "\\Maze\\.37b5\\");
-  EXPECT_EQ(categoryfile::CatListFolder(*list, both, "GALAXIAN"),
-            "\\Shooter / Flying\\Vertical\\");  // the empty part is dropped
-  EXPECT_EQ(categoryfile::CatListFolder(*list, both, "MSPACMAN"), "\\.36\\");
-  EXPECT_EQ(categoryfile::CatListFolder(*list, both, "NOSUCH"), "");
+  const auto folders = categoryfile::CatListFolders(both);
+  EXPECT_EQ(folders.at("PACMAN"), "\\Maze\\.37b5\\");
+  EXPECT_EQ(folders.at("GALAXIAN"), "\\Shooter / Flying\\Vertical\\");  // the empty part is dropped
+  EXPECT_EQ(folders.at("MSPACMAN"), "\\.36\\");
+  EXPECT_EQ(folders.count("NOSUCH"), 0u);
+  EXPECT_EQ(list->Find("verADDED"), &list->Sections[1]);
+  EXPECT_EQ(list->Find("FileInfo"), nullptr);
   EXPECT_EQ(categoryfile::ParseCatList(";;\r\n")->Title, "");
   EXPECT_FALSE(categoryfile::ParseCatList("; Catver ;;\n[A]\nx=y\n"));
 
@@ -127,4 +129,42 @@ TEST(CategoryFiles, ImportsMakeUnsavedFilters) {
   ASSERT_EQ(w.Filters->size(), 3u);
   EXPECT_EQ((*w.Filters)[2]->Name, "Arcade groups");
   EXPECT_EQ(Entries(*(*w.Filters)[2]), "\\Platform\\DKONG;\\Maze\\PACMAN;");
+}
+
+// Many sections import in linear time; folders deeper than the tree takes refuse the file.
+TEST(CategoryFiles, ManySectionsAndDeepFolders) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  h.LoadGames({"PACMAN", "DKONG"}, h.home.path());
+  // `set` in every section, or a set of each section's own.
+  auto sections = [](size_t count, const char* set) {
+    std::string text = ";; Many ;;\n";
+    for (size_t s = 0; s < count; ++s)
+      text += "[S" + std::to_string(s) + "]\n" + (set ? set : "x" + std::to_string(s)) + "=F\n";
+    return text;
+  };
+  std::string deepMac = std::string(categoryfile::kMacMameHeader) + "\npacman ";
+  for (int i = 0; i < 300; ++i) deepMac += "a\\";
+  struct Case { std::string name, text; bool mac; size_t filters; };
+  const Case cases[] = {
+      {"wide.ini", sections(30000, nullptr) + "[S1]\npacman=Maze\n[S6]\ndkong=F6\n", false, 2},
+      {"deep.ini", sections(300, "pacman"), false, 2},
+      {"deep.txt", deepMac, true, 2},
+  };
+  h.seam.modalHandlers.assign(2, [](QWidget* win) {
+    static_cast<TFilterImportFRM*>(win)->OkBTN->click();
+    return int(mrOk);
+  });
+  for (const Case& c : cases) {
+    h.seam.messages.clear();
+    h.seam.fileAnswers = {h.home.write(c.name, c.text)};
+    const auto start = std::chrono::steady_clock::now();
+    c.mac ? w.FileFilterImportMacMameACTNExecute() : w.FileFilterImportCatVerACTNExecute();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << c.name;
+    EXPECT_EQ(w.Filters->size(), c.filters) << c.name;
+    if (c.name != "wide.ini")
+      EXPECT_EQ(h.seam.AllMessages(),
+                "Cannot import " + h.home.file(c.name) + ": its folders nest deeper than 256 levels");
+  }
+  EXPECT_EQ(Entries(*(*w.Filters)[1]), "\\F6\\DKONG;\\Maze\\PACMAN;");
 }

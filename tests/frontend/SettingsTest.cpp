@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -428,21 +429,32 @@ TEST(SettingsValues, IntegerConversionTakesTheWholeText) {
   EXPECT_FALSE(settings::ParseDecimal("1.5s", d));
 }
 
-// A start followed by a quit writes the panel sizes it read.
+// A start followed by a quit writes the panel sizes it read, or the ones the user dragged the
+// splitters to (the window is hidden by then).
 TEST(SettingsFile, PanelSizesStableAcrossStarts) {
   MainWindowHarness h;
   h.home.write("VELMORA.INI",
                "[General]\r\nLastProfile=" + h.home.file("none.vrl") +
                    "\r\n[Window]\r\nHeight=600\r\nWidth=800\r\nLeftPanelWidth=300\r\n"
                    "QuickInfoHeight=150\r\n");
-  for (int start = 0; start < 2; ++start) {
+  struct Start { int left, quickInfo; bool drag; };
+  for (const Start& start : {Start{300, 150, false}, Start{300, 150, false}, Start{350, 120, true},
+                             Start{350, 120, false}}) {
     h.seam.messageAnswers = {plat::IDNO};
-    h.Make().show();
+    TMainFRM& w = h.Make();
+    w.show();
     QApplication::processEvents();
+    if (start.drag) {
+      w.MainSPLT->setSizes(
+          {start.left, w.MainSPLT->width() - w.MainSPLT->handleWidth() - start.left});
+      w.LeftSPLT->setSizes(
+          {w.LeftSPLT->height() - w.LeftSPLT->handleWidth() - start.quickInfo, start.quickInfo});
+    }
+    w.close();
     h.Destroy();
     plat::IniFile ini(h.home.file("VELMORA.INI"));
     ASSERT_TRUE(ini.Load());
-    EXPECT_EQ(ini.ReadInteger("Window", "LeftPanelWidth", 0), 300) << start;
-    EXPECT_EQ(ini.ReadInteger("Window", "QuickInfoHeight", 0), 150) << start;
+    EXPECT_EQ(ini.ReadInteger("Window", "LeftPanelWidth", 0), start.left) << start.drag;
+    EXPECT_EQ(ini.ReadInteger("Window", "QuickInfoHeight", 0), start.quickInfo) << start.drag;
   }
 }

@@ -1,0 +1,47 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeView>
+
+#include "platform/Seams.h"
+#include "support/TempDir.h"
+
+// A file dialog opens wide enough to show its detail columns whole, and the next one opens at
+// the size the user left.
+TEST(FileDialog, OpensWideEnoughAndAtTheSizeLeft) {
+  TempDir dir;
+  dir.write("a file with a rather long name.txt", std::string(326, 'x'));
+  plat::FileDialogRequest req;
+  req.initialDir = dir.path();
+  req.filter = "All files (*.*)|*.*";
+  struct Run { QSize leave, seen; bool clipped = true; } runs[2];
+  runs[0].leave = QSize(700, 450);
+  runs[1].leave = QSize(760, 480);
+  for (Run& run : runs) {
+    QTimer::singleShot(500, [&run] {
+      auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!d) return;
+      run.seen = d->size();
+      if (auto* view = d->findChild<QTreeView*>("treeView")) {
+        const QModelIndex root = view->rootIndex();
+        run.clipped = view->model()->rowCount(root) == 0;  // nothing shown counts as a failure
+        for (int r = 0; r < view->model()->rowCount(root); ++r)
+          for (int c = 1; c < view->header()->count(); ++c)
+            run.clipped |= view->header()->sectionSize(c) <
+                           view->fontMetrics().horizontalAdvance(
+                               view->model()->index(r, c, root).data().toString());
+      }
+      d->resize(run.leave);
+      d->reject();
+    });
+    EXPECT_FALSE(plat::Ui().FileDialog(nullptr, req));
+  }
+  const QSize screen = QApplication::primaryScreen()->availableGeometry().size() * 9 / 10;
+  EXPECT_EQ(runs[0].seen, QSize(900, 560).boundedTo(screen));
+  EXPECT_FALSE(runs[0].clipped);
+  EXPECT_EQ(runs[1].seen, runs[0].leave);
+}

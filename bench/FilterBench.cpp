@@ -138,6 +138,19 @@ void BM_SearchDescriptions(benchmark::State& state) {
 }
 BENCHMARK(BM_SearchDescriptions)->Unit(benchmark::kMillisecond);
 
+// Imports the category file `text` (as `path`) once an iteration.
+void ImportEach(benchmark::State& state, TMainFRM& f, const std::string& path,
+                const std::string& text) {
+  plat::WriteFileAtomic(path, text);
+  static_cast<BenchSeam&>(plat::Ui()).file = path;
+  for (auto _ : state) {
+    f.FileFilterImportCatVerACTNExecute();
+    QApplication::processEvents();
+    if (f.Filters->size() != 2) state.SkipWithError("not imported");
+    DropAdded(state, f);
+  }
+}
+
 void BM_CatListImport(benchmark::State& state) {
   TMainFRM& f = Window();
   const std::string path = BenchHome() + "catver.ini";
@@ -150,14 +163,7 @@ void BM_CatListImport(benchmark::State& state) {
       text += plat::LowerCase(g->Name.str()) + "=Group " + std::to_string(++i % 97) +
               " / Subgroup number " + std::to_string(i % 13) + "\r\n";
   }
-  plat::WriteFileAtomic(path, text);
-  static_cast<BenchSeam&>(plat::Ui()).file = path;
-  for (auto _ : state) {
-    f.FileFilterImportCatVerACTNExecute();
-    QApplication::processEvents();
-    if (f.Filters->size() != 2) state.SkipWithError("not imported");
-    DropAdded(state, f);
-  }
+  ImportEach(state, f, path, text);
   state.counters["MB"] = static_cast<double>(text.size()) / 1e6;
 }
 BENCHMARK(BM_CatListImport)->Unit(benchmark::kMillisecond);
@@ -174,14 +180,7 @@ void BM_CatListImportSections(benchmark::State& state) {
       text += (*f.Games)[(2 * s + k) % f.Games->size()]->Name.str() + "=Group " +
               std::to_string(s % 50) + "\r\n";
   }
-  plat::WriteFileAtomic(path, text);
-  static_cast<BenchSeam&>(plat::Ui()).file = path;
-  for (auto _ : state) {
-    f.FileFilterImportCatVerACTNExecute();
-    QApplication::processEvents();
-    if (f.Filters->size() != 2) state.SkipWithError("not imported");
-    DropAdded(state, f);
-  }
+  ImportEach(state, f, path, text);
   state.counters["sections"] = static_cast<double>(count);
 }
 BENCHMARK(BM_CatListImportSections)->Arg(25000)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -326,31 +326,32 @@ std::vector<TGIFSubImage*> TGIFGlobalColorMap::Users() const {
   return users;
 }
 
+namespace {
+
 // The screen's background and the plain text colours index the global table.
-void TGIFGlobalColorMap::CountOtherUses(std::vector<int>& counts) const {
-  auto count = [&counts](uint8_t i) {
-    if (i < counts.size()) ++counts[i];
-  };
-  count(image_->Header.BackgroundColorIndex);
-  for (int i = 0; i < image_->Count(); ++i)
-    for (const auto& e : image_->Frame(i).Extensions)
+template <class F>
+void ForEachOtherIndex(TGIFImage& image, F f) {
+  f(image.Header.BackgroundColorIndex);
+  for (int i = 0; i < image.Count(); ++i)
+    for (const auto& e : image.Frame(i).Extensions)
       if (Is<TGIFTextExtension>(e.get())) {
-        count(static_cast<TGIFTextExtension&>(*e).TextFgColorIndex);
-        count(static_cast<TGIFTextExtension&>(*e).TextBgColorIndex);
+        f(static_cast<TGIFTextExtension&>(*e).TextFgColorIndex);
+        f(static_cast<TGIFTextExtension&>(*e).TextBgColorIndex);
       }
 }
 
+}  // namespace
+
+void TGIFGlobalColorMap::CountOtherUses(std::vector<int>& counts) const {
+  ForEachOtherIndex(*image_, [&counts](uint8_t i) {
+    if (i < counts.size()) ++counts[i];
+  });
+}
+
 void TGIFGlobalColorMap::MapOtherUses(const std::vector<int>& newIndex) {
-  auto map = [&newIndex](uint8_t& i) {
+  ForEachOtherIndex(*image_, [&newIndex](uint8_t& i) {
     if (i < newIndex.size()) i = uint8_t(newIndex[i]);
-  };
-  map(image_->Header.BackgroundColorIndex);
-  for (int i = 0; i < image_->Count(); ++i)
-    for (const auto& e : image_->Frame(i).Extensions)
-      if (Is<TGIFTextExtension>(e.get())) {
-        map(static_cast<TGIFTextExtension&>(*e).TextFgColorIndex);
-        map(static_cast<TGIFTextExtension&>(*e).TextBgColorIndex);
-      }
+  });
 }
 
 std::vector<TGIFSubImage*> TGIFLocalColorMap::Users() const {

@@ -132,13 +132,17 @@ void TNewMameFRM::FormShow() {
   FileName->clear();
   if (const char* demo = std::getenv("VELMORA_DEMO_EMULATOR"); demo && *demo)
     FileName->setText(plat::FromLocal(plat::AbsolutePath(demo)));
+  ShowFirstStep();
+  OpenDLG.initialDir = EmulatorDir.empty() ? ProgramDir : EmulatorDir;
+  SaveDLG.initialDir = ProfilesFolder();
+}
+
+void TNewMameFRM::ShowFirstStep() {
   FileNameLBL->setText("Emulator executable file:");
   HintLBL->setText(Shown(kFirstHint));
   NextBTN->setEnabled(true);
   GoBTN->setEnabled(false);
   NextBTN->setDefault(true);
-  OpenDLG.initialDir = EmulatorDir.empty() ? ProgramDir : EmulatorDir;
-  SaveDLG.initialDir = ProfilesFolder();
 }
 
 void TNewMameFRM::BrowseBTNClick() {
@@ -199,6 +203,12 @@ void TNewMameFRM::GoBTNClick() {
                   " already exists.\rDo you want to replace it?",
               plat::MB_YESNO | plat::MB_ICONWARNING) != plat::IDYES)
     return;  // back to the name
+  if (CheckEmulator && !CheckEmulator()) {
+    FileName->setText(plat::FromLocal(EmulatorFile));
+    ShowFirstStep();
+    FileName->setFocus();
+    return;
+  }
   SetModalResult(mrOk);
 }
 

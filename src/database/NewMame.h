@@ -1,5 +1,6 @@
 // The new-profile page: asks for the emulator's executable, then for the profile file name.
 #pragma once
+#include <functional>
 #include <string>
 
 #include "database/DXClass.h"
@@ -25,6 +26,10 @@ class TNewMameFRM : public TDXForm {
   std::string EmulatorFile;  // the executable's full path
   std::string ProfileFile;   // the profile file's full path
 
+  // Asked by Go before the page closes: false (after saying why) keeps the page open on the
+  // first step with EmulatorFile in the box, so that another one can be chosen.
+  std::function<bool()> CheckEmulator;
+
   void FormShow();
   void BrowseBTNClick();
   void NextBTNClick();
@@ -49,5 +54,6 @@ class TNewMameFRM : public TDXForm {
  private:
   int Message(const std::string& text, unsigned flags);
   std::string ProfilesFolder() const;
+  void ShowFirstStep();
   std::string replaceConfirmed_;  // an existing file the save dialog asked about
 };

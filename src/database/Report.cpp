@@ -477,32 +477,50 @@ void TReportFRM::AddTitle(const std::string& title, int titleSize, int bodySize)
 }
 
 void TReportFRM::AddLine(const std::string& text) {
+  for (const QString& line : SplitLines(plat::FromAnsi(text))) AddParagraph(line);
+}
+
+void TReportFRM::AddText(std::string_view text) {
+  // A paragraph per line costs hundreds of bytes each: lines go in groups.
+  constexpr int kLinesPerParagraph = 64;
+  QString group;
+  int lines = 0;
+  plat::ForEachLine(text, [&](std::string_view line, size_t) {
+    if (lines++) group += QChar::LineSeparator;
+    group += plat::FromAnsi(std::string(line));
+    if (lines == kLinesPerParagraph) {
+      AddParagraph(group);
+      group.clear();
+      lines = 0;
+    }
+  });
+  if (lines) AddParagraph(group);
+}
+
+void TReportFRM::AddParagraph(const QString& line) {
   QTextDocument* d = Doc->document();
   if (end_.isNull() || end_.document() != d) end_ = QTextCursor(d);
   end_.movePosition(QTextCursor::End);
-  const QStringList lines = SplitLines(plat::FromAnsi(text));
-  for (const QString& line : lines) {
-    if (d->isEmpty()) {
-      end_.setBlockFormat(blockFormat_);
-      end_.setBlockCharFormat(charFormat_);
-      end_.setCharFormat(charFormat_);
+  if (d->isEmpty()) {
+    end_.setBlockFormat(blockFormat_);
+    end_.setBlockCharFormat(charFormat_);
+    end_.setCharFormat(charFormat_);
+  } else {
+    end_.insertBlock(blockFormat_, charFormat_);
+  }
+  if (!line.isEmpty()) end_.insertText(line, charFormat_);
+  if (bullet_) {
+    QTextBlock prev = end_.block().previous();
+    if (list_ && prev.isValid() && prev.textList() == list_) {
+      list_->add(end_.block());
     } else {
-      end_.insertBlock(blockFormat_, charFormat_);
+      QTextListFormat lf;
+      lf.setStyle(QTextListFormat::ListDisc);
+      lf.setIndent(1);
+      list_ = end_.createList(lf);
     }
-    if (!line.isEmpty()) end_.insertText(line, charFormat_);
-    if (bullet_) {
-      QTextBlock prev = end_.block().previous();
-      if (list_ && prev.isValid() && prev.textList() == list_) {
-        list_->add(end_.block());
-      } else {
-        QTextListFormat lf;
-        lf.setStyle(QTextListFormat::ListDisc);
-        lf.setIndent(1);
-        list_ = end_.createList(lf);
-      }
-    } else {
-      list_ = nullptr;
-    }
+  } else {
+    list_ = nullptr;
   }
   if (readOnly_) d->setModified(false);
   ScheduleRefresh();

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "database/DXClass.h"
 
@@ -74,6 +75,9 @@ class TReportFRM : public TDXForm {
   // A centred title, then an empty body line at the left.
   void AddTitle(const std::string& title, int titleSize, int bodySize);
   void AddLine(const std::string& text);
+  // Many lines of plain text (ended by CR LF, LF or CR), a few dozen to a paragraph (joined
+  // by line breaks), so that a long text costs far less than a paragraph per line.
+  void AddText(std::string_view text);
   int ShowReport();
   bool LoadDocument();
   int MessageBox(const std::string& text, unsigned flags);
@@ -166,6 +170,7 @@ class TReportFRM : public TDXForm {
   void SetDocumentFile(const std::string& path);
   bool LoadFrom(const std::string& path);
   void ScheduleRefresh();
+  void AddParagraph(const QString& line);
   void MergeFormat(const QTextCharFormat& f);
   void ShowSearch(bool replace);
 

@@ -1,12 +1,14 @@
 #include "database/Working.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
@@ -87,6 +89,13 @@ TWorkingFRM::TWorkingFRM(QWidget* owner) : TDXForm(owner) {
   ProgressPercentage->setMinimumWidth(40);
   grid->addWidget(ProgressPercentage, 2, 1, 1, 2);
 
+  CancelBTN = new QPushButton("&Cancel", central);
+  CancelBTN->setObjectName("CancelBTN");
+  CancelBTN->setFocusPolicy(Qt::NoFocus);  // Enter does not stop the work; Escape does
+  CancelBTN->hide();
+  grid->addWidget(CancelBTN, 3, 0, 1, 3, Qt::AlignRight);
+  connect(CancelBTN, &QPushButton::clicked, this, [this] { RequestCancel(); });
+
   setCentralWidget(central);
 
   AnimationTMR = new QTimer(this);
@@ -146,7 +155,28 @@ void TWorkingFRM::hideEvent(QHideEvent* e) {
   if (!e->spontaneous()) FormHide();
 }
 
-void TWorkingFRM::closeEvent(QCloseEvent* e) { e->ignore(); }
+void TWorkingFRM::closeEvent(QCloseEvent* e) {
+  e->ignore();
+  if (cancellable_) RequestCancel();
+}
+
+void TWorkingFRM::SetCancellable(bool cancellable) {
+  cancelRequested_ = false;
+  CancelBTN->setEnabled(true);
+  if (cancellable == cancellable_) return;
+  cancellable_ = cancellable;
+  CancelBTN->setVisible(cancellable);
+  Qt::WindowFlags f = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+  if (cancellable) f |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  setWindowFlags(f);
+  setWindowModality(cancellable ? Qt::ApplicationModal : Qt::NonModal);
+}
+
+void TWorkingFRM::RequestCancel() {
+  if (!cancellable_) return;
+  cancelRequested_ = true;
+  CancelBTN->setEnabled(false);  // taken: the work stops as soon as it can
+}
 
 void TWorkingFRM::FormShow() {
   setWindowTitle("Velmora - Please wait...");
@@ -174,11 +204,16 @@ void TWorkingFRM::AnimationTMRTimer() {
   }
 }
 
-TWorkingGuard::TWorkingGuard(const std::string& text, int32_t progress) {
+TWorkingGuard::TWorkingGuard(const std::string& text, int32_t progress, bool cancellable) {
   if (!WorkingFRM) return;
   shown_ = true;
+  if (!WorkingFRM->isVisible()) WorkingFRM->SetCancellable(cancellable);
   Step(text, progress);
   WorkingFRM->show();
+  if (cancellable) {
+    WorkingFRM->raise();
+    WorkingFRM->activateWindow();
+  }
 }
 
 TWorkingGuard::~TWorkingGuard() { Hide(); }
@@ -205,4 +240,14 @@ void TWorkingGuard::Hide() {
   shown_ = false;
   WorkingFRM->SetProgress(-1);
   WorkingFRM->hide();
+  WorkingFRM->SetCancellable(false);
+}
+
+bool TWorkingGuard::Poll() {
+  if (!WorkingFRM || !shown_ || !WorkingFRM->Cancellable()) {
+    plat::ProcessPendingEvents();
+    return false;
+  }
+  QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  return WorkingFRM->CancelRequested();
 }

@@ -8,6 +8,7 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 class QTimer;
 
 class TWorkingFRM : public TDXForm {
@@ -24,7 +25,15 @@ class TWorkingFRM : public TDXForm {
   QProgressBar* Progress = nullptr;
   QLabel* Bub1 = nullptr;
   QLabel* Bub2 = nullptr;
+  QPushButton* CancelBTN = nullptr;  // shown for work that can be stopped
   QTimer* AnimationTMR = nullptr;
+
+  // Work that can be stopped: the window is modal and closable, and shows CancelBTN; the
+  // button, Escape and closing ask the work to stop. Set while the window is hidden.
+  void SetCancellable(bool cancellable);
+  bool Cancellable() const { return cancellable_; }
+  bool CancelRequested() const { return cancelRequested_; }
+  void RequestCancel();
 
   // How often SetProgress let pending messages through (tests).
   int MessagePumps() const { return pumps_; }
@@ -35,13 +44,15 @@ class TWorkingFRM : public TDXForm {
  protected:
   void showEvent(QShowEvent* e) override;
   void hideEvent(QHideEvent* e) override;
-  // The work it shows cannot be stopped: closing it is refused; it goes when the work ends.
+  // The window goes when the work ends: closing it only asks work that can be stopped to stop.
   void closeEvent(QCloseEvent* e) override;
 
  private:
   void FormShow();
   void FormHide();
   int pumps_ = 0;
+  bool cancellable_ = false;
+  bool cancelRequested_ = false;
 };
 
 // The program's one progress window (null until start-up has created it).
@@ -52,8 +63,9 @@ extern TWorkingFRM* WorkingFRM;
 // there is no progress window.
 class TWorkingGuard {
  public:
-  // text: Windows-1252; progress: a percentage, or -1 for no bar.
-  explicit TWorkingGuard(const std::string& text, int32_t progress = 0);
+  // text: Windows-1252; progress: a percentage, or -1 for no bar; cancellable: the user may
+  // ask the work to stop (see TWorkingFRM::SetCancellable).
+  explicit TWorkingGuard(const std::string& text, int32_t progress = 0, bool cancellable = false);
   ~TWorkingGuard();
   TWorkingGuard(const TWorkingGuard&) = delete;
   TWorkingGuard& operator=(const TWorkingGuard&) = delete;
@@ -63,6 +75,9 @@ class TWorkingGuard {
   // Step `done` of the steps up to `last`, passed on when the whole percentage changes.
   void Progress(size_t done, size_t last);
   void Hide();
+  // For work that can be stopped: lets pending messages through (the user's input reaches
+  // only the modal progress window) and tells whether the user asked to stop.
+  bool Poll();
 
  private:
   int32_t last_ = -2;

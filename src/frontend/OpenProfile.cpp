@@ -1,6 +1,7 @@
 // Opening a profile and checking it against its emulator, creating a new profile, and
 // clearing the database.
 #include <QLabel>
+#include <cstdio>
 #include <QTextEdit>
 #include <QTreeView>
 
@@ -18,6 +19,27 @@
 namespace {
 
 constexpr unsigned kAskError = plat::MB_YESNO | plat::MB_ICONERROR;
+
+// A version query that has not ended by then is a hung emulator (or no emulator at all).
+constexpr int64_t kVersionTimeLimitMs = 30000;
+// The version line is taken from the first bytes of the output only.
+constexpr size_t kVersionBytes = 4096;
+// How much of a version line a message shows.
+constexpr size_t kShownVersion = 120;
+
+std::string ShownVersion(const std::string& version) {
+  return version.size() > kShownVersion ? version.substr(0, kShownVersion) + "..." : version;
+}
+
+// "850 KB", "12.3 MB": how much of the catalogue has come.
+std::string ReceivedText(int64_t bytes) {
+  char text[32];
+  if (bytes < (1 << 20))
+    std::snprintf(text, sizeof text, "%lld KB", static_cast<long long>(bytes >> 10));
+  else
+    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1 << 20));
+  return text;
+}
 
 // The capture file, the temporary folder and MAME.CFG live in the emulator folder.
 std::string UnwritableFolderText(const std::string& dir) {
@@ -40,17 +62,33 @@ static std::string EmulatorCommand(const TMainFRM& f, const std::string& exe, co
   return cmd;
 }
 
-std::string TMainFRM::GetEmulatorVersion(const std::string& exe) {
-  WorkingProgress working(this, "Getting MAME version...", -1);
+std::string TMainFRM::GetEmulatorVersion(const std::string& exe, std::string* stopReason) {
+  WorkingProgress working(this, "Getting MAME version...", -1, true);
   DeletePifFile();
-  DOSexec::ExecAndWait(EmulatorCommand(*this, exe, ""), DOSexec::SW_HIDE, true);
-  // An unreadable or missing capture file is an empty answer.
-  std::string line;
-  TTextStream s;
-  s.LineEnd = TTextStream::TOLERANT;
+  plat::Stopped stopped = plat::Stopped::No;
+  {
+    plat::WaitLimits limits(kVersionTimeLimitMs, [&working] { return working.Poll(); });
+    DOSexec::ExecAndWait(EmulatorCommand(*this, exe, ""), DOSexec::SW_HIDE, true, nullptr,
+                         &stopped);
+  }
+  // An unreadable or missing capture file is an empty answer; only its start is read.
+  std::string line, head;
   if (auto file = plat::ResolveNoCase(CaptureFile)) {
-    if (s.LoadFromFile(*file)) s.ReadLn(line);
+    if (stopped == plat::Stopped::No && plat::ReadRegularFileHead(*file, head, kVersionBytes)) {
+      TTextStream s;
+      s.LineEnd = TTextStream::TOLERANT;
+      s.LoadFromString(std::move(head));
+      s.ReadLn(line);
+    }
     plat::RemoveFile(*file);
+  }
+  if (stopReason) {
+    stopReason->clear();
+    if (stopped == plat::Stopped::TimedOut)
+      *stopReason = "The emulator did not end within " + std::to_string(kVersionTimeLimitMs / 1000) +
+                    " seconds and has been stopped.";
+    else if (stopped == plat::Stopped::Cancelled)
+      *stopReason = "The emulator has been stopped.";
   }
   return line;
 }
@@ -92,8 +130,11 @@ void TMainFRM::OpenProfile(const std::string& fileName) {
     } else if (!plat::DirWritable(plat::CurrentDir())) {
       offerNew(UnwritableFolderText(plat::CurrentDir()));
     } else {
-      std::string found = GetEmulatorVersion(plat::FileNameOf(*exe));
-      if (found == EmulatorVersion) {
+      std::string stopped;
+      std::string found = GetEmulatorVersion(plat::FileNameOf(*exe), &stopped);
+      if (!stopped.empty()) {
+        offerNew("Cannot determine MAME version.\r" + stopped);
+      } else if (found == EmulatorVersion) {
         RebuildFilterTabs(LastSelectedFilter);
         LastSelectedFilter = -1;
         SetIdleCursor(false);
@@ -103,8 +144,9 @@ void TMainFRM::OpenProfile(const std::string& fileName) {
         setWindowTitle(plat::FromAnsi("Velmora - [" + EmulatorVersion + "]"));
         SetIdleCursor(true);
       } else {
-        offerNew("The emulator executable file has changed:\r\rExpected = " + EmulatorVersion +
-                 "\rFound    = " + found + "\r\rThis profile has become invalid.");
+        offerNew("The emulator executable file has changed:\r\rExpected = " +
+                 ShownVersion(EmulatorVersion) + "\rFound    = " + ShownVersion(found) +
+                 "\r\rThis profile has become invalid.");
       }
     }
   }
@@ -120,45 +162,71 @@ void TMainFRM::CreateProfile() {
     TNewMameFRM page(this);
     page.EmulatorDir = EmulatorDir;
     page.ProgramDir = ProgramDir;
+    std::string exe, version;
+    // Before the page closes: a wrong emulator keeps it open, to choose another one.
+    page.CheckEmulator = [&] {
+      const std::string dir = plat::DirectoryOf(page.EmulatorFile);
+      exe = plat::FileNameOf(page.EmulatorFile);
+      if (dir.empty() || !plat::SetCurrentDir(dir)) {
+        ShowMessageBox("The MAME directory specified does not exist!\r", plat::MB_ICONERROR);
+        return false;
+      }
+      folderChanged = true;
+      auto real = plat::FindNoCase(plat::CurrentDir(), exe);
+      if (!real || !plat::FileExists(*real)) {
+        ShowMessageBox("The emulator file cannot be found!\rPlease choose another one.",
+                       plat::MB_ICONERROR);
+        return false;
+      }
+      exe = plat::FileNameOf(*real);
+      if (!plat::DirWritable(plat::CurrentDir())) {
+        ShowMessageBox(UnwritableFolderText(plat::CurrentDir()), plat::MB_ICONERROR);
+        return false;
+      }
+      std::string stopped;
+      version = GetEmulatorVersion(exe, &stopped);
+      if (version.empty()) {
+        ShowMessageBox("Cannot determine MAME version.\r" + (stopped.empty() ? "" : stopped + "\r") +
+                           "Please choose a new emulator file",
+                       plat::MB_ICONERROR);
+        return false;
+      }
+      return true;
+    };
     if (page.ShowModal() != mrOk) return;
-    const std::string dir = plat::DirectoryOf(page.EmulatorFile);
     const std::string profileFile = page.ProfileFile;
-    std::string exe = plat::FileNameOf(page.EmulatorFile);
-    if (dir.empty() || !plat::SetCurrentDir(dir)) {
-      ShowMessageBox("The MAME directory specified does not exist!\r", plat::MB_ICONERROR);
-      return;
-    }
-    folderChanged = true;
-    auto real = plat::FindNoCase(plat::CurrentDir(), exe);
-    if (!real || !plat::FileExists(*real)) {
-      ShowMessageBox("The emulator file cannot be found!\rPlease choose another one.",
-                     plat::MB_ICONERROR);
-      return;
-    }
-    exe = plat::FileNameOf(*real);
-    if (!plat::DirWritable(plat::CurrentDir())) {
-      ShowMessageBox(UnwritableFolderText(plat::CurrentDir()), plat::MB_ICONERROR);
-      return;
-    }
-    const std::string version = GetEmulatorVersion(exe);
-    if (version.empty()) {
-      ShowMessageBox("Cannot determine MAME version.\rPlease choose a new emulator file",
-                     plat::MB_ICONERROR);
-      return;
-    }
-    if (ShowMessageBox("The following version of the MAME emulator has been found:\r\r" + version +
+    if (ShowMessageBox("The following version of the MAME emulator has been found:\r\r" +
+                           ShownVersion(version) +
                            "\r\rMAME will be now scanned to determine all the available data of "
                            "the supported games.\rThis could take a while. Proceed with profile "
                            "creation?",
                        plat::MB_YESNO | plat::MB_ICONINFORMATION) != plat::IDYES)
       return;
 
-    WorkingProgress working(this, "Querying MAME...", -1);
+    WorkingProgress working(this, "Querying MAME...", -1, true);
     DeletePifFile();
-    int exitStatus = 0;
-    int startError = DOSexec::ExecAndWait(EmulatorCommand(*this, exe, " -listinfo"),
-                                          DOSexec::SW_HIDE, true, &exitStatus);
+    int exitStatus = 0, startError = 0;
+    plat::Stopped stopped = plat::Stopped::No;
+    {
+      // No time limit (a big catalogue takes a while): what has come so far shows it working.
+      int64_t shownAt = 0;
+      plat::WaitLimits limits(0, [&] {
+        const int64_t now = plat::Ui().MonotonicMs();
+        if (now - shownAt >= 500) {
+          shownAt = now;
+          if (int64_t n = plat::FileSize(CaptureFile); n > 0)
+            working.Step("Querying MAME... (" + ReceivedText(n) + " received)", -1);
+        }
+        return working.Poll();
+      });
+      startError = DOSexec::ExecAndWait(EmulatorCommand(*this, exe, " -listinfo"),
+                                        DOSexec::SW_HIDE, true, &exitStatus, &stopped);
+    }
     working.Done();
+    if (stopped != plat::Stopped::No) {  // nothing half-made is kept
+      if (auto c = plat::ResolveNoCase(CaptureFile)) plat::RemoveFile(*c);
+      return;
+    }
     auto capture = plat::ResolveNoCase(CaptureFile);
     if (!capture || !plat::FileExists(*capture)) {
       ShowMessageBox("Cannot read game info file!", plat::MB_ICONERROR);

@@ -20,6 +20,7 @@
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
+#include "platform/Seams.h"
 #include "platform/Ini.h"
 #include "platform/Numbers.h"
 
@@ -102,7 +103,11 @@ QRect FirstMonitor() {
 
 void TMainFRM::LoadSettings() {
   plat::IniFile ini(SettingsFileName);
-  ini.Load();  // a missing or unreadable file gives every default
+  std::string error;  // a missing or unreadable file gives every default
+  if (!ini.Load(&error))
+    ShowMessageBox("The settings cannot be read from " + SettingsFileName + ":\r" + error +
+                       "\r\rVelmora starts with the default settings and leaves the file as it is.",
+                   plat::MB_ICONWARNING);
 
   // [MAME]
   ErrorLog = ReadBool(ini, "MAME", "ErrorLog", false);
@@ -236,7 +241,7 @@ void TMainFRM::LoadSettings() {
 
 bool TMainFRM::SaveSettings(std::string* error) {
   plat::IniFile ini(SettingsFileName);
-  ini.Load();
+  if (!ini.Load(error)) return false;  // a file that cannot be read is not written over
   ini.Clear();
 
   // Which filter files to open next time: the open ones; with no profile in use, the list

@@ -66,10 +66,10 @@ PlayStatRecord& AddPlay(PlayStatList& list, std::string_view setName, uint64_t s
   return *r;
 }
 
-std::unique_ptr<PlayStatList> LoadStatsFile(const std::string& path) {
+std::unique_ptr<PlayStatList> LoadStatsFile(const std::string& path, std::string* error) {
   auto list = std::make_unique<PlayStatList>();
   plat::IniFile ini(path);
-  if (!ini.Load()) return list;  // unreadable: no statistics
+  if (!ini.Load(error)) return nullptr;
   for (const std::string& section : ini.ReadSections()) {
     if (section.empty()) continue;
     auto r = types::NewPlayStatRecord();
@@ -88,18 +88,19 @@ bool SaveStatsFile(const PlayStatList& list, const std::string& path, std::strin
   // Every section is replaced: of the old file only the lines above the first one stay.
   plat::IniFile ini(plat::PathForWrite(path));
   std::string old;
-  if (plat::ReadWholeFile(ini.Path(), old)) {  // an unreadable old file is simply replaced
-    size_t at = 0;
-    while (at < old.size()) {
-      size_t b = old.find_first_not_of(" \t", at);
-      if (b != std::string::npos && old[b] == '[') break;
-      at = old.find_first_of("\r\n", at);
-      at = at == std::string::npos ? old.size() : old.find_first_not_of("\r\n", at);
-      if (at == std::string::npos) at = old.size();
-    }
-    old.resize(at);
-    ini.LoadFromText(old);
+  if (plat::ResolveNoCase(ini.Path()) &&
+      !plat::ReadRegularFile(ini.Path(), old, plat::IniFile::kMaxFileSize, error))
+    return false;
+  size_t at = 0;
+  while (at < old.size()) {
+    size_t b = old.find_first_not_of(" \t", at);
+    if (b != std::string::npos && old[b] == '[') break;
+    at = old.find_first_of("\r\n", at);
+    at = at == std::string::npos ? old.size() : old.find_first_not_of("\r\n", at);
+    if (at == std::string::npos) at = old.size();
   }
+  old.resize(at);
+  ini.LoadFromText(old);
   for (size_t i = 0; i < list.size(); ++i) {
     const PlayStatRecord* r = list[i].get();
     if (!r) continue;

@@ -13,9 +13,11 @@
 namespace stats {
 
 // Reads the file into a new list; a missing file gives an empty list. Every value is kept in
-// range: negative values count as 0, seconds and minutes above 59 carry over.
-std::unique_ptr<PlayStatList> LoadStatsFile(const std::string& path);
-// Rewrites the file with one section per record (nothing is written for an empty list).
+// range: negative values count as 0, seconds and minutes above 59 carry over. A file that
+// cannot be read gives null and the reason in `error`.
+std::unique_ptr<PlayStatList> LoadStatsFile(const std::string& path, std::string* error = nullptr);
+// Rewrites the file with one section per record (nothing is written for an empty list); a file
+// that cannot be read is not written over.
 bool SaveStatsFile(const PlayStatList& list, const std::string& path, std::string* error);
 
 // Sets a record's time from a count of seconds (hours stop at the largest 32-bit value).

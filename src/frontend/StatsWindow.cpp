@@ -150,7 +150,13 @@ void TStatFRM::DrawChart() {
 
 void TMainFRM::LoadStats() {
   types::FreePlayStatList(PlayStats);
-  PlayStats = stats::LoadStatsFile(StatsFileName);
+  std::string error;
+  PlayStats = stats::LoadStatsFile(StatsFileName, &error);
+  // Without a list no play is counted, and the file is left as it is.
+  if (!PlayStats)
+    ShowMessageBox("The statistics cannot be read from " + StatsFileName + ":\r" + error +
+                       "\r\rPlays are not counted, and the file is left as it is.",
+                   plat::MB_ICONWARNING);
 }
 
 void TMainFRM::SaveStats() {

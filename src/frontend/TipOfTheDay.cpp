@@ -126,8 +126,14 @@ void TTipOfTheDayDLG::ShowTip(bool forward) {
   setWindowTitle(plat::FromAnsi(caption));
   data_.clear();
   offsets_.clear();
-  if (plat::FileExists(FileName) && plat::ReadWholeFile(FileName, data_))
-    offsets_ = tips::ReadOffsets(data_);
+  std::string error;
+  if (plat::ResolveNoCase(FileName) &&
+      !plat::ReadRegularFile(FileName, data_, tips::kMaxFileSize, &error)) {
+    Fail("The tip-of-the-day file cannot be read:\r" + FileName + "\r(" + error +
+         ")\rSorry, can't show any tip.");
+    return;
+  }
+  offsets_ = tips::ReadOffsets(data_);
   const int count = TipCount();
   if (count == 0) {
     Fail(kNoTips);
@@ -166,7 +172,7 @@ bool TTipOfTheDayDLG::LoadTip(int index) {
   return true;
 }
 
-void TTipOfTheDayDLG::Fail(const char* text) {
+void TTipOfTheDayDLG::Fail(const std::string& text) {
   plat::Ui().MessageBox(this, plat::ToAnsi(windowTitle()), text, plat::MB_ICONERROR);
 }
 

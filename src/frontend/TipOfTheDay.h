@@ -46,7 +46,7 @@ class TTipOfTheDayDLG : public QDialog {
 
  private:
   bool LoadTip(int index);
-  void Fail(const char* text);
+  void Fail(const std::string& text);
   std::vector<uint32_t> offsets_;
   std::string data_;
   int shown_ = -1;  // the tip on screen

@@ -8,9 +8,11 @@
 
 class WorkingProgress : public TWorkingGuard {
  public:
-  // `percent` -1 shows the step text without a bar.
-  WorkingProgress(TMainFRM* main, const std::string& text, int32_t percent = 0)
-      : TWorkingGuard(text, percent), main_(main) {
+  // `percent` -1 shows the step text without a bar; `cancellable`: the user may ask the work
+  // to stop (TWorkingGuard::Poll tells).
+  WorkingProgress(TMainFRM* main, const std::string& text, int32_t percent = 0,
+                  bool cancellable = false)
+      : TWorkingGuard(text, percent, cancellable), main_(main) {
     main_->SetIdleCursor(false);
   }
   ~WorkingProgress() { Done(); }

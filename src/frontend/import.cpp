@@ -10,7 +10,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <cstdio>
 
 #include "frontend/CategoryFile.h"
 #include "frontend/TreeLayout.h"
@@ -148,24 +147,18 @@ std::string TooDeep() {
   return ": its folders nest deeper than " + std::to_string(gametree::MaxFolderDepth) + " levels";
 }
 
-// The first line of a file, read alone (at most 64 KB). False when the file cannot be read.
-bool ReadFirstLine(const std::string& path, std::string& line) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  line.resize(64 * 1024);
-  line.resize(std::fread(line.data(), 1, line.size(), f));
-  std::fclose(f);
-  line = std::string(categoryfile::FirstLine(line));
-  return true;
-}
+// No import file comes near this size (a CatList of every game holds a few MB).
+constexpr uint64_t kMaxImportSize = 64u << 20;
 
-// Reads the whole file only when its first line passes `test`; `known` tells whether it did.
+// Reads the whole file only when its first line (read alone, at most 64 KB) passes `test`;
+// `known` tells whether it did. Only a regular file of a bounded size is read.
 bool ReadIfFirstLine(const std::string& path, bool (*test)(std::string_view), std::string& text,
                      std::string& error, bool& known) {
-  std::string first;
   known = false;
-  if (ReadFirstLine(path, first) && !test(first)) return true;
-  if (!plat::ReadWholeFile(path, text, &error)) return false;
+  std::string head;
+  if (!plat::ReadRegularFileHead(path, head, 64 * 1024, &error)) return false;
+  if (!test(categoryfile::FirstLine(head))) return true;
+  if (!plat::ReadRegularFile(path, text, kMaxImportSize, &error)) return false;
   known = test(categoryfile::FirstLine(text));
   return true;
 }

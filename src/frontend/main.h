@@ -435,8 +435,9 @@ class TMainFRM : public TDXForm {
 
   // Writes the settings file; a failure is told to the user.
   void WriteSettings();
-  // Runs the emulator without arguments and gives its first printed line ("" when none).
-  std::string GetEmulatorVersion(const std::string& exe);
+  // Runs the emulator without arguments and gives its first printed line ("" when none);
+  // `stopReason` says why a run that the user or the time limit stopped gave none.
+  std::string GetEmulatorVersion(const std::string& exe, std::string* stopReason = nullptr);
 
   // --- emulator data files and reports (MainReports.cpp) ---
   // A data file named in MAME.CFG as found on disk (any case), "" when missing.

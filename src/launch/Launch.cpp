@@ -12,7 +12,6 @@
 
 #include "database/Listinfo.h"
 #include "database/Report.h"
-#include "database/TextStream.h"
 #include "database/Working.h"
 #include "frontend/Stats.h"
 #include "frontend/WorkingProgress.h"
@@ -38,10 +37,12 @@ bool ReadCaptureTail(const std::string& path, std::string& text, bool& cut) {
   text.resize(std::fread(text.data(), 1, text.size(), f));
   std::fclose(f);
   if (cut) {
-    // The shown part starts on a whole line.
+    // The shown part starts on a whole line, when there is a line end to start after.
     const size_t end = text.find_first_of("\r\n");
-    text.erase(0, end == std::string::npos ? text.size() : end + 1);
-    if (!text.empty() && text[0] == '\n') text.erase(0, 1);
+    if (end != std::string::npos) {
+      text.erase(0, end + 1);
+      if (!text.empty() && text[0] == '\n') text.erase(0, 1);
+    }
   }
   return true;
 }
@@ -200,20 +201,13 @@ void TMainFRM::MamePlayACTNExecute() {
       report->AddLine("");
       // A capture that is not there (the emulator never ran) shows no output.
       const std::string capture = EmulatorDir + CaptureFile;
-      TTextStream stream;
-      stream.LineEnd = TTextStream::TOLERANT;
       std::string text;
       bool cut = false;
       if (ReadCaptureTail(capture, text, cut)) {
         if (cut)
           report->AddLine("(The output was longer than " + std::to_string(kMaxShownOutput >> 20) +
                           " MB: only its end is shown.)");
-        stream.LoadFromString(std::move(text));
-        std::string line;
-        do {
-          stream.ReadLn(line);
-          report->AddLine(line);
-        } while (!stream.Eof());
+        report->AddText(text);
         plat::RemoveFile(capture);
       }
       report->AddLine("");

@@ -24,7 +24,7 @@ bool ReadCfgText(const std::string& path, std::string& text, std::string* error 
   if (path.empty()) return true;
   auto real = plat::ResolveNoCase(path);
   if (!real) return true;
-  if (!plat::ReadWholeFile(*real, text, error)) return false;
+  if (!plat::ReadRegularFile(*real, text, plat::IniFile::kMaxFileSize, error)) return false;
   text.erase(0, text.size() - plat::WithoutBom(text).size());
   return true;
 }
@@ -32,10 +32,10 @@ bool ReadCfgText(const std::string& path, std::string& text, std::string* error 
 std::string UnreadableMessage(const std::string& path, const std::string& error, bool loading) {
   return "MAME.CFG cannot be read:\r" + path + "\r(" + error + ")\r\r" +
          (loading ? "The emulator's options are shown with their defaults, and MAME.CFG will "
-                    "not be written over.\rCorrect the file's permissions and open the "
-                    "profile again."
+                    "not be written over.\rCorrect the file or its permissions and open "
+                    "the profile again."
                   : "MAME.CFG is left as it is and the options were not written.\rCorrect "
-                    "the file's permissions and open the profile again.");
+                    "the file or its permissions and open the profile again.");
 }
 }  // namespace
 

@@ -302,7 +302,91 @@ bool Fail(std::string* error, int code) {
   return false;
 }
 
+// Opens a regular file for reading. Whatever else the name stands for is refused before it
+// is opened, so that a pipe or a device is never waited on.
+int OpenRegular(const std::string& path, struct stat& st, std::string* error) {
+  const char* refused = "Not a regular file";
+  int code = 0;
+  if (stat(path.c_str(), &st) != 0) {
+    code = errno;
+  } else if (S_ISDIR(st.st_mode)) {
+    code = EISDIR;
+  } else if (S_ISREG(st.st_mode)) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+      code = errno;
+    } else {
+      if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) return fd;
+      close(fd);  // replaced by something else in the meantime
+    }
+  }
+  if (error) *error = code ? std::strerror(code) : refused;
+  return -1;
+}
+
+// Reads at most `max` bytes from the descriptor into `data`; false (with the reason) on error.
+bool ReadUpTo(int fd, std::string& data, size_t max, size_t expected, std::string* error) {
+  data.clear();
+  data.resize(std::min(max, expected + 1 > 65536 ? expected + 1 : size_t{65536}));
+  size_t have = 0;
+  while (have < max) {
+    if (have == data.size()) data.resize(std::min(max, data.size() * 2));
+    ssize_t n = read(fd, data.data() + have, data.size() - have);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Fail(error, errno);
+    }
+    if (n == 0) break;
+    have += static_cast<size_t>(n);
+  }
+  data.resize(have);
+  return true;
+}
+
+std::string SizeText(uint64_t bytes) {
+  if (bytes >= (1u << 20) && bytes % (1u << 20) == 0) return std::to_string(bytes >> 20) + " MB";
+  if (bytes >= 1024 && bytes % 1024 == 0) return std::to_string(bytes >> 10) + " KB";
+  return std::to_string(bytes) + " bytes";
+}
+
 }  // namespace
+
+bool ReadRegularFile(const std::string& path, std::string& out, uint64_t limit,
+                     std::string* error) {
+  struct stat st;
+  int fd = OpenRegular(path, st, error);
+  if (fd < 0) return false;
+  const std::string tooLarge = "Larger than " + SizeText(limit);
+  if (static_cast<uint64_t>(st.st_size) > limit) {
+    close(fd);
+    if (error) *error = tooLarge;
+    return false;
+  }
+  // One byte past the limit tells a file that grew since it was looked at.
+  const uint64_t most = std::min<uint64_t>(limit, SIZE_MAX - 1) + 1;
+  std::string data;
+  bool ok = ReadUpTo(fd, data, static_cast<size_t>(most), static_cast<size_t>(st.st_size), error);
+  close(fd);
+  if (!ok) return false;
+  if (data.size() > limit) {
+    if (error) *error = tooLarge;
+    return false;
+  }
+  out = std::move(data);
+  return true;
+}
+
+bool ReadRegularFileHead(const std::string& path, std::string& out, size_t count,
+                         std::string* error) {
+  struct stat st;
+  int fd = OpenRegular(path, st, error);
+  if (fd < 0) return false;
+  std::string data;
+  bool ok = ReadUpTo(fd, data, count, std::min(count, static_cast<size_t>(st.st_size)), error);
+  close(fd);
+  if (ok) out = std::move(data);
+  return ok;
+}
 
 bool WriteFileAtomic(const std::string& path, std::string_view data, std::string* error) {
   std::string target = LinkTarget(PathForWrite(path));

@@ -61,6 +61,14 @@ class FolderIndex {
 // Whole-file reads and atomic writes (temporary name in the same folder, then rename).
 bool ReadWholeFile(const std::string& path, std::string& out, std::string* error = nullptr);
 bool WriteFileAtomic(const std::string& path, std::string_view data, std::string* error = nullptr);
+// Reads a regular file whole when it holds at most `limit` bytes. Anything else (a folder, a
+// pipe, a device, a link to one) and a larger file are refused without being read or waited
+// on; `error` then says why.
+bool ReadRegularFile(const std::string& path, std::string& out, uint64_t limit,
+                     std::string* error = nullptr);
+// The first `count` bytes of a regular file (all of a shorter one), refused as above.
+bool ReadRegularFileHead(const std::string& path, std::string& out, size_t count,
+                         std::string* error = nullptr);
 
 // The program folder: $VELMORA_HOME, else the executable's folder when writable, else
 // ~/.local/share/velmora (made when missing). Absolute, with trailing "/".

@@ -107,12 +107,12 @@ void IniFile::Index::Clear() {
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
-bool IniFile::Load(std::string* error) {
+bool IniFile::Load(std::string* error, uint64_t limit) {
   Clear();
   std::string data;
   auto real = ResolveNoCase(path_);
   if (!real) return true;  // a missing file reads as empty
-  if (!ReadWholeFile(*real, data, error)) return false;
+  if (!ReadRegularFile(*real, data, limit, error)) return false;
   LoadFromText(data);
   return true;
 }

@@ -15,9 +15,13 @@ class IniFile {
   IniFile() = default;
   explicit IniFile(std::string path);
 
+  // No INI file the program reads comes near this size.
+  static constexpr uint64_t kMaxFileSize = 64u << 20;
+
   // Loads the file; a missing file gives an empty INI and true. A file that exists but
-  // cannot be read gives false, an empty INI and the reason in `error`.
-  bool Load(std::string* error = nullptr);
+  // cannot be read (or is no regular file, or is larger than `limit`) gives false, an empty
+  // INI and the reason in `error`.
+  bool Load(std::string* error = nullptr, uint64_t limit = kMaxFileSize);
   void LoadFromText(std::string_view text);
   std::string ToText() const;
   // Writes to a temporary name and renames it over the file.

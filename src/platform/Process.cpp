@@ -1,6 +1,7 @@
 #include "platform/Process.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <QEventLoop>
 #include <QThread>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <thread>
 
@@ -84,7 +86,44 @@ bool SplitInterpreter(const std::string& line, std::string& interp, std::string&
   return true;
 }
 
+thread_local const WaitLimits* t_limits = nullptr;
+
+int64_t SteadyMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// Ends a process group whose leader has not been collected yet (so its number is not given
+// to another group): asked to end first, killed when it has not after a grace period.
+int StopGroup(pid_t pid) {
+  kill(-pid, SIGTERM);
+  const int64_t until = SteadyMs() + 2000;
+  siginfo_t info{};
+  while (SteadyMs() < until) {
+    info.si_pid = 0;
+    if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+        info.si_pid == pid)
+      break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  kill(-pid, SIGKILL);  // what is left of the group, the leader included
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return status;
+}
+
 }  // namespace
+
+WaitLimits::WaitLimits(int64_t timeLimit, std::function<bool()> p)
+    : timeLimitMs(timeLimit), poll(std::move(p)), outer_(t_limits) {
+  t_limits = this;
+}
+
+WaitLimits::~WaitLimits() { t_limits = outer_; }
+
+const WaitLimits* WaitLimits::Current() { return t_limits; }
 
 std::vector<std::string> SplitCommandLine(std::string_view line) {
   std::vector<std::string> words;
@@ -110,13 +149,22 @@ ProcessResult RunCommandLine(const std::string& commandLine, bool /*showWindow*/
   for (auto& a : argv) cargv.push_back(a.data());
   cargv.push_back(nullptr);
 
+  // A run that may be stopped gets a process group of its own, ended whole.
+  const WaitLimits* limits = wait == WaitMode::NoWait ? nullptr : WaitLimits::Current();
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  if (limits) {
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attr, 0);
+  }
   pid_t pid = 0;
   int rc = argv[0].find('/') != std::string::npos
-               ? posix_spawn(&pid, argv[0].c_str(), &fa, nullptr, cargv.data(), environ)
-               : posix_spawnp(&pid, argv[0].c_str(), &fa, nullptr, cargv.data(), environ);
+               ? posix_spawn(&pid, argv[0].c_str(), &fa, &attr, cargv.data(), environ)
+               : posix_spawnp(&pid, argv[0].c_str(), &fa, &attr, cargv.data(), environ);
+  posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&fa);
   if (rc != 0) {
     result.error = rc;
@@ -128,12 +176,21 @@ ProcessResult RunCommandLine(const std::string& commandLine, bool /*showWindow*/
     return result;
   }
   int status = 0;
-  if (wait == WaitMode::KeepPainting && QCoreApplication::instance()) {
+  const bool painting = wait == WaitMode::KeepPainting && QCoreApplication::instance();
+  if (limits || painting) {
+    const int64_t deadline = limits && limits->timeLimitMs > 0 ? SteadyMs() + limits->timeLimitMs : 0;
     for (;;) {
       pid_t r = waitpid(pid, &status, WNOHANG);
       if (r == pid) break;
       if (r < 0 && errno != EINTR) break;
-      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+      if (deadline && SteadyMs() >= deadline) result.stopped = Stopped::TimedOut;
+      else if (limits && limits->poll && limits->poll()) result.stopped = Stopped::Cancelled;
+      else if (painting && !(limits && limits->poll))
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+      if (result.stopped != Stopped::No) {
+        status = StopGroup(pid);
+        break;
+      }
       QThread::msleep(10);
     }
   } else {

@@ -1,5 +1,7 @@
 // Starting commands through the command interpreter and waiting for them.
 #pragma once
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,12 +15,34 @@ std::string InterpreterSwitch();
 // Single-quotes a name or path for the shell, so "$", blanks and quotes stay literal.
 std::string ShellQuote(std::string_view s);
 
+enum class Stopped { No, Cancelled, TimedOut };
+
 struct ProcessResult {
   int error = 0;        // 0, or the errno of a failed start (ENOENT = 2 when the program is missing)
   int exitStatus = -1;  // exit status when waited for; 128+signal after a signal; -1 when not waited
+  Stopped stopped = Stopped::No;  // ended by the program under WaitLimits
 };
 
 enum class WaitMode { NoWait, Block, KeepPainting };
+
+// Limits on the runs waited for while it lives (on this thread). A run still going after
+// `timeLimitMs` (0: none), or when `poll` answers true, is stopped with its whole process
+// group. While waiting, `poll` is called about every 20 ms in place of letting pending
+// messages through, so that it can let through the input of a window that offers to stop.
+class WaitLimits {
+ public:
+  WaitLimits(int64_t timeLimitMs, std::function<bool()> poll);
+  ~WaitLimits();
+  WaitLimits(const WaitLimits&) = delete;
+  WaitLimits& operator=(const WaitLimits&) = delete;
+  static const WaitLimits* Current();
+
+  const int64_t timeLimitMs;
+  const std::function<bool()> poll;
+
+ private:
+  const WaitLimits* outer_;
+};
 
 // Starts a command line. "<interpreter> -c <text>" hands <text> to the interpreter as it
 // stands (the interpreter parses its quotes). Any other command is split into words as the shell would for a plain

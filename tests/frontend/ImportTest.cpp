@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -116,6 +117,19 @@ TEST(CategoryFiles, ImportsMakeUnsavedFilters) {
   w.FileFilterImportCatVerACTNExecute();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_EQ(h.seam.AllMessages(), "Cannot import " + huge + ": unknown format");
+
+  // A file whose first line passes is still refused beyond the size bound, unread, and a
+  // pipe is never waited on.
+  const std::string big = h.home.write("big.ini", kCatList);
+  ASSERT_EQ(truncate(big.c_str(), off_t(2) << 30), 0);
+  const std::string pipe = h.home.file("pipe.ini");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  for (const auto& [file, why] : {std::pair{big, "Larger than 64 MB"}, {pipe, "Not a regular file"}}) {
+    h.seam.messages.clear();
+    h.seam.fileAnswers = {file};
+    w.FileFilterImportCatVerACTNExecute();
+    EXPECT_EQ(h.seam.AllMessages(), "Cannot import " + file + ": " + why);
+  }
 
   // Two MacMAME files: the bad one is told, the other imported under its file name.
   h.seam.messages.clear();

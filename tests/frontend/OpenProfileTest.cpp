@@ -1,7 +1,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <chrono>
+#include <optional>
 #include <QTextEdit>
 #include <cstdlib>
 
@@ -143,6 +150,82 @@ TEST(CreateProfile, DecliningTheVersionOrAMissingCatalogueKeepsTheProfileInUse) 
   EXPECT_EQ(f.EmulatorDir, "/old/");
   EXPECT_EQ(f.ProfileLoaded, 1);
   EXPECT_EQ(plat::CurrentDir(), keep.dir);
+}
+
+// Runs `stop` on the progress window once it has shown `text` for a while; tells whether the
+// window offered to stop (modal, with its Cancel button) and what it showed.
+struct StopLater {
+  StopLater(const std::function<void(TWorkingFRM&)>& stop, int afterMs) {
+    QTimer::singleShot(afterMs, [this, stop] {
+      offered = WorkingFRM->isVisible() && WorkingFRM->isModal() && WorkingFRM->CancelBTN->isVisible();
+      shown = WorkingFRM->Operation->text().toStdString();
+      stop(*WorkingFRM);
+    });
+  }
+  bool offered = false;
+  std::string shown;
+};
+
+const std::function<void(TWorkingFRM&)> kStopWays[] = {
+    [](TWorkingFRM& w) { w.CancelBTN->click(); },
+    [](TWorkingFRM& w) {
+      QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+      QApplication::sendEvent(&w, &escape);
+    },
+    [](TWorkingFRM& w) { w.close(); }};
+
+TEST(CreateProfile, AHungEmulatorIsStoppedAndThePageStaysOpenToChooseAgain) {
+  KeepCurrentDir keep;
+  MainWindowHarness h;
+  TempDir t;
+  const std::string exe = t.write("emu/mame", "#!/bin/sh\nsleep 1000\n");
+  chmod(exe.c_str(), 0755);
+  TMainFRM& f = h.Make();
+  f.ProgramDir = t.path();
+  for (const auto& stop : kStopWays) {
+    h.seam.messages.clear();
+    StopLater later(stop, 300);
+    bool firstStep = false;
+    std::string inBox;
+    h.seam.modalHandlers.push_back([&](QWidget* w) {
+      int result = Page(exe, t.file("new.VRL"))(w);
+      auto* page = static_cast<TNewMameFRM*>(w);
+      firstStep = page->NextBTN->isEnabled() && !page->GoBTN->isEnabled();
+      inBox = page->FileName->text().toStdString();
+      return result;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    f.CreateProfile();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_TRUE(later.offered);
+    EXPECT_EQ(later.shown, "Getting MAME version...");
+    ASSERT_EQ(h.seam.messages.size(), 1u) << h.seam.AllMessages();
+    EXPECT_EQ(h.seam.messages[0].text, "Cannot determine MAME version.\rThe emulator has been "
+                                       "stopped.\rPlease choose a new emulator file");
+    EXPECT_TRUE(firstStep);
+    EXPECT_EQ(inBox, exe);
+    EXPECT_FALSE(WorkingFRM->isVisible());
+    EXPECT_FALSE(WorkingFRM->isModal());
+    EXPECT_FALSE(plat::FileExists(t.file("emu/$VRTEMP$.NFO")));
+    EXPECT_EQ(plat::CurrentDir(), keep.dir);
+  }
+}
+
+TEST(CreateProfile, AVersionLineWithoutEndIsReadBoundedAndShownShortened) {
+  KeepCurrentDir keep;
+  MainWindowHarness h;
+  TempDir t;
+  const std::string exe = t.write("emu/mame", "#!/bin/sh\nhead -c 10000000 /dev/zero | tr '\\0' v\n");
+  chmod(exe.c_str(), 0755);
+  TMainFRM& f = h.Make();
+  f.ProgramDir = t.path();
+  h.seam.modalHandlers.push_back(Page(exe, t.file("new.VRL")));
+  h.seam.messageAnswers = {plat::IDNO};
+  f.CreateProfile();
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  const std::string shown = "The following version of the MAME emulator has been found:\r\r" +
+                           std::string(120, 'v') + "...\r\rMAME will be now scanned";
+  EXPECT_EQ(h.seam.messages[0].text.substr(0, shown.size()), shown);
 }
 
 TEST(OpenProfile, MissingProfileOffersANewOne) {
@@ -370,4 +453,55 @@ TEST(ProfileRoads, AnOldProfileStaysUntilTheNewOneIsSavedAndAFailedSaveIsNotLoad
   EXPECT_TRUE(seenOld);
   EXPECT_EQ(f.ProfileLoaded, 1) << h.seam.AllMessages();
   EXPECT_NE(h.home.read("mame.VRL"), "old bytes");
+}
+
+TEST(ProfileRoads, AStoppedVersionOffersANewProfileAndAStoppedCatalogueKeepsNothing) {
+  KeepCurrentDir keep;
+  MainWindowHarness h;
+  TMainFRM& f = h.Make();
+  const std::string exe = CopyDemo(h.home, "emu");
+  const std::string profile = h.home.file("demo.VRL");
+  CreateDemoProfile(h, exe, profile);
+  ASSERT_EQ(f.ProfileLoaded, 1) << h.seam.AllMessages();
+  const std::string saved = h.home.read("demo.VRL");
+
+  // Opening it with an emulator that hangs: stopped, and a new profile offered.
+  h.home.write("emu/mame", "#!/bin/sh\nsleep 1000\n");
+  h.seam.messages.clear();
+  h.seam.messageAnswers = {plat::IDNO};
+  {
+    StopLater later(kStopWays[0], 300);
+    f.OpenProfile(profile);
+    EXPECT_TRUE(later.offered);
+  }
+  ASSERT_EQ(h.seam.messages.size(), 1u) << h.seam.AllMessages();
+  EXPECT_EQ(h.seam.messages[0].text, "Cannot determine MAME version.\rThe emulator has been "
+                                     "stopped.\rDo you want to create a new profile?\r");
+  EXPECT_EQ(f.ProfileLoaded, 0);
+
+  // A catalogue that never ends: its progress is shown, and a stop keeps nothing of it.
+  h.home.write("emu/mame", "#!/bin/sh\nif [ \"$1\" = -listinfo ]; then\n"
+                           "head -c 300000 /dev/zero | tr '\\0' x; sleep 1000\nfi\necho 'Hang 1'\n");
+  f.ProfileLoaded = 1;
+  h.seam.messages.clear();
+  h.seam.commands.clear();
+  h.seam.modalHandlers.push_back(Page(exe, profile));
+  h.seam.processHandler = [&](const std::string& cmd, bool shown, plat::WaitMode wait) {
+    static std::optional<StopLater> later;
+    if (cmd.find("-listinfo") != std::string::npos) later.emplace(kStopWays[1], 1500);
+    auto r = plat::Ui().Seam::RunProcess(cmd, shown, wait);
+    if (later) {
+      EXPECT_TRUE(later->offered);
+      EXPECT_EQ(later->shown, "Querying MAME... (292 KB received)");
+      later.reset();
+    }
+    return r;
+  };
+  f.CreateProfile();
+  EXPECT_EQ(h.seam.commands.size(), 2u);
+  ASSERT_EQ(h.seam.messages.size(), 2u) << h.seam.AllMessages();  // replace?, version found
+  EXPECT_EQ(h.home.read("demo.VRL"), saved);
+  EXPECT_EQ(f.ProfileLoaded, 1);
+  EXPECT_EQ(f.EmulatorVersion, kDemoVersion);
+  EXPECT_FALSE(plat::FileExists(h.home.file("emu/$VRTEMP$.NFO")));
 }

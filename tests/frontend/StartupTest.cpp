@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "frontend/MainWindowHarness.h"
@@ -280,6 +281,27 @@ TEST(Shutdown, FailedSettingsWriteIsReportedAndTheRestStillWritten) {
   EXPECT_TRUE(Starts(h.seam.messages[0].text, "The settings could not be written to "))
       << h.seam.AllMessages();
   EXPECT_TRUE(plat::FileExists(emu.file("MAME.CFG")));
+}
+
+TEST(Startup, SettingsAndStatisticsThatAreNoRegularFilesAreToldAndKept) {
+  struct Case { const char* file; bool pipe; const char* told; };
+  for (const Case& c : {Case{"VELMORA.INI", true, "The settings cannot be read from "},
+                        Case{"VELMORA.INI", false, "The settings cannot be read from "},
+                        Case{"STATS.INI", true, "The statistics cannot be read from "},
+                        Case{"STATS.INI", false, "The statistics cannot be read from "}}) {
+    SCOPED_TRACE(std::string(c.file) + (c.pipe ? " pipe" : " /dev/zero"));
+    MainWindowHarness h;
+    const std::string path = h.home.file(c.file);
+    ASSERT_EQ(c.pipe ? mkfifo(path.c_str(), 0600) : symlink("/dev/zero", path.c_str()), 0);
+    h.Make();
+    ASSERT_FALSE(h.seam.messages.empty());
+    EXPECT_EQ(h.seam.messages[0].text.rfind(c.told + path + ":\rNot a regular file\r", 0), 0u)
+        << h.seam.AllMessages();
+    h.Destroy();
+    struct stat st;
+    ASSERT_EQ(lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(c.pipe ? S_ISFIFO(st.st_mode) : S_ISLNK(st.st_mode));
+  }
 }
 
 TEST(Shutdown, FilterListIsKeptWhenNoProfileCouldBeOpened) {

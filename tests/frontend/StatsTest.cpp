@@ -5,9 +5,11 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <cmath>
+#include <unistd.h>
 
 #include "frontend/Stats.h"
 #include "frontend/StatsWindow.h"
+#include "platform/Files.h"
 #include "support/Records.h"
 #include "support/TempDir.h"
 
@@ -28,6 +30,12 @@ TEST(PlayStatsFile, RoundTripKeepsOrderAndWritesCrLf) {
   EXPECT_EQ((*back)[1]->TotSeconds, 59u);
   // A missing file: an empty list.
   EXPECT_TRUE(stats::LoadStatsFile(t.file("NONE.INI"))->empty());
+  // One that is no regular file: no list, and it is not written over.
+  ASSERT_EQ(symlink("/dev/zero", t.file("ZERO.INI").c_str()), 0);
+  EXPECT_EQ(stats::LoadStatsFile(t.file("ZERO.INI"), &err), nullptr);
+  EXPECT_EQ(err, "Not a regular file");
+  EXPECT_FALSE(stats::SaveStatsFile(list, t.file("ZERO.INI"), &err));
+  EXPECT_TRUE(plat::ResolveNoCase(t.file("ZERO.INI")) && !plat::FileExists(t.file("ZERO.INI")));
 }
 
 TEST(PlayStatsFile, ValuesFromTheFileAreKeptInRange) {

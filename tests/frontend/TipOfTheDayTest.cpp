@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -119,6 +120,14 @@ TEST_F(TipDialog, MissingOrDamagedFilesAreReportedAndTheDialogStays) {
     EXPECT_EQ(seam.messages[0].title, dlg.windowTitle().toStdString());
     EXPECT_EQ(dlg.Position, 0);
   }
+  // A file beyond the size that can hold tips is refused before it is read.
+  seam.messages.clear();
+  dlg.FileName = dir.write("BIG.TIP", kThree);
+  ASSERT_EQ(truncate(dlg.FileName.c_str(), tips::kMaxFileSize + 1), 0);
+  dlg.FormShow();
+  ASSERT_EQ(seam.messages.size(), 1u);
+  EXPECT_EQ(seam.messages[0].text, "The tip-of-the-day file cannot be read:\r" + dlg.FileName +
+                                       "\r(Larger than 16 MB)\rSorry, can't show any tip.");
 }
 
 TEST(TipOfTheDayAction, RunsModallyAndKeepsTheStatesInTheSettings) {

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QTreeView>
 #include <QLineEdit>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -193,6 +194,28 @@ TEST_F(Launch, EveryOptionInOrderAndTheOutputReport) {
   EXPECT_EQ(text.find("output line 0\n"), std::string::npos);
   EXPECT_NE(text.find("the last line\n"), std::string::npos);
   EXPECT_LT(text.size(), size_t(5) << 20);
+
+  // Output without a line end shows its last 4 MB; short lines share paragraphs.
+  for (const std::string line : {"abc\n", "x"}) {
+    h.seam.processHandler = [&](const std::string&, bool, plat::WaitMode) {
+      std::string out;
+      while (out.size() < (6u << 20)) out += line;
+      plat::WriteFileAtomic(emu + w->CaptureFile, out + "end");
+      return plat::ProcessResult{};
+    };
+    int paragraphs = 0;
+    h.seam.modalHandlers.push_back([&](QWidget* r) {
+      QTextDocument* d = static_cast<TReportFRM*>(r)->Doc->document();
+      text = d->toPlainText().toStdString();
+      paragraphs = d->blockCount();
+      return 2;
+    });
+    w->MamePlayACTNExecute();
+    EXPECT_NE(text.find((line == "x" ? "xxx" : "abc\nabc\n") + std::string("end\n\n$")),
+              std::string::npos);
+    EXPECT_GT(text.size(), size_t(4) << 20);
+    EXPECT_LT(paragraphs, 20000);
+  }
 }
 
 TEST_F(Launch, ParentsNearestFirstAndUnknownParentsEndTheChain) {

@@ -231,17 +231,19 @@ TEST(MameCfgFile, ReadOnlyAndUnreadableFilesAreKept) {
       "This may be due to sharing violations, read-only attributes or disk full.\r"
       "Please verify the cause and then try again.";
   const std::string mine = "  # mine  \n[config]\nvsync = yes\n";
-  enum Case { ReadOnly, NoPermission, Folder };
-  for (Case c : {ReadOnly, NoPermission, Folder}) {
+  enum Case { ReadOnly, NoPermission, Folder, Fifo };  // a pipe is never waited on
+  for (Case c : {ReadOnly, NoPermission, Folder, Fifo}) {
     SCOPED_TRACE(c);
     if (c == NoPermission && geteuid() == 0) continue;  // root reads it anyway
     CfgWindow h;
     const std::string cfg = h.emu.file("MAME.CFG");
     if (c == Folder)
       ASSERT_TRUE(plat::MakeDirs(cfg + "/inside"));
+    else if (c == Fifo)
+      ASSERT_EQ(mkfifo(cfg.c_str(), 0644), 0);
     else
       h.emu.write("MAME.CFG", mine);
-    if (c != Folder) chmod(cfg.c_str(), c == ReadOnly ? 0444 : 0);
+    if (c < Folder) chmod(cfg.c_str(), c == ReadOnly ? 0444 : 0);
     h.w().LoadMAMECfg();
     EXPECT_EQ(h.w().MAMEConfig.vsync, c == ReadOnly ? 1 : 0);
     EXPECT_EQ(h.seam.messages.size(), c == ReadOnly ? 0u : 1u);
@@ -255,8 +257,11 @@ TEST(MameCfgFile, ReadOnlyAndUnreadableFilesAreKept) {
     }
     EXPECT_TRUE(h.w().WriteMAMECfgTopKey("emulate_three", "NO"));
     chmod(cfg.c_str(), 0755);
+    struct stat st;
     if (c == Folder)
       EXPECT_TRUE(plat::DirExists(cfg));
+    else if (c == Fifo)
+      EXPECT_TRUE(lstat(cfg.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
     else
       EXPECT_EQ(h.emu.read("MAME.CFG"), mine);
     EXPECT_EQ(plat::ListDir(h.emu.path()).size(), 1u);

@@ -90,6 +90,37 @@ TEST(AtomicWrite, FailureLeavesTheOldFileWhole) {
   EXPECT_EQ(ListDir(t.path()).size(), 1u);  // no temporary left behind
 }
 
+TEST(BoundedRead, OnlyRegularFilesWithinTheLimitAreRead) {
+  TempDir t;
+  t.write("small", "0123456789");
+  ASSERT_EQ(mkfifo(t.file("fifo").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("/dev/zero", t.file("zero").c_str()), 0);
+  ASSERT_EQ(symlink(t.file("fifo").c_str(), t.file("to-fifo").c_str()), 0);
+  t.write("sparse", "");
+  ASSERT_EQ(truncate(t.file("sparse").c_str(), 3LL << 30), 0);  // 3 GB, never read
+  struct Case { const char* name; uint64_t limit; const char* text; const char* error; };
+  for (const Case& c : std::initializer_list<Case>{
+           {"small", 10, "0123456789", ""},
+           {"small", 9, nullptr, "Larger than 9 bytes"},
+           {"sparse", 16u << 20, nullptr, "Larger than 16 MB"},
+           {"fifo", 1024, nullptr, "Not a regular file"},
+           {"to-fifo", 1024, nullptr, "Not a regular file"},
+           {"zero", 1024, nullptr, "Not a regular file"},
+           {"", 1024, nullptr, "Is a directory"},
+           {"missing", 1024, nullptr, "No such file or directory"}}) {
+    std::string out = "kept", error;
+    bool ok = ReadRegularFile(t.file(c.name), out, c.limit, &error);
+    EXPECT_EQ(ok, c.text != nullptr) << c.name;
+    EXPECT_EQ(out, c.text ? c.text : "kept") << c.name;
+    EXPECT_EQ(error, c.error) << c.name;
+    ok = ReadRegularFileHead(t.file(c.name), out, 4, &error);
+    EXPECT_EQ(ok, c.text != nullptr || c.limit == 9 || c.limit == 16u << 20) << c.name;
+  }
+  std::string head;
+  ASSERT_TRUE(ReadRegularFileHead(t.file("small"), head, 4));
+  EXPECT_EQ(head, "0123");
+}
+
 TEST(AtomicWrite, KeepsModeWritesThroughLinksAndRefusesReadOnly) {
   TempDir t;
   t.write("real/s.ini", "old");

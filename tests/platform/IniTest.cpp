@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "../../fuzz/SettingsFuzzChecks.h"
 #include "platform/Ini.h"
+#include "support/CorpusCheck.h"
 #include "support/TempDir.h"
 
 using plat::IniFile;
@@ -93,4 +95,8 @@ TEST(Ini, ManyKeysAndSectionsBehaveAlike) {
   EXPECT_NE(out.find("k5=second\r\nk40=added\r\n[s0]"), std::string::npos);
   EXPECT_EQ(out.find("[s1500]\r\nx=1500"), std::string::npos);
   EXPECT_NE(out.find("[s2999]\r\nx=2999\r\n[s1500]\r\nx=7\r\n"), std::string::npos);
+}
+
+TEST(Ini, SettingsFuzzSeedsKeepTheSizeBound) {
+  CheckSeedsAndRegressions("settings", "platform", fuzzchecks::CheckSettings);
 }

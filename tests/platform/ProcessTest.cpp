@@ -101,3 +101,37 @@ TEST(Run, InputMadeDuringTheWaitIsDropped) {
   press(1000 + 60 * 1000);       // made afterwards
   EXPECT_EQ(target.keys, 2);
 }
+
+TEST(Run, LimitsStopTheWholeProcessGroup) {
+  TempDir t;
+  // The program leaves a child of its own behind; one ignores the request to end.
+  struct Case { const char* script; int64_t limitMs; int pollsToCancel; Stopped stopped; };
+  for (const Case& c : {Case{"sleep 1000 & echo $! > child; wait", 300, 0, Stopped::TimedOut},
+                        Case{"sleep 1000 & echo $! > child; wait", 0, 5, Stopped::Cancelled},
+                        Case{"trap '' TERM; sleep 1000 & echo $! > child; wait", 300, 0,
+                             Stopped::TimedOut},
+                        Case{"echo $$ > child", 60000, 1000, Stopped::No}}) {
+    SCOPED_TRACE(c.script);
+    RemoveFile(t.file("child"));
+    int polls = 0;
+    WaitLimits limits(c.limitMs, [&] { return ++polls == c.pollsToCancel; });
+    const auto start = std::chrono::steady_clock::now();
+    auto r = RunCommandLine("/bin/sh -c cd " + ShellQuote(t.path()) + "; " + c.script, false,
+                            WaitMode::KeepPainting);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(r.stopped, c.stopped);
+    EXPECT_EQ(r.exitStatus == 0, c.stopped == Stopped::No);
+    const pid_t child = std::atoi(t.read("child").c_str());
+    ASSERT_GT(child, 0);
+    // Gone, or a zombie left for the init process, once the signal has been taken.
+    bool gone = false;
+    std::string stat;
+    for (int i = 0; i < 100 && !gone; ++i, QThread::msleep(10)) {
+      stat.clear();
+      ReadWholeFile("/proc/" + std::to_string(child) + "/stat", stat);
+      gone = stat.empty() || stat.find(") Z ") != std::string::npos;
+    }
+    EXPECT_TRUE(gone) << stat;
+  }
+  EXPECT_EQ(WaitLimits::Current(), nullptr);
+}

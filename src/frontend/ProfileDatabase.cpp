@@ -197,8 +197,9 @@ bool TMainFRM::LoadProfile(const std::string& FileName) {
   if (!ConfirmUnsavedFilters()) return true;  // the loaded profile stays as it was
   WorkingProgress working(this, "Loading profile...", -1);
   std::string data, error;
-  const bool read =
-      plat::ReadWholeFile(plat::ResolveNoCase(FileName).value_or(FileName), data, &error);
+  // A profile's file holds at most its body and a short header.
+  const bool read = plat::ReadRegularFile(plat::ResolveNoCase(FileName).value_or(FileName), data,
+                                          profile::MaxProfileBody + (1u << 20), &error);
   // Decoded beside the loaded database, which is replaced only when the file is whole.
   profile::ProfileContent content;
   profile::LoadStatus status = profile::LoadStatus::Ok;

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace plat {
 
@@ -247,40 +248,6 @@ std::optional<std::string> FolderIndex::Find(std::string_view name) {
   return first;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& out, std::string* error) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (error) *error = std::strerror(errno);
-    return false;
-  }
-  struct stat st;
-  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    close(fd);
-    if (error) *error = std::strerror(EISDIR);
-    return false;
-  }
-  // Read straight into the string, growing it when the file is longer than it said.
-  std::string data;
-  size_t have = 0;
-  data.resize(st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 65536);
-  for (;;) {
-    if (have == data.size()) data.resize(data.size() * 2);
-    ssize_t n = read(fd, data.data() + have, data.size() - have);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      if (error) *error = std::strerror(errno);
-      close(fd);
-      return false;
-    }
-    if (n == 0) break;
-    have += static_cast<size_t>(n);
-  }
-  close(fd);
-  data.resize(have);
-  out = std::move(data);
-  return true;
-}
-
 namespace {
 
 // Follows a chain of links to the file they name, so a write replaces the target, not the link.
@@ -374,6 +341,10 @@ bool ReadRegularFile(const std::string& path, std::string& out, uint64_t limit,
   }
   out = std::move(data);
   return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out, std::string* error) {
+  return ReadRegularFile(path, out, std::numeric_limits<uint64_t>::max(), error);
 }
 
 bool ReadRegularFileHead(const std::string& path, std::string& out, size_t count,

@@ -58,7 +58,8 @@ class FolderIndex {
   std::vector<std::pair<std::string, std::string>> entries_;  // upper-cased name, real name
 };
 
-// Whole-file reads and atomic writes (temporary name in the same folder, then rename).
+// Whole-file reads (of regular files only: a pipe or a device is refused, never waited on) and
+// atomic writes (temporary name in the same folder, then rename).
 bool ReadWholeFile(const std::string& path, std::string& out, std::string* error = nullptr);
 bool WriteFileAtomic(const std::string& path, std::string_view data, std::string* error = nullptr);
 // Reads a regular file whole when it holds at most `limit` bytes. Anything else (a folder, a

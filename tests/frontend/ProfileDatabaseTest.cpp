@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QLabel>
 #include <QTextEdit>
 #include <string>
@@ -285,11 +288,16 @@ TEST_F(ProfileDatabase, ARefusedFileLeavesTheLoadedProfileUsable) {
     EXPECT_EQ(main.ProfileFileName, good);
     EXPECT_EQ(main.EmulatorExe, "mame");
   }
-  seam.messages.clear();
-  EXPECT_FALSE(main.LoadProfile(dir.file("absent.vrl")));
-  ASSERT_EQ(seam.messages.size(), 1u);
-  EXPECT_EQ(seam.messages[0].text.rfind("Cannot read the profile " + dir.file("absent.vrl"), 0),
-            0u);
+  // Neither a missing file nor a pipe (never waited on) nor a device (never read without end).
+  ASSERT_EQ(mkfifo(dir.file("pipe.vrl").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("/dev/zero", dir.file("zero.vrl").c_str()), 0);
+  for (const char* name : {"absent.vrl", "pipe.vrl", "zero.vrl"}) {
+    seam.messages.clear();
+    EXPECT_FALSE(main.LoadProfile(dir.file(name)));
+    ASSERT_EQ(seam.messages.size(), 1u);
+    EXPECT_EQ(seam.messages[0].text.rfind("Cannot read the profile " + dir.file(name), 0), 0u);
+    EXPECT_EQ(main.Games->at(0).get(), first);
+  }
 }
 
 TEST_F(ProfileDatabase, LoadFindsTheFileWithoutRegardToCase) {

@@ -165,6 +165,19 @@ void FitFileColumns(QFileDialog& dialog) {
   const int room = view->viewport()->width() - others;
   if (header->sectionSize(0) > room) header->resizeSection(0, std::max(room, 160));
 }
+
+// Runs a file or folder dialog at its size, with its columns fitted, and keeps the size the
+// user leaves it at.
+int ExecSized(QFileDialog& dialog) {
+  dialog.resize(FileDialogSize(dialog));
+  QTimer::singleShot(0, &dialog, [&dialog] { FitFileColumns(dialog); });  // once laid out
+  if (auto* files = dialog.findChild<QFileSystemModel*>())
+    QObject::connect(files, &QFileSystemModel::directoryLoaded, &dialog,
+                     [&dialog] { FitFileColumns(dialog); });
+  const int answer = dialog.exec();
+  lastFileDialogSize = dialog.size();
+  return answer;
+}
 }  // namespace
 
 std::optional<std::string> Seam::FileDialog(QWidget* parent, FileDialogRequest& req) {
@@ -182,14 +195,7 @@ std::optional<std::string> Seam::FileDialog(QWidget* parent, FileDialogRequest& 
                      : req.multiSelect ? QFileDialog::ExistingFiles
                                        : QFileDialog::ExistingFile);
   if (!selected.isEmpty()) dialog.selectNameFilter(selected);
-  dialog.resize(FileDialogSize(dialog));
-  QTimer::singleShot(0, &dialog, [&dialog] { FitFileColumns(dialog); });  // once laid out
-  if (auto* files = dialog.findChild<QFileSystemModel*>())
-    QObject::connect(files, &QFileSystemModel::directoryLoaded, &dialog,
-                     [&dialog] { FitFileColumns(dialog); });
-  const int answer = dialog.exec();
-  lastFileDialogSize = dialog.size();
-  if (answer != QDialog::Accepted) return std::nullopt;
+  if (ExecSized(dialog) != QDialog::Accepted) return std::nullopt;
   selected = dialog.selectedNameFilter();
   const QStringList files = dialog.selectedFiles();
   QString r = req.multiSelect ? files.join('\n') : files.value(0);
@@ -208,7 +214,11 @@ std::optional<std::string> Seam::FileDialog(QWidget* parent, FileDialogRequest& 
 
 std::optional<std::string> Seam::FolderDialog(QWidget* parent, const std::string& title,
                                               const std::string& startDir) {
-  QString r = QFileDialog::getExistingDirectory(parent, FromAnsi(title), FromLocal(startDir));
+  QFileDialog dialog(parent, FromAnsi(title), FromLocal(startDir));
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  if (ExecSized(dialog) != QDialog::Accepted) return std::nullopt;
+  const QString r = dialog.selectedFiles().value(0);
   if (r.isEmpty()) return std::nullopt;
   return WithSlash(ToLocal(r));
 }

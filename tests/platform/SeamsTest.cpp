@@ -18,9 +18,11 @@ TEST(FileDialog, OpensWideEnoughAndAtTheSizeLeft) {
   plat::FileDialogRequest req;
   req.initialDir = dir.path();
   req.filter = "All files (*.*)|*.*";
-  struct Run { QSize leave, seen; bool clipped = true; } runs[2];
+  // Two file dialogs, then a folder dialog: each opens at the size the last was left at.
+  struct Run { QSize leave, seen; bool clipped = true; } runs[3];
   runs[0].leave = QSize(700, 450);
-  runs[1].leave = QSize(760, 480);
+  runs[1].leave = QSize(710, 480);
+  runs[2].leave = QSize(690, 470);
   for (Run& run : runs) {
     QTimer::singleShot(500, [&run] {
       auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -38,10 +40,14 @@ TEST(FileDialog, OpensWideEnoughAndAtTheSizeLeft) {
       d->resize(run.leave);
       d->reject();
     });
-    EXPECT_FALSE(plat::Ui().FileDialog(nullptr, req));
+    if (&run == &runs[2])
+      EXPECT_FALSE(plat::Ui().FolderDialog(nullptr, "Folder", dir.path()));
+    else
+      EXPECT_FALSE(plat::Ui().FileDialog(nullptr, req));
   }
   const QSize screen = QApplication::primaryScreen()->availableGeometry().size() * 9 / 10;
   EXPECT_EQ(runs[0].seen, QSize(900, 560).boundedTo(screen));
   EXPECT_FALSE(runs[0].clipped);
   EXPECT_EQ(runs[1].seen, runs[0].leave);
+  EXPECT_EQ(runs[2].seen, runs[1].leave);
 }

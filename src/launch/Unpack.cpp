@@ -27,10 +27,6 @@ void AddError(std::string& errors, const std::string& line) {
   errors += line;
 }
 
-std::string SameFileText(const std::string& name) {
-  return "another entry was already unpacked to the same file " + name;
-}
-
 // The longest archive name the ACE library's open record holds.
 constexpr size_t kMaxAceName = 259;
 
@@ -70,7 +66,7 @@ std::string UnpackRar(const std::string& path, const std::string& tempDir) {
     const std::string entry = plat::RAREntryName(h);
     if (plat::RAREntryClashed(h))
       AddError(errors, "UNRAR error in " + path + " (" + entry + "): " +
-                           SameFileText(plat::FlatEntryName(entry)));
+                           plat::FlatNameClash(plat::FlatEntryName(entry)));
     if (code != 0) AddUnrarError(errors, entry.empty() ? path : path + " (" + entry + ")", code);
   }
   if (const int closed = plat::RARCloseArchive(h); closed != 0) AddUnrarError(errors, path, closed);
@@ -135,7 +131,7 @@ std::string UnpackAce(const std::string& path, const std::string& tempDir) {
       // Two entries of one name: the later replaces the earlier, and that is told.
       if (!name.empty() && !written.insert(name).second)
         AddError(errors,
-                 "UNACE error in " + path + " (" + header.FileName + "): " + SameFileText(name));
+                 "UNACE error in " + path + " (" + header.FileName + "): " + plat::FlatNameClash(name));
       code = name.empty() ? unace::ACEProcessFile(h, unace::ACE_SKIP, {})
                           : unace::ACEProcessFile(h, unace::ACE_EXTRACT, tempDir + "/" + name);
     } while (code == 0);

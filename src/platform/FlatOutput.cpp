@@ -10,6 +10,10 @@
 
 namespace plat {
 
+std::string FlatNameClash(const std::string& flatName) {
+  return "Another entry was already unpacked to the same file: " + flatName;
+}
+
 std::string FlatEntryName(std::string_view entryName) {
   const size_t cut = entryName.find_last_of("/\\");
   std::string_view last = cut == std::string_view::npos ? entryName : entryName.substr(cut + 1);

@@ -10,6 +10,8 @@ namespace plat {
 // separate). "" when the entry must be skipped: an empty last element (a folder entry),
 // ".", "..", or a name holding a control character.
 std::string FlatEntryName(std::string_view entryName);
+// The error told when two entries of an archive flatten to one file name (the later wins).
+std::string FlatNameClash(const std::string& flatName);
 
 // Makes `dir` a real folder when it is not one: a link of that name is removed, never entered,
 // and the folder made. False when the folder could not be had.

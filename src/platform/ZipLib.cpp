@@ -536,7 +536,7 @@ class Extractor {
     // Two entries of one file name: the later still replaces the earlier, but never silently
     // (a test reports what the extraction would).
     if (!written_.insert(name).second)
-      Fail(kFormatError, "Another entry was already unpacked to the same file: " + name);
+      Fail(kFormatError, FlatNameClash(name));
     if (!r_.test && e.size > FreeSpace()) {
       Fail(kWriteError, "Not enough free space for " + name);
       return false;

@@ -163,7 +163,7 @@ TEST(UnpackSet, RarRoad) {
       t.emu.write("twice.rar", BuildRar4({{"sub\\G.BIN", "golf"}, {"G.BIN", "gone"}}));
   EXPECT_EQ(launch::UnpackRar(twice, t.temp),
             "UNRAR error in " + twice +
-                " (G.BIN): another entry was already unpacked to the same file G.BIN");
+                " (G.BIN): Another entry was already unpacked to the same file: G.BIN");
   EXPECT_EQ(t.Temp("G.BIN"), "gone");
   const std::string junk = t.emu.write("junk.rar", "Rar!\x1a\x07 but nothing else");
   EXPECT_EQ(launch::UnpackRar(junk, t.temp),
@@ -239,7 +239,7 @@ TEST(UnpackSet, AceRoad) {
       t.emu.write("twice.ace", testarc::BuildAce({{"a\\H.BIN", "hotel"}, {"H.BIN", "gone"}}));
   EXPECT_EQ(launch::UnpackAce(twice, t.temp),
             "UNACE error in " + twice +
-                " (H.BIN): another entry was already unpacked to the same file H.BIN");
+                " (H.BIN): Another entry was already unpacked to the same file: H.BIN");
   EXPECT_EQ(t.Temp("H.BIN"), "gone");
   ASSERT_TRUE(plat::ReadWholeFile(data + "Ace.encrypted.ace", bytes));
   plat::WriteFileAtomic(ace, bytes);

@@ -515,6 +515,7 @@ class TMainFRM : public TDXForm {
   bool closeAccepted_ = false;
   int32_t leftPanelWidth_ = 380;
   int32_t quickInfoHeight_ = -1;
+  int32_t quickInfoShownHeight_ = -1;  // the last height it was shown at (-1: unknown)
   void ApplyPanelSizes();
   int32_t CurrentLeftPanelWidth() const;
   int32_t CurrentQuickInfoHeight() const;

@@ -130,7 +130,9 @@ void TNewMameFRM::showEvent(QShowEvent* e) {
 void TNewMameFRM::FormShow() {
   setWindowTitle("Velmora - New emulator file");
   FileName->clear();
-  if (const char* demo = std::getenv("VELMORA_DEMO_EMULATOR"); demo && *demo)
+  if (!ProposedFile.empty())
+    FileName->setText(plat::FromLocal(ProposedFile));
+  else if (const char* demo = std::getenv("VELMORA_DEMO_EMULATOR"); demo && *demo)
     FileName->setText(plat::FromLocal(plat::AbsolutePath(demo)));
   ShowFirstStep();
   OpenDLG.initialDir = EmulatorDir.empty() ? ProgramDir : EmulatorDir;

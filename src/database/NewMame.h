@@ -21,6 +21,8 @@ class TNewMameFRM : public TDXForm {
   // of the profile in use, else the program folder) and the program folder (with trailing "/").
   std::string EmulatorDir;
   std::string ProgramDir;
+  // The executable the box proposes when the page opens (none when empty).
+  std::string ProposedFile;
 
   // The answers.
   std::string EmulatorFile;  // the executable's full path

@@ -456,7 +456,10 @@ void TMainFRM::OptionsShowQuickInfoesACTNExecute() {
   QList<int> sizes = LeftSPLT->sizes();
   if (sizes.size() < 2) return;
   const int total = sizes[0] + sizes[1];
-  const int info = sizes[1] > 0 ? 0 : total / 3;
+  // Shown again at the height it was hidden at (a third of the panel when none is known).
+  const int shown = sizes[1] > 0 ? sizes[1] : CurrentQuickInfoHeight();
+  quickInfoShownHeight_ = shown > 0 && shown < total ? shown : total / 3;
+  const int info = sizes[1] > 0 ? 0 : quickInfoShownHeight_;
   LeftSPLT->setSizes({total - info, info});
 }
 

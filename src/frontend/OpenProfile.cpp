@@ -113,14 +113,19 @@ void TMainFRM::ClearDatabase() {
 }
 
 void TMainFRM::OpenProfile(const std::string& fileName) {
-  auto offerNew = [this](const std::string& text) {
+  // `emulator`: the executable the new-profile page proposes (the one that failed the check).
+  auto offerNew = [this](const std::string& text, const std::string& emulator = {}) {
     if (ShowMessageBox(text + "\rDo you want to create a new profile?\r", kAskError) == plat::IDYES)
-      CreateProfile();
+      CreateProfileFor(emulator);
   };
   auto file = plat::ResolveNoCase(fileName);
+  std::string refused;
   if (!file || !plat::FileExists(*file)) {
     offerNew("Cannot find " + fileName + " profile!");
-  } else if (LoadProfile(*file)) {
+  } else if (!LoadProfile(*file, &refused)) {
+    // A damaged or unreadable file is left as it is: a new profile is made beside it.
+    offerNew(refused);
+  } else {
     GenerateFolderLists();
     std::optional<std::string> exe;
     if (!plat::SetCurrentDir(plat::ToNativeSeparators(EmulatorDir))) {
@@ -132,8 +137,9 @@ void TMainFRM::OpenProfile(const std::string& fileName) {
     } else {
       std::string stopped;
       std::string found = GetEmulatorVersion(plat::FileNameOf(*exe), &stopped);
+      const std::string emulator = plat::AbsolutePath(*exe);
       if (!stopped.empty()) {
-        offerNew("Cannot determine MAME version.\r" + stopped);
+        offerNew("Cannot determine MAME version.\r" + stopped, emulator);
       } else if (found == EmulatorVersion) {
         RebuildFilterTabs(LastSelectedFilter);
         LastSelectedFilter = -1;
@@ -145,8 +151,9 @@ void TMainFRM::OpenProfile(const std::string& fileName) {
         SetIdleCursor(true);
       } else {
         offerNew("The emulator executable file has changed:\r\rExpected = " +
-                 ShownVersion(EmulatorVersion) + "\rFound    = " + ShownVersion(found) +
-                 "\r\rThis profile has become invalid.");
+                     ShownVersion(EmulatorVersion) + "\rFound    = " + ShownVersion(found) +
+                     "\r\rThis profile has become invalid.",
+                 emulator);
       }
     }
   }
@@ -154,7 +161,9 @@ void TMainFRM::OpenProfile(const std::string& fileName) {
   FocusGameList();
 }
 
-void TMainFRM::CreateProfile() {
+void TMainFRM::CreateProfile() { CreateProfileFor({}); }
+
+void TMainFRM::CreateProfileFor(const std::string& proposedEmulator) {
   if (!ConfirmUnsavedFilters()) return;
   const std::string previousDir = plat::CurrentDir();
   bool folderChanged = false;
@@ -162,8 +171,37 @@ void TMainFRM::CreateProfile() {
     TNewMameFRM page(this);
     page.EmulatorDir = EmulatorDir;
     page.ProgramDir = ProgramDir;
+    page.ProposedFile = proposedEmulator;
     std::string exe, version;
-    // Before the page closes: a wrong emulator keeps it open, to choose another one.
+    bool declined = false;
+    int exitStatus = 0, startError = 0;
+    // The catalogue run into the capture file; false when it was stopped (nothing is kept).
+    auto queryCatalogue = [&] {
+      WorkingProgress working(this, "Querying MAME...", -1, true);
+      DeletePifFile();
+      plat::Stopped stopped = plat::Stopped::No;
+      {
+        // No time limit (a big catalogue takes a while): what has come so far shows it working.
+        int64_t shownAt = 0;
+        plat::WaitLimits limits(0, [&] {
+          const int64_t now = plat::Ui().MonotonicMs();
+          if (now - shownAt >= 500) {
+            shownAt = now;
+            if (int64_t n = plat::FileSize(CaptureFile); n > 0)
+              working.Step("Querying MAME... (" + ReceivedText(n) + " received)", -1);
+          }
+          return working.Poll();
+        });
+        startError = DOSexec::ExecAndWait(EmulatorCommand(*this, exe, " -listinfo"),
+                                          DOSexec::SW_HIDE, true, &exitStatus, &stopped);
+      }
+      working.Done();
+      if (stopped == plat::Stopped::No) return true;
+      if (auto c = plat::ResolveNoCase(CaptureFile)) plat::RemoveFile(*c);
+      return false;
+    };
+    // Before the page closes: a wrong emulator or a stopped catalogue keeps it open, to start
+    // again or choose another one.
     page.CheckEmulator = [&] {
       const std::string dir = plat::DirectoryOf(page.EmulatorFile);
       exe = plat::FileNameOf(page.EmulatorFile);
@@ -191,42 +229,25 @@ void TMainFRM::CreateProfile() {
                        plat::MB_ICONERROR);
         return false;
       }
+      if (ShowMessageBox("The following version of the MAME emulator has been found:\r\r" +
+                             ShownVersion(version) +
+                             "\r\rMAME will be now scanned to determine all the available data "
+                             "of the supported games.\rThis could take a while. Proceed with "
+                             "profile creation?",
+                         plat::MB_YESNO | plat::MB_ICONINFORMATION) != plat::IDYES) {
+        declined = true;  // the page closes, nothing made
+        return true;
+      }
+      if (!queryCatalogue()) {
+        ShowMessageBox("The game list query has been cancelled: nothing has been saved.\r"
+                       "Start it again or choose another emulator file.",
+                       plat::MB_ICONINFORMATION);
+        return false;
+      }
       return true;
     };
-    if (page.ShowModal() != mrOk) return;
+    if (page.ShowModal() != mrOk || declined) return;
     const std::string profileFile = page.ProfileFile;
-    if (ShowMessageBox("The following version of the MAME emulator has been found:\r\r" +
-                           ShownVersion(version) +
-                           "\r\rMAME will be now scanned to determine all the available data of "
-                           "the supported games.\rThis could take a while. Proceed with profile "
-                           "creation?",
-                       plat::MB_YESNO | plat::MB_ICONINFORMATION) != plat::IDYES)
-      return;
-
-    WorkingProgress working(this, "Querying MAME...", -1, true);
-    DeletePifFile();
-    int exitStatus = 0, startError = 0;
-    plat::Stopped stopped = plat::Stopped::No;
-    {
-      // No time limit (a big catalogue takes a while): what has come so far shows it working.
-      int64_t shownAt = 0;
-      plat::WaitLimits limits(0, [&] {
-        const int64_t now = plat::Ui().MonotonicMs();
-        if (now - shownAt >= 500) {
-          shownAt = now;
-          if (int64_t n = plat::FileSize(CaptureFile); n > 0)
-            working.Step("Querying MAME... (" + ReceivedText(n) + " received)", -1);
-        }
-        return working.Poll();
-      });
-      startError = DOSexec::ExecAndWait(EmulatorCommand(*this, exe, " -listinfo"),
-                                        DOSexec::SW_HIDE, true, &exitStatus, &stopped);
-    }
-    working.Done();
-    if (stopped != plat::Stopped::No) {  // nothing half-made is kept
-      if (auto c = plat::ResolveNoCase(CaptureFile)) plat::RemoveFile(*c);
-      return;
-    }
     auto capture = plat::ResolveNoCase(CaptureFile);
     if (!capture || !plat::FileExists(*capture)) {
       ShowMessageBox("Cannot read game info file!", plat::MB_ICONERROR);

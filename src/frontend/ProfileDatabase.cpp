@@ -193,7 +193,7 @@ bool TMainFRM::SaveProfile(const std::string& FileName) {
   return true;
 }
 
-bool TMainFRM::LoadProfile(const std::string& FileName) {
+bool TMainFRM::LoadProfile(const std::string& FileName, std::string* refusal) {
   if (!ConfirmUnsavedFilters()) return true;  // the loaded profile stays as it was
   WorkingProgress working(this, "Loading profile...", -1);
   std::string data, error;
@@ -218,12 +218,13 @@ bool TMainFRM::LoadProfile(const std::string& FileName) {
   }
   std::string().swap(data);
   working.Done();
-  if (!read) {
-    ShowMessageBox("Cannot read the profile " + Shown(FileName) + ":\r" + error, MB_ICONERROR);
-    return false;
-  }
-  if (status != profile::LoadStatus::Ok) {
-    ShowMessageBox(profile::LoadFailureMessage(status, Shown(FileName)), MB_ICONERROR);
+  if (!read || status != profile::LoadStatus::Ok) {
+    const std::string why = !read ? "Cannot read the profile " + Shown(FileName) + ":\r" + error
+                                  : profile::LoadFailureMessage(status, Shown(FileName));
+    if (refusal)
+      *refusal = why;
+    else
+      ShowMessageBox(why, MB_ICONERROR);
     return false;
   }
   ClearDatabase();

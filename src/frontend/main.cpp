@@ -443,10 +443,12 @@ int32_t TMainFRM::CurrentLeftPanelWidth() const {
   return leftPanelWidth_;
 }
 
+// Hidden, the quick information keeps the height it was last shown at.
 int32_t TMainFRM::CurrentQuickInfoHeight() const {
   QList<int> s = LeftSPLT->sizes();
-  if (formShown_ && s.size() > 1) return s[1];
-  return quickInfoHeight_;
+  if (!formShown_ || s.size() < 2) return quickInfoHeight_;
+  if (s[1] > 0) return s[1];
+  return quickInfoShownHeight_ > 0 ? quickInfoShownHeight_ : quickInfoHeight_;
 }
 
 void TMainFRM::ApplyPanelSizes() {

@@ -118,7 +118,8 @@ class TMainFRM : public TDXForm {
   // ProfileDatabase.cpp and GameIndex.cpp; ClearDatabase is in OpenProfile.cpp.)
   bool ParseListInfo();                                // reads CaptureFile; true = use it
   bool SaveProfile(const std::string& FileName);       // false = not written (reported)
-  bool LoadProfile(const std::string& FileName);       // false = refused (reported)
+  // false = refused: reported, or with `refusal` given the reason is put there instead.
+  bool LoadProfile(const std::string& FileName, std::string* refusal = nullptr);
   // The set-name index over Games and Resources, rebuilt after every parse and load.
   void BuildGameIndex();
   GameRecord* FindGameByName(const std::string& Name) const;
@@ -378,6 +379,8 @@ class TMainFRM : public TDXForm {
   // --- provided by the profile, tree and statistics features ---
   void OpenProfile(const std::string& fileName);
   void CreateProfile();
+  // The same, the page proposing `proposedEmulator` (an executable, or none when empty).
+  void CreateProfileFor(const std::string& proposedEmulator);
   void ClearDatabase();
   void LoadStats();
   void SaveStats();
@@ -512,6 +515,7 @@ class TMainFRM : public TDXForm {
   bool closeAccepted_ = false;
   int32_t leftPanelWidth_ = 380;
   int32_t quickInfoHeight_ = -1;
+  int32_t quickInfoShownHeight_ = -1;  // the last height it was shown at (-1: unknown)
   void ApplyPanelSizes();
   int32_t CurrentLeftPanelWidth() const;
   int32_t CurrentQuickInfoHeight() const;

@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 #include "database/NewMame.h"
+#include "database/ProfileFile.h"
 #include "frontend/GameTree.h"
 #include "frontend/main.h"
 #include "platform/Files.h"
@@ -228,21 +229,40 @@ TEST(CreateProfile, AVersionLineWithoutEndIsReadBoundedAndShownShortened) {
   EXPECT_EQ(h.seam.messages[0].text.substr(0, shown.size()), shown);
 }
 
-TEST(OpenProfile, MissingProfileOffersANewOne) {
+TEST(OpenProfile, AMissingOrDamagedProfileOffersANewOneAndIsLeftAsItIs) {
   KeepCurrentDir keep;
   MainWindowHarness h;
   ScriptedSeam& seam = h.seam;
   TempDir t;
   TMainFRM& f = h.Make();
-  seam.messageAnswers = {plat::IDNO};
-  f.OpenProfile(t.file("FIRSTTIME"));
-  ASSERT_EQ(seam.messages.size(), 1u);
-  EXPECT_EQ(seam.messages[0].text, "Cannot find " + t.file("FIRSTTIME") +
-                                       " profile!\rDo you want to create a new profile?\r");
-  EXPECT_EQ(seam.messages[0].flags, plat::MB_YESNO | plat::MB_ICONERROR);
-  EXPECT_TRUE(seam.modalWindows.empty());
-  f.OpenProfile(t.file("FIRSTTIME"));  // Yes: the new-profile page
-  EXPECT_EQ(seam.modalWindows, std::vector<std::string>{"TNewMameFRM"});
+  std::string damaged(profile::ProfileHeader);
+  damaged += std::string("\xC1\x00\x10\x00\x00", 5) + "not deflated at all";
+  struct Row {
+    std::string name, bytes, told;
+  } rows[] = {
+      {"FIRSTTIME", "", "Cannot find " + t.file("FIRSTTIME") + " profile!"},
+      {"MAME.VRL", damaged,
+       "Cannot read the profile " + t.file("MAME.VRL") +
+           ": it is damaged.\r\rPlease rescan the profile."},
+      {"OTHER.VRL", "plain text", t.file("OTHER.VRL") + ": invalid file type"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (!row.bytes.empty()) t.write(row.name, row.bytes);
+    seam.messages.clear();
+    seam.modalWindows.clear();
+    seam.messageAnswers = {plat::IDNO};
+    f.OpenProfile(t.file(row.name));
+    ASSERT_EQ(seam.messages.size(), 1u) << seam.AllMessages();
+    EXPECT_EQ(seam.messages[0].text, row.told + "\rDo you want to create a new profile?\r");
+    EXPECT_EQ(seam.messages[0].flags, plat::MB_YESNO | plat::MB_ICONERROR);
+    EXPECT_TRUE(seam.modalWindows.empty());
+    f.OpenProfile(t.file(row.name));  // Yes: the new-profile page
+    EXPECT_EQ(seam.modalWindows, std::vector<std::string>{"TNewMameFRM"});
+    if (!row.bytes.empty()) {
+      EXPECT_EQ(t.read(row.name), row.bytes);
+    }
+  }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -465,10 +485,17 @@ TEST(ProfileRoads, AStoppedVersionOffersANewProfileAndAStoppedCatalogueKeepsNoth
   ASSERT_EQ(f.ProfileLoaded, 1) << h.seam.AllMessages();
   const std::string saved = h.home.read("demo.VRL");
 
-  // Opening it with an emulator that hangs: stopped, and a new profile offered.
+  // Opening it with an emulator that hangs: stopped, and a new profile offered on the page
+  // that proposes that emulator.
   h.home.write("emu/mame", "#!/bin/sh\nsleep 1000\n");
   h.seam.messages.clear();
-  h.seam.messageAnswers = {plat::IDNO};
+  std::string proposed;
+  h.seam.modalHandlers.push_back([&](QWidget* w) {
+    auto* page = static_cast<TNewMameFRM*>(w);
+    page->FormShow();
+    proposed = page->FileName->text().toStdString();
+    return mrCancel;
+  });
   {
     StopLater later(kStopWays[0], 300);
     f.OpenProfile(profile);
@@ -477,6 +504,7 @@ TEST(ProfileRoads, AStoppedVersionOffersANewProfileAndAStoppedCatalogueKeepsNoth
   ASSERT_EQ(h.seam.messages.size(), 1u) << h.seam.AllMessages();
   EXPECT_EQ(h.seam.messages[0].text, "Cannot determine MAME version.\rThe emulator has been "
                                      "stopped.\rDo you want to create a new profile?\r");
+  EXPECT_EQ(proposed, exe);
   EXPECT_EQ(f.ProfileLoaded, 0);
 
   // A catalogue that never ends: its progress is shown, and a stop keeps nothing of it.
@@ -485,7 +513,15 @@ TEST(ProfileRoads, AStoppedVersionOffersANewProfileAndAStoppedCatalogueKeepsNoth
   f.ProfileLoaded = 1;
   h.seam.messages.clear();
   h.seam.commands.clear();
-  h.seam.modalHandlers.push_back(Page(exe, profile));
+  bool firstStep = false;
+  std::string inBox;
+  h.seam.modalHandlers.push_back([&](QWidget* w) {
+    int result = Page(exe, profile)(w);
+    auto* page = static_cast<TNewMameFRM*>(w);
+    firstStep = page->NextBTN->isEnabled() && !page->GoBTN->isEnabled();
+    inBox = page->FileName->text().toStdString();
+    return result;
+  });
   h.seam.processHandler = [&](const std::string& cmd, bool shown, plat::WaitMode wait) {
     static std::optional<StopLater> later;
     if (cmd.find("-listinfo") != std::string::npos) later.emplace(kStopWays[1], 1500);
@@ -499,7 +535,12 @@ TEST(ProfileRoads, AStoppedVersionOffersANewProfileAndAStoppedCatalogueKeepsNoth
   };
   f.CreateProfile();
   EXPECT_EQ(h.seam.commands.size(), 2u);
-  ASSERT_EQ(h.seam.messages.size(), 2u) << h.seam.AllMessages();  // replace?, version found
+  // Replace?, version found, and the stop said; the page stays open on the emulator.
+  ASSERT_EQ(h.seam.messages.size(), 3u) << h.seam.AllMessages();
+  EXPECT_EQ(h.seam.messages[2].text, "The game list query has been cancelled: nothing has been "
+                                     "saved.\rStart it again or choose another emulator file.");
+  EXPECT_TRUE(firstStep);
+  EXPECT_EQ(inBox, exe);
   EXPECT_EQ(h.home.read("demo.VRL"), saved);
   EXPECT_EQ(f.ProfileLoaded, 1);
   EXPECT_EQ(f.EmulatorVersion, kDemoVersion);

@@ -46,3 +46,33 @@ TEST(Placement, FirstPlacementUsesMostOfTheScreenAndNeverLessThanTheMinimum) {
   EXPECT_EQ(small.height, 570);
   EXPECT_EQ(small.left, 100 + 20);
 }
+
+TEST(Placement, APlacementPartlyOffItsScreenIsFittedIntoIt) {
+  const std::vector<Rect> small{{0, 0, 1280, 800}};
+  const std::vector<Rect> two{{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
+  const std::vector<Rect> panel{{0, 30, 1280, 770}};  // a bar takes the top of the screen
+  struct Row {
+    Rect saved;
+    const std::vector<Rect>* screens;
+    Rect fitted;
+  } rows[] = {
+      // Saved on a larger screen: shrunk to this one.
+      {{133, 83, 1333, 833}, &small, {0, 0, 1280, 800}},
+      // It fits: the size is kept, moved only as far as needed.
+      {{700, 300, 800, 600}, &small, {480, 200, 800, 600}},
+      {{100, 50, 800, 900}, &small, {100, 0, 800, 800}},
+      {{10, 40, 1000, 760}, &panel, {10, 40, 1000, 760}},
+      {{10, 40, 1000, 780}, &panel, {10, 30, 1000, 770}},
+      // Across two screens but below the shorter one: into the screen of its top edge.
+      {{1800, 100, 760, 1000}, &two, {1160, 80, 760, 1000}},
+      {{2000, 100, 1400, 600}, &two, {1920, 100, 1280, 600}},
+  };
+  for (const Row& row : rows) {
+    Rect out = BringOntoScreens(row.saved, *row.screens);
+    EXPECT_EQ(std::vector<int32_t>({out.left, out.top, out.width, out.height}),
+              std::vector<int32_t>({row.fitted.left, row.fitted.top, row.fitted.width,
+                                    row.fitted.height}))
+        << row.saved.left << "," << row.saved.top << " " << row.saved.width << "x"
+        << row.saved.height;
+  }
+}

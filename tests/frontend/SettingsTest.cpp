@@ -430,16 +430,18 @@ TEST(SettingsValues, IntegerConversionTakesTheWholeText) {
 }
 
 // A start followed by a quit writes the panel sizes it read, or the ones the user dragged the
-// splitters to (the window is hidden by then).
+// splitters to (the window is hidden by then); quick information hidden at quit keeps the
+// height it was shown at, and comes back at it.
 TEST(SettingsFile, PanelSizesStableAcrossStarts) {
   MainWindowHarness h;
   h.home.write("VELMORA.INI",
                "[General]\r\nLastProfile=" + h.home.file("none.vrl") +
                    "\r\n[Window]\r\nHeight=600\r\nWidth=800\r\nLeftPanelWidth=300\r\n"
                    "QuickInfoHeight=150\r\n");
-  struct Start { int left, quickInfo; bool drag; };
-  for (const Start& start : {Start{300, 150, false}, Start{300, 150, false}, Start{350, 120, true},
-                             Start{350, 120, false}}) {
+  struct Start { int left, quickInfo; bool drag, hide; };
+  for (const Start& start :
+       {Start{300, 150, false, false}, Start{300, 150, false, false}, Start{350, 120, true, false},
+        Start{350, 120, false, true}, Start{350, 120, false, false}}) {
     h.seam.messageAnswers = {plat::IDNO};
     TMainFRM& w = h.Make();
     w.show();
@@ -450,11 +452,18 @@ TEST(SettingsFile, PanelSizesStableAcrossStarts) {
       w.LeftSPLT->setSizes(
           {w.LeftSPLT->height() - w.LeftSPLT->handleWidth() - start.quickInfo, start.quickInfo});
     }
+    if (start.hide) {
+      w.OptionsShowQuickInfoesACTNExecute();
+      EXPECT_EQ(w.LeftSPLT->sizes()[1], 0);
+      w.OptionsShowQuickInfoesACTNExecute();  // shown again at its height, then hidden
+      EXPECT_EQ(w.LeftSPLT->sizes()[1], start.quickInfo);
+      w.OptionsShowQuickInfoesACTNExecute();
+    }
     w.close();
     h.Destroy();
     plat::IniFile ini(h.home.file("VELMORA.INI"));
     ASSERT_TRUE(ini.Load());
     EXPECT_EQ(ini.ReadInteger("Window", "LeftPanelWidth", 0), start.left) << start.drag;
-    EXPECT_EQ(ini.ReadInteger("Window", "QuickInfoHeight", 0), start.quickInfo) << start.drag;
+    EXPECT_EQ(ini.ReadInteger("Window", "QuickInfoHeight", 0), start.quickInfo) << start.hide;
   }
 }

@@ -337,6 +337,9 @@ TEST(DIB, RefusesBadFilesAndKeepsThePicture) {
       // 2048 x 2048 pixels from the two bytes of an end mark
       patch(patch(rle.substr(0, bitsRle), 18, {0, 8, 0, 0, 0, 8, 0, 0}), 34, {2, 0, 0, 0}) +
           std::string("\0\1", 2),
+      // ...and so does a file cut short whose image size would allow them
+      patch(patch(rle.substr(0, bitsRle), 18, {0, 8, 0, 0, 0, 8, 0, 0}), 34, {0, 0, 1, 0}) +
+          std::string("\0\1", 2),
   };
   TDIB dib;
   Load(dib, good8);

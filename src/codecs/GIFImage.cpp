@@ -37,6 +37,7 @@ std::unique_ptr<TGIFExtension> Make(TGIFSubImage* frame) {
 }
 
 const TGIFExtensionClass* RefineApplication(TByteReader& in);
+const TGIFExtensionClass* RefineLoop(TByteReader& in);
 
 std::vector<const TGIFExtensionClass*>& ExtensionRegistry() {
   static std::vector<const TGIFExtensionClass*> r = {
@@ -76,6 +77,23 @@ const TGIFExtensionClass* RefineApplication(TByteReader& in) {
     }
   }
   // Any other size has no reader of its own: its blocks are kept raw.
+  in.Seek(pos);
+  return result;
+}
+
+// A looping block with a sub-block too short for the value its kind holds is kept raw: the
+// picture shows, and the loop count is not taken from it.
+const TGIFExtensionClass* RefineLoop(TByteReader& in) {
+  const size_t pos = in.Position();
+  const TGIFExtensionClass* result = &TGIFAppExtNSLoop::ClassInfo;
+  in.Skip(size_t(std::max(in.ReadByte(), 0)));  // the identifier block
+  for (int n; (n = in.ReadByte()) > 0 && size_t(n) <= in.Left(); in.Skip(size_t(n))) {
+    const int kind = in.Here()[0] & 7;
+    if ((kind == 1 && n < 3) || (kind == 2 && n < 5)) {
+      result = &TGIFUnknownAppExtension::ClassInfo;
+      break;
+    }
+  }
   in.Seek(pos);
   return result;
 }
@@ -326,7 +344,7 @@ const TGIFExtensionClass TGIFApplicationExtension::ClassInfo = {
 const TGIFExtensionClass TGIFUnknownAppExtension::ClassInfo = {
     "TGIFUnknownAppExtension", 0xFF, &Make<TGIFUnknownAppExtension>, nullptr};
 const TGIFExtensionClass TGIFAppExtNSLoop::ClassInfo = {"TGIFAppExtNSLoop", 0xFF,
-                                                        &Make<TGIFAppExtNSLoop>, nullptr};
+                                                        &Make<TGIFAppExtNSLoop>, &RefineLoop};
 
 const TGIFExtensionClass& TGIFGraphicControlExtension::Class() const { return ClassInfo; }
 const TGIFExtensionClass& TGIFTextExtension::Class() const { return ClassInfo; }
@@ -556,6 +574,14 @@ void TGIFSubImage::Decompress(TByteReader& in) {
   pixels_.assign(size_t(n), fill);
   TGIFWarning warn = [this](TGIFSeverity s, const std::string& m) { Warning(s, m); };
   codeSize_ = DecodeFrame(in, pixels_.data(), Width, Height, Interlaced(), warn);
+  // Pixels past the end of their colour table (some writers put the transparent index
+  // there) get black entries, so the frame is written back as it was read.
+  TGIFColorMap& table =
+      ColorMap.Count() > 0 || !image_ ? static_cast<TGIFColorMap&>(ColorMap) : image_->Header.ColorMap;
+  if (table.Count() > 0 && !pixels_.empty()) {
+    const int highest = *std::max_element(pixels_.begin(), pixels_.end());
+    while (table.Count() <= highest) table.Add(TGIFColor{});
+  }
 }
 
 // ---- The image ----

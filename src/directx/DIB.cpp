@@ -5,6 +5,7 @@
 #include <QMimeData>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -82,52 +83,45 @@ inline uint32_t Expand(uint32_t v, int bits) {
 }
 
 // The RLE decoder: put(x, y, index) receives each coded pixel of stored row y (0 = the bottom
-// row); pixels the data skips are left to the caller. Any run or delta past the row or the
-// image, or data that ends early, is invalid.
+// row); pixels the data skips are left to the caller. Runs past the row's end are clipped (some
+// writers code the row padding as pixels, and a row may lack its end-of-line mark); a delta or
+// an end of line past the picture, and data that ends early, end the picture there.
 template <class Put>
 void DecodeRle(const uint8_t* data, size_t size, bool rle4, int width, int height, Put&& put) {
   size_t pos = 0;
   int x = 0, y = 0;
-  for (;;) {
-    if (pos + 2 > size) {
-      // Data that ends at the end of the picture needs no end-of-bitmap mark.
-      if (y >= height || (y == height - 1 && x == width)) return;
-      Invalid();
-    }
+  while (pos + 2 <= size && y < height) {
     const int count = data[pos], value = data[pos + 1];
     pos += 2;
     if (count > 0) {
-      if (y >= height || x + count > width) Invalid();
-      for (int i = 0; i < count; ++i)
+      for (int i = 0; i < count && x + i < width; ++i)
         put(x + i, y, uint8_t(!rle4 ? value : (i & 1) ? value & 0x0F : value >> 4));
-      x += count;
+      x = std::min(x + count, width);
       continue;
     }
     switch (value) {
       case 0:  // end of line
         x = 0;
         ++y;
-        if (y > height) Invalid();
         break;
       case 1:  // end of bitmap
         return;
-      case 2: {  // delta
-        if (pos + 2 > size) Invalid();
+      case 2:  // delta
+        if (pos + 2 > size) return;
         x += data[pos];
         y += data[pos + 1];
         pos += 2;
-        if (x > width || y > height || (y == height && x > 0)) Invalid();
+        if (x > width) return;
         break;
-      }
-      default: {  // absolute run
+      default: {  // absolute run, as far as the data goes
         const int n = value;
         const size_t bytes = rle4 ? size_t(n + 1) / 2 : size_t(n);
-        if (pos + bytes > size || y >= height || x + n > width) Invalid();
-        for (int i = 0; i < n; ++i) {
+        const int there = int(std::min(bytes, size - pos) * (rle4 ? 2 : 1));
+        for (int i = 0; i < std::min(n, there) && x + i < width; ++i) {
           const uint8_t b = data[pos + size_t(rle4 ? i / 2 : i)];
           put(x + i, y, uint8_t(!rle4 ? b : (i & 1) ? b & 0x0F : b >> 4));
         }
-        x += n;
+        x = std::min(x + n, width);
         pos += bytes;
         pos += pos & 1;
         break;
@@ -408,13 +402,16 @@ void TDIBSharedImage::ReadData(QIODevice& s, bool memoryImage, int64_t bitsOffse
   int64_t width, height;
   int bitCount;
   uint32_t compression = BI_RGB, imageSize = 0, colorsUsed = 0;
-  const bool core = headerSize == 12;
+  const bool core = headerSize == 12, os2 = headerSize == 16 || headerSize == 64;
   if (core) {
     ReadExact(s, h + 4, 8);
     width = plat::Get16LE(h + 4);
     height = plat::Get16LE(h + 6);
     bitCount = plat::Get16LE(h + 10);
-  } else if (headerSize == 40 || headerSize == 108 || headerSize == 124) {
+  } else if (headerSize == 40 || headerSize == 108 || headerSize == 124 || os2) {
+    // The OS/2 2.x header starts as the 40-byte one (its short form stops after the bit
+    // count: the fields it leaves out stay zero); the OS/2 fields after those 40 bytes are
+    // not used.
     ReadExact(s, h + 4, headerSize - 4);
     width = int32_t(plat::Get32LE(h + 4));
     height = int32_t(plat::Get32LE(h + 8));
@@ -425,6 +422,8 @@ void TDIBSharedImage::ReadData(QIODevice& s, bool memoryImage, int64_t bitsOffse
   } else {
     Invalid();
   }
+  // OS/2 compression 3 is Huffman coding, not bit fields.
+  if (os2 && compression == BI_BITFIELDS) Invalid();
   int64_t consumed = headerSize;  // bytes of the packed DIB read so far
   TDIBPixelFormat pf = MakeDIBPixelFormat(8, 8, 8);
   // Bit fields other than the 16 and 32-bit layouts the image keeps are converted to 32 bits.
@@ -512,7 +511,14 @@ void TDIBSharedImage::ReadData(QIODevice& s, bool memoryImage, int64_t bitsOffse
     aheadStream.open(QIODevice::ReadOnly);
     from = &aheadStream;
   }
-  if (from->bytesAvailable() < (rle ? want : need - rowSize + lastRow)) Invalid();
+  if (rle) {
+    // RLE data cut short is read as far as it goes, within the same bound on what it holds.
+    imageSize = uint32_t(std::min<int64_t>(imageSize, from->bytesAvailable()));
+    if (imageSize == 0 || (pixels > kRleFreePixels && pixels / kRlePixelsPerByte > imageSize))
+      Invalid();
+  } else if (from->bytesAvailable() < need - rowSize + lastRow) {
+    Invalid();
+  }
 
   NewImage(int(width), int(height), convert ? 32 : bitCount, pf, table, memoryImage, rle);
   if (rle) {
@@ -521,7 +527,6 @@ void TDIBSharedImage::ReadData(QIODevice& s, bool memoryImage, int64_t bitsOffse
     PBits = bits_.get();
     Size = int(imageSize);
     plat::Set32LE(BitmapInfo.data() + 20, imageSize);
-    DecodeRle(PBits, imageSize, compression == BI_RLE4, Width, Height, [](int, int, uint8_t) {});
     TopPBits = PBits;
     return;
   }

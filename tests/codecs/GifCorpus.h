@@ -125,9 +125,9 @@ inline std::string WriteOurs(const Gif& g, int compression = 0) {
     out.push_back(
         char((f.LocalColors ? 0x80 | (Bits(f.LocalColors) - 1) : 0) | (f.Interlaced ? 0x40 : 0)));
     if (f.LocalColors) PutTable(out, int(n) + 1, f.LocalColors);
+    // The code size holds every pixel, also those past the table.
     int colors = f.LocalColors ? f.LocalColors : g.GlobalColors;
-    if (colors == 0)
-      for (uint8_t p : f.Pixels) colors = std::max(colors, 1 << Bits(p + 1));
+    for (uint8_t p : f.Pixels) colors = std::max(colors, 1 << Bits(p + 1));
     colors = std::max(colors, 2);
     gif::EncodeFrame(out, compression, Bits(colors), colors, f.Width, f.Height, f.Interlaced,
                      f.Pixels.data());

@@ -195,11 +195,10 @@ TEST(GifImage, StreamEdgeCases) {
        ""},
       {"bad signature", "JIF89a" + base.substr(6), 0, {}, "Invalid GIF signature"},
       {"short header", base.substr(0, 9), 0, {}, "Premature end of data"},
-      {"bad loop block",
-       head + "!\xff\x0bNETSCAPE2.0\x02\x01\x05\0"s + frame,
-       0,
-       {},
-       "Invalid GIF data"},
+      // Looping blocks too short for their count or buffer size are kept raw.
+      {"loop block of 2", head + "!\xff\x0bNETSCAPE2.0\x02\x01\x05\0"s + frame, 1, {}, ""},
+      {"loop block of 1", head + "!\xff\x0bNETSCAPE2.0\x01\x01\0"s + frame + ";", 1, {}, ""},
+      {"buffer block of 3", head + "!\xff\x0b" "ANIMEXTS1.0\x03\x02\x01\x00\0"s + frame, 1, {}, ""},
       {"huge frame after a good one",
        head + frame + ",\0\0\0\0\xff\xff\xff\xff\0\x02\x02\x4c\x01\0;"s,
        1,
@@ -241,6 +240,14 @@ TEST(GifImage, StreamEdgeCases) {
       dynamic_cast<gif::TGIFUnknownAppExtension*>(app.Image->Frame(0).Extensions.at(0).get());
   ASSERT_NE(unknown, nullptr);
   EXPECT_EQ(unknown->Blocks.size(), 1u);
+  // ...and written back as they were.
+  const std::string shortLoop = head + "!\xff\x0bNETSCAPE2.0\x01\x01\0"s + frame + ";";
+  Loaded loop = Load(shortLoop);
+  ASSERT_EQ(loop.Image->Frame(0).Extensions.size(), 1u);
+  EXPECT_NE(dynamic_cast<gif::TGIFUnknownAppExtension*>(loop.Image->Frame(0).Extensions[0].get()), nullptr);
+  std::string written;
+  loop.Image->SaveToStream(written);
+  EXPECT_NE(written.find("NETSCAPE2.0\x01\x01\0"s), std::string::npos);
 }
 
 TEST(GifImage, HostileSizesAreBounded) {

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QImageReader>
+#include <QMimeData>
 
 #include "GifCompose.h"
 #include "GifCorpus.h"
@@ -351,17 +354,35 @@ TEST(GifWrite, EveryCombinationOfPassesKeepsPicturesTimesAndLooping) {
               With(Box(2, 1, 4, 4, 7), 80, 0, 7), With(Box(1, 1, 3, 2, 4), 10, 0)},
              3),
       // A transparent index unused in the table, then one outside it.
-      Screen({With(base, 10, 0), With(next, 20, 1, 7), With(last, 30, 1, 9)})};
+      Screen({With(base, 10, 0), With(next, 20, 1, 7), With(last, 30, 1, 9)}),
+      // Transparent pixels of the index just past a 16-colour table, global and local.
+      [] {
+        const corpus::Frame first = corpus::MakeFrame(8, 6, 16, 3);
+        corpus::Frame over = first, local = With(Box(1, 1, 5, 4, 4, QRect(1, 1, 2, 2), 2), 30, 1, 4);
+        for (size_t i = 0; i < over.Pixels.size(); ++i)
+          if (i % 5 == 0) over.Pixels[i] = 16;
+          else if (i % 7 == 0) over.Pixels[i] = uint8_t((over.Pixels[i] + 1) % 16);
+        local.LocalColors = 4;
+        corpus::Gif g = Screen({With(first, 10, 1), With(over, 20, 1, 16), local}, 0);
+        g.GlobalColors = 16;
+        return g;
+      }()};
   for (size_t n = 0; n < gifs.size(); ++n) {
     const std::string original = corpus::WriteOurs(gifs[n]);
     const auto expected = Timeline(original);
     const auto loops = Looping(original);
-    for (int options = 1; options < 16; ++options) {  // crop, merge, cleanup, colour tables
+    // None (a plain save, also through the clipboard), then crop, merge, cleanup, colour tables.
+    for (int options = 0; options < 16; ++options) {
       SCOPED_TRACE(testing::Message() << "gif " << n << " options " << options);
       auto image = Read(original);
       image->Optimize(options, 0, 8, 0);
       std::string written;
       EXPECT_NO_THROW(written = Write(*image));
+      if (options == 0) {
+        EXPECT_NO_THROW(image->SaveToClipboardFormat());
+        const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+        EXPECT_EQ(copied ? copied->data("image/gif").toStdString() : "", written);
+      }
       if (written.empty()) continue;
       const auto shown = Timeline(written);
       EXPECT_EQ(shown.size(), expected.size());

@@ -125,6 +125,14 @@ TEST(DIB, ReadsEveryVariant) {
       {13, 7, 32, Header::Info, Comp::FieldsHigh888},
       {13, 7, 8, Header::Info, Comp::Rgb, false, 6},       // a gap before the pixels
       {13, 7, 24, Header::Info, Comp::Rgb, false, 0, 273},  // the size of unpadded rows
+      // RLE rows coded with their padding as pixels
+      {13, 7, 8, Header::Info, Comp::Rle8, false, 0, -1, 4},
+      {13, 7, 4, Header::Info, Comp::Rle4, false, 0, -1, 8},
+      {13, 7, 8, Header::Os2},
+      {13, 7, 24, Header::Os2},
+      {13, 7, 4, Header::Os2, Comp::Rle4},
+      {13, 7, 1, Header::Os2Short},
+      {13, 7, 8, Header::Os2Short},
   };
   for (const BmpKind& s : kinds) {
     SCOPED_TRACE(Describe(s));
@@ -322,14 +330,15 @@ TEST(DIB, RefusesBadFilesAndKeepsThePicture) {
       patch(good8, 18, {0xFF, 0xFF, 0xFF, 0x7F}),      // huge width
       patch(good8, 22, {0, 0, 0, 0x80}),               // height -2^31
       patch(good8, 30, {9}),                           // compression
+      patch(dibfiles::Write({8, 4, 8, Header::Os2}), 30, {3}),  // OS/2 Huffman coding
       good8.substr(0, good8.size() - 1),               // pixels end early
-      patch(rle, bitsRle, {50, 1}),                    // run past the row
-      patch(rle, bitsRle, {0, 2, 0, 20}),              // delta past the picture
-      patch(rle, bitsRle, {0, 200}),                   // absolute run past the data
-      rle.substr(0, bitsRle + 20),                     // data ends early
+      rle.substr(0, bitsRle),                          // no RLE data at all
       patch(dibfiles::Write({8, 4, 8, Header::Info, Comp::Rle8, true}), 0, {'B'}),  // top-down RLE
       // 2048 x 2048 pixels from the two bytes of an end mark
       patch(patch(rle.substr(0, bitsRle), 18, {0, 8, 0, 0, 0, 8, 0, 0}), 34, {2, 0, 0, 0}) +
+          std::string("\0\1", 2),
+      // ...and so does a file cut short whose image size would allow them
+      patch(patch(rle.substr(0, bitsRle), 18, {0, 8, 0, 0, 0, 8, 0, 0}), 34, {0, 0, 1, 0}) +
           std::string("\0\1", 2),
   };
   TDIB dib;
@@ -350,6 +359,54 @@ TEST(DIB, RefusesBadFilesAndKeepsThePicture) {
   // More than 256 colours: the first 256.
   Load(dib, patch(good8, 46, {0x2C, 1}));
   EXPECT_EQ(MaxDiff(dib.ToImage(), before), 0);
+}
+
+// Damaged RLE data is read as far as it goes: runs past the row's end are clipped, and what
+// the data does not reach stays the background (index 0).
+TEST(DIB, ReadsDamagedRleAsFarAsItGoes) {
+  struct Case {
+    const char* What;
+    int Bits;
+    std::string Data;
+    const char* Rows;  // stored rows, the bottom one first
+    int SizeField = -1;
+  };
+  auto b = [](std::initializer_list<int> v) {
+    std::string s;
+    for (int c : v) s.push_back(char(c));
+    return s;
+  };
+  const Case cases[] = {
+      {"run past the row", 8, b({8, 1, 0, 0, 2, 2, 0, 0, 5, 3, 0, 1}), "11111 22000 33333"},
+      {"last row without an end mark", 8, b({5, 1, 0, 0, 5, 2, 0, 0, 8, 3}), "11111 22222 33333"},
+      {"row left by a delta", 8, b({3, 1, 0, 2, 1, 1, 2, 2, 0, 0, 5, 3}), "11100 00002 33333"},
+      {"absolute run past the row", 8, b({0, 7, 1, 2, 3, 4, 5, 6, 7, 0, 0, 0, 1, 4}), "12345 40000 00000"},
+      {"ends early", 8, b({5, 1, 0, 0, 3, 2}), "11111 22200 00000"},
+      {"ends in an absolute run", 8, b({5, 1, 0, 0, 0, 5, 2, 2}), "11111 22000 00000"},
+      {"ends in a delta", 8, b({5, 1, 0, 2, 1}), "11111 00000 00000"},
+      {"delta past the picture", 8, b({2, 1, 0, 2, 1, 5, 5, 3, 0, 1}), "11000 00000 00000"},
+      {"delta past the row", 8, b({2, 1, 0, 2, 9, 0, 5, 3, 0, 1}), "11000 00000 00000"},
+      {"end of line past the last row", 8, b({5, 1, 0, 0, 5, 2, 0, 0, 5, 3, 0, 0, 5, 4, 0, 1}),
+       "11111 22222 33333"},
+      {"file cut short", 8, b({5, 1, 0, 0, 5, 2}), "11111 22222 00000", 40},
+      {"RLE4 run past the row", 4, b({8, 0x12, 0, 0, 0, 8, 0x12, 0x34, 0x56, 0x78, 0, 1}),
+       "12121 12345 00000"},
+      {"RLE4 ends in an absolute run", 4, b({0, 6, 0x12}), "12000 00000 00000"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    BmpKind kind{5, 3, c.Bits, Header::Info, c.Bits == 4 ? Comp::Rle4 : Comp::Rle8};
+    kind.SizeField = c.SizeField;
+    TDIB dib;
+    Load(dib, dibfiles::Write(kind, c.Data));
+    const QImage shown = dib.ToImage();
+    for (int row = 0; row < 3; ++row)
+      for (int x = 0; x < 5; ++x) {
+        const int index = c.Rows[row * 6 + x] - '0';
+        EXPECT_EQ(shown.pixel(x, 2 - row), dibfiles::PaletteColor(index)) << x << "," << row;
+        EXPECT_EQ(dib.Pixel(x, 2 - row), uint32_t(index)) << x << "," << row;
+      }
+  }
 }
 
 // Every truncation and random byte changes of a few files: a clean read or a clean refusal

@@ -9,7 +9,8 @@
 
 namespace dibfiles {
 
-enum class Header { Core, Info, V5 };
+// Os2: the 64-byte OS/2 2.x header; Os2Short: its 16-byte form.
+enum class Header { Core, Info, V5, Os2, Os2Short };
 // FieldsBgr565 and FieldsHigh888 put the channels in another order or place (blue on top,
 // red in the second byte).
 enum class Comp { Rgb, Fields555, Fields565, Fields888, Rle4, Rle8, FieldsBgr565, FieldsHigh888 };
@@ -21,6 +22,7 @@ struct BmpKind {
   bool TopDown = false;
   int Gap = 0;         // bytes between the colours and the pixels, named by the file header
   int SizeField = -1;  // the image-size field; -1: the pixel data's size
+  int RlePad = 0;      // RLE rows coded as pixels up to a multiple of this (the padding 0)
 };
 
 inline void Put(std::string& s, uint32_t v, int bytes) {
@@ -108,27 +110,29 @@ inline std::string Row(const BmpKind& s, int y) {
 // encoded runs of one); rows end with an end-of-line, the picture with an end-of-bitmap.
 inline std::string Rle(const BmpKind& s) {
   const bool four = s.Compression == Comp::Rle4;
+  const int width = s.RlePad ? (s.Width + s.RlePad - 1) / s.RlePad * s.RlePad : s.Width;
   std::string out;
   for (int row = 0; row < s.Height; ++row) {
     const int y = s.Height - 1 - row;
+    auto at = [&](int x) { return x < s.Width ? PixelAt(s, x, y) : 0u; };
     int x = 0;
-    while (x < s.Width) {
+    while (x < width) {
       int run = 1;
-      while (x + run < s.Width && run < 255 && PixelAt(s, x + run, y) == PixelAt(s, x, y)) ++run;
+      while (x + run < width && run < 255 && at(x + run) == at(x)) ++run;
       if (run >= 2) {
-        const uint32_t v = PixelAt(s, x, y);
+        const uint32_t v = at(x);
         out.push_back(char(run));
         out.push_back(char(four ? (v << 4) | v : v));
         x += run;
         continue;
       }
       int lit = 1;
-      while (x + lit < s.Width && lit < 255 &&
-             !(x + lit + 1 < s.Width && PixelAt(s, x + lit, y) == PixelAt(s, x + lit + 1, y)))
+      while (x + lit < width && lit < 255 &&
+             !(x + lit + 1 < width && at(x + lit) == at(x + lit + 1)))
         ++lit;
       if (lit < 3) {
         for (int i = 0; i < lit; ++i) {
-          const uint32_t v = PixelAt(s, x + i, y);
+          const uint32_t v = at(x + i);
           out.push_back(1);
           out.push_back(char(four ? v << 4 : v));
         }
@@ -137,7 +141,7 @@ inline std::string Rle(const BmpKind& s) {
         out.push_back(char(lit));
         std::string data;
         for (int i = 0; i < lit; ++i) {
-          const uint32_t v = PixelAt(s, x + i, y);
+          const uint32_t v = at(x + i);
           if (!four) data.push_back(char(v));
           else if (i % 2 == 0) data.push_back(char(v << 4));
           else data.back() = char(data.back() | char(v));
@@ -153,14 +157,15 @@ inline std::string Rle(const BmpKind& s) {
   return out;
 }
 
-inline std::string Write(const BmpKind& s) {
+// `rleData` replaces the RLE data coded from the picture.
+inline std::string Write(const BmpKind& s, const std::string& rleData = {}) {
   const bool rle = s.Compression == Comp::Rle4 || s.Compression == Comp::Rle8;
   const bool fields = s.Compression == Comp::Fields555 || s.Compression == Comp::Fields565 ||
                       s.Compression == Comp::Fields888 || s.Compression == Comp::FieldsBgr565 ||
                       s.Compression == Comp::FieldsHigh888;
   std::string bits;
   if (rle) {
-    bits = Rle(s);
+    bits = rleData.empty() ? Rle(s) : rleData;
   } else {
     for (int i = 0; i < s.Height; ++i) bits += Row(s, s.TopDown ? i : s.Height - 1 - i);
   }
@@ -177,8 +182,14 @@ inline std::string Write(const BmpKind& s) {
     Put(h, uint32_t(s.Height), 2);
     Put(h, 1, 2);
     Put(h, uint32_t(s.Bits), 2);
+  } else if (s.Kind == Header::Os2Short) {
+    Put(h, 16, 4);
+    Put(h, uint32_t(s.Width), 4);
+    Put(h, uint32_t(s.Height), 4);
+    Put(h, 1, 2);
+    Put(h, uint32_t(s.Bits), 2);
   } else {
-    Put(h, s.Kind == Header::V5 ? 124 : 40, 4);
+    Put(h, s.Kind == Header::V5 ? 124 : s.Kind == Header::Os2 ? 64 : 40, 4);
     Put(h, uint32_t(s.Width), 4);
     Put(h, uint32_t(s.TopDown ? -s.Height : s.Height), 4);
     Put(h, 1, 2);
@@ -195,6 +206,8 @@ inline std::string Write(const BmpKind& s) {
       Put(h, 0, 4);           // alpha mask
       Put(h, 0x73524742, 4);  // sRGB
       h.append(124 - h.size(), '\0');
+    } else if (s.Kind == Header::Os2) {
+      h.append(64 - h.size(), '\0');  // units, rendering, colour encoding: none
     } else if (fields) {
       for (uint32_t m : masks) Put(h, m, 4);
     }

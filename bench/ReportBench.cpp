@@ -8,6 +8,7 @@
 #include <string>
 
 #include "database/Report.h"
+#include "platform/Files.h"
 #include "platform/Seams.h"
 
 namespace {
@@ -39,5 +40,42 @@ void BM_ReportFillAndShow(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * lines);
 }
 BENCHMARK(BM_ReportFillAndShow)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// One line of `range(0)` KB without a blank or a line end, shown in a report; range(1) picks
+// the road: 0 AddText (emulator output), 1 AddLine (data-file texts), 2 LoadDocument (a file).
+void BM_ReportLongLine(benchmark::State& state) {
+  BenchApplication();
+  ShowOnceSeam seam;
+  plat::SetUi(&seam);
+  std::string text;
+  text.reserve(static_cast<size_t>(state.range(0)) << 10);
+  for (size_t i = 0; text.size() < (static_cast<size_t>(state.range(0)) << 10); ++i)
+    text += static_cast<char>('a' + i % 26);
+  const std::string file = BenchHome() + "long_line.txt";
+  if (state.range(1) == 2) plat::WriteFileAtomic(file, text);
+  for (auto _ : state) {
+    TReportFRM report;
+    if (state.range(1) == 2) {
+      report.NewDocument("Velmora - long_line.txt", file, true, true);
+      report.LoadDocument();
+    } else {
+      report.NewDocument("Velmora - MAME text output", BenchHome() + "MAME_output", true, true);
+      report.SetTextFont("Courier New", Qt::black, 10, TReportFRM::fsBold);
+      report.AddLine("$ mame");
+      if (state.range(1) == 0)
+        report.AddText(text);
+      else
+        report.AddLine(text);
+    }
+    benchmark::DoNotOptimize(report.ShowReport());
+  }
+  plat::RemoveFile(file);
+  plat::SetUi(nullptr);
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_ReportLongLine)
+    ->ArgsProduct({{64, 256, 1024, 5120}, {0, 1, 2}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -252,7 +252,7 @@ void TGIFItem::Warning(TGIFSeverity severity, const std::string& message) {
 
 void TGIFItem::LoadFromFile(const std::string& fileName) {
   std::string data, error;
-  if (!plat::ReadWholeFile(fileName, data, &error))
+  if (!plat::ReadRegularFile(fileName, data, codecs::kMaxPictureFileSize, &error))
     throw GIFException("Cannot open file \"" + fileName + "\". " + error);
   TByteReader in(data.data(), data.size());
   LoadFromStream(in);
@@ -676,7 +676,7 @@ void TGIFImage::LoadFromData(const std::string& data) {
 
 void TGIFImage::LoadFromFile(const std::string& fileName) {
   std::string data, error;
-  if (!plat::ReadWholeFile(fileName, data, &error))
+  if (!plat::ReadRegularFile(fileName, data, codecs::kMaxPictureFileSize, &error))
     throw GIFException("Cannot open file \"" + fileName + "\". " + error);
   LoadFromData(data);
 }

@@ -2,9 +2,13 @@
 #pragma once
 #include <QImage>
 
+#include <cstdint>
 #include <string>
 
 namespace codecs {
+
+// A picture file larger than this is refused unread (a snapshot or a flyer takes a few MB).
+inline constexpr uint64_t kMaxPictureFileSize = 64u << 20;
 
 class TGraphic {
  public:

@@ -228,7 +228,7 @@ void TPngImage::Release() {
 
 void TPngImage::LoadFromFile(const std::string& fileName) {
   std::string data, error;
-  if (!plat::ReadWholeFile(fileName, data, &error))
+  if (!plat::ReadRegularFile(fileName, data, codecs::kMaxPictureFileSize, &error))
     throw EPngError("Cannot open file \"" + fileName + "\". " + error);
   LoadFromStream(data);
 }

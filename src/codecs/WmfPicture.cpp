@@ -39,7 +39,7 @@ class TMetafile : public TGraphic {
  public:
   void LoadFromFile(const std::string& fileName) override {
     std::string data, error;
-    if (!plat::ReadWholeFile(fileName, data, &error))
+    if (!plat::ReadRegularFile(fileName, data, kMaxPictureFileSize, &error))
       throw std::runtime_error("Cannot open file \"" + fileName + "\". " + error);
     image_ = Play(data);
   }

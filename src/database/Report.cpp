@@ -42,6 +42,8 @@ const char kFileFilter[] =
 const char kDefaultFileName[] = "new text file.rtf";
 const char kUnsavedQuestion[] = "The document hasn't been saved yet.\rAre you sure?";
 const char kNotFound[] = "Search string not found.";
+// Documents opened in the window: far above any report or help file.
+constexpr uint64_t kMaxDocumentSize = 64u << 20;
 const int kFontSizes[] = {8, 9, 10, 12, 14, 16, 18, 20, 22, 24, 28, 32, 36, 40, 48, 56, 64, 80, 96};
 
 bool IsPlainTextName(const std::string& path) {
@@ -481,11 +483,17 @@ void TReportFRM::AddLine(const std::string& text) {
 }
 
 void TReportFRM::AddText(std::string_view text) {
-  // A paragraph per line costs hundreds of bytes each: lines go in groups.
+  // A paragraph per line costs hundreds of bytes each: lines go in groups, short enough that
+  // only a line of its own is ever broken into pieces.
   constexpr int kLinesPerParagraph = 64;
   QString group;
   int lines = 0;
   plat::ForEachLine(text, [&](std::string_view line, size_t) {
+    if (lines && group.size() + static_cast<qsizetype>(line.size()) >= plat::kShownPieceLength) {
+      AddParagraph(group);
+      group.clear();
+      lines = 0;
+    }
     if (lines++) group += QChar::LineSeparator;
     group += plat::FromAnsi(std::string(line));
     if (lines == kLinesPerParagraph) {
@@ -497,7 +505,21 @@ void TReportFRM::AddText(std::string_view text) {
   if (lines) AddParagraph(group);
 }
 
+void TReportFRM::Fill(int from, const std::function<void()>& put) {
+  QTextDocument* d = Doc->document();
+  QTextCursor hold(d);
+  hold.beginEditBlock();  // nothing is laid out before the long lines are broken
+  put();
+  plat::BreakLongLines(*d, from);
+  hold.endEditBlock();
+}
+
 void TReportFRM::AddParagraph(const QString& line) {
+  QTextDocument* d = Doc->document();
+  Fill(d->lastBlock().position(), [&] { AppendParagraph(line); });
+}
+
+void TReportFRM::AppendParagraph(const QString& line) {
   QTextDocument* d = Doc->document();
   if (end_.isNull() || end_.document() != d) end_ = QTextCursor(d);
   end_.movePosition(QTextCursor::End);
@@ -553,18 +575,20 @@ bool TReportFRM::LoadFrom(const std::string& path) {
   if (!plat::FileExists(real))
     if (auto r = plat::ResolveNoCase(path)) real = *r;
   std::string data, error;
-  if (!plat::ReadWholeFile(real, data, &error)) {
+  if (!plat::ReadRegularFile(real, data, kMaxDocumentSize, &error)) {
     MessageBox("The file \"" + ToMessage(path) + "\" could not be opened.\r" + error,
                plat::MB_OK | plat::MB_ICONERROR);
     return false;
   }
   QTextDocument* d = Doc->document();
-  if (!plainText_ && plat::IsRtf(data)) {
-    plat::ReadRtf(data, *d);
-  } else {
-    plat::ReadPlainText(data, *d);
-    plainText_ = true;  // written back as it came
-  }
+  Fill(0, [&] {
+    if (!plainText_ && plat::IsRtf(data)) {
+      plat::ReadRtf(data, *d);
+    } else {
+      plat::ReadPlainText(data, *d);
+      plainText_ = true;  // written back as it came
+    }
+  });
   d->setUndoRedoEnabled(false);
   d->setUndoRedoEnabled(!readOnly_);
   end_ = QTextCursor(d);

@@ -170,7 +170,11 @@ class TReportFRM : public TDXForm {
   void SetDocumentFile(const std::string& path);
   bool LoadFrom(const std::string& path);
   void ScheduleRefresh();
+  // Every text reaches the document through Fill: `put` adds it, then the lines from the
+  // block holding `from` on that are too long to lay out are broken into pieces.
+  void Fill(int from, const std::function<void()>& put);
   void AddParagraph(const QString& line);
+  void AppendParagraph(const QString& line);
   void MergeFormat(const QTextCharFormat& f);
   void ShowSearch(bool replace);
 

@@ -347,7 +347,7 @@ std::string ResolveDataFile(const std::string& emulatorDir, const std::string& n
   return real && plat::FileExists(*real) ? *real : std::string();
 }
 
-const std::string& ReadDataFile(const std::string& path) {
+const std::string& ReadDataFile(const std::string& path, std::string* error) {
   struct Cached {
     int64_t size = -1;
     int64_t mtimeNs = 0;
@@ -365,7 +365,7 @@ const std::string& ReadDataFile(const std::string& path) {
   if (c.size == static_cast<int64_t>(st.st_size) && c.mtimeNs == mtime) return c.text;
   c.text.clear();
   c.size = -1;
-  if (!plat::ReadWholeFile(path, c.text)) {
+  if (!plat::ReadRegularFile(path, c.text, kMaxDataFileSize, error)) {
     c.text.clear();
     return c.text;
   }

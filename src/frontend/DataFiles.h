@@ -40,8 +40,11 @@ bool IsGZipText(std::string_view bytes);
 // A data file named by MAME.CFG: a name without a folder lies in the emulator folder. The
 // existing file, found without regard to case, or "" when there is none.
 std::string ResolveDataFile(const std::string& emulatorDir, const std::string& name);
-// The whole file, kept in memory until its size or time changes; a missing or unreadable
-// file reads as empty.
-const std::string& ReadDataFile(const std::string& path);
+// A larger data file is refused unread (a history file of today holds about 30 MB).
+inline constexpr uint64_t kMaxDataFileSize = 256u << 20;
+// The whole file, kept in memory until its size or time changes; a missing file reads as
+// empty, and so does one that cannot be read or is larger than kMaxDataFileSize, which also
+// sets `error` to the reason.
+const std::string& ReadDataFile(const std::string& path, std::string* error = nullptr);
 
 }  // namespace datafiles

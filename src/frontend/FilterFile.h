@@ -1,6 +1,7 @@
 // The filter file format (".VRF"), without any window: a header line with the filter's
 // name, an empty line, then one line per entry: its folder followed by the set name.
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -10,6 +11,8 @@
 namespace filterfile {
 
 inline constexpr std::string_view kHeader = "Velmora filter file v1.0=";
+// A larger file is refused unread: a filter of every one of 40,000 sets takes a few MB.
+inline constexpr uint64_t kMaxFileSize = 64u << 20;
 
 // Progress: the position reached and the total (entries when writing, bytes when reading).
 using Progress = std::function<void(size_t done, size_t total)>;

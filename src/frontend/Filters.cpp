@@ -82,7 +82,8 @@ bool TMainFRM::LoadFilterFile(const std::string& fileName, StringList* failures)
   if (!real || !plat::FileExists(*real)) return fail("Filter file " + fileName + " not found");
   std::string text;
   std::string error;
-  if (!plat::ReadWholeFile(*real, text, &error)) return fail("Filter file " + fileName + " not found");
+  if (!plat::ReadRegularFile(*real, text, filterfile::kMaxFileSize, &error))
+    return fail("Filter file " + fileName + " could not be read (" + error + ")");
   // The name is known only once the header is read.
   std::string firstLine = text.substr(0, text.find_first_of("\r\n"));
   std::string name = plat::Trim(firstLine);

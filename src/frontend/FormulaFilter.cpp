@@ -58,12 +58,12 @@ std::string CheckFormulaName(const std::string& name) {
   return {};
 }
 
-FormulaArchive LoadArchive(const std::string& path) {
+FormulaArchive LoadArchive(const std::string& path, std::string* error) {
   auto real = plat::ResolveNoCase(path);
-  if (!real) return BuiltInFormulas();
+  if (!real || !plat::FileExists(*real)) return BuiltInFormulas();
   std::string data;
   FormulaArchive r;
-  if (!plat::ReadWholeFile(*real, data)) return r;
+  if (!plat::ReadRegularFile(*real, data, plat::IniFile::kMaxFileSize, error)) return r;
   // Section by section in file order: names that differ only in case keep their own formula.
   // The value stands as written: the profile functions' quote stripping would eat a
   // formula's leading and trailing double quotes.

@@ -28,8 +28,10 @@ inline constexpr const char* kArchiveFile = "FORMULAS.INI";
 // The 29 formulas the archive starts with when FORMULAS.INI does not exist.
 const FormulaArchive& BuiltInFormulas();
 // Reads the archive file: one entry per section in file order, the formula from its key
-// "Formula" (empty when absent). A missing file gives the built-ins.
-FormulaArchive LoadArchive(const std::string& path);
+// "Formula" (empty when absent). A missing file gives the built-ins. A file that cannot be
+// read or is larger than plat::IniFile::kMaxFileSize gives nothing and sets `error`: it is
+// not to be written over.
+FormulaArchive LoadArchive(const std::string& path, std::string* error = nullptr);
 // The file's text: a section per entry with the key Formula; line breaks become blanks.
 std::string FormatArchive(const FormulaArchive& archive);
 // Writes atomically; false with the reason.

@@ -13,6 +13,7 @@
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
+#include "platform/Seams.h"
 
 namespace {
 
@@ -87,6 +88,11 @@ void ShowDocument(TMainFRM& main, const reports::Document& doc, WorkingProgress&
   }
   working.Hide();
   main.SetIdleCursor(true);
+  if (!doc.problems.empty()) {
+    std::string text;
+    for (const std::string& p : doc.problems) text += (text.empty() ? "" : "\r\r") + p;
+    main.ShowMessageBox(text, plat::MB_ICONERROR);
+  }
   report.ShowReport();
 }
 

@@ -155,12 +155,19 @@ void TNewFilterFRM::keyPressEvent(QKeyEvent* e) {
 }
 
 void TNewFilterFRM::LoadFormulaArchive() {
-  archive_ = formulafilter::LoadArchive(ArchivePath());
+  std::string error;
+  archive_ = formulafilter::LoadArchive(ArchivePath(), &error);
+  archiveRefused_ = !error.empty();
+  if (archiveRefused_)
+    Message("The formulas file " + ArchivePath() + " could not be read:\r" + error +
+                "\rIt is left as it is: formulas added now are not saved.",
+            plat::MB_ICONERROR);
   FormulaArchive->clear();
   for (const auto& f : archive_) FormulaArchive->addItem(plat::FromAnsi(f.Name));
 }
 
 bool TNewFilterFRM::SaveFormulaArchive() {
+  if (archiveRefused_) return false;  // never written over what could not be read
   std::string error;
   if (formulafilter::SaveArchive(ArchivePath(), archive_, error)) return true;
   Message("The formulas could not be written to " + ArchivePath() + ":\r" + error,

@@ -42,7 +42,8 @@ class TNewFilterFRM : public QDialog {
   void OkBTNClick();
   void HelpBTNClick();
   bool CompileFormula();
-  // Writes FORMULAS.INI (also run at destruction); false after a reported failure.
+  // Writes FORMULAS.INI (also run at destruction); false after a reported failure, and when
+  // the file could not be read (it is then left as it is).
   bool SaveFormulaArchive();
 
   const formulafilter::FormulaArchive& Archive() const { return archive_; }
@@ -62,5 +63,6 @@ class TNewFilterFRM : public QDialog {
 
   TMainFRM* main_;
   formulafilter::FormulaArchive archive_;
+  bool archiveRefused_ = false;
   std::unique_ptr<TEvaluator> evaluator_;
 };

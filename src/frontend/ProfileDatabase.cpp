@@ -76,8 +76,12 @@ bool AddRecent(std::array<std::string, 9>& recent, const std::string& name) {
 
 bool TMainFRM::ParseListInfo() {
   std::string text;
-  if (!plat::ReadWholeFile(CaptureFile, text)) {
-    ShowMessageBox("Cannot read game info file!", MB_ICONERROR);
+  std::string error;
+  if (!plat::ReadRegularFile(CaptureFile, text, listinfo::kMaxListingSize, &error)) {
+    // A file that is there but refused says why.
+    ShowMessageBox(std::string("Cannot read game info file!") +
+                       (plat::FileSize(CaptureFile) < 0 ? "" : "\r" + error),
+                   MB_ICONERROR);
     return false;
   }
   ClearDatabase();

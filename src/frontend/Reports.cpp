@@ -143,10 +143,24 @@ Document ProfileInfo(const ProfileFacts& f, const Progress& progress) {
 
 namespace {
 
+// A data file's text; one that is refused reads as empty and is told, by name, in `problems`.
+const std::string& DataText(Document& d, const std::string& file, const char* kind,
+                            bool& refused) {
+  std::string error;
+  const std::string& text = datafiles::ReadDataFile(file, &error);
+  refused = !error.empty();
+  if (refused)
+    d.problems.push_back("The " + std::string(kind) + " file \"" + file +
+                         "\" could not be read:\r" + error);
+  return text;
+}
+
 // An entry of the history or information file; a clone without one falls back to its parent.
-std::string InfoEntry(const std::string& file, const GameRecord* g, const char* part) {
+std::string InfoEntry(Document& d, const std::string& file, const GameRecord* g,
+                      const char* part, const char* kind, bool& refused) {
+  refused = false;
   if (file.empty()) return {};
-  const std::string& text = datafiles::ReadDataFile(file);
+  const std::string& text = DataText(d, file, kind, refused);
   std::string entry = datafiles::ReadInfoFileEntry(text, g->Name.str(), part);
   if (entry.empty() && !g->CloneOf.empty())
     entry = datafiles::ReadInfoFileEntry(text, g->CloneOf.str(), part);
@@ -207,29 +221,37 @@ Document RomsetDetail(const RomsetFacts& f) {
              "No samples used");
   d.Blank();
 
-  const std::string hiscore = f.files.hiscore.empty()
-                                  ? std::string()
-                                  : datafiles::ReadHiscoreEntry(
-                                        datafiles::ReadDataFile(f.files.hiscore), g->Name.str());
+  bool refused = false;
+  const std::string hiscore =
+      f.files.hiscore.empty()
+          ? std::string()
+          : datafiles::ReadHiscoreEntry(DataText(d, f.files.hiscore, "high score", refused),
+                                        g->Name.str());
   AddSection(d, hiscore, "This game supports HighScore save using the following memory areas:",
-             "HighScore save for this game is not supported yet");
+             refused ? "The high score file could not be read"
+                     : "HighScore save for this game is not supported yet");
   d.Blank();
 
-  const std::string cheats = f.files.cheat.empty()
-                                 ? std::string()
-                                 : datafiles::ReadCheatEntries(
-                                       datafiles::ReadDataFile(f.files.cheat), g->Name.str());
+  refused = false;
+  const std::string cheats =
+      f.files.cheat.empty()
+          ? std::string()
+          : datafiles::ReadCheatEntries(DataText(d, f.files.cheat, "cheat", refused),
+                                        g->Name.str());
   if (cheats == "<GZIP>")
     d.Add(Style::Heading, "The cheat file is GZip-compressed and cannot be scanned");
   else
-    AddSection(d, cheats, "Cheats available for this game:", "No entry found in cheat file");
+    AddSection(d, cheats, "Cheats available for this game:",
+               refused ? "The cheat file could not be read" : "No entry found in cheat file");
   d.Blank();
 
-  AddSection(d, InfoEntry(f.files.history, g, "bio"), "History file entry:",
-             "No entry found in history file");
+  const std::string history = InfoEntry(d, f.files.history, g, "bio", "history", refused);
+  AddSection(d, history, "History file entry:",
+             refused ? "The history file could not be read" : "No entry found in history file");
   d.Blank();
-  AddSection(d, InfoEntry(f.files.mameinfo, g, "mame"), "MAME Info file entry:",
-             "No entry found in mame info file");
+  const std::string info = InfoEntry(d, f.files.mameinfo, g, "mame", "mame info", refused);
+  AddSection(d, info, "MAME Info file entry:",
+             refused ? "The mame info file could not be read" : "No entry found in mame info file");
   return d;
 }
 

@@ -22,6 +22,7 @@ struct Document {
   std::string title;
   std::string fileName;  // default file name, without extension
   std::vector<Line> lines;
+  std::vector<std::string> problems;  // files that could not be read, told before the report
   void Add(Style style, std::string text) { lines.push_back({style, std::move(text)}); }
   // An empty line in the style of the line before it.
   void Blank() { Add(lines.empty() ? Style::Body : lines.back().style, {}); }

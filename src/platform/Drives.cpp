@@ -52,7 +52,8 @@ std::string LoopBackingFile(const std::string& device, const std::string& sysBlo
   const std::string name = FileNameOf(device);
   if (name.rfind("loop", 0) != 0 || name.size() == 4) return {};
   std::string text;
-  if (!ReadWholeFile(JoinPath(sysBlock, name + "/loop/backing_file"), text)) return {};
+  if (!ReadRegularFile(JoinPath(sysBlock, name + "/loop/backing_file"), text, 64 * 1024))
+    return {};
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
   return text;
 }
@@ -124,7 +125,7 @@ std::string VolumeLabel(const std::string& device) {
 std::vector<CdRomDrive> CdRomDrives() {
   if (TestTable()) return *TestTable();
   std::string text;
-  if (!ReadWholeFile("/proc/mounts", text)) return {};
+  if (!ReadRegularFile("/proc/mounts", text, 16u << 20)) return {};
   std::vector<CdRomDrive> drives = ParseCdRomMounts(text);
   for (CdRomDrive& d : drives) d.label = VolumeLabel(d.device);
   return drives;

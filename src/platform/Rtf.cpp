@@ -9,6 +9,7 @@
 #include <QTextList>
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cctype>
 #include <map>
 #include <tuple>
@@ -113,6 +114,13 @@ class RtfWriter {
     bool have = false;
     CharKey last;
     for (QTextBlock b = doc_.begin(); b.isValid(); b = b.next()) {
+      // A piece of a long line goes on in the paragraph of the block before it.
+      const bool piece = ContinuesLine(b);
+      if (piece) {
+        AppendFragments(body, b, have, last);
+        continue;
+      }
+      if (b != doc_.begin()) body += "\\par\r\n";
       body += "\\pard";
       Qt::Alignment a = b.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
       if (a & Qt::AlignHCenter)
@@ -129,20 +137,7 @@ class RtfWriter {
                 "\\pnindent0{\\pntxtb\\'b7}}\\fi-360\\li360";
       }
       body += ' ';
-      bool any = false;
-      for (auto it = b.begin(); !it.atEnd(); ++it) {
-        QTextFragment frag = it.fragment();
-        if (!frag.isValid()) continue;
-        any = true;
-        CharKey k = KeyOf(frag.charFormat());
-        if (!have || !(k == last)) {
-          AppendKey(body, k);
-          last = k;
-          have = true;
-        }
-        AppendEscaped(body, frag.text());
-      }
-      if (!any) {
+      if (!AppendFragments(body, b, have, last)) {
         // An empty line keeps the height of its font.
         CharKey k = KeyOf(b.charFormat());
         if (!have || !(k == last)) {
@@ -151,8 +146,8 @@ class RtfWriter {
           have = true;
         }
       }
-      body += "\\par\r\n";
     }
+    body += "\\par\r\n";
 
     std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\\deflang1033\r\n{\\fonttbl";
     for (size_t i = 0; i < fonts_.size(); ++i) {
@@ -179,6 +174,24 @@ class RtfWriter {
     QString name;
     bool fixed;
   };
+
+  // The block's text with its character formats; false when it has none.
+  bool AppendFragments(std::string& body, const QTextBlock& b, bool& have, CharKey& last) {
+    bool any = false;
+    for (auto it = b.begin(); !it.atEnd(); ++it) {
+      QTextFragment frag = it.fragment();
+      if (!frag.isValid()) continue;
+      any = true;
+      CharKey k = KeyOf(frag.charFormat());
+      if (!have || !(k == last)) {
+        AppendKey(body, k);
+        last = k;
+        have = true;
+      }
+      AppendEscaped(body, frag.text());
+    }
+    return any;
+  }
 
   int FontIndex(const QString& name, bool fixed) {
     for (size_t i = 0; i < fonts_.size(); ++i)
@@ -687,12 +700,13 @@ std::string WritePlainText(const QTextDocument& doc) {
   if (doc.isEmpty()) return out;
   out.reserve(static_cast<size_t>(doc.characterCount()) + static_cast<size_t>(doc.blockCount()));
   for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+    if (b != doc.begin() && !ContinuesLine(b)) out += "\r\n";
     QString t = b.text();
     t.replace(QChar(0x2028), QStringLiteral("\r\n"));
     t.remove(QChar(0xFFFC));
     out += ToAnsi(t);
-    out += "\r\n";
   }
+  out += "\r\n";
   return out;
 }
 
@@ -716,6 +730,53 @@ void ReadPlainText(std::string_view bytes, QTextDocument& doc) {
   doc.setUndoRedoEnabled(false);
   doc.setPlainText(norm);
   doc.setUndoRedoEnabled(undo);
+}
+
+namespace {
+// The mark of a piece: a number no other piece has. A block made inside a piece copies it, so
+// only a block whose mark differs from the one before it continues that block's line.
+constexpr int kPieceProperty = QTextFormat::UserProperty + 0x5043;
+
+qint64 PieceMark(const QTextBlock& b) {
+  return b.blockFormat().property(kPieceProperty).toLongLong();
+}
+}  // namespace
+
+bool ContinuesLine(const QTextBlock& block) {
+  const qint64 mark = PieceMark(block);
+  return mark != 0 && block.previous().isValid() && mark != PieceMark(block.previous());
+}
+
+void BreakLongLines(QTextDocument& doc, int from) {
+  static std::atomic<qint64> lastMark{0};
+  constexpr int kPiece = kShownPieceLength;
+  QTextCursor c(&doc);
+  c.beginEditBlock();  // one change for the layout, made of pieces only
+  for (QTextBlock b = doc.findBlock(std::max(0, from)); b.isValid(); b = b.next()) {
+    if (b.length() - 1 <= kPiece) continue;
+    const QString text = b.text();
+    const int base = b.position();
+    QTextBlockFormat format = b.blockFormat();
+    format.setObjectIndex(-1);  // one bullet for the line, not one per piece
+    qsizetype start = 0;
+    int made = 0;  // block separators put in so far, each moving the rest by one
+    while (text.size() - start > kPiece) {
+      qsizetype cut = start + kPiece;
+      for (qsizetype i = cut; i > start + kPiece * 3 / 4; --i)
+        if (text[i - 1] == QLatin1Char(' ') || text[i - 1] == QLatin1Char('\t')) {
+          cut = i;
+          break;
+        }
+      if (text[cut - 1].isHighSurrogate() && text[cut].isLowSurrogate()) --cut;
+      c.setPosition(base + static_cast<int>(cut) + made);
+      format.setProperty(kPieceProperty, ++lastMark);
+      c.insertBlock(format, c.charFormat());
+      ++made;
+      start = cut;
+    }
+    b = c.block();  // the last piece
+  }
+  c.endEditBlock();
 }
 
 QStringList FontFamiliesFor(const QString& name) {

@@ -8,6 +8,7 @@
 
 class QTextDocument;
 class QTextCharFormat;
+class QTextBlock;
 
 namespace plat {
 
@@ -28,6 +29,18 @@ void ReadRtf(std::string_view rtf, QTextDocument& doc);
 std::string WritePlainText(const QTextDocument& doc);
 // Windows-1252 text with CR LF, LF or CR line ends; a final line end adds no empty line.
 void ReadPlainText(std::string_view bytes, QTextDocument& doc);
+
+// Lines longer than a reader can use are shown as pieces of at most this many characters: the
+// text layout takes minutes over one unbroken run of a few hundred thousand.
+inline constexpr int kShownPieceLength = 2000;
+// Breaks every block from the one holding `from` on that is longer than kShownPieceLength
+// into pieces (cut after a blank near the end of a piece when there is one). Each piece after
+// the first is marked as continuing the line before it: both writers above join the pieces,
+// so what is saved is the line as it was. A block the user makes inside a piece (Enter, a
+// paste) copies the piece's mark and so starts a line of its own.
+void BreakLongLines(QTextDocument& doc, int from = 0);
+// Whether the block is a piece that continues the line of the block before it.
+bool ContinuesLine(const QTextBlock& block);
 
 // The families to ask for when the program names a font: the name itself, then the installed
 // metric-compatible stand-in ("Courier New" -> "Liberation Mono", "Times New Roman" ->

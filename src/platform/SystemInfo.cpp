@@ -119,8 +119,7 @@ SystemSource::~SystemSource() = default;
 
 std::string SystemSource::ReadText(const std::string& path) const {
   std::string text;
-  if (!ReadWholeFile(path, text)) return {};
-  if (text.size() > (1u << 20)) text.resize(1u << 20);
+  if (!ReadRegularFileHead(path, text, 1u << 20)) return {};
   return text;
 }
 

@@ -31,6 +31,7 @@
 #include "launch/SetSources.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
+#include "platform/Ini.h"
 #include "platform/SafeName.h"
 #include "platform/Seams.h"
 
@@ -568,10 +569,16 @@ void TMameCdFRM::ShowDiscInformation() {
                          plat::MB_ICONINFORMATION);
     return;
   }
-  std::string text;
+  std::string text, error;
+  bool read = false;
   {
     WorkingProgress reading(Main, "Reading MAMECD index...", -1);
-    plat::ReadWholeFile(index, text);
+    read = plat::ReadRegularFile(index, text, plat::IniFile::kMaxFileSize, &error);
+  }
+  if (!read) {
+    Main->ShowMessageBox("The MAMECD index \"" + index + "\" could not be read:\r" + error,
+                         plat::MB_ICONERROR);
+    return;
   }
   const discsets::DiscInformation info =
       discsets::ReadDiscInformation(text, launch::DiscDriveRoot(Main->MameCdDrive));

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
+#include <filesystem>
 
 #include "GifCorpus.h"
 #include "codecs/PictureFormats.h"
@@ -94,6 +95,17 @@ TEST(PictureFormats, LoadPictureOfEachFormat) {
     std::string error;
     EXPECT_FALSE(codecs::LoadPicture(d + "/" + f.Name, img, error));
     EXPECT_EQ(error, f.Error);
+  }
+  // Files larger than any picture are refused unread (sparse: they take no disk).
+  for (const char* name : {"huge.gif", "huge.png", "huge.wmf"}) {
+    if (name[5] == 'w' && !codecs::HaveMetafiles()) continue;
+    const std::string path = d + "/" + name;
+    ASSERT_TRUE(plat::WriteFileAtomic(path, ""));
+    std::filesystem::resize_file(path, codecs::kMaxPictureFileSize + 1);
+    QImage img;
+    std::string error;
+    EXPECT_FALSE(codecs::LoadPicture(path, img, error));
+    EXPECT_EQ(error, "Cannot open file \"" + path + "\". Larger than 64 MB");
   }
 }
 

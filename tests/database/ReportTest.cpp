@@ -22,6 +22,8 @@
 #include <QTextEdit>
 #include <QTextList>
 #include <QToolBar>
+#include <filesystem>
+#include <functional>
 #include <map>
 
 #include "platform/Cp1252.h"
@@ -435,6 +437,82 @@ TEST_F(ReportTest, FailuresAreReportedAndLoseNothing) {
   EXPECT_FALSE(w->LoadDocument());
   EXPECT_EQ(seam.messages.size(), 1u);
   EXPECT_EQ(Text(), "precious");
+
+  // A file larger than any document is refused unread, with its name.
+  seam.messages.clear();
+  std::filesystem::resize_file(tmp.write("huge.txt", ""), (64u << 20) + 1);
+  seam.fileAnswers = {tmp.file("huge.txt")};
+  seam.filterAnswers = {2};
+  w->FileOpenACTN->trigger();
+  ASSERT_EQ(seam.messages.size(), 2u) << seam.AllMessages();
+  EXPECT_NE(seam.messages[1].text.find("huge.txt"), std::string::npos);
+  EXPECT_EQ(Text(), "precious");
+  EXPECT_EQ(w->DocumentFileName(), "keep.rtf");
+}
+
+TEST_F(ReportTest, LongLinesShowInPiecesAndSaveWhole) {
+  // One unbroken run, then words, then a Windows-1252 letter: cut hard, then after blanks.
+  std::string line(5000, 'x');
+  for (int i = 0; i < 1200; ++i) line += "word ";
+  line += "caf\xe9";
+  const std::string wanted = "head\r\n" + line + "\r\ntail\r\n";
+  QTextDocument rich;
+  rich.setPlainText(plat::FromAnsi("head\n" + line + "\ntail"));
+  tmp.write("long.txt", wanted);
+  tmp.write("long.rtf", plat::WriteRtf(rich));
+  struct Road {
+    const char* name;
+    std::function<void(TReportFRM&)> fill;
+  };
+  auto load = [&](const char* name) {
+    return [&, name](TReportFRM& r) {
+      r.NewDocument("", tmp.file(name), true, true);
+      r.LoadDocument();
+    };
+  };
+  const Road roads[] = {
+      {"output", [&](TReportFRM& r) { r.AddLine("head"); r.AddText(line); r.AddLine("tail"); }},
+      {"line", [&](TReportFRM& r) { r.AddLine("head\r\n" + line + "\r\ntail"); }},
+      {"text file", load("long.txt")},
+      {"rich file", load("long.rtf")},
+  };
+  for (const Road& road : roads) {
+    SCOPED_TRACE(road.name);
+    w = std::make_unique<TReportFRM>();
+    w->NewDocument("Report", tmp.file("report"), true, true);
+    road.fill(*w);
+    QTextDocument* d = w->Doc->document();
+    EXPECT_GT(d->blockCount(), 6);
+    for (QTextBlock b = d->begin(); b.isValid(); b = b.next())
+      ASSERT_LE(b.length() - 1, plat::kShownPieceLength) << b.blockNumber();
+    // Saved, the line is whole again, as text and as rich text.
+    seam.fileAnswers = {tmp.file("saved.txt"), tmp.file("saved.rtf")};
+    seam.filterAnswers = {2, 1};
+    w->FileSaveAsACTN->trigger();
+    w->FileSaveAsACTN->trigger();
+    EXPECT_EQ(tmp.read("saved.txt"), wanted);
+    QTextDocument back;
+    plat::ReadRtf(tmp.read("saved.rtf"), back);
+    EXPECT_EQ(back.blockCount(), 3);
+    EXPECT_EQ(plat::WritePlainText(back), wanted);
+  }
+  EXPECT_TRUE(seam.messages.empty()) << seam.AllMessages();
+
+  // Editing: Enter inside a piece starts a line of its own; the rest stays one line.
+  w = std::make_unique<TReportFRM>();
+  w->NewDocument("", tmp.file("long.txt"), false, true);
+  ASSERT_TRUE(w->LoadDocument());
+  w->show();
+  const QTextBlock second = w->Doc->document()->findBlockByNumber(2);
+  const size_t at = static_cast<size_t>(w->Doc->document()->findBlockByNumber(1).length() - 1) + 10;
+  QTextCursor c(second);
+  c.movePosition(QTextCursor::NextCharacter, QTextCursor::MoveAnchor, 10);
+  w->Doc->setTextCursor(c);
+  SendKey(w->Doc, Qt::Key_Return, "\r");
+  w->FileSaveACTN->trigger();
+  EXPECT_EQ(tmp.read("long.txt"),
+            "head\r\n" + line.substr(0, at) + "\r\n" + line.substr(at) + "\r\ntail\r\n");
+  w->hide();
 }
 
 TEST_F(ReportTest, PrintsToPdf) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "frontend/DataFiles.h"
 #include "support/TempDir.h"
 
@@ -159,4 +161,9 @@ TEST(DataFiles, FilesFoundWithoutCaseAndReadAgainWhenChanged) {
   dir.write("History.Dat", "$info=a\n$bio\nsecond, longer\n$end\n");
   EXPECT_EQ(ReadInfoFileEntry(ReadDataFile(path), "a", "bio"), "second, longer");
   EXPECT_EQ(ReadDataFile(dir.file("missing.dat")), "");
+  // Larger than any data file: refused unread, with the reason (the file takes no disk).
+  std::filesystem::resize_file(path, kMaxDataFileSize + 1);
+  std::string error;
+  EXPECT_EQ(ReadDataFile(path, &error), "");
+  EXPECT_EQ(error, "Larger than 256 MB");
 }

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTabBar>
+#include <filesystem>
 
 #include "../../fuzz/FilterFuzzChecks.h"
 #include "frontend/FilterFile.h"
@@ -102,10 +103,16 @@ TEST(FilterFileFormat, RefusedFiles) {
   EXPECT_FALSE(h.w().LoadFilterFile(lower));
   std::string missing = h.home.file("missing.vrf");
   EXPECT_FALSE(h.w().LoadFilterFile(missing));
-  ASSERT_EQ(h.seam.messages.size(), 2u);
+  // Larger than any filter: refused unread (the file takes no disk).
+  std::string huge = h.home.write("huge.vrf", kHeader + "Huge\r\n\r\n");
+  std::filesystem::resize_file(huge, filterfile::kMaxFileSize + 1);
+  EXPECT_FALSE(h.w().LoadFilterFile(huge));
+  ASSERT_EQ(h.seam.messages.size(), 3u);
   EXPECT_EQ(h.seam.messages[0].text, "Filter file format unknown for file " + lower);
   EXPECT_EQ(h.seam.messages[0].flags, 16u);
   EXPECT_EQ(h.seam.messages[1].text, "Filter file " + missing + " not found");
+  EXPECT_EQ(h.seam.messages[2].text,
+            "Filter file " + huge + " could not be read (Larger than 64 MB)");
   EXPECT_EQ(h.FilterCount(), 1u);
   EXPECT_EQ(h.w().RecentFilters[0], "");
 }

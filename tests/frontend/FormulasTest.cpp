@@ -5,11 +5,14 @@
 #include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTableWidget>
+#include <filesystem>
 
 #include "frontend/FormulaFilter.h"
 #include "frontend/MainWindowHarness.h"
 #include "frontend/NewFilterDialog.h"
 #include "frontend/formulas.h"
+#include "platform/Files.h"
+#include "platform/Ini.h"
 #include "support/Records.h"
 #include "support/TempDir.h"
 
@@ -351,4 +354,29 @@ TEST(NewFilterDialog, AnArchiveThatCannotBeWrittenIsTold) {
             0u)
       << h.seam.messages[0].text;
   EXPECT_TRUE(plat::DirExists(h.home.file("FORMULAS.INI")));
+}
+
+TEST(NewFilterDialog, AnArchiveThatCannotBeReadIsToldAndNeverWritten) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  const std::string file = h.home.write("FORMULAS.INI", "[Mine]\r\nFormula=%CLONE\r\n");
+  const uintmax_t huge = plat::IniFile::kMaxFileSize + 1;
+  std::filesystem::resize_file(file, huge);  // sparse: takes no disk
+  {
+    TNewFilterFRM d(&w);
+    ASSERT_EQ(h.seam.messages.size(), 1u);
+    EXPECT_EQ(h.seam.messages[0].text,
+              "The formulas file " + file + " could not be read:\rLarger than 64 MB\r"
+              "It is left as it is: formulas added now are not saved.");
+    EXPECT_TRUE(d.Archive().empty());
+    d.FilterName->setText("New one");
+    d.Formula->setPlainText("%MASTER");
+    d.AddBTNClick();
+    EXPECT_EQ(d.Archive().size(), 1u);
+  }
+  EXPECT_EQ(h.seam.messages.size(), 1u) << h.seam.AllMessages();
+  EXPECT_EQ(std::filesystem::file_size(file), huge);
+  std::string head;
+  EXPECT_TRUE(plat::ReadRegularFileHead(file, head, 6));
+  EXPECT_EQ(head, "[Mine]");
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "database/GameCompare.h"
+#include "database/Listinfo.h"
 #include "database/ProfileFile.h"
 #include "database/Report.h"
 #include "database/Working.h"
@@ -170,6 +173,15 @@ TEST_F(ProfileDatabase, AMissingCaptureFileChangesNothing) {
   EXPECT_EQ(seam.messages[0].text, "Cannot read game info file!");
   EXPECT_EQ(main.Games->at(0).get(), first);
   EXPECT_EQ(main.FindGameByName("PACMAN"), first);
+  // One larger than any catalogue is refused unread, and says why (sparse: takes no disk).
+  plat::WriteFileAtomic(main.CaptureFile, "");
+  std::filesystem::resize_file(main.CaptureFile, listinfo::kMaxListingSize + 1);
+  seam.messages.clear();
+  EXPECT_FALSE(main.ParseListInfo());
+  ASSERT_EQ(seam.messages.size(), 1u);
+  EXPECT_EQ(seam.messages[0].text, "Cannot read game info file!\rLarger than 1024 MB");
+  EXPECT_EQ(main.FindGameByName("PACMAN"), first);
+  plat::RemoveFile(main.CaptureFile);
 }
 
 TEST_F(ProfileDatabase, SaveAndLoadGiveTheSameDatabase) {

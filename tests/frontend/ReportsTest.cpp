@@ -2,8 +2,10 @@
 
 #include <QTextBlock>
 #include <QTextEdit>
+#include <filesystem>
 
 #include "database/Report.h"
+#include "frontend/DataFiles.h"
 #include "frontend/MainWindowHarness.h"
 #include "frontend/Reports.h"
 
@@ -160,6 +162,16 @@ TEST(Reports, RomsetDetailSectionsAndCloneFallback) {
   EXPECT_NE(h.find("No entry found in cheat file||No entry found in history file||"
                    "No entry found in mame info file|"),
             std::string::npos);
+  EXPECT_TRUE(d.problems.empty());
+
+  // A history file larger than any is refused unread, and told by name.
+  f.files.history = dir.write("huge.dat", "$info=pacman\n$bio\nStory.\n$end\n");
+  std::filesystem::resize_file(f.files.history, datafiles::kMaxDataFileSize + 1);
+  d = reports::RomsetDetail(f);
+  EXPECT_NE(Body(d, Style::Heading).find("|The history file could not be read|"),
+            std::string::npos);
+  EXPECT_EQ(d.problems, std::vector<std::string>{"The history file \"" + f.files.history +
+                                                 "\" could not be read:\rLarger than 256 MB"});
 }
 
 TEST(Reports, MainWindowShowsBothReportsInTheirStyles) {
@@ -208,7 +220,14 @@ TEST(Reports, MainWindowShowsBothReportsInTheirStyles) {
 
   w.SelectedGame = h.Game("ZYPHON");
   h.seam.modalHandlers.push_back(capture);
+  // A history file too large to read is told before the report, by name.
+  std::filesystem::resize_file(emu.write("HISTORY.DAT", ""), datafiles::kMaxDataFileSize + 1);
+  w.MAMEConfig.historyfile = "history.dat";
+  h.seam.messages.clear();
   w.MameRomsetDetailACTNExecute();
   ASSERT_EQ(texts.size(), 3u);
   EXPECT_NE(texts[2].find("Cheats available for this game:\nLives:"), std::string::npos);
+  ASSERT_EQ(h.seam.messages.size(), 1u) << h.seam.AllMessages();
+  EXPECT_NE(h.seam.messages[0].text.find(emu.file("HISTORY.DAT")), std::string::npos);
+  EXPECT_EQ(h.seam.messages[0].flags & plat::MB_ICONERROR, plat::MB_ICONERROR);
 }

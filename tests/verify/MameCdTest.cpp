@@ -9,12 +9,15 @@
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTimer>
+#include <filesystem>
 #include <regex>
 #include <unistd.h>
 
 #include "database/Report.h"
 #include "frontend/MainWindowHarness.h"
 #include "platform/Files.h"
+#include "platform/Ini.h"
+#include "support/TempDir.h"
 #include "verify/MameCd.h"
 
 namespace {
@@ -233,6 +236,18 @@ TEST(MameCd, DiscInformationAndTheLaunchReadTheDiscs) {
   ASSERT_EQ(c.seam.messages.size(), 1u);
   EXPECT_EQ(c.seam.messages[0].text,
             "No MAMECD compliant disc in drive.\rInsert a MAMECD disc and try again.");
+
+  // An index larger than any is refused unread, by name, and no report is shown.
+  TempDir huge;
+  std::filesystem::resize_file(huge.write("MAMECD.INI", ""), plat::IniFile::kMaxFileSize + 1);
+  c.seam.messages.clear();
+  report.clear();
+  c.w->MameCdDrive = huge.path();
+  c.cd->ShowDiscInformation();
+  ASSERT_EQ(c.seam.messages.size(), 1u);
+  EXPECT_EQ(c.seam.messages[0].text, "The MAMECD index \"" + huge.file("MAMECD.INI") +
+                                         "\" could not be read:\rLarger than 64 MB");
+  EXPECT_EQ(report, "");
 
   // The launch's disc road: MSLUG is on disc 2; the drive is the folder of disc 1 until Retry
   // lets the user choose the folder of disc 2.

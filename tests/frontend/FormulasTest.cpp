@@ -163,7 +163,8 @@ TEST(FormulaLanguage, ResultsAndErrors) {
       {"%YEAR >= %0", "false", {" 1981 "}},  // cells are trimmed
       {"%YEAR >= %0", "Parameter %0 is not a 32-bit integer at symbol 2", {"4294967296"}},
       {"%YEAR >= %0", "Parameter %0 is not a 32-bit integer at symbol 2", {"19x"}},
-      {"%YEAR >= %0", "Parameter %0 is not a 32-bit integer at symbol 2", {" "}},
+      {"%YEAR >= %0", "true", {" "}},  // an empty cell is the number 0
+      {"%0 = 0", "true"},
       {"%YEAR >= 99999999999", "Number 99999999999 is not a 32-bit integer at symbol 2"},
       {"%YEAR < 4294967296", "Number 4294967296 is not a 32-bit integer at symbol 2"},
       {"2147483647 > 0", "true"},

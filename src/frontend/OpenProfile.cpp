@@ -197,7 +197,7 @@ void TMainFRM::CreateProfile() {
     const std::string profileFile = page.ProfileFile;
     if (ShowMessageBox("The following version of the MAME emulator has been found:\r\r" +
                            ShownVersion(version) +
-                           "\r\rMAME will be now scanned to determine all the available data of "
+                           "\r\rMAME will now be scanned to determine all the available data of "
                            "the supported games.\rThis could take a while. Proceed with profile "
                            "creation?",
                        plat::MB_YESNO | plat::MB_ICONINFORMATION) != plat::IDYES)

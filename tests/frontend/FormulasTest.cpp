@@ -315,6 +315,15 @@ TEST(NewFilterDialog, ArchiveEditingOkAndTheNewTab) {
     ASSERT_EQ(h.seam.messages.size(), 1u);
     EXPECT_EQ(d.Archive()[17].Name, "Games with dual stick");
     EXPECT_EQ(d.Archive()[5].Formula, "%CLONE OR\n%MASTER");
+    // Replace with nothing selected is refused.
+    d.SelectEntry(-1);
+    d.FilterName->setText("Mine");
+    d.Formula->setPlainText("%CLONE");
+    h.seam.messages.clear();
+    d.ReplaceBTNClick();
+    ASSERT_EQ(h.seam.messages.size(), 1u);
+    EXPECT_EQ(h.seam.messages[0].text,
+              "No items selected. Cannot replace formula. Select an item and try again.");
     // OK on a formula that does not compile keeps the dialog and the text.
     d.Formula->setPlainText("%YEAR >=");
     h.seam.messages.clear();

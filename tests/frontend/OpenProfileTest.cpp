@@ -115,7 +115,7 @@ TEST(CreateProfile, DecliningTheVersionOrAMissingCatalogueKeepsTheProfileInUse) 
   EXPECT_EQ(seam.messages[0].text,
             "The following version of the MAME emulator has been found:\r\r"
             "M.A.M.E. v0.37 (Jan  1 2000)\r\r"
-            "MAME will be now scanned to determine all the available data of the supported games.\r"
+            "MAME will now be scanned to determine all the available data of the supported games.\r"
             "This could take a while. Proceed with profile creation?");
   EXPECT_EQ(seam.messages[0].flags, plat::MB_YESNO | plat::MB_ICONINFORMATION);
   EXPECT_EQ(seam.commands.size(), 1u);
@@ -224,7 +224,7 @@ TEST(CreateProfile, AVersionLineWithoutEndIsReadBoundedAndShownShortened) {
   f.CreateProfile();
   ASSERT_EQ(h.seam.messages.size(), 1u);
   const std::string shown = "The following version of the MAME emulator has been found:\r\r" +
-                           std::string(120, 'v') + "...\r\rMAME will be now scanned";
+                           std::string(120, 'v') + "...\r\rMAME will now be scanned";
   EXPECT_EQ(h.seam.messages[0].text.substr(0, shown.size()), shown);
 }
 

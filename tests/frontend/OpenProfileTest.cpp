@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <chrono>
 #include <optional>
 #include <QTextEdit>
 #include <cstdlib>
@@ -152,16 +151,23 @@ TEST(CreateProfile, DecliningTheVersionOrAMissingCatalogueKeepsTheProfileInUse) 
   EXPECT_EQ(plat::CurrentDir(), keep.dir);
 }
 
-// Runs `stop` on the progress window once it has shown `text` for a while; tells whether the
-// window offered to stop (modal, with its Cancel button) and what it showed.
+// Runs `stop` on the progress window once it offers to stop (modal, with its Cancel button)
+// showing `text`, or after a minute as a guard against a hang; tells whether it offered and
+// what it showed.
 struct StopLater {
-  StopLater(const std::function<void(TWorkingFRM&)>& stop, int afterMs) {
-    QTimer::singleShot(afterMs, [this, stop] {
-      offered = WorkingFRM->isVisible() && WorkingFRM->isModal() && WorkingFRM->CancelBTN->isVisible();
-      shown = WorkingFRM->Operation->text().toStdString();
-      stop(*WorkingFRM);
+  StopLater(const std::function<void(TWorkingFRM&)>& stop, const std::string& text) {
+    QObject::connect(&timer, &QTimer::timeout, [this, stop, text] {
+      offered = WorkingFRM && WorkingFRM->isVisible() && WorkingFRM->isModal() &&
+                WorkingFRM->CancelBTN->isVisible();
+      shown = WorkingFRM ? WorkingFRM->Operation->text().toStdString() : "";
+      if ((!offered || shown != text) && ++ticks < 3000) return;
+      timer.stop();
+      if (WorkingFRM) stop(*WorkingFRM);
     });
+    timer.start(20);
   }
+  QTimer timer;
+  int ticks = 0;
   bool offered = false;
   std::string shown;
 };
@@ -184,7 +190,7 @@ TEST(CreateProfile, AHungEmulatorIsStoppedAndThePageStaysOpenToChooseAgain) {
   f.ProgramDir = t.path();
   for (const auto& stop : kStopWays) {
     h.seam.messages.clear();
-    StopLater later(stop, 300);
+    StopLater later(stop, "Getting MAME version...");
     bool firstStep = false;
     std::string inBox;
     h.seam.modalHandlers.push_back([&](QWidget* w) {
@@ -194,9 +200,7 @@ TEST(CreateProfile, AHungEmulatorIsStoppedAndThePageStaysOpenToChooseAgain) {
       inBox = page->FileName->text().toStdString();
       return result;
     });
-    const auto start = std::chrono::steady_clock::now();
     f.CreateProfile();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_TRUE(later.offered);
     EXPECT_EQ(later.shown, "Getting MAME version...");
     ASSERT_EQ(h.seam.messages.size(), 1u) << h.seam.AllMessages();
@@ -470,7 +474,7 @@ TEST(ProfileRoads, AStoppedVersionOffersANewProfileAndAStoppedCatalogueKeepsNoth
   h.seam.messages.clear();
   h.seam.messageAnswers = {plat::IDNO};
   {
-    StopLater later(kStopWays[0], 300);
+    StopLater later(kStopWays[0], "Getting MAME version...");
     f.OpenProfile(profile);
     EXPECT_TRUE(later.offered);
   }
@@ -488,7 +492,7 @@ TEST(ProfileRoads, AStoppedVersionOffersANewProfileAndAStoppedCatalogueKeepsNoth
   h.seam.modalHandlers.push_back(Page(exe, profile));
   h.seam.processHandler = [&](const std::string& cmd, bool shown, plat::WaitMode wait) {
     static std::optional<StopLater> later;
-    if (cmd.find("-listinfo") != std::string::npos) later.emplace(kStopWays[1], 1500);
+    if (cmd.find("-listinfo") != std::string::npos) later.emplace(kStopWays[1], "Querying MAME... (292 KB received)");
     auto r = plat::Ui().Seam::RunProcess(cmd, shown, wait);
     if (later) {
       EXPECT_TRUE(later->offered);

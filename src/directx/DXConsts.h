@@ -5,8 +5,8 @@
 namespace dxconsts {
 
 inline constexpr const char* SInvalidDIB = "DIB is invalid";
-inline constexpr const char* SInvalidDIBBitCount = "Bitcount in invalid (%d)";
-inline constexpr const char* SInvalidDIBPixelFormat = "PixelFormat in invalid";
+inline constexpr const char* SInvalidDIBBitCount = "Bitcount is invalid (%d)";
+inline constexpr const char* SInvalidDIBPixelFormat = "PixelFormat is invalid";
 inline constexpr const char* SCannotMade = "%s cannot be made";
 inline constexpr const char* SNotMade = "%s not made";
 inline constexpr const char* SCannotInitialized = "%s cannot be initialized";

@@ -237,7 +237,7 @@ void TNewFilterFRM::ReplaceBTNClick() {
   if (!CheckNameAndFormula()) return;
   int i = FormulaArchive->currentIndex();
   if (i < 0 || static_cast<size_t>(i) >= archive_.size()) {
-    Message("No items selected. Cannot replace formla. Select an item and try again.",
+    Message("No items selected. Cannot replace formula. Select an item and try again.",
             plat::MB_ICONERROR);
     return;
   }

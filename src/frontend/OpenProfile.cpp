@@ -231,7 +231,7 @@ void TMainFRM::CreateProfileFor(const std::string& proposedEmulator) {
       }
       if (ShowMessageBox("The following version of the MAME emulator has been found:\r\r" +
                              ShownVersion(version) +
-                             "\r\rMAME will be now scanned to determine all the available data "
+                             "\r\rMAME will now be scanned to determine all the available data "
                              "of the supported games.\rThis could take a while. Proceed with "
                              "profile creation?",
                          plat::MB_YESNO | plat::MB_ICONINFORMATION) != plat::IDYES) {

@@ -316,10 +316,11 @@ int32_t TEvaluator::CompileOperation(Scope scope, int depth, bool& finished, int
         Fail(("Number " + token + " is not a 32-bit integer at symbol ").c_str(), index_);
       } else if (text.size() == 2 && text[0] == '%' && IsDigit(text[1])) {
         text = plat::Trim(Params[static_cast<size_t>(text[1] - '0')]);
+        if (text.empty()) text = "0";  // an empty cell counts as the number 0
         int32_t number = 0;
-        if (text.empty() || (text[0] != '%' && text[0] != '"' && !ParseInteger(text, number)))
+        if (text[0] != '%' && text[0] != '"' && !ParseInteger(text, number))
           Fail(("Parameter " + token + " is not a 32-bit integer at symbol ").c_str(), index_);
-        if (!text.empty() && text[0] == '%') {
+        if (text[0] == '%') {
           // A parameter may name a variable of the vocabulary, nothing else.
           text = plat::UpperCase(plat::Trim(text));
           int32_t v = FindKeyword(text);

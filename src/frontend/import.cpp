@@ -88,10 +88,13 @@ void TFilterImportFRM::showEvent(QShowEvent* e) {
 void TFilterImportFRM::FillSectionList() {
   FolderSelector->clear();
   for (const Section& s : given_) {
-    auto* item = new QListWidgetItem(plat::FromAnsi(s.first), FolderSelector);
+    // Made whole before it joins the list: an item made in the list looks itself up among
+    // all the rows before it is one, which made long lists slow to fill.
+    auto* item = new QListWidgetItem(plat::FromAnsi(s.first));
     item->setData(Qt::UserRole, plat::FromAnsi(s.second));
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Checked);
+    FolderSelector->addItem(item);
   }
 }
 

@@ -53,7 +53,7 @@ const char* const kWelcomeText =
 
 const char* const kCrashWarning =
     "Warning: MAME may have crashed your computer the last time it was run.\r"
-    "This may be due to problems related to the MAME version you are using (eg. Betas, etc.)"
+    "This may be due to problems related to the MAME version you are using (e.g. betas)"
     "\r"
     "and it's not a "
     "Velmora"

@@ -169,7 +169,7 @@ RomTestResult TestSet(const GameRecord& game, const std::string& folder,
         continue;
       }
       if (rom->Crc == 0) continue;  // no known dump: not required
-      say("Searching miss-spelled file...");
+      say("Searching misspelled file...");
       // The scratch folder is thrown away after the run: copies need no flush to disk.
       const std::string source = dir.Matching(rom->Size, rom->Crc);
       const bool found = !source.empty() && (shortOfMemory || dir.Copy(source, made, rom->Size));

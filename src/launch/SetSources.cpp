@@ -307,21 +307,23 @@ bool TMainFRM::AskForMameCdDisc(int32_t Disc) {
                          "Please upgrade to the latest version of Velmora as soon as possible.",
                          plat::MB_RETRYCANCEL | plat::MB_ICONERROR) == plat::IDCANCEL)
         return false;
-      continue;
+    } else {
+      // Only discs of the second format onwards carry a collection serial.
+      const bool hasSerial = d.FileVersion >= 2;
+      const bool rightDisc = Disc == 0 || d.Disc == Disc;
+      const bool rightCollection = !hasSerial || MameCdSerial == 0 || d.Serial == MameCdSerial;
+      if (rightDisc && rightCollection) {
+        if (hasSerial && MameCdSerial == 0) MameCdSerial = d.Serial;  // the first disc accepted
+        return true;
+      }
+      const std::string text =
+          !rightDisc ? "You have inserted disc " + std::to_string(d.Disc) + ".\r"
+                     : "This MAMECD disc does not belong to the same collection as the previous one.\r";
+      if (!ask(text, question)) return false;
     }
-    // Only discs of the second format onwards carry a collection serial.
-    const bool hasSerial = d.FileVersion >= 2;
-    const bool rightDisc = Disc == 0 || d.Disc == Disc;
-    const bool rightCollection = !hasSerial || MameCdSerial == 0 || d.Serial == MameCdSerial;
-    if (rightDisc && rightCollection) {
-      if (hasSerial && MameCdSerial == 0) MameCdSerial = d.Serial;  // the first disc accepted
-      return true;
-    }
-    // One message per look at the drive; Retry looks again.
-    const std::string text =
-        !rightDisc ? "You have inserted disc " + std::to_string(d.Disc) + ".\r"
-                   : "This MAMECD disc does not belong to the same collection as the previous one.\r";
-    if (!ask(text, question)) return false;
+    // Any disc: one look after the message is enough (the particular disc asked for next checks
+    // format and collection again); a particular disc: Retry looks again.
+    if (Disc == 0) return true;
   }
 }
 

@@ -22,7 +22,7 @@ const std::map<int32_t, const char*>& Table() {
       {10202, "Unknown error in List() function\n"},
       {10203, "Warning - Error in zip structure!"},
       {10204, "Warning - Garbage at the end of the zipfile!"},
-      {10502, "Warning - Unattended Extract: possible not all files extracted"},
+      {10502, "Warning - Unattended Extract: possibly not all files extracted"},
       {10701, "UNZLIB Loaded!"},
       {10702, "UnzLibExec function not found in UNZLIB.DLL!"},
       {10703, "GetUnzLibVersion function not found in UNZLIB.DLL!"},

@@ -38,7 +38,7 @@ std::string ACEErrorText(int code) {
     case 128: return "end of archive reached";
     case 129: return "invalid file handle";
     case 130: return "unknown open mode or invalid operation request";
-    case 131: return "bad or missing password; cannot uncompress crypted file";
+    case 131: return "bad or missing password; cannot uncompress encrypted file";
     case 132: return "unknown compression method";
     case 255: return "archive operation interrupted by user";
     default: return "unknown error code";

@@ -69,7 +69,7 @@ void WriteReportResume(TTextStream& report, const VerifyOptions& o, const Verify
   if (o.VerifyRoms) {
     count("Total missing rom files: ...............", c.MissingRomCount);
     count("Total corrupt rom files: ...............", c.CorruptRomCount);
-    count("Total miss-spelled rom files: ..........", c.MissSpelledCount);
+    count("Total misspelled rom files: ...........", c.MissSpelledCount);
     count("Total faulty sets: .....................", c.FaultySetCount);
     if (o.NoGoodDump == 1) count("Total \"no good dump\" missing files: ....", c.NoGoodDumpCount);
     if (o.NoGoodDump == 2) count("Total \"no good dump\" files present: ....", c.NoGoodDumpCount);

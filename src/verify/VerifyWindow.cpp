@@ -37,7 +37,7 @@ void SetFieldColour(QWidget* w, bool window) {
 
 const char* const kMameCdQuestion =
     "You have the MAMECD option enabled. Since performing this test on\r"
-    "CDs would be too slow, due to the intensive disk acces, and would\r"
+    "CDs would be too slow, due to the intensive disk access, and would\r"
     "force you to continuously change disc, the Verify Set function cannot\r"
     "be performed on CD.\r\r"
     "Would you like to test the sets present on your hard disk?";
@@ -144,7 +144,7 @@ TVerifyFRM::TVerifyFRM(TMainFRM* main) : TDXForm(main), main_(main) {
   const Counter counters[] = {
       {&MissingRoms, "MissingRoms", "Total missing roms:"},
       {&CorruptRoms, "CorruptRoms", "Total corrupt roms:"},
-      {&MissSpelled, "MissSpelled", "Total miss-spelled roms:"},
+      {&MissSpelled, "MissSpelled", "Total misspelled roms:"},
       {&NoGoodMissing, "NoGoodMissing", "Total reported no good dumps:"},
       {&MissingSamples, "MissingSamples", "Total missing samples:"},
       {&FaultySets, "FaultySets", "Total faulty sets:"},

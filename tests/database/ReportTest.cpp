@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -240,8 +239,6 @@ TEST_F(ReportTest, ShortcutsAreUnique) {
 
 TEST_F(ReportTest, TenThousandLineReportShowsSavesAndReadsBack) {
   const std::string path = tmp.file("profile_report");
-  QElapsedTimer timer;
-  timer.start();
   w->NewDocument("Profile report", path, true, true);
   for (int i = 0; i < 10000; ++i) {
     if (i % 100 == 0) {
@@ -265,9 +262,6 @@ TEST_F(ReportTest, TenThousandLineReportShowsSavesAndReadsBack) {
     return static_cast<int>(mrOk);
   });
   EXPECT_EQ(w->ShowReport(), mrOk);
-  const qint64 ms = timer.elapsed();
-  RecordProperty("fill_and_show_ms", static_cast<int>(ms));
-  EXPECT_LT(ms, 15000);  // generous: sanitizer builds are slow; the benchmark holds the figure
   EXPECT_EQ(rowsShown, 10000);
   EXPECT_EQ(status0, "Row=1, Col.=1");  // the caret went to the start
   EXPECT_EQ(w->windowTitle().toStdString(), "Profile report [" + path + "]");

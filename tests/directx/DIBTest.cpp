@@ -181,13 +181,13 @@ TEST(DIB, SizesAndPictureData) {
   try {
     dib.SetSize(4, 4, 16);
   } catch (const EInvalidGraphicOperation& e) {
-    EXPECT_STREQ(e.what(), "PixelFormat in invalid");
+    EXPECT_STREQ(e.what(), "PixelFormat is invalid");
   }
   try {
     dib.SetSize(4, 4, 7);
     ADD_FAILURE();
   } catch (const EInvalidGraphicOperation& e) {
-    EXPECT_STREQ(e.what(), "Bitcount in invalid (7)");
+    EXPECT_STREQ(e.what(), "Bitcount is invalid (7)");
   }
   dib.PixelFormat = MakeDIBPixelFormat(5, 6, 5);
   dib.SetSize(4, 4, 16);

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 #include <vector>
 
 #include "../../fuzz/ForceFeedbackFuzzChecks.h"
 #include "directx/ForceFeedback.h"
 #include "support/CorpusCheck.h"
+#include "support/ThreadCpu.h"
 
 namespace {
 
@@ -178,20 +178,20 @@ TEST(ForceFeedback, StoredTree) {
 }
 
 TEST(ForceFeedback, WideTreesLoadAndClearInLinearTime) {
-  // Seconds to load and clear `n` siblings; compared between two sizes, so that a slow build
-  // or a busy machine does not count.
+  // Processor seconds to load and clear `n` siblings; compared between two sizes, so that
+  // neither a slow build nor a busy machine counts.
   auto loadAndClear = [](int n) {
     TForceFeedbackEffects wide(nullptr);
     for (int i = 0; i < n; ++i) new TForceFeedbackEffect(&wide);
     const std::string stored = wide.SaveToBytes();
-    const auto start = std::chrono::steady_clock::now();
+    const double start = ThreadCpuSeconds();
     TForceFeedbackEffects back(nullptr);
     EXPECT_TRUE(back.LoadFromBytes(stored));
     EXPECT_EQ(back.Count(), n);
     back.Clear();
     wide.Clear();
     EXPECT_EQ(wide.Count(), 0);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return ThreadCpuSeconds() - start;
   };
   const double small = loadAndClear(25000);
   const double large = loadAndClear(200000);

@@ -166,7 +166,8 @@ TEST(FormulaLanguage, ResultsAndErrors) {
       {"%YEAR >= %0", "false", {" 1981 "}},  // cells are trimmed
       {"%YEAR >= %0", "Parameter %0 is not a 32-bit integer at symbol 2", {"4294967296"}},
       {"%YEAR >= %0", "Parameter %0 is not a 32-bit integer at symbol 2", {"19x"}},
-      {"%YEAR >= %0", "Parameter %0 is not a 32-bit integer at symbol 2", {" "}},
+      {"%YEAR >= %0", "true", {" "}},  // an empty cell is the number 0
+      {"%0 = 0", "true"},
       {"%YEAR >= 99999999999", "Number 99999999999 is not a 32-bit integer at symbol 2"},
       {"%YEAR < 4294967296", "Number 4294967296 is not a 32-bit integer at symbol 2"},
       {"2147483647 > 0", "true"},
@@ -317,6 +318,15 @@ TEST(NewFilterDialog, ArchiveEditingOkAndTheNewTab) {
     ASSERT_EQ(h.seam.messages.size(), 1u);
     EXPECT_EQ(d.Archive()[17].Name, "Games with dual stick");
     EXPECT_EQ(d.Archive()[5].Formula, "%CLONE OR\n%MASTER");
+    // Replace with nothing selected is refused.
+    d.SelectEntry(-1);
+    d.FilterName->setText("Mine");
+    d.Formula->setPlainText("%CLONE");
+    h.seam.messages.clear();
+    d.ReplaceBTNClick();
+    ASSERT_EQ(h.seam.messages.size(), 1u);
+    EXPECT_EQ(h.seam.messages[0].text,
+              "No items selected. Cannot replace formula. Select an item and try again.");
     // OK on a formula that does not compile keeps the dialog and the text.
     d.Formula->setPlainText("%YEAR >=");
     h.seam.messages.clear();

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-#include <chrono>
 #include <optional>
 #include <QTextEdit>
 #include <cstdlib>
@@ -116,7 +115,7 @@ TEST(CreateProfile, DecliningTheVersionOrAMissingCatalogueKeepsTheProfileInUse) 
   EXPECT_EQ(seam.messages[0].text,
             "The following version of the MAME emulator has been found:\r\r"
             "M.A.M.E. v0.37 (Jan  1 2000)\r\r"
-            "MAME will be now scanned to determine all the available data of the supported games.\r"
+            "MAME will now be scanned to determine all the available data of the supported games.\r"
             "This could take a while. Proceed with profile creation?");
   EXPECT_EQ(seam.messages[0].flags, plat::MB_YESNO | plat::MB_ICONINFORMATION);
   EXPECT_EQ(seam.commands.size(), 1u);
@@ -153,16 +152,23 @@ TEST(CreateProfile, DecliningTheVersionOrAMissingCatalogueKeepsTheProfileInUse) 
   EXPECT_EQ(plat::CurrentDir(), keep.dir);
 }
 
-// Runs `stop` on the progress window once it has shown `text` for a while; tells whether the
-// window offered to stop (modal, with its Cancel button) and what it showed.
+// Runs `stop` on the progress window once it offers to stop (modal, with its Cancel button)
+// showing `text`, or after a minute as a guard against a hang; tells whether it offered and
+// what it showed.
 struct StopLater {
-  StopLater(const std::function<void(TWorkingFRM&)>& stop, int afterMs) {
-    QTimer::singleShot(afterMs, [this, stop] {
-      offered = WorkingFRM->isVisible() && WorkingFRM->isModal() && WorkingFRM->CancelBTN->isVisible();
-      shown = WorkingFRM->Operation->text().toStdString();
-      stop(*WorkingFRM);
+  StopLater(const std::function<void(TWorkingFRM&)>& stop, const std::string& text) {
+    QObject::connect(&timer, &QTimer::timeout, [this, stop, text] {
+      offered = WorkingFRM && WorkingFRM->isVisible() && WorkingFRM->isModal() &&
+                WorkingFRM->CancelBTN->isVisible();
+      shown = WorkingFRM ? WorkingFRM->Operation->text().toStdString() : "";
+      if ((!offered || shown != text) && ++ticks < 3000) return;
+      timer.stop();
+      if (WorkingFRM) stop(*WorkingFRM);
     });
+    timer.start(20);
   }
+  QTimer timer;
+  int ticks = 0;
   bool offered = false;
   std::string shown;
 };
@@ -185,7 +191,7 @@ TEST(CreateProfile, AHungEmulatorIsStoppedAndThePageStaysOpenToChooseAgain) {
   f.ProgramDir = t.path();
   for (const auto& stop : kStopWays) {
     h.seam.messages.clear();
-    StopLater later(stop, 300);
+    StopLater later(stop, "Getting MAME version...");
     bool firstStep = false;
     std::string inBox;
     h.seam.modalHandlers.push_back([&](QWidget* w) {
@@ -195,9 +201,7 @@ TEST(CreateProfile, AHungEmulatorIsStoppedAndThePageStaysOpenToChooseAgain) {
       inBox = page->FileName->text().toStdString();
       return result;
     });
-    const auto start = std::chrono::steady_clock::now();
     f.CreateProfile();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_TRUE(later.offered);
     EXPECT_EQ(later.shown, "Getting MAME version...");
     ASSERT_EQ(h.seam.messages.size(), 1u) << h.seam.AllMessages();
@@ -225,7 +229,7 @@ TEST(CreateProfile, AVersionLineWithoutEndIsReadBoundedAndShownShortened) {
   f.CreateProfile();
   ASSERT_EQ(h.seam.messages.size(), 1u);
   const std::string shown = "The following version of the MAME emulator has been found:\r\r" +
-                           std::string(120, 'v') + "...\r\rMAME will be now scanned";
+                           std::string(120, 'v') + "...\r\rMAME will now be scanned";
   EXPECT_EQ(h.seam.messages[0].text.substr(0, shown.size()), shown);
 }
 
@@ -497,7 +501,7 @@ TEST(ProfileRoads, AStoppedVersionOffersANewProfileAndAStoppedCatalogueKeepsNoth
     return mrCancel;
   });
   {
-    StopLater later(kStopWays[0], 300);
+    StopLater later(kStopWays[0], "Getting MAME version...");
     f.OpenProfile(profile);
     EXPECT_TRUE(later.offered);
   }
@@ -524,7 +528,7 @@ TEST(ProfileRoads, AStoppedVersionOffersANewProfileAndAStoppedCatalogueKeepsNoth
   });
   h.seam.processHandler = [&](const std::string& cmd, bool shown, plat::WaitMode wait) {
     static std::optional<StopLater> later;
-    if (cmd.find("-listinfo") != std::string::npos) later.emplace(kStopWays[1], 1500);
+    if (cmd.find("-listinfo") != std::string::npos) later.emplace(kStopWays[1], "Querying MAME... (292 KB received)");
     auto r = plat::Ui().Seam::RunProcess(cmd, shown, wait);
     if (later) {
       EXPECT_TRUE(later->offered);

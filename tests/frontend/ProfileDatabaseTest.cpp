@@ -36,7 +36,7 @@ const char* const kCatalogue =
 
 const char* const kParseErrorsText =
     "Velmora encountered errors in parsing the emulator's listinfo file.\r"
-    "You will be asked if to use the resulting profile anyway after having viewed the error log.\r"
+    "You will be asked whether to use the resulting profile anyway after having viewed the error log.\r"
     "Although there will probably be no problems at all in using it, you are encouraged to download "
     "an\r"
     "updated version of this program, which is probably already available (or will be soon) on "

@@ -177,8 +177,14 @@ TEST(AskForMameCdDisc, MessagesAndEndings) {
       {"format 3, cancelled", Disc{3, 3, "1"}, 3, 0, {plat::IDCANCEL}, {}, false, 0, {unsupported}},
       {"format 1 after format 2 ends at once", Disc{2, 1, "00000000"}, 2, 0xABCD, {}, {}, true,
        0xABCD, {}},
-      {"other collection, Retry looks again", Disc{0, 2, "99"}, 0, 0xABCD, {plat::IDRETRY},
-       {Disc{4, 2, "0000ABCD"}}, true, 0xABCD, {otherCollection + anyPrompt}},
+      {"other collection, Retry looks again", Disc{4, 2, "99"}, 4, 0xABCD, {plat::IDRETRY},
+       {Disc{4, 2, "0000ABCD"}}, true, 0xABCD,
+       {otherCollection +
+        "Please insert the following disc into the D: drive:\r\rDisc 4, serial# 0000ABCD.\r"}},
+      {"any disc: one pass, even from another collection", Disc{0, 2, "99"}, 0, 0xABCD,
+       {plat::IDRETRY, plat::IDCANCEL}, {}, true, 0xABCD, {otherCollection + anyPrompt}},
+      {"any disc: one pass, even of format 3", Disc{1, 3, "1"}, 0, 0,
+       {plat::IDRETRY, plat::IDCANCEL}, {}, true, 0, {unsupported}},
       {"other collection, cancelled", Disc{3, 2, "99"}, 3, 0xABCD, {plat::IDCANCEL}, {}, false,
        0xABCD,
        {otherCollection +

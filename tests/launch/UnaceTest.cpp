@@ -146,7 +146,7 @@ TEST(Unace, HandBuiltArchives) {
 TEST(Unace, CodesHandlesAndLoading) {
   EXPECT_EQ(ACEErrorText(2), "\"FILES\" error");
   EXPECT_EQ(ACEErrorText(12), "cannot load UNACE.DLL");
-  EXPECT_EQ(ACEErrorText(131), "bad or missing password; cannot uncompress crypted file");
+  EXPECT_EQ(ACEErrorText(131), "bad or missing password; cannot uncompress encrypted file");
   EXPECT_EQ(ACEErrorText(255), "archive operation interrupted by user");
   EXPECT_EQ(ACEErrorText(13), "unknown error code");
   EXPECT_EQ(LoadUnaceDLL(), 0);

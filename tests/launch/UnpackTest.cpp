@@ -244,7 +244,7 @@ TEST(UnpackSet, AceRoad) {
   ASSERT_TRUE(plat::ReadWholeFile(data + "Ace.encrypted.ace", bytes));
   plat::WriteFileAtomic(ace, bytes);
   EXPECT_EQ(t.w().UnpackSet("PACMAN", 1, false),
-            "UNACE error in " + ace + ": bad or missing password; cannot uncompress crypted file");
+            "UNACE error in " + ace + ": bad or missing password; cannot uncompress encrypted file");
   unace::SetUnaceMissingForTests(true);
   EXPECT_EQ(t.w().UnpackSet("PACMAN", 1, false), "UNACE error in " + ace + ": cannot load UNACE.DLL");
   unace::SetUnaceMissingForTests(false);

@@ -87,6 +87,13 @@ bool ScriptedSeam::OpenWithDesktop(const std::string& target) {
 
 int64_t ScriptedSeam::NowMs() { return nowMs ? nowMs : plat::Seam::NowMs(); }
 
+int64_t ScriptedSeam::MonotonicMs() {
+  if (monotonicMs.empty()) return plat::Seam::MonotonicMs();
+  const int64_t t = monotonicMs.front();
+  monotonicMs.pop_front();
+  return t;
+}
+
 uint32_t ScriptedSeam::Random(uint32_t range) {
   if (randoms.empty()) return plat::Seam::Random(range);
   uint32_t r = randoms.front();

@@ -44,6 +44,7 @@ class ScriptedSeam : public plat::Seam {
   std::vector<std::string> opened;
   bool startResult = true;
   int64_t nowMs = 0;  // 0: the real clock
+  std::deque<int64_t> monotonicMs;  // steady-clock readings, taken in order; without one, the real clock
   std::deque<uint32_t> randoms;
 
   int MessageBox(QWidget*, const std::string& title, const std::string& text,
@@ -63,6 +64,7 @@ class ScriptedSeam : public plat::Seam {
                      const std::string& workDir) override;
   bool OpenWithDesktop(const std::string& target) override;
   int64_t NowMs() override;
+  int64_t MonotonicMs() override;
   uint32_t Random(uint32_t range) override;
 
   // The texts of every message shown, joined by "\n---\n" (handy in failure output).

@@ -450,7 +450,7 @@ TEST(VerifyWindow, ReportFileAndEndOfRun) {
   ASSERT_EQ(c.h.seam.messages.size(), 1u);
   EXPECT_EQ(c.h.seam.messages[0].text,
             "You have the MAMECD option enabled. Since performing this test on\r"
-            "CDs would be too slow, due to the intensive disk acces, and would\r"
+            "CDs would be too slow, due to the intensive disk access, and would\r"
             "force you to continuously change disc, the Verify Set function cannot\r"
             "be performed on CD.\r\rWould you like to test the sets present on your hard disk?");
   v.GoBTNClick();  // Yes
@@ -489,7 +489,7 @@ TEST(VerifyWindow, ReportFileAndEndOfRun) {
       " \r\nVerification report resume:\r\n"
       "Total missing rom files: ...............0\r\n"
       "Total corrupt rom files: ...............0\r\n"
-      "Total miss-spelled rom files: ..........0\r\n"
+      "Total misspelled rom files: ...........0\r\n"
       "Total faulty sets: .....................0\r\n"
       "Total skipped sets: ....................0\r\n"
       "Total unsupported sets: ................0\r\n"

@@ -568,13 +568,19 @@ bool TPreferencesFRM::SavePreferences() {
   const bool gridInUse = PicTypeList->isEnabled();
   std::vector<prefs::PictureRow> rows = PictureRows();
   if (gridInUse) {
-    // A refused name stays in the grid as typed.
+    // A refused name stays in the grid as typed, and the message quotes it as typed (the row's
+    // name has "?" for what Windows-1252 cannot hold).
     const int missing = prefs::TidyPictureRows(rows);
     for (size_t i = 0; i < rows.size(); ++i)
       if (std::string why = prefs::UnstorableTabName(rows[i]); !why.empty()) {
-        main_->ShowMessageBox("The name of tab " + std::to_string(i + 1) + " (\"" + rows[i].name +
-                                  "\") cannot be stored: it has " + why + " in it.",
-                              plat::MB_ICONERROR);
+        const QTableWidgetItem* cell = PicTypeList->item(static_cast<int>(i), 1);
+        const QString typed =
+            plat::FromLocal(plat::Trim(plat::ToLocal(cell ? cell->text() : QString())));
+        plat::Ui().MessageBoxText(
+            main_, "Velmora",
+            plat::FromAnsi("The name of tab " + std::to_string(i + 1) + " (\"") + typed +
+                plat::FromAnsi("\") cannot be stored: it has " + why + " in it."),
+            plat::MB_ICONERROR);
         return false;
       }
     for (size_t i = 0; i < rows.size(); ++i)

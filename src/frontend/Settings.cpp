@@ -120,11 +120,23 @@ void TMainFRM::LoadSettings() {
   // [ScreenshotTabs]
   StringList captions;
   PictureTabs.clear();
-  for (const std::string& line : ini.ReadSectionValues("ScreenshotTabs")) {
+  PictureTabsKept.clear();
+  const std::vector<std::string> tabLines = ini.ReadSectionValues("ScreenshotTabs");
+  for (const std::string& line : tabLines) {
     auto [caption, folder] = SplitValue(line);
+    if (captions.size() == settings::kMaxShownPictureTabs) {
+      PictureTabsKept.emplace_back(std::move(caption), std::move(folder));
+      continue;
+    }
     captions.push_back(caption);
     PictureTabs.push_back(folder);
   }
+  if (!PictureTabsKept.empty())
+    ShowMessageBox("The settings file " + SettingsFileName + " has " +
+                       std::to_string(tabLines.size()) + " picture tabs; Velmora shows the first " +
+                       std::to_string(settings::kMaxShownPictureTabs) +
+                       ".\rThe others are kept in the file.",
+                   plat::MB_ICONWARNING);
   if (captions.empty()) {
     captions.push_back("None");
     PictureTabs.push_back("");
@@ -264,6 +276,8 @@ bool TMainFRM::SaveSettings(std::string* error) {
                               : std::string();
     tabs.emplace_back(caption, PictureTabs[i]);
   }
+  for (const auto& kept : PictureTabsKept)
+    if (!kept.second.empty()) tabs.push_back(kept);
 
   // Every section gets its header, its keys and one empty line; sections without keys
   // are left out.

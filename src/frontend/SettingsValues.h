@@ -1,5 +1,6 @@
 // Value conversions of the settings file.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,6 +14,9 @@ namespace settings {
 // Report font sizes outside this range (a hand-edited file) are brought into it.
 constexpr long kMinFontSize = 6;
 constexpr long kMaxFontSize = 72;
+// The most picture tabs the main window shows (the selected one is kept in a byte). Tabs of
+// the file past them are kept unshown and written back.
+constexpr size_t kMaxShownPictureTabs = 256;
 
 // The whole text as a 32-bit integer: optional sign, decimal digits, or "$" / "0x" and
 // hexadecimal digits; blanks around it are allowed. False for anything else.

@@ -85,6 +85,8 @@ class TMainFRM : public TDXForm {
   StringList AlphabetFolders, YearFolders, ManufacturerFolders;
   std::array<std::string, 9> RecentProfiles{}, RecentFilters{};
   StringList PictureTabs;
+  // Tabs of the settings file past the ones shown: caption and folder, written back as read.
+  std::vector<std::pair<std::string, std::string>> PictureTabsKept;
   uint16_t SearchCursor = 0;
   StringList LanguageNames, LanguageCaptions;
   StringList TextFiles;

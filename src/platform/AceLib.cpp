@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <string_view>
 
 namespace plat {
 
@@ -235,8 +236,10 @@ std::unique_ptr<AceReader> AceReader::Open(std::unique_ptr<zip::Source> source, 
       code = kReadError;
       return nullptr;
     }
-    for (size_t i = 7; i + 7 <= head.size() && start < 0; ++i)
-      if (std::memcmp(head.data() + i, "**ACE**", 7) == 0 && mainAt(i - 7, hdr)) start = i - 7;
+    const std::string_view text(reinterpret_cast<const char*>(head.data()), head.size());
+    for (size_t i = text.find("**ACE**", 7); i != std::string_view::npos && start < 0;
+         i = text.find("**ACE**", i + 1))
+      if (mainAt(i - 7, hdr)) start = static_cast<int64_t>(i) - 7;
   }
   if (start < 0) {
     code = kReadError;  // not an ACE archive, or its main header is damaged
@@ -367,12 +370,12 @@ int AceReader::Process(const Entry& e, const std::function<bool(const uint8_t*, 
   } else if (e.method == 0) {
     if (e.packedSize != e.size) return kReadError;
     std::vector<uint8_t> buf(static_cast<size_t>(std::min<uint64_t>(e.size, kFlushAt)));
-    if (window_.empty()) window_.resize(kWindowSize);
     if (!solid_) windowStart_ = windowTotal_;
     uint64_t pos = e.dataPos;
     for (uint64_t left = e.size; left > 0;) {
       size_t n = static_cast<size_t>(std::min<uint64_t>(left, buf.size()));
       if (!src_->Read(pos, buf.data(), n)) return kReadError;
+      if (!WindowRoom(n)) return kNoMemory;
       crc = static_cast<uint32_t>(crc32(crc, buf.data(), static_cast<uInt>(n)));
       for (size_t i = 0; i < n; ++i) window_[(windowTotal_ + i) & (kWindowSize - 1)] = buf[i];
       windowTotal_ += n;
@@ -390,15 +393,22 @@ int AceReader::Process(const Entry& e, const std::function<bool(const uint8_t*, 
   return crc == e.crc ? kOk : kCrcError;
 }
 
+// Makes room in the window for n more bytes; false when memory runs out.
+bool AceReader::WindowRoom(uint64_t n) {
+  const uint64_t need = std::min<uint64_t>(windowTotal_ + n, kWindowSize);
+  if (window_.size() >= need) return true;
+  size_t size = std::max<size_t>(window_.size(), 64 * 1024);
+  while (size < need) size *= 2;
+  try {
+    window_.resize(std::min(size, kWindowSize));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
 int AceReader::Decode(const Entry& e, const std::function<bool(const uint8_t*, size_t)>& sink,
                       uint32_t& crc) {
-  if (window_.empty()) {
-    try {
-      window_.resize(kWindowSize);
-    } catch (const std::bad_alloc&) {
-      return kNoMemory;
-    }
-  }
   if (!solid_) windowStart_ = windowTotal_;
   constexpr uint64_t kMask = kWindowSize - 1;
   BitReader in(*src_, e.dataPos, e.packedSize);
@@ -480,6 +490,7 @@ int AceReader::Decode(const Entry& e, const std::function<bool(const uint8_t*, s
     --blockLeft;
     if (s < 0) return kReadError;
     if (s < 256) {
+      if (!WindowRoom(1)) return kNoMemory;
       put(static_cast<uint8_t>(s));
     } else if (s == 283) {
       switch (in.Bits(8)) {
@@ -515,6 +526,7 @@ int AceReader::Decode(const Entry& e, const std::function<bool(const uint8_t*, s
       const uint64_t dist = uint64_t{value} + 1;
       if (dist > windowTotal_ - windowStart_ || dist > kWindowSize) return kReadError;
       if (windowTotal_ - entryStart + static_cast<uint64_t>(length) > e.size) return kReadError;
+      if (!WindowRoom(static_cast<uint64_t>(length))) return kNoMemory;
       for (int k = 0; k < length; ++k) put(window_[(windowTotal_ - dist) & kMask]);
     }
     if (pend.size() >= kFlushAt && !flush(false)) return kWriteError;

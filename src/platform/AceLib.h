@@ -59,6 +59,7 @@ class AceReader {
   int Process(const Entry& e, const std::function<bool(const uint8_t*, size_t)>& sink);
   int Decode(const Entry& e, const std::function<bool(const uint8_t*, size_t)>& sink,
              uint32_t& crc);
+  bool WindowRoom(uint64_t n);
 
   std::unique_ptr<zip::Source> src_;
   uint64_t pos_ = 0;
@@ -67,7 +68,9 @@ class AceReader {
   Entry current_;
   bool hasCurrent_ = false;   // an entry was reported and not processed yet
   int refused_ = 0;           // code of a refused entry of a solid archive: later ones follow
-  std::vector<uint8_t> window_;  // LZ77 window, kept across entries
+  // LZ77 window, kept across entries. It grows with what is written until it has its full
+  // size (no byte wraps before), so a small archive never allocates all of it.
+  std::vector<uint8_t> window_;
   uint64_t windowTotal_ = 0;     // bytes ever put into it
   uint64_t windowStart_ = 0;     // first byte a match may reach
 };

@@ -7,6 +7,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <optional>
@@ -55,7 +56,10 @@ struct FileHeader {
 
 // The offset just after the signature (an archive may follow a program).
 bool FindSignature(int fd, std::string_view signature, uint64_t& cursor) {
-  std::string head(1 << 20, '\0');
+  // Within the first MiB; a buffer of the file's size when it is smaller.
+  struct stat st;
+  if (fstat(fd, &st) != 0 || st.st_size < 0) return false;
+  std::string head(static_cast<size_t>(std::min<off_t>(st.st_size, off_t{1} << 20)), '\0');
   const ssize_t n = pread(fd, head.data(), head.size(), 0);
   if (n < static_cast<ssize_t>(signature.size())) return false;
   head.resize(static_cast<size_t>(n));

@@ -62,9 +62,14 @@ std::string NormalizeLineBreaks(const std::string& text) {
 
 int Seam::MessageBox(QWidget* parent, const std::string& title, const std::string& text,
                      unsigned flags) {
+  return Seam::MessageBoxText(parent, title, FromAnsi(text), flags);
+}
+
+int Seam::MessageBoxText(QWidget* parent, const std::string& title, const QString& text,
+                         unsigned flags) {
   QMessageBox box(parent);
   box.setWindowTitle(FromAnsi(title));
-  box.setText(FromAnsi(NormalizeLineBreaks(text)));
+  box.setText(QString(text).replace("\r\n", "\n").replace('\r', '\n'));
   switch (flags & 0xF0) {
     case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
     case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;

@@ -10,6 +10,7 @@
 
 #include "platform/Process.h"
 
+class QString;
 class QWidget;
 class QPrinter;
 class QFont;
@@ -46,6 +47,9 @@ class Seam {
   // text: bytes in Windows-1252 with CR (or CR LF) line breaks; returns an ID* code.
   virtual int MessageBox(QWidget* parent, const std::string& title, const std::string& text,
                          unsigned flags);
+  // The same for a text that quotes what the user typed, which Windows-1252 may not hold.
+  virtual int MessageBoxText(QWidget* parent, const std::string& title, const QString& text,
+                             unsigned flags);
   // Gives the chosen file and sets req.filterIndex to the chosen filter.
   virtual std::optional<std::string> FileDialog(QWidget* parent, FileDialogRequest& req);
   virtual std::optional<std::string> FolderDialog(QWidget* parent, const std::string& title,

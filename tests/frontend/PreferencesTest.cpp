@@ -343,8 +343,11 @@ TEST(Preferences, OkAsksAboutRowsAndFoldersAndStaysOpenWhenTheyCannotBeSaved) {
   EXPECT_EQ(h.seam.messages[1].text, "The directory " + file + "/sub/ could not be created.");
   EXPECT_EQ(h.Settings(), before);
 
-  // Names the settings file cannot keep are refused, naming the row, and stay as typed.
-  for (const char* name : {"a=b", "Ωmega 日本"}) {
+  // Names the settings file cannot keep are refused, naming the row and quoting the name as
+  // typed, and stay as typed.
+  const std::pair<const char*, const char*> unstorable[] = {
+      {"a=b", "\"=\""}, {" Ωmega 日本", "characters the settings file cannot hold"}};
+  for (const auto& [name, why] : unstorable) {
     h.seam.messages.clear();
     EXPECT_EQ(h.Run([&](TPreferencesFRM& d) {
                 SetCell(d, 1, 1, name);
@@ -353,7 +356,8 @@ TEST(Preferences, OkAsksAboutRowsAndFoldersAndStaysOpenWhenTheyCannotBeSaved) {
               }),
               0);
     ASSERT_EQ(h.seam.messages.size(), 2u);
-    EXPECT_NE(h.seam.messages[0].text.find("tab 2"), std::string::npos) << name;
+    EXPECT_EQ(h.seam.messages[0].shown, "The name of tab 2 (\"" + plat::Trim(name) +
+                                            "\") cannot be stored: it has " + why + " in it.");
     EXPECT_EQ(h.Settings(), before);
   }
   // So is a name another tab has in any case: the file would keep one folder for both.

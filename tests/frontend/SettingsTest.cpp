@@ -394,6 +394,27 @@ TEST(SettingsFile, TabsWithoutFolderAreNotWrittenAndTwinCaptionsCollapse) {
   EXPECT_FALSE(ini.SectionExists("ScreenshotTabs"));
 }
 
+TEST(SettingsFile, TabsPastTheShownOnesAreToldAndKeptInTheFile) {
+  MainWindowHarness h;
+  std::string file = "[ScreenshotTabs]\r\n";
+  for (size_t i = 0; i < settings::kMaxShownPictureTabs + 3; ++i)
+    file += "T" + std::to_string(i) + "=/p" + std::to_string(i) + "/\r\n";
+  h.home.write("VELMORA.INI", file);
+  TMainFRM& w = h.Make();
+  EXPECT_EQ(w.ScreenShotPGE->count(), static_cast<int>(settings::kMaxShownPictureTabs));
+  EXPECT_EQ(w.PictureTabs.size(), settings::kMaxShownPictureTabs);
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_EQ(h.seam.messages[0].text, "The settings file " + h.home.file("VELMORA.INI") +
+                                         " has 259 picture tabs; Velmora shows the first 256.\r"
+                                         "The others are kept in the file.");
+  ASSERT_TRUE(w.SaveSettings());
+  plat::IniFile ini(h.home.file("VELMORA.INI"));
+  ini.Load();
+  const auto tabs = ini.ReadSectionValues("ScreenshotTabs");
+  ASSERT_EQ(tabs.size(), settings::kMaxShownPictureTabs + 3);
+  EXPECT_EQ(tabs.back(), "T258=/p258/");
+}
+
 TEST(SettingsFile, OpenFiltersAreWrittenByPosition) {
   MainWindowHarness h;
   TMainFRM& w = h.Make();

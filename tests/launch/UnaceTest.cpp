@@ -98,6 +98,8 @@ TEST(Unace, CopyleftSamplesWhenPresent) {
 
 TEST(Unace, HandBuiltArchives) {
   const std::string rom(5000, 'r');
+  std::string big(3 << 20, '\0');  // two of them run a solid archive's window past its size
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 % 251);
   std::string cut = BuildAce({{"A.BIN", rom}});
   cut.resize(cut.size() - 100);
   std::string badHeader = BuildAce({{"A.BIN", "a"}, {"B.BIN", "b"}});
@@ -114,6 +116,8 @@ TEST(Unace, HandBuiltArchives) {
        0, ACE_END, {"x 1 83dcefb7", "abs 1 1ad5be0d", "EMPTY 0 00000000"}},
       {"solid stored", BuildAce({{"A.BIN", rom}, {"B.BIN", "b"}}, 0x8000), 0, ACE_END,
        {"A.BIN 5000 ff661998", "B.BIN 1 71beeff9"}},
+      {"solid stored past the window", BuildAce({{"A.BIN", big}, {"B.BIN", big}}, 0x8000), 0,
+       ACE_END, {"A.BIN 3145728 6109eac5", "B.BIN 3145728 6109eac5"}},
       {"truncated data", cut, 0, ACE_READ, {}},
       {"damaged header", badHeader, 0, ACE_CRC, {"A.BIN 1 e8b7be43"}},
       {"wrong data CRC", BuildAce({{"A.BIN", "a", false, 0, 0, true}, {"B.BIN", "b"}}), 0, ACE_CRC, {}},

@@ -2,9 +2,18 @@
 
 #include <QWidget>
 
+#include "platform/Cp1252.h"
+
+int ScriptedSeam::MessageBoxText(QWidget* parent, const std::string& title, const QString& text,
+                                 unsigned flags) {
+  const int answer = ScriptedSeam::MessageBox(parent, title, plat::ToAnsi(text), flags);
+  messages.back().shown = text.toStdString();
+  return answer;
+}
+
 int ScriptedSeam::MessageBox(QWidget*, const std::string& title, const std::string& text,
                              unsigned flags) {
-  messages.push_back({title, text, flags});
+  messages.push_back({title, text, flags, plat::FromAnsi(text).toStdString()});
   if (!messageAnswers.empty()) {
     int a = messageAnswers.front();
     messageAnswers.pop_front();

@@ -9,8 +9,9 @@
 
 struct ShownMessage {
   std::string title;
-  std::string text;
+  std::string text;  // Windows-1252
   unsigned flags;
+  std::string shown;  // the text as the box shows it, in UTF-8
 };
 
 class ScriptedSeam : public plat::Seam {
@@ -49,6 +50,8 @@ class ScriptedSeam : public plat::Seam {
 
   int MessageBox(QWidget*, const std::string& title, const std::string& text,
                  unsigned flags) override;
+  int MessageBoxText(QWidget*, const std::string& title, const QString& text,
+                     unsigned flags) override;
   std::optional<std::string> FileDialog(QWidget*, plat::FileDialogRequest& req) override;
   std::optional<std::string> FolderDialog(QWidget*, const std::string&,
                                           const std::string&) override;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "codecs/PictureBound.h"
 #include "platform/Files.h"
 
 namespace gif {
@@ -650,7 +651,7 @@ void TGIFImage::LoadFromData(const std::string& data) {
 
 void TGIFImage::LoadFromFile(const std::string& fileName) {
   std::string data, error;
-  if (!plat::ReadWholeFile(fileName, data, &error))
+  if (!plat::ReadRegularFile(fileName, data, codecs::MaxPictureBytes, &error))
     throw GIFException("Cannot open file \"" + fileName + "\". " + error);
   LoadFromData(data);
 }
@@ -659,7 +660,7 @@ const QImage* TGIFImage::GetBitmap() {
   if (frames_.empty()) return nullptr;
   if (bitmap_) return bitmap_.get();
   const int w = Header.Width, h = Header.Height;
-  if (uint64_t(w) * h > MaxPixels) throw GIFException("Invalid image dimensions");
+  if (!codecs::PictureFits(w, h)) throw GIFException("Invalid image dimensions");
   TGIFSubImage& f = *frames_[0];
   if (f.Width == w && f.Height == h) {
     bitmap_ = std::make_unique<QImage>(f.GetBitmap());

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "codecs/PictureBound.h"
 #include "codecs/PictureFormats.h"
 #include "platform/Files.h"
 
@@ -39,7 +40,7 @@ class TMetafile : public TGraphic {
  public:
   void LoadFromFile(const std::string& fileName) override {
     std::string data, error;
-    if (!plat::ReadWholeFile(fileName, data, &error))
+    if (!plat::ReadRegularFile(fileName, data, MaxPictureBytes, &error))
       throw std::runtime_error("Cannot open file \"" + fileName + "\". " + error);
     image_ = Play(data);
   }

@@ -1,5 +1,5 @@
 // Reading pictures side by side with the reference libraries: GIF against giflib, PNG
-// against a plain libpng read loop.
+// against a plain libpng read loop; JPEG files, real and of endless scans.
 #include <benchmark/benchmark.h>
 
 #include <png.h>
@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "../tests/codecs/GifCorpus.h"
+#include "../tests/codecs/JpegCorpus.h"
 #include "codecs/GIFImage.h"
+#include "codecs/JpegPicture.h"
 #include "codecs/PngImage.h"
 
 namespace {
@@ -123,8 +125,36 @@ void BM_Png640x480_Libpng(benchmark::State& state) {
   }
 }
 
+// A 640 x 480 picture; a flat 2048 x 2048 progressive one whose last scan is repeated 1200
+// times (72 KB), and one of 379 scans of one coefficient each (both refused).
+void Jpeg(benchmark::State& state, const std::string& data) {
+  for (auto _ : state) {
+    try {
+      benchmark::DoNotOptimize(codecs::DecodeJpeg(data.data(), data.size()));
+    } catch (const codecs::EJpegError&) {
+    }
+  }
+}
+void BM_Jpeg640x480(benchmark::State& s) {
+  static const std::string data = jpegcorpus::Write({640, 480});
+  Jpeg(s, data);
+}
+void BM_JpegRepeatedScans2048(benchmark::State& s) {
+  static const std::string data = jpegcorpus::RepeatLastScan(
+      jpegcorpus::Write({2048, 2048, JCS_RGB, true, false, 0, false, true}), 1200);
+  Jpeg(s, data);
+}
+void BM_JpegNarrowScans2048(benchmark::State& s) {
+  static const std::string data =
+      jpegcorpus::Write({2048, 2048, JCS_RGB, true, false, 0, true, true});
+  Jpeg(s, data);
+}
+
 }  // namespace
 
+BENCHMARK(BM_Jpeg640x480)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JpegRepeatedScans2048)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JpegNarrowScans2048)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Gif640x480_Ours)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Gif640x480_Giflib)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GifNoise1024x768_Ours)->Unit(benchmark::kMillisecond);

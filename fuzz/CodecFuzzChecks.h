@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "codecs/GIFImage.h"
+#include "codecs/JpegPicture.h"
+#include "codecs/PictureBound.h"
 #include "codecs/PngImage.h"
 
 namespace fuzzchecks {
@@ -15,7 +17,7 @@ namespace fuzzchecks {
 // Keeps a fuzz run's pictures small; the limits stay in force for the whole process.
 inline void LimitPictureSizes() {
   gif::MaxPixels = uint64_t(1) << 22;
-  pngimage::TPngImage::MaxPixels = uint64_t(1) << 22;
+  codecs::MaxPictureBytes = uint64_t(1) << 24;
 }
 
 // What was read is written back (or refused with GIFException) and reads again with the same
@@ -86,6 +88,19 @@ inline bool CheckPng(std::string_view data) {
   }
   png->Release();
   return ok;
+}
+
+// Any bytes either decode into a 32-bit or 8-bit grey bitmap within the picture bound or
+// raise the JPEG error.
+inline bool CheckJpeg(std::string_view data) {
+  try {
+    const QImage img = codecs::DecodeJpeg(data.data(), data.size());
+    return !img.isNull() &&
+           (img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_Grayscale8) &&
+           codecs::PictureFits(uint64_t(img.width()), uint64_t(img.height()), img.depth() / 8);
+  } catch (const codecs::EJpegError&) {
+    return true;
+  }
 }
 
 }  // namespace fuzzchecks

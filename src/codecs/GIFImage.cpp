@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "codecs/PictureBound.h"
 #include "platform/Files.h"
 
 namespace gif {
@@ -685,7 +686,7 @@ const QImage* TGIFImage::GetBitmap() {
   if (frames_.empty()) return nullptr;
   if (bitmap_) return bitmap_.get();
   const int w = Header.Width, h = Header.Height;
-  if (uint64_t(w) * h > MaxPixels) throw GIFException("Invalid image dimensions");
+  if (!codecs::PictureFits(w, h)) throw GIFException("Invalid image dimensions");
   TGIFSubImage& f = *frames_[0];
   if (f.Width == w && f.Height == h) {
     bitmap_ = std::make_unique<QImage>(f.GetBitmap());

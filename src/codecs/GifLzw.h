@@ -18,7 +18,8 @@ class GIFException : public std::runtime_error {
 enum TGIFSeverity { gsInfo, gsWarning, gsError };
 using TGIFWarning = std::function<void(TGIFSeverity, const std::string&)>;
 
-// Largest logical screen, and most pixels of all frames together (the fuzz target lowers it).
+// Most pixels of a frame, and of all frames together (the fuzz target lowers it); the
+// logical screen is held to the picture bound (PictureBound.h).
 inline uint64_t MaxPixels = uint64_t(1) << 26;
 
 // Reads a GIF held in memory; reads past the end return fewer bytes.

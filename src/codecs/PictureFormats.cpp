@@ -1,11 +1,10 @@
 #include "codecs/PictureFormats.h"
 
-#include <QImageReader>
-
 #include <map>
 #include <stdexcept>
 
 #include "codecs/GIFImage.h"
+#include "codecs/JpegPicture.h"
 #include "codecs/PngImage.h"
 #include "directx/DIB.h"
 #include "platform/Files.h"
@@ -13,28 +12,6 @@
 namespace codecs {
 
 namespace {
-
-// JPEG through Qt's reader.
-class TQtPicture : public TGraphic {
- public:
-  explicit TQtPicture(const char* format) : format_(format) {}
-  void LoadFromFile(const std::string& fileName) override {
-    QImageReader reader(QString::fromLocal8Bit(fileName.c_str()), format_);
-    reader.setDecideFormatFromContent(false);
-    QImage img;
-    if (!reader.read(&img))
-      throw std::runtime_error(reader.errorString().toLocal8Bit().toStdString());
-    image_ = std::move(img);
-  }
-  bool GetEmpty() const override { return image_.isNull(); }
-  int GetWidth() const override { return image_.width(); }
-  int GetHeight() const override { return image_.height(); }
-  QImage ToImage() override { return image_; }
-
- private:
-  const char* format_;
-  QImage image_;
-};
 
 std::string Key(std::string_view extension) {
   if (!extension.empty() && extension.front() == '.') extension.remove_prefix(1);
@@ -52,9 +29,8 @@ std::map<std::string, TPictureFormat>& Registry() {
         [] { return std::unique_ptr<TGraphic>(new pngimage::TPngGraphic); });
     add("BMP", "Bitmaps", &CreateDIBGraphic);
     add("DIB", DIBFormatDescription, &CreateDIBGraphic);
-    add("JPG", "JPEG Image File", [] { return std::unique_ptr<TGraphic>(new TQtPicture("jpeg")); });
-    add("JPEG", "JPEG Image File",
-        [] { return std::unique_ptr<TGraphic>(new TQtPicture("jpeg")); });
+    add("JPG", "JPEG Image File", [] { return std::unique_ptr<TGraphic>(new TJpegPicture); });
+    add("JPEG", "JPEG Image File", [] { return std::unique_ptr<TGraphic>(new TJpegPicture); });
     if (HaveMetafiles()) add("WMF", "Metafiles", &CreateMetafile);
     return m;
   }();

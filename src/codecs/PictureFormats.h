@@ -28,8 +28,9 @@ std::vector<TPictureFormat> PictureFormats();
 
 // Loads a picture file by its extension: GIF through TGIFImage (frame 0 on the logical
 // screen, transparent pixels with alpha 0), PNG through TPngImage (copied onto a white
-// bitmap), the other registered formats (BMP and DIB through TDIB, JPG, WMF) through their graphic. An image
-// without frames gives a null image and true. On failure returns false with the format's
+// bitmap), the other registered formats (BMP and DIB through TDIB, JPG through libjpeg, WMF)
+// through their graphic. An image without frames gives a null image and true. On failure
+// (a picture beyond the bound of PictureBound.h among them) returns false with the format's
 // message in `error`.
 bool LoadPicture(const std::string& path, QImage& image, std::string& error);
 

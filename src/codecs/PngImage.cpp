@@ -9,12 +9,11 @@
 #include <cstring>
 #include <new>
 
+#include "codecs/PictureBound.h"
 #include "codecs/pngdef.h"
 #include "platform/Files.h"
 
 namespace pngimage {
-
-uint64_t TPngImage::MaxPixels = uint64_t(1) << 26;
 
 namespace {
 
@@ -140,7 +139,8 @@ bool ReadCore(png_structp png, png_infop info, Context& ctx, Decoded& img) {
   img.InterlaceMethod = interlace;
   img.CompressionMethod = compression;
   img.FilterMethod = filter;
-  if (uint64_t(w) * h > TPngImage::MaxPixels) {
+  // The rows decoded take at most 4 bytes a pixel.
+  if (!codecs::PictureFits(w, h)) {
     std::snprintf(ctx.message, sizeof ctx.message, "Image too large");
     return false;
   }

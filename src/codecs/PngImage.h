@@ -58,9 +58,6 @@ class TPngImage {
   std::vector<std::string> Text;  // "key=text" per text chunk
   double Time = 0;                // days since 30 December 1899; 0 without a time chunk
 
-  // Largest picture read, in pixels (the fuzz target lowers it).
-  static uint64_t MaxPixels;
-
  private:
   ~TPngImage() = default;
   int refCount_ = 1;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "codecs/PictureBound.h"
 #include "codecs/PictureFormats.h"
 #include "platform/Files.h"
 

@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstring>
 
+#include "codecs/PictureBound.h"
 #include "directx/DXConsts.h"
 #include "platform/LittleEndian.h"
 
@@ -781,6 +782,7 @@ QImage TDIB::ToImage() {
   if (Empty()) return QImage();
   const std::shared_ptr<TDIBSharedImage> img = image_;
   const int w = img->Width, h = img->Height;
+  if (!codecs::PictureFits(uint64_t(w), uint64_t(h))) throw EOutOfResources(CannotMakeDIB());
   QImage out(w, h, QImage::Format_RGB32);
   if (out.isNull()) throw EOutOfResources(CannotMakeDIB());
   std::array<QRgb, 256> lut{};

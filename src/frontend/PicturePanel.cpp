@@ -191,6 +191,8 @@ void TMainFRM::FindPicture(const GameRecord* game) {
 void TMainFRM::LoadPicture(const std::string& file) {
   QImage img;
   std::string error;
+  // The panel holds one picture: the shown one goes before the next is decoded.
+  ShownPicture = QImage();
   if (!file.empty() && !ReadPicture(file, img, error)) {
     // A damaged picture shows the logo with its own mark.
     ShownPicture = Logo();

@@ -9,4 +9,5 @@
 TEST(FuzzRegressions, PictureInputs) {
   CheckSeedsAndRegressions("gif", "codecs", fuzzchecks::CheckGif);
   CheckSeedsAndRegressions("png", "codecs", fuzzchecks::CheckPng);
+  CheckSeedsAndRegressions("jpeg", "codecs", fuzzchecks::CheckJpeg);
 }

@@ -1,13 +1,18 @@
 // The picture-format registry and loading a picture file of each format.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QImage>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <filesystem>
 
 #include "GifCorpus.h"
+#include "JpegCorpus.h"
+#include "codecs/PictureBound.h"
 #include "codecs/PictureFormats.h"
+#include "directx/DibFiles.h"
 #include "platform/Files.h"
 
 namespace {
@@ -107,6 +112,112 @@ TEST(PictureFormats, LoadPictureOfEachFormat) {
     EXPECT_FALSE(codecs::LoadPicture(path, img, error));
     EXPECT_EQ(error, "Cannot open file \"" + path + "\". Larger than 64 MB");
   }
+}
+
+// What the toolkit's own reader made of a JPEG, which the program showed before.
+QImage ToolkitJpeg(const std::string& data) {
+  QByteArray bytes(data.data(), qsizetype(data.size()));
+  QBuffer buffer(&bytes);
+  QImageReader reader(&buffer, "jpeg");
+  return reader.read();
+}
+
+TEST(PictureFormats, JpegReadsAsTheToolkitDidAndRefusesEndlessScans) {
+  using jpegcorpus::Spec;
+  const std::string colour = jpegcorpus::Write({40, 24});
+  const std::string progressive = jpegcorpus::Write({40, 24, JCS_RGB, true});
+  const struct {
+    const char* Name;
+    std::string Data;
+    const char* Error;  // nullptr: read as the toolkit read it
+  } files[] = {
+      {"colour", colour, nullptr},
+      {"grey", jpegcorpus::Write({33, 17, JCS_GRAYSCALE}), nullptr},
+      {"cmyk", jpegcorpus::Write({24, 16, JCS_CMYK}), nullptr},
+      {"ycck", jpegcorpus::Write({24, 16, JCS_YCCK}), nullptr},
+      {"full chroma, restarts", jpegcorpus::Write({37, 29, JCS_RGB, false, true, 1}), nullptr},
+      {"progressive", progressive, nullptr},
+      {"orientation tag", jpegcorpus::WithOrientation(colour, 6), nullptr},
+      {"cut", colour.substr(0, colour.size() * 2 / 3), nullptr},
+      {"last scan repeated", jpegcorpus::RepeatLastScan(progressive, 1000),
+       "Inconsistent progression sequence for component 0 coefficient 1"},
+      {"one coefficient a scan", jpegcorpus::Write({16, 16, JCS_RGB, true, false, 0, true}),
+       "More than 200 scans"},
+      {"no picture", "\xFF\xD8\xFF\xD9", "JPEG datastream contains no image"},
+  };
+  QTemporaryDir dir;
+  const std::string path = dir.path().toStdString() + "/a.jpg";
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.Name);
+    ASSERT_TRUE(plat::WriteFileAtomic(path, f.Data));
+    QImage img;
+    std::string error;
+    EXPECT_EQ(codecs::LoadPicture(path, img, error), f.Error == nullptr);
+    EXPECT_EQ(error, f.Error ? f.Error : "");
+    if (f.Error) continue;
+    const QImage expected = ToolkitJpeg(f.Data);
+    EXPECT_EQ(img.format(), expected.format());
+    EXPECT_EQ(img, expected);
+  }
+}
+
+TEST(PictureFormats, OneBoundOnTheDecodedPictureOfEveryFormat) {
+  QTemporaryDir dir;
+  const std::string d = dir.path().toStdString();
+  auto load = [&](const std::string& name, const std::string& data) {
+    EXPECT_TRUE(plat::WriteFileAtomic(d + "/" + name, data));
+    QImage img;
+    std::string error;
+    return codecs::LoadPicture(d + "/" + name, img, error) && !img.isNull();
+  };
+  // A 525 KB run-length BMP of 11585 x 11585 would decode to 537 MB.
+  std::string rle = dibfiles::Write({1, 1, 8, dibfiles::Header::Info, dibfiles::Comp::Rle8});
+  const uint32_t runs = 11585u * 11585u / 256 + 1;
+  for (int at : {18, 22}) rle.replace(size_t(at), 4, std::string("\x41\x2D\0\0", 4));
+  rle.replace(34, 4, std::string{char(runs), char(runs >> 8), char(runs >> 16), 0});
+  rle.resize(rle.size() - 4 + runs, '\0');
+  EXPECT_FALSE(load("huge.bmp", rle));
+
+  // Each format at the bound (64 x 64 pixels of 4 bytes, grey JPEG 128 x 128 of 1 byte)
+  // and a row beyond it.
+  const uint64_t keep = codecs::MaxPictureBytes;
+  codecs::MaxPictureBytes = 64 * 64 * 4;
+  auto gif = [](int h) {
+    corpus::Gif g = corpus::OneFrame(1, 1, 4, 1);
+    g.Width = 64;
+    g.Height = h;
+    return corpus::WriteOurs(g);
+  };
+  auto png = [&](int h) {
+    QImage mono(64, h, QImage::Format_Mono);
+    mono.fill(1);
+    const std::string path = d + "/mono.png";
+    EXPECT_TRUE(mono.save(QString::fromStdString(path), "PNG"));
+    std::string data;
+    EXPECT_TRUE(plat::ReadWholeFile(path, data));
+    return data;
+  };
+  auto bmp = [](int h) {
+    return dibfiles::Write({64, h, 8, dibfiles::Header::Info, dibfiles::Comp::Rle8});
+  };
+  auto jpeg = [](int w, int h, J_COLOR_SPACE space) { return jpegcorpus::Write({w, h, space}); };
+  const struct {
+    const char* Name;
+    std::string Within, Beyond;
+  } formats[] = {
+      {"a.gif", gif(64), gif(65)},
+      {"a.png", png(64), png(65)},
+      {"a.bmp", bmp(64), bmp(65)},
+      {"a.jpg", jpeg(64, 64, JCS_RGB), jpeg(64, 65, JCS_RGB)},
+      {"g.jpg", jpeg(128, 128, JCS_GRAYSCALE), jpeg(129, 128, JCS_GRAYSCALE)},
+  };
+  for (const auto& f : formats) {
+    EXPECT_TRUE(load(f.Name, f.Within)) << f.Name;
+    EXPECT_FALSE(load(f.Name, f.Beyond)) << f.Name;
+  }
+  // A header beyond the bound is refused before the data is looked at.
+  EXPECT_FALSE(load("b.jpg", jpegcorpus::WithSize(formats[3].Within, 64, 65)));
+  codecs::MaxPictureBytes = keep;
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QTabWidget>
 
+#include "codecs/JpegCorpus.h"
+#include "codecs/PictureFormats.h"
 #include "frontend/MainWindowHarness.h"
 #include "frontend/PictureLayout.h"
 #include "platform/Files.h"
@@ -160,11 +162,15 @@ TEST(PicturePanel, ZoomPaintsOnlyThePartInView) {
 }
 
 TEST(PicturePanel, DamagedPictureShowsTheLogo) {
-  // A damaged file, an empty one and a lone file header: the logo with the "cannot read" mark.
+  // A damaged file, an empty one, a lone file header and JPEG files of endless scans: the
+  // logo with the "cannot read" mark.
   const std::pair<const char*, std::string> files[] = {
       {"GALAGA.PNG", "\x89PNG\r\n\x1a\ntruncated"},
       {"GALAGA.BMP", ""},
-      {"GALAGA.BMP", std::string("BM\x0e\0\0\0\0\0\0\0\x0e\0\0\0", 14)}};
+      {"GALAGA.BMP", std::string("BM\x0e\0\0\0\0\0\0\0\x0e\0\0\0", 14)},
+      {"GALAGA.JPG", jpegcorpus::RepeatLastScan(
+                         jpegcorpus::Write({64, 64, JCS_RGB, true, false, 0, false, true}), 1000)},
+      {"GALAGA.JPG", jpegcorpus::Write({16, 16, JCS_RGB, true, false, 0, true})}};
   QImage mark;
   for (const auto& [name, data] : files) {
     SCOPED_TRACE(data.size());
@@ -178,4 +184,41 @@ TEST(PicturePanel, DamagedPictureShowsTheLogo) {
     EXPECT_EQ(h.w().ImageSize->text(), "");
     EXPECT_TRUE(h.seam.messages.empty());
   }
+}
+
+namespace {
+// A picture format whose reading looks at what the panel still holds.
+struct ProbePicture : codecs::TGraphic {
+  static inline std::function<void()> OnLoad;
+  void LoadFromFile(const std::string&) override { OnLoad(); }
+  bool GetEmpty() const override { return false; }
+  int GetWidth() const override { return 8; }
+  int GetHeight() const override { return 8; }
+  QImage ToImage() override {
+    QImage img(8, 8, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    return img;
+  }
+};
+}  // namespace
+
+TEST(PicturePanel, TheShownPictureGoesBeforeTheNextIsRead) {
+  PictureWindow h;
+  PictureWindow::Picture(h.snap, "PACMAN.PNG", 30, "PNG");
+  h.snap.write("GALAGA.WMF", "probe");
+  h.Select("PACMAN");
+  QImage shown = h.w().ShownPicture;
+  bool panelHeldIt = true;
+  ProbePicture::OnLoad = [&] { panelHeldIt = !shown.isDetached(); };
+  codecs::RegisterFileFormat("WMF", "Probe", [] {
+    return std::unique_ptr<codecs::TGraphic>(new ProbePicture);
+  });
+  h.Select("GALAGA");
+  if (codecs::HaveMetafiles())
+    codecs::RegisterFileFormat("WMF", "Metafiles", &codecs::CreateMetafile);
+  else
+    codecs::UnregisterFileFormat("WMF");
+  EXPECT_FALSE(panelHeldIt);
+  EXPECT_EQ(h.Shown(), "GALAGA.WMF");
+  EXPECT_EQ(h.w().ShownPicture.pixel(1, 1), qRgb(255, 0, 0));
 }

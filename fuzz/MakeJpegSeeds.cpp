@@ -1,0 +1,32 @@
+// Writes the JPEG fuzz seeds into a folder: make_jpeg_seeds fuzz/corpus/jpeg
+#include <cstdio>
+#include <string>
+
+#include "codecs/JpegCorpus.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_jpeg_seeds FOLDER\n");
+    return 2;
+  }
+  using jpegcorpus::Spec;
+  const std::string progressive = jpegcorpus::Write({12, 10, JCS_RGB, true});
+  const std::pair<const char*, std::string> seeds[] = {
+      {"colour.jpg", jpegcorpus::Write({12, 10})},
+      {"grey.jpg", jpegcorpus::Write({9, 7, JCS_GRAYSCALE})},
+      {"cmyk.jpg", jpegcorpus::Write({8, 8, JCS_CMYK})},
+      {"ycck-restarts.jpg", jpegcorpus::Write({17, 9, JCS_YCCK, false, true, 1})},
+      {"progressive.jpg", progressive},
+      {"repeated-scan.jpg", jpegcorpus::RepeatLastScan(progressive, 3)},
+      {"orientation.jpg", jpegcorpus::WithOrientation(jpegcorpus::Write({8, 8}), 6)},
+  };
+  for (const auto& [name, data] : seeds) {
+    const std::string path = std::string(argv[1]) + "/" + name;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f || std::fwrite(data.data(), 1, data.size(), f) != data.size() || std::fclose(f) != 0) {
+      std::fprintf(stderr, "cannot write %s\n", path.c_str());
+      return 1;
+    }
+  }
+  return 0;
+}

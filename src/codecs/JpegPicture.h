@@ -1,0 +1,42 @@
+// JPEG pictures through libjpeg: grey pictures become 8-bit grey bitmaps, colour and CMYK
+// ones 32-bit bitmaps (CMYK as Adobe writes it, inverted). The orientation tag is not applied.
+#pragma once
+#include <QImage>
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+
+#include "codecs/Graphic.h"
+
+namespace codecs {
+
+class EJpegError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Most scans a file may have: real progressive files have about ten, and each scan is one
+// more pass over the whole picture.
+constexpr int kMaxJpegScans = 200;
+
+// Decodes a JPEG held in memory. A picture beyond the picture bound, more scans than
+// kMaxJpegScans, scans that refine the same bits again, and whatever libjpeg cannot read
+// raise EJpegError with the reason. Damage the library can go past (a cut file) still gives
+// the picture.
+QImage DecodeJpeg(const void* data, size_t size);
+
+class TJpegPicture : public TGraphic {
+ public:
+  // The file is read within the picture bound.
+  void LoadFromFile(const std::string& fileName) override;
+  bool GetEmpty() const override { return image_.isNull(); }
+  int GetWidth() const override { return image_.width(); }
+  int GetHeight() const override { return image_.height(); }
+  QImage ToImage() override { return image_; }
+
+ private:
+  QImage image_;
+};
+
+}  // namespace codecs

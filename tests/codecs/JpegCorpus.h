@@ -1,0 +1,121 @@
+// JPEG files written by libjpeg for the tests and the fuzz seeds: colour spaces, progressive
+// and hand-made scan sequences, restart markers, an orientation tag, and hostile scan runs.
+#pragma once
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace jpegcorpus {
+
+struct Spec {
+  int Width = 16, Height = 16;
+  J_COLOR_SPACE Space = JCS_RGB;  // JCS_GRAYSCALE, JCS_RGB or JCS_CMYK (JCS_YCCK: CMYK stored so)
+  bool Progressive = false;
+  bool FullChroma = false;  // no subsampling
+  int Restart = 0;          // restart interval in rows of blocks
+  // One coefficient a scan in two steps for each component: 1 + 2 * 63 * components scans.
+  bool NarrowScans = false;
+  bool Flat = false;  // one grey level: the smallest scans
+};
+
+inline std::string Write(const Spec& s) {
+  jpeg_compress_struct c{};
+  jpeg_error_mgr err{};
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* buf = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &buf, &size);
+  const bool cmyk = s.Space == JCS_CMYK || s.Space == JCS_YCCK;
+  const int comps = s.Space == JCS_GRAYSCALE ? 1 : cmyk ? 4 : 3;
+  c.image_width = JDIMENSION(s.Width);
+  c.image_height = JDIMENSION(s.Height);
+  c.input_components = comps;
+  c.in_color_space = cmyk ? JCS_CMYK : s.Space;
+  jpeg_set_defaults(&c);
+  if (s.Space == JCS_YCCK) jpeg_set_colorspace(&c, JCS_YCCK);
+  jpeg_set_quality(&c, 90, TRUE);
+  if (s.FullChroma)
+    for (int i = 0; i < c.num_components; ++i)
+      c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
+  c.restart_in_rows = s.Restart;
+  std::vector<jpeg_scan_info> scans;
+  if (s.NarrowScans) {
+    jpeg_scan_info dc{};
+    dc.comps_in_scan = c.num_components;
+    for (int i = 0; i < c.num_components; ++i) dc.component_index[i] = i;
+    scans.push_back(dc);
+    for (int step = 0; step < 2; ++step)
+      for (int ci = 0; ci < c.num_components; ++ci)
+        for (int k = 1; k < 64; ++k) {
+          jpeg_scan_info a{};
+          a.comps_in_scan = 1;
+          a.component_index[0] = ci;
+          a.Ss = a.Se = k;
+          a.Ah = step;
+          a.Al = 1 - step;
+          scans.push_back(a);
+        }
+    c.scan_info = scans.data();
+    c.num_scans = int(scans.size());
+  } else if (s.Progressive) {
+    jpeg_simple_progression(&c);
+  }
+  jpeg_start_compress(&c, TRUE);
+  std::vector<JSAMPLE> row(size_t(s.Width) * comps);
+  for (int y = 0; y < s.Height; ++y) {
+    for (int x = 0; x < s.Width; ++x)
+      for (int k = 0; k < comps; ++k)
+        row[size_t(x) * comps + k] =
+            JSAMPLE(s.Flat ? 128 : (x * (40 + 30 * k) + y * (90 - 20 * k) + ((x ^ y) & 8) * 9) & 0xFF);
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&c, &r, 1);
+  }
+  jpeg_finish_compress(&c);
+  std::string out(reinterpret_cast<const char*>(buf), size);
+  std::free(buf);
+  jpeg_destroy_compress(&c);
+  return out;
+}
+
+// The last scan (with the tables written just before it) repeated `times` more times.
+inline std::string RepeatLastScan(const std::string& jpeg, int times) {
+  size_t start = jpeg.rfind("\xFF\xDA");
+  const size_t tables = jpeg.rfind("\xFF\xC4", start);
+  if (tables != std::string::npos &&
+      tables + 2 + (size_t(uint8_t(jpeg[tables + 2])) << 8 | uint8_t(jpeg[tables + 3])) == start)
+    start = tables;
+  const size_t end = jpeg.size() - 2;  // the end-of-image marker
+  std::string out = jpeg.substr(0, end);
+  for (int i = 0; i < times; ++i) out += jpeg.substr(start, end - start);
+  return out + "\xFF\xD9";
+}
+
+// An Exif segment with the orientation tag after the start-of-image marker.
+inline std::string WithOrientation(const std::string& jpeg, int orientation) {
+  const std::string tiff = std::string("II*\0\x08\0\0\0", 8) + std::string("\x01\0", 2) +
+                           std::string("\x12\x01\x03\0\x01\0\0\0", 8) + char(orientation) +
+                           std::string("\0\0\0\0\0\0\0", 7);
+  const std::string body = std::string("Exif\0\0", 6) + tiff;
+  const size_t length = body.size() + 2;
+  return jpeg.substr(0, 2) + "\xFF\xE1" + char(length >> 8) + char(length & 0xFF) + body +
+         jpeg.substr(2);
+}
+
+// The frame header's size changed (the data stays as it was).
+inline std::string WithSize(std::string jpeg, int width, int height) {
+  for (size_t i = 2; i + 9 < jpeg.size(); ++i)
+    if (uint8_t(jpeg[i]) == 0xFF && (uint8_t(jpeg[i + 1]) == 0xC0 || uint8_t(jpeg[i + 1]) == 0xC2)) {
+      jpeg[i + 5] = char(height >> 8);
+      jpeg[i + 6] = char(height & 0xFF);
+      jpeg[i + 7] = char(width >> 8);
+      jpeg[i + 8] = char(width & 0xFF);
+      break;
+    }
+  return jpeg;
+}
+
+}  // namespace jpegcorpus

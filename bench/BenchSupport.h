@@ -10,9 +10,12 @@ const std::string& BenchHome();
 // The program folder and an offscreen application, made on first use and kept to the end.
 void BenchApplication();
 
-// Shows a modal window, lets it lay out and paint once, and closes it with OK.
+// Shows a modal window, lets it lay out and paint once, and closes it with OK; a message box
+// is answered OK unseen.
 class ShowOnceSeam : public plat::Seam {
  public:
   int ShowModal(QWidget* window) override;
+  int MessageBoxText(QWidget*, const std::string&, const QString&, unsigned) override;
   int shown = 0;
+  int messages = 0;
 };

@@ -62,7 +62,7 @@ std::string NormalizeLineBreaks(const std::string& text) {
 
 int Seam::MessageBox(QWidget* parent, const std::string& title, const std::string& text,
                      unsigned flags) {
-  return Seam::MessageBoxText(parent, title, FromAnsi(text), flags);
+  return MessageBoxText(parent, title, FromAnsi(text), flags);
 }
 
 int Seam::MessageBoxText(QWidget* parent, const std::string& title, const QString& text,

@@ -576,8 +576,7 @@ bool TPreferencesFRM::SavePreferences() {
         const QTableWidgetItem* cell = PicTypeList->item(static_cast<int>(i), 1);
         const QString typed =
             plat::FromLocal(plat::Trim(plat::ToLocal(cell ? cell->text() : QString())));
-        plat::Ui().MessageBoxText(
-            main_, "Velmora",
+        main_->ShowMessageBoxText(
             plat::FromAnsi("The name of tab " + std::to_string(i + 1) + " (\"") + typed +
                 plat::FromAnsi("\") cannot be stored: it has " + why + " in it."),
             plat::MB_ICONERROR);

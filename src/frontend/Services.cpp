@@ -11,6 +11,10 @@ int TMainFRM::ShowMessageBox(const std::string& text, unsigned flags) {
   return plat::Ui().MessageBox(this, "Velmora", text, flags);
 }
 
+int TMainFRM::ShowMessageBoxText(const QString& text, unsigned flags) {
+  return plat::Ui().MessageBoxText(this, "Velmora", text, flags);
+}
+
 void TMainFRM::SetIdleCursor(bool idle) {
   // A state, not a stack: two busy calls need one idle call to undo them.
   if (idle != idle_) {

@@ -49,6 +49,8 @@ class TMainFRM : public TDXForm {
 
   // --- services ---
   int ShowMessageBox(const std::string& text, unsigned flags);
+  // The same for a text that quotes what the user typed (Windows-1252 may not hold it).
+  int ShowMessageBoxText(const QString& text, unsigned flags);
   void SetIdleCursor(bool idle);
   static std::string PadRight(const std::string& text, uint8_t width);
   static bool IsGZipFile(const std::string& fileName);

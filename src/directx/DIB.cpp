@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QFile>
 #include <QMimeData>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <climits>
@@ -11,6 +10,7 @@
 
 #include "codecs/PictureBound.h"
 #include "directx/DXConsts.h"
+#include "platform/Files.h"
 #include "platform/LittleEndian.h"
 
 namespace {
@@ -918,11 +918,13 @@ void TDIB::LoadFromFile(const std::string& fileName) {
 }
 
 void TDIB::SaveToFile(const std::string& fileName) {
-  QSaveFile f(QString::fromLocal8Bit(fileName.c_str()));
-  if (!f.open(QIODevice::WriteOnly))
-    throw EInvalidGraphicOperation("Cannot create file \"" + fileName + "\"");
-  SaveToStream(f);
-  if (!f.commit()) throw EInvalidGraphicOperation("Cannot write file \"" + fileName + "\"");
+  QBuffer b;
+  b.open(QIODevice::WriteOnly);
+  SaveToStream(b);
+  std::string error;
+  if (!plat::WriteFileAtomic(fileName, std::string_view(b.data().constData(), b.data().size()),
+                             &error))
+    throw EInvalidGraphicOperation("Cannot write file \"" + fileName + "\": " + error);
 }
 
 namespace {

@@ -60,7 +60,7 @@ std::string CheckFormulaName(const std::string& name) {
 
 FormulaArchive LoadArchive(const std::string& path, std::string* error) {
   auto real = plat::ResolveNoCase(path);
-  if (!real || !plat::FileExists(*real)) return BuiltInFormulas();
+  if (!real) return BuiltInFormulas();  // anything else by that name is read, or refused
   std::string data;
   FormulaArchive r;
   if (!plat::ReadRegularFile(*real, data, plat::IniFile::kMaxFileSize, error)) return r;

@@ -359,17 +359,49 @@ bool ReadRegularFileHead(const std::string& path, std::string& out, size_t count
   return ok;
 }
 
+namespace {
+
+// Whether `target` (links already followed from `named`) may be replaced: a regular file, or
+// nothing at all where `named` is not a link. A pipe, a device, a socket, a folder, a link to
+// nothing or a loop of links is left alone, never opened.
+bool Replaceable(const std::string& named, const std::string& target, struct stat& st,
+                 bool& replacing, std::string* error) {
+  replacing = lstat(target.c_str(), &st) == 0;
+  if (!replacing) {
+    if (errno != ENOENT) return Fail(error, errno);
+    if (target == named) return true;
+    if (error) *error = "A link to a file that does not exist";
+    return false;
+  }
+  if (S_ISREG(st.st_mode)) return true;
+  if (S_ISDIR(st.st_mode)) return Fail(error, EISDIR);
+  if (S_ISLNK(st.st_mode)) return Fail(error, ELOOP);
+  if (error) *error = "Not a regular file";
+  return false;
+}
+
+}  // namespace
+
 bool WriteFileAtomic(const std::string& path, std::string_view data, std::string* error) {
-  std::string target = LinkTarget(PathForWrite(path));
+  const std::string named = PathForWrite(path);
+  const std::string target = LinkTarget(named);
   struct stat old;
-  bool replacing = stat(target.c_str(), &old) == 0;
-  if (replacing && S_ISDIR(old.st_mode)) return Fail(error, EISDIR);
+  bool replacing = false;
+  if (!Replaceable(named, target, old, replacing, error)) return false;
   // A read-only file stays as it is, as the profile functions leave it.
   if (replacing && ((old.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0))
     return Fail(error, EACCES);
   std::string tmp = target + ".tmp~" + std::to_string(getpid());
-  int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // Never waits on, nor writes into, whatever else holds the temporary name.
+  int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
+                0666);
   if (fd < 0) return Fail(error, errno);
+  struct stat made;
+  if (fstat(fd, &made) != 0 || !S_ISREG(made.st_mode)) {
+    close(fd);
+    if (error) *error = "Not a regular file";
+    return false;
+  }
   auto abandon = [&](int code) {
     close(fd);
     unlink(tmp.c_str());
@@ -390,6 +422,15 @@ bool WriteFileAtomic(const std::string& path, std::string_view data, std::string
     int code = errno;
     unlink(tmp.c_str());
     return Fail(error, code);
+  }
+  // Looked at again: what took the file's place in the meantime is not replaced either.
+  struct stat now;
+  bool still = false;
+  std::string why;
+  if (!Replaceable(named, target, now, still, &why)) {
+    unlink(tmp.c_str());
+    if (error) *error = why;
+    return false;
   }
   if (rename(tmp.c_str(), target.c_str()) != 0) {
     int code = errno;

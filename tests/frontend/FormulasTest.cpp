@@ -7,6 +7,9 @@
 #include <QTableWidget>
 #include <filesystem>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "frontend/FormulaFilter.h"
 #include "frontend/MainWindowHarness.h"
 #include "frontend/NewFilterDialog.h"
@@ -356,37 +359,57 @@ TEST(NewFilterDialog, ArchiveEditingOkAndTheNewTab) {
 TEST(NewFilterDialog, AnArchiveThatCannotBeWrittenIsTold) {
   MainWindowHarness h;
   TMainFRM& w = h.Make();
-  plat::MakeDirs(h.home.file("FORMULAS.INI"));  // a folder where the file should go
+  const std::string file = h.home.write("FORMULAS.INI", "[Mine]\r\nFormula=%CLONE\r\n");
+  chmod(file.c_str(), 0444);  // read-only: kept as it is
   { TNewFilterFRM d(&w); }
   ASSERT_EQ(h.seam.messages.size(), 1u);
   EXPECT_EQ(h.seam.messages[0].text.rfind("The formulas could not be written to " +
                                               h.home.file("FORMULAS.INI") + ":\r", 0),
             0u)
       << h.seam.messages[0].text;
-  EXPECT_TRUE(plat::DirExists(h.home.file("FORMULAS.INI")));
+  EXPECT_EQ(h.home.read("FORMULAS.INI"), "[Mine]\r\nFormula=%CLONE\r\n");
 }
 
 TEST(NewFilterDialog, AnArchiveThatCannotBeReadIsToldAndNeverWritten) {
-  MainWindowHarness h;
-  TMainFRM& w = h.Make();
-  const std::string file = h.home.write("FORMULAS.INI", "[Mine]\r\nFormula=%CLONE\r\n");
-  const uintmax_t huge = plat::IniFile::kMaxFileSize + 1;
-  std::filesystem::resize_file(file, huge);  // sparse: takes no disk
-  {
-    TNewFilterFRM d(&w);
-    ASSERT_EQ(h.seam.messages.size(), 1u);
-    EXPECT_EQ(h.seam.messages[0].text,
-              "The formulas file " + file + " could not be read:\rLarger than 64 MB\r"
-              "It is left as it is: formulas added now are not saved.");
-    EXPECT_TRUE(d.Archive().empty());
-    d.FilterName->setText("New one");
-    d.Formula->setPlainText("%MASTER");
-    d.AddBTNClick();
-    EXPECT_EQ(d.Archive().size(), 1u);
+  // A file past the bound, a folder, a pipe and a link to one: each is named, and left as it is.
+  for (const char* kind : {"huge", "folder", "fifo", "link to fifo"}) {
+    SCOPED_TRACE(kind);
+    MainWindowHarness h;
+    TMainFRM& w = h.Make();
+    const std::string file = h.home.file("FORMULAS.INI");
+    std::string why = "Not a regular file";
+    if (kind == std::string("huge")) {
+      h.home.write("FORMULAS.INI", "[Mine]\r\nFormula=%CLONE\r\n");
+      std::filesystem::resize_file(file, plat::IniFile::kMaxFileSize + 1);  // sparse
+      why = "Larger than 64 MB";
+    } else if (kind == std::string("folder")) {
+      plat::MakeDirs(file);
+      why = "Is a directory";
+    } else if (kind == std::string("fifo")) {
+      ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+    } else {
+      ASSERT_EQ(mkfifo(h.home.file("pipe").c_str(), 0600), 0);
+      ASSERT_EQ(symlink("pipe", file.c_str()), 0);
+    }
+    const auto before = std::filesystem::symlink_status(file).type();
+    {
+      TNewFilterFRM d(&w);
+      ASSERT_EQ(h.seam.messages.size(), 1u);
+      EXPECT_EQ(h.seam.messages[0].text,
+                "The formulas file " + file + " could not be read:\r" + why +
+                    "\rIt is left as it is: formulas added now are not saved.");
+      EXPECT_TRUE(d.Archive().empty());
+      d.FilterName->setText("New one");
+      d.Formula->setPlainText("%MASTER");
+      d.AddBTNClick();
+      EXPECT_EQ(d.Archive().size(), 1u);
+    }
+    EXPECT_EQ(h.seam.messages.size(), 1u) << h.seam.AllMessages();
+    EXPECT_EQ(std::filesystem::symlink_status(file).type(), before);
+    if (before != std::filesystem::file_type::regular) continue;
+    EXPECT_EQ(std::filesystem::file_size(file), plat::IniFile::kMaxFileSize + 1);
+    std::string head;
+    EXPECT_TRUE(plat::ReadRegularFileHead(file, head, 6));
+    EXPECT_EQ(head, "[Mine]");
   }
-  EXPECT_EQ(h.seam.messages.size(), 1u) << h.seam.AllMessages();
-  EXPECT_EQ(std::filesystem::file_size(file), huge);
-  std::string head;
-  EXPECT_TRUE(plat::ReadRegularFileHead(file, head, 6));
-  EXPECT_EQ(head, "[Mine]");
 }

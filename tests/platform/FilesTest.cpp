@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/Files.h"
 #include "platform/SafeName.h"
@@ -140,6 +143,46 @@ TEST(AtomicWrite, KeepsModeWritesThroughLinksAndRefusesReadOnly) {
   EXPECT_FALSE(err.empty());
   EXPECT_EQ(t.read("real/s.ini"), "new");
   EXPECT_EQ(ListDir(t.path() + "real").size(), 1u);
+}
+
+TEST(AtomicWrite, ReplacesOnlyRegularFilesAfterFollowingLinks) {
+  TempDir t;
+  t.write("file", "old");
+  t.write("dir/keep", "k");
+  ASSERT_EQ(mkfifo(t.file("fifo").c_str(), 0600), 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  ASSERT_LT(t.file("sock").size(), sizeof addr.sun_path);
+  std::strcpy(addr.sun_path, t.file("sock").c_str());
+  const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  close(sock);
+  for (const char* to : {"file", "fifo", "dir", "nowhere", "loop"})
+    ASSERT_EQ(symlink(to, t.file(std::string("to-") + to).c_str()), 0);
+  ASSERT_EQ(symlink("to-loop", t.file("loop").c_str()), 0);
+  struct Case { const char* name; const char* error; mode_t kind; };
+  for (const Case& c : std::initializer_list<Case>{
+           {"file", "", S_IFREG},
+           {"to-file", "", S_IFLNK},
+           {"new", "", S_IFREG},
+           {"fifo", "Not a regular file", S_IFIFO},
+           {"to-fifo", "Not a regular file", S_IFLNK},
+           {"sock", "Not a regular file", S_IFSOCK},
+           {"dir", "Is a directory", S_IFDIR},
+           {"to-dir", "Is a directory", S_IFLNK},
+           {"to-nowhere", "A link to a file that does not exist", S_IFLNK},
+           {"to-loop", "Too many levels of symbolic links", S_IFLNK}}) {
+    std::string error;
+    EXPECT_EQ(WriteFileAtomic(t.file(c.name), "new", &error), !*c.error) << c.name;
+    EXPECT_EQ(error, c.error) << c.name;
+    struct stat st;
+    ASSERT_EQ(lstat(t.file(c.name).c_str(), &st), 0) << c.name;
+    EXPECT_EQ(st.st_mode & S_IFMT, c.kind) << c.name;
+  }
+  EXPECT_EQ(t.read("file"), "new");
+  EXPECT_FALSE(FileExists(t.file("nowhere")));
+  EXPECT_EQ(ListDir(t.path() + "dir").size(), 1u);
+  EXPECT_EQ(ListDir(t.path()).size(), 11u);  // no temporary left behind
 }
 
 TEST(Tree, RemoveTreeDoesNotFollowLinks) {

@@ -16,7 +16,9 @@
 
 #include "CatalogueGenerator.h"
 #include "database/Listinfo.h"
+#include "frontend/FilterFile.h"
 #include "frontend/FormulaFilter.h"
+#include "frontend/GameTreeModel.h"
 #include "frontend/Search.h"
 #include "frontend/formulas.h"
 #include "frontend/import.h"
@@ -184,5 +186,30 @@ void BM_CatListImportSections(benchmark::State& state) {
   state.counters["sections"] = static_cast<double>(count);
 }
 BENCHMARK(BM_CatListImportSections)->Arg(25000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+
+// A filter file of n entries, each in a folder of its own, read and built into the tree.
+void BM_FilterFileFolders(benchmark::State& state) {
+  TMainFRM& f = Window();
+  const size_t n = static_cast<size_t>(state.range(0));
+  std::string text = std::string(filterfile::kHeader) + "Folders\r\n\r\n";
+  for (size_t i = 0; i < n; ++i)
+    text += "\\F" + std::to_string(i * 7919 % n) + "\\" + (*f.Games)[i % f.Games->size()]->Name.str() + "\r\n";
+  for (auto _ : state) {
+    FilterDescriptor filter;
+    filterfile::Parse(text, [&f](const std::string& s) { return f.FindGameByName(s); }, filter);
+    TreeImageItemList descriptors;
+    GameTreeModel::Builder b(&descriptors, false);
+    for (const auto& e : *filter.Entries)
+      b.AddGame(b.FindFolderNode(e->Folder, true), e->Game->Name.str(), e->Game);
+    GameTreeModel m;
+    m.Commit(b);
+    benchmark::DoNotOptimize(m.GameCount());
+  }
+  state.SetComplexityN(static_cast<int64_t>(n));
+  state.counters["MB"] = static_cast<double>(text.size()) / 1e6;
+}
+BENCHMARK(BM_FilterFileFolders)->RangeMultiplier(4)->Range(1 << 12, 1 << 18)
+    ->Unit(benchmark::kMillisecond)->Complexity();
 
 }  // namespace

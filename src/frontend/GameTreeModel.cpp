@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QStyle>
+#include <algorithm>
+#include <cstdint>
 
 #include "frontend/TreeLayout.h"
 #include "platform/Cp1252.h"
@@ -30,49 +32,55 @@ GameTreeModel::Node* GameTreeModel::Builder::FindChild(Node* parent, const std::
   auto hit = fi.byName.find(key);
   if (hit != fi.byName.end()) return hit->second;
   if (!create) return nullptr;
-  // Folders keep their order by name: the insertion point is the first folder the name sorts
-  // before (after, in Z..A order).
-  auto at = reverse_
-                ? std::upper_bound(fi.folders.begin(), fi.folders.end(), key,
-                                   [](const std::string& k, const auto& f) { return k > f.first; })
-                : std::upper_bound(fi.folders.begin(), fi.folders.end(), key,
-                                   [](const std::string& k, const auto& f) { return k < f.first; });
+  // Placed among its siblings at Commit.
   auto node = std::make_unique<Node>();
   node->text = name;
   node->parent = parent;
   node->folder = std::make_unique<FolderInfo>();
+  node->folder->key = key;
+  node->folder->gamesBefore = fi.games;
   Node* raw = node.get();
-
-  // The folder's descriptor, in the same place among its siblings.
-  RecordList<TreeImageItemDescriptor>* siblings = folderNodes_;
-  if (fi.descriptor) {
-    if (!fi.descriptor->Children)
-      fi.descriptor->Children = std::make_unique<RecordList<TreeImageItemDescriptor>>();
-    siblings = fi.descriptor->Children.get();
-  }
-  size_t pos = static_cast<size_t>(at - fi.folders.begin());
-  if (siblings) {
-    auto d = std::make_unique<TreeImageItemDescriptor>();
-    d->Name = name;
-    d->Node = raw;
-    d->ParentNode = parent == root_.get() ? nullptr : parent;
-    raw->folder->descriptor = d.get();
-    siblings->insert(siblings->begin() + static_cast<std::ptrdiff_t>(std::min(pos, siblings->size())),
-                     std::move(d));
-  }
-
-  // The tree node goes just before the insertion point's node, else last.
-  auto& kids = parent->children;
-  if (at != fi.folders.end()) {
-    Node* before = at->second;
-    auto it = std::find_if(kids.begin(), kids.end(), [before](const auto& k) { return k.get() == before; });
-    kids.insert(it, std::move(node));
-  } else {
-    kids.push_back(std::move(node));
-  }
-  fi.folders.insert(at, {key, raw});
+  parent->children.push_back(std::move(node));
   fi.byName.emplace(std::move(key), raw);
   return raw;
+}
+
+// Orders the children of a folder as if each folder had been put, when made, just before the
+// first sibling folder that sorts after it (else last): folders by name, and each folder after
+// the games that were there when the first folder sorting at or after it was made. Makes the
+// folders' descriptors in that order.
+void GameTreeModel::Builder::Arrange(Node* parent, TreeImageItemList* descriptors,
+                                     Node* descriptorParent) {
+  auto& kids = parent->children;
+  std::vector<std::unique_ptr<Node>> games, folders;
+  for (auto& k : kids) (k->folder ? folders : games).push_back(std::move(k));
+  kids.clear();
+  if (folders.empty()) {
+    kids = std::move(games);
+    return;
+  }
+  std::sort(folders.begin(), folders.end(), [this](const auto& a, const auto& b) {
+    return reverse_ ? a->folder->key > b->folder->key : a->folder->key < b->folder->key;
+  });
+  // From the last folder back: the fewest games before any folder at or after it.
+  size_t least = SIZE_MAX;
+  for (size_t i = folders.size(); i-- > 0;)
+    folders[i]->folder->gamesBefore = least = std::min(least, folders[i]->folder->gamesBefore);
+  kids.reserve(games.size() + folders.size());
+  size_t g = 0;
+  for (auto& f : folders) {
+    while (g < f->folder->gamesBefore && g < games.size()) kids.push_back(std::move(games[g++]));
+    if (descriptors) {
+      auto d = std::make_unique<TreeImageItemDescriptor>();
+      d->Name = f->text;
+      d->Node = f.get();
+      d->ParentNode = descriptorParent;
+      f->folder->descriptor = d.get();
+      descriptors->push_back(std::move(d));
+    }
+    kids.push_back(std::move(f));
+  }
+  while (g < games.size()) kids.push_back(std::move(games[g++]));
 }
 
 GameTreeModel::Node* GameTreeModel::Builder::FindFolderNode(const std::string& path, bool create) {
@@ -91,6 +99,7 @@ void GameTreeModel::Builder::AddGame(Node* parent, std::string text, GameRecord*
   node->game = game;
   node->parent = parent;
   parent->children.push_back(std::move(node));
+  ++parent->folder->games;
   ++games_;
 }
 
@@ -112,7 +121,25 @@ void GameTreeModel::Commit(Builder& b) {
   std::unordered_map<const GameRecord*, const Node*> first;
   first.reserve(b.games_);
   std::vector<std::pair<Node*, size_t>> stack;
-  stack.push_back({root.get(), 0});
+  auto enter = [&](Node* n) {
+    // The folder's descriptor list: the top level's, or its own made on demand.
+    TreeImageItemList* list = b.folderNodes_;
+    Node* descriptorParent = nullptr;
+    if (n != root.get()) {
+      list = nullptr;
+      if (n->folder->descriptor) {
+        auto& c = n->folder->descriptor->Children;
+        if (!c) c = std::make_unique<RecordList<TreeImageItemDescriptor>>();
+        list = c.get();
+        descriptorParent = n;
+      }
+    }
+    b.Arrange(n, list, descriptorParent);
+    if (list && list->empty() && n != root.get()) n->folder->descriptor->Children.reset();
+    n->folder.reset();  // only the build needs it
+    stack.push_back({n, 0});
+  };
+  enter(root.get());
   while (!stack.empty()) {
     auto& [n, i] = stack.back();
     if (i >= n->children.size()) {
@@ -123,7 +150,7 @@ void GameTreeModel::Commit(Builder& b) {
     c->row = static_cast<int>(i);
     ++i;
     if (c->game) first.emplace(c->game, c);
-    if (!c->children.empty()) stack.push_back({c, 0});
+    if (c->folder) enter(c);
   }
   beginResetModel();
   root_ = std::move(root);

@@ -15,10 +15,13 @@ class GameTreeModel : public QAbstractItemModel {
   Q_OBJECT
  public:
   struct Node;
+  // What a build keeps of a folder (and of the root); dropped at Commit.
   struct FolderInfo {
-    std::vector<std::pair<std::string, Node*>> folders;    // upper-cased name, in folder order
-    std::unordered_map<std::string, Node*> byName;         // upper-cased name -> folder node
-    TreeImageItemDescriptor* descriptor = nullptr;         // null for the root
+    std::unordered_map<std::string, Node*> byName;  // upper-cased name -> folder node
+    std::string key;                                // its own upper-cased name
+    size_t gamesBefore = 0;  // the parent's games when the folder was made
+    size_t games = 0;        // games added here
+    TreeImageItemDescriptor* descriptor = nullptr;  // made at Commit; null for the root
   };
   struct Node {
     std::string text;          // Windows-1252
@@ -43,6 +46,7 @@ class GameTreeModel : public QAbstractItemModel {
    private:
     friend class GameTreeModel;
     Node* FindChild(Node* parent, const std::string& name, bool create);
+    void Arrange(Node* parent, TreeImageItemList* descriptors, Node* descriptorParent);
     std::unique_ptr<Node> root_;
     TreeImageItemList* folderNodes_;
     bool reverse_;

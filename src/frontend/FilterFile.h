@@ -11,8 +11,9 @@
 namespace filterfile {
 
 inline constexpr std::string_view kHeader = "Velmora filter file v1.0=";
-// A larger file is refused unread: a filter of every one of 40,000 sets takes a few MB.
-inline constexpr uint64_t kMaxFileSize = 64u << 20;
+// A larger file is refused unread: a filter of every one of 40,000 sets, each in folders
+// of long names, takes about 5 MB.
+inline constexpr uint64_t kMaxFileSize = 8u << 20;
 
 // Progress: the position reached and the total (entries when writing, bytes when reading).
 using Progress = std::function<void(size_t done, size_t total)>;

@@ -112,7 +112,7 @@ TEST(FilterFileFormat, RefusedFiles) {
   EXPECT_EQ(h.seam.messages[0].flags, 16u);
   EXPECT_EQ(h.seam.messages[1].text, "Filter file " + missing + " not found");
   EXPECT_EQ(h.seam.messages[2].text,
-            "Filter file " + huge + " could not be read (Larger than 64 MB)");
+            "Filter file " + huge + " could not be read (Larger than 8 MB)");
   EXPECT_EQ(h.FilterCount(), 1u);
   EXPECT_EQ(h.w().RecentFilters[0], "");
 }

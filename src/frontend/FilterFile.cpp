@@ -1,5 +1,7 @@
 #include "frontend/FilterFile.h"
 
+#include <unordered_map>
+
 #include "database/TextStream.h"
 #include "frontend/TreeLayout.h"
 #include "platform/Files.h"
@@ -41,6 +43,9 @@ ParseResult Parse(std::string_view text, const Lookup& lookup, FilterDescriptor&
   if (line.compare(0, kHeader.size(), kHeader) != 0) return ParseResult::UnknownFormat;
   filter.Name = plat::Trim(std::string_view(line).substr(kHeader.size()));
   if (!filter.Entries) filter.Entries = std::make_unique<RecordList<FilterEntryDescriptor>>();
+  // Every folder made so far, known by its parent's number and its upper-cased name.
+  std::unordered_map<std::string, uint32_t> folders;
+  std::string key;
   while (!in.Eof()) {
     in.ReadLn(line);
     if (progress) progress(in.Position(), in.Size());
@@ -55,6 +60,16 @@ ParseResult Parse(std::string_view text, const Lookup& lookup, FilterDescriptor&
     if (slash != std::string::npos &&
         gametree::FolderDepth(std::string_view(line).substr(0, slash)) > gametree::MaxFolderDepth)
       return ParseResult::TooDeep;
+    if (filter.Entries->size() >= kMaxEntries) return ParseResult::TooManyEntries;
+    uint32_t parent = 0;
+    for (size_t b = 0, e; slash != std::string::npos && b < slash; b = e + 1) {
+      e = std::min(upper.find('\\', b), slash);
+      if (e == b) continue;
+      key.assign(std::to_string(parent)).append(1, '\\').append(upper, b, e - b);
+      auto [at, made] = folders.try_emplace(key, static_cast<uint32_t>(folders.size() + 1));
+      if (made && folders.size() > kMaxFolders) return ParseResult::TooManyFolders;
+      parent = at->second;
+    }
     auto entry = types::NewFilterEntryDescriptor();
     entry->Game = game;
     entry->Folder = NormalizeFolder(slash == std::string::npos ? std::string_view()

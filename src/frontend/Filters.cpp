@@ -102,6 +102,12 @@ bool TMainFRM::LoadFilterFile(const std::string& fileName, StringList* failures)
   if (parsed == filterfile::ParseResult::TooDeep)
     return fail("Filter file " + fileName + " nests its folders deeper than " +
                 std::to_string(gametree::MaxFolderDepth) + " levels");
+  if (parsed == filterfile::ParseResult::TooManyEntries)
+    return fail("Filter file " + fileName + " holds more than " +
+                std::to_string(filterfile::kMaxEntries) + " games");
+  if (parsed == filterfile::ParseResult::TooManyFolders)
+    return fail("Filter file " + fileName + " has more than " +
+                std::to_string(filterfile::kMaxFolders) + " folders");
   filter->FileName = fileName;
   filter->Modified = 0;
   if (!Filters) {

@@ -323,30 +323,51 @@ TEST(FilterChange, RememberedFilesAreLoadedAgainInOrder) {
   EXPECT_EQ(h.seam.messages[0].text, ten + "(and 2 more filter files)");
 }
 
-// Folders nested deeper than any filter needs refuse the file, however deep (no recursion on
-// the depth anywhere); the other filters stay.
-TEST(FilterFileFormat, FoldersNestedTooDeeplyAreRefused) {
+// Folders nested deeper than any filter needs, or more games or folders than the tree counts,
+// refuse the file, however many (no recursion on the depth anywhere); the other filters stay.
+TEST(FilterFileFormat, FiltersPastTheTreesLimitsAreRefused) {
   FilterWindow h;
   h.w().ListingFlags[gametree::FilterOwnFolders] = 1;
   auto nested = [](size_t depth) {
     std::string path;
     for (size_t i = 0; i < depth; ++i) path += "\\a";
-    return kHeader + "Deep\r\n\r\n" + path + "\\ZYPHON\r\n";
+    return path + "\\ZYPHON\r\n";
   };
-  for (size_t depth : {size_t(256), size_t(257), size_t(200000)}) {
+  // n entries; `folders` of them in a folder of their own (two levels, case aside), the rest
+  // in one folder met in every case.
+  auto many = [](size_t n, size_t folders) {
+    std::string text;
+    for (size_t i = 0; i < n; ++i)
+      text += i < folders ? "\\x\\" + std::to_string(i) + "\\ZYPHON\r\n"
+                          : (i % 2 ? "\\Same\\ZYPHON\r\n" : "\\sAME\\zyphon\r\n");
+    return text;
+  };
+  const std::string deep = " nests its folders deeper than 256 levels";
+  const std::string games = " holds more than 65535 games", folders = " has more than 65535 folders";
+  const struct {
+    std::string entries;
+    size_t count;  // games shown, or 0 when refused
+    std::string refusal;
+  } rows[] = {{nested(256), 1, ""},
+              {nested(257), 0, deep},
+              {nested(200000), 0, deep},
+              {many(65535, 65533), 65535, ""},  // "x", 65533 below it and "Same"
+              {many(65535, 65534), 0, folders},
+              {many(65536, 0), 0, games},
+              {many(65535, 0) + "\\Unknown\\NOSUCHSET\r\n", 65535, ""}};
+  for (const auto& r : rows) {
     h.seam.messages.clear();
-    std::string file = h.home.write("deep.vrf", nested(depth));
-    const bool ok = depth <= gametree::MaxFolderDepth;
-    EXPECT_EQ(h.w().LoadFilterFile(file), ok) << depth;
-    if (ok) {
+    std::string file = h.home.write("big.vrf", kHeader + "Big\r\n\r\n" + r.entries);
+    EXPECT_EQ(h.w().LoadFilterFile(file), r.count > 0) << r.refusal;
+    if (r.count > 0) {
       h.w().RebuildFilterTabs(static_cast<int32_t>(h.FilterCount()) - 1);
-      EXPECT_EQ(h.w().GameTree()->GameCount(), 1u);
+      EXPECT_EQ(h.w().GameTree()->GameCount(), r.count);
       continue;
     }
-    ASSERT_EQ(h.seam.messages.size(), 1u) << depth;
-    EXPECT_EQ(h.seam.messages[0].text, "Filter file " + file + " nests its folders deeper than 256 levels");
+    ASSERT_EQ(h.seam.messages.size(), 1u) << r.refusal;
+    EXPECT_EQ(h.seam.messages[0].text, "Filter file " + file + r.refusal);
   }
-  EXPECT_EQ(h.FilterCount(), 2u);  // "All games" and the 256 levels
+  EXPECT_EQ(h.FilterCount(), 4u);  // "All games" and the three that fit
 }
 
 TEST(FilterFileFormat, PureParserTakesALookup) {

@@ -6,12 +6,14 @@
 
 #include <QApplication>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <memory>
 #include <string>
 
 #include "CatalogueGenerator.h"
 #include "database/Listinfo.h"
+#include "frontend/DataFiles.h"
 #include "frontend/main.h"
 #include "platform/Files.h"
 #include "platform/Seams.h"
@@ -102,5 +104,26 @@ void BM_RomsetReportLargeDataFilesUncached(benchmark::State& state) {
   plat::SetUi(nullptr);
 }
 BENCHMARK(BM_RomsetReportLargeDataFilesUncached)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The last game's history entry without "$end", the file filled with NUL bytes up to the data
+// files' bound: read afresh, the entry cut.
+void BM_RomsetReportOpenEntryAtBound(benchmark::State& state) {
+  TMainFRM& f = Window();
+  WriteDataFiles(f, 1u << 20, 1u << 20);
+  f.SelectedGame = f.Games->back().get();
+  const std::string history = BenchHome() + "HISTORY.DAT";
+  ShowOnceSeam seam;
+  plat::SetUi(&seam);
+  for (auto _ : state) {
+    state.PauseTiming();
+    plat::WriteFileAtomic(history, "$info=" + f.SelectedGame->Name.str() + "\r\n$bio\r\nStory.\r\n");
+    truncate(history.c_str(), static_cast<off_t>(datafiles::kMaxDataFileSize));
+    state.ResumeTiming();
+    f.MameRomsetDetailACTNExecute();
+  }
+  plat::SetUi(nullptr);
+  if (seam.shown != static_cast<int>(state.iterations())) state.SkipWithError("not shown");
+}
+BENCHMARK(BM_RomsetReportOpenEntryAtBound)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

@@ -24,9 +24,9 @@ inline int32_t Percentage(int64_t done, int64_t total) {
 inline constexpr size_t MaxErrors = 100;
 inline constexpr std::string_view TooManyErrorsText =
     "Too many errors encountered (>100): the rest were ignored.";
-// A larger catalogue is refused unread: the emulator's listing of 40,000 games takes a few
-// hundred MB at most.
-inline constexpr uint64_t kMaxListingSize = 1ull << 30;
+// A larger catalogue is refused unread: the emulator's listing of 40,000 games takes about
+// 100 MB, and its records take more than twice the text's size in memory.
+inline constexpr uint64_t kMaxListingSize = 128ull << 20;
 // A dip-switch entry count is one byte in a profile.
 inline constexpr size_t MaxDipSwitchEntries = 255;
 

@@ -42,8 +42,9 @@ const char kFileFilter[] =
 const char kDefaultFileName[] = "new text file.rtf";
 const char kUnsavedQuestion[] = "The document hasn't been saved yet.\rAre you sure?";
 const char kNotFound[] = "Search string not found.";
-// Documents opened in the window: far above any report or help file.
-constexpr uint64_t kMaxDocumentSize = 64u << 20;
+// Documents opened in the window: far above any report, FAQ or help file, and small enough
+// to open in about a second even as one unbroken line.
+constexpr uint64_t kMaxDocumentSize = 4u << 20;
 const int kFontSizes[] = {8, 9, 10, 12, 14, 16, 18, 20, 22, 24, 28, 32, 36, 40, 48, 56, 64, 80, 96};
 
 bool IsPlainTextName(const std::string& path) {

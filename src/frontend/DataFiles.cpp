@@ -81,6 +81,25 @@ std::string_view NextField(std::string_view& rest) {
   return f;
 }
 
+// Adds `s` without its control characters (tabs and line ends kept) while `out` is under kMaxEntrySize;
+// false, with `*cut` set, when the bound stops it.
+bool AppendBounded(std::string& out, std::string_view s, bool* cut) {
+  bool whole = true;
+  if (out.size() >= kMaxEntrySize) {
+    whole = false;
+    s = {};
+  } else if (s.size() > kMaxEntrySize - out.size()) {
+    whole = false;
+    s = s.substr(0, kMaxEntrySize - out.size());
+  }
+  for (char c : s) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if ((u >= ' ' && u != 0x7F) || c == '\t' || c == '\r' || c == '\n') out += c;
+  }
+  if (!whole && cut) *cut = true;
+  return whole;
+}
+
 }  // namespace
 
 // --- high scores ---
@@ -106,7 +125,8 @@ std::string FormatHiscoreArea(std::string_view line) {
   return t;
 }
 
-std::string ReadHiscoreEntry(std::string_view fileText, std::string_view setName) {
+std::string ReadHiscoreEntry(std::string_view fileText, std::string_view setName, bool* cut) {
+  if (cut) *cut = false;
   if (setName.empty()) return {};
   std::string key;
   for (char c : setName) key += Up(c);
@@ -126,10 +146,10 @@ std::string ReadHiscoreEntry(std::string_view fileText, std::string_view setName
     if (t.empty()) break;
     const size_t colon = t.find(':');
     if (colon != std::string_view::npos && colon == t.size() - 1) continue;  // another header
-    std::string upper(t);
+    std::string upper(t.substr(0, kMaxEntrySize));
     for (char& c : upper) c = Up(c);
-    if (!text.empty()) text += kCrLf;
-    text += FormatHiscoreArea(upper);
+    if (!text.empty() && !AppendBounded(text, kCrLf, cut)) break;
+    if (!AppendBounded(text, FormatHiscoreArea(upper), cut)) break;
   }
   return text;
 }
@@ -154,7 +174,8 @@ bool NameListHolds(std::string_view list, std::string_view setName) {
 }
 
 std::string ReadInfoFileEntry(std::string_view fileText, std::string_view setName,
-                              std::string_view part) {
+                              std::string_view part, bool* cut) {
+  if (cut) *cut = false;
   if (setName.empty() || part.empty()) return {};
   std::string header = "$";
   for (char c : part) header += Up(c);
@@ -193,13 +214,14 @@ std::string ReadInfoFileEntry(std::string_view fileText, std::string_view setNam
     if (StartsNoCase(line, "$END") || StartsNoCase(line, "$INFO")) return {};
     if (!r.Next(line)) return {};
   }
+  // An entry without "$end" runs to the end of the file.
   std::string text;
   bool any = false;
   while (r.Next(line)) {
     if (StartsNoCase(line, "$END")) break;
     if (!any && TrimView(line).empty()) continue;
-    if (any) text += kCrLf;
-    text.append(line);
+    if (any && !AppendBounded(text, kCrLf, cut)) break;
+    if (!AppendBounded(text, line, cut)) break;
     any = true;
   }
   return text;
@@ -319,7 +341,8 @@ std::string FormatCheatLine(std::string_view line) {
   return t;
 }
 
-std::string ReadCheatEntries(std::string_view fileText, std::string_view setName) {
+std::string ReadCheatEntries(std::string_view fileText, std::string_view setName, bool* cut) {
+  if (cut) *cut = false;
   if (IsGZipText(fileText)) return "<GZIP>";
   if (setName.empty()) return {};
   std::string key;
@@ -331,8 +354,8 @@ std::string ReadCheatEntries(std::string_view fileText, std::string_view setName
     std::string_view t = TrimView(line);
     if (t.empty() || t[0] == ';') continue;
     if (!EqualsNoCase(t.substr(0, t.find(':')), key)) continue;
-    if (!text.empty()) text += kCrLf;
-    text += FormatCheatLine(t);
+    if (!text.empty() && !AppendBounded(text, kCrLf, cut)) break;
+    if (!AppendBounded(text, FormatCheatLine(t.substr(0, kMaxEntrySize)), cut)) break;
   }
   return text;
 }

@@ -157,22 +157,29 @@ const std::string& DataText(Document& d, const std::string& file, const char* ki
 
 // An entry of the history or information file; a clone without one falls back to its parent.
 std::string InfoEntry(Document& d, const std::string& file, const GameRecord* g,
-                      const char* part, const char* kind, bool& refused) {
+                      const char* part, const char* kind, bool& refused, bool& cut) {
   refused = false;
+  cut = false;
   if (file.empty()) return {};
   const std::string& text = DataText(d, file, kind, refused);
-  std::string entry = datafiles::ReadInfoFileEntry(text, g->Name.str(), part);
-  if (entry.empty() && !g->CloneOf.empty())
-    entry = datafiles::ReadInfoFileEntry(text, g->CloneOf.str(), part);
+  std::string entry = datafiles::ReadInfoFileEntry(text, g->Name.str(), part, &cut);
+  if (entry.empty() && !cut && !g->CloneOf.empty())
+    entry = datafiles::ReadInfoFileEntry(text, g->CloneOf.str(), part, &cut);
   return entry;
 }
 
-void AddSection(Document& d, const std::string& text, const char* heading, const char* none) {
-  if (text.empty()) {
+// A cut entry says so after its text.
+void AddSection(Document& d, const std::string& text, const char* heading, const char* none,
+                bool cut = false) {
+  if (text.empty() && !cut) {
     d.Add(Style::Heading, none);
   } else {
     d.Add(Style::Heading, heading);
     d.Add(Style::Body, text);
+    if (cut)
+      d.Add(Style::Body, "[The entry is longer than " +
+                             std::to_string(datafiles::kMaxEntrySize >> 10) +
+                             " KB: the rest was left out]");
   }
 }
 
@@ -222,36 +229,42 @@ Document RomsetDetail(const RomsetFacts& f) {
   d.Blank();
 
   bool refused = false;
+  bool cut = false;
   const std::string hiscore =
       f.files.hiscore.empty()
           ? std::string()
           : datafiles::ReadHiscoreEntry(DataText(d, f.files.hiscore, "high score", refused),
-                                        g->Name.str());
+                                        g->Name.str(), &cut);
   AddSection(d, hiscore, "This game supports HighScore save using the following memory areas:",
              refused ? "The high score file could not be read"
-                     : "HighScore save for this game is not supported yet");
+                     : "HighScore save for this game is not supported yet",
+             cut);
   d.Blank();
 
   refused = false;
+  cut = false;
   const std::string cheats =
       f.files.cheat.empty()
           ? std::string()
           : datafiles::ReadCheatEntries(DataText(d, f.files.cheat, "cheat", refused),
-                                        g->Name.str());
+                                        g->Name.str(), &cut);
   if (cheats == "<GZIP>")
     d.Add(Style::Heading, "The cheat file is GZip-compressed and cannot be scanned");
   else
     AddSection(d, cheats, "Cheats available for this game:",
-               refused ? "The cheat file could not be read" : "No entry found in cheat file");
+               refused ? "The cheat file could not be read" : "No entry found in cheat file",
+               cut);
   d.Blank();
 
-  const std::string history = InfoEntry(d, f.files.history, g, "bio", "history", refused);
+  const std::string history = InfoEntry(d, f.files.history, g, "bio", "history", refused, cut);
   AddSection(d, history, "History file entry:",
-             refused ? "The history file could not be read" : "No entry found in history file");
+             refused ? "The history file could not be read" : "No entry found in history file",
+             cut);
   d.Blank();
-  const std::string info = InfoEntry(d, f.files.mameinfo, g, "mame", "mame info", refused);
+  const std::string info = InfoEntry(d, f.files.mameinfo, g, "mame", "mame info", refused, cut);
   AddSection(d, info, "MAME Info file entry:",
-             refused ? "The mame info file could not be read" : "No entry found in mame info file");
+             refused ? "The mame info file could not be read" : "No entry found in mame info file",
+             cut);
   return d;
 }
 

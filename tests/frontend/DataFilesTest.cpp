@@ -84,6 +84,14 @@ TEST(DataFiles, HiscoreAreasInEveryLineEnd) {
     EXPECT_EQ(ReadHiscoreEntry(text, "pacma"), "");
     EXPECT_EQ(ReadHiscoreEntry(text, ""), "");
   }
+  // An entry longer than any is cut at the bound, and says so.
+  std::string areas = "pacman:\n";
+  while (areas.size() <= kMaxEntrySize) areas += "0:ef00:3:00:ff\n";
+  bool cut = false;
+  EXPECT_EQ(ReadHiscoreEntry(areas, "pacman", &cut).size(), kMaxEntrySize);
+  EXPECT_TRUE(cut);
+  EXPECT_EQ(ReadHiscoreEntry(kHiscore, "galaxian", &cut).size(), 60u);
+  EXPECT_FALSE(cut);
   EXPECT_EQ(FormatHiscoreArea(""), "CPU=, Memory area=$..$FFFFFFFF, Area delimiters= {$, $}");
 }
 
@@ -106,6 +114,22 @@ TEST(DataFiles, InfoEntriesMatchWholeNamesOverSeveralLines) {
   for (int i = 0; i < 400000; ++i) big += "$info=g" + std::to_string(i) + "\r";
   big += "$info=last\r$bio\rThe end.\r$end\r";
   EXPECT_EQ(ReadInfoFileEntry(big, "last", "bio"), "The end.");
+  // Control bytes never reach the text; an entry without "$end" is cut at the bound.
+  struct {
+    std::string body;
+    std::string text;
+    bool cut;
+  } bounded[] = {
+      {std::string("A\x01 b\tc\x7f\x1a\0\n$end\n", 14), "A b\tc", false},
+      {"Story.\n" + std::string(2 * kMaxEntrySize, '\0') + "\nmore", "Story.\r\n", true},
+      {std::string(kMaxEntrySize, 'x') + "\n$end", std::string(kMaxEntrySize, 'x'), false},
+      {std::string(kMaxEntrySize, 'x') + "\ny", std::string(kMaxEntrySize, 'x'), true},
+  };
+  for (const auto& b : bounded) {
+    bool cut = !b.cut;
+    EXPECT_EQ(ReadInfoFileEntry("$info=a\n$bio\n" + b.body, "a", "bio", &cut), b.text);
+    EXPECT_EQ(cut, b.cut) << b.text.substr(0, 10);
+  }
   EXPECT_TRUE(NameListHolds(" pacman, puckman ,", "PUCKMAN"));
   EXPECT_FALSE(NameListHolds("mspacman,", "pacman"));
 }
@@ -147,6 +171,11 @@ TEST(DataFiles, CheatTextsOfEveryTypeFamily) {
   }
   EXPECT_EQ(ReadCheatEntries(std::string("\x1f\x8b\x08rest", 6), "pacman"), "<GZIP>");
   EXPECT_EQ(ReadCheatEntries(file, "galaxian"), "");
+  std::string many;
+  while (many.size() <= kMaxEntrySize) many += set + "03:000:Lives:\n";
+  bool cut = false;
+  EXPECT_EQ(ReadCheatEntries(many, "pacman", &cut).size(), kMaxEntrySize);
+  EXPECT_TRUE(cut);
   EXPECT_EQ(HexByteToBits("1A5"), "10100101");
 }
 
@@ -165,5 +194,5 @@ TEST(DataFiles, FilesFoundWithoutCaseAndReadAgainWhenChanged) {
   std::filesystem::resize_file(path, kMaxDataFileSize + 1);
   std::string error;
   EXPECT_EQ(ReadDataFile(path, &error), "");
-  EXPECT_EQ(error, "Larger than 256 MB");
+  EXPECT_EQ(error, "Larger than 64 MB");
 }

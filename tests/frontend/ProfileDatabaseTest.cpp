@@ -179,7 +179,7 @@ TEST_F(ProfileDatabase, AMissingCaptureFileChangesNothing) {
   seam.messages.clear();
   EXPECT_FALSE(main.ParseListInfo());
   ASSERT_EQ(seam.messages.size(), 1u);
-  EXPECT_EQ(seam.messages[0].text, "Cannot read game info file!\rLarger than 1024 MB");
+  EXPECT_EQ(seam.messages[0].text, "Cannot read game info file!\rLarger than 128 MB");
   EXPECT_EQ(main.FindGameByName("PACMAN"), first);
   plat::RemoveFile(main.CaptureFile);
 }

@@ -164,6 +164,15 @@ TEST(Reports, RomsetDetailSectionsAndCloneFallback) {
             std::string::npos);
   EXPECT_TRUE(d.problems.empty());
 
+  // An entry without "$end" is cut, and the report says so; NUL bytes never reach it.
+  f.files.history = dir.write("open.dat", "$info=pacman\n$bio\nStory.\n");
+  std::filesystem::resize_file(f.files.history, 4u << 20);
+  d = reports::RomsetDetail(f);
+  EXPECT_NE(d.PlainText().find("History file entry:\r\nStory.\r\n\r\n[The entry is longer than "
+                               "64 KB: the rest was left out]"),
+            std::string::npos);
+  EXPECT_EQ(d.PlainText().find('\0'), std::string::npos);
+
   // A history file larger than any is refused unread, and told by name.
   f.files.history = dir.write("huge.dat", "$info=pacman\n$bio\nStory.\n$end\n");
   std::filesystem::resize_file(f.files.history, datafiles::kMaxDataFileSize + 1);
@@ -171,7 +180,7 @@ TEST(Reports, RomsetDetailSectionsAndCloneFallback) {
   EXPECT_NE(Body(d, Style::Heading).find("|The history file could not be read|"),
             std::string::npos);
   EXPECT_EQ(d.problems, std::vector<std::string>{"The history file \"" + f.files.history +
-                                                 "\" could not be read:\rLarger than 256 MB"});
+                                                 "\" could not be read:\rLarger than 64 MB"});
 }
 
 TEST(Reports, MainWindowShowsBothReportsInTheirStyles) {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -226,6 +227,7 @@ class TMainFRM : public TDXForm {
   void SnapShotMouseMove(QMouseEvent* e);
   void SnapShotMouseUp(QMouseEvent* e);
   QImage ShownPicture;
+  uint32_t PictureReads = 0;  // picture files read into the panel
   int32_t PictureOverflowX = 0, PictureOverflowY = 0;
   // The emulator option dialogs (MAMEdir.cpp, Video.cpp, Audio.cpp, Misc.cpp).
   void MameDirectoriesACTNExecute();
@@ -512,6 +514,8 @@ class TMainFRM : public TDXForm {
   void StepPicture(int delta);
   plat::FolderIndex& PictureFolder(const std::string& folder);
   std::map<std::string, std::unique_ptr<plat::FolderIndex>> pictureFolders_;
+  // The file the shown picture was read from, with its size and time then (read or not).
+  std::tuple<std::string, int64_t, int64_t> shownStamp_;
   QPoint dragStart_, dragOrigin_;
   bool idle_ = true;
   bool formShown_ = false;     // the start-up steps of the show run once

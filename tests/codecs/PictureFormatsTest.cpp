@@ -10,6 +10,7 @@
 
 #include "GifCorpus.h"
 #include "JpegCorpus.h"
+#include "WmfCorpus.h"
 #include "codecs/PictureBound.h"
 #include "codecs/PictureFormats.h"
 #include "directx/DibFiles.h"
@@ -17,29 +18,8 @@
 
 namespace {
 
-std::string Word(int v) { return {char(v & 0xFF), char((v >> 8) & 0xFF)}; }
-std::string Dword(uint32_t v) { return Word(int(v & 0xFFFF)) + Word(int(v >> 16)); }
-
 // A placeable metafile with one red rectangle over a 100 x 50 window.
-std::string RedRectangleMetafile() {
-  std::string head =
-      Dword(0x9AC6CDD7) + Word(0) + Word(0) + Word(0) + Word(100) + Word(50) + Word(96) + Dword(0);
-  uint16_t sum = 0;
-  for (size_t i = 0; i < head.size(); i += 2)
-    sum ^= uint16_t(uint8_t(head[i]) | uint8_t(head[i + 1]) << 8);
-  head += Word(sum);
-  auto rec = [](int fn, std::vector<int> params) {
-    std::string r = Dword(uint32_t(3 + params.size())) + Word(fn);
-    for (int p : params) r += Word(p);
-    return r;
-  };
-  std::string body = rec(0x020B, {0, 0}) + rec(0x020C, {50, 100}) +
-                     rec(0x02FC, {0, 0x00FF, 0x0000, 0}) + rec(0x012D, {0}) +
-                     rec(0x041B, {50, 100, 0, 0}) + rec(0x0000, {});
-  const uint32_t words = uint32_t(18 + body.size()) / 2;
-  return head + Word(1) + Word(9) + Word(0x0300) + Dword(words) + Word(1) + Dword(7) + Word(0) +
-         body;
-}
+std::string RedRectangleMetafile() { return wmfcorpus::Metafile(100, 50, 96, 1); }
 
 TEST(PictureFormats, RegistryByExtension) {
   for (const char* ext : {"GIF", ".gif", "png", "BMP", ".jpg", "JPEG"})
@@ -88,6 +68,20 @@ TEST(PictureFormats, LoadPictureOfEachFormat) {
     EXPECT_EQ(error, "Metafiles cannot be shown: the fonts they are drawn with are missing from " +
                          d + " (install the package fonts-urw-base35)");
     codecs::SetMetafileFontFolder("/usr/share/fonts/type1/urw-base35");
+    // A huge box is drawn smaller; more drawing or more records than the bound are refused.
+    const struct {
+      std::string Data;
+      int Side;  // 0: refused
+    } metafiles[] = {{wmfcorpus::Metafile(32767, 32767, 1440, 1), 1448},
+                     {wmfcorpus::Metafile(32767, 32767, 1440, 24), 0},
+                     {wmfcorpus::Metafile(100, 50, 96, 20000), 0},
+                     {wmfcorpus::Metafile(100, 50, 96, 1, 300000), 0}};
+    for (const auto& m : metafiles) {
+      ASSERT_TRUE(plat::WriteFileAtomic(d + "/m.wmf", m.Data));
+      EXPECT_EQ(codecs::LoadPicture(d + "/m.wmf", img, error), m.Side > 0) << m.Data.size();
+      if (m.Side) EXPECT_EQ(img.size(), QSize(m.Side, m.Side));
+      else EXPECT_EQ(error, "The metafile takes too much work to draw");
+    }
   }
   struct {
     const char* Name;

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -338,7 +339,14 @@ TEST(ProfileRoads, CreateFromTheDemonstrationEmulatorThenOpenAgain) {
   TMainFRM& g = h.Make();
   EXPECT_EQ(g.ProfileFileName, profile);
   EXPECT_EQ(g.LastSelected, "NEBULON");
+  QImage shot(8, 8, QImage::Format_RGB32);
+  shot.fill(Qt::blue);
+  plat::MakeDirs(h.home.file("snap"));
+  ASSERT_TRUE(shot.save(QString::fromStdString(h.home.file("snap/NEBULON.PNG"))));
+  g.PictureTabs = {h.home.file("snap")};
   g.OpenProfile(g.ProfileFileName);
+  EXPECT_EQ(g.CurrentPictureFile, h.home.file("snap/NEBULON.PNG"));
+  EXPECT_EQ(g.PictureReads, 1u);  // the game is selected twice on the way, its picture read once
   EXPECT_EQ(h.seam.messages.size(), 0u) << h.seam.AllMessages();
   ASSERT_EQ(g.ProfileLoaded, 1);
   EXPECT_EQ(h.seam.commands.size(), 1u);

@@ -96,6 +96,13 @@ TEST(PicturePanel, LookupOrderNumbersAndSlideshow) {
   EXPECT_EQ(w.ShownPicture.width(), 30);
   EXPECT_EQ(w.ImageSize->text(), "30x10");
   EXPECT_FALSE(w.ScreenshotsForwACTN->isEnabled());
+  // Selected again or its tab turned to, the unchanged file is not read again; a changed one is.
+  h.Select("PACMAN");
+  w.ScreenShotPGEChange();
+  EXPECT_EQ(w.PictureReads, 1u);
+  PictureWindow::Picture(h.snap, "PACMAN.PNG", 31, "PNG");
+  h.Select("PACMAN");
+  EXPECT_EQ(w.ShownPicture.width(), 31);
 
   h.Select("PUCKMAN");  // a clone without its own picture shows its parent's
   EXPECT_EQ(h.Shown(), "PACMAN.PNG");
@@ -183,6 +190,9 @@ TEST(PicturePanel, DamagedPictureShowsTheLogo) {
     EXPECT_EQ(h.w().ShownPicture, mark);
     EXPECT_EQ(h.w().ImageSize->text(), "");
     EXPECT_TRUE(h.seam.messages.empty());
+    h.Select("GALAGA");  // the mark again, the file not read again
+    EXPECT_EQ(h.w().PictureReads, 1u);
+    EXPECT_EQ(h.w().ShownPicture, mark);
   }
 }
 

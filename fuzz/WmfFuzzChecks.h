@@ -1,0 +1,36 @@
+// What the metafile fuzz target (and its regression test) requires of any input: no crash,
+// and a picture of at most 2 Mpixels or a message.
+#pragma once
+#include <QImage>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "codecs/PictureFormats.h"
+#include "platform/Files.h"
+
+namespace fuzzchecks {
+
+inline bool CheckMetafile(std::string_view data) {
+  if (!codecs::HaveMetafiles()) return true;
+  // Metafiles are read from files: one file of the process, written again for each input.
+  static const std::string path = [] {
+    char name[] = "/tmp/velmora-wmf-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd >= 0) close(fd);
+    std::string p = std::string(name) + ".wmf";
+    std::remove(name);
+    return p;
+  }();
+  if (!plat::WriteFileAtomic(path, std::string(data))) return true;
+  QImage img;
+  std::string error;
+  if (!codecs::LoadPicture(path, img, error)) return !error.empty();
+  return !img.isNull() && double(img.width()) * img.height() <= 2.0 * 1024 * 1024;
+}
+
+}  // namespace fuzzchecks

@@ -64,7 +64,7 @@ class ReportTest : public ::testing::Test {
 QString RunTool(const QString& program, const QStringList& args) {
   QProcess p;
   p.start(program, args);
-  if (!p.waitForFinished(30000)) return {};
+  if (!p.waitForFinished(60000)) return {};
   return QString::fromUtf8(p.readAllStandardOutput());
 }
 

@@ -6,7 +6,6 @@
 #include "../../fuzz/ForceFeedbackFuzzChecks.h"
 #include "directx/ForceFeedback.h"
 #include "support/CorpusCheck.h"
-#include "support/ThreadCpu.h"
 
 namespace {
 
@@ -175,28 +174,6 @@ TEST(ForceFeedback, StoredTree) {
   EXPECT_FALSE(back.LoadFromBytes(huge));
   EXPECT_FALSE(back.LoadFromBytes(tree + "x"));
   EXPECT_EQ(back.SaveToBytes(), tree);
-}
-
-TEST(ForceFeedback, WideTreesLoadAndClearInLinearTime) {
-  // Processor seconds to load and clear `n` siblings; compared between two sizes, so that
-  // neither a slow build nor a busy machine counts.
-  auto loadAndClear = [](int n) {
-    TForceFeedbackEffects wide(nullptr);
-    for (int i = 0; i < n; ++i) new TForceFeedbackEffect(&wide);
-    const std::string stored = wide.SaveToBytes();
-    const double start = ThreadCpuSeconds();
-    TForceFeedbackEffects back(nullptr);
-    EXPECT_TRUE(back.LoadFromBytes(stored));
-    EXPECT_EQ(back.Count(), n);
-    back.Clear();
-    wide.Clear();
-    EXPECT_EQ(wide.Count(), 0);
-    return ThreadCpuSeconds() - start;
-  };
-  const double small = loadAndClear(25000);
-  const double large = loadAndClear(200000);
-  // Eight times the siblings: eight times the work when linear, sixty-four when quadratic.
-  EXPECT_LT(large, 24 * small + 0.05) << small << " s, then " << large << " s";
 }
 
 TEST(ForceFeedback, FuzzSeedsAndRegressions) {

@@ -294,7 +294,7 @@ TEST(Rtf, OutsideReaderUnderstandsOurFiles) {
   std::string path = tmp.write("sample.rtf", plat::WriteRtf(doc));
   QProcess p;
   p.start(unrtf, {"--text", QString::fromStdString(path)});
-  ASSERT_TRUE(p.waitForFinished(20000));
+  ASSERT_TRUE(p.waitForFinished(60000));
   EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
   const QByteArray raw = p.readAllStandardOutput();
   QString out = QString::fromLatin1(raw);
@@ -307,7 +307,7 @@ TEST(Rtf, OutsideReaderUnderstandsOurFiles) {
   // Its HTML output sees the bold and the italic heading.
   QProcess h;
   h.start(unrtf, {"--html", QString::fromStdString(path)});
-  ASSERT_TRUE(h.waitForFinished(20000));
+  ASSERT_TRUE(h.waitForFinished(60000));
   QString html = QString::fromUtf8(h.readAllStandardOutput()).toLower();
   EXPECT_TRUE(html.contains("<b>bold") || html.contains("<b>\nbold")) << html.toStdString();
   EXPECT_TRUE(html.contains("<i>")) << html.toStdString();

@@ -4,6 +4,7 @@
 #include <QImage>
 
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 

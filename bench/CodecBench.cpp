@@ -149,9 +149,30 @@ void BM_JpegNarrowScans2048(benchmark::State& s) {
       jpegcorpus::Write({2048, 2048, JCS_RGB, true, false, 0, true, true});
   Jpeg(s, data);
 }
+// Flat pictures of 1 + 14 * cycles scans of successive approximation over the whole picture
+// (refused), and a real progressive 48-megapixel picture at full chroma (read).
+void BM_JpegApproximationCycles(benchmark::State& s) {
+  const int size = int(s.range(0)), cycles = int(s.range(2));
+  const std::string data = jpegcorpus::Write(
+      {size, size, s.range(1) ? JCS_RGB : JCS_GRAYSCALE, true, false, 0, false, true, cycles});
+  Jpeg(s, data);
+}
+void BM_JpegProgressive8000x6000FullChroma(benchmark::State& s) {
+  static const std::string data = jpegcorpus::Write({8000, 6000, JCS_RGB, true, true});
+  Jpeg(s, data);
+}
 
 }  // namespace
 
+BENCHMARK(BM_JpegApproximationCycles)
+    ->ArgNames({"size", "colour", "cycles"})
+    ->Args({4096, 0, 14})
+    ->Args({8192, 0, 14})
+    ->Args({11000, 0, 14})
+    ->Args({8192, 1, 14})
+    ->Args({8192, 0, 19})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JpegProgressive8000x6000FullChroma)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Jpeg640x480)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_JpegRepeatedScans2048)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_JpegNarrowScans2048)->Unit(benchmark::kMillisecond);

@@ -18,6 +18,7 @@ namespace fuzzchecks {
 inline void LimitPictureSizes() {
   gif::MaxPixels = uint64_t(1) << 22;
   codecs::MaxPictureBytes = uint64_t(1) << 24;
+  codecs::MaxJpegMemory = uint64_t(1) << 25;
 }
 
 // What was read is written back (or refused with GIFException) and reads again with the same

@@ -23,12 +23,22 @@ struct Context {
   jpeg_progress_mgr progress{};
   std::jmp_buf jump{};
   char message[JMSG_LENGTH_MAX] = {};
+  int scan = 0;       // the last scan counted in `work`
+  uint64_t work = 0;  // of the scans so far, in coefficients
 };
 
 Context& ContextOf(j_common_ptr c) { return *reinterpret_cast<Context*>(c->err); }
 
+[[noreturn]] void Fail(Context& ctx, const char* message) {
+  std::snprintf(ctx.message, sizeof ctx.message, "%s", message);
+  std::longjmp(ctx.jump, 1);
+}
+
 [[noreturn]] void ErrorExit(j_common_ptr c) {
   Context& ctx = ContextOf(c);
+  // Beyond the memory bound libjpeg would go to a backing store, which it does not have.
+  if (c->err->msg_code == JERR_NO_BACKING_STORE || c->err->msg_code == JERR_OUT_OF_MEMORY)
+    Fail(ctx, "Image too large to decode");
   (*c->err->format_message)(c, ctx.message);
   std::longjmp(ctx.jump, 1);
 }
@@ -41,13 +51,25 @@ void EmitMessage(j_common_ptr c, int level) {
 
 void OutputMessage(j_common_ptr) {}
 
+// Called before each row of a scan is read: a new scan is counted before its data.
 void Progress(j_common_ptr c) {
   if (!c->is_decompressor) return;
-  const int scan = reinterpret_cast<j_decompress_ptr>(c)->input_scan_number;
-  if (scan <= kMaxJpegScans) return;
+  const auto d = reinterpret_cast<j_decompress_ptr>(c);
   Context& ctx = ContextOf(c);
-  std::snprintf(ctx.message, sizeof ctx.message, "More than %d scans", kMaxJpegScans);
-  std::longjmp(ctx.jump, 1);
+  if (d->input_scan_number == ctx.scan) return;
+  ctx.scan = d->input_scan_number;
+  if (ctx.scan > kMaxJpegScans) {
+    char message[64];
+    std::snprintf(message, sizeof message, "More than %d scans", kMaxJpegScans);
+    Fail(ctx, message);
+  }
+  uint64_t blocks = 0;
+  for (int i = 0; i < d->num_components; ++i)
+    blocks += uint64_t(d->comp_info[i].width_in_blocks) * d->comp_info[i].height_in_blocks;
+  const uint64_t scanBlocks = uint64_t(d->MCUs_per_row) * d->MCU_rows_in_scan * d->blocks_in_MCU;
+  const int band = d->progressive_mode ? d->Se - d->Ss + 1 : 64;
+  ctx.work += scanBlocks * uint64_t(band + kJpegBlockCost);
+  if (ctx.work > blocks * kMaxJpegWorkPerBlock) Fail(ctx, "Too many scans for the image size");
 }
 
 // Everything up to the output size. Holds no object with a destructor across a libjpeg
@@ -116,8 +138,7 @@ bool Create(Decompressor& j) {
   if (setjmp(j.ctx.jump)) return false;
   j.created = true;
   jpeg_create_decompress(&j.d);
-  // The whole coefficients of a progressive file stay within the picture bound too.
-  j.d.mem->max_memory_to_use = long(MaxPictureBytes);
+  j.d.mem->max_memory_to_use = long(MaxJpegMemory);
   j.ctx.progress.progress_monitor = Progress;
   j.d.progress = &j.ctx.progress;
   return true;

@@ -4,6 +4,7 @@
 #include <QImage>
 
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -20,10 +21,24 @@ class EJpegError : public std::runtime_error {
 // more pass over the whole picture.
 constexpr int kMaxJpegScans = 200;
 
-// Decodes a JPEG held in memory. A picture beyond the picture bound, more scans than
-// kMaxJpegScans, scans that refine the same bits again, and whatever libjpeg cannot read
-// raise EJpegError with the reason. Damage the library can go past (a cut file) still gives
-// the picture.
+// Most work all scans together may take, in coefficients a block of the picture: a scan
+// costs, for each block it covers, the coefficients of its band and kJpegBlockCost more.
+// Real progressive files take at most about 290 (grey, or the luminance of colour).
+constexpr int kJpegBlockCost = 16;
+constexpr int kMaxJpegWorkPerBlock = 6 * 64;
+
+// The bound on libjpeg's own memory, the whole coefficients of a progressive file among it
+// (2 bytes a coefficient: 6 bytes a pixel at full chroma): a 48-megapixel progressive
+// picture at full chroma fits.
+constexpr uint64_t kMaxJpegMemory = uint64_t(320) << 20;
+// The bound in force (tests and the fuzz targets lower it).
+inline uint64_t MaxJpegMemory = kMaxJpegMemory;
+
+// Decodes a JPEG held in memory. A picture beyond the picture bound, one whose decoding
+// needs more than MaxJpegMemory, more scans than kMaxJpegScans or more work than
+// kMaxJpegWorkPerBlock, scans that refine the same bits again, and whatever libjpeg cannot
+// read raise EJpegError with the reason. Damage the library can go past (a cut file) still
+// gives the picture.
 QImage DecodeJpeg(const void* data, size_t size);
 
 class TJpegPicture : public TGraphic {

@@ -366,6 +366,12 @@ TEST(GifWrite, EveryCombinationOfPassesKeepsPicturesTimesAndLooping) {
         corpus::Gif g = Screen({With(first, 10, 1), With(over, 20, 1, 16), local}, 0);
         g.GlobalColors = 16;
         return g;
+      }(),
+      // Transparent pixels of index 255 over a 2-colour table.
+      [] {
+        corpus::Gif g = Screen({With(Box(0, 0, 8, 6, 1, QRect(2, 1, 3, 2), 255), 10, 0, 255)});
+        g.GlobalColors = 2;
+        return g;
       }()};
   for (size_t n = 0; n < gifs.size(); ++n) {
     const std::string original = corpus::WriteOurs(gifs[n]);

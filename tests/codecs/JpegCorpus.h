@@ -16,10 +16,51 @@ struct Spec {
   bool Progressive = false;
   bool FullChroma = false;  // no subsampling
   int Restart = 0;          // restart interval in rows of blocks
-  // One coefficient a scan in two steps for each component: 1 + 2 * 63 * components scans.
+  // One coefficient a scan in two steps for each component from NarrowFrom (1 + 2 * 63 scans
+  // each).
   bool NarrowScans = false;
   bool Flat = false;  // one grey level: the smallest scans
+  // Successive approximation from bit 13 down to 0 over coefficients 1-63 of the first
+  // component, after one DC scan: 1 + 14 * Cycles scans (each cycle after the first starts
+  // again from bit 13, which libjpeg takes as legal). Flat pictures only.
+  int Cycles = 0;
+  // Luminance sampled this many times the chroma each way (0: the library's default; beyond 2,
+  // narrow scans start with a DC scan for each component).
+  int LumaSampling = 0;
+  int NarrowFrom = 0;
 };
+
+// Where scan `n` (from 1) starts, with the tables written just before it.
+inline size_t ScanStart(const std::string& jpeg, int n) {
+  size_t start = 0;
+  for (int i = 0; i < n; ++i) start = jpeg.find("\xFF\xDA", start + 1);
+  const size_t tables = jpeg.rfind("\xFF\xC4", start);
+  if (tables != std::string::npos &&
+      tables + 2 + (size_t(uint8_t(jpeg[tables + 2])) << 8 | uint8_t(jpeg[tables + 3])) == start)
+    return tables;
+  return start;
+}
+
+// Scans 2 (first pass) and 3 (refinement) of a one-component AC script made into `cycles`
+// runs of a first pass at bit 13 and refinements down to bit 0 (all coefficients zero: the
+// data does not depend on the bits). The DC scan before them is left without data.
+inline std::string ApproximationCycles(const std::string& jpeg, int cycles) {
+  const size_t dc = jpeg.find("\xFF\xDA");
+  const size_t first = ScanStart(jpeg, 2), refine = ScanStart(jpeg, 3);
+  const std::string pass = jpeg.substr(first, refine - first);
+  const std::string again = jpeg.substr(refine, jpeg.size() - 2 - refine);
+  auto withBits = [](std::string scan, int ah, int al) {
+    scan[scan.find("\xFF\xDA") + 9] = char(ah << 4 | al);
+    return scan;
+  };
+  std::string out =
+      jpeg.substr(0, dc + 2 + (size_t(uint8_t(jpeg[dc + 2])) << 8 | uint8_t(jpeg[dc + 3])));
+  for (int i = 0; i < cycles; ++i) {
+    out += withBits(pass, 0, 13);
+    for (int al = 12; al >= 0; --al) out += withBits(again, al + 1, al);
+  }
+  return out + "\xFF\xD9";
+}
 
 inline std::string Write(const Spec& s) {
   jpeg_compress_struct c{};
@@ -41,15 +82,35 @@ inline std::string Write(const Spec& s) {
   if (s.FullChroma)
     for (int i = 0; i < c.num_components; ++i)
       c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
+  if (s.LumaSampling)
+    c.comp_info[0].h_samp_factor = c.comp_info[0].v_samp_factor = s.LumaSampling;
   c.restart_in_rows = s.Restart;
   std::vector<jpeg_scan_info> scans;
-  if (s.NarrowScans) {
+  if (s.Cycles > 0) {
     jpeg_scan_info dc{};
     dc.comps_in_scan = c.num_components;
     for (int i = 0; i < c.num_components; ++i) dc.component_index[i] = i;
     scans.push_back(dc);
+    // The library writes no bit past 10: a first pass and a refinement, their bits set after.
+    for (int al = 1; al >= 0; --al) {
+      jpeg_scan_info a{};
+      a.comps_in_scan = 1;
+      a.Ss = 1;
+      a.Se = 63;
+      a.Ah = 1 - al;
+      a.Al = al;
+      scans.push_back(a);
+    }
+    c.scan_info = scans.data();
+    c.num_scans = int(scans.size());
+  } else if (s.NarrowScans) {
+    // Beyond 2 x 2 the blocks of a unit are too many for one scan of all components.
+    for (int i = 0; i < c.num_components; ++i) {
+      jpeg_scan_info& dc = i == 0 || s.LumaSampling > 2 ? scans.emplace_back() : scans.back();
+      dc.component_index[dc.comps_in_scan++] = i;
+    }
     for (int step = 0; step < 2; ++step)
-      for (int ci = 0; ci < c.num_components; ++ci)
+      for (int ci = s.NarrowFrom; ci < c.num_components; ++ci)
         for (int k = 1; k < 64; ++k) {
           jpeg_scan_info a{};
           a.comps_in_scan = 1;
@@ -78,7 +139,7 @@ inline std::string Write(const Spec& s) {
   std::string out(reinterpret_cast<const char*>(buf), size);
   std::free(buf);
   jpeg_destroy_compress(&c);
-  return out;
+  return s.Cycles > 0 ? ApproximationCycles(out, s.Cycles) : out;
 }
 
 // The last scan (with the tables written just before it) repeated `times` more times.

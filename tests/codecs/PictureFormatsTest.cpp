@@ -120,6 +120,10 @@ TEST(PictureFormats, JpegReadsAsTheToolkitDidAndRefusesEndlessScans) {
   using jpegcorpus::Spec;
   const std::string colour = jpegcorpus::Write({40, 24});
   const std::string progressive = jpegcorpus::Write({40, 24, JCS_RGB, true});
+  // 197 legal scans, each over the whole picture.
+  auto cycles = [](J_COLOR_SPACE space) {
+    return jpegcorpus::Write({64, 48, space, true, false, 0, false, true, 14});
+  };
   const struct {
     const char* Name;
     std::string Data;
@@ -131,12 +135,24 @@ TEST(PictureFormats, JpegReadsAsTheToolkitDidAndRefusesEndlessScans) {
       {"ycck", jpegcorpus::Write({24, 16, JCS_YCCK}), nullptr},
       {"full chroma, restarts", jpegcorpus::Write({37, 29, JCS_RGB, false, true, 1}), nullptr},
       {"progressive", progressive, nullptr},
+      {"progressive grey", jpegcorpus::Write({33, 17, JCS_GRAYSCALE, true}), nullptr},
+      {"progressive cmyk, full chroma", jpegcorpus::Write({24, 16, JCS_CMYK, true, true}), nullptr},
       {"orientation tag", jpegcorpus::WithOrientation(colour, 6), nullptr},
       {"cut", colour.substr(0, colour.size() * 2 / 3), nullptr},
       {"last scan repeated", jpegcorpus::RepeatLastScan(progressive, 1000),
        "Inconsistent progression sequence for component 0 coefficient 1"},
       {"one coefficient a scan", jpegcorpus::Write({16, 16, JCS_RGB, true, false, 0, true}),
+       "Too many scans for the image size"},
+      {"one coefficient a scan, small chroma",
+       jpegcorpus::Write({.Width = 32, .Height = 32, .Progressive = true, .NarrowScans = true,
+                          .LumaSampling = 4, .NarrowFrom = 1}),
        "More than 200 scans"},
+      {"approximation cycles", cycles(JCS_GRAYSCALE), "Too many scans for the image size"},
+      {"approximation cycles, colour", cycles(JCS_RGB), "Too many scans for the image size"},
+      // Whole coefficients of 384 MB for a picture of 256 MB.
+      {"progressive beyond the decoder's memory",
+       jpegcorpus::WithSize(jpegcorpus::Write({16, 16, JCS_RGB, true, true}), 8192, 8192),
+       "Image too large to decode"},
       {"no picture", "\xFF\xD8\xFF\xD9", "JPEG datastream contains no image"},
   };
   QTemporaryDir dir;

@@ -380,6 +380,8 @@ TEST(DIB, ReadsDamagedRleAsFarAsItGoes) {
       {"run past the row", 8, b({8, 1, 0, 0, 2, 2, 0, 0, 5, 3, 0, 1}), "11111 22000 33333"},
       {"last row without an end mark", 8, b({5, 1, 0, 0, 5, 2, 0, 0, 8, 3}), "11111 22222 33333"},
       {"row left by a delta", 8, b({3, 1, 0, 2, 1, 1, 2, 2, 0, 0, 5, 3}), "11100 00002 33333"},
+      {"delta after a run past the row", 8, b({8, 1, 0, 2, 0, 1, 2, 2, 0, 0, 5, 3, 0, 1}),
+       "11111 00000 33333"},
       {"absolute run past the row", 8, b({0, 7, 1, 2, 3, 4, 5, 6, 7, 0, 0, 0, 1, 4}), "12345 40000 00000"},
       {"ends early", 8, b({5, 1, 0, 0, 3, 2}), "11111 22200 00000"},
       {"ends in an absolute run", 8, b({5, 1, 0, 0, 0, 5, 2, 2}), "11111 22000 00000"},

@@ -1,0 +1,41 @@
+// Writes the JPEG files the picture panel is measured with into a folder: make_jpeg_files
+// FOLDER. Scans of successive approximation over the whole picture again and again (1 + 14 *
+// cycles scans, a few KB), and flat 48-megapixel pictures as the library writes them
+// (progressive at full chroma, CMYK progressive and sequential).
+#include <cstdio>
+#include <string>
+
+#include "codecs/JpegCorpus.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_jpeg_files FOLDER\n");
+    return 2;
+  }
+  using jpegcorpus::Spec;
+  auto cycles = [](int w, int h, J_COLOR_SPACE space, int n) {
+    return jpegcorpus::Write({w, h, space, true, false, 0, false, true, n});
+  };
+  const std::pair<const char*, std::string> files[] = {
+      {"cycles-grey-4096.jpg", cycles(4096, 4096, JCS_GRAYSCALE, 14)},
+      {"cycles-grey-8192.jpg", cycles(8192, 8192, JCS_GRAYSCALE, 14)},
+      {"cycles-grey-11000.jpg", cycles(11000, 11000, JCS_GRAYSCALE, 14)},
+      {"cycles-colour-8192.jpg", cycles(8192, 8192, JCS_RGB, 14)},
+      {"cycles-260-grey-8192.jpg", cycles(8192, 8192, JCS_GRAYSCALE, 19)},
+      {"progressive-flat-8000x6000-444.jpg",
+       jpegcorpus::Write({8000, 6000, JCS_RGB, true, true, 0, false, true})},
+      {"progressive-flat-8000x6000-cmyk.jpg",
+       jpegcorpus::Write({8000, 6000, JCS_CMYK, true, true, 0, false, true})},
+      {"flat-8000x6000-cmyk.jpg",
+       jpegcorpus::Write({8000, 6000, JCS_CMYK, false, true, 0, false, true})},
+  };
+  for (const auto& [name, data] : files) {
+    const std::string path = std::string(argv[1]) + "/" + name;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f || std::fwrite(data.data(), 1, data.size(), f) != data.size() || std::fclose(f) != 0) {
+      std::fprintf(stderr, "cannot write %s\n", path.c_str());
+      return 1;
+    }
+  }
+  return 0;
+}

@@ -150,7 +150,12 @@ void TMainFRM::CreatePicturePanel() {
   auto* events = new PictureEvents(this);
   SnapShot->installEventFilter(events);
   ImagePNL->installEventFilter(events);
-  connect(SlideShowTMR, &QTimer::timeout, this, [this] { Guarded([this] { SlideShowTMRTimer(); }); });
+  connect(SlideShowTMR, &QTimer::timeout, this, [this] {
+    Guarded([this] { SlideShowTMRTimer(); });
+    // The next picture comes a whole delay after this one showed, however long it took to
+    // read: the user's input gets its turn in between.
+    if (SlideShowTMR->isActive()) SlideShowTMR->start();
+  });
   connect(ScreenShotPGE, &QTabWidget::currentChanged, this,
           [this] { Guarded([this] { ScreenShotPGEChange(); }); });
   connect(UserZoom, QOverload<int>::of(&QComboBox::activated), this,

@@ -17,15 +17,20 @@ namespace fuzzchecks {
 
 inline bool CheckMetafile(std::string_view data) {
   if (!codecs::HaveMetafiles()) return true;
-  // Metafiles are read from files: one file of the process, written again for each input.
-  static const std::string path = [] {
-    char name[] = "/tmp/velmora-wmf-XXXXXX";
-    const int fd = mkstemp(name);
-    if (fd >= 0) close(fd);
-    std::string p = std::string(name) + ".wmf";
-    std::remove(name);
-    return p;
-  }();
+  // Metafiles are read from files: one file of the process, written again for each input and
+  // removed at exit.
+  static const struct File {
+    std::string path;
+    File() {
+      char name[] = "/tmp/velmora-wmf-XXXXXX";
+      const int fd = mkstemp(name);
+      if (fd >= 0) close(fd);
+      path = std::string(name) + ".wmf";
+      std::remove(name);
+    }
+    ~File() { std::remove(path.c_str()); }
+  } file;
+  const std::string& path = file.path;
   if (!plat::WriteFileAtomic(path, std::string(data))) return true;
   QImage img;
   std::string error;

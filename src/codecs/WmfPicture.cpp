@@ -13,6 +13,7 @@
 #ifdef VELMORA_HAVE_WMF
 #include <libwmf/api.h>
 #include <libwmf/gd.h>
+#include <libwmf/gd/gd.h>
 #include <libwmf/ipa.h>
 #endif
 
@@ -50,12 +51,26 @@ uint64_t LittleEndian(const unsigned char* at, int bytes) {
   return v;
 }
 
+// Where the standard header begins: after the placeable one, when there is one.
+size_t HeaderAt(const std::string& data) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
+  return data.size() >= 22 && LittleEndian(bytes, 4) == 0x9AC6CDD7 ? 22 : 0;
+}
+
+// The library sets aside the largest record the header announces before it reads any: one
+// larger than the whole file is a lie.
+bool HeaderFits(const std::string& data) {
+  const size_t at = HeaderAt(data);
+  if (data.size() < at + 18) return false;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data.data()) + at;
+  return LittleEndian(bytes + 12, 4) * 2 <= data.size();
+}
+
 // The records the library reads after the headers: each begins with its length in words; one
 // shorter than its own head, or the end record, closes the list.
 size_t CountRecords(const std::string& data) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
-  size_t at = data.size() >= 22 && LittleEndian(bytes, 4) == 0x9AC6CDD7 ? 22 : 0;
-  at += 18;
+  size_t at = HeaderAt(data) + 18;
   size_t n = 0;
   while (at + 6 <= data.size()) {
     ++n;
@@ -79,7 +94,7 @@ struct Work {
   double Area() const { return (box.BR.x - box.TL.x) * sx * (box.BR.y - box.TL.y) * sy; }
   bool Add(double px) {
     if (over) return false;
-    pixels += std::isnan(px) ? Area() + 1 : px;
+    pixels += std::isnan(px) ? Area() + 1 : std::max(px, 1.0);
     over = pixels > kMaxMetafileWork;
     return !over;
   }
@@ -240,6 +255,20 @@ void CountWork(wmfAPI* api, Work& work) {
   });
 }
 
+// The library leaves the image it drew to its caller, all of it plain allocations: its pixels,
+// their rows, and what drawing added to it.
+void FreeImage(void* image) {
+  auto* im = static_cast<gdImagePtr>(image);
+  std::free(im->_tpixels);
+  std::free(im->tpixels);
+  std::free(im->pixels);
+  std::free(im->polyInts);
+  std::free(im->style);
+  if (im->clip) std::free(im->clip->list);
+  std::free(im->clip);
+  std::free(im);
+}
+
 [[noreturn]] void TooComplex() {
   throw std::runtime_error("The metafile takes too much work to draw");
 }
@@ -259,6 +288,7 @@ class TMetafile : public TGraphic {
 
  private:
   static QImage Play(std::string& data) {
+    if (!HeaderFits(data)) Fail();
     if (CountRecords(data) > kMaxMetafileRecords) TooComplex();
     wmfAPI_Options options;
     std::memset(&options, 0, sizeof options);
@@ -279,7 +309,13 @@ class TMetafile : public TGraphic {
     if (err == wmf_E_None) err = wmf_scan(api, 0, &bbox);
     unsigned int w = 0, h = 0;
     if (err == wmf_E_None) err = wmf_display_size(api, &w, &h, 96, 96);
-    if (err == wmf_E_None && (w == 0 || h == 0)) err = wmf_E_BadFormat;
+    // A box the library could not measure (a placeable width past 16 bits gives a picture one
+    // pixel high and millions wide) is no picture: its size keeps the box's shape.
+    if (err == wmf_E_None &&
+        (w == 0 || h == 0 || !(bbox.BR.x > bbox.TL.x) || !(bbox.BR.y > bbox.TL.y) ||
+         std::abs(std::log((double(w) / h) / ((bbox.BR.x - bbox.TL.x) / (bbox.BR.y - bbox.TL.y)))) >
+             std::log(2.0)))
+      err = wmf_E_BadFormat;
     if (err == wmf_E_None && double(w) * h > kMaxMetafilePixels) {
       const double s = std::sqrt(kMaxMetafilePixels / (double(w) * h));
       w = std::max(1u, unsigned(w * s));
@@ -306,10 +342,7 @@ class TMetafile : public TGraphic {
                             px[y * w + x] & 0xFF);
           }
         }
-        // The library leaves the image it drew to its caller: its pixel block and the
-        // image itself are plain allocations.
-        std::free(const_cast<int*>(px));
-        std::free(dev->gd_image);
+        FreeImage(dev->gd_image);
         dev->gd_image = nullptr;
       }
     }

@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
   }
   using jpegcorpus::Spec;
   const std::string progressive = jpegcorpus::Write({12, 10, JCS_RGB, true});
-  const std::pair<const char*, std::string> seeds[] = {
+  return jpegcorpus::WriteFiles(argv[1], {
       {"colour.jpg", jpegcorpus::Write({12, 10})},
       {"grey.jpg", jpegcorpus::Write({9, 7, JCS_GRAYSCALE})},
       {"cmyk.jpg", jpegcorpus::Write({8, 8, JCS_CMYK})},
@@ -21,14 +21,5 @@ int main(int argc, char** argv) {
       {"orientation.jpg", jpegcorpus::WithOrientation(jpegcorpus::Write({8, 8}), 6)},
       {"approximation-cycles.jpg",
        jpegcorpus::Write({16, 16, JCS_GRAYSCALE, true, false, 0, false, true, 2})},
-  };
-  for (const auto& [name, data] : seeds) {
-    const std::string path = std::string(argv[1]) + "/" + name;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f || std::fwrite(data.data(), 1, data.size(), f) != data.size() || std::fclose(f) != 0) {
-      std::fprintf(stderr, "cannot write %s\n", path.c_str());
-      return 1;
-    }
-  }
-  return 0;
+  }) ? 0 : 1;
 }

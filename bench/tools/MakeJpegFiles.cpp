@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   auto cycles = [](int w, int h, J_COLOR_SPACE space, int n) {
     return jpegcorpus::Write({w, h, space, true, false, 0, false, true, n});
   };
-  const std::pair<const char*, std::string> files[] = {
+  return jpegcorpus::WriteFiles(argv[1], {
       {"cycles-grey-4096.jpg", cycles(4096, 4096, JCS_GRAYSCALE, 14)},
       {"cycles-grey-8192.jpg", cycles(8192, 8192, JCS_GRAYSCALE, 14)},
       {"cycles-grey-11000.jpg", cycles(11000, 11000, JCS_GRAYSCALE, 14)},
@@ -28,14 +28,5 @@ int main(int argc, char** argv) {
        jpegcorpus::Write({8000, 6000, JCS_CMYK, true, true, 0, false, true})},
       {"flat-8000x6000-cmyk.jpg",
        jpegcorpus::Write({8000, 6000, JCS_CMYK, false, true, 0, false, true})},
-  };
-  for (const auto& [name, data] : files) {
-    const std::string path = std::string(argv[1]) + "/" + name;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f || std::fwrite(data.data(), 1, data.size(), f) != data.size() || std::fclose(f) != 0) {
-      std::fprintf(stderr, "cannot write %s\n", path.c_str());
-      return 1;
-    }
-  }
-  return 0;
+  }) ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <jpeglib.h>
@@ -177,6 +178,21 @@ inline std::string WithSize(std::string jpeg, int width, int height) {
       break;
     }
   return jpeg;
+}
+
+// Writes each file (name, bytes) into the folder; false, after a message, when one cannot be.
+inline bool WriteFiles(const std::string& folder,
+                       const std::vector<std::pair<const char*, std::string>>& files) {
+  for (const auto& [name, data] : files) {
+    const std::string path = folder + "/" + name;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    const bool written = f && std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    if ((f && std::fclose(f) != 0) || !written) {
+      std::fprintf(stderr, "cannot write %s\n", path.c_str());
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace jpegcorpus

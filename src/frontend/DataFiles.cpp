@@ -372,28 +372,25 @@ std::string ResolveDataFile(const std::string& emulatorDir, const std::string& n
 
 const std::string& ReadDataFile(const std::string& path, std::string* error) {
   struct Cached {
-    int64_t size = -1;
-    int64_t mtimeNs = 0;
+    plat::FileStamp stamp;
     std::string text;
   };
   static std::map<std::string, Cached> cache;
   static const std::string empty;
-  struct stat st;
-  if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+  const plat::FileStamp now = path.empty() ? plat::FileStamp() : plat::StampOf(path);
+  if (now.size < 0) {
     cache.erase(path);
     return empty;
   }
-  const int64_t mtime = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   Cached& c = cache[path];
-  if (c.size == static_cast<int64_t>(st.st_size) && c.mtimeNs == mtime) return c.text;
+  if (c.stamp == now) return c.text;
   c.text.clear();
-  c.size = -1;
+  c.stamp = {};
   if (!plat::ReadRegularFile(path, c.text, kMaxDataFileSize, error)) {
     c.text.clear();
     return c.text;
   }
-  c.size = static_cast<int64_t>(st.st_size);
-  c.mtimeNs = mtime;
+  c.stamp = now;
   return c.text;
 }
 

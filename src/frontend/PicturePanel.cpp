@@ -14,8 +14,6 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <filesystem>
-
 #include "codecs/PictureFormats.h"
 #include "frontend/PictureLayout.h"
 #include "frontend/main.h"
@@ -70,13 +68,6 @@ bool ReadPicture(const std::string& path, QImage& out, std::string& error) {
   if (!out.isNull()) return true;
   error = "The file holds no picture";
   return false;
-}
-
-// A picture file as read: its name, size and time of change.
-std::tuple<std::string, int64_t, int64_t> Stamp(const std::string& file) {
-  std::error_code e;
-  const auto time = std::filesystem::last_write_time(file, e);
-  return {file, plat::FileSize(file), e ? 0 : int64_t(time.time_since_epoch().count())};
 }
 
 // Mouse and size events of the picture go to the main window.
@@ -205,7 +196,7 @@ void TMainFRM::FindPicture(const GameRecord* game) {
 void TMainFRM::LoadPicture(const std::string& file) {
   QImage img;
   std::string error;
-  auto stamp = file.empty() ? decltype(shownStamp_)() : Stamp(file);
+  auto stamp = file.empty() ? decltype(shownStamp_)() : std::pair(file, plat::StampOf(file));
   // The picture on show (or its mark) stays while its file is unchanged: the same game is
   // selected more than once at start-up, and a slow file is read once.
   if (file.empty() || stamp != shownStamp_) {

@@ -11,14 +11,15 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <tuple>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "database/DXClass.h"
 #include "database/types.h"
 #include "directx/DXInputDefs.h"
 #include "frontend/TreeLayout.h"
+#include "platform/Files.h"
 
 class QTabBar;
 class QTreeView;
@@ -515,7 +516,7 @@ class TMainFRM : public TDXForm {
   plat::FolderIndex& PictureFolder(const std::string& folder);
   std::map<std::string, std::unique_ptr<plat::FolderIndex>> pictureFolders_;
   // The file the shown picture was read from, with its size and time then (read or not).
-  std::tuple<std::string, int64_t, int64_t> shownStamp_;
+  std::pair<std::string, plat::FileStamp> shownStamp_;
   QPoint dragStart_, dragOrigin_;
   bool idle_ = true;
   bool formShown_ = false;     // the start-up steps of the show run once

@@ -359,6 +359,13 @@ bool ReadRegularFileHead(const std::string& path, std::string& out, size_t count
   return ok;
 }
 
+FileStamp StampOf(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+  return {static_cast<int64_t>(st.st_size),
+          static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 namespace {
 
 // Whether `target` (links already followed from `named`) may be replaced: a regular file, or

@@ -30,6 +30,14 @@ std::string CurrentDir();                            // with trailing "/"
 bool SetCurrentDir(const std::string& path);
 std::string AbsolutePath(const std::string& path);
 int64_t FileSize(const std::string& path);           // -1 when missing
+// A regular file's size and time of change, to tell whether it changed since it was read;
+// size -1 when there is no regular file by that name.
+struct FileStamp {
+  int64_t size = -1;
+  int64_t mtimeNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+FileStamp StampOf(const std::string& path);
 
 // Names listed in a folder (files and folders, no "." or ".."), in listing order.
 std::vector<std::string> ListDir(const std::string& dir);

@@ -532,19 +532,7 @@ void TReportFRM::AppendParagraph(const QString& line) {
     end_.insertBlock(blockFormat_, charFormat_);
   }
   if (!line.isEmpty()) end_.insertText(line, charFormat_);
-  if (bullet_) {
-    QTextBlock prev = end_.block().previous();
-    if (list_ && prev.isValid() && prev.textList() == list_) {
-      list_->add(end_.block());
-    } else {
-      QTextListFormat lf;
-      lf.setStyle(QTextListFormat::ListDisc);
-      lf.setIndent(1);
-      list_ = end_.createList(lf);
-    }
-  } else {
-    list_ = nullptr;
-  }
+  list_ = bullet_ ? plat::AddBulletItem(end_, list_) : nullptr;
   if (readOnly_) d->setModified(false);
   ScheduleRefresh();
 }
@@ -581,12 +569,25 @@ bool TReportFRM::LoadFrom(const std::string& path) {
                plat::MB_OK | plat::MB_ICONERROR);
     return false;
   }
+  // A document past the bounds of what the window shows is shown in part, never edited: its
+  // file would lose the rest when saved.
+  const bool rich = !plainText_ && plat::IsRtf(data);
+  if (!readOnly_) {
+    const std::string past = rich ? plat::RtfPastBound(data) : plat::PlainTextPastBound(data);
+    if (!past.empty()) {
+      MessageBox("The file \"" + ToMessage(path) + "\" could not be opened.\rIt holds " + past +
+                     ", more than the editor takes.",
+                 plat::MB_OK | plat::MB_ICONERROR);
+      return false;
+    }
+  }
   QTextDocument* d = Doc->document();
+  std::string past;
   Fill(0, [&] {
-    if (!plainText_ && plat::IsRtf(data)) {
-      plat::ReadRtf(data, *d);
+    if (rich) {
+      past = plat::ReadRtf(data, *d);
     } else {
-      plat::ReadPlainText(data, *d);
+      past = plat::ReadPlainText(data, *d);
       plainText_ = true;  // written back as it came
     }
   });
@@ -597,6 +598,10 @@ bool TReportFRM::LoadFrom(const std::string& path) {
   Doc->moveCursor(QTextCursor::Start);
   d->setModified(false);
   RefreshStatus();
+  if (!past.empty())
+    MessageBox("The file \"" + ToMessage(path) + "\" holds " + past +
+                   ", more than the window shows: it is shown in part.",
+               plat::MB_OK | plat::MB_ICONWARNING);
   return true;
 }
 

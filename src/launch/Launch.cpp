@@ -18,12 +18,16 @@
 #include "frontend/main.h"
 #include "launch/DosCmd.h"
 #include "platform/Files.h"
+#include "platform/Rtf.h"
 #include "platform/Seams.h"
 
 namespace {
 
-// The emulator's output shown after a run: at most its last few MB.
+// The emulator's output shown after a run: at most its last few MB, and no more lines than
+// a document of the report window.
 constexpr int64_t kMaxShownOutput = 4 << 20;
+constexpr size_t kMaxShownLines = plat::kMaxDocumentLines;
+static_assert(kMaxShownLines % 1000 == 0, "the cut note writes the bound in thousands");
 
 // Reads the end of the capture; `cut` tells whether an earlier part was left out.
 bool ReadCaptureTail(const std::string& path, std::string& text, bool& cut) {
@@ -43,6 +47,16 @@ bool ReadCaptureTail(const std::string& path, std::string& text, bool& cut) {
       text.erase(0, end + 1);
       if (!text.empty() && text[0] == '\n') text.erase(0, 1);
     }
+  }
+  size_t lines = 0;
+  plat::ForEachLine(text, [&](std::string_view, size_t) { ++lines; });
+  if (lines > kMaxShownLines) {
+    size_t n = 0, start = 0;
+    plat::ForEachLine(text, [&](std::string_view, size_t next) {
+      if (++n == lines - kMaxShownLines) start = next;
+    });
+    text.erase(0, start);
+    cut = true;
   }
   return true;
 }
@@ -206,7 +220,8 @@ void TMainFRM::MamePlayACTNExecute() {
       if (ReadCaptureTail(capture, text, cut)) {
         if (cut)
           report->AddLine("(The output was longer than " + std::to_string(kMaxShownOutput >> 20) +
-                          " MB: only its end is shown.)");
+                          " MB or " + std::to_string(kMaxShownLines / 1000) +
+                          ",000 lines: only its end is shown.)");
         report->AddText(text);
         plat::RemoveFile(capture);
       }

@@ -266,9 +266,20 @@ struct GroupState {
 
 const size_t kMaxDepth = 4096;
 
+// "more than 100,000 lines"
+std::string MoreThan(int bound, const char* what) {
+  std::string n = std::to_string(bound);
+  for (size_t i = n.size(); i > 3; i -= 3) n.insert(i - 3, ",");
+  return "more than " + n + " " + what;
+}
+
+// Reads into the document, or only counts what the text holds when there is none.
 class RtfReader {
  public:
-  RtfReader(std::string_view data, QTextDocument& doc) : data_(data), doc_(doc), cursor_(&doc) {}
+  RtfReader(std::string_view data, QTextDocument* doc) : data_(data), doc_(doc) {
+    if (doc) cursor_ = QTextCursor(doc);
+  }
+  const std::string& Past() const { return past_; }
 
   void Read() {
     size_t i = 0;
@@ -533,6 +544,7 @@ class RtfReader {
   }
 
   void Char(char16_t u) {
+    if (done_) return;
     GroupState& s = Top();
     switch (s.dest) {
       case Dest::Skip: return;
@@ -544,67 +556,89 @@ class RtfReader {
         return;
       case Dest::ColorTable:
         if (u == ';') {
-          colors_.push_back(colorSet_ ? QColor(red_, green_, blue_) : QColor());
+          if (colors_.size() < size_t(kMaxColors))
+            colors_.push_back(colorSet_ ? QColor(red_, green_, blue_) : QColor());
+          else
+            Passed(MoreThan(kMaxColors, "colours"));
           red_ = green_ = blue_ = 0;
           colorSet_ = false;
         }
         return;
       case Dest::Text: break;
     }
-    if (pendingBreak_) {
-      Flush();
-      cursor_.insertBlock(QTextBlockFormat(), FormatFor(s.chr));
-      pendingBreak_ = false;
+    if (pendingBreak_ && !NewBlock()) return;
+    if (!run_.isEmpty() && !(runKey_ == s.chr)) {
+      // Past its bound a change of format is not made: the text goes on in the run's format.
+      if (changes_ < kMaxFormatChanges) {
+        ++changes_;
+        Flush();
+      } else {
+        Passed(MoreThan(kMaxFormatChanges, "changes of format"));
+      }
     }
-    if (!run_.isEmpty() && !(runKey_ == s.chr)) Flush();
     if (run_.isEmpty()) runKey_ = s.chr;
     run_ += QChar(u);
   }
 
   void Flush() {
     if (run_.isEmpty()) return;
-    cursor_.insertText(run_, FormatFor(runKey_));
+    if (doc_) cursor_.insertText(run_, FormatFor(runKey_));
     run_.clear();
+  }
+
+  // Starts the paragraph a break asked for; past the bound reading stops instead.
+  bool NewBlock() {
+    if (blocks_ >= kMaxDocumentLines) {
+      Passed(MoreThan(kMaxDocumentLines, "paragraphs"));
+      done_ = true;
+      return false;
+    }
+    ++blocks_;
+    Flush();
+    if (doc_) cursor_.insertBlock(QTextBlockFormat(), FormatFor(Top().chr));
+    pendingBreak_ = false;
+    return true;
+  }
+
+  void Passed(std::string bound) {
+    if (past_.empty()) past_ = std::move(bound);
   }
 
   void CommitFont() {
     QString name = fontName_.trimmed();
-    if (fontNumber_ >= 0 && !name.isEmpty()) fonts_[fontNumber_] = {name, fontFixed_};
+    if (fontNumber_ >= 0 && !name.isEmpty()) {
+      if (fonts_.size() < size_t(kMaxFonts) || fonts_.count(fontNumber_))
+        fonts_[fontNumber_] = {name, fontFixed_};
+      else
+        Passed(MoreThan(kMaxFonts, "fonts"));
+    }
     fontName_.clear();
     fontFixed_ = false;
   }
 
   // Ends the current paragraph with the paragraph format in effect.
   void Paragraph() {
-    if (pendingBreak_) {
-      Flush();
-      cursor_.insertBlock(QTextBlockFormat(), FormatFor(Top().chr));
-      pendingBreak_ = false;
-    }
+    if (done_ || (pendingBreak_ && !NewBlock())) return;
     FinishBlock();
     pendingBreak_ = true;
   }
 
   void FinishBlock() {
     Flush();
+    const bool bullet = bullet_ && items_ < kMaxListItems;
+    if (bullet_ && !bullet) Passed(MoreThan(kMaxListItems, "list items"));
+    if (!doc_) {
+      items_ += bullet;
+      return;
+    }
     QTextBlockFormat bf;
     static const Qt::Alignment aligns[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter,
                                            Qt::AlignJustify};
     bf.setAlignment(aligns[std::clamp(Top().align, 0, 3)]);
     cursor_.setBlockFormat(bf);
     if (cursor_.block().length() <= 1) cursor_.setBlockCharFormat(FormatFor(Top().chr));
-    if (bullet_) {
-      if (list_) {
-        list_->add(cursor_.block());
-      } else {
-        QTextListFormat lf;
-        lf.setStyle(QTextListFormat::ListDisc);
-        lf.setIndent(1);
-        list_ = cursor_.createList(lf);
-      }
-    } else {
-      list_ = nullptr;
-    }
+    items_ += bullet;
+    list_ = bullet ? AddBulletItem(cursor_, list_) : nullptr;
   }
 
   void Finish() {
@@ -618,7 +652,7 @@ class RtfReader {
     QTextCharFormat f;
     int number = k.font < 0 ? defaultFont_ : k.font;
     auto ft = fonts_.find(number);
-    QString name = ft != fonts_.end() ? ft->second.name : doc_.defaultFont().family();
+    QString name = ft != fonts_.end() ? ft->second.name : doc_->defaultFont().family();
     SetCharFontName(f, name);
     if (ft != fonts_.end() && ft->second.fixed) {
       f.setFontFixedPitch(true);
@@ -641,8 +675,10 @@ class RtfReader {
   };
 
   std::string_view data_;
-  QTextDocument& doc_;
+  QTextDocument* doc_;
   QTextCursor cursor_;
+  std::string past_;  // the first bound passed
+  int blocks_ = 1, items_ = 0, changes_ = 0;
   std::vector<GroupState> stack_;
   size_t overflow_ = 0;
   bool done_ = false;
@@ -678,21 +714,43 @@ bool IsRtf(std::string_view data) {
 
 std::string WriteRtf(const QTextDocument& doc) { return RtfWriter(doc).Write(); }
 
-void ReadRtf(std::string_view rtf, QTextDocument& doc) {
-  if (!IsRtf(rtf)) {
-    ReadPlainText(rtf, doc);
-    return;
-  }
+std::string ReadRtf(std::string_view rtf, QTextDocument& doc) {
+  if (!IsRtf(rtf)) return ReadPlainText(rtf, doc);
   // Skip what precedes the opening brace; the reader starts at it.
   size_t start = rtf.find('{');
   bool undo = doc.isUndoRedoEnabled();
   doc.setUndoRedoEnabled(false);
   doc.clear();
+  RtfReader reader(rtf.substr(start), &doc);
   {
-    RtfReader reader(rtf.substr(start), doc);
+    QTextCursor hold(&doc);
+    hold.beginEditBlock();  // one change: a layout is made once, after the reading
     reader.Read();
+    hold.endEditBlock();
   }
   doc.setUndoRedoEnabled(undo);
+  return reader.Past();
+}
+
+std::string RtfPastBound(std::string_view rtf) {
+  if (!IsRtf(rtf)) return PlainTextPastBound(rtf);
+  RtfReader reader(rtf.substr(rtf.find('{')), nullptr);
+  reader.Read();
+  return reader.Past();
+}
+
+QTextList* AddBulletItem(QTextCursor& at, QTextList* list) {
+  // Bullets carry no numbers: lists of a few dozen show as one.
+  constexpr int kItemsPerList = 64;
+  const QTextBlock prev = at.block().previous();
+  if (list && list->count() < kItemsPerList && prev.isValid() && prev.textList() == list) {
+    list->add(at.block());
+    return list;
+  }
+  QTextListFormat lf;
+  lf.setStyle(QTextListFormat::ListDisc);
+  lf.setIndent(1);
+  return at.createList(lf);
 }
 
 std::string WritePlainText(const QTextDocument& doc) {
@@ -710,7 +768,28 @@ std::string WritePlainText(const QTextDocument& doc) {
   return out;
 }
 
-void ReadPlainText(std::string_view bytes, QTextDocument& doc) {
+namespace {
+// Where a plain text is cut: before the line end that would start a line past the bound.
+size_t PlainTextCut(std::string_view bytes) {
+  int ends = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] != '\r' && bytes[i] != '\n') continue;
+    const size_t next = bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n' ? i + 2 : i + 1;
+    if (++ends == kMaxDocumentLines && next < bytes.size()) return i;
+    i = next - 1;
+  }
+  return std::string_view::npos;
+}
+}  // namespace
+
+std::string PlainTextPastBound(std::string_view bytes) {
+  return PlainTextCut(bytes) == std::string_view::npos ? std::string()
+                                                       : MoreThan(kMaxDocumentLines, "lines");
+}
+
+std::string ReadPlainText(std::string_view bytes, QTextDocument& doc) {
+  const size_t cut = PlainTextCut(bytes);
+  if (cut != std::string_view::npos) bytes = bytes.substr(0, cut);
   QString text = FromAnsi(bytes);
   QString norm;
   norm.reserve(text.size());
@@ -725,11 +804,12 @@ void ReadPlainText(std::string_view bytes, QTextDocument& doc) {
       norm += c;
     }
   }
-  if (norm.endsWith('\n')) norm.chop(1);
+  if (cut == std::string_view::npos && norm.endsWith('\n')) norm.chop(1);
   bool undo = doc.isUndoRedoEnabled();
   doc.setUndoRedoEnabled(false);
   doc.setPlainText(norm);
   doc.setUndoRedoEnabled(undo);
+  return cut == std::string_view::npos ? std::string() : MoreThan(kMaxDocumentLines, "lines");
 }
 
 namespace {

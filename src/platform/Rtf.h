@@ -9,6 +9,8 @@
 class QTextDocument;
 class QTextCharFormat;
 class QTextBlock;
+class QTextCursor;
+class QTextList;
 
 namespace plat {
 
@@ -20,15 +22,34 @@ bool IsRtf(std::string_view data);
 // breaks and tabs; other characters as \'hh (Windows-1252) or \uN. Lines end with CR LF.
 std::string WriteRtf(const QTextDocument& doc);
 
+// What a document read from a file may hold, so that it is laid out in about a second: the
+// layout's cost grows with each of these. The readers stop at the line or paragraph, list item
+// or format change past its bound (what was read is kept); fonts and colours past theirs are
+// read as the default font and the automatic colour.
+inline constexpr int kMaxDocumentLines = 100000;  // paragraphs of a rich text, lines of a plain
+inline constexpr int kMaxListItems = 20000;
+inline constexpr int kMaxFormatChanges = 50000;   // within paragraphs
+inline constexpr int kMaxFonts = 1000;
+inline constexpr int kMaxColors = 1000;
+
 // Replaces the document's content with the RTF text. Control words and destinations it does
 // not know (pictures, objects, style sheets, \* groups...) are skipped; malformed input never
-// fails: unbalanced braces are tolerated and the text read so far is kept.
-void ReadRtf(std::string_view rtf, QTextDocument& doc);
+// fails: unbalanced braces are tolerated and the text read so far is kept. Returns the first
+// bound the text passed ("more than 100,000 paragraphs"), "" when it was read whole.
+std::string ReadRtf(std::string_view rtf, QTextDocument& doc);
+// The same answer without reading into a document (a plain text when it is no RTF).
+std::string RtfPastBound(std::string_view rtf);
 
 // Plain text in Windows-1252, every line ended by CR LF (an empty document writes nothing).
 std::string WritePlainText(const QTextDocument& doc);
 // Windows-1252 text with CR LF, LF or CR line ends; a final line end adds no empty line.
-void ReadPlainText(std::string_view bytes, QTextDocument& doc);
+// Returns "more than 100,000 lines" when it was cut there, else "".
+std::string ReadPlainText(std::string_view bytes, QTextDocument& doc);
+std::string PlainTextPastBound(std::string_view bytes);
+
+// Makes the cursor's block a bullet item: of `list` when the block before is its last item and
+// it holds fewer than a few dozen, else of a new list (adding to a list costs its length).
+QTextList* AddBulletItem(QTextCursor& at, QTextList* list);
 
 // Lines longer than a reader can use are shown as pieces of at most this many characters: the
 // text layout takes minutes over one unbroken run of a few hundred thousand.

@@ -443,6 +443,27 @@ TEST_F(ReportTest, FailuresAreReportedAndLoseNothing) {
             std::string::npos);
   EXPECT_EQ(Text(), "precious");
   EXPECT_EQ(w->DocumentFileName(), "keep.rtf");
+
+  // A file past the bound on lines is not edited (a save would lose its end); read only, it is
+  // shown up to the bound, and said so.
+  seam.messages.clear();
+  tmp.write("long.txt", std::string(plat::kMaxDocumentLines, '\n') + "x");
+  seam.fileAnswers = {tmp.file("long.txt")};
+  w->FileOpenACTN->trigger();
+  ASSERT_EQ(seam.messages.size(), 2u) << seam.AllMessages();
+  EXPECT_NE(seam.messages[1].text.find("long.txt\" could not be opened.\rIt holds more than "
+                                       "100,000 lines"),
+            std::string::npos);
+  EXPECT_EQ(Text(), "precious");
+  EXPECT_EQ(w->DocumentFileName(), "keep.rtf");
+  seam.messages.clear();
+  w->NewDocument("FAQ", tmp.file("long.txt"), true, true);
+  EXPECT_TRUE(w->LoadDocument());
+  EXPECT_EQ(w->Doc->document()->blockCount(), plat::kMaxDocumentLines);
+  ASSERT_EQ(seam.messages.size(), 1u) << seam.AllMessages();
+  EXPECT_NE(seam.messages[0].text.find("holds more than 100,000 lines, more than the window "
+                                       "shows: it is shown in part."),
+            std::string::npos);
 }
 
 TEST_F(ReportTest, LongLinesShowInPiecesAndSaveWhole) {

@@ -23,6 +23,7 @@
 #include "frontend/Stats.h"
 #include "launch/DosCmd.h"
 #include "platform/Files.h"
+#include "platform/Rtf.h"
 #include "support/ZipFixture.h"
 
 namespace {
@@ -195,7 +196,8 @@ TEST_F(Launch, EveryOptionInOrderAndTheOutputReport) {
   EXPECT_NE(text.find("the last line\n"), std::string::npos);
   EXPECT_LT(text.size(), size_t(5) << 20);
 
-  // Output without a line end shows its last 4 MB; short lines share paragraphs.
+  // Output without a line end shows its last 4 MB, short lines their last 100,000 (the "end"
+  // line and the rest "abc"); short lines share paragraphs.
   for (const std::string line : {"abc\n", "x"}) {
     h.seam.processHandler = [&](const std::string&, bool, plat::WaitMode) {
       std::string out;
@@ -213,8 +215,17 @@ TEST_F(Launch, EveryOptionInOrderAndTheOutputReport) {
     w->MamePlayACTNExecute();
     EXPECT_NE(text.find((line == "x" ? "xxx" : "abc\nabc\n") + std::string("end\n\n$")),
               std::string::npos);
-    EXPECT_GT(text.size(), size_t(4) << 20);
+    EXPECT_NE(text.find("only its end is shown"), std::string::npos);
+    if (line == "x") {
+      EXPECT_GT(text.size(), size_t(4) << 20);
+    } else {
+      size_t shown = 0;
+      for (size_t at = text.find("abc\n"); at != std::string::npos; at = text.find("abc\n", at + 4))
+        ++shown;
+      EXPECT_EQ(shown, size_t(plat::kMaxDocumentLines - 1));
+    }
     EXPECT_LT(paragraphs, 20000);
+    EXPECT_FALSE(plat::DirExists(emu + "$VRTEMP$"));
   }
 }
 

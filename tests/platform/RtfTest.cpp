@@ -277,6 +277,68 @@ TEST(Rtf, MalformedInputNeverBreaksTheReader) {
   }
 }
 
+// Text stops at the line or paragraph past its bound; list items, fonts, colours and format
+// changes past theirs are read without their format.
+TEST(Rtf, DocumentsPastTheirBoundsAreCut) {
+  auto repeat = [](const std::string& unit, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += unit;
+    return s;
+  };
+  auto table = [&](const char* kind, const char* entry, int n) {
+    std::string t = std::string("{\\") + kind;
+    for (int i = 0; i < n; ++i)
+      t += kind[0] == 'f' ? "{\\f" + std::to_string(i) + " F" + std::to_string(i) + ";}" : entry;
+    return t + "}";
+  };
+  const int lines = plat::kMaxDocumentLines;
+  const int items = plat::kMaxListItems;
+  const int changes = plat::kMaxFormatChanges;
+  const int fonts = plat::kMaxFonts;
+  const int colors = plat::kMaxColors;
+  const std::string bullet = "{\\pntext\\'b7\\tab}a\\par ";
+  struct Row {
+    std::string input, past;
+    int blocks, bullets;
+    QString end;  // the document's last characters
+  } rows[] = {
+      {repeat("\n", lines), "", lines, 0, ""},  // a final line end adds no line
+      {repeat("\n", lines) + "x", "more than 100,000 lines", lines, 0, ""},
+      {repeat("a\r\n", lines) + "b", "more than 100,000 lines", lines, 0, "a"},
+      {"{\\rtf1 " + repeat("a\\par ", lines) + "b}", "more than 100,000 paragraphs", lines, 0, "a"},
+      {"{\\rtf1 " + repeat(bullet, items + 1) + "}", "more than 20,000 list items", items + 1,
+       items, "a"},
+      {"{\\rtf1 " + repeat("\\b a\\b0 b", changes / 2 + 1) + "}", "more than 50,000 changes of format",
+       1, 0, "ab"},
+      {"{\\rtf1" + table("fonttbl", "", fonts + 1) + "\\f" + std::to_string(fonts) + " x}",
+       "more than 1,000 fonts", 1, 0, "x"},
+      {"{\\rtf1" + table("colortbl", "\\red1;", colors + 1) + "\\cf" + std::to_string(colors + 1) + " x}",
+       "more than 1,000 colours", 1, 0, "x"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.past);
+    QTextDocument doc;
+    EXPECT_EQ(plat::ReadRtf(r.input, doc), r.past);
+    EXPECT_EQ(plat::RtfPastBound(r.input), r.past);
+    EXPECT_EQ(doc.blockCount(), r.blocks);
+    int bullets = 0;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) bullets += b.textList() != nullptr;
+    EXPECT_EQ(bullets, r.bullets);
+    EXPECT_TRUE(doc.toPlainText().endsWith(r.end));
+  }
+  // The format changes past the bound, the last font and colour: the text's own.
+  QTextDocument doc;
+  plat::ReadRtf(rows[5].input, doc);
+  QTextCursor c(&doc);
+  c.movePosition(QTextCursor::End);
+  EXPECT_TRUE(c.charFormat().fontWeight() >= QFont::Bold);
+  plat::ReadRtf(rows[6].input, doc);
+  EXPECT_NE(FirstFamily(doc.begin().begin().fragment().charFormat()), "F1000");
+  plat::ReadRtf(rows[7].input, doc);
+  EXPECT_FALSE(doc.begin().begin().fragment().charFormat().hasProperty(
+      QTextFormat::ForegroundBrush));
+}
+
 TEST(Rtf, NonRtfDataIsReadAsPlainText) {
   QTextDocument doc;
   plat::ReadRtf("just text\r\nline 2", doc);

@@ -354,7 +354,9 @@ void TMainFRM::FormShow() {
 
   RestorePlacement();
 
-  if (ShowTipsAtStartup) HelpTipsACTN->trigger();
+  // The tip comes once the window is on the screen.
+  if (ShowTipsAtStartup)
+    QTimer::singleShot(0, this, [this] { Guarded([this] { HelpTipsACTN->trigger(); }); });
 }
 
 void TMainFRM::RestorePlacement() {

@@ -1,8 +1,11 @@
 // The command line, its window, the recording panel and the deletion of a game's files.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -144,6 +147,19 @@ TEST_F(CmdWindow, RecordingPanel) {
   w->NoneBTN->click();
   EXPECT_FALSE(w->InpFile->isEnabled());
   EXPECT_TRUE(w->InpFile->text().isEmpty());
+  // The keyboard: Alt+R reaches the chosen button, an arrow key chooses the next one.
+  w->show();  // keys go to the focused button of the active window
+  QApplication::setActiveWindow(w);
+  auto* label = w->GameRecordingPNL->findChild<QLabel*>();
+  ASSERT_TRUE(label);
+  EXPECT_EQ(label->text(), "&Recording:");
+  EXPECT_EQ(label->buddy(), w->NoneBTN);
+  w->NoneBTN->setFocus();
+  QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+  QApplication::sendEvent(w->NoneBTN, &right);
+  EXPECT_TRUE(w->PlayBTN->isChecked());
+  EXPECT_TRUE(w->InpFile->isEnabled());
+  EXPECT_EQ(label->buddy(), w->PlayBTN);
 }
 
 TEST_F(CmdWindow, DeletingAGamesFiles) {

@@ -94,7 +94,9 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   ListTabs = new QTabBar(listPanel);
   ListTabs->setObjectName("ListTabs");
   ListTabs->setExpanding(false);
-  ListTabs->setElideMode(Qt::ElideRight);  // long filter names shorten before the tabs scroll
+  // Captions stay whole; a row too long for the panel scrolls.
+  ListTabs->setElideMode(Qt::ElideNone);
+  ListTabs->setUsesScrollButtons(true);
   ListTabs->addTab("All games");
   FiltersBAR = new QToolBar("FiltersBAR", listPanel);
   FiltersBAR->setObjectName("FiltersBAR");

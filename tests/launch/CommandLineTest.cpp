@@ -123,6 +123,9 @@ TEST_F(CmdWindow, ExampleFollowsTheBoxesAndOnlyOkStores) {
     cmd.ExtraOptions->setText(QString(100, 'x'));
     settle();
     EXPECT_EQ(cmd.width(), width);
+    // It scrolls to the end of what was typed, in view.
+    EXPECT_EQ(cmd.CmdLineExample->cursorPosition(),
+              cmd.CmdLineExample->text().indexOf(QString(100, 'x')) + 100);
     cmd.hide();
     return 2;
   });

@@ -513,6 +513,7 @@ bool TMainFRM::OpenInTextEditor(const std::string& fileName) {
   fixed.setFixedPitch(true);
   report.Doc->document()->setDefaultFont(fixed);
   if (!report.LoadDocument()) return false;
+  report.FitColumns(80);  // the program's own reports and lists are 80 columns wide
   report.ShowReport();
   return true;
 }

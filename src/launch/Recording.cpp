@@ -46,6 +46,8 @@ void TMainFRM::BuildRecordingPanel() {
   InpFile = new QLineEdit(GameRecordingPNL);
   InpFile->setObjectName("InpFile");
   InpFile->setMaxLength(12);
+  // Room for a whole name of eight letters, however narrow the window.
+  InpFile->setMinimumWidth(InpFile->fontMetrics().horizontalAdvance(QString(8, 'W')) + 12);
   InpFileLBL->setBuddy(InpFile);
   InpBrowseBTN = new QPushButton("&Browse...", GameRecordingPNL);
   InpBrowseBTN->setObjectName("InpBrowseBTN");

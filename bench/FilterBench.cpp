@@ -161,9 +161,11 @@ void BM_CatListImport(benchmark::State& state) {
   for (size_t s = 0; s < 2; ++s) {
     text += "[" + std::string(sections[s]) + "]\r\n";
     size_t i = 0;
-    for (auto& g : *f.Games)
-      text += plat::LowerCase(g->Name.str()) + "=Group " + std::to_string(++i % 97) +
+    for (auto& g : *f.Games) {
+      ++i;
+      text += plat::LowerCase(g->Name.str()) + "=Group " + std::to_string(i % 97) +
               " / Subgroup number " + std::to_string(i % 13) + "\r\n";
+    }
   }
   ImportEach(state, f, path, text);
   state.counters["MB"] = static_cast<double>(text.size()) / 1e6;

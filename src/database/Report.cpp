@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -19,6 +20,7 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
@@ -28,6 +30,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <cmath>
 #include <exception>
 
 #include "platform/Cp1252.h"
@@ -540,6 +543,18 @@ void TReportFRM::AppendParagraph(const QString& line) {
 int TReportFRM::ShowReport() {
   RefreshStatus();
   return ShowModal();
+}
+
+void TReportFRM::FitColumns(int columns) {
+  if (layout()) layout()->activate();  // the text box gets its place in the window
+  const QFontMetricsF metrics(Doc->document()->defaultFont());
+  const int text = static_cast<int>(std::ceil(metrics.horizontalAdvance(QString(columns, 'W')) +
+                                              2 * Doc->document()->documentMargin()));
+  const int chrome = width() - Doc->width() + 2 * Doc->frameWidth() +
+                     Doc->verticalScrollBar()->sizeHint().width();
+  int wanted = text + chrome;
+  if (const QScreen* s = screen()) wanted = std::min(wanted, s->availableGeometry().width());
+  if (wanted > width()) resize(wanted, height());
 }
 
 bool TReportFRM::LoadDocument() { return LoadFrom(DocumentPath()); }

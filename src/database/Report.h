@@ -79,6 +79,9 @@ class TReportFRM : public TDXForm {
   // by line breaks), so that a long text costs far less than a paragraph per line.
   void AddText(std::string_view text);
   int ShowReport();
+  // Widens the window, within its screen, until lines of `columns` characters of the
+  // document's default font fit unwrapped.
+  void FitColumns(int columns);
   bool LoadDocument();
   int MessageBox(const std::string& text, unsigned flags);
 

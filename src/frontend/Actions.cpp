@@ -122,7 +122,7 @@ const ActionSpec kActions[] = {
     {VACT(FileFilterCloseACTN), "&Close filter", "Ctrl+Alt+C",
      &TMainFRM::FileFilterCloseACTNExecute, false},
     {VACT(FileFilterImportCatVerACTN), "&CatList's category files", "", &TMainFRM::FileFilterImportCatVerACTNExecute, false},
-    {VACT(FileFilterImportMacMameACTN), "MacMAME grouping files", "", &TMainFRM::FileFilterImportMacMameACTNExecute, false},
+    {VACT(FileFilterImportMacMameACTN), "&MacMAME grouping files", "", &TMainFRM::FileFilterImportMacMameACTNExecute, false},
     {VACT(HelpTipsACTN), "&Tip of the day", "Ctrl+Alt+T", &TMainFRM::HelpTipsACTNExecute, false},
     {VACT(ListExpandACTN), "E&xpand all nodes", "", &TMainFRM::ListExpandACTNExecute, false},
     {VACT(ListCollapseACTN), "Co&llapse all nodes", "", &TMainFRM::ListCollapseACTNExecute, false},
@@ -513,6 +513,7 @@ bool TMainFRM::OpenInTextEditor(const std::string& fileName) {
   fixed.setFixedPitch(true);
   report.Doc->document()->setDefaultFont(fixed);
   if (!report.LoadDocument()) return false;
+  report.FitColumns(80);  // the program's own reports and lists are 80 columns wide
   report.ShowReport();
   return true;
 }

@@ -19,6 +19,7 @@
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
+#include "platform/Process.h"
 #include "platform/Seams.h"
 
 namespace {
@@ -386,15 +387,20 @@ void TMainFRM::ScreenshotsOpenImageDirACTNExecute() {
 
 void TMainFRM::ScreenshotsLocateImageACTNExecute() {
   if (CurrentPictureFile.empty()) return;
-  // The desktop's file manager selects the file; without one its folder is opened.
-  const QString url = QUrl::fromLocalFile(plat::FromLocal(CurrentPictureFile)).toString();
-  if (!plat::Ui().StartDetached("dbus-send",
-                                {"--session", "--dest=org.freedesktop.FileManager1",
-                                 "--type=method_call", "/org/freedesktop/FileManager1",
-                                 "org.freedesktop.FileManager1.ShowItems",
-                                 "array:string:" + url.toStdString(), "string:"},
-                                plat::DirectoryOf(CurrentPictureFile)))
-    ScreenshotsOpenImageDirACTNExecute();
+  // The desktop's file manager selects the file, and answers when it did; without one the
+  // folder goes to the desktop; without that either, the user is told.
+  const std::string url =
+      QUrl::fromLocalFile(plat::FromLocal(CurrentPictureFile)).toEncoded().toStdString();
+  const plat::ProcessResult shown = plat::Ui().RunProcess(
+      "dbus-send --session --print-reply --reply-timeout=15000 "
+      "--dest=org.freedesktop.FileManager1 /org/freedesktop/FileManager1 "
+      "org.freedesktop.FileManager1.ShowItems " +
+          plat::ShellQuote("array:string:" + url) + " string:",
+      false, plat::WaitMode::KeepPainting);
+  if (shown.error == 0 && shown.exitStatus == 0) return;
+  if (!plat::Ui().OpenWithDesktop(plat::DirectoryOf(CurrentPictureFile)))
+    ShowMessageBox("No file manager could be found to show the picture:\r" + CurrentPictureFile,
+                   plat::MB_ICONERROR);
 }
 
 void TMainFRM::ScreenshotsOpenImageInEditorACTNExecute() {

@@ -153,6 +153,8 @@ void TSearchFRM::FormShow() {
   setWindowTitle(plat::FromAnsi("Velmora - Search " + word));
   SearchModeBOX->setTitle(plat::FromAnsi(" Search " + word + "... "));
   Text2findChange();
+  // As a Windows edit box the dialog opens on: the text is selected, typing replaces it.
+  Text2find->selectAll();
 }
 
 void TSearchFRM::Text2findChange() { OkBTN->setEnabled(!Text2find->text().trimmed().isEmpty()); }

@@ -94,7 +94,9 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   ListTabs = new QTabBar(listPanel);
   ListTabs->setObjectName("ListTabs");
   ListTabs->setExpanding(false);
-  ListTabs->setElideMode(Qt::ElideRight);  // long filter names shorten before the tabs scroll
+  // Captions stay whole; a row too long for the panel scrolls.
+  ListTabs->setElideMode(Qt::ElideNone);
+  ListTabs->setUsesScrollButtons(true);
   ListTabs->addTab("All games");
   FiltersBAR = new QToolBar("FiltersBAR", listPanel);
   FiltersBAR->setObjectName("FiltersBAR");
@@ -354,7 +356,9 @@ void TMainFRM::FormShow() {
 
   RestorePlacement();
 
-  if (ShowTipsAtStartup) HelpTipsACTN->trigger();
+  // The tip comes once the window is on the screen.
+  if (ShowTipsAtStartup)
+    QTimer::singleShot(0, this, [this] { Guarded([this] { HelpTipsACTN->trigger(); }); });
 }
 
 void TMainFRM::RestorePlacement() {

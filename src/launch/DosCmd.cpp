@@ -130,7 +130,15 @@ void TCmdLineFRM::UpdateExample() {
       plat::FromLocal(folder) + "$ " + plat::FromAnsi(BuildCommandLine(set, true, true));
   CmdLineExample->setText(line);
   CmdLineExample->setToolTip(line);
+  // A line longer than the box shows its start, or the end of the options added by hand.
+  qsizetype shown = 0;
+  const QString added = plat::FromAnsi(plat::ToAnsi(ExtraOptions->text()));  // as in the line
+  if (AddOptions->isChecked() && !added.trimmed().isEmpty()) {
+    const qsizetype at = line.lastIndexOf(" " + added);
+    if (at >= 0) shown = at + 1 + added.size();
+  }
   CmdLineExample->setCursorPosition(0);
+  CmdLineExample->setCursorPosition(static_cast<int>(shown));
 }
 
 void TCmdLineFRM::SaveSettings() {

@@ -18,6 +18,9 @@ void TMainFRM::BuildRecordingPanel() {
   layout->setContentsMargins(4, 2, 4, 2);
   auto* group = new QButtonGroup(GameRecordingPNL);
   group->setExclusive(true);
+  // Alt+R reaches the buttons, Tab too; the arrow keys then choose, as in a radio group.
+  auto* label = new QLabel("&Recording:", GameRecordingPNL);
+  layout->addWidget(label);
   auto button = [&](const char* name, const char* text, const char* hint) {
     auto* b = new QToolButton(GameRecordingPNL);
     b->setObjectName(name);
@@ -25,6 +28,7 @@ void TMainFRM::BuildRecordingPanel() {
     b->setToolTip(hint);
     b->setCheckable(true);
     b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::StrongFocus);
     group->addButton(b);
     layout->addWidget(b);
     return b;
@@ -33,10 +37,17 @@ void TMainFRM::BuildRecordingPanel() {
   PlayBTN = button("PlayBTN", "\u25B6", "Play back a recording");
   RecordBTN = button("RecordBTN", "\u25CF", "Record the game");
   NoneBTN->setChecked(true);
+  label->setBuddy(NoneBTN);
+  // The key goes to the chosen button.
+  connect(group, &QButtonGroup::buttonToggled, label, [label](QAbstractButton* b, bool on) {
+    if (on) label->setBuddy(b);
+  });
   InpFileLBL = new QLabel("Filename:", GameRecordingPNL);
   InpFile = new QLineEdit(GameRecordingPNL);
   InpFile->setObjectName("InpFile");
   InpFile->setMaxLength(12);
+  // Room for a whole name of eight letters, however narrow the window.
+  InpFile->setMinimumWidth(InpFile->fontMetrics().horizontalAdvance(QString(8, 'W')) + 12);
   InpFileLBL->setBuddy(InpFile);
   InpBrowseBTN = new QPushButton("&Browse...", GameRecordingPNL);
   InpBrowseBTN->setObjectName("InpBrowseBTN");

@@ -24,6 +24,7 @@
 #include <QPrinter>
 #include <QRandomGenerator>
 #include <QWidget>
+#include <QWindow>
 #include <exception>
 
 #include "platform/Cp1252.h"
@@ -65,9 +66,19 @@ int Seam::MessageBox(QWidget* parent, const std::string& title, const std::strin
   return MessageBoxText(parent, title, FromAnsi(text), flags);
 }
 
+QWidget* MessageBoxOwner(QWidget* asker) {
+  QWidget* owner = QApplication::activeModalWidget();
+  if (!owner) owner = asker ? asker->window() : QApplication::activeWindow();
+  if (!owner || !owner->isVisible() || !owner->windowHandle() ||
+      !owner->windowHandle()->isExposed())
+    return nullptr;
+  return owner;
+}
+
 int Seam::MessageBoxText(QWidget* parent, const std::string& title, const QString& text,
                          unsigned flags) {
-  QMessageBox box(parent);
+  // Centred over its owner, or the screen without one.
+  QMessageBox box(MessageBoxOwner(parent));
   box.setWindowTitle(FromAnsi(title));
   box.setText(QString(text).replace("\r\n", "\n").replace('\r', '\n'));
   switch (flags & 0xF0) {

@@ -92,6 +92,11 @@ void WatchUserInput();
 bool RunGuarded(const std::function<void()>& handler,
                 const std::function<void(const std::string&)>& report);
 
+// The window a message box belongs to: the modal window on top (the dialog that asks, even when
+// it asks through the main window), else the asker's window (the active one when none asks);
+// none while that is not on the screen (before the main window first shows).
+QWidget* MessageBoxOwner(QWidget* asker);
+
 // Standard message-box text to a Qt string: CR LF and lone CR become line breaks.
 std::string NormalizeLineBreaks(const std::string& text);
 

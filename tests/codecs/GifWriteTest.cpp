@@ -398,7 +398,9 @@ TEST(GifWrite, EveryCombinationOfPassesKeepsPicturesTimesAndLooping) {
       }
       const auto after = Looping(written);
       EXPECT_EQ(after.first, loops.first);
-      if (loops.first >= 0 && (options & (gif::ooCrop | gif::ooCleanup))) EXPECT_EQ(after.second, 0);
+      if (loops.first >= 0 && (options & (gif::ooCrop | gif::ooCleanup))) {
+        EXPECT_EQ(after.second, 0);
+      }
     }
   }
 }

@@ -19,6 +19,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QTextList>
 #include <QToolBar>
 #include <filesystem>
@@ -110,8 +111,17 @@ TEST_F(ReportTest, ReadOnlyReportLooksLikeAReport) {
   EXPECT_TRUE(w->SearchFindACTN->isEnabled());
   EXPECT_TRUE(w->ClipboardSelectAllACTN->isEnabled());
 
-  // Closing asks nothing.
+  // Widened for 80 columns, a separator line of a report shows unwrapped.
+  w->AddLine(std::string(80, '='));
+  w->resize(200, 300);
+  w->FitColumns(80);
   w->show();
+  QApplication::processEvents();
+  const QTextBlock rule = w->Doc->document()->find(QString(80, '=')).block();
+  ASSERT_TRUE(rule.isValid());
+  EXPECT_EQ(rule.layout()->lineCount(), 1);
+
+  // Closing asks nothing.
   w->close();
   EXPECT_TRUE(seam.messages.empty());
   EXPECT_FALSE(w->isVisible());

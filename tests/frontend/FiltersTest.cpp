@@ -237,6 +237,14 @@ TEST(FilterActions, OpenLoadsTheChosenFileAndSelectsItsTab) {
   items[0]->trigger();
   EXPECT_EQ(h.FilterCount(), 3u);
   EXPECT_EQ(h.w().ListTabs->currentIndex(), 2);
+  // Many tabs in a narrow row keep their captions whole: the row scrolls.
+  for (const char* name : {"Adventure games", "Lightgun shooters", "Racing and driving"})
+    h.AddFilter(name, {"ZYPHON"}, 0);
+  QTabBar* tabs = h.w().ListTabs;
+  tabs->resize(300, tabs->sizeHint().height());
+  for (int i = 0; i < tabs->count(); ++i)
+    EXPECT_GE(tabs->tabRect(i).width(), tabs->fontMetrics().horizontalAdvance(tabs->tabText(i)))
+        << tabs->tabText(i).toStdString();
 }
 
 TEST(FilterActions, CloseAsksOnlyForUnsavedFilters) {

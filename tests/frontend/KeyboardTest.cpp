@@ -200,6 +200,7 @@ TEST(Keyboard, EveryMenuAndDialogHasUniqueAccessKeys) {
   }
   // Hidden entries count as shown.
   EXPECT_FALSE(AccessKey(w.OptionsPreferencesACTN->text()).isNull());
+  EXPECT_FALSE(AccessKey(w.FileFilterImportMacMameACTN->text()).isNull());
 }
 
 TEST(Keyboard, TabLeavesEveryTextBoxOfADialog) {

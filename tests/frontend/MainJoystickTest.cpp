@@ -141,7 +141,6 @@ TEST(MainJoystick, NoProfileNoAction) {
   w.SwitchJoystick(true);
   w.DirectX->SetActiveOnly(false);
   int plays = 0;
-  bool joystickOnInRun = false;  // in any run so far
   QObject::connect(w.MamePlayACTN, &QAction::triggered, [&] { ++plays; });
   for (int b : {1, 3}) {
     stick.Button(b - 1, true);

@@ -145,12 +145,26 @@ TEST(PicturePanel, LookupOrderNumbersAndSlideshow) {
   // The shared picture area moves to the tab the slideshow turned to.
   EXPECT_EQ(w.ImagePNL->parentWidget(), w.ScreenShotPGE->currentWidget());
 
-  // Without a file manager the folder actions say so, as the viewer action does.
-  h.seam.startResult = false;
-  const size_t before = h.seam.messages.size();
+  // Without a file manager the folder actions say so, as the viewer action does. Locating
+  // asks the file manager, which answers when it showed the file; else the folder goes to the
+  // desktop.
+  struct Row { int answer; bool desktop; size_t opened, told; };
+  for (const Row& r : {Row{0, false, 0, 0}, Row{1, true, 1, 0}, Row{1, false, 1, 1}}) {
+    h.seam.processHandler = [&r](const std::string& line, bool, plat::WaitMode) {
+      EXPECT_NE(line.find("ShowItems 'array:string:file:///"), std::string::npos) << line;
+      plat::ProcessResult result;
+      result.exitStatus = r.answer;
+      return result;
+    };
+    h.seam.startResult = r.desktop;
+    const size_t opened = h.seam.opened.size(), told = h.seam.messages.size();
+    w.ScreenshotsLocateImageACTNExecute();
+    EXPECT_EQ(h.seam.opened.size(), opened + r.opened) << r.answer << r.desktop;
+    EXPECT_EQ(h.seam.messages.size(), told + r.told) << r.answer << r.desktop;
+  }
+  const size_t told = h.seam.messages.size();
   w.ScreenshotsOpenImageDirACTNExecute();
-  w.ScreenshotsLocateImageACTNExecute();
-  EXPECT_EQ(h.seam.messages.size(), before + 2);
+  EXPECT_EQ(h.seam.messages.size(), told + 1);
 }
 
 TEST(PicturePanel, ZoomPaintsOnlyThePartInView) {

@@ -28,7 +28,7 @@ struct SearchWindow : MainWindowHarness {
     seam.modalHandlers.push_back([=](QWidget* w) {
       auto* d = static_cast<TSearchFRM*>(w);
       d->FormShow();
-      if (preset) *preset = d->Text2find->text().toStdString();
+      if (preset) *preset = d->Text2find->selectedText().toStdString();  // typing replaces it
       if (caseEnabled) *caseEnabled = d->casesensitive->isEnabled();
       if (text) d->Text2find->setText(text);
       if (match) (d->*match)->setChecked(true);

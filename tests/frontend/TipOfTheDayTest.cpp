@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QPushButton>
 #include <QTextEdit>
 
@@ -159,7 +160,11 @@ TEST(TipOfTheDayAction, ShownAtStartupOnlyWhenAsked) {
     h.home.write("VELMORA.INI", "[General]\r\nLastProfile=" + h.home.file("none.vrl") +
                                     "\r\n[Tips]\r\nShowAtStartup=" + (on ? "1" : "0") + "\r\n");
     h.Make().show();
-    EXPECT_EQ(std::count(h.seam.modalWindows.begin(), h.seam.modalWindows.end(), "TTipOfTheDayDLG"),
-              on ? 1 : 0);
+    auto tips = [&h] {
+      return std::count(h.seam.modalWindows.begin(), h.seam.modalWindows.end(), "TTipOfTheDayDLG");
+    };
+    EXPECT_EQ(tips(), 0);  // the window shows first
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tips(), on ? 1 : 0);
   }
 }

@@ -1,8 +1,11 @@
 // The command line, its window, the recording panel and the deletion of a game's files.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -120,6 +123,9 @@ TEST_F(CmdWindow, ExampleFollowsTheBoxesAndOnlyOkStores) {
     cmd.ExtraOptions->setText(QString(100, 'x'));
     settle();
     EXPECT_EQ(cmd.width(), width);
+    // It scrolls to the end of what was typed, in view.
+    EXPECT_EQ(cmd.CmdLineExample->cursorPosition(),
+              cmd.CmdLineExample->text().indexOf(QString(100, 'x')) + 100);
     cmd.hide();
     return 2;
   });
@@ -144,6 +150,19 @@ TEST_F(CmdWindow, RecordingPanel) {
   w->NoneBTN->click();
   EXPECT_FALSE(w->InpFile->isEnabled());
   EXPECT_TRUE(w->InpFile->text().isEmpty());
+  // The keyboard: Alt+R reaches the chosen button, an arrow key chooses the next one.
+  w->show();  // keys go to the focused button of the active window
+  QApplication::setActiveWindow(w);
+  auto* label = w->GameRecordingPNL->findChild<QLabel*>();
+  ASSERT_TRUE(label);
+  EXPECT_EQ(label->text(), "&Recording:");
+  EXPECT_EQ(label->buddy(), w->NoneBTN);
+  w->NoneBTN->setFocus();
+  QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+  QApplication::sendEvent(w->NoneBTN, &right);
+  EXPECT_TRUE(w->PlayBTN->isChecked());
+  EXPECT_TRUE(w->InpFile->isEnabled());
+  EXPECT_EQ(label->buddy(), w->PlayBTN);
 }
 
 TEST_F(CmdWindow, DeletingAGamesFiles) {

@@ -76,7 +76,9 @@ TEST(RomTest, EachRomCase) {
       ASSERT_EQ(r.romLines.size(), 1u);
       EXPECT_EQ(r.romLines[0].substr(0, line.size()), line);
     }
-    if (c.fake) EXPECT_EQ(t.read("a.rom"), std::string(100, '\7'));
+    if (c.fake) {
+      EXPECT_EQ(t.read("a.rom"), std::string(100, '\7'));
+    }
   }
 }
 

@@ -118,7 +118,9 @@ TEST(BoundedRead, OnlyRegularFilesWithinTheLimitAreRead) {
     EXPECT_EQ(error, c.error) << c.name;
     ok = ReadRegularFileHead(t.file(c.name), out, 4, &error);
     EXPECT_EQ(ok, c.text != nullptr || c.limit == 9 || c.limit == 16u << 20) << c.name;
-    if (c.limit == 1024) EXPECT_FALSE(ReadWholeFile(t.file(c.name), out)) << c.name;
+    if (c.limit == 1024) {
+      EXPECT_FALSE(ReadWholeFile(t.file(c.name), out)) << c.name;
+    }
   }
   std::string head;
   ASSERT_TRUE(ReadRegularFileHead(t.file("small"), head, 4));

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
 #include <QTreeView>
@@ -60,4 +61,38 @@ TEST(FileDialog, OpensWideEnoughAndAtTheSizeLeft) {
   EXPECT_EQ(runs[1].seen, runs[0].leave);
   EXPECT_EQ(runs[2].seen, runs[1].leave);
   left = runs[2].leave;
+}
+
+// A message box belongs to the window that asks: the modal dialog on top even when it asks
+// through the main window, else the asker's window; before that is on the screen, none (the
+// box goes to the middle of the screen). The box is centred over its owner.
+TEST(MessageBox, BelongsToTheWindowThatAsksAndSitsOverIt) {
+  QWidget main, dialog;
+  main.resize(700, 500);
+  dialog.resize(300, 200);
+  EXPECT_EQ(plat::MessageBoxOwner(&main), nullptr);  // not shown yet
+  main.show();
+  main.move(10, 10);
+  dialog.setWindowModality(Qt::ApplicationModal);
+  dialog.show();
+  dialog.move(600, 400);
+  QCoreApplication::processEvents();
+  struct Row { QWidget* asker; QWidget* owner; };
+  for (const Row& r : {Row{&main, &dialog}, Row{nullptr, &dialog}, Row{&dialog, &dialog}}) {
+    EXPECT_EQ(plat::MessageBoxOwner(r.asker), r.owner);
+    QWidget* parent = &main;
+    QPoint centre;
+    QTimer::singleShot(0, [&parent, &centre] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      parent = box->parentWidget();
+      centre = box->geometry().center();
+      box->accept();
+    });
+    plat::Ui().MessageBox(r.asker, "Velmora", "Refused.", plat::MB_ICONERROR);
+    EXPECT_EQ(parent, r.owner);
+    EXPECT_LE((centre - dialog.geometry().center()).manhattanLength(), 20);  // frames aside
+  }
+  dialog.hide();
+  EXPECT_EQ(plat::MessageBoxOwner(&main), &main);
 }

@@ -174,9 +174,10 @@ TEST(MameCd, ClosingOrEscapeDuringARunAsksLikeAbortAndGoCannotStartASecondRun) {
       SCOPED_TRACE(std::to_string(answer) + (escape ? " escape" : " close"));
       Collection c;
       c.cd->show();  // showing resets the fields
-      if (QScreen* s = c.cd->screen())  // and places the window in the middle of the screen
+      if (QScreen* s = c.cd->screen()) {  // and places the window in the middle of the screen
         EXPECT_LE((c.cd->frameGeometry().center() - s->availableGeometry().center())
                       .manhattanLength(), 2);
+      }
       c.cd->DestinationDir->setText(QString::fromStdString(c.dest.path() + "MAMECD"));
       c.seam.messageAnswers = {answer};
       bool refused = false;

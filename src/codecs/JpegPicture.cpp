@@ -158,9 +158,8 @@ QImage DecodeJpeg(const void* data, size_t size) {
   if (!PictureFits(j.d.output_width, j.d.output_height, grey ? 1 : 4))
     throw EJpegError("Image too large");
   // libjpeg has what the file and the picture leave of the bound (rows of 4-byte multiples).
-  const uint64_t taken =
-      size + (grey ? (uint64_t(j.d.output_width) + 3) & ~uint64_t(3) : uint64_t(j.d.output_width) * 4) *
-                 j.d.output_height;
+  const uint64_t width = j.d.output_width;
+  const uint64_t taken = size + (grey ? (width + 3) & ~uint64_t(3) : width * 4) * j.d.output_height;
   if (taken >= MaxJpegMemory) throw EJpegError("Image too large to decode");
   j.d.mem->max_memory_to_use = long(MaxJpegMemory - taken);
   QImage image(int(j.d.output_width), int(j.d.output_height),

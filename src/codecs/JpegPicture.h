@@ -35,8 +35,8 @@ constexpr uint64_t kMaxJpegMemory = uint64_t(512) << 20;
 // The bound in force (tests and the fuzz targets lower it).
 inline uint64_t MaxJpegMemory = kMaxJpegMemory;
 
-// An arithmetic-coded coefficient takes about six times as long as a Huffman-coded one: its
-// work counts six times. All scans together may take at most the work of the largest
+// An arithmetic-coded coefficient takes three to seven times as long as a Huffman-coded one:
+// its work counts six times. All scans together may take at most the work of the largest
 // Huffman-coded pictures within the bounds (grey progressive ones of 170 megapixels).
 constexpr int kJpegArithmeticCost = 6;
 constexpr uint64_t kMaxJpegWork = uint64_t(1) << 30;
@@ -45,9 +45,9 @@ inline uint64_t MaxJpegWork = kMaxJpegWork;
 
 // Decodes a JPEG held in memory. A picture beyond the picture bound, one whose decoding
 // needs more than MaxJpegMemory, more scans than kMaxJpegScans, more work than
-// kMaxJpegWorkPerBlock or MaxJpegWork, scans that refine the same bits again, and whatever libjpeg cannot
-// read raise EJpegError with the reason. Damage the library can go past (a cut file) still
-// gives the picture.
+// kMaxJpegWorkPerBlock or MaxJpegWork, scans that refine the same bits again, and whatever
+// libjpeg cannot read raise EJpegError with the reason. Damage the library can go past (a cut
+// file) still gives the picture.
 QImage DecodeJpeg(const void* data, size_t size);
 
 class TJpegPicture : public TGraphic {

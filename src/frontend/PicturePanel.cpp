@@ -302,7 +302,8 @@ void TMainFRM::DrawMissingImage(const std::string& text, const std::string& reas
   p.setFont(f);
   const QRect box(mark.width() + 10, top, ShownPicture.width(), mark.height() + 8);
   DrawShadowedText(p, box, QString::fromStdString(text));
-  // The reason in at most two lines above the logo's ring, the rest cut short.
+  // The reason in at most two lines above the logo's ring, cut short in the middle (its end
+  // tells why a file named before it failed).
   f.setPixelSize(15);
   p.setFont(f);
   const int width = ShownPicture.width() - 16, lineHeight = p.fontMetrics().height();
@@ -317,7 +318,7 @@ void TMainFRM::DrawMissingImage(const std::string& text, const std::string& reas
     line.setLineWidth(width);
     const QString rest = layout.text().mid(line.textStart(), n == 1 ? -1 : line.textLength());
     DrawShadowedText(p, QRect(8, 4 + n * lineHeight, width, lineHeight),
-                     p.fontMetrics().elidedText(rest.trimmed(), Qt::ElideRight, width));
+                     p.fontMetrics().elidedText(rest.trimmed(), Qt::ElideMiddle, width));
   }
   layout.endLayout();
   p.end();

@@ -150,15 +150,18 @@ void BM_JpegNarrowScans2048(benchmark::State& s) {
   Jpeg(s, data);
 }
 // Flat pictures of 1 + 14 * cycles scans of successive approximation over the whole picture
-// (refused), and a real progressive 48-megapixel picture at full chroma (read).
+// (refused), and real progressive pictures at full chroma, Huffman- and arithmetic-coded:
+// 48 megapixels (read; arithmetic-coded, refused within the work bound) and 16 (both read).
 void BM_JpegApproximationCycles(benchmark::State& s) {
   const int size = int(s.range(0)), cycles = int(s.range(2));
   const std::string data = jpegcorpus::Write(
       {size, size, s.range(1) ? JCS_RGB : JCS_GRAYSCALE, true, false, 0, false, true, cycles});
   Jpeg(s, data);
 }
-void BM_JpegProgressive8000x6000FullChroma(benchmark::State& s) {
-  static const std::string data = jpegcorpus::Write({8000, 6000, JCS_RGB, true, true});
+void BM_JpegProgressiveFullChroma(benchmark::State& s) {
+  const std::string data =
+      jpegcorpus::Write({.Width = int(s.range(0)), .Height = int(s.range(1)), .Progressive = true,
+                         .FullChroma = true, .Arithmetic = s.range(2) != 0, .Quality = 50});
   Jpeg(s, data);
 }
 
@@ -172,7 +175,13 @@ BENCHMARK(BM_JpegApproximationCycles)
     ->Args({8192, 1, 14})
     ->Args({8192, 0, 19})
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_JpegProgressive8000x6000FullChroma)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JpegProgressiveFullChroma)
+    ->ArgNames({"width", "height", "arithmetic"})
+    ->Args({8000, 6000, 0})
+    ->Args({8000, 6000, 1})
+    ->Args({4608, 3456, 0})
+    ->Args({4608, 3456, 1})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Jpeg640x480)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_JpegRepeatedScans2048)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_JpegNarrowScans2048)->Unit(benchmark::kMillisecond);

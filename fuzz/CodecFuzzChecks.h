@@ -19,6 +19,7 @@ inline void LimitPictureSizes() {
   gif::MaxPixels = uint64_t(1) << 22;
   codecs::MaxPictureBytes = uint64_t(1) << 24;
   codecs::MaxJpegMemory = uint64_t(1) << 25;
+  codecs::MaxJpegWork = uint64_t(1) << 26;
 }
 
 // What was read is written back (or refused with GIFException) and reads again with the same

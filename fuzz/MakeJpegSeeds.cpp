@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
       {"progressive.jpg", progressive},
       {"repeated-scan.jpg", jpegcorpus::RepeatLastScan(progressive, 3)},
       {"orientation.jpg", jpegcorpus::WithOrientation(jpegcorpus::Write({8, 8}), 6)},
+      {"arithmetic-progressive.jpg",
+       jpegcorpus::Write({.Width = 12, .Height = 10, .Progressive = true, .Arithmetic = true})},
       {"approximation-cycles.jpg",
        jpegcorpus::Write({16, 16, JCS_GRAYSCALE, true, false, 0, false, true, 2})},
   }) ? 0 : 1;

@@ -25,6 +25,7 @@ struct Context {
   char message[JMSG_LENGTH_MAX] = {};
   int scan = 0;       // the last scan counted in `work`
   uint64_t work = 0;  // of the scans so far, in coefficients
+  uint64_t cost = 0;  // the same, arithmetic-coded ones counted at their cost
 };
 
 Context& ContextOf(j_common_ptr c) { return *reinterpret_cast<Context*>(c->err); }
@@ -68,8 +69,13 @@ void Progress(j_common_ptr c) {
     blocks += uint64_t(d->comp_info[i].width_in_blocks) * d->comp_info[i].height_in_blocks;
   const uint64_t scanBlocks = uint64_t(d->MCUs_per_row) * d->MCU_rows_in_scan * d->blocks_in_MCU;
   const int band = d->progressive_mode ? d->Se - d->Ss + 1 : 64;
-  ctx.work += scanBlocks * uint64_t(band + kJpegBlockCost);
+  const uint64_t work = scanBlocks * uint64_t(band + kJpegBlockCost);
+  ctx.work += work;
   if (ctx.work > blocks * kMaxJpegWorkPerBlock) Fail(ctx, "Too many scans for the image size");
+  ctx.cost += d->arith_code ? work * kJpegArithmeticCost : work;
+  if (ctx.cost > MaxJpegWork)
+    Fail(ctx, d->arith_code ? "Arithmetic-coded image too large to decode"
+                            : "Image too large to decode");
 }
 
 // Everything up to the output size. Holds no object with a destructor across a libjpeg
@@ -138,7 +144,6 @@ bool Create(Decompressor& j) {
   if (setjmp(j.ctx.jump)) return false;
   j.created = true;
   jpeg_create_decompress(&j.d);
-  j.d.mem->max_memory_to_use = long(MaxJpegMemory);
   j.ctx.progress.progress_monitor = Progress;
   j.d.progress = &j.ctx.progress;
   return true;
@@ -152,6 +157,11 @@ QImage DecodeJpeg(const void* data, size_t size) {
   const bool grey = j.d.out_color_space == JCS_GRAYSCALE;
   if (!PictureFits(j.d.output_width, j.d.output_height, grey ? 1 : 4))
     throw EJpegError("Image too large");
+  // libjpeg has what the file and the picture leave of the bound (rows of 4-byte multiples).
+  const uint64_t width = j.d.output_width;
+  const uint64_t taken = size + (grey ? (width + 3) & ~uint64_t(3) : width * 4) * j.d.output_height;
+  if (taken >= MaxJpegMemory) throw EJpegError("Image too large to decode");
+  j.d.mem->max_memory_to_use = long(MaxJpegMemory - taken);
   QImage image(int(j.d.output_width), int(j.d.output_height),
                grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
   if (image.isNull()) throw EJpegError("Out of memory");

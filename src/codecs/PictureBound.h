@@ -1,6 +1,7 @@
 // The one bound on a decoded picture, whatever its format: a picture whose pixels would take
 // more memory than this is refused before it is decoded (the toolkit's image reader has the
-// same allocation limit). The files of pictures are read within it too.
+// same allocation limit). The files of pictures are read within it too. A JPEG's file, picture
+// and libjpeg's memory together have a bound of their own (MaxJpegMemory).
 #pragma once
 #include <cstdint>
 

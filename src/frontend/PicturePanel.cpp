@@ -11,6 +11,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTabWidget>
+#include <QTextLayout>
 #include <QTimer>
 #include <QUrl>
 
@@ -59,6 +60,14 @@ QImage MissingMark() {
   p.drawLine(10, 10, 21, 21);
   p.drawLine(21, 10, 10, 21);
   return img;
+}
+
+// White text with a black shadow, readable on the logo's dark and light parts.
+void DrawShadowedText(QPainter& p, const QRect& box, const QString& text) {
+  p.setPen(Qt::black);
+  p.drawText(box.translated(1, 1), Qt::AlignLeft | Qt::AlignTop, text);
+  p.setPen(Qt::white);
+  p.drawText(box, Qt::AlignLeft | Qt::AlignTop, text);
 }
 
 // Reads any picture format the program knows by its extension: GIF and PNG through our
@@ -146,7 +155,7 @@ void TMainFRM::CreatePicturePanel() {
     Guarded([this] { SlideShowTMRTimer(); });
     // The next picture comes a whole delay after this one showed, however long it took to
     // read: the user's input gets its turn in between.
-    if (SlideShowTMR->isActive()) SlideShowTMR->start();
+    if (ScreenshotsSlideShowACTN->isChecked()) SlideShowTMR->start();
   });
   connect(ScreenShotPGE, &QTabWidget::currentChanged, this,
           [this] { Guarded([this] { ScreenShotPGEChange(); }); });
@@ -208,20 +217,22 @@ void TMainFRM::LoadPicture(const std::string& file) {
       ShownPicture = Logo();
       CurrentPictureFile.clear();
     } else if (++PictureReads; !ReadPicture(file, img, error)) {
-      // A damaged picture shows the logo with its own mark.
+      // A damaged picture shows the logo with its own mark and the reason.
       ShownPicture = Logo();
       CurrentPictureFile.clear();
-      DrawMissingImage("Cannot read image");
+      DrawMissingImage("Cannot read image", error);
     } else {
       ShownPicture = img;
       CurrentPictureFile = file;
     }
+    // The whole reason, where the drawn one is cut short.
+    SnapShot->setToolTip(plat::FromLocal(error));
   }
   ScreenshotsBackACTN->setEnabled(false);
   ScreenshotsForwACTN->setEnabled(false);
-  if (!CurrentPictureFile.empty() && SelectedGame) {
+  if (!shownStamp_.first.empty() && SelectedGame) {
     const std::string set = SelectedGame->Name.str();
-    const int32_t n = pictures::GetPictureNumber(CurrentPictureFile, set);
+    const int32_t n = pictures::GetPictureNumber(shownStamp_.first, set);
     ScreenshotsBackACTN->setEnabled(n >= 0);
     ScreenshotsForwACTN->setEnabled(!NumberedPicture(n + 1).empty());
   }
@@ -229,8 +240,8 @@ void TMainFRM::LoadPicture(const std::string& file) {
 }
 
 std::string TMainFRM::NumberedPicture(int32_t number) {
-  if (!SelectedGame || CurrentPictureFile.empty()) return {};
-  const std::string folder = plat::DirectoryOf(CurrentPictureFile);
+  if (!SelectedGame || shownStamp_.first.empty()) return {};
+  const std::string folder = plat::DirectoryOf(shownStamp_.first);
   const std::string set = SelectedGame->Name.str();
   std::string f = FindPictureFile(pictures::MakePictureName(set, number, false), folder);
   if (f.empty()) f = FindPictureFile(pictures::MakePictureName(set, number, true), folder);
@@ -275,7 +286,7 @@ void TMainFRM::DisplayPicture() {
   UserZoom->setEnabled(ProfileLoaded && !stretch);
 }
 
-void TMainFRM::DrawMissingImage(const std::string& text) {
+void TMainFRM::DrawMissingImage(const std::string& text, const std::string& reason) {
   const QImage mark = MissingMark();
   QPainter p(&ShownPicture);
   const int top = ShownPicture.height() - 5 - mark.height();
@@ -291,10 +302,26 @@ void TMainFRM::DrawMissingImage(const std::string& text) {
   f.setPixelSize(mark.height());
   p.setFont(f);
   const QRect box(mark.width() + 10, top, ShownPicture.width(), mark.height() + 8);
-  p.setPen(Qt::black);
-  p.drawText(box.translated(1, 1), Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(text));
-  p.setPen(Qt::white);
-  p.drawText(box, Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(text));
+  DrawShadowedText(p, box, QString::fromStdString(text));
+  // The reason in at most two lines above the logo's ring, cut short in the middle (its end
+  // tells why a file named before it failed).
+  f.setPixelSize(15);
+  p.setFont(f);
+  const int width = ShownPicture.width() - 16, lineHeight = p.fontMetrics().height();
+  QTextLayout layout(plat::FromLocal(reason), f);
+  QTextOption wrap;
+  wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  layout.setTextOption(wrap);
+  layout.beginLayout();
+  for (int n = 0; n < 2; ++n) {
+    QTextLine line = layout.createLine();
+    if (!line.isValid()) break;
+    line.setLineWidth(width);
+    const QString rest = layout.text().mid(line.textStart(), n == 1 ? -1 : line.textLength());
+    DrawShadowedText(p, QRect(8, 4 + n * lineHeight, width, lineHeight),
+                     p.fontMetrics().elidedText(rest.trimmed(), Qt::ElideMiddle, width));
+  }
+  layout.endLayout();
   p.end();
   DisplayPicture();
 }
@@ -307,8 +334,8 @@ void TMainFRM::ScreenShotPGEChange() {
 }
 
 void TMainFRM::StepPicture(int delta) {
-  if (!ProfileLoaded || !SelectedGame || CurrentPictureFile.empty()) return;
-  const int32_t n = pictures::GetPictureNumber(CurrentPictureFile, SelectedGame->Name.str());
+  if (!ProfileLoaded || !SelectedGame || shownStamp_.first.empty()) return;
+  const int32_t n = pictures::GetPictureNumber(shownStamp_.first, SelectedGame->Name.str());
   const std::string f = NumberedPicture(std::max(n + delta, -1));
   if (!f.empty()) LoadPicture(f);
 }
@@ -329,9 +356,10 @@ void TMainFRM::ManualZoomSelect(int index) {
 
 void TMainFRM::SlideShowTMRTimer() {
   if (!ProfileLoaded || !SelectedGame || PictureTabs.empty() || PictureTabFolder().empty()) return;
+  // A damaged picture has had its turn too: the show goes on from it.
   std::string file;
-  if (!CurrentPictureFile.empty()) {
-    const int32_t n = pictures::GetPictureNumber(CurrentPictureFile, SelectedGame->Name.str());
+  if (!shownStamp_.first.empty()) {
+    const int32_t n = pictures::GetPictureNumber(shownStamp_.first, SelectedGame->Name.str());
     file = NumberedPicture(n + 1);
   }
   if (file.empty()) {

@@ -190,7 +190,9 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   connect(JoyCheckTMR, &QTimer::timeout, this, [this]() { Guarded([this] { JoyCheckTMRTimer(); }); });
   // Dead zones 50 and ranges 1000 (the defaults).
   DirectX = NewJoystickInput(this);
+  // Started again after each picture of the slideshow.
   SlideShowTMR = new QTimer(this);
+  SlideShowTMR->setSingleShot(true);
   SlideShowTMR->setInterval(4000);
 
   CreateActions();

@@ -213,7 +213,8 @@ class TMainFRM : public TDXForm {
   void FindPicture(const GameRecord* game);
   void LoadPicture(const std::string& file);  // "" shows the logo
   void DisplayPicture();
-  void DrawMissingImage(const std::string& text);
+  // The mark with its text on the shown picture, and the reason under the picture's top edge.
+  void DrawMissingImage(const std::string& text, const std::string& reason = {});
   void ScreenShotPGEChange();
   void ScreenshotsForwACTNExecute();
   void ScreenshotsBackACTNExecute();
@@ -511,7 +512,8 @@ class TMainFRM : public TDXForm {
 
  private:
   std::string PictureTabFolder() const;  // the selected tab's folder, "" when none
-  std::string NumberedPicture(int32_t number);  // of the selected game, beside the shown one
+  // Of the selected game, beside the shown one (a damaged one among them).
+  std::string NumberedPicture(int32_t number);
   void StepPicture(int delta);
   plat::FolderIndex& PictureFolder(const std::string& folder);
   std::map<std::string, std::unique_ptr<plat::FolderIndex>> pictureFolders_;

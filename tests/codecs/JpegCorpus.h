@@ -29,6 +29,8 @@ struct Spec {
   // narrow scans start with a DC scan for each component).
   int LumaSampling = 0;
   int NarrowFrom = 0;
+  bool Arithmetic = false;  // arithmetic coding instead of Huffman
+  int Quality = 90;
 };
 
 // Where scan `n` (from 1) starts, with the tables written just before it.
@@ -79,13 +81,14 @@ inline std::string Write(const Spec& s) {
   c.in_color_space = cmyk ? JCS_CMYK : s.Space;
   jpeg_set_defaults(&c);
   if (s.Space == JCS_YCCK) jpeg_set_colorspace(&c, JCS_YCCK);
-  jpeg_set_quality(&c, 90, TRUE);
+  jpeg_set_quality(&c, s.Quality, TRUE);
   if (s.FullChroma)
     for (int i = 0; i < c.num_components; ++i)
       c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
   if (s.LumaSampling)
     c.comp_info[0].h_samp_factor = c.comp_info[0].v_samp_factor = s.LumaSampling;
   c.restart_in_rows = s.Restart;
+  c.arith_code = s.Arithmetic;
   std::vector<jpeg_scan_info> scans;
   if (s.Cycles > 0) {
     jpeg_scan_info dc{};

@@ -11,6 +11,7 @@
 #include "GifCorpus.h"
 #include "JpegCorpus.h"
 #include "WmfCorpus.h"
+#include "codecs/JpegPicture.h"
 #include "codecs/PictureBound.h"
 #include "codecs/PictureFormats.h"
 #include "directx/DibFiles.h"
@@ -147,6 +148,9 @@ TEST(PictureFormats, JpegReadsAsTheToolkitDidAndRefusesEndlessScans) {
       {"progressive", progressive, nullptr},
       {"progressive grey", jpegcorpus::Write({33, 17, JCS_GRAYSCALE, true}), nullptr},
       {"progressive cmyk, full chroma", jpegcorpus::Write({24, 16, JCS_CMYK, true, true}), nullptr},
+      {"arithmetic-coded progressive",
+       jpegcorpus::Write({.Width = 40, .Height = 24, .Progressive = true, .Arithmetic = true}),
+       nullptr},
       {"orientation tag", jpegcorpus::WithOrientation(colour, 6), nullptr},
       {"cut", colour.substr(0, colour.size() * 2 / 3), nullptr},
       {"last scan repeated", jpegcorpus::RepeatLastScan(progressive, 1000),
@@ -199,9 +203,12 @@ TEST(PictureFormats, OneBoundOnTheDecodedPictureOfEveryFormat) {
   EXPECT_FALSE(load("huge.bmp", rle));
 
   // Each format at the bound (64 x 64 pixels of 4 bytes, grey JPEG 128 x 128 of 1 byte)
-  // and a row beyond it.
-  const uint64_t keep = codecs::MaxPictureBytes;
+  // and a row beyond it. Progressive JPEG at full chroma holds more coefficients than pixels.
+  // The work bound is the most of a Huffman-coded picture at the bound; an arithmetic-coded
+  // one is read within it.
+  const uint64_t keep = codecs::MaxPictureBytes, keepWork = codecs::MaxJpegWork;
   codecs::MaxPictureBytes = 64 * 64 * 4;
+  codecs::MaxJpegWork = 64 * 64 * 3 / 64 * codecs::kMaxJpegWorkPerBlock;
   auto gif = [](int h) {
     corpus::Gif g = corpus::OneFrame(1, 1, 4, 1);
     g.Width = 64;
@@ -221,6 +228,10 @@ TEST(PictureFormats, OneBoundOnTheDecodedPictureOfEveryFormat) {
     return dibfiles::Write({64, h, 8, dibfiles::Header::Info, dibfiles::Comp::Rle8});
   };
   auto jpeg = [](int w, int h, J_COLOR_SPACE space) { return jpegcorpus::Write({w, h, space}); };
+  auto progressive = [](int w, int h, bool arithmetic = false) {
+    return jpegcorpus::Write({.Width = w, .Height = h, .Progressive = true, .FullChroma = true,
+                              .Arithmetic = arithmetic});
+  };
   const struct {
     const char* Name;
     std::string Within, Beyond;
@@ -230,6 +241,8 @@ TEST(PictureFormats, OneBoundOnTheDecodedPictureOfEveryFormat) {
       {"a.bmp", bmp(64), bmp(65)},
       {"a.jpg", jpeg(64, 64, JCS_RGB), jpeg(64, 65, JCS_RGB)},
       {"g.jpg", jpeg(128, 128, JCS_GRAYSCALE), jpeg(129, 128, JCS_GRAYSCALE)},
+      {"p.jpg", progressive(64, 64), progressive(64, 65)},
+      {"c.jpg", progressive(32, 24, true), progressive(64, 48, true)},
   };
   for (const auto& f : formats) {
     EXPECT_TRUE(load(f.Name, f.Within)) << f.Name;
@@ -238,6 +251,7 @@ TEST(PictureFormats, OneBoundOnTheDecodedPictureOfEveryFormat) {
   // A header beyond the bound is refused before the data is looked at.
   EXPECT_FALSE(load("b.jpg", jpegcorpus::WithSize(formats[3].Within, 64, 65)));
   codecs::MaxPictureBytes = keep;
+  codecs::MaxJpegWork = keepWork;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QTabWidget>
+#include <QTimer>
 
 #include "codecs/JpegCorpus.h"
 #include "codecs/PictureFormats.h"
@@ -111,14 +112,16 @@ TEST(PicturePanel, LookupOrderNumbersAndSlideshow) {
   EXPECT_EQ(h.Shown(), "");
   EXPECT_FALSE(w.ShownPicture.isNull());
   EXPECT_EQ(w.ImageSize->text(), "");
+  h.Select("PACMAN");  // the logo left nothing of the picture before it
+  EXPECT_EQ(h.Shown(), "PACMAN.PNG");
   PictureWindow::Picture(h.snap, "NotFound.png", 12, "PNG");
   h.w().ScreenShotPGEChange();  // a tab change reads the folder again
   h.Select("GALAGA");
   EXPECT_EQ(h.Shown(), "NotFound.png");
 
-  // Numbered pictures: KOF2000's own name is not a number.
+  // Numbered pictures: KOF2000's own name is not a number; the damaged one is stepped past.
   PictureWindow::Picture(h.snap, "KOF2000.PNG", 40, "PNG");
-  PictureWindow::Picture(h.snap, "KOF20000000.PNG", 41, "PNG");
+  h.snap.write("KOF20000000.PNG", "damaged");
   PictureWindow::Picture(h.snap, "KOF20000001.PNG", 42, "PNG");
   h.w().ScreenShotPGEChange();
   h.Select("KOF2000");
@@ -132,13 +135,21 @@ TEST(PicturePanel, LookupOrderNumbersAndSlideshow) {
   w.ScreenshotsBackACTNExecute();
   EXPECT_EQ(h.Shown(), "KOF2000.PNG");
 
-  // The slideshow walks the numbers, then the next tab with a picture of the game.
+  // The slideshow walks the numbers (the damaged one takes its turn), then the next tab with a
+  // picture of the game; after each picture the timer waits its whole delay again.
   PictureWindow::Picture(h.titles, "KOF2000.GIF.PNG", 5, "PNG");  // not its name
   PictureWindow::Picture(h.titles, "kof2000.jpg", 50, "JPG");
-  w.SlideShowTMRTimer();
-  w.SlideShowTMRTimer();
+  w.ScreenshotsSlideShowACTN->setChecked(true);
+  auto fire = [&] {
+    w.SlideShowTMR->stop();  // as it stops when it fires
+    QMetaObject::invokeMethod(w.SlideShowTMR, "timeout");
+    EXPECT_TRUE(w.SlideShowTMR->isActive());
+  };
+  fire();
+  EXPECT_EQ(w.SnapShot->toolTip(), "Is not a valid PNG !");
+  fire();
   EXPECT_EQ(h.Shown(), "KOF20000001.PNG");
-  w.SlideShowTMRTimer();
+  fire();
   EXPECT_EQ(h.Shown(), "kof2000.jpg");
   EXPECT_EQ(w.ScreenshotDisplay, 1);
   EXPECT_EQ(w.ScreenShotPGE->currentIndex(), 1);
@@ -184,29 +195,45 @@ TEST(PicturePanel, ZoomPaintsOnlyThePartInView) {
 
 TEST(PicturePanel, DamagedPictureShowsTheLogo) {
   // A damaged file, an empty one, a lone file header and JPEG files of endless scans: the
-  // logo with the "cannot read" mark.
-  const std::pair<const char*, std::string> files[] = {
-      {"GALAGA.PNG", "\x89PNG\r\n\x1a\ntruncated"},
-      {"GALAGA.BMP", ""},
-      {"GALAGA.BMP", std::string("BM\x0e\0\0\0\0\0\0\0\x0e\0\0\0", 14)},
-      {"GALAGA.JPG", jpegcorpus::RepeatLastScan(
-                         jpegcorpus::Write({64, 64, JCS_RGB, true, false, 0, false, true}), 1000)},
-      {"GALAGA.JPG", jpegcorpus::Write({16, 16, JCS_RGB, true, false, 0, true})}};
-  QImage mark;
-  for (const auto& [name, data] : files) {
-    SCOPED_TRACE(data.size());
+  // logo with the "cannot read" mark and the reason; the slideshow goes on to the next.
+  const struct {
+    const char* Name;
+    std::string Data;
+    const char* Reason;
+  } files[] = {
+      {"GALAGA.PNG", "\x89PNG\r\n\x1a\ntruncated", "Stream read error"},
+      {"GALAGA.BMP", "", "The file holds no picture"},
+      {"GALAGA.BMP", std::string("BM\x0e\0\0\0\0\0\0\0\x0e\0\0\0", 14),
+       "The file holds no picture"},
+      {"GALAGA.JPG",
+       jpegcorpus::RepeatLastScan(
+           jpegcorpus::Write({64, 64, JCS_RGB, true, false, 0, false, true}), 1000),
+       "Inconsistent progression sequence for component 0 coefficient 1"},
+      {"GALAGA.JPG", jpegcorpus::Write({16, 16, JCS_RGB, true, false, 0, true}),
+       "Too many scans for the image size"}};
+  QImage last;  // and its reason
+  std::string lastReason;
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.Reason);
     PictureWindow h;
-    h.snap.write(name, data);
+    h.snap.write(f.Name, f.Data);
+    PictureWindow::Picture(h.snap, "GALAGA0000.PNG", 8, "PNG");
     h.Select("GALAGA");
     EXPECT_EQ(h.Shown(), "");
-    ASSERT_FALSE(h.w().ShownPicture.isNull());
-    if (mark.isNull()) mark = h.w().ShownPicture;
-    EXPECT_EQ(h.w().ShownPicture, mark);
+    const QImage mark = h.w().ShownPicture;
+    ASSERT_FALSE(mark.isNull());
+    EXPECT_EQ(h.w().SnapShot->toolTip(), f.Reason);
+    EXPECT_EQ(mark == last, f.Reason == lastReason);  // the reason drawn with the mark
+    last = mark;
+    lastReason = f.Reason;
     EXPECT_EQ(h.w().ImageSize->text(), "");
     EXPECT_TRUE(h.seam.messages.empty());
     h.Select("GALAGA");  // the mark again, the file not read again
     EXPECT_EQ(h.w().PictureReads, 1u);
     EXPECT_EQ(h.w().ShownPicture, mark);
+    h.w().SlideShowTMRTimer();
+    EXPECT_EQ(h.Shown(), "GALAGA0000.PNG");
+    EXPECT_EQ(h.w().SnapShot->toolTip(), "");
   }
 }
 

@@ -487,4 +487,12 @@ TEST(SettingsFile, PanelSizesStableAcrossStarts) {
     EXPECT_EQ(ini.ReadInteger("Window", "LeftPanelWidth", 0), start.left) << start.drag;
     EXPECT_EQ(ini.ReadInteger("Window", "QuickInfoHeight", 0), start.quickInfo) << start.hide;
   }
+  // A left panel stored wider than the window leaves the picture panel its minimum width.
+  h.home.write("VELMORA.INI", "[Window]\r\nHeight=600\r\nWidth=800\r\nLeftPanelWidth=5000\r\n");
+  h.seam.messageAnswers = {plat::IDNO};
+  TMainFRM& w = h.Make();
+  w.show();
+  QApplication::processEvents();
+  EXPECT_GE(w.MainSPLT->sizes()[1], w.MainSPLT->widget(1)->minimumSizeHint().width());
+  EXPECT_GE(w.MainSPLT->sizes()[0], 200);
 }

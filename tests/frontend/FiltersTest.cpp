@@ -306,10 +306,12 @@ TEST(FilterChange, RememberedFilesAreLoadedAgainInOrder) {
   std::string a = h.home.write("a.vrf", kHeader + "A\r\n\r\n\\ZYPHON\r\n");
   std::string b = h.home.write("b.vrf", kHeader + "B\r\n\r\n\\MOONRUN\r\n");
   h.w().FiltersToOpen = {b, h.home.file("gone.vrf"), a};
+  h.w().LastSelectedFilter = 3;  // A, the third file
   h.w().ReloadRememberedFilters();
   ASSERT_EQ(h.FilterCount(), 3u);
   EXPECT_EQ(h.FilterAt(1)->Name, "B");
   EXPECT_EQ(h.FilterAt(2)->Name, "A");
+  EXPECT_EQ(h.w().LastSelectedFilter, 2);
   ASSERT_EQ(h.seam.messages.size(), 1u);
   EXPECT_EQ(h.seam.messages[0].text, "Filter file " + h.home.file("gone.vrf") + " not found");
   EXPECT_EQ(h.w().FiltersToOpen.size(), 3u);  // not cleared

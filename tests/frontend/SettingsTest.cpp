@@ -229,7 +229,7 @@ TEST(SettingsFile, HandWrittenFileRoundTrip) {
       "SortBy=3\n"
       "ReverseSort=1\n"
       "LastSelected=ZYPHON\n"
-      "LastSelectedFilter=0\n"
+      "LastSelectedFilter=2\n"
       "\n"
       "[Listing]\n"
       "ListRomsetName=1\n"
@@ -428,6 +428,14 @@ TEST(SettingsFile, OpenFiltersAreWrittenByPosition) {
   ini.Load();
   EXPECT_EQ(ini.ReadSectionValues("OpenFiltersAtBoot"),
             (std::vector<std::string>{"Filter1=/f/one.vrf", "Filter3=/f/three.vrf"}));
+  // The selected tab is stored as its place among those files; Two, without one, is not
+  // among them.
+  for (auto [tab, stored] : {std::pair{3, 2}, {2, 0}, {1, 1}}) {
+    w.ListTabs->setCurrentIndex(tab);
+    ASSERT_TRUE(w.SaveSettings());
+    ASSERT_TRUE(ini.Load());
+    EXPECT_EQ(ini.ReadInteger("Sort", "LastSelectedFilter", -1), stored) << tab;
+  }
 }
 
 TEST(SettingsValues, IntegerConversionTakesTheWholeText) {

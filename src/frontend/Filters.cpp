@@ -240,7 +240,7 @@ void TMainFRM::FileFilterRenameACTNExecute() {
   FilterDescriptor* f = FilterOfTab(tab);
   if (!f) return;
   std::string name = f->Name;
-  if (!InputQuery("Velmora", "Rename " + f->Name + " filter:", name)) return;
+  if (!InputQuery("Velmora", "Rename " + f->Name + " filter:", name, true)) return;
   f->Name = name;
   f->Modified = 1;
   RebuildFilterTabs(tab);

@@ -186,6 +186,25 @@ TEST(FilterActions, RenameThroughTheInputBox) {
   h.FilterAt(1)->Modified = 0;
   h.w().FileFilterRenameACTN->trigger();
   EXPECT_EQ(h.FilterAt(1)->Modified, 0);
+  // A name the filter file cannot hold is refused, and the box comes back with it.
+  QString again;
+  h.seam.modalHandlers = {
+      [](QWidget* win) {
+        static_cast<TInputQueryFRM*>(win)->Edit->setText(QString::fromUtf8("\u65E5\u672C"));
+        return static_cast<int>(mrOk);
+      },
+      [&again](QWidget* win) {
+        again = static_cast<TInputQueryFRM*>(win)->Edit->text();
+        return static_cast<int>(mrCancel);
+      }};
+  h.w().FileFilterRenameACTN->trigger();
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_EQ(h.seam.messages[0].shown,
+            "The name \"\u65E5\u672C\" cannot be stored: it has characters that Velmora's files "
+            "cannot hold.");
+  EXPECT_EQ(again, QString::fromUtf8("\u65E5\u672C"));
+  EXPECT_EQ(h.FilterAt(1)->Name, "");
+  EXPECT_EQ(h.FilterAt(1)->Modified, 0);
 }
 
 TEST(FilterActions, SaveAsAsksForTheNameAndSaveUsesIt) {

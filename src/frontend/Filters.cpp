@@ -188,7 +188,13 @@ bool TMainFRM::ConfirmUnsavedFilters() {
 void TMainFRM::ReloadRememberedFilters() {
   const StringList files = FiltersToOpen;
   StringList failures;
-  for (size_t i = 0; i < files.size() && i < 65536; ++i) LoadFilterFile(files[i], &failures);
+  // The tab to select is counted among the files: a file that fails moves the ones after it.
+  const int32_t selected = LastSelectedFilter;
+  for (size_t i = 0; i < files.size() && i < 65536; ++i) {
+    const bool loaded = LoadFilterFile(files[i], &failures);
+    if (selected >= 1 && static_cast<size_t>(selected) == i + 1)
+      LastSelectedFilter = loaded && Filters ? static_cast<int32_t>(Filters->size()) - 1 : 0;
+  }
   if (failures.empty()) return;
   // One message, however many files failed.
   constexpr size_t kShown = 10;
@@ -234,7 +240,7 @@ void TMainFRM::FileFilterRenameACTNExecute() {
   FilterDescriptor* f = FilterOfTab(tab);
   if (!f) return;
   std::string name = f->Name;
-  if (!InputQuery("Velmora", "Rename " + f->Name + " filter:", name)) return;
+  if (!InputQuery("Velmora", "Rename " + f->Name + " filter:", name, true)) return;
   f->Name = name;
   f->Modified = 1;
   RebuildFilterTabs(tab);

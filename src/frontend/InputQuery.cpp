@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Cp1252.h"
+#include "platform/Seams.h"
 
 TInputQueryFRM::TInputQueryFRM(const std::string& caption, const std::string& prompt,
                                const std::string& value)
@@ -47,9 +48,25 @@ void TInputQueryFRM::showEvent(QShowEvent* e) {
 
 std::string TInputQueryFRM::Value() const { return plat::ToAnsi(Edit->text()); }
 
-bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value,
+                bool storedName) {
   TInputQueryFRM box(caption, prompt, value);
-  if (box.ShowModal() != mrOk) return false;
+  if (!(storedName ? ShowModalForName(box, *box.Edit) : box.ShowModal() == mrOk)) return false;
   value = box.Value();
   return true;
+}
+
+bool ShowModalForName(TDXForm& window, const QLineEdit& name) {
+  for (;;) {
+    if (window.ShowModal() != mrOk) return false;
+    const QString why = UnstorableName(name.text());
+    if (why.isEmpty()) return true;
+    plat::Ui().MessageBoxText(&window, "Velmora", why, plat::MB_ICONERROR);
+  }
+}
+
+QString UnstorableName(const QString& name) {
+  if (plat::FitsAnsi(name)) return {};
+  return "The name \"" + name.trimmed() +
+         "\" cannot be stored: it has characters that Velmora's files cannot hold.";
 }

@@ -1,5 +1,6 @@
 // A small modal input box: a prompt, one edit line, OK and Cancel.
 #pragma once
+#include <QString>
 #include <string>
 
 #include "database/DXClass.h"
@@ -25,5 +26,15 @@ class TInputQueryFRM : public TDXForm {
   void showEvent(QShowEvent* e) override;
 };
 
-// Shows the box modally; true with the text when OK was pressed.
-bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value);
+// Shows the box modally; true with the text when OK was pressed. A name the program's files
+// are to keep is refused, with the reason, until it can be kept or the box is cancelled.
+bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value,
+                bool storedName = false);
+
+// Shows the window modally until it is cancelled, or closed with OK on a name the program's
+// files can keep; a refused name is told and the window comes back as it was.
+bool ShowModalForName(TDXForm& window, const QLineEdit& name);
+
+// Why a name the user gave cannot be kept in the program's files (they hold Windows-1252);
+// empty when it can.
+QString UnstorableName(const QString& name);

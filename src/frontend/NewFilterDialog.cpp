@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "database/Report.h"
+#include "frontend/InputQuery.h"
 #include "frontend/WorkingProgress.h"
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
@@ -210,7 +211,14 @@ bool TNewFilterFRM::CheckNameAndFormula() {
     Message(why, plat::MB_ICONERROR);
     return false;
   }
-  return true;
+  return StorableName();
+}
+
+bool TNewFilterFRM::StorableName() {
+  const QString why = UnstorableName(FilterName->text());
+  if (why.isEmpty()) return true;
+  main_->ShowMessageBoxText(why, plat::MB_ICONERROR);
+  return false;
 }
 
 void TNewFilterFRM::AddBTNClick() {
@@ -295,8 +303,9 @@ void TNewFilterFRM::TestBTNClick() {
 }
 
 void TNewFilterFRM::OkBTNClick() {
-  // A formula that does not compile keeps the dialog open with the text as typed.
-  if (!CompileFormula()) return;
+  // A formula that does not compile, or a name that cannot be saved, keeps the dialog open
+  // with the text as typed.
+  if (!StorableName() || !CompileFormula()) return;
   if (!main_->Games || main_->Games->empty()) {
     Close(mrOk);
     return;

@@ -60,6 +60,7 @@ class TNewFilterFRM : public QDialog {
   void Close(int result);
   int Message(const std::string& text, unsigned flags);
   bool CheckNameAndFormula();
+  bool StorableName();  // says why when the filter name cannot be saved
 
   TMainFRM* main_;
   formulafilter::FormulaArchive archive_;

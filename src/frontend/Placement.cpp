@@ -75,6 +75,27 @@ Rect BringOntoScreens(const Rect& r, const std::vector<Rect>& screens) {
   return out;
 }
 
+Rect BringFrameOntoScreens(const Rect& client, const Margins& m, const std::vector<Rect>& screens) {
+  const int32_t wide = m.left + m.right, high = m.top + m.bottom;
+  Rect frame{client.left - m.left, client.top - m.top, client.width + wide, client.height + high};
+  frame = BringOntoScreens(frame, screens);
+  return {frame.left + m.left, frame.top + m.top, std::max(1, frame.width - wide),
+          std::max(1, frame.height - high)};
+}
+
+int32_t SplitAt(int32_t saved, int32_t savedTotal, int32_t total, int32_t minFirst,
+                int32_t minSecond) {
+  if (total <= 0) return std::max(0, saved);
+  minFirst = std::max(1, minFirst);
+  minSecond = std::max(1, minSecond);
+  if (int64_t(minFirst) + minSecond > total)
+    return static_cast<int32_t>(int64_t(total) * minFirst / (int64_t(minFirst) + minSecond));
+  int64_t first = saved;
+  if (saved < minFirst || int64_t(total) - saved < minSecond)
+    first = savedTotal > 0 ? (int64_t(saved) * total + savedTotal / 2) / savedTotal : saved;
+  return static_cast<int32_t>(std::clamp<int64_t>(first, minFirst, int64_t(total) - minSecond));
+}
+
 Rect FirstPlacement(const Rect& screen, int32_t minWidth, int32_t minHeight) {
   Rect r;
   r.width = std::max(minWidth, screen.width * 5 / 6);

@@ -445,8 +445,7 @@ std::vector<prefs::PictureRow> TPreferencesFRM::PictureRows() const {
   };
   for (int r = 0; r < PicTypeList->rowCount(); ++r) {
     const QString name = text(r, 1);
-    const std::string ansi = plat::ToAnsi(name);
-    rows.push_back({ansi, plat::ToLocal(text(r, 2)), plat::FromAnsi(ansi) != name});
+    rows.push_back({plat::ToAnsi(name), plat::ToLocal(text(r, 2)), !plat::FitsAnsi(name)});
   }
   return rows;
 }

@@ -258,15 +258,22 @@ bool TMainFRM::SaveSettings(std::string* error) {
 
   // Which filter files to open next time: the open ones; with no profile in use, the list
   // that was to be opened, so that a failed start does not lose it.
+  // The selected tab is stored as its place among them (0: all games, also for a filter that
+  // has no file and so does not come back).
   std::vector<std::pair<std::string, std::string>> boot;
+  int32_t selected = 0;
   if (ProfileLoaded && Filters) {
+    const int current = ListTabs->currentIndex();
     for (size_t i = 1; i < Filters->size(); ++i) {
       const FilterDescriptor* f = (*Filters)[i].get();
-      if (f && !f->FileName.empty()) boot.emplace_back("Filter" + std::to_string(i), f->FileName);
+      if (!f || f->FileName.empty()) continue;
+      boot.emplace_back("Filter" + std::to_string(i), f->FileName);
+      if (static_cast<int>(i) == current) selected = static_cast<int32_t>(boot.size());
     }
   } else {
     for (size_t i = 0; i < FiltersToOpen.size(); ++i)
       boot.emplace_back("Filter" + std::to_string(i + 1), FiltersToOpen[i]);
+    selected = std::max<int32_t>(0, LastSelectedFilter);
   }
   std::vector<std::pair<std::string, std::string>> tabs;
   for (size_t i = 0; i < PictureTabs.size(); ++i) {
@@ -307,7 +314,7 @@ bool TMainFRM::SaveSettings(std::string* error) {
   ini.WriteInteger("Sort", "SortBy", SortBy);
   ini.WriteBool("Sort", "ReverseSort", ReverseSort != 0);
   ini.WriteString("Sort", "LastSelected", LastSelected);
-  ini.WriteInteger("Sort", "LastSelectedFilter", ListTabs->currentIndex());
+  ini.WriteInteger("Sort", "LastSelectedFilter", selected);
 
   for (size_t i = 0; i < 7; ++i)
     ini.WriteBool("Listing", kListingKeys[i], ListingFlags[kListingSlots[i]] != 0);

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "frontend/CategoryFile.h"
+#include "frontend/InputQuery.h"
 #include "frontend/TreeLayout.h"
 #include "frontend/WorkingProgress.h"
 #include "frontend/main.h"
@@ -109,7 +110,7 @@ void TFilterImportFRM::Execute(std::vector<Section>& sections) {
   FillSectionList();
   sections.clear();
   chosen_.clear();
-  if (ShowModal() != mrOk) return;
+  if (!ShowModalForName(*this, *FilterTitle)) return;
   FilterNameText = plat::ToAnsi(FilterTitle->text());
   // The sections keep their real names, blanks and all.
   sections = chosen_;

@@ -25,6 +25,7 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <exception>
 
 #include "directx/DXInput.h"
@@ -171,6 +172,7 @@ TMainFRM::TMainFRM(QWidget* owner) : TDXForm(owner) {
   MainSPLT->addWidget(left);
   MainSPLT->addWidget(right);
   MainSPLT->setSizes({385, 375});
+  MainSPLT->setChildrenCollapsible(false);  // neither panel can be dragged out of sight
   // The left panel and the quick information keep their size when the window is resized.
   MainSPLT->setStretchFactor(0, 0);
   MainSPLT->setStretchFactor(1, 1);
@@ -309,10 +311,27 @@ void TMainFRM::showEvent(QShowEvent* e) {
   // A restore from minimised shows the window again: the start-up steps run once.
   if (formShown_) return;
   formShown_ = true;
+  // The window takes its place before it appears: the panels are laid out in its real size.
+  RestorePlacement();
   // The panels get their sizes once the window is laid out, so they come back as saved (and
   // a profile made at the first start stores them so).
   if (QLayout* l = layout()) l->activate();
   ApplyPanelSizes();
+  // Once on the screen the frame is known (and a maximised window has its size): the whole
+  // frame is brought onto the screen and the panels are sized again.
+  if (QWindow* native = windowHandle())
+    exposeHook_ = std::make_unique<TControlSubClass>(native, [this](QObject*, QEvent* ev) {
+      if (ev->type() == QEvent::Expose && !framePlaced_ && windowHandle()->isExposed()) {
+        framePlaced_ = true;
+        QTimer::singleShot(0, this, [this] {
+          Guarded([this] {
+            FitFrameOnScreen();
+            ApplyPanelSizes();
+          });
+        });
+      }
+      return false;
+    });
   Guarded([this] { FormShow(); });
 }
 
@@ -356,34 +375,47 @@ void TMainFRM::FormShow() {
     }
   }
 
-  RestorePlacement();
-
   // The tip comes once the window is on the screen.
   if (ShowTipsAtStartup)
     QTimer::singleShot(0, this, [this] { Guarded([this] { HelpTipsACTN->trigger(); }); });
 }
 
-void TMainFRM::RestorePlacement() {
-  QList<QScreen*> screens = QGuiApplication::screens();
-  if (WindowState == 2) {
-    // The size of the first monitor; a resize after maximising would undo it.
-    if (!screens.isEmpty()) {
-      QRect g = screens.first()->geometry();
-      resize(g.width(), g.height());
-    }
-    setWindowState(windowState() | Qt::WindowMaximized);
-    return;
-  }
-  setWindowState(windowState() & ~Qt::WindowMaximized);
+namespace {
+// The areas of the screens that windows may take.
+std::vector<placement::Rect> ScreenAreas() {
   std::vector<placement::Rect> areas;
-  for (QScreen* s : screens) {
+  for (QScreen* s : QGuiApplication::screens()) {
     QRect g = s->availableGeometry();
     areas.push_back({g.left(), g.top(), g.width(), g.height()});
   }
-  placement::Rect r{WindowLeft, WindowTop, WindowWidth, WindowHeight};
-  r = placement::BringOntoScreens(r, areas);
-  move(r.left, r.top);
-  resize(r.width, r.height);
+  return areas;
+}
+
+QRect ToQRect(const placement::Rect& r) { return QRect(r.left, r.top, r.width, r.height); }
+}  // namespace
+
+// The stored placement is the window's normal geometry, without its frame: a maximised window
+// keeps it to return to.
+void TMainFRM::RestorePlacement() {
+  const placement::Rect r = placement::BringOntoScreens(
+      {WindowLeft, WindowTop, WindowWidth, WindowHeight}, ScreenAreas());
+  setGeometry(ToQRect(r));
+  if (WindowState == 2)
+    setWindowState(windowState() | Qt::WindowMaximized);
+  else
+    setWindowState(windowState() & ~Qt::WindowMaximized);
+}
+
+void TMainFRM::FitFrameOnScreen() {
+  if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) return;
+  // Asked of the window itself: the widget may still hold the frame it had before the window
+  // manager framed it.
+  const QRect g = geometry();
+  const QMargins f = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  const placement::Margins m{f.left(), f.top(), f.right(), f.bottom()};
+  const QRect fitted = ToQRect(placement::BringFrameOntoScreens(
+      {g.left(), g.top(), g.width(), g.height()}, m, ScreenAreas()));
+  if (fitted != g) setGeometry(fitted);
 }
 
 void TMainFRM::closeEvent(QCloseEvent* e) {
@@ -407,10 +439,11 @@ void TMainFRM::FormDestroy() {
   };
   step("Storing the window placement", [this] {
     WindowState = isMaximized() ? 2 : 0;
-    WindowTop = y();
-    WindowLeft = x();
-    WindowHeight = height();
-    WindowWidth = width();
+    const QRect g = normalGeometry();
+    WindowTop = g.top();
+    WindowLeft = g.left();
+    WindowHeight = g.height();
+    WindowWidth = g.width();
   });
   step("Writing the settings", [this] {
     std::string error;
@@ -460,8 +493,17 @@ int32_t TMainFRM::CurrentQuickInfoHeight() const {
 void TMainFRM::ApplyPanelSizes() {
   // Before the window is shown the splitters have no size of their own: applied at the show.
   if (!isVisible()) return;
+  // As saved when both panels fit, else in proportion to the window it was saved in; a
+  // maximised window's panels were saved in about the size it has again.
   const int total = MainSPLT->width() - MainSPLT->handleWidth();
-  MainSPLT->setSizes({leftPanelWidth_, std::max(0, total - leftPanelWidth_)});
+  const int chrome = width() - total;
+  const auto minWidth = [](const QWidget* w) {
+    return std::max(w->minimumWidth(), w->minimumSizeHint().width());
+  };
+  const int savedTotal = WindowState == 2 ? total : WindowWidth - chrome;
+  const int left = placement::SplitAt(leftPanelWidth_, savedTotal, total,
+                                      minWidth(MainSPLT->widget(0)), minWidth(MainSPLT->widget(1)));
+  MainSPLT->setSizes({left, std::max(0, total - left)});
   const int leftHeight = LeftSPLT->height() - LeftSPLT->handleWidth();
   if (quickInfoHeight_ < 0) quickInfoHeight_ = leftHeight / 3;
   LeftSPLT->setSizes({std::max(0, leftHeight - quickInfoHeight_), quickInfoHeight_});

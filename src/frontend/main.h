@@ -531,4 +531,7 @@ class TMainFRM : public TDXForm {
   int32_t CurrentLeftPanelWidth() const;
   int32_t CurrentQuickInfoHeight() const;
   void RestorePlacement();
+  void FitFrameOnScreen();  // the whole frame on the screen, once the frame is known
+  std::unique_ptr<TControlSubClass> exposeHook_;
+  bool framePlaced_ = false;
 };

@@ -43,6 +43,8 @@ std::string ToAnsi(const QString& text) {
   return r;
 }
 
+bool FitsAnsi(const QString& text) { return FromAnsi(ToAnsi(text)) == text; }
+
 QString FromLocal(std::string_view path) {
   return QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
 }

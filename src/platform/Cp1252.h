@@ -9,6 +9,8 @@ namespace plat {
 QString FromAnsi(std::string_view bytes);
 // Characters outside Windows-1252 become '?'.
 std::string ToAnsi(const QString& text);
+// True when ToAnsi keeps every character.
+bool FitsAnsi(const QString& text);
 // File names are the locale's bytes (UTF-8).
 QString FromLocal(std::string_view path);
 std::string ToLocal(const QString& path);

@@ -186,6 +186,25 @@ TEST(FilterActions, RenameThroughTheInputBox) {
   h.FilterAt(1)->Modified = 0;
   h.w().FileFilterRenameACTN->trigger();
   EXPECT_EQ(h.FilterAt(1)->Modified, 0);
+  // A name the filter file cannot hold is refused, and the box comes back with it.
+  QString again;
+  h.seam.modalHandlers = {
+      [](QWidget* win) {
+        static_cast<TInputQueryFRM*>(win)->Edit->setText(QString::fromUtf8("\u65E5\u672C"));
+        return static_cast<int>(mrOk);
+      },
+      [&again](QWidget* win) {
+        again = static_cast<TInputQueryFRM*>(win)->Edit->text();
+        return static_cast<int>(mrCancel);
+      }};
+  h.w().FileFilterRenameACTN->trigger();
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_EQ(h.seam.messages[0].shown,
+            "The name \"\u65E5\u672C\" cannot be stored: it has characters that Velmora's files "
+            "cannot hold.");
+  EXPECT_EQ(again, QString::fromUtf8("\u65E5\u672C"));
+  EXPECT_EQ(h.FilterAt(1)->Name, "");
+  EXPECT_EQ(h.FilterAt(1)->Modified, 0);
 }
 
 TEST(FilterActions, SaveAsAsksForTheNameAndSaveUsesIt) {
@@ -314,10 +333,12 @@ TEST(FilterChange, RememberedFilesAreLoadedAgainInOrder) {
   std::string a = h.home.write("a.vrf", kHeader + "A\r\n\r\n\\ZYPHON\r\n");
   std::string b = h.home.write("b.vrf", kHeader + "B\r\n\r\n\\MOONRUN\r\n");
   h.w().FiltersToOpen = {b, h.home.file("gone.vrf"), a};
+  h.w().LastSelectedFilter = 3;  // A, the third file
   h.w().ReloadRememberedFilters();
   ASSERT_EQ(h.FilterCount(), 3u);
   EXPECT_EQ(h.FilterAt(1)->Name, "B");
   EXPECT_EQ(h.FilterAt(2)->Name, "A");
+  EXPECT_EQ(h.w().LastSelectedFilter, 2);
   ASSERT_EQ(h.seam.messages.size(), 1u);
   EXPECT_EQ(h.seam.messages[0].text, "Filter file " + h.home.file("gone.vrf") + " not found");
   EXPECT_EQ(h.w().FiltersToOpen.size(), 3u);  // not cleared

@@ -330,7 +330,16 @@ TEST(NewFilterDialog, ArchiveEditingOkAndTheNewTab) {
     ASSERT_EQ(h.seam.messages.size(), 1u);
     EXPECT_EQ(h.seam.messages[0].text,
               "No items selected. Cannot replace formula. Select an item and try again.");
+    // Add and OK refuse a name the files cannot hold.
+    d.FilterName->setText(QString::fromUtf8("\u65E5\u672C"));
+    d.AddBTNClick();
+    EXPECT_EQ(d.Archive().size(), 29u);
+    h.seam.messages.clear();
+    d.OkBTNClick();
+    ASSERT_EQ(h.seam.messages.size(), 1u);
+    EXPECT_EQ(d.property("modalResult").toInt(), 0);
     // OK on a formula that does not compile keeps the dialog and the text.
+    d.FilterName->setText("Mine");
     d.Formula->setPlainText("%YEAR >=");
     h.seam.messages.clear();
     d.OkBTNClick();

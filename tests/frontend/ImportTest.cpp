@@ -91,8 +91,13 @@ TEST(CategoryFiles, ImportsMakeUnsavedFilters) {
   h.LoadGames({"PACMAN", "MSPACMAN", "GALAXIAN", "DKONG"}, h.home.path());
   std::string cat = h.home.write("catver.ini", kCatList);
 
-  // The options window: VerAdded moved above Main Category, the name edited.
+  // The options window: VerAdded moved above Main Category, the name edited; a name the
+  // filter file cannot hold is refused first, and the window comes back.
   h.seam.fileAnswers = {cat};
+  h.seam.modalHandlers.push_back([](QWidget* win) {
+    static_cast<TFilterImportFRM*>(win)->FilterTitle->setText(QString::fromUtf8("\u65E5\u672C"));
+    return int(mrOk);
+  });
   h.seam.modalHandlers.push_back([](QWidget* win) {
     auto* d = static_cast<TFilterImportFRM*>(win);
     EXPECT_EQ(d->FolderSelector->item(0)->text(), "Main Category (Main categories)");
@@ -104,6 +109,9 @@ TEST(CategoryFiles, ImportsMakeUnsavedFilters) {
   });
   w.FileFilterImportCatVerACTNExecute();
   ASSERT_EQ(w.Filters->size(), 2u) << h.seam.AllMessages();
+  ASSERT_EQ(h.seam.messages.size(), 1u);
+  EXPECT_EQ(h.seam.messages[0].flags, unsigned(plat::MB_ICONERROR));
+  h.seam.messages.clear();
   FilterDescriptor* f = (*w.Filters)[1].get();
   EXPECT_EQ(f->Name, "Versions");
   EXPECT_EQ(f->Modified, 1);

@@ -51,10 +51,13 @@ TEST(Placement, APlacementPartlyOffItsScreenIsFittedIntoIt) {
   const std::vector<Rect> small{{0, 0, 1280, 800}};
   const std::vector<Rect> two{{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
   const std::vector<Rect> panel{{0, 30, 1280, 770}};  // a bar takes the top of the screen
+  const std::vector<Rect> xga{{0, 0, 1024, 768}};
+  const placement::Margins frame{1, 20, 1, 5};
   struct Row {
     Rect saved;
     const std::vector<Rect>* screens;
     Rect fitted;
+    placement::Margins frame = {};  // the saved rectangle is the client inside it
   } rows[] = {
       // Saved on a larger screen: shrunk to this one.
       {{133, 83, 1333, 833}, &small, {0, 0, 1280, 800}},
@@ -66,13 +69,36 @@ TEST(Placement, APlacementPartlyOffItsScreenIsFittedIntoIt) {
       // Across two screens but below the shorter one: into the screen of its top edge.
       {{1800, 100, 760, 1000}, &two, {1160, 80, 760, 1000}},
       {{2000, 100, 1400, 600}, &two, {1920, 100, 1280, 600}},
+      // With a frame, the whole frame is fitted: title bar and lower edge on the screen.
+      {{0, 0, 1024, 768}, &xga, {1, 20, 1022, 743}, frame},
+      {{10, 30, 1000, 740}, &xga, {10, 23, 1000, 740}, frame},
+      {{200, 120, 800, 600}, &xga, {200, 120, 800, 600}, frame},
   };
   for (const Row& row : rows) {
-    Rect out = BringOntoScreens(row.saved, *row.screens);
+    Rect out = placement::BringFrameOntoScreens(row.saved, row.frame, *row.screens);
     EXPECT_EQ(std::vector<int32_t>({out.left, out.top, out.width, out.height}),
               std::vector<int32_t>({row.fitted.left, row.fitted.top, row.fitted.width,
                                     row.fitted.height}))
         << row.saved.left << "," << row.saved.top << " " << row.saved.width << "x"
         << row.saved.height;
   }
+}
+
+// The left panel comes back as saved when both panels keep their minimum; else in proportion,
+// held between the minimums.
+TEST(Placement, SplitComesBackAsSavedOrInProportion) {
+  struct Row {
+    int32_t saved, savedTotal, total, minFirst, minSecond, first;
+  } rows[] = {
+      {760, 1144, 1144, 200, 380, 760},
+      {300, 600, 1200, 200, 280, 300},   // fits: not scaled
+      {760, 1144, 750, 200, 380, 370},   // a smaller window
+      {1146, 1146, 1146, 200, 280, 866},  // the right panel was lost
+      {0, 1000, 1000, 200, 280, 200},
+      {500, 1000, 900, 200, 450, 450},
+      {100, 1000, 500, 200, 400, 166},   // both minimums do not fit: shared
+  };
+  for (const Row& r : rows)
+    EXPECT_EQ(placement::SplitAt(r.saved, r.savedTotal, r.total, r.minFirst, r.minSecond), r.first)
+        << r.saved << " of " << r.savedTotal << " in " << r.total;
 }

@@ -229,7 +229,7 @@ TEST(SettingsFile, HandWrittenFileRoundTrip) {
       "SortBy=3\n"
       "ReverseSort=1\n"
       "LastSelected=ZYPHON\n"
-      "LastSelectedFilter=0\n"
+      "LastSelectedFilter=2\n"
       "\n"
       "[Listing]\n"
       "ListRomsetName=1\n"
@@ -428,6 +428,14 @@ TEST(SettingsFile, OpenFiltersAreWrittenByPosition) {
   ini.Load();
   EXPECT_EQ(ini.ReadSectionValues("OpenFiltersAtBoot"),
             (std::vector<std::string>{"Filter1=/f/one.vrf", "Filter3=/f/three.vrf"}));
+  // The selected tab is stored as its place among those files; Two, without one, is not
+  // among them.
+  for (auto [tab, stored] : {std::pair{3, 2}, {2, 0}, {1, 1}}) {
+    w.ListTabs->setCurrentIndex(tab);
+    ASSERT_TRUE(w.SaveSettings());
+    ASSERT_TRUE(ini.Load());
+    EXPECT_EQ(ini.ReadInteger("Sort", "LastSelectedFilter", -1), stored) << tab;
+  }
 }
 
 TEST(SettingsValues, IntegerConversionTakesTheWholeText) {
@@ -487,4 +495,12 @@ TEST(SettingsFile, PanelSizesStableAcrossStarts) {
     EXPECT_EQ(ini.ReadInteger("Window", "LeftPanelWidth", 0), start.left) << start.drag;
     EXPECT_EQ(ini.ReadInteger("Window", "QuickInfoHeight", 0), start.quickInfo) << start.hide;
   }
+  // A left panel stored wider than the window leaves the picture panel its minimum width.
+  h.home.write("VELMORA.INI", "[Window]\r\nHeight=600\r\nWidth=800\r\nLeftPanelWidth=5000\r\n");
+  h.seam.messageAnswers = {plat::IDNO};
+  TMainFRM& w = h.Make();
+  w.show();
+  QApplication::processEvents();
+  EXPECT_GE(w.MainSPLT->sizes()[1], w.MainSPLT->widget(1)->minimumSizeHint().width());
+  EXPECT_GE(w.MainSPLT->sizes()[0], 200);
 }

@@ -214,11 +214,9 @@ TEST(Startup, PlacementIsRestoredAndStored) {
                    "[Window]\r\nUpperLeftX=" + std::to_string(left) +
                        "\r\nUpperLeftY=" + std::to_string(top) + "\r\nWidth=770\r\nHeight=575\r\n");
   TMainFRM& w = ShowAnsweringNo(h);
-  EXPECT_EQ(w.x(), left);
-  EXPECT_EQ(w.y(), top);
-  EXPECT_EQ(w.width(), 770);
-  EXPECT_EQ(w.height(), 575);
-  w.move(left + 5, top + 6);
+  // The stored placement is the window without its frame, read and written alike.
+  EXPECT_EQ(w.geometry(), QRect(left, top, 770, 575));
+  w.move(w.pos() + QPoint(5, 6));
   plat::IniFile ini = StoredSettings(h);
   EXPECT_EQ(ini.ReadString("Window", "UpperLeftX", ""), std::to_string(left + 5));
   EXPECT_EQ(ini.ReadString("Window", "UpperLeftY", ""), std::to_string(top + 6));
@@ -228,12 +226,22 @@ TEST(Startup, PlacementIsRestoredAndStored) {
 
 TEST(Startup, MaximisedWindowComesBackMaximised) {
   MainWindowHarness h;
-  WriteLastProfile(h, h.home.file("p.vrl"), "[Window]\r\nMaximized=1\r\n");
+  const QRect normal(QGuiApplication::screens().first()->availableGeometry().topLeft() +
+                         QPoint(10, 12),
+                     QSize(770, 575));
+  WriteLastProfile(h, h.home.file("p.vrl"),
+                   "[Window]\r\nMaximized=1\r\nUpperLeftX=" + std::to_string(normal.left()) +
+                       "\r\nUpperLeftY=" + std::to_string(normal.top()) +
+                       "\r\nWidth=770\r\nHeight=575\r\n");
   TMainFRM& w = ShowAnsweringNo(h);
   EXPECT_TRUE(w.isMaximized());
+  // The size to return to is the stored one, and it is stored again.
+  EXPECT_EQ(w.normalGeometry(), normal);
   plat::IniFile ini = StoredSettings(h);
   EXPECT_EQ(ini.ReadString("Window", "Maximized", ""), "1");
-  EXPECT_NE(ini.ReadString("Window", "Width", ""), "");
+  EXPECT_EQ(ini.ReadString("Window", "UpperLeftX", ""), std::to_string(normal.left()));
+  EXPECT_EQ(ini.ReadString("Window", "Width", ""), "770");
+  EXPECT_EQ(ini.ReadString("Window", "Height", ""), "575");
 }
 
 TEST(Startup, PlacementOffEveryScreenIsBroughtBack) {

@@ -16,6 +16,8 @@
 #include <limits>
 #include <random>
 
+#include "platform/FlatOutput.h"
+
 namespace plat {
 
 std::string UpperCase(std::string_view s) {
@@ -411,20 +413,6 @@ int CreateTemporary(const std::string& target, std::string& tmp) {
   return -1;
 }
 
-bool WriteAll(int fd, const char* data, size_t size, int& code) {
-  size_t done = 0;
-  while (done < size) {
-    ssize_t n = write(fd, data + done, size - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      code = errno;
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // The writer's rules around `fill`, which writes the content into the descriptor and gives 0
 // or an errno.
 bool WriteAtomically(const std::string& path, const std::function<int(int)>& fill,
@@ -480,9 +468,7 @@ bool WriteAtomically(const std::string& path, const std::function<int(int)>& fil
 
 bool WriteFileAtomic(const std::string& path, std::string_view data, std::string* error) {
   return WriteAtomically(path, [data](int fd) {
-    int code = 0;
-    WriteAll(fd, data.data(), data.size(), code);
-    return code;
+    return WriteAll(fd, data.data(), data.size()) ? 0 : errno;
   }, error);
 }
 
@@ -497,8 +483,7 @@ bool CopyFileAtomic(const std::string& from, const std::string& to, std::string*
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) return errno;
       if (n == 0) return 0;
-      int code = 0;
-      if (!WriteAll(fd, buf.data(), static_cast<size_t>(n), code)) return code;
+      if (!WriteAll(fd, buf.data(), static_cast<size_t>(n))) return errno;
     }
   }, error);
   close(in);

@@ -267,10 +267,14 @@ void TMainFRM::CreateProfileFor(const std::string& proposedEmulator) {
         return false;
       }
       std::string stopped;
-      version = GetEmulatorVersion(exe, &stopped);
+      bool refused = false;
+      version = GetEmulatorVersion(exe, &stopped, &refused);
       if (version.empty()) {
-        ShowMessageBox("Cannot determine MAME version.\r" + (stopped.empty() ? "" : stopped + "\r") +
-                           "Please choose a new emulator file",
+        // A capture file that cannot be made is no fault of the emulator chosen.
+        ShowMessageBox("Cannot determine MAME version.\r" +
+                           (refused ? stopped
+                                    : (stopped.empty() ? "" : stopped + "\r") +
+                                          "Please choose a new emulator file"),
                        plat::MB_ICONERROR);
         return false;
       }

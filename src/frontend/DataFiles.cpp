@@ -367,7 +367,7 @@ std::string ResolveDataFile(const std::string& emulatorDir, const std::string& n
   std::string path = plat::ToNativeSeparators(name);
   if (path[0] != '/') path = plat::WithSlash(emulatorDir) + path;
   auto real = plat::ResolveNoCase(path);
-  return real && plat::FileExists(*real) ? *real : std::string();
+  return real ? *real : std::string();
 }
 
 const std::string& ReadDataFile(const std::string& path, std::string* error) {
@@ -380,6 +380,11 @@ const std::string& ReadDataFile(const std::string& path, std::string* error) {
   const plat::FileStamp now = path.empty() ? plat::FileStamp() : plat::StampOf(path);
   if (now.size < 0) {
     cache.erase(path);
+    // Something there that is no regular file is named, never opened.
+    struct stat st;
+    std::string none;
+    if (error && !path.empty() && lstat(path.c_str(), &st) == 0)
+      plat::ReadRegularFile(path, none, 0, error);
     return empty;
   }
   Cached& c = cache[path];

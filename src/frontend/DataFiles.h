@@ -45,14 +45,14 @@ bool IsGZipText(std::string_view bytes);
 
 // --- files ---
 // A data file named by MAME.CFG: a name without a folder lies in the emulator folder. The
-// existing file, found without regard to case, or "" when there is none.
+// existing entry (of any kind), found without regard to case, or "" when there is none.
 std::string ResolveDataFile(const std::string& emulatorDir, const std::string& name);
 // A larger data file is refused unread (a history file of today holds about 30 MB); the four
 // files are kept in memory together.
 inline constexpr uint64_t kMaxDataFileSize = 64u << 20;
 // The whole file, kept in memory until its size or time changes; a missing file reads as
-// empty, and so does one that cannot be read or is larger than kMaxDataFileSize, which also
-// sets `error` to the reason.
+// empty, and so does one that cannot be read, is no regular file or is larger than
+// kMaxDataFileSize, which also sets `error` to the reason.
 const std::string& ReadDataFile(const std::string& path, std::string* error = nullptr);
 
 }  // namespace datafiles

@@ -79,7 +79,8 @@ bool TMainFRM::LoadFilterFile(const std::string& fileName, StringList* failures)
     return false;
   };
   auto real = plat::ResolveNoCase(fileName);
-  if (!real || !plat::FileExists(*real)) return fail("Filter file " + fileName + " not found");
+  // Something there that is no regular file is told as such below, not as missing.
+  if (!real) return fail("Filter file " + fileName + " not found");
   std::string text;
   std::string error;
   if (!plat::ReadRegularFile(*real, text, filterfile::kMaxFileSize, &error))

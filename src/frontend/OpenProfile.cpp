@@ -2,6 +2,8 @@
 // clearing the database.
 #include <QLabel>
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QTextEdit>
 #include <QTreeView>
 
@@ -52,36 +54,63 @@ std::string UnwritableFolderText(const std::string& dir) {
 }  // namespace
 
 // The command that runs the emulator (by its absolute path, found in the current folder)
-// through the command interpreter, its output captured in the capture file.
+// through the command interpreter; its output goes to the capture file, handed over open.
 static std::string EmulatorCommand(const TMainFRM& f, const std::string& exe, const char* args) {
   std::string interp = f.ComSpec.empty() ? plat::CommandInterpreter() : f.ComSpec;
   std::string cmd = plat::ShellQuote(interp) + " " + plat::InterpreterSwitch() + " " +
                     plat::ShellQuote(plat::JoinPath(plat::CurrentDir(), exe));
   cmd += args;
-  cmd += " >" + plat::ShellQuote(f.CaptureFile);
   return cmd;
 }
 
-std::string TMainFRM::GetEmulatorVersion(const std::string& exe, std::string* stopReason) {
+int TMainFRM::CreateCaptureFile(std::string& message) {
+  // Room for the start of the output: a full disk is told, not taken for an empty answer.
+  constexpr uint64_t kRoom = 64 << 10;
+  std::string error;
+  const int fd = plat::CreateNewFile(CaptureFile, kRoom, &error);
+  if (fd < 0) {
+    message = "The emulator's output cannot be captured in\r" +
+              plat::ToAnsi(plat::FromLocal(plat::AbsolutePath(CaptureFile))) + "\r(" + error + ")";
+    if (error.rfind("Not a regular file", 0) == 0)
+      message += "\rIt has been left as it is: remove it, then try again.";
+  }
+  return fd;
+}
+
+void TMainFRM::RemoveCaptureFile() {
+  struct stat st;
+  if (lstat(CaptureFile.c_str(), &st) == 0 && S_ISREG(st.st_mode)) plat::RemoveFile(CaptureFile);
+}
+
+std::string TMainFRM::GetEmulatorVersion(const std::string& exe, std::string* stopReason,
+                                         bool* captureRefused) {
   WorkingProgress working(this, "Getting MAME version...", -1, true);
   DeletePifFile();
+  if (captureRefused) *captureRefused = false;
+  std::string refused;
+  const int capture = CreateCaptureFile(refused);
+  if (capture < 0) {
+    if (stopReason) *stopReason = refused;
+    if (captureRefused) *captureRefused = true;
+    return {};
+  }
   plat::Stopped stopped = plat::Stopped::No;
   {
     plat::WaitLimits limits(kVersionTimeLimitMs, [&working] { return working.Poll(); });
+    plat::OutputTo out(capture, false);
     DOSexec::ExecAndWait(EmulatorCommand(*this, exe, ""), DOSexec::SW_HIDE, true, nullptr,
                          &stopped);
   }
+  ::close(capture);
   // An unreadable or missing capture file is an empty answer; only its start is read.
   std::string line, head;
-  if (auto file = plat::ResolveNoCase(CaptureFile)) {
-    if (stopped == plat::Stopped::No && plat::ReadRegularFileHead(*file, head, kVersionBytes)) {
-      TTextStream s;
-      s.LineEnd = TTextStream::TOLERANT;
-      s.LoadFromString(std::move(head));
-      s.ReadLn(line);
-    }
-    plat::RemoveFile(*file);
+  if (stopped == plat::Stopped::No && plat::ReadRegularFileHead(CaptureFile, head, kVersionBytes)) {
+    TTextStream s;
+    s.LineEnd = TTextStream::TOLERANT;
+    s.LoadFromString(std::move(head));
+    s.ReadLn(line);
   }
+  RemoveCaptureFile();
   if (stopReason) {
     stopReason->clear();
     if (stopped == plat::Stopped::TimedOut)
@@ -136,9 +165,13 @@ void TMainFRM::OpenProfile(const std::string& fileName) {
       offerNew(UnwritableFolderText(plat::CurrentDir()));
     } else {
       std::string stopped;
-      std::string found = GetEmulatorVersion(plat::FileNameOf(*exe), &stopped);
+      bool refused = false;
+      std::string found = GetEmulatorVersion(plat::FileNameOf(*exe), &stopped, &refused);
       const std::string emulator = plat::AbsolutePath(*exe);
-      if (!stopped.empty()) {
+      if (refused) {
+        // The profile is not at fault: nothing to make anew.
+        ShowMessageBox("Cannot determine MAME version.\r" + stopped, plat::MB_ICONERROR);
+      } else if (!stopped.empty()) {
         offerNew("Cannot determine MAME version.\r" + stopped, emulator);
       } else if (found == EmulatorVersion) {
         RebuildFilterTabs(LastSelectedFilter);
@@ -180,7 +213,15 @@ void TMainFRM::CreateProfileFor(const std::string& proposedEmulator) {
       WorkingProgress working(this, "Querying MAME...", -1, true);
       DeletePifFile();
       plat::Stopped stopped = plat::Stopped::No;
+      std::string refused;
+      const int capture = CreateCaptureFile(refused);
+      if (capture < 0) {
+        working.Done();
+        ShowMessageBox("The game list cannot be queried.\r" + refused, plat::MB_ICONERROR);
+        return false;
+      }
       {
+        plat::OutputTo out(capture, false);
         // No time limit (a big catalogue takes a while): what has come so far shows it working.
         int64_t shownAt = 0;
         plat::WaitLimits limits(0, [&] {
@@ -195,9 +236,13 @@ void TMainFRM::CreateProfileFor(const std::string& proposedEmulator) {
         startError = DOSexec::ExecAndWait(EmulatorCommand(*this, exe, " -listinfo"),
                                           DOSexec::SW_HIDE, true, &exitStatus, &stopped);
       }
+      ::close(capture);
       working.Done();
       if (stopped == plat::Stopped::No) return true;
-      if (auto c = plat::ResolveNoCase(CaptureFile)) plat::RemoveFile(*c);
+      RemoveCaptureFile();
+      ShowMessageBox("The game list query has been cancelled: nothing has been saved.\r"
+                     "Start it again or choose another emulator file.",
+                     plat::MB_ICONINFORMATION);
       return false;
     };
     // Before the page closes: a wrong emulator or a stopped catalogue keeps it open, to start
@@ -222,10 +267,14 @@ void TMainFRM::CreateProfileFor(const std::string& proposedEmulator) {
         return false;
       }
       std::string stopped;
-      version = GetEmulatorVersion(exe, &stopped);
+      bool refused = false;
+      version = GetEmulatorVersion(exe, &stopped, &refused);
       if (version.empty()) {
-        ShowMessageBox("Cannot determine MAME version.\r" + (stopped.empty() ? "" : stopped + "\r") +
-                           "Please choose a new emulator file",
+        // A capture file that cannot be made is no fault of the emulator chosen.
+        ShowMessageBox("Cannot determine MAME version.\r" +
+                           (refused ? stopped
+                                    : (stopped.empty() ? "" : stopped + "\r") +
+                                          "Please choose a new emulator file"),
                        plat::MB_ICONERROR);
         return false;
       }
@@ -238,13 +287,7 @@ void TMainFRM::CreateProfileFor(const std::string& proposedEmulator) {
         declined = true;  // the page closes, nothing made
         return true;
       }
-      if (!queryCatalogue()) {
-        ShowMessageBox("The game list query has been cancelled: nothing has been saved.\r"
-                       "Start it again or choose another emulator file.",
-                       plat::MB_ICONINFORMATION);
-        return false;
-      }
-      return true;
+      return queryCatalogue();
     };
     if (page.ShowModal() != mrOk || declined) return;
     const std::string profileFile = page.ProfileFile;
@@ -276,7 +319,7 @@ void TMainFRM::CreateProfileFor(const std::string& proposedEmulator) {
         setWindowTitle(plat::FromAnsi("Velmora - [" + EmulatorVersion + "]"));
       }
     }
-    if (auto c = plat::ResolveNoCase(CaptureFile)) plat::RemoveFile(*c);
+    RemoveCaptureFile();
   }();
   // A creation that stopped before the catalogue was read leaves the profile in use as it was.
   if (folderChanged) plat::SetCurrentDir(previousDir);

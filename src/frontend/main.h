@@ -447,8 +447,15 @@ class TMainFRM : public TDXForm {
   // Writes the settings file; a failure is told to the user.
   void WriteSettings();
   // Runs the emulator without arguments and gives its first printed line ("" when none);
-  // `stopReason` says why a run that the user or the time limit stopped gave none.
-  std::string GetEmulatorVersion(const std::string& exe, std::string* stopReason = nullptr);
+  // `stopReason` says why a run that the user or the time limit stopped gave none, or why it
+  // was not started (`captureRefused` then true).
+  std::string GetEmulatorVersion(const std::string& exe, std::string* stopReason = nullptr,
+                                 bool* captureRefused = nullptr);
+  // Makes the capture file anew for the emulator's output (see plat::CreateNewFile): its
+  // descriptor, or -1 with the message that names the cause.
+  int CreateCaptureFile(std::string& message);
+  // Removes the capture file when it is a regular file (never what took its name).
+  void RemoveCaptureFile();
 
   // --- emulator data files and reports (MainReports.cpp) ---
   // A data file named in MAME.CFG as found on disk (any case), "" when missing.
@@ -481,6 +488,8 @@ class TMainFRM : public TDXForm {
 
   // --- launch (src/launch: Launch.cpp, TestRomset.cpp, Recording.cpp, DosCmd.cpp) ---
   void MamePlayACTNExecute();
+  // The end of a launch: the temporary folder goes, the tree shows the game again.
+  void DeleteTemporaryFolder();
   void AppendError(const std::string& text);  // to LaunchErrors, with CR LF
   std::string LaunchErrors;
   // The unpacked set against the database; false (after the not-runnable question) on failure.

@@ -19,10 +19,11 @@ struct CommandLineOptions {
 };
 
 // The interpreter, its switch, then the emulator with the set, " -romdir $VRTEMP$" and the
-// options. Every name inserted here is quoted for the shell; the extra options are not.
+// options. Every name inserted here is quoted for the shell; the extra options are not. The
+// logged output goes to the capture file the program made, handed to the emulator open.
 std::string BuildCommandLine(const CommandLineOptions& o);
-// What the interpreter runs: the command line without the interpreter and its switch, as a
-// user types it at a shell prompt.
+// The same run as a user types it at a shell prompt: without the interpreter and its switch,
+// the logged output redirected to the capture file.
 std::string ShellCommand(const CommandLineOptions& o);
 
 // A file name without its extension; a folder part stays.

@@ -18,6 +18,7 @@
 #include "frontend/main.h"
 #include "launch/DosCmd.h"
 #include "platform/Files.h"
+#include "platform/Process.h"
 #include "platform/Rtf.h"
 #include "platform/Seams.h"
 
@@ -183,11 +184,24 @@ void TMainFRM::MamePlayACTNExecute() {
       ShowMessageBox(kLogWarning, plat::MB_OK | plat::MB_ICONWARNING);
       ShowLogWarning = false;
     }
+    // The logged output goes into a capture file of our own, made before the run.
+    int capture = -1;
+    std::string refused;
+    if (LogTextOutput && (capture = CreateCaptureFile(refused)) < 0) {
+      working.reset();
+      ShowMessageBox(refused + "\r\rMAME won't be run.", plat::MB_OK | plat::MB_ICONERROR);
+      return DeleteTemporaryFolder();
+    }
     working->Step("Waiting for MAME to close...", -1);
     plat::ProcessPendingEvents();
     const int64_t start = plat::Ui().MonotonicMs();
-    plat::ProcessResult run =
-        plat::Ui().RunProcess(command, true, plat::WaitMode::KeepPainting);
+    plat::ProcessResult run;
+    {
+      std::optional<plat::OutputTo> out;
+      if (capture >= 0) out.emplace(capture, true);
+      run = plat::Ui().RunProcess(command, true, plat::WaitMode::KeepPainting);
+    }
+    if (capture >= 0) ::close(capture);
     const int64_t end = plat::Ui().MonotonicMs();
     plat::DropPendingUserInput();  // what was pressed while the game ran is not replayed
     working.reset();
@@ -223,8 +237,8 @@ void TMainFRM::MamePlayACTNExecute() {
                           " MB or " + std::to_string(kMaxShownLines / 1000) +
                           ",000 lines: only its end is shown.)");
         report->AddText(text);
-        plat::RemoveFile(capture);
       }
+      RemoveCaptureFile();
       report->AddLine("");
       report->AddLine("$");
       working.reset();
@@ -232,6 +246,10 @@ void TMainFRM::MamePlayACTNExecute() {
     }
   }
 
+  DeleteTemporaryFolder();
+}
+
+void TMainFRM::DeleteTemporaryFolder() {
   bool deleted = false;
   {
     WorkingProgress deleting(this, "Deleting temporary directory...", -1);

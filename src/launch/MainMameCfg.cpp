@@ -13,10 +13,10 @@
 #include "platform/Seams.h"
 
 namespace {
-const char* const kWriteError =
-    "There was an error while writing to MAME.CFG.\r"
-    "This may be due to sharing violations, read-only attributes or disk full.\r"
-    "Please verify the cause and then try again.";
+std::string WriteErrorMessage(const std::string& path, const std::string& error) {
+  return "There was an error while writing to MAME.CFG:\r" + path + "\r(" + error +
+         ")\r\rThe options were not saved. Please correct the cause and then try again.";
+}
 
 // A missing file reads as an empty one; a file that exists but cannot be read gives false.
 bool ReadCfgText(const std::string& path, std::string& text, std::string* error = nullptr) {
@@ -115,8 +115,8 @@ bool TMainFRM::SaveMAMECfg() {
   ini.LoadFromText(
       mamecfg::WriteTopKey(text, "emulate_three", MAMEConfig.emulate_three ? "YES" : "NO"));
   mamecfg::WriteRecords(ini, MAMEDirectories, MAMEConfig);
-  if (!ini.Save()) {
-    ShowMessageBox(kWriteError, plat::MB_ICONERROR);
+  if (!ini.Save(&error)) {
+    ShowMessageBox(WriteErrorMessage(cfg, error), plat::MB_ICONERROR);
     return false;
   }
   return true;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <unordered_set>
 
@@ -154,8 +155,9 @@ std::string CopyFolderSet(const std::string& folder, const std::string& tempDir)
     struct stat st;
     // Regular files only: subfolders stay behind, links are not followed.
     if (lstat(source.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-    if (!out.CopyIn(source, name))
-      AddError(errors, "FILECOPY error in " + source + ": cannot copy file");
+    if (int code = 0; !out.CopyIn(source, name, &code))
+      AddError(errors, "FILECOPY error in " + source + ": cannot copy file (" +
+                           std::strerror(code) + ")");
   }
   return errors;
 }

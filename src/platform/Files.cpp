@@ -6,11 +6,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <random>
+
+#include "platform/FlatOutput.h"
 
 namespace plat {
 
@@ -389,7 +395,28 @@ bool Replaceable(const std::string& named, const std::string& target, struct sta
 
 }  // namespace
 
-bool WriteFileAtomic(const std::string& path, std::string_view data, std::string* error) {
+namespace {
+
+// Makes a fresh temporary name beside `target`, exclusively: never an existing file, a link
+// or a pipe that happens to hold the name.
+int CreateTemporary(const std::string& target, std::string& tmp) {
+  static std::atomic<unsigned> counter{0};
+  thread_local std::mt19937 random{std::random_device{}()};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char suffix[64];
+    std::snprintf(suffix, sizeof suffix, ".tmp~%d-%u-%08x", static_cast<int>(getpid()),
+                  ++counter, static_cast<unsigned>(random()));
+    tmp = target + suffix;
+    int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// The writer's rules around `fill`, which writes the content into the descriptor and gives 0
+// or an errno.
+bool WriteAtomically(const std::string& path, const std::function<int(int)>& fill,
+                     std::string* error) {
   const std::string named = PathForWrite(path);
   const std::string target = LinkTarget(named);
   struct stat old;
@@ -398,32 +425,16 @@ bool WriteFileAtomic(const std::string& path, std::string_view data, std::string
   // A read-only file stays as it is, as the profile functions leave it.
   if (replacing && ((old.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0))
     return Fail(error, EACCES);
-  std::string tmp = target + ".tmp~" + std::to_string(getpid());
-  // Never waits on, nor writes into, whatever else holds the temporary name.
-  int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
-                0666);
+  std::string tmp;
+  int fd = CreateTemporary(target, tmp);
   if (fd < 0) return Fail(error, errno);
-  struct stat made;
-  if (fstat(fd, &made) != 0 || !S_ISREG(made.st_mode)) {
-    close(fd);
-    if (error) *error = "Not a regular file";
-    return false;
-  }
   auto abandon = [&](int code) {
     close(fd);
     unlink(tmp.c_str());
     return Fail(error, code);
   };
   if (replacing && fchmod(fd, old.st_mode & 07777) != 0) return abandon(errno);
-  size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return abandon(errno);
-    }
-    done += static_cast<size_t>(n);
-  }
+  if (int code = fill(fd)) return abandon(code);
   if (fsync(fd) != 0) return abandon(errno);
   if (close(fd) != 0) {
     int code = errno;
@@ -451,6 +462,74 @@ bool WriteFileAtomic(const std::string& path, std::string_view data, std::string
     close(dfd);
   }
   return true;
+}
+
+}  // namespace
+
+bool WriteFileAtomic(const std::string& path, std::string_view data, std::string* error) {
+  return WriteAtomically(path, [data](int fd) {
+    return WriteAll(fd, data.data(), data.size()) ? 0 : errno;
+  }, error);
+}
+
+bool CopyFileAtomic(const std::string& from, const std::string& to, std::string* error) {
+  struct stat st;
+  int in = OpenRegular(from, st, error);
+  if (in < 0) return false;
+  const bool ok = WriteAtomically(to, [in](int fd) {
+    std::vector<char> buf(1 << 20);
+    for (;;) {
+      ssize_t n = read(in, buf.data(), buf.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return errno;
+      if (n == 0) return 0;
+      if (!WriteAll(fd, buf.data(), static_cast<size_t>(n))) return errno;
+    }
+  }, error);
+  close(in);
+  return ok;
+}
+
+namespace {
+bool g_diskFull = false;
+}  // namespace
+
+void SetDiskFullForTests(bool full) { g_diskFull = full; }
+
+int CreateNewFile(const std::string& path, uint64_t room, std::string* error) {
+  // What stands at the name, when it is no regular file, is named and left alone.
+  auto refuse = [&](const struct stat& st) {
+    const char* kind = S_ISLNK(st.st_mode)    ? "a symbolic link"
+                       : S_ISFIFO(st.st_mode) ? "a named pipe"
+                       : S_ISSOCK(st.st_mode) ? "a socket"
+                       : S_ISDIR(st.st_mode)  ? "a folder"
+                                              : "a device";
+    if (error) *error = std::string("Not a regular file: ") + kind;
+    return -1;
+  };
+  struct stat st;
+  if (lstat(path.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) return refuse(st);
+    // A leftover of our own name: a regular file, removed first.
+    if (unlink(path.c_str()) != 0 && errno != ENOENT) return Fail(error, errno), -1;
+  }
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+  if (fd < 0) {
+    const int code = errno;
+    if (code == EEXIST && lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return refuse(st);
+    return Fail(error, code), -1;
+  }
+  // The room is taken and given back: a full disk is told before anything runs.
+  if (room > 0) {
+    int code = g_diskFull ? ENOSPC : posix_fallocate(fd, 0, static_cast<off_t>(room));
+    if (code != ENOSPC && code != EDQUOT) code = ftruncate(fd, 0) == 0 ? 0 : errno;
+    if (code) {
+      close(fd);
+      unlink(path.c_str());
+      return Fail(error, code), -1;
+    }
+  }
+  return fd;
 }
 
 std::string ExecutableDir() {

@@ -70,6 +70,16 @@ class FolderIndex {
 // atomic writes (temporary name in the same folder, then rename).
 bool ReadWholeFile(const std::string& path, std::string& out, std::string* error = nullptr);
 bool WriteFileAtomic(const std::string& path, std::string_view data, std::string* error = nullptr);
+// Copies a regular file by the same rules as WriteFileAtomic; a source that is no regular file
+// is refused unread.
+bool CopyFileAtomic(const std::string& from, const std::string& to, std::string* error = nullptr);
+// Makes `path` as a new empty file of our own and gives its descriptor (open for writing), or
+// -1 and the reason. A regular file left at that name is removed first; anything else there (a
+// link, a pipe, a socket, a folder) is left alone and named in the reason. With `room`, that
+// many bytes must fit on the disk ("No space left on device" otherwise).
+int CreateNewFile(const std::string& path, uint64_t room = 0, std::string* error = nullptr);
+// Tests stand in for a full disk: every room asked of CreateNewFile is then refused.
+void SetDiskFullForTests(bool full);
 // Reads a regular file whole when it holds at most `limit` bytes. Anything else (a folder, a
 // pipe, a device, a link to one) and a larger file are refused without being read or waited
 // on; `error` then says why.

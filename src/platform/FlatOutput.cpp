@@ -59,30 +59,35 @@ void FlatOutputFolder::Remove(const std::string& name) const {
   if (fd_ >= 0 && FlatEntryName(name) == name) unlinkat(fd_, name.c_str(), 0);
 }
 
-bool FlatOutputFolder::CopyIn(const std::string& source, const std::string& name) const {
+bool FlatOutputFolder::CopyIn(const std::string& source, const std::string& name,
+                              int* code) const {
+  int failure = 0;
   const int in = open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (in < 0) return false;
+  if (in < 0) {
+    if (code) *code = errno;
+    return false;
+  }
   struct stat st;
   if (fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
     close(in);
+    if (code) *code = EINVAL;
     return false;
   }
   const int dst = Create(name);
-  bool ok = dst >= 0;
+  if (dst < 0) failure = errno;
   char buf[65536];
-  while (ok) {
+  while (!failure) {
     const ssize_t n = read(in, buf, sizeof buf);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = n == 0;
-      break;
-    }
-    ok = WriteAll(dst, buf, static_cast<size_t>(n));
+    if (n < 0) failure = errno;
+    if (n <= 0) break;
+    if (!WriteAll(dst, buf, static_cast<size_t>(n))) failure = errno ? errno : EIO;
   }
-  if (dst >= 0 && close(dst) != 0) ok = false;
+  if (dst >= 0 && close(dst) != 0 && !failure) failure = errno;
   close(in);
-  if (!ok && dst >= 0) Remove(name);  // no partial copy stays
-  return ok;
+  if (failure && dst >= 0) Remove(name);  // no partial copy stays
+  if (code) *code = failure;
+  return !failure;
 }
 
 bool WriteAll(int fd, const void* data, size_t size) {

@@ -34,8 +34,8 @@ class FlatOutputFolder {
   // Removes the file of that (flat) name, as when what was written to it failed.
   void Remove(const std::string& name) const;
   // Copies the regular file `source` (never through a link) in under that name; false, with
-  // nothing left under the name, when it could not be copied whole.
-  bool CopyIn(const std::string& source, const std::string& name) const;
+  // nothing left under the name and the errno in `code`, when it could not be copied whole.
+  bool CopyIn(const std::string& source, const std::string& name, int* code = nullptr) const;
 
  private:
   std::string dir_;

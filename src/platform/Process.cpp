@@ -87,6 +87,7 @@ bool SplitInterpreter(const std::string& line, std::string& interp, std::string&
 }
 
 thread_local const WaitLimits* t_limits = nullptr;
+thread_local const OutputTo* t_output = nullptr;
 
 int64_t SteadyMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -125,6 +126,14 @@ WaitLimits::~WaitLimits() { t_limits = outer_; }
 
 const WaitLimits* WaitLimits::Current() { return t_limits; }
 
+OutputTo::OutputTo(int f, bool errors) : fd(f), errorsToo(errors), outer_(t_output) {
+  t_output = this;
+}
+
+OutputTo::~OutputTo() { t_output = outer_; }
+
+const OutputTo* OutputTo::Current() { return t_output; }
+
 std::vector<std::string> SplitCommandLine(std::string_view line) {
   std::vector<std::string> words;
   std::string w;
@@ -154,6 +163,10 @@ ProcessResult RunCommandLine(const std::string& commandLine, bool /*showWindow*/
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+  if (const OutputTo* out = OutputTo::Current()) {
+    posix_spawn_file_actions_adddup2(&fa, out->fd, 1);
+    if (out->errorsToo) posix_spawn_file_actions_adddup2(&fa, out->fd, 2);
+  }
   posix_spawnattr_t attr;
   posix_spawnattr_init(&attr);
   if (limits) {

@@ -44,6 +44,23 @@ class WaitLimits {
   const WaitLimits* outer_;
 };
 
+// While it lives (on this thread), the runs started get the descriptor as their standard
+// output, and as their error output too with `errorsToo`.
+class OutputTo {
+ public:
+  OutputTo(int fd, bool errorsToo);
+  ~OutputTo();
+  OutputTo(const OutputTo&) = delete;
+  OutputTo& operator=(const OutputTo&) = delete;
+  static const OutputTo* Current();
+
+  const int fd;
+  const bool errorsToo;
+
+ private:
+  const OutputTo* outer_;
+};
+
 // Starts a command line. "<interpreter> -c <text>" hands <text> to the interpreter as it
 // stands (the interpreter parses its quotes). Any other command is split into words as the shell would for a plain
 // program and arguments; when it starts with the command interpreter followed by its switch,

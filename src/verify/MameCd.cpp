@@ -49,6 +49,9 @@ std::string LeftOut(const std::string& name) {
          (discsets::IsIndexName(name) ? "" : " (a name the disc index cannot hold)");
 }
 
+// Why a set could not be copied, after its name.
+std::string Why(const std::string& error) { return error.empty() ? "" : ": " + error; }
+
 const char* const kNoSpace =
     "The path you selected resides on a disk with not enough space to hold the required disc "
     "images.\rYou need ";
@@ -65,12 +68,6 @@ bool IsRegularFile(const std::string& path, int64_t* size = nullptr) {
   if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   if (size) *size = static_cast<int64_t>(st.st_size);
   return true;
-}
-
-bool CopyFileOver(const std::string& from, const std::string& to) {
-  std::error_code ec;
-  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
-  return !ec;
 }
 
 // "~" and relative destinations made absolute, separators as the platform has them.
@@ -231,18 +228,24 @@ void TMameCdFRM::CancelBTNClick() {
   Abort = answer == plat::IDYES ? 1 : 0;
 }
 
-int64_t TMameCdFRM::DriveFreeSpace(const std::string& path) {
+// The folder itself when it exists, else its nearest existing parent; "" when none.
+static std::string ExistingFolder(const std::string& path) {
   std::string p = path.empty() ? std::string() : ExpandPath(path);
   while (!p.empty()) {
-    struct statvfs fs;
-    if (plat::DirExists(p) && statvfs(p.c_str(), &fs) == 0)
-      return static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize);
+    if (plat::DirExists(p)) return p;
     if (p == "/") break;
     while (p.size() > 1 && p.back() == '/') p.pop_back();
     const size_t slash = p.rfind('/');
     p = slash == std::string::npos ? std::string() : p.substr(0, slash == 0 ? 1 : slash);
   }
-  return -1;
+  return {};
+}
+
+int64_t TMameCdFRM::DriveFreeSpace(const std::string& path) {
+  const std::string p = ExistingFolder(path);
+  struct statvfs fs;
+  if (p.empty() || statvfs(p.c_str(), &fs) != 0) return -1;
+  return static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize);
 }
 
 bool TMameCdFRM::Aborted() {
@@ -300,15 +303,19 @@ uint64_t TMameCdFRM::GetSetSize(uint8_t kind, const std::string& name) {
   return total;
 }
 
-uint64_t TMameCdFRM::CopySet(uint8_t kind, const std::string& destDir, const std::string& name) {
+uint64_t TMameCdFRM::CopySet(uint8_t kind, const std::string& destDir, const std::string& name,
+                             std::string* error) {
   if (!Main || !discsets::IsIndexName(name)) return 0;  // its disc could never be found
   const std::string dir = plat::WithSlash(destDir);
   const std::string path = Main->FindSetSource(name, kind, false);
   if (path.empty()) return 0;
   int64_t size = 0;
+  // By the writer's rules: what is there is replaced only when it may be written.
   if (IsArchive(path)) {
     if (!IsRegularFile(path, &size)) return 0;
-    return CopyFileOver(path, dir + plat::FileNameOf(path)) ? static_cast<uint64_t>(size) : 0;
+    return plat::CopyFileAtomic(path, dir + plat::FileNameOf(path), error)
+               ? static_cast<uint64_t>(size)
+               : 0;
   }
   const auto setDir = plat::NameInFolder(dir, name);
   if (!setDir || !MakeDirectories(*setDir)) return 0;
@@ -316,7 +323,7 @@ uint64_t TMameCdFRM::CopySet(uint8_t kind, const std::string& destDir, const std
   for (const std::string& file : plat::ListDir(path)) {
     const std::string source = plat::JoinPath(path, file);
     if (!IsRegularFile(source, &size)) continue;  // sub-folders stay behind
-    if (!CopyFileOver(source, *setDir + "/" + file)) return 0;
+    if (!plat::CopyFileAtomic(source, *setDir + "/" + file, error)) return 0;
     total += static_cast<uint64_t>(size);
   }
   return total;
@@ -357,12 +364,13 @@ uint64_t TMameCdFRM::CreateDisc() {
                                                     static_cast<int32_t>(names.size())));
       SetName->setText(plat::FromAnsi("[" + names[i] + "]"));
       plat::ProcessPendingEvents();
-      const uint64_t bytes = CopySet(kind, folder + sub, names[i]);
+      std::string error;
+      const uint64_t bytes = CopySet(kind, folder + sub, names[i], &error);
       if (bytes > 0) {
         used += bytes;
         copied.push_back(names[i]);
       } else {
-        FailedSets.push_back(LeftOut(names[i]) + " (disc " + n + ")");
+        FailedSets.push_back(LeftOut(names[i]) + " (disc " + n + ")" + Why(error));
       }
     }
   };
@@ -433,6 +441,13 @@ void TMameCdFRM::GoBTNClick() {
   if (!Main || !Main->Games || Main->Games->empty()) {
     Finish();
     return;
+  }
+  // Where the folders would be made must take them: told before the space is weighed.
+  if (const std::string folder = ExistingFolder(dest); !folder.empty() && !plat::DirWritable(folder)) {
+    message("The directory " + folder + " cannot be written to: it is read-only.\r\r"
+            "Please select another target drive and try again.",
+            plat::MB_ICONERROR);
+    return idle();
   }
 
   // Prescan: the blocks, the resources and the sample sets, with the estimate as it grows.
@@ -511,10 +526,11 @@ void TMameCdFRM::GoBTNClick() {
   PositionBAR->setRange(0, static_cast<int>(scan.Blocks.size()));
   PositionBAR->setValue(0);
   auto copyRom = [&](const std::string& name) {
-    if (CopySet(discsets::ROM_SET, discFolders_.back() + "ROMS", name) > 0)
+    std::string error;
+    if (CopySet(discsets::ROM_SET, discFolders_.back() + "ROMS", name, &error) > 0)
       romIndex_.emplace_back(name, discCounter_);
     else
-      FailedSets.push_back(LeftOut(name));
+      FailedSets.push_back(LeftOut(name) + Why(error));
   };
   for (size_t b = 0; b < scan.Blocks.size(); ++b) {
     const discsets::Block& block = scan.Blocks[b];

@@ -41,7 +41,9 @@ class TMameCdFRM : public TDXForm {
   uint64_t GetSetSize(uint8_t kind, const std::string& name);
   // Copies a set into destDir; the bytes copied, 0 when not found, not an index name or a
   // copy failed.
-  uint64_t CopySet(uint8_t kind, const std::string& destDir, const std::string& name);
+  // The bytes copied, 0 when the set is missing or could not be copied (`error` then says why).
+  uint64_t CopySet(uint8_t kind, const std::string& destDir, const std::string& name,
+                   std::string* error = nullptr);
   bool IsResource(const std::string& name) const;
   void ShowDiscInformation();
 

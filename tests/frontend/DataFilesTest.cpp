@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -195,4 +196,10 @@ TEST(DataFiles, FilesFoundWithoutCaseAndReadAgainWhenChanged) {
   std::string error;
   EXPECT_EQ(ReadDataFile(path, &error), "");
   EXPECT_EQ(error, "Larger than 64 MB");
+  // A pipe is found and named, never opened.
+  ASSERT_EQ(mkfifo(dir.file("mameinfo.dat").c_str(), 0600), 0);
+  const std::string pipe = ResolveDataFile(dir.path(), "MAMEINFO.DAT");
+  EXPECT_EQ(pipe, dir.file("mameinfo.dat"));
+  EXPECT_EQ(ReadDataFile(pipe, &error), "");
+  EXPECT_EQ(error, "Not a regular file");
 }

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QTabBar>
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "../../fuzz/FilterFuzzChecks.h"
 #include "frontend/FilterFile.h"
@@ -107,7 +108,12 @@ TEST(FilterFileFormat, RefusedFiles) {
   std::string huge = h.home.write("huge.vrf", kHeader + "Huge\r\n\r\n");
   std::filesystem::resize_file(huge, filterfile::kMaxFileSize + 1);
   EXPECT_FALSE(h.w().LoadFilterFile(huge));
-  ASSERT_EQ(h.seam.messages.size(), 3u);
+  // A pipe is there, not missing: never opened.
+  std::string pipe = h.home.file("pipe.vrf");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_FALSE(h.w().LoadFilterFile(pipe));
+  ASSERT_EQ(h.seam.messages.size(), 4u);
+  EXPECT_EQ(h.seam.messages[3].text, "Filter file " + pipe + " could not be read (Not a regular file)");
   EXPECT_EQ(h.seam.messages[0].text, "Filter file format unknown for file " + lower);
   EXPECT_EQ(h.seam.messages[0].flags, 16u);
   EXPECT_EQ(h.seam.messages[1].text, "Filter file " + missing + " not found");

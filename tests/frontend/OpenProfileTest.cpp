@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -11,6 +14,7 @@
 #include <optional>
 #include <QTextEdit>
 #include <cstdlib>
+#include <cstring>
 
 #include "database/NewMame.h"
 #include "database/ProfileFile.h"
@@ -92,11 +96,11 @@ TEST(CreateProfile, AnEmulatorThatPrintsNothingStopsBeforeTheCatalogue) {
   ASSERT_EQ(seam.messages.size(), 1u) << seam.AllMessages();
   EXPECT_EQ(seam.messages[0].text, "Cannot determine MAME version.\rPlease choose a new emulator file");
   EXPECT_EQ(seam.messages[0].flags, plat::MB_ICONERROR);
-  // One run only, through the interpreter, every inserted name quoted.
+  // One run only, through the interpreter, every inserted name quoted; the output goes to the
+  // capture file handed over open, not through a redirection of the shell.
   ASSERT_EQ(seam.commands.size(), 1u);
-  EXPECT_NE(seam.commands[0].find(" -c '" + t.path() + "emu dir/mame' >'$VRTEMP$.NFO'"),
-            std::string::npos)
-      << seam.commands[0];
+  EXPECT_EQ(seam.commands[0].substr(seam.commands[0].find(" -c ")),
+            " -c '" + t.path() + "emu dir/mame'");
   // The capture file is gone, the profile in use untouched and its folder current again.
   EXPECT_FALSE(plat::FileExists(t.file("emu dir/$VRTEMP$.NFO")));
   EXPECT_EQ(f.EmulatorDir, "/old/");
@@ -147,11 +151,12 @@ TEST(CreateProfile, DecliningTheVersionOrAMissingCatalogueKeepsTheProfileInUse) 
     EXPECT_FALSE(shown);
     EXPECT_NE(wait, plat::WaitMode::NoWait);
     if (cmd.find("-listinfo") == std::string::npos) return plat::Ui().Seam::RunProcess(cmd, shown, wait);
+    plat::RemoveFile("$VRTEMP$.NFO");
     return plat::ProcessResult{};
   };
   f.CreateProfile();
   ASSERT_EQ(seam.commands.size(), 2u);
-  EXPECT_NE(seam.commands[1].find("mame' -listinfo >'$VRTEMP$.NFO'"), std::string::npos);
+  EXPECT_EQ(seam.commands[1].substr(seam.commands[1].size() - 15), "mame' -listinfo");
   ASSERT_EQ(seam.messages.size(), 2u) << seam.AllMessages();
   EXPECT_EQ(seam.messages[1].text, "Cannot read game info file!");
   EXPECT_EQ(f.EmulatorDir, "/old/");
@@ -407,6 +412,50 @@ TEST(ProfileRoads, AChangedEmulatorOrAMissingFolderMakesTheProfileUnusable) {
   EXPECT_EQ(h.seam.messages[2].text, unwritable);
   EXPECT_TRUE(h.seam.commands.empty());
   chmod(h.home.file("emu").c_str(), 0755);
+
+  // Whatever holds the capture file's name and is no regular file is named and left alone,
+  // and nothing runs; a full disk is told as such.
+  const std::string capture = h.home.file("emu/$VRTEMP$.NFO");
+  const std::string user = h.home.write("user.txt", "the user's");
+  for (const char* fault : {"link", "pipe", "socket", "dangling", "loop", "full"}) {
+    SCOPED_TRACE(fault);
+    const std::string c = fault;
+    std::string kind = c == "pipe" ? "a named pipe" : c == "socket" ? "a socket" : "a symbolic link";
+    if (c == "link") ASSERT_EQ(symlink(user.c_str(), capture.c_str()), 0);
+    if (c == "pipe") ASSERT_EQ(mkfifo(capture.c_str(), 0600), 0);
+    if (c == "dangling") ASSERT_EQ(symlink("nowhere", capture.c_str()), 0);
+    if (c == "loop") ASSERT_EQ(symlink("$VRTEMP$.NFO", capture.c_str()), 0);
+    if (c == "socket") {
+      sockaddr_un addr{};
+      addr.sun_family = AF_UNIX;
+      std::strcpy(addr.sun_path, capture.c_str());
+      const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+      ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+      close(sock);
+    }
+    struct stat before{};
+    lstat(capture.c_str(), &before);
+    h.seam.messages.clear();
+    h.seam.commands.clear();
+    plat::SetDiskFullForTests(c == "full");
+    f.OpenProfile(profile);
+    plat::SetDiskFullForTests(false);
+    ASSERT_EQ(h.seam.messages.size(), 1u) << h.seam.AllMessages();
+    EXPECT_EQ(h.seam.messages[0].text,
+              "Cannot determine MAME version.\rThe emulator's output cannot be captured in\r" +
+                  capture +
+                  (c == "full" ? "\r(No space left on device)"
+                               : "\r(Not a regular file: " + kind +
+                                     ")\rIt has been left as it is: remove it, then try again."));
+    EXPECT_EQ(h.seam.messages[0].flags, plat::MB_ICONERROR);
+    EXPECT_TRUE(h.seam.commands.empty());
+    EXPECT_EQ(f.ProfileLoaded, 0);
+    struct stat after{};
+    lstat(capture.c_str(), &after);
+    EXPECT_EQ(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+    plat::RemoveFile(capture);
+  }
+  EXPECT_EQ(h.home.read("user.txt"), "the user's");
 
   // The executable gone.
   plat::RemoveFile(h.home.file("emu/mame"));

@@ -104,9 +104,11 @@ TEST_F(CmdWindow, ExampleFollowsTheBoxesAndOnlyOkStores) {
       << example;
   EXPECT_TRUE(w->IgnoreConfig);
   EXPECT_TRUE(w->LogTextOutput);
-  EXPECT_NE(cmd.BuildCommandLine("abc", false)
+  // Shown with the redirection to the capture file; run with the file handed over open.
+  EXPECT_NE(cmd.BuildCommandLine("abc", false, true)
                 .find("-ignorecfg -record 'abc' -nosound >'$VRTEMP$.NFO' 2>&1"),
             std::string::npos);
+  EXPECT_EQ(cmd.BuildCommandLine("abc", false).find(">"), std::string::npos);
 
   // Typing a long option keeps the window's width (opened for a short line): the line scrolls.
   w->EmulatorDir = "/";

@@ -16,6 +16,7 @@
 #include <map>
 #include <tuple>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include "database/Report.h"
@@ -158,8 +159,10 @@ TEST_F(Launch, EveryOptionInOrderAndTheOutputReport) {
             "zyphon|-romdir|$VRTEMP$|-log|-ignorecfg|-record|MYRUN|-nosound|-skip_gameinfo|");
   EXPECT_EQ(h.seam.modalWindows, std::vector<std::string>{"TReportFRM"});
   const std::string& command = h.seam.commands.at(0);
-  // The report shows what the interpreter runs, as typed at a prompt.
-  const std::string shown = command.substr(command.find(" -c ") + 4);
+  // The report shows what the interpreter runs, as typed at a prompt: the output, handed to
+  // the emulator open, as a redirection to the capture file.
+  const std::string shown =
+      command.substr(command.find(" -c ") + 4) + " >'" + w->CaptureFile + "' 2>&1";
   EXPECT_EQ(text.find("$ " + command), std::string::npos) << text;
   EXPECT_NE(text.find("$ " + shown + "\n\n"), std::string::npos) << text;
   EXPECT_NE(text.find("line on stdout"), std::string::npos) << text;
@@ -227,6 +230,23 @@ TEST_F(Launch, EveryOptionInOrderAndTheOutputReport) {
     EXPECT_LT(paragraphs, 20000);
     EXPECT_FALSE(plat::DirExists(emu + "$VRTEMP$"));
   }
+
+  // A link at the capture file's name: the user's file behind it is kept, MAME is not run.
+  const std::string user = h.home.write("user.txt", "the user's");
+  ASSERT_EQ(symlink(user.c_str(), (emu + w->CaptureFile).c_str()), 0);
+  h.seam.messages.clear();
+  h.seam.commands.clear();
+  w->MamePlayACTNExecute();
+  ASSERT_EQ(h.seam.messages.size(), 1u) << h.seam.AllMessages();
+  EXPECT_EQ(h.seam.messages[0].text,
+            "The emulator's output cannot be captured in\r" + emu + w->CaptureFile +
+                "\r(Not a regular file: a symbolic link)\rIt has been left as it is: remove it, "
+                "then try again.\r\rMAME won't be run.");
+  EXPECT_TRUE(h.seam.commands.empty());
+  EXPECT_EQ(h.home.read("user.txt"), "the user's");
+  struct stat st;
+  EXPECT_TRUE(lstat((emu + w->CaptureFile).c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+  EXPECT_FALSE(plat::DirExists(emu + "$VRTEMP$"));
 }
 
 TEST_F(Launch, ParentsNearestFirstAndUnknownParentsEndTheChain) {

@@ -226,10 +226,6 @@ TEST(MameCfgFile, RoundTripKeepsUnknownLinesInPlace) {
 // A read-only file gives the write error; one that cannot be read gives its own message at
 // load and at save, and stays byte for byte.
 TEST(MameCfgFile, ReadOnlyAndUnreadableFilesAreKept) {
-  const std::string writeError =
-      "There was an error while writing to MAME.CFG.\r"
-      "This may be due to sharing violations, read-only attributes or disk full.\r"
-      "Please verify the cause and then try again.";
   const std::string mine = "  # mine  \n[config]\nvsync = yes\n";
   enum Case { ReadOnly, NoPermission, Folder, Fifo };  // a pipe is never waited on
   for (Case c : {ReadOnly, NoPermission, Folder, Fifo}) {
@@ -251,7 +247,10 @@ TEST(MameCfgFile, ReadOnlyAndUnreadableFilesAreKept) {
     ASSERT_FALSE(h.seam.messages.empty());
     EXPECT_EQ(h.seam.messages.back().flags, 16u);
     if (c == ReadOnly) {
-      EXPECT_EQ(h.seam.messages.back().text, writeError);
+      EXPECT_EQ(h.seam.messages.back().text,
+                "There was an error while writing to MAME.CFG:\r" + cfg +
+                    "\r(Permission denied)\r\rThe options were not saved. Please correct the "
+                    "cause and then try again.");
     } else {
       EXPECT_EQ(h.seam.messages.back().text.rfind("MAME.CFG cannot be read:\r" + cfg, 0), 0u);
     }

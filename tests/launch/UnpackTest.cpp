@@ -195,8 +195,8 @@ TEST(UnpackSet, FolderRoad) {
   for (const char* f : {"X.BIN/", "Y.BIN/"}) plat::MakeDirs(t.temp + "/" + f);
   const std::string set = t.emu.path() + "roms/pacman/";
   EXPECT_EQ(launch::CopyFolderSet(set, t.temp),
-            "FILECOPY error in " + set + "X.BIN: cannot copy file\r\n"
-            "FILECOPY error in " + set + "Y.BIN: cannot copy file");
+            "FILECOPY error in " + set + "X.BIN: cannot copy file (Is a directory)\r\n"
+            "FILECOPY error in " + set + "Y.BIN: cannot copy file (Is a directory)");
   EXPECT_EQ(t.Temp("A.BIN"), "A.BIN");
 }
 

@@ -145,6 +145,16 @@ TEST(AtomicWrite, KeepsModeWritesThroughLinksAndRefusesReadOnly) {
   EXPECT_FALSE(err.empty());
   EXPECT_EQ(t.read("real/s.ini"), "new");
   EXPECT_EQ(ListDir(t.path() + "real").size(), 1u);
+  // A hard link to another file at a temporary name (as a former writer named it): that file
+  // keeps its content, the temporary is made anew.
+  chmod(t.file("real/s.ini").c_str(), 0644);
+  t.write("other", "theirs");
+  const std::string old = t.file("real/s.ini.tmp~" + std::to_string(getpid()));
+  ASSERT_EQ(link(t.file("other").c_str(), old.c_str()), 0);
+  EXPECT_TRUE(WriteFileAtomic(t.file("real/s.ini"), "newer"));
+  EXPECT_EQ(t.read("other"), "theirs");
+  EXPECT_EQ(t.read("real/s.ini"), "newer");
+  EXPECT_EQ(ListDir(t.path() + "real").size(), 2u);
 }
 
 TEST(AtomicWrite, ReplacesOnlyRegularFilesAfterFollowingLinks) {
@@ -185,6 +195,29 @@ TEST(AtomicWrite, ReplacesOnlyRegularFilesAfterFollowingLinks) {
   EXPECT_FALSE(FileExists(t.file("nowhere")));
   EXPECT_EQ(ListDir(t.path() + "dir").size(), 1u);
   EXPECT_EQ(ListDir(t.path()).size(), 11u);  // no temporary left behind
+
+  // A new file of our own: only a regular file at the name makes way; a full disk is told.
+  for (const Case& c : std::initializer_list<Case>{
+           {"to-file", "Not a regular file: a symbolic link", S_IFLNK},
+           {"fifo", "Not a regular file: a named pipe", S_IFIFO},
+           {"sock", "Not a regular file: a socket", S_IFSOCK},
+           {"to-nowhere", "Not a regular file: a symbolic link", S_IFLNK},
+           {"loop", "Not a regular file: a symbolic link", S_IFLNK},
+           {"full", "No space left on device", 0}}) {
+    std::string error;
+    SetDiskFullForTests(std::string(c.name) == "full");
+    const int fd = CreateNewFile(t.file(c.name), 4096, &error);
+    SetDiskFullForTests(false);
+    EXPECT_EQ(fd, -1) << c.name;
+    EXPECT_EQ(error, c.error) << c.name;
+    struct stat st;
+    EXPECT_EQ(lstat(t.file(c.name).c_str(), &st) == 0 ? st.st_mode & S_IFMT : 0, c.kind) << c.name;
+  }
+  EXPECT_EQ(t.read("file"), "new");  // not through the link
+  const int fd = CreateNewFile(t.file("file"));
+  EXPECT_GE(fd, 0);
+  close(fd);
+  EXPECT_EQ(t.read("file"), "");
 }
 
 TEST(Tree, RemoveTreeDoesNotFollowLinks) {

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <regex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "database/Report.h"
@@ -134,6 +135,14 @@ TEST(MameCd, WritesDiscsAndTheirIndexesInBothModes) {
   ASSERT_TRUE(plat::ReadWholeFile(c.Disc(2) + "MAMECD.INI", two));
   EXPECT_EQ(two, "[MAMECD]\r\nDisc=2\r\nRoms=ROMS\r\nSamples=SAMPLES\r\n\r\n[ROMS]\r\n" + games +
                      "NEOGEO=2\r\n\r\n[SAMPLES]\r\nPACMAN=2\r\n\r\n");
+
+  // A read-only archive there is kept, whoever runs the program, and named with the reason.
+  c.dest.write("MAMECD/DISC1/ROMS/PUCKMAN.zip", "mine");
+  chmod(c.Disc(1).append("ROMS/PUCKMAN.zip").c_str(), 0444);
+  c.cd->GoBTNClick();
+  EXPECT_EQ(c.dest.read("MAMECD/DISC1/ROMS/PUCKMAN.zip"), "mine");
+  EXPECT_EQ(c.cd->FailedSets,
+            (std::vector<std::string>{"[PUCKMAN]: Permission denied", "[MISSING]"}));
 }
 
 TEST(MameCd, RefusesWithoutSpaceAndCopiesNothing) {
@@ -166,6 +175,17 @@ TEST(MameCd, RefusesWithoutSpaceAndCopiesNothing) {
   ASSERT_EQ(c.seam.messages.size(), 1u);
   EXPECT_NE(c.seam.messages[0].text.find("Please choose a larger disc size."), std::string::npos);
   EXPECT_EQ(c.cd->CancelBTN->text(), "&Cancel");
+
+  // A read-only folder is told as such, not as a lack of space.
+  c.seam.messages.clear();
+  chmod(c.dest.path().c_str(), 0555);
+  c.cd->GoBTNClick();
+  chmod(c.dest.path().c_str(), 0755);
+  ASSERT_EQ(c.seam.messages.size(), 1u);
+  EXPECT_EQ(c.seam.messages[0].text, "The directory " + c.dest.path().substr(0, c.dest.path().size() - 1) +
+                                         " cannot be written to: it is read-only.\r\r"
+                                         "Please select another target drive and try again.");
+  EXPECT_FALSE(plat::DirExists(c.dest.path() + "MAMECD"));
 }
 
 TEST(MameCd, ClosingOrEscapeDuringARunAsksLikeAbortAndGoCannotStartASecondRun) {

@@ -421,10 +421,18 @@ TEST(ProfileRoads, AChangedEmulatorOrAMissingFolderMakesTheProfileUnusable) {
     SCOPED_TRACE(fault);
     const std::string c = fault;
     std::string kind = c == "pipe" ? "a named pipe" : c == "socket" ? "a socket" : "a symbolic link";
-    if (c == "link") ASSERT_EQ(symlink(user.c_str(), capture.c_str()), 0);
-    if (c == "pipe") ASSERT_EQ(mkfifo(capture.c_str(), 0600), 0);
-    if (c == "dangling") ASSERT_EQ(symlink("nowhere", capture.c_str()), 0);
-    if (c == "loop") ASSERT_EQ(symlink("$VRTEMP$.NFO", capture.c_str()), 0);
+    if (c == "link") {
+      ASSERT_EQ(symlink(user.c_str(), capture.c_str()), 0);
+    }
+    if (c == "pipe") {
+      ASSERT_EQ(mkfifo(capture.c_str(), 0600), 0);
+    }
+    if (c == "dangling") {
+      ASSERT_EQ(symlink("nowhere", capture.c_str()), 0);
+    }
+    if (c == "loop") {
+      ASSERT_EQ(symlink("$VRTEMP$.NFO", capture.c_str()), 0);
+    }
     if (c == "socket") {
       sockaddr_un addr{};
       addr.sun_family = AF_UNIX;

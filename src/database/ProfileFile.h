@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "database/CatalogueBounds.h"
 #include "database/types.h"
 
 namespace profile {
@@ -39,6 +40,8 @@ struct ProfileContent {
   std::string EmulatorVersion;
   std::unique_ptr<GameList> Games = std::make_unique<GameList>();
   std::unique_ptr<GameList> Resources = std::make_unique<GameList>();
+  // What passed a bound of the catalogue, when refused as TooLarge.
+  std::string Refusal;
 };
 
 // Step texts and progress for the caller's progress window. `measured` false hides the bar.
@@ -122,13 +125,24 @@ enum class LoadStatus {
   Truncated,           // the data ends inside the header fields or inside a record
   NoEntries,           // the body holds no entry
   InvalidHeaderTag,    // an unknown marker
+  TooLarge,            // more records than a catalogue is kept with (see Refusal)
 };
 
 // Decodes a whole file into `out` (which should be fresh). On failure `out` holds what was
 // read before the refusal; the caller discards it.
 LoadStatus DecodeProfile(std::string_view file, ProfileContent& out,
-                         const ProgressHooks& hooks = {});
-// The message for a refused file.
-std::string LoadFailureMessage(LoadStatus status, const std::string& fileName);
+                         const ProgressHooks& hooks = {}, const catalogue::Limits& limits = {});
+// The same in two steps. The body of a file: `body` views the file when it is stored, else
+// `storage`, where it is inflated.
+LoadStatus ReadProfileBody(std::string_view file, std::string& storage, std::string_view& body,
+                           const ProgressHooks& hooks = {});
+// Decodes a body into `out`; with `keep` false every entry is read, checked and dropped at once
+// (the status is the one a decode would give, memory stays that of one entry).
+LoadStatus DecodeProfileBody(std::string_view body, ProfileContent& out,
+                             const ProgressHooks& hooks = {}, const catalogue::Limits& limits = {},
+                             bool keep = true);
+// The message for a refused file (`refusal`: the content's, for TooLarge).
+std::string LoadFailureMessage(LoadStatus status, const std::string& fileName,
+                               const std::string& refusal = {});
 
 }  // namespace profile

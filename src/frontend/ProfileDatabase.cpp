@@ -109,6 +109,13 @@ bool TMainFRM::ParseListInfo() {
   working.Done();
   // The index follows the database whatever the user decides below.
   BuildGameIndex();
+  if (!result.Refusal.empty()) {
+    // Read up to the bound only: nothing of it is kept.
+    ShowMessageBox("The emulator's listinfo file holds " + result.Refusal +
+                       ": a profile cannot keep so many.\rThe profile cannot be created.",
+                   MB_ICONERROR);
+    return false;
+  }
 
   const RecordList<ParseErrorRecord>& errors = result.Errors;
   if (errors.empty() && !Games->empty()) {

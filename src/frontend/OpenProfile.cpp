@@ -8,6 +8,7 @@
 #include "database/DOSexec.h"
 #include "database/NewMame.h"
 #include "database/TextStream.h"
+#include "frontend/DataFiles.h"
 #include "frontend/GameTree.h"
 #include "frontend/WorkingProgress.h"
 #include "frontend/main.h"
@@ -15,6 +16,7 @@
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "platform/Seams.h"
+#include "platform/SystemInfo.h"
 
 namespace {
 
@@ -110,6 +112,11 @@ void TMainFRM::ClearDatabase() {
   FolderNodes = std::make_unique<TreeImageItemList>();
   SelectedGame = nullptr;
   ProfileLoaded = 0;
+  // What the closed profile used goes back to the system: opening another one costs what that
+  // one costs.
+  datafiles::ForgetDataFiles();
+  types::pool::Trim();
+  plat::ReturnFreeMemory();
 }
 
 void TMainFRM::OpenProfile(const std::string& fileName) {

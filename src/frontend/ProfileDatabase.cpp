@@ -7,11 +7,13 @@
 #include "database/Listinfo.h"
 #include "database/ProfileFile.h"
 #include "database/Report.h"
+#include "frontend/DataFiles.h"
 #include "frontend/WorkingProgress.h"
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
 #include "platform/Seams.h"
+#include "platform/SystemInfo.h"
 
 namespace {
 
@@ -75,6 +77,10 @@ bool AddRecent(std::array<std::string, 9>& recent, const std::string& name) {
 }  // namespace
 
 bool TMainFRM::ParseListInfo() {
+  // The data files of the profile given up are read again if it stays: they are never in
+  // memory with the catalogue replacing it.
+  datafiles::ForgetDataFiles();
+  plat::ReturnFreeMemory();
   std::string text;
   std::string error;
   if (!plat::ReadRegularFile(CaptureFile, text, listinfo::kMaxListingSize, &error)) {

@@ -184,10 +184,19 @@ bool BuildFile(std::string_view body, bool compressed, std::string& file,
   const size_t start = file.size();
   bool ok = false;
   try {
-    file.resize(start + deflateBound(&zs, static_cast<uLong>(body.size())));
-    zs.next_out = reinterpret_cast<Bytef*>(file.data() + start);
-    zs.avail_out = static_cast<uInt>(file.size() - start);
-    // The bound covers the whole body, so every slice finds room for its output.
+    // The output grows as it comes, up to the bound of the whole body: memory follows the
+    // compressed size, not the body's.
+    const size_t bound = deflateBound(&zs, static_cast<uLong>(body.size()));
+    auto grow = [&] {
+      const size_t used = start + zs.total_out;
+      const size_t cap = std::min(start + bound, std::max(file.size() * 2, start + (1u << 20)));
+      if (cap <= used) return false;
+      file.resize(cap);
+      zs.next_out = reinterpret_cast<Bytef*>(file.data() + used);
+      zs.avail_out =
+          static_cast<uInt>(std::min<size_t>(cap - used, std::numeric_limits<uInt>::max()));
+      return true;
+    };
     size_t fed = 0;
     for (;;) {
       const size_t n = std::min(CompressionSlice, body.size() - fed);
@@ -195,12 +204,19 @@ bool BuildFile(std::string_view body, bool compressed, std::string& file,
       zs.avail_in = static_cast<uInt>(n);
       fed += n;
       const bool last = fed == body.size();
-      const int ret = deflate(&zs, last ? Z_FINISH : Z_NO_FLUSH);
+      int ret = Z_OK;
+      for (;;) {
+        if (zs.avail_out == 0 && !grow()) break;
+        ret = deflate(&zs, last ? Z_FINISH : Z_NO_FLUSH);
+        if (ret == Z_STREAM_END || ret == Z_STREAM_ERROR) break;
+        // A slice is taken whole with room left; no progress with room left is the end.
+        if (zs.avail_out != 0 && (ret == Z_BUF_ERROR || (zs.avail_in == 0 && !last))) break;
+      }
       if (last) {
         ok = ret == Z_STREAM_END;
         break;
       }
-      if (ret != Z_OK || zs.avail_in != 0) break;
+      if (ret == Z_STREAM_ERROR || zs.avail_in != 0) break;
       if (hooks.idle) hooks.idle();
     }
   } catch (const std::bad_alloc&) {
@@ -209,6 +225,21 @@ bool BuildFile(std::string_view body, bool compressed, std::string& file,
   if (ok) file.resize(start + zs.total_out);
   deflateEnd(&zs);
   return ok;
+}
+
+bool BuildFile(std::string&& body, bool compressed, std::string& file,
+               const ProgressHooks& hooks) {
+  if (compressed || body.size() > std::numeric_limits<uint32_t>::max()) {
+    const bool ok = BuildFile(std::string_view(body), compressed, file, hooks);
+    std::string().swap(body);
+    return ok;
+  }
+  std::string head(ProfileHeader);
+  Put8(head, STORED);
+  plat::Put32LE(head, static_cast<uint32_t>(body.size()));
+  body.insert(0, head);
+  file = std::move(body);
+  return true;
 }
 
 void TProfileReader::ReadShortString(std::string& dest, size_t maxLength, size_t fixedLength) {

@@ -61,6 +61,10 @@ std::string BuildBody(std::string_view emulatorDir, std::string_view emulatorExe
 // slices, with hooks.idle called between them; the result is still one zlib stream.
 bool BuildFile(std::string_view body, bool compressed, std::string& file,
                const ProgressHooks& hooks = {});
+// The same from a body given up: a stored file is the body with the header put before it in
+// place (no second copy), and a compressed one frees the body once it is compressed.
+bool BuildFile(std::string&& body, bool compressed, std::string& file,
+               const ProgressHooks& hooks = {});
 inline constexpr size_t CompressionSlice = 256 * 1024;
 
 // The reader's primitives over one block of memory. Once a read finds no byte the

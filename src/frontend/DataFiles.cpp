@@ -389,7 +389,8 @@ std::list<Cached>& Cache() {
 const std::string& ReadDataFile(const std::string& path, std::string* error) {
   static const std::string empty;
   std::list<Cached>& cache = Cache();
-  auto it = std::find_if(cache.begin(), cache.end(), [&](const Cached& c) { return c.path == path; });
+  auto it =
+      std::find_if(cache.begin(), cache.end(), [&](const Cached& c) { return c.path == path; });
   const plat::FileStamp now = path.empty() ? plat::FileStamp() : plat::StampOf(path);
   if (now.size < 0) {
     if (it != cache.end()) cache.erase(it);

@@ -186,7 +186,7 @@ bool TMainFRM::SaveProfile(const std::string& FileName) {
                                           Resources.get(), hooks);
     if (compressed) working.Step("Compressing profile...", -1);
     hooks.idle = [] { plat::ProcessPendingEvents(); };  // the progress window stays painted
-    built = profile::BuildFile(body, compressed, file, hooks);
+    built = profile::BuildFile(std::move(body), compressed, file, hooks);
   } catch (const std::bad_alloc&) {
     built = false;
   }

@@ -159,6 +159,12 @@ TEST(ProfileBytes, SmallProfileByteForByte) {
   EXPECT_EQ(stored.substr(0, 32), std::string("Velmora emulator profile v1.0\r\n\x1a", 32));
   EXPECT_EQ(stored.substr(32, 5), Bytes({0xC0, static_cast<int>(body.size()), 0, 0, 0}));
   EXPECT_EQ(stored.substr(37), body);
+  // From a body given up, the same bytes.
+  for (bool compressed : {false, true}) {
+    std::string file;
+    ASSERT_TRUE(profile::BuildFile(std::string(body), compressed, file));
+    EXPECT_EQ(file, FileOf(body, compressed));
+  }
 }
 
 TEST(ProfileBytes, CompressedIsAZlibStreamAtLevel9OfTheBody) {

@@ -9,6 +9,7 @@
 
 #include "database/TextStream.h"
 #include "platform/Files.h"
+#include "platform/SystemInfo.h"
 
 namespace datafiles {
 
@@ -415,6 +416,9 @@ const std::string& ReadDataFile(const std::string& path, std::string* error) {
   return c.text;
 }
 
-void ForgetDataFiles() { Cache().clear(); }
+void ForgetDataFiles() {
+  Cache().clear();
+  plat::ReturnFreeMemory();
+}
 
 }  // namespace datafiles

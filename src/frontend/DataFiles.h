@@ -57,7 +57,8 @@ inline constexpr size_t kCachedDataFiles = 4;
 // larger than kMaxDataFileSize, which also sets `error` to the reason. The text lasts until
 // the next call.
 const std::string& ReadDataFile(const std::string& path, std::string* error = nullptr);
-// Drops every file kept (their profile was closed).
+// Drops every file kept (their profile is closed or about to be), their memory going back to
+// the system.
 void ForgetDataFiles();
 
 }  // namespace datafiles

@@ -16,7 +16,6 @@
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "platform/Seams.h"
-#include "platform/SystemInfo.h"
 
 namespace {
 
@@ -114,9 +113,8 @@ void TMainFRM::ClearDatabase() {
   ProfileLoaded = 0;
   // What the closed profile used goes back to the system: opening another one costs what that
   // one costs.
-  datafiles::ForgetDataFiles();
   types::pool::Trim();
-  plat::ReturnFreeMemory();
+  datafiles::ForgetDataFiles();
 }
 
 void TMainFRM::OpenProfile(const std::string& fileName) {

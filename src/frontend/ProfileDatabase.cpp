@@ -13,7 +13,6 @@
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
 #include "platform/Seams.h"
-#include "platform/SystemInfo.h"
 
 namespace {
 
@@ -80,7 +79,6 @@ bool TMainFRM::ParseListInfo() {
   // The data files of the profile given up are read again if it stays: they are never in
   // memory with the catalogue replacing it.
   datafiles::ForgetDataFiles();
-  plat::ReturnFreeMemory();
   std::string text;
   std::string error;
   if (!plat::ReadRegularFile(CaptureFile, text, listinfo::kMaxListingSize, &error)) {
@@ -213,6 +211,7 @@ bool TMainFRM::SaveProfile(const std::string& FileName) {
 bool TMainFRM::LoadProfile(const std::string& FileName, std::string* refusal) {
   if (!ConfirmUnsavedFilters()) return true;  // the loaded profile stays as it was
   WorkingProgress working(this, "Loading profile...", -1);
+  datafiles::ForgetDataFiles();  // as for a new catalogue
   std::string data, inflated, error;
   // A profile's file holds at most its body and a short header.
   const bool read = plat::ReadRegularFile(plat::ResolveNoCase(FileName).value_or(FileName), data,

@@ -11,7 +11,7 @@ namespace catalogue {
 // today's catalogue (40,430 entries, about 336,000 roms, 133,000 chips, 560,000 dip switches
 // with 3.5 million settings, a few hundred roms in its largest game). Records of every kind
 // together are bounded by the memory they take: a catalogue at all bounds at once, read from its
-// 128 MB listing, stays near 600 MB.
+// 128 MB listing, stays under 600 MB.
 struct Limits {
   uint32_t entries = 65535;        // games, and resources, each
   uint32_t romsPerGame = 4096;

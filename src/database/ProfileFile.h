@@ -29,9 +29,10 @@ enum : uint8_t {
 inline constexpr int CompressionLevel = 9;
 // The largest expansion deflate can produce is a little over 1032 to 1.
 inline constexpr uint64_t MaxInflateRatio = 1032;
-// No real profile's body comes near this (40,000 games take tens of MB): a larger stated
-// length is a damaged or hostile file, refused before anything is inflated.
-inline constexpr uint32_t MaxProfileBody = 256u << 20;
+// A catalogue's listing takes at most 128 MB, and its body little more (tiny records at their
+// bounds add about 16 MB; 40,000 real games take about 30 MB): a larger stated length is a
+// damaged or hostile file, refused before anything is inflated.
+inline constexpr uint32_t MaxProfileBody = 160u << 20;
 
 // What a profile holds.
 struct ProfileContent {

@@ -28,9 +28,22 @@ inline bool BodySurvivesAProfile(const std::string& body) {
   return true;
 }
 
+// Bounds of a few records, which fuzzed inputs reach.
+inline catalogue::Limits FewRecords() {
+  catalogue::Limits l;
+  l.entries = 4;
+  l.romsPerGame = l.chipsPerGame = l.samplesPerGame = l.dipSwitchesPerGame = 3;
+  l.roms = l.chips = l.samples = l.dipSwitches = 6;
+  l.dipSettings = 12;
+  l.memory = 4096;
+  return l;
+}
+
 // Any text parses to the end within the error limit, and whatever it gave survives a
-// profile unchanged.
+// profile unchanged; within a few records' bounds it is read whole or refused keeping nothing.
 inline bool CheckListinfo(std::string_view text) {
+  listinfo::ParseResult few = listinfo::ParseListinfo(text, {}, FewRecords());
+  if (!few.Refusal.empty() && (!few.Games->empty() || !few.Resources->empty())) return false;
   listinfo::ParseResult r = listinfo::ParseListinfo(text);
   if (r.Errors.size() > listinfo::MaxErrors + 1) return false;
   for (const auto& e : r.Errors)
@@ -49,8 +62,19 @@ inline bool CheckListinfo(std::string_view text) {
   return BodySurvivesAProfile(Body(c));
 }
 
-// Any file is either refused or loads into a database that survives a profile unchanged.
+// Any file is either refused or loads into a database that survives a profile unchanged; a
+// check of its body, within any bounds, gives what reading it gives and keeps nothing.
 inline bool CheckProfile(std::string_view file) {
+  std::string storage;
+  std::string_view body;
+  if (profile::ReadProfileBody(file, storage, body) == profile::LoadStatus::Ok)
+    for (const catalogue::Limits& l : {catalogue::Limits(), FewRecords()}) {
+      profile::ProfileContent read, checked;
+      const profile::LoadStatus s = profile::DecodeProfileBody(body, read, {}, l);
+      if (profile::DecodeProfileBody(body, checked, {}, l, false) != s) return false;
+      if (!checked.Games->empty() || !checked.Resources->empty()) return false;
+      if ((s == profile::LoadStatus::TooLarge) == read.Refusal.empty()) return false;
+    }
   profile::ProfileContent c;
   if (profile::DecodeProfile(file, c) != profile::LoadStatus::Ok) return true;
   return BodySurvivesAProfile(Body(c));

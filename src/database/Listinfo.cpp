@@ -104,7 +104,16 @@ int PositionIn(const std::array<std::string_view, N>& table, std::string_view s)
 
 }  // namespace
 
-TListinfoParser::TListinfoParser(std::string_view text) : text_(text) {}
+TListinfoParser::TListinfoParser(std::string_view text, const catalogue::Limits& limits)
+    : text_(text), counter_(limits) {}
+
+bool TListinfoParser::Count(catalogue::Kind kind, size_t inEntry) {
+  if (counter_.Add(kind, inEntry, types::EntryKeywords[static_cast<size_t>(entryKind_ - 1)],
+                   game_ ? std::string_view(game_->Name) : std::string_view()))
+    return true;
+  result_.Refusal = counter_.Refusal();
+  return false;
+}
 
 uint8_t TListinfoParser::NextChar() {
   if (pos_ >= text_.size()) return 0;
@@ -220,7 +229,7 @@ void TListinfoParser::Parse(const ProgressFn& progress) {
   const size_t size = text_.size();
   int32_t shown = -1;
   size_t nextCheck = 0;  // the percentage cannot change before this position
-  while (pos_ < size) {
+  while (pos_ < size && result_.Refusal.empty()) {
     NextToken();
     if (progress && (pos_ >= nextCheck || pos_ == size)) {
       const int32_t p = Percentage(static_cast<int64_t>(pos_), static_cast<int64_t>(size));
@@ -246,6 +255,7 @@ void TListinfoParser::BetweenEntries() {
     return;
   }
   entryKind_ = k;
+  if (!Count(k == 1 ? catalogue::Kind::Game : catalogue::Kind::Resource)) return;
   NextToken();
   game_ = types::NewGameRecord();
   if (k == 1) {
@@ -319,7 +329,9 @@ void TListinfoParser::StoreGameTag(int tag) {
     case T_MANUFACTURER: g.Manufacturer = tok_; break;
     case T_CLONEOF: g.CloneOf = tok_; break;
     case T_ROMOF: g.RomOf = tok_; break;
-    case T_SAMPLE: g.Samples->emplace_back(tok_); break;
+    case T_SAMPLE:
+      if (Count(catalogue::Kind::Sample, g.Samples->size())) g.Samples->emplace_back(tok_);
+      break;
     case T_SAMPLEOF: g.SampleOf = tok_; break;
     default: break;  // HISTORY: read and ignored
   }
@@ -328,9 +340,15 @@ void TListinfoParser::StoreGameTag(int tag) {
 void TListinfoParser::InsideBlock() {
   if (IsClose()) {
     state_ = 2;
-    if (block_ == T_ROM && rom_) game_->Roms->push_back(std::move(rom_));
-    else if (block_ == T_CHIP && chip_) game_->Chips->push_back(std::move(chip_));
-    else if (block_ == T_DIPSWITCH && dip_) game_->DipSwitches->push_back(std::move(dip_));
+    using catalogue::Kind;
+    if (block_ == T_ROM && rom_) {
+      if (Count(Kind::Rom, game_->Roms->size())) game_->Roms->push_back(std::move(rom_));
+    } else if (block_ == T_CHIP && chip_) {
+      if (Count(Kind::Chip, game_->Chips->size())) game_->Chips->push_back(std::move(chip_));
+    } else if (block_ == T_DIPSWITCH && dip_) {
+      if (Count(Kind::DipSwitch, game_->DipSwitches->size()))
+        game_->DipSwitches->push_back(std::move(dip_));
+    }
     return;
   }
   const int s = quoted_ ? 0 : SubWords().Find(tok_);
@@ -458,7 +476,7 @@ void TListinfoParser::StoreSubTag(int sub) {
         case S_DEFAULT: d.Default = tok_; break;
         case S_ENTRY:
           if (d.Entries->size() < MaxDipSwitchEntries) {
-            d.Entries->emplace_back(tok_);
+            if (Count(catalogue::Kind::DipSetting)) d.Entries->emplace_back(tok_);
           } else {
             std::string text = "Too many entries (>255) in the dip switch \"" + d.Name.str() +
                                "\" of " + EntryPath() + " " + g.Name.str() +
@@ -484,6 +502,18 @@ void TListinfoParser::StoreSubTag(int sub) {
 }
 
 void TListinfoParser::EndOfText() {
+  if (!result_.Refusal.empty()) {
+    // Nothing of a refused catalogue is kept: its records go at once.
+    types::FreeGameList(result_.Games);
+    types::FreeGameList(result_.Resources);
+    result_.Games = std::make_unique<GameList>();
+    result_.Resources = std::make_unique<GameList>();
+    game_.reset();
+    rom_.reset();
+    chip_.reset();
+    dip_.reset();
+    return;
+  }
   if (state_ == 1 || !game_) return;
   // An entry still open is not added to any list; the user hears of it.
   std::string text = "End of file reached inside the ";
@@ -499,8 +529,9 @@ void TListinfoParser::EndOfText() {
   state_ = 1;
 }
 
-ParseResult ParseListinfo(std::string_view text, const ProgressFn& progress) {
-  TListinfoParser parser(text);
+ParseResult ParseListinfo(std::string_view text, const ProgressFn& progress,
+                          const catalogue::Limits& limits) {
+  TListinfoParser parser(text, limits);
   parser.Parse(progress);
   return std::move(parser.Result());
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "database/CatalogueBounds.h"
 #include "database/types.h"
 
 namespace listinfo {
@@ -34,13 +35,16 @@ struct ParseResult {
   std::unique_ptr<GameList> Games = std::make_unique<GameList>();
   std::unique_ptr<GameList> Resources = std::make_unique<GameList>();
   RecordList<ParseErrorRecord> Errors;  // in the order recorded
+  // What passed a bound of the catalogue ("more than 65,535 games"): reading stopped there and
+  // the catalogue cannot be kept. Empty when it was read whole.
+  std::string Refusal;
 };
 
 class TListinfoParser {
  public:
-  explicit TListinfoParser(std::string_view text);
+  explicit TListinfoParser(std::string_view text, const catalogue::Limits& limits = {});
 
-  // Reads the whole text; never stops at a bad token.
+  // Reads the whole text; never stops at a bad token, only at a bound passed.
   void Parse(const ProgressFn& progress = {});
   ParseResult& Result() { return result_; }
 
@@ -64,6 +68,7 @@ class TListinfoParser {
   void StoreSubTag(int sub);
   void RecordError(uint8_t kind, std::string_view path, std::string_view value);
   void EndOfText();
+  bool Count(catalogue::Kind kind, size_t inEntry = 0);
   bool IsOpen() const { return !quoted_ && tok_.size() == 1 && tok_[0] == '('; }
   bool IsClose() const { return !quoted_ && tok_.size() == 1 && tok_[0] == ')'; }
   bool AtEnd() const { return !quoted_ && tok_.empty(); }
@@ -86,11 +91,13 @@ class TListinfoParser {
   std::unique_ptr<DipSwitchRecord> dip_;
   uint32_t gameCounter_ = 0;
   uint32_t resourceCounter_ = 0;
+  catalogue::Counter counter_;
   ParseResult result_;
 };
 
 // Parses a whole text.
-ParseResult ParseListinfo(std::string_view text, const ProgressFn& progress = {});
+ParseResult ParseListinfo(std::string_view text, const ProgressFn& progress = {},
+                          const catalogue::Limits& limits = {});
 
 // True when a set name can be one file name and is not taken by the emulator for an option
 // (it does not begin with "-").

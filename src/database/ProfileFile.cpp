@@ -184,10 +184,19 @@ bool BuildFile(std::string_view body, bool compressed, std::string& file,
   const size_t start = file.size();
   bool ok = false;
   try {
-    file.resize(start + deflateBound(&zs, static_cast<uLong>(body.size())));
-    zs.next_out = reinterpret_cast<Bytef*>(file.data() + start);
-    zs.avail_out = static_cast<uInt>(file.size() - start);
-    // The bound covers the whole body, so every slice finds room for its output.
+    // The output grows as it comes, up to the bound of the whole body: memory follows the
+    // compressed size, not the body's.
+    const size_t bound = deflateBound(&zs, static_cast<uLong>(body.size()));
+    auto grow = [&] {
+      const size_t used = start + zs.total_out;
+      const size_t cap = std::min(start + bound, std::max(file.size() * 2, start + (1u << 20)));
+      if (cap <= used) return false;
+      file.resize(cap);
+      zs.next_out = reinterpret_cast<Bytef*>(file.data() + used);
+      zs.avail_out =
+          static_cast<uInt>(std::min<size_t>(cap - used, std::numeric_limits<uInt>::max()));
+      return true;
+    };
     size_t fed = 0;
     for (;;) {
       const size_t n = std::min(CompressionSlice, body.size() - fed);
@@ -195,12 +204,19 @@ bool BuildFile(std::string_view body, bool compressed, std::string& file,
       zs.avail_in = static_cast<uInt>(n);
       fed += n;
       const bool last = fed == body.size();
-      const int ret = deflate(&zs, last ? Z_FINISH : Z_NO_FLUSH);
+      int ret = Z_OK;
+      for (;;) {
+        if (zs.avail_out == 0 && !grow()) break;
+        ret = deflate(&zs, last ? Z_FINISH : Z_NO_FLUSH);
+        if (ret == Z_STREAM_END || ret == Z_STREAM_ERROR) break;
+        // A slice is taken whole with room left; no progress with room left is the end.
+        if (zs.avail_out != 0 && (ret == Z_BUF_ERROR || (zs.avail_in == 0 && !last))) break;
+      }
       if (last) {
         ok = ret == Z_STREAM_END;
         break;
       }
-      if (ret != Z_OK || zs.avail_in != 0) break;
+      if (ret == Z_STREAM_ERROR || zs.avail_in != 0) break;
       if (hooks.idle) hooks.idle();
     }
   } catch (const std::bad_alloc&) {
@@ -209,6 +225,21 @@ bool BuildFile(std::string_view body, bool compressed, std::string& file,
   if (ok) file.resize(start + zs.total_out);
   deflateEnd(&zs);
   return ok;
+}
+
+bool BuildFile(std::string&& body, bool compressed, std::string& file,
+               const ProgressHooks& hooks) {
+  if (compressed || body.size() > std::numeric_limits<uint32_t>::max()) {
+    const bool ok = BuildFile(std::string_view(body), compressed, file, hooks);
+    std::string().swap(body);
+    return ok;
+  }
+  std::string head(ProfileHeader);
+  Put8(head, STORED);
+  plat::Put32LE(head, static_cast<uint32_t>(body.size()));
+  body.insert(0, head);
+  file = std::move(body);
+  return true;
 }
 
 void TProfileReader::ReadShortString(std::string& dest, size_t maxLength, size_t fixedLength) {
@@ -246,12 +277,20 @@ void MoveInto(L& from, L& to) {
   from.clear();
 }
 
-LoadStatus ReadEntryFields(TProfileReader& r, GameRecord& g, uint8_t& marker, EntryScratch& x);
+// The entry being read, for the bounds: its records are counted as they are read.
+struct EntryCount {
+  catalogue::Counter& counter;
+  std::string_view keyword;
+};
+
+LoadStatus ReadEntryFields(TProfileReader& r, GameRecord& g, uint8_t& marker, EntryScratch& x,
+                           EntryCount& n);
 
 // Reads one entry's fields and sub-records; `marker` receives the marker that ended it
 // (0 at the end of the body).
-LoadStatus ReadEntry(TProfileReader& r, GameRecord& g, uint8_t& marker, EntryScratch& x) {
-  const LoadStatus s = ReadEntryFields(r, g, marker, x);
+LoadStatus ReadEntry(TProfileReader& r, GameRecord& g, uint8_t& marker, EntryScratch& x,
+                     EntryCount& n) {
+  const LoadStatus s = ReadEntryFields(r, g, marker, x, n);
   MoveInto(x.roms, *g.Roms);
   MoveInto(x.chips, *g.Chips);
   MoveInto(x.dips, *g.DipSwitches);
@@ -259,7 +298,12 @@ LoadStatus ReadEntry(TProfileReader& r, GameRecord& g, uint8_t& marker, EntryScr
   return s;
 }
 
-LoadStatus ReadEntryFields(TProfileReader& r, GameRecord& g, uint8_t& marker, EntryScratch& x) {
+LoadStatus ReadEntryFields(TProfileReader& r, GameRecord& g, uint8_t& marker, EntryScratch& x,
+                           EntryCount& n) {
+  using catalogue::Kind;
+  auto count = [&](Kind kind, size_t inEntry) {
+    return n.counter.Add(kind, inEntry, n.keyword, g.Name);
+  };
   r.ReadWord(g.Index);
   r.ReadShortString(g.Name);
   r.ReadShortString(g.Description);
@@ -284,6 +328,7 @@ LoadStatus ReadEntryFields(TProfileReader& r, GameRecord& g, uint8_t& marker, En
     r.ReadByte(m);
     switch (m) {
       case ROM_TAG: {
+        if (!count(Kind::Rom, x.roms.size())) return LoadStatus::TooLarge;
         auto rom = types::NewRomRecord();
         r.ReadShortString(rom->Name);
         r.ReadShortString(rom->Merge);
@@ -296,6 +341,7 @@ LoadStatus ReadEntryFields(TProfileReader& r, GameRecord& g, uint8_t& marker, En
         break;
       }
       case CHIP_TAG: {
+        if (!count(Kind::Chip, x.chips.size())) return LoadStatus::TooLarge;
         auto chip = types::NewChipRecord();
         r.ReadByte(chip->ChipType);
         r.ReadByte(chip->Flags);
@@ -305,19 +351,22 @@ LoadStatus ReadEntryFields(TProfileReader& r, GameRecord& g, uint8_t& marker, En
         break;
       }
       case SAMPLE_TAG: {
+        if (!count(Kind::Sample, x.samples.size())) return LoadStatus::TooLarge;
         std::string s;
         r.ReadShortString(s, 255);
         x.samples.push_back(std::move(s));
         break;
       }
       case DIPSWITCH_TAG: {
+        if (!count(Kind::DipSwitch, x.dips.size())) return LoadStatus::TooLarge;
         auto dip = types::NewDipSwitchRecord();
         r.ReadShortString(dip->Name);
         r.ReadShortString(dip->Default);
-        uint8_t count = 0;
-        r.ReadByte(count);
-        dip->Entries->reserve(count);
-        for (unsigned i = 0; i < count && !r.Eod(); ++i) {
+        uint8_t settings = 0;
+        r.ReadByte(settings);
+        dip->Entries->reserve(settings);
+        for (unsigned i = 0; i < settings && !r.Eod(); ++i) {
+          if (!count(Kind::DipSetting, 0)) return LoadStatus::TooLarge;
           std::string s;
           r.ReadShortString(s, 255);
           dip->Entries->push_back(std::move(s));
@@ -337,7 +386,12 @@ LoadStatus ReadEntryFields(TProfileReader& r, GameRecord& g, uint8_t& marker, En
   return LoadStatus::Ok;
 }
 
-LoadStatus DecodeBody(std::string_view body, ProfileContent& out, const ProgressHooks& hooks) {
+}  // namespace
+
+LoadStatus DecodeProfileBody(std::string_view body, ProfileContent& out,
+                             const ProgressHooks& hooks, const catalogue::Limits& limits,
+                             bool keep) {
+  if (hooks.step) hooks.step(keep ? "Reading profile..." : "Checking profile...", true);
   TProfileReader r(body);
   r.ReadShortString(out.EmulatorDir, 255);
   r.ReadShortString(out.EmulatorExe, 255);
@@ -350,47 +404,64 @@ LoadStatus DecodeBody(std::string_view body, ProfileContent& out, const Progress
   const int64_t size = static_cast<int64_t>(body.size());
   int32_t shown = -1;
   EntryScratch scratch;
+  catalogue::Counter counter(limits);
+  std::unique_ptr<GameRecord> g;
   while (marker != 0) {
     if (hooks.progress) {
       const int32_t p = listinfo::Percentage(static_cast<int64_t>(r.Position()), size);
       if (p != shown) hooks.progress(shown = p);
     }
-    auto g = types::NewGameRecord();
-    g->Kind = marker == GAME_TAG ? KIND_GAME : KIND_RESOURCE;
-    GameList& list = marker == GAME_TAG ? *out.Games : *out.Resources;
-    const LoadStatus s = ReadEntry(r, *g, marker, scratch);
+    const bool game = marker == GAME_TAG;
+    EntryCount n{counter, types::EntryKeywords[game ? 0 : 1]};
+    if (!counter.Add(game ? catalogue::Kind::Game : catalogue::Kind::Resource)) {
+      out.Refusal = counter.Refusal();
+      return LoadStatus::TooLarge;
+    }
+    g = types::NewGameRecord();
+    g->Kind = game ? KIND_GAME : KIND_RESOURCE;
+    const LoadStatus s = ReadEntry(r, *g, marker, scratch, n);
+    if (s == LoadStatus::TooLarge) out.Refusal = counter.Refusal();
     if (s != LoadStatus::Ok) return s;
-    list.push_back(std::move(g));
+    if (keep) (game ? *out.Games : *out.Resources).push_back(std::move(g));
+    else g.reset();
   }
   return LoadStatus::Ok;
 }
 
-}  // namespace
-
-LoadStatus DecodeProfile(std::string_view file, ProfileContent& out, const ProgressHooks& hooks) {
+LoadStatus ReadProfileBody(std::string_view file, std::string& storage, std::string_view& body,
+                           const ProgressHooks& hooks) {
   TProfileReader r(file);
   std::string header;
   r.ReadShortString(header, ProfileHeader.size(), ProfileHeader.size());
   if (header != ProfileHeader) return LoadStatus::InvalidFileType;
-  uint8_t storage = 0;
+  uint8_t kind = 0;
   uint32_t length = 0;
-  r.ReadByte(storage);
+  r.ReadByte(kind);
   r.ReadDWord(length);
   if (r.Eod()) return LoadStatus::Truncated;
-  if (storage == STORED) {
+  if (kind == STORED) {
     if (r.Rest().size() < length) return LoadStatus::Truncated;
-    if (hooks.step) hooks.step("Reading profile...", true);
-    return DecodeBody(r.Rest().substr(0, length), out, hooks);
+    body = r.Rest().substr(0, length);
+    return LoadStatus::Ok;
   }
-  if (storage != COMPRESSED) return LoadStatus::UnknownCompression;
+  if (kind != COMPRESSED) return LoadStatus::UnknownCompression;
   if (hooks.step) hooks.step("Uncompressing profile...", false);
-  std::string body;
-  if (!Inflate(r.Rest(), length, body)) return LoadStatus::UncompressFailed;
-  if (hooks.step) hooks.step("Reading profile...", true);
-  return DecodeBody(body, out, hooks);
+  if (!Inflate(r.Rest(), length, storage)) return LoadStatus::UncompressFailed;
+  body = storage;
+  return LoadStatus::Ok;
 }
 
-std::string LoadFailureMessage(LoadStatus status, const std::string& fileName) {
+LoadStatus DecodeProfile(std::string_view file, ProfileContent& out, const ProgressHooks& hooks,
+                         const catalogue::Limits& limits) {
+  std::string storage;
+  std::string_view body;
+  const LoadStatus s = ReadProfileBody(file, storage, body, hooks);
+  if (s != LoadStatus::Ok) return s;
+  return DecodeProfileBody(body, out, hooks, limits);
+}
+
+std::string LoadFailureMessage(LoadStatus status, const std::string& fileName,
+                               const std::string& refusal) {
   switch (status) {
     case LoadStatus::Ok: return {};
     case LoadStatus::InvalidFileType: return fileName + ": invalid file type";
@@ -400,6 +471,9 @@ std::string LoadFailureMessage(LoadStatus status, const std::string& fileName) {
              ": it is damaged.\r\rPlease rescan the profile.";
     case LoadStatus::InvalidHeaderTag: return fileName + ": invalid header tag";
     case LoadStatus::NoEntries: return fileName + ": the profile holds no games.";
+    case LoadStatus::TooLarge:
+      return "Cannot read the profile " + fileName + ": it holds " + refusal +
+             ", more than Velmora keeps of a catalogue.\r\rPlease rescan the profile.";
     case LoadStatus::Truncated:
       return "Could not uncompress the source stream.\rMost likely you are trying to load an old "
              "profile\ror the profile you want to load is damaged.\r\rPlease rescan the profile.";

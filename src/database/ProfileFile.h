@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "database/CatalogueBounds.h"
 #include "database/types.h"
 
 namespace profile {
@@ -28,9 +29,10 @@ enum : uint8_t {
 inline constexpr int CompressionLevel = 9;
 // The largest expansion deflate can produce is a little over 1032 to 1.
 inline constexpr uint64_t MaxInflateRatio = 1032;
-// No real profile's body comes near this (40,000 games take tens of MB): a larger stated
-// length is a damaged or hostile file, refused before anything is inflated.
-inline constexpr uint32_t MaxProfileBody = 256u << 20;
+// A catalogue's listing takes at most 128 MB, and its body little more (tiny records at their
+// bounds add about 16 MB; 40,000 real games take about 30 MB): a larger stated length is a
+// damaged or hostile file, refused before anything is inflated.
+inline constexpr uint32_t MaxProfileBody = 160u << 20;
 
 // What a profile holds.
 struct ProfileContent {
@@ -39,6 +41,8 @@ struct ProfileContent {
   std::string EmulatorVersion;
   std::unique_ptr<GameList> Games = std::make_unique<GameList>();
   std::unique_ptr<GameList> Resources = std::make_unique<GameList>();
+  // What passed a bound of the catalogue, when refused as TooLarge.
+  std::string Refusal;
 };
 
 // Step texts and progress for the caller's progress window. `measured` false hides the bar.
@@ -57,6 +61,10 @@ std::string BuildBody(std::string_view emulatorDir, std::string_view emulatorExe
 // The whole file around a body; false when compression fails. The compressor is fed in
 // slices, with hooks.idle called between them; the result is still one zlib stream.
 bool BuildFile(std::string_view body, bool compressed, std::string& file,
+               const ProgressHooks& hooks = {});
+// The same from a body given up: a stored file is the body with the header put before it in
+// place (no second copy), and a compressed one frees the body once it is compressed.
+bool BuildFile(std::string&& body, bool compressed, std::string& file,
                const ProgressHooks& hooks = {});
 inline constexpr size_t CompressionSlice = 256 * 1024;
 
@@ -122,13 +130,24 @@ enum class LoadStatus {
   Truncated,           // the data ends inside the header fields or inside a record
   NoEntries,           // the body holds no entry
   InvalidHeaderTag,    // an unknown marker
+  TooLarge,            // more records than a catalogue is kept with (see Refusal)
 };
 
 // Decodes a whole file into `out` (which should be fresh). On failure `out` holds what was
 // read before the refusal; the caller discards it.
 LoadStatus DecodeProfile(std::string_view file, ProfileContent& out,
-                         const ProgressHooks& hooks = {});
-// The message for a refused file.
-std::string LoadFailureMessage(LoadStatus status, const std::string& fileName);
+                         const ProgressHooks& hooks = {}, const catalogue::Limits& limits = {});
+// The same in two steps. The body of a file: `body` views the file when it is stored, else
+// `storage`, where it is inflated.
+LoadStatus ReadProfileBody(std::string_view file, std::string& storage, std::string_view& body,
+                           const ProgressHooks& hooks = {});
+// Decodes a body into `out`; with `keep` false every entry is read, checked and dropped at once
+// (the status is the one a decode would give, memory stays that of one entry).
+LoadStatus DecodeProfileBody(std::string_view body, ProfileContent& out,
+                             const ProgressHooks& hooks = {}, const catalogue::Limits& limits = {},
+                             bool keep = true);
+// The message for a refused file (`refusal`: the content's, for TooLarge).
+std::string LoadFailureMessage(LoadStatus status, const std::string& fileName,
+                               const std::string& refusal = {});
 
 }  // namespace profile

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <vector>
 
 namespace types {
 
@@ -36,9 +37,14 @@ struct SizeClass {
 };
 
 // Never freed: records may outlive every other static object.
-SizeClass* Classes() {
-  static SizeClass* classes = new SizeClass[kClasses];
-  return classes;
+struct Pools {
+  SizeClass classes[kClasses];
+  std::vector<void*> blocks;
+  size_t live = 0;  // pooled records not yet released
+};
+Pools& State() {
+  static Pools* pools = new Pools;
+  return *pools;
 }
 
 }  // namespace
@@ -46,14 +52,18 @@ SizeClass* Classes() {
 void* Allocate(size_t size) {
   const size_t k = (size + kGrain - 1) / kGrain;
   if (!kPooled || k >= kClasses || k == 0) return ::operator new(size);
-  SizeClass& c = Classes()[k];
+  Pools& pools = State();
+  SizeClass& c = pools.classes[k];
+  ++pools.live;
   if (FreeSlot* slot = c.free) {
     c.free = slot->next;
     return slot;
   }
   const size_t bytes = k * kGrain;
   if (c.left < bytes) {
+    pools.blocks.push_back(nullptr);  // the list grows first: no block is ever lost
     c.next = static_cast<char*>(::operator new(kBlock));
+    pools.blocks.back() = c.next;
     c.left = kBlock;
   }
   void* p = c.next;
@@ -69,8 +79,19 @@ void Release(void* p, size_t size) noexcept {
     ::operator delete(p);
     return;
   }
-  SizeClass& c = Classes()[k];
+  Pools& pools = State();
+  SizeClass& c = pools.classes[k];
   c.free = new (p) FreeSlot{c.free};
+  --pools.live;
+}
+
+bool Trim() noexcept {
+  Pools& pools = State();
+  if (pools.live != 0) return false;
+  for (void* block : pools.blocks) ::operator delete(block);
+  std::vector<void*>().swap(pools.blocks);
+  for (SizeClass& c : pools.classes) c = SizeClass{};
+  return true;
 }
 
 }  // namespace pool

@@ -52,11 +52,14 @@ enum : uint8_t { KIND_GAME = 1, KIND_RESOURCE = 3 };
 
 // Catalogue records come from pools that take memory from the heap in large blocks: a
 // catalogue of hundreds of thousands of records is made and freed without a heap call per
-// record, and a freed record's place is reused by the next profile. Records are made and freed
+// record, and a freed record's place is reused until the pools are trimmed. Records are made and freed
 // on the user-interface thread only.
 namespace types::pool {
 void* Allocate(size_t size);
 void Release(void* p, size_t size) noexcept;
+// Gives every block back to the heap when no pooled record is left (after a database is freed
+// whole); false, keeping them, while any is.
+bool Trim() noexcept;
 }  // namespace types::pool
 
 #define VELMORA_POOLED_RECORD                                                          \

@@ -4,10 +4,12 @@
 
 #include <cstdio>
 #include <cstring>
-#include <map>
+#include <algorithm>
+#include <list>
 
 #include "database/TextStream.h"
 #include "platform/Files.h"
+#include "platform/SystemInfo.h"
 
 namespace datafiles {
 
@@ -370,16 +372,29 @@ std::string ResolveDataFile(const std::string& emulatorDir, const std::string& n
   return real ? *real : std::string();
 }
 
+namespace {
+
+struct Cached {
+  std::string path;
+  plat::FileStamp stamp;
+  std::string text;
+};
+// The files read last first.
+std::list<Cached>& Cache() {
+  static std::list<Cached> cache;
+  return cache;
+}
+
+}  // namespace
+
 const std::string& ReadDataFile(const std::string& path, std::string* error) {
-  struct Cached {
-    plat::FileStamp stamp;
-    std::string text;
-  };
-  static std::map<std::string, Cached> cache;
   static const std::string empty;
+  std::list<Cached>& cache = Cache();
+  auto it =
+      std::find_if(cache.begin(), cache.end(), [&](const Cached& c) { return c.path == path; });
   const plat::FileStamp now = path.empty() ? plat::FileStamp() : plat::StampOf(path);
   if (now.size < 0) {
-    cache.erase(path);
+    if (it != cache.end()) cache.erase(it);
     // Something there that is no regular file is named, never opened.
     struct stat st;
     std::string none;
@@ -387,16 +402,28 @@ const std::string& ReadDataFile(const std::string& path, std::string* error) {
       plat::ReadRegularFile(path, none, 0, error);
     return empty;
   }
-  Cached& c = cache[path];
+  if (it == cache.end()) {
+    // A file no longer in use goes before a new one comes.
+    if (cache.size() >= kCachedDataFiles) cache.pop_back();
+    cache.push_front(Cached{path, {}, {}});
+  } else {
+    cache.splice(cache.begin(), cache, it);
+  }
+  Cached& c = cache.front();
   if (c.stamp == now) return c.text;
-  c.text.clear();
+  std::string().swap(c.text);
   c.stamp = {};
   if (!plat::ReadRegularFile(path, c.text, kMaxDataFileSize, error)) {
-    c.text.clear();
+    std::string().swap(c.text);
     return c.text;
   }
   c.stamp = now;
   return c.text;
+}
+
+void ForgetDataFiles() {
+  Cache().clear();
+  plat::ReturnFreeMemory();
 }
 
 }  // namespace datafiles

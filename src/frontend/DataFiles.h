@@ -50,9 +50,15 @@ std::string ResolveDataFile(const std::string& emulatorDir, const std::string& n
 // A larger data file is refused unread (a history file of today holds about 30 MB); the four
 // files are kept in memory together.
 inline constexpr uint64_t kMaxDataFileSize = 64u << 20;
-// The whole file, kept in memory until its size or time changes; a missing file reads as
-// empty, and so does one that cannot be read, is no regular file or is larger than
-// kMaxDataFileSize, which also sets `error` to the reason.
+// The files kept: the four data files a profile names.
+inline constexpr size_t kCachedDataFiles = 4;
+// The whole file, kept in memory until its size or time changes or kCachedDataFiles others have
+// been read since; a missing file reads as empty, and so does one that cannot be read, is no
+// regular file or is larger than kMaxDataFileSize, which also sets `error` to the reason. The
+// text lasts until the next call.
 const std::string& ReadDataFile(const std::string& path, std::string* error = nullptr);
+// Drops every file kept (their profile is closed or about to be), their memory going back to
+// the system.
+void ForgetDataFiles();
 
 }  // namespace datafiles

@@ -10,6 +10,7 @@
 #include "database/DOSexec.h"
 #include "database/NewMame.h"
 #include "database/TextStream.h"
+#include "frontend/DataFiles.h"
 #include "frontend/GameTree.h"
 #include "frontend/WorkingProgress.h"
 #include "frontend/main.h"
@@ -139,6 +140,10 @@ void TMainFRM::ClearDatabase() {
   FolderNodes = std::make_unique<TreeImageItemList>();
   SelectedGame = nullptr;
   ProfileLoaded = 0;
+  // What the closed profile used goes back to the system: opening another one costs what that
+  // one costs.
+  types::pool::Trim();
+  datafiles::ForgetDataFiles();
 }
 
 void TMainFRM::OpenProfile(const std::string& fileName) {

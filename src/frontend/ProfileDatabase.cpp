@@ -7,6 +7,7 @@
 #include "database/Listinfo.h"
 #include "database/ProfileFile.h"
 #include "database/Report.h"
+#include "frontend/DataFiles.h"
 #include "frontend/WorkingProgress.h"
 #include "frontend/main.h"
 #include "platform/Cp1252.h"
@@ -75,6 +76,9 @@ bool AddRecent(std::array<std::string, 9>& recent, const std::string& name) {
 }  // namespace
 
 bool TMainFRM::ParseListInfo() {
+  // The data files of the profile given up are read again if it stays: they are never in
+  // memory with the catalogue replacing it.
+  datafiles::ForgetDataFiles();
   std::string text;
   std::string error;
   if (!plat::ReadRegularFile(CaptureFile, text, listinfo::kMaxListingSize, &error)) {
@@ -109,6 +113,13 @@ bool TMainFRM::ParseListInfo() {
   working.Done();
   // The index follows the database whatever the user decides below.
   BuildGameIndex();
+  if (!result.Refusal.empty()) {
+    // Read up to the bound only: nothing of it is kept.
+    ShowMessageBox("The emulator's listinfo file holds " + result.Refusal +
+                       ": a profile cannot keep so many.\rThe profile cannot be created.",
+                   MB_ICONERROR);
+    return false;
+  }
 
   const RecordList<ParseErrorRecord>& errors = result.Errors;
   if (errors.empty() && !Games->empty()) {
@@ -173,7 +184,7 @@ bool TMainFRM::SaveProfile(const std::string& FileName) {
                                           Resources.get(), hooks);
     if (compressed) working.Step("Compressing profile...", -1);
     hooks.idle = [] { plat::ProcessPendingEvents(); };  // the progress window stays painted
-    built = profile::BuildFile(body, compressed, file, hooks);
+    built = profile::BuildFile(std::move(body), compressed, file, hooks);
   } catch (const std::bad_alloc&) {
     built = false;
   }
@@ -200,13 +211,14 @@ bool TMainFRM::SaveProfile(const std::string& FileName) {
 bool TMainFRM::LoadProfile(const std::string& FileName, std::string* refusal) {
   if (!ConfirmUnsavedFilters()) return true;  // the loaded profile stays as it was
   WorkingProgress working(this, "Loading profile...", -1);
-  std::string data, error;
+  datafiles::ForgetDataFiles();  // as for a new catalogue
+  std::string data, inflated, error;
   // A profile's file holds at most its body and a short header.
   const bool read = plat::ReadRegularFile(plat::ResolveNoCase(FileName).value_or(FileName), data,
                                           profile::MaxProfileBody + (1u << 20), &error);
-  // Decoded beside the loaded database, which is replaced only when the file is whole.
   profile::ProfileContent content;
   profile::LoadStatus status = profile::LoadStatus::Ok;
+  bool cleared = false;
   if (read) {
     profile::ProgressHooks hooks;
     hooks.step = [&working](const char* text, bool measured) {
@@ -215,29 +227,50 @@ bool TMainFRM::LoadProfile(const std::string& FileName, std::string* refusal) {
     };
     hooks.progress = [&working](int32_t p) { working.Set(p); };
     try {
-      status = profile::DecodeProfile(data, content, hooks);
+      std::string_view body;
+      status = profile::ReadProfileBody(data, inflated, body, hooks);
+      if (status == profile::LoadStatus::Ok && body.data() == inflated.data())
+        std::string().swap(data);
+      // The loaded database is replaced only by a whole file: one in use is kept while the file
+      // is checked, then freed before the new one is built, never in memory beside it.
+      if (status == profile::LoadStatus::Ok && Games && !Games->empty())
+        status = profile::DecodeProfileBody(body, content, hooks, {}, false);
+      if (status == profile::LoadStatus::Ok) {
+        content = profile::ProfileContent();
+        ClearDatabase();
+        types::DisposeFilterList(Filters);
+        cleared = true;
+        status = profile::DecodeProfileBody(body, content, hooks);
+      }
     } catch (const std::bad_alloc&) {
       status = profile::LoadStatus::UncompressFailed;
     }
   }
   std::string().swap(data);
+  std::string().swap(inflated);
   working.Done();
   if (!read || status != profile::LoadStatus::Ok) {
-    const std::string why = !read ? "Cannot read the profile " + Shown(FileName) + ":\r" + error
-                                  : profile::LoadFailureMessage(status, Shown(FileName));
+    const std::string why =
+        !read ? "Cannot read the profile " + Shown(FileName) + ":\r" + error
+              : profile::LoadFailureMessage(status, Shown(FileName), content.Refusal);
+    if (cleared) {
+      // The database in use was given up (none was loaded, or memory ran out): what was read
+      // goes with it, and the program holds no profile, as at start.
+      content = profile::ProfileContent();
+      ClearDatabase();
+      Filters = std::make_unique<FilterList>();
+    }
     if (refusal)
       *refusal = why;
     else
       ShowMessageBox(why, MB_ICONERROR);
     return false;
   }
-  ClearDatabase();
   Games = std::move(content.Games);
   Resources = std::move(content.Resources);
   EmulatorDir = std::move(content.EmulatorDir);
   EmulatorExe = std::move(content.EmulatorExe);
   EmulatorVersion = std::move(content.EmulatorVersion);
-  types::DisposeFilterList(Filters);
   Filters = AllGamesFilterList(Games.get());
   ProfileFileName = FileName;
   BuildGameIndex();

@@ -1,5 +1,6 @@
 #include "platform/SystemInfo.h"
 
+#include <malloc.h>
 #include <sys/utsname.h>
 
 #include <cstdio>
@@ -186,5 +187,7 @@ std::string ProcessorName(std::string_view cpuinfo, const KernelName& kernel) {
   }
   return kernel.machine.empty() ? "unknown" : kernel.machine;
 }
+
+void ReturnFreeMemory() { malloc_trim(0); }
 
 }  // namespace plat

@@ -40,4 +40,7 @@ std::string KernelBuild(const std::string& version);
 // else the machine type.
 std::string ProcessorName(std::string_view cpuinfo, const KernelName& kernel);
 
+// Gives the heap's free pages back to the system, after a large structure was freed.
+void ReturnFreeMemory();
+
 }  // namespace plat

@@ -322,6 +322,65 @@ TEST(ListinfoErrors, DipSwitchKeepsAtMost255Entries) {
                           "were ignored."}));
 }
 
+TEST(ListinfoErrors, ACataloguePastABoundIsRefusedThereAndKeepsNothing) {
+  // Bounds lowered to a few records; the text after the record that passes one is never read
+  // (its unknown tag would be listed).
+  catalogue::Limits l;
+  l.entries = 3;
+  l.romsPerGame = 2;
+  l.roms = 3;
+  l.chipsPerGame = 1;
+  l.samplesPerGame = 2;
+  l.samples = 3;
+  l.dipSwitchesPerGame = 1;
+  l.dipSettings = 3;
+  auto rep = [](int n, const std::string& s) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+  };
+  const std::string rom = "rom ( name r ) ";
+  struct Row {
+    std::string text, refusal;
+  } rows[] = {
+      {rep(3, "game ( ) ") + rep(3, "resource ( ) "), ""},
+      {rep(4, "game ( ) "), "more than 3 games"},
+      {rep(3, "game ( ) ") + rep(4, "resource ( ) "), "more than 3 resources"},
+      {"game ( name a " + rep(2, rom) + ") game ( " + rom + ")", ""},
+      {"game ( name a " + rep(3, rom) + ")", "more than 2 roms in GAME A"},
+      {"resource ( name n " + rep(3, rom) + ")", "more than 2 roms in RESOURCE N"},
+      {"game ( " + rep(2, rom) + ") game ( " + rep(2, rom) + ")", "more than 3 roms in all"},
+      {"game ( name c chip ( name z ) chip ( name y ) )", "more than 1 chips in GAME C"},
+      {"game ( name s sample a sample b sample c )", "more than 2 samples in GAME S"},
+      {"game ( sample a sample b ) game ( sample c sample d )", "more than 3 samples in all"},
+      {"game ( name d dipswitch ( ) dipswitch ( ) )", "more than 1 dip switches in GAME D"},
+      {"game ( dipswitch ( entry 1 entry 2 entry 3 entry 4 ) )", "more than 3 dip switch settings"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    ParseResult r = ParseListinfo(row.text + " junk ( )", {}, l);
+    EXPECT_EQ(r.Refusal, row.refusal);
+    if (row.refusal.empty()) {
+      EXPECT_EQ(Lines(r), (std::vector<std::string>{"Tag unknown: JUNK"}));
+      continue;
+    }
+    EXPECT_TRUE(r.Errors.empty());
+    EXPECT_TRUE(r.Games->empty());
+    EXPECT_TRUE(r.Resources->empty());
+  }
+  // Records of all kinds are bounded together by what they take: the 8,182nd rom of the third
+  // game passes 1 MB.
+  catalogue::Limits small;
+  small.memory = 1 << 20;
+  const std::string game = "game ( " + rep(4000, rom) + ") ";
+  EXPECT_EQ(ParseListinfo(game + game + game, {}, small).Refusal,
+            "more records than fit in 1 MB (3 entries, 8,182 roms, 0 dip switches with 0 "
+            "settings)");
+  EXPECT_EQ(catalogue::Thousands(65535), "65,535");
+  EXPECT_EQ(catalogue::Thousands(1000000), "1,000,000");
+  EXPECT_EQ(catalogue::Thousands(999), "999");
+}
+
 TEST(ListinfoParse, EmptyAndBlankTexts) {
   for (const char* text : {"", "   \r\n\r\n", "\x01\x02"}) {
     ParseResult r = ParseListinfo(text);

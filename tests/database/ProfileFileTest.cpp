@@ -159,6 +159,12 @@ TEST(ProfileBytes, SmallProfileByteForByte) {
   EXPECT_EQ(stored.substr(0, 32), std::string("Velmora emulator profile v1.0\r\n\x1a", 32));
   EXPECT_EQ(stored.substr(32, 5), Bytes({0xC0, static_cast<int>(body.size()), 0, 0, 0}));
   EXPECT_EQ(stored.substr(37), body);
+  // From a body given up, the same bytes.
+  for (bool compressed : {false, true}) {
+    std::string file;
+    ASSERT_TRUE(profile::BuildFile(std::string(body), compressed, file));
+    EXPECT_EQ(file, FileOf(body, compressed));
+  }
 }
 
 TEST(ProfileBytes, CompressedIsAZlibStreamAtLevel9OfTheBody) {
@@ -361,6 +367,42 @@ TEST(ProfileRefusals, DamagedCompressedData) {
   EXPECT_EQ(Decode(stored), LoadStatus::Truncated);
 }
 
+TEST(ProfileRefusals, APastABoundIsRefusedAndACheckBuildsNothing) {
+  // The parsed catalogue holds 3 games, 1 resource, 4 roms, 2 chips, 2 samples, 1 dip switch
+  // with 3 settings; bounds lowered to just under each.
+  const std::string body = BodyOf(ParsedCatalogue());
+  const std::string file = FileOf(body, true);
+  using L = catalogue::Limits;
+  struct Row {
+    void (*lower)(L&);
+    std::string refusal;
+  } rows[] = {
+      {[](L&) {}, ""},
+      {[](L& l) { l.entries = 2; }, "more than 2 games"},
+      {[](L& l) { l.romsPerGame = 1; }, "more than 1 roms in GAME PACMAN"},
+      {[](L& l) { l.roms = 3; }, "more than 3 roms in all"},
+      {[](L& l) { l.chips = 1; }, "more than 1 chips in all"},
+      {[](L& l) { l.samplesPerGame = 1; }, "more than 1 samples in GAME PUCKMAN"},
+      {[](L& l) { l.dipSwitches = 0; }, "more than 0 dip switches in all"},
+      {[](L& l) { l.dipSettings = 2; }, "more than 2 dip switch settings"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.refusal);
+    L limits;
+    row.lower(limits);
+    ProfileContent out;
+    const LoadStatus s = profile::DecodeProfile(file, out, {}, limits);
+    EXPECT_EQ(s, row.refusal.empty() ? LoadStatus::Ok : LoadStatus::TooLarge);
+    EXPECT_EQ(out.Refusal, row.refusal);
+    // A check reads the same way and keeps no entry.
+    ProfileContent checked;
+    EXPECT_EQ(profile::DecodeProfileBody(body, checked, {}, limits, false), s);
+    EXPECT_EQ(checked.Refusal, row.refusal);
+    EXPECT_TRUE(checked.Games->empty());
+    EXPECT_TRUE(checked.Resources->empty());
+  }
+}
+
 TEST(ProfileReader, EndOfDataFlagLeavesDestinationsAlone) {
   const std::string bytes = Bytes({0x34, 0x12, 5, 'a', 'b'});
   profile::TProfileReader r(bytes);
@@ -400,5 +442,8 @@ TEST(ProfileMessages, EveryRefusalSaysWhy) {
             "Could not uncompress the source stream.\rMost likely you are trying to load an old "
             "profile\ror the profile you want to load is damaged.\r\rPlease rescan the profile.");
   EXPECT_EQ(LoadFailureMessage(LoadStatus::NoEntries, "a.vrl"), "a.vrl: the profile holds no games.");
+  EXPECT_EQ(LoadFailureMessage(LoadStatus::TooLarge, "a.vrl", "more than 65,535 games"),
+            "Cannot read the profile a.vrl: it holds more than 65,535 games, more than Velmora "
+            "keeps of a catalogue.\r\rPlease rescan the profile.");
   EXPECT_TRUE(LoadFailureMessage(LoadStatus::Ok, "a.vrl").empty());
 }

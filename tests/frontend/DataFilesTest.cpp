@@ -202,4 +202,24 @@ TEST(DataFiles, FilesFoundWithoutCaseAndReadAgainWhenChanged) {
   EXPECT_EQ(pipe, dir.file("mameinfo.dat"));
   EXPECT_EQ(ReadDataFile(pipe, &error), "");
   EXPECT_EQ(error, "Not a regular file");
+
+
+  // Only the last four files read are kept, and none once forgotten: a file changed behind an
+  // unchanged size and time is read again only then.
+  auto rewrite = [&](const std::string& name, const std::string& text) {
+    const std::string p = dir.file(name);
+    const auto when = std::filesystem::last_write_time(p);
+    dir.write(name, text);
+    std::filesystem::last_write_time(p, when);
+  };
+  for (const char* name : {"1.dat", "2.dat", "3.dat", "4.dat", "5.dat"}) dir.write(name, "old");
+  for (const char* name : {"1.dat", "2.dat", "3.dat", "4.dat"}) ReadDataFile(dir.file(name));
+  rewrite("1.dat", "new");
+  rewrite("2.dat", "new");
+  EXPECT_EQ(ReadDataFile(dir.file("1.dat")), "old");  // kept: now the last read
+  ReadDataFile(dir.file("5.dat"));                     // 2.dat goes
+  EXPECT_EQ(ReadDataFile(dir.file("2.dat")), "new");
+  rewrite("5.dat", "new");
+  ForgetDataFiles();
+  EXPECT_EQ(ReadDataFile(dir.file("5.dat")), "new");
 }

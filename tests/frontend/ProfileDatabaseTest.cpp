@@ -161,6 +161,17 @@ TEST_F(ProfileDatabase, AnEmptyCatalogueIsAFailure) {
   ASSERT_EQ(seam.messages.size(), 1u);
   EXPECT_EQ(seam.messages[0].text,
             "No game was found in the emulator's listinfo file.\rThe profile cannot be created.");
+
+  // One game more than a profile numbers: refused, nothing kept.
+  seam.messages.clear();
+  std::string many;
+  for (int i = 0; i < 65536; ++i) many += "game ( )\n";
+  EXPECT_FALSE(Parse(many));
+  ASSERT_EQ(seam.messages.size(), 1u);
+  EXPECT_EQ(seam.messages[0].text,
+            "The emulator's listinfo file holds more than 65,535 games: a profile cannot keep so "
+            "many.\rThe profile cannot be created.");
+  EXPECT_TRUE(main.Games->empty());
 }
 
 TEST_F(ProfileDatabase, AMissingCaptureFileChangesNothing) {
@@ -276,6 +287,12 @@ TEST_F(ProfileDatabase, ARefusedFileLeavesTheLoadedProfileUsable) {
   std::string cut = bytes.substr(0, bytes.size() - 10);
   std::string stored(profile::ProfileHeader);
   stored += std::string("\xC0\x10\x00\x00\x00", 5) + "short";
+  // One game more than a profile numbers.
+  std::string record(1, '\xBA');
+  profile::WriteGameRecord(record, *types::NewGameRecord());
+  std::string body(3, '\0'), large;
+  for (int i = 0; i < 65536; ++i) body += record;
+  ASSERT_TRUE(profile::BuildFile(body, true, large));
   struct Case {
     std::string name, bytes, message;
   } cases[] = {
@@ -285,6 +302,9 @@ TEST_F(ProfileDatabase, ARefusedFileLeavesTheLoadedProfileUsable) {
       {"short.vrl", stored,
        "Could not uncompress the source stream.\rMost likely you are trying to load an old "
        "profile\ror the profile you want to load is damaged.\r\rPlease rescan the profile."},
+      {"large.vrl", large,
+       "Cannot read the profile " + dir.file("large.vrl") + ": it holds more than 65,535 games, "
+       "more than Velmora keeps of a catalogue.\r\rPlease rescan the profile."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -474,7 +474,8 @@ void DrawText(wmfAPI* api, wmfDrawText_t* d) {
   const QRectF frame = Box(*c, d->TL, d->BR);
   double cost = Touched(*c, box) + 2 * letters * std::min(std::max(size * size, kLetterPixels), area);
   if (opaque) cost += Touched(*c, frame);
-  if (!Charge(*c, cost) || !Prepare(*c, d->dc, false)) return;
+  if (!Charge(*c, cost)) return;
+  Prepare(*c, d->dc, false);  // the pen the text takes is its colour
   QPainter& p = c->Painter;
   if (opaque) p.fillRect(frame, Colour(d->dc->bgcolor));
   if (d->flags & ETO_CLIPPED) p.setClipRect(frame, Qt::IntersectClip);

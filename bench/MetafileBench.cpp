@@ -34,8 +34,8 @@ using namespace wmfcorpus;
 // TEXTOUT at x, y, in the font just made (handle `handle`).
 std::string Text(int handle, int x, int y, const std::string& text) {
   std::string s = text.size() % 2 ? text + '\0' : text;
-  std::string r = Dword(uint32_t(3 + 1 + s.size() / 2 + 2)) + Word(0x0521) + Word(int(text.size())) +
-                  s + Word(y) + Word(x);
+  std::string r = Dword(uint32_t(3 + 1 + s.size() / 2 + 2)) + Word(0x0521) +
+                  Word(int(text.size())) + s + Word(y) + Word(x);
   return Record(0x012D, {handle}) + Record(0x0209, {0x0000, 0x80}) + Record(0x0102, {1}) + r;
 }
 std::string FontRecord(int height, int escapement) {
@@ -71,12 +71,15 @@ void BM_MetafileEightFullFills(benchmark::State& s) {
   Draw(s, "fills8.wmf", Metafile(32767, 32767, 1440, 8));
 }
 void BM_MetafileBannerInSquareFrame(benchmark::State& s) {
-  Draw(s, "banner.wmf", Placeable(10000, 10000, 1440, Brush(0x3030C8) + Rectangle(0, 4000, 10000, 5000) +
-                                                         FontRecord(-700, 0) + Text(1, 500, 4100, "BANNER")));
+  Draw(s, "banner.wmf",
+       Placeable(10000, 10000, 1440,
+                 Brush(0x3030C8) + Rectangle(0, 4000, 10000, 5000) + FontRecord(-700, 0) +
+                     Text(1, 500, 4100, "BANNER")));
 }
 void BM_MetafileRuleLine(benchmark::State& s) {
-  Draw(s, "rule.wmf", Placeable(8640, 100, 1440, Pen(0, 0) + Record(0x0214, {50, 0}) +
-                                                  Record(0x0213, {50, 8640})));
+  Draw(
+      s, "rule.wmf",
+      Placeable(8640, 100, 1440, Pen(0, 0) + Record(0x0214, {50, 0}) + Record(0x0213, {50, 8640})));
 }
 void BM_MetafileRotatedText(benchmark::State& s) {
   Draw(s, "rotated.wmf",
@@ -88,14 +91,10 @@ void BM_MetafileSquaresWithHole(benchmark::State& s) {
        Placeable(2000, 1000, 1440, Brush(0xFF8000) + Squares({{100, 100, 800}, {300, 300, 400}})));
 }
 void BM_MetafileWidePenEllipses(benchmark::State& s) {
-  Draw(s, "widepen.wmf", Placeable(32000, 32000, 1440, Pen(32000, 0) + Repeat(7, [](int i) {
-                                     return Ellipse(i, i, 32000 - i, 32000 - i);
-                                   })));
+  Draw(s, "widepen.wmf", WidePenEllipses());
 }
 void BM_MetafileFatPenRectangles(benchmark::State& s) {
-  Draw(s, "fatpen.wmf", Placeable(32000, 32000, 1440, Brush(0xFF) + Pen(20000, 0) + Repeat(1000, [](int) {
-                                    return Rectangle(16000, 16000, 16010, 16010);
-                                  })));
+  Draw(s, "fatpen.wmf", FatPenRectangles());
 }
 
 void BM_Metafile100x50(benchmark::State& s) {

@@ -3,6 +3,9 @@
 #ifdef VELMORA_HAVE_WMF
 #include "codecs/WmfDevice.h"
 
+#include <libwmf/defs.h>
+#include <libwmf/font.h>
+
 #include <QBuffer>
 #include <QPainterPath>
 #include <algorithm>
@@ -10,9 +13,6 @@
 #include <cstdint>
 #include <cstring>
 #include <vector>
-
-#include <libwmf/defs.h>
-#include <libwmf/font.h>
 
 #include "directx/DIB.h"
 #include "platform/Cp1252.h"
@@ -32,6 +32,7 @@ WmfCanvas* Canvas(wmfAPI* api) {
 constexpr double kSmoothCrossings = 8;
 constexpr double kDashPixel = 8;
 constexpr double kLetterPixels = 64;
+constexpr double kMaxBitmapPixels = 16 << 20;
 
 QPointF At(const WmfCanvas& c, wmfD_Coord p) {
   return {(p.x - c.OriginX) * c.Scale, (p.y - c.OriginY) * c.Scale};
@@ -64,7 +65,9 @@ struct Crossings {
     for (int i = 0; i < poly.size(); ++i) {
       const QPointF& a = poly[i];
       const QPointF& b = poly[(i + 1) % poly.size()];
-      Edges += std::max(0.0, std::min(std::max(a.y(), b.y()), h) - std::max(std::min(a.y(), b.y()), 0.0)) + 1;
+      Edges += std::max(0.0, std::min(std::max(a.y(), b.y()), h) -
+                                 std::max(std::min(a.y(), b.y()), 0.0)) +
+               1;
     }
   }
   bool Smooth() const { return Edges <= kSmoothCrossings * std::max(Rows, 1.0); }
@@ -74,7 +77,9 @@ struct Crossings {
 };
 Crossings Crossed(const WmfCanvas& c, const QRectF& box) {
   Crossings x;
-  x.Rows = std::max(0.0, std::min(box.bottom(), double(c.Image.height())) - std::max(box.top(), 0.0)) + 1;
+  x.Rows =
+      std::max(0.0, std::min(box.bottom(), double(c.Image.height())) - std::max(box.top(), 0.0)) +
+      1;
   return x;
 }
 
@@ -89,21 +94,50 @@ bool Charge(WmfCanvas& c, double pixels) {
 void SetRop(QPainter& p, const wmfDC* dc) {
   QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
   switch (dc ? dc->ROPmode : R2_COPYPEN) {
-    case R2_XORPEN: mode = QPainter::RasterOp_SourceXorDestination; break;
-    case R2_NOTXORPEN: mode = QPainter::RasterOp_NotSourceXorDestination; break;
-    case R2_NOT: mode = QPainter::RasterOp_NotDestination; break;
-    case R2_MASKPEN: mode = QPainter::RasterOp_SourceAndDestination; break;
-    case R2_MERGEPEN: mode = QPainter::RasterOp_SourceOrDestination; break;
-    case R2_NOTCOPYPEN: mode = QPainter::RasterOp_NotSource; break;
-    case R2_NOTMASKPEN: mode = QPainter::RasterOp_NotSourceOrNotDestination; break;
-    case R2_NOTMERGEPEN: mode = QPainter::RasterOp_NotSourceAndNotDestination; break;
-    case R2_MASKPENNOT: mode = QPainter::RasterOp_SourceAndNotDestination; break;
-    case R2_MASKNOTPEN: mode = QPainter::RasterOp_NotSourceAndDestination; break;
-    case R2_MERGENOTPEN: mode = QPainter::RasterOp_NotSourceOrDestination; break;
-    case R2_MERGEPENNOT: mode = QPainter::RasterOp_SourceOrNotDestination; break;
-    case R2_BLACK: mode = QPainter::RasterOp_ClearDestination; break;
-    case R2_WHITE: mode = QPainter::RasterOp_SetDestination; break;
-    default: break;
+    case R2_XORPEN:
+      mode = QPainter::RasterOp_SourceXorDestination;
+      break;
+    case R2_NOTXORPEN:
+      mode = QPainter::RasterOp_NotSourceXorDestination;
+      break;
+    case R2_NOT:
+      mode = QPainter::RasterOp_NotDestination;
+      break;
+    case R2_MASKPEN:
+      mode = QPainter::RasterOp_SourceAndDestination;
+      break;
+    case R2_MERGEPEN:
+      mode = QPainter::RasterOp_SourceOrDestination;
+      break;
+    case R2_NOTCOPYPEN:
+      mode = QPainter::RasterOp_NotSource;
+      break;
+    case R2_NOTMASKPEN:
+      mode = QPainter::RasterOp_NotSourceOrNotDestination;
+      break;
+    case R2_NOTMERGEPEN:
+      mode = QPainter::RasterOp_NotSourceAndNotDestination;
+      break;
+    case R2_MASKPENNOT:
+      mode = QPainter::RasterOp_SourceAndNotDestination;
+      break;
+    case R2_MASKNOTPEN:
+      mode = QPainter::RasterOp_NotSourceAndDestination;
+      break;
+    case R2_MERGENOTPEN:
+      mode = QPainter::RasterOp_NotSourceOrDestination;
+      break;
+    case R2_MERGEPENNOT:
+      mode = QPainter::RasterOp_SourceOrNotDestination;
+      break;
+    case R2_BLACK:
+      mode = QPainter::RasterOp_ClearDestination;
+      break;
+    case R2_WHITE:
+      mode = QPainter::RasterOp_SetDestination;
+      break;
+    default:
+      break;
   }
   p.setCompositionMode(mode);
   // Raster operations work on whole pixels.
@@ -111,8 +145,10 @@ void SetRop(QPainter& p, const wmfDC* dc) {
 }
 
 void SetClip(WmfCanvas& c) {
-  if (c.Clip.isEmpty()) c.Painter.setClipping(false);
-  else c.Painter.setClipRegion(c.Clip);
+  if (c.Clip.isEmpty())
+    c.Painter.setClipping(false);
+  else
+    c.Painter.setClipRegion(c.Clip);
 }
 
 // Prepares the painter for a shape of the device context: pen, brush, fill background, raster
@@ -127,21 +163,43 @@ bool Prepare(WmfCanvas& c, const wmfDC* dc, bool fill) {
   if (width > 0) {
     QPen pen(Colour(dc->pen->lopnColor), width > 1.5 ? width : 0);
     switch (dc->pen->lopnStyle & PS_STYLE_MASK) {
-      case PS_DASH: pen.setStyle(Qt::DashLine); break;
-      case PS_DOT: case PS_ALTERNATE: pen.setStyle(Qt::DotLine); break;
-      case PS_DASHDOT: pen.setStyle(Qt::DashDotLine); break;
-      case PS_DASHDOTDOT: pen.setStyle(Qt::DashDotDotLine); break;
-      default: break;
+      case PS_DASH:
+        pen.setStyle(Qt::DashLine);
+        break;
+      case PS_DOT:
+      case PS_ALTERNATE:
+        pen.setStyle(Qt::DotLine);
+        break;
+      case PS_DASHDOT:
+        pen.setStyle(Qt::DashDotLine);
+        break;
+      case PS_DASHDOTDOT:
+        pen.setStyle(Qt::DashDotDotLine);
+        break;
+      default:
+        break;
     }
     switch (dc->pen->lopnStyle & PS_ENDCAP_MASK) {
-      case PS_ENDCAP_SQUARE: pen.setCapStyle(Qt::SquareCap); break;
-      case PS_ENDCAP_FLAT: pen.setCapStyle(Qt::FlatCap); break;
-      default: pen.setCapStyle(Qt::RoundCap); break;
+      case PS_ENDCAP_SQUARE:
+        pen.setCapStyle(Qt::SquareCap);
+        break;
+      case PS_ENDCAP_FLAT:
+        pen.setCapStyle(Qt::FlatCap);
+        break;
+      default:
+        pen.setCapStyle(Qt::RoundCap);
+        break;
     }
     switch (dc->pen->lopnStyle & PS_JOIN_MASK) {
-      case PS_JOIN_BEVEL: pen.setJoinStyle(Qt::BevelJoin); break;
-      case PS_JOIN_MITER: pen.setJoinStyle(Qt::MiterJoin); break;
-      default: pen.setJoinStyle(Qt::RoundJoin); break;
+      case PS_JOIN_BEVEL:
+        pen.setJoinStyle(Qt::BevelJoin);
+        break;
+      case PS_JOIN_MITER:
+        pen.setJoinStyle(Qt::MiterJoin);
+        break;
+      default:
+        pen.setJoinStyle(Qt::RoundJoin);
+        break;
     }
     p.setPen(pen);
   } else {
@@ -188,11 +246,12 @@ void Flood(wmfAPI* api, wmfFlood_t* d) {
   auto inside = [&](int x, int y) {
     const QRgb px = reinterpret_cast<const QRgb*>(im.constScanLine(y))[x] | 0xFF000000;
     if (px == colour && surface) return false;
-    return (surface ? px == seed : px != colour) && (c->Clip.isEmpty() || c->Clip.contains(QPoint(x, y)));
+    return (surface ? px == seed : px != colour) &&
+           (c->Clip.isEmpty() || c->Clip.contains(QPoint(x, y)));
   };
   const QRgb paint = d->dc && d->dc->brush ? qRgb(d->dc->brush->lbColor.r, d->dc->brush->lbColor.g,
                                                   d->dc->brush->lbColor.b)
-                                            : colour;
+                                           : colour;
   if (!surface || paint != seed) {
     std::vector<bool> done(size_t(im.width()) * im.height());
     std::vector<QPoint> todo{start};
@@ -209,7 +268,8 @@ void Flood(wmfAPI* api, wmfFlood_t* d) {
         row[x] = paint;
         done[size_t(y) * im.width() + x] = true;
         if (y > 0 && !done[size_t(y - 1) * im.width() + x]) todo.push_back({x, y - 1});
-        if (y + 1 < im.height() && !done[size_t(y + 1) * im.width() + x]) todo.push_back({x, y + 1});
+        if (y + 1 < im.height() && !done[size_t(y + 1) * im.width() + x])
+          todo.push_back({x, y + 1});
       }
     }
   }
@@ -243,9 +303,12 @@ void ArcShape(wmfAPI* api, wmfDrawArc_t* d, int kind) {
   if (span <= 0) span = 360;
   const int a = int(std::lround(from * 16)), s = int(std::lround(span * 16));
   QPainter& p = c->Painter;
-  if (kind == 0) p.drawArc(box, a, s);
-  else if (kind == 1) p.drawChord(box, a, s);
-  else p.drawPie(box, a, s);
+  if (kind == 0)
+    p.drawArc(box, a, s);
+  else if (kind == 1)
+    p.drawChord(box, a, s);
+  else
+    p.drawPie(box, a, s);
 }
 void DrawArc(wmfAPI* api, wmfDrawArc_t* d) { ArcShape(api, d, 0); }
 void DrawChord(wmfAPI* api, wmfDrawArc_t* d) { ArcShape(api, d, 1); }
@@ -295,7 +358,8 @@ void DrawLine(wmfAPI* api, wmfDrawLine_t* d) {
   WmfCanvas* c = Canvas(api);
   if (!c) return;
   const QPolygonF line{At(*c, d->from), At(*c, d->to)};
-  if (Charge(*c, LineCost(*c, line, PenWidth(*c, d->dc), d->dc, false)) && Prepare(*c, d->dc, false))
+  if (Charge(*c, LineCost(*c, line, PenWidth(*c, d->dc), d->dc, false)) &&
+      Prepare(*c, d->dc, false))
     c->Painter.drawLine(line[0], line[1]);
 }
 
@@ -303,7 +367,8 @@ void PolyLine(wmfAPI* api, wmfPolyLine_t* d) {
   WmfCanvas* c = Canvas(api);
   if (!c) return;
   const QPolygonF poly = Points(*c, d->pt, d->count);
-  if (Charge(*c, LineCost(*c, poly, PenWidth(*c, d->dc), d->dc, false)) && Prepare(*c, d->dc, false))
+  if (Charge(*c, LineCost(*c, poly, PenWidth(*c, d->dc), d->dc, false)) &&
+      Prepare(*c, d->dc, false))
     c->Painter.drawPolyline(poly);
 }
 
@@ -355,8 +420,10 @@ void DrawRectangle(wmfAPI* api, wmfDrawRectangle_t* d) {
   // Rounded corners: the library gives the axes of the corner ellipses.
   const double rx = std::min(double(d->width) * c->Scale / 2, box.width() / 2),
                ry = std::min(double(d->height) * c->Scale / 2, box.height() / 2);
-  if (rx > 0 && ry > 0) c->Painter.drawRoundedRect(box, rx, ry);
-  else c->Painter.drawRect(box);
+  if (rx > 0 && ry > 0)
+    c->Painter.drawRoundedRect(box, rx, ry);
+  else
+    c->Painter.drawRect(box);
 }
 
 // Pattern blits: the brush, black, white or the inverse, by the raster operation.
@@ -370,8 +437,12 @@ void RopDraw(wmfAPI* api, wmfROP_Draw_t* d) {
   p.setPen(Qt::NoPen);
   p.setRenderHint(QPainter::Antialiasing, false);
   switch (d->ROP) {
-    case BLACKNESS: p.fillRect(box, Qt::black); break;
-    case WHITENESS: p.fillRect(box, Qt::white); break;
+    case BLACKNESS:
+      p.fillRect(box, Qt::black);
+      break;
+    case WHITENESS:
+      p.fillRect(box, Qt::white);
+      break;
     case DSTINVERT:
       p.setCompositionMode(QPainter::RasterOp_NotDestination);
       p.fillRect(box, Qt::white);
@@ -401,13 +472,16 @@ void BmpRead(wmfAPI* api, wmfBMP_Read_t* d) {
   };
   double pixels = double(d->width) * d->height;
   const uint64_t head = le(0, 4);
-  if (head == 12) pixels = std::max(pixels, double(le(4, 2)) * double(le(6, 2)));
+  if (head == 12)
+    pixels = std::max(pixels, double(le(4, 2)) * double(le(6, 2)));
   else if (head >= 16)
-    pixels = std::max(pixels, std::abs(double(int32_t(le(4, 4)))) *
-                                  std::abs(double(int32_t(le(8, 4)))));
-  // The reader's copy and the picture made of it.
-  if (!Charge(*c, 2 * pixels)) return;
-  QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(b), qsizetype(d->length));
+    pixels =
+        std::max(pixels, std::abs(double(int32_t(le(4, 4)))) * std::abs(double(int32_t(le(8, 4)))));
+  // Reading, the reader's copy and the picture made of it, which stays while its brush does; a
+  // bitmap larger than a photo is too much.
+  if (!Charge(*c, pixels > kMaxBitmapPixels ? c->MaxWork + 1 : 4 * pixels)) return;
+  QByteArray bytes =
+      QByteArray::fromRawData(reinterpret_cast<const char*>(b), qsizetype(d->length));
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::ReadOnly);
   try {
@@ -441,14 +515,29 @@ void BmpDraw(wmfAPI* api, wmfBMP_Draw_t* d) {
   QPainter& p = c->Painter;
   QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
   switch (d->type) {
-    case SRCAND: mode = QPainter::RasterOp_SourceAndDestination; break;
-    case SRCPAINT: mode = QPainter::RasterOp_SourceOrDestination; break;
-    case SRCINVERT: mode = QPainter::RasterOp_SourceXorDestination; break;
-    case NOTSRCCOPY: mode = QPainter::RasterOp_NotSource; break;
-    case SRCERASE: mode = QPainter::RasterOp_SourceAndNotDestination; break;
-    case NOTSRCERASE: mode = QPainter::RasterOp_NotSourceAndNotDestination; break;
-    case MERGEPAINT: mode = QPainter::RasterOp_NotSourceOrDestination; break;
-    default: break;
+    case SRCAND:
+      mode = QPainter::RasterOp_SourceAndDestination;
+      break;
+    case SRCPAINT:
+      mode = QPainter::RasterOp_SourceOrDestination;
+      break;
+    case SRCINVERT:
+      mode = QPainter::RasterOp_SourceXorDestination;
+      break;
+    case NOTSRCCOPY:
+      mode = QPainter::RasterOp_NotSource;
+      break;
+    case SRCERASE:
+      mode = QPainter::RasterOp_SourceAndNotDestination;
+      break;
+    case NOTSRCERASE:
+      mode = QPainter::RasterOp_NotSourceAndNotDestination;
+      break;
+    case MERGEPAINT:
+      mode = QPainter::RasterOp_NotSourceOrDestination;
+      break;
+    default:
+      break;
   }
   p.setCompositionMode(mode);
   p.setRenderHint(QPainter::SmoothPixmapTransform, mode == QPainter::CompositionMode_SourceOver);
@@ -466,13 +555,15 @@ void DrawText(wmfAPI* api, wmfDrawText_t* d) {
   if (!c || !d->str || !d->dc || !d->dc->font) return;
   const wmfFont& f = *d->dc->font;
   const auto& q = d->bbox;
-  const QRectF box = QPolygonF({At(*c, q.TL), At(*c, q.TR), At(*c, q.BR), At(*c, q.BL)}).boundingRect();
+  const QRectF box =
+      QPolygonF({At(*c, q.TL), At(*c, q.TR), At(*c, q.BR), At(*c, q.BL)}).boundingRect();
   const double size = std::clamp(d->font_height * c->Scale, 1.0, 4.0 * c->Image.height() + 4);
   const double letters = double(std::strlen(d->str));
   const double area = double(c->Image.width()) * c->Image.height();
   const bool opaque = d->flags & ETO_OPAQUE;
   const QRectF frame = Box(*c, d->TL, d->BR);
-  double cost = Touched(*c, box) + 2 * letters * std::min(std::max(size * size, kLetterPixels), area);
+  double cost =
+      Touched(*c, box) + 2 * letters * std::min(std::max(size * size, kLetterPixels), area);
   if (opaque) cost += Touched(*c, frame);
   if (!Charge(*c, cost)) return;
   Prepare(*c, d->dc, false);  // the pen the text takes is its colour
@@ -484,11 +575,21 @@ void DrawText(wmfAPI* api, wmfDrawText_t* d) {
   if (const char* ps = WMF_FONT_PSNAME(&f)) families << QString::fromLatin1(ps).section('-', 0, 0);
   font.setFamilies(families);
   switch (f.lfPitchAndFamily & 0xF0) {
-    case 0x10: font.setStyleHint(QFont::Serif); break;
-    case 0x30: font.setStyleHint(QFont::Monospace); break;
-    case 0x40: font.setStyleHint(QFont::Cursive); break;
-    case 0x50: font.setStyleHint(QFont::Decorative); break;
-    default: font.setStyleHint(QFont::SansSerif); break;
+    case 0x10:
+      font.setStyleHint(QFont::Serif);
+      break;
+    case 0x30:
+      font.setStyleHint(QFont::Monospace);
+      break;
+    case 0x40:
+      font.setStyleHint(QFont::Cursive);
+      break;
+    case 0x50:
+      font.setStyleHint(QFont::Decorative);
+      break;
+    default:
+      font.setStyleHint(QFont::SansSerif);
+      break;
   }
   font.setPixelSize(std::max(1, int(std::lround(size))));
   font.setWeight(QFont::Weight(std::clamp(f.lfWeight ? int(f.lfWeight) : 400, 1, 1000)));
@@ -552,13 +653,12 @@ void WmfDeviceFunctions(wmfAPI* api) {
   api->function_reference = f;
   api->device_data = nullptr;
   if (!f) return;
-  *f = {DeviceNothing, DeviceNothing, DeviceBegin, DeviceNothing,
-        Flood,         Flood,         DrawPixel,   DrawPie,
-        DrawChord,     DrawArc,       DrawEllipse, DrawLine,
-        PolyLine,      DrawPolygon,   DrawPolyPolygon, DrawRectangle,
-        RopDraw,       BmpDraw,       BmpRead,     BmpFree,
-        DrawText,      UserDataNothing, UserDataNothing, UserDataNothing,
-        UserDataNothing, RegionFrame, RegionPaint, RegionClip};
+  *f = {DeviceNothing, DeviceNothing,   DeviceBegin,     DeviceNothing,   Flood,
+        Flood,         DrawPixel,       DrawPie,         DrawChord,       DrawArc,
+        DrawEllipse,   DrawLine,        PolyLine,        DrawPolygon,     DrawPolyPolygon,
+        DrawRectangle, RopDraw,         BmpDraw,         BmpRead,         BmpFree,
+        DrawText,      UserDataNothing, UserDataNothing, UserDataNothing, UserDataNothing,
+        RegionFrame,   RegionPaint,     RegionClip};
 }
 
 void WmfDeviceBegin(wmfAPI* api, WmfCanvas& canvas, int w, int h) {

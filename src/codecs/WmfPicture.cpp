@@ -22,10 +22,12 @@ namespace codecs {
 #ifdef VELMORA_HAVE_WMF
 namespace {
 
-// Largest picture a metafile is played into, in pixels: a larger one is drawn smaller, in its
-// own shape. The drawing work is bounded too: the pixels the shapes touch (see the device) and
-// the records, which the library reads twice.
-constexpr double kMaxMetafilePixels = 2.0 * 1024 * 1024;
+// Largest picture a metafile is played into, in pixels and on a side: a larger one is drawn
+// smaller, in its own shape. The drawing work is bounded too: the pixels the shapes touch (see
+// the device; 128 M of them take our device about a second at worst: fills, wide pens, dashes,
+// many-edged polygons, letters and bitmaps were measured), the records, which the library reads
+// twice, and the letters of texts, which it measures.
+constexpr double kMaxMetafilePixels = 2.0 * 1024 * 1024, kMaxMetafileSide = 32767;
 constexpr double kMaxMetafileWork = 64 * kMaxMetafilePixels;
 constexpr size_t kMaxMetafileRecords = 250000;
 constexpr size_t kMaxMetafileLetters = 65536;
@@ -120,7 +122,7 @@ class TMetafile : public TGraphic {
       if (api) wmf_api_destroy(api);
       Fail();
     }
-    struct Play {
+    struct Playing {
       WmfCanvas canvas;
       size_t records = 0;
     } play;
@@ -133,17 +135,20 @@ class TMetafile : public TGraphic {
     float frameW = 0, frameH = 0;
     if (err == wmf_E_None) err = wmf_size(api, &frameW, &frameH);
     if (err == wmf_E_None) err = wmf_display_size(api, &w, &h, 96, 96);
-    // The picture is the placeable header's frame, or else the drawing's box, at 96 dots an inch;
-    // the library's units are points. A frame the library measures past 16 bits (a width of
-    // 32,768 units comes back negative) or an empty box is no picture.
+    // The picture is the placeable header's frame (unstretched, at least a pixel), or else the
+    // drawing's box, at 96 dots an inch; the library's units are points. A frame the library
+    // measures past 16 bits (a width of 32,768 units comes back negative) or an empty box is no
+    // picture.
     const bool placeable = api->File && api->File->placeable;
     if (err == wmf_E_None &&
-        (!(frameW > 0) || !(frameH > 0) || w == 0 || h == 0 ||
+        (!(frameW > 0) || !(frameH > 0) ||
          (!placeable && (!(bbox.BR.x > bbox.TL.x) || !(bbox.BR.y > bbox.TL.y)))))
       err = wmf_E_BadFormat;
     double scale = 96.0 / 72;
-    if (err == wmf_E_None && double(w) * h > kMaxMetafilePixels) {
-      const double s = std::sqrt(kMaxMetafilePixels / (double(w) * h));
+    if (err == wmf_E_None) {
+      w = std::max(w, 1u), h = std::max(h, 1u);
+      const double s = std::min({std::sqrt(kMaxMetafilePixels / (double(w) * h)),
+                                 kMaxMetafileSide / w, kMaxMetafileSide / h, 1.0});
       w = std::max(1u, unsigned(w * s));
       h = std::max(1u, unsigned(h * s));
       scale *= s;
@@ -154,7 +159,7 @@ class TMetafile : public TGraphic {
       canvas.MaxWork = kMaxMetafileWork;
       WmfDeviceBegin(api, canvas, int(w), int(h));
       wmf_status_function(api, &play, [](void* context, float) {
-        auto* p = static_cast<Play*>(context);
+        auto* p = static_cast<Playing*>(context);
         return int(p->canvas.Over || ++p->records > kMaxMetafileRecords);
       });
       err = wmf_play(api, 0, &bbox);

@@ -97,19 +97,14 @@ TEST(PictureFormats, LoadPictureOfEachFormat) {
          "", {50, 50}, white},
         {Placeable(100, 100, 96, Brush(0xFF) + Squares({{10, 10, 80}, {40, 40, 20}})), {100, 100},
          "", {20, 50}, red},
-        {Placeable(100, 50, 96, Brush(0xFF) + Ellipse(10, 10, 90, 40)), {100, 50}, "", {50, 25}, red},
+        {Placeable(100, 50, 96, Brush(0xFF) + Ellipse(10, 10, 90, 40)), {100, 50}, "", {50, 25},
+         red},
         // A banner in a square frame.
         {Placeable(100, 100, 96, Brush(0xFF) + Rectangle(0, 45, 100, 55)), {100, 100}, "",
          {50, 50}, red},
         // Ellipses and rectangles drawn with a pen as wide as the picture.
-        {Placeable(32000, 32000, 1440, Pen(32000, 0) + Repeat(7, [](int i) {
-                     return Ellipse(i, i, 32000 - i, 32000 - i);
-                   })),
-         {1448, 1448}, "", {10, 10}, black},
-        {Placeable(32000, 32000, 1440, Brush(0xFF) + Pen(20000, 0) + Repeat(1000, [](int) {
-                     return Rectangle(16000, 16000, 16010, 16010);
-                   })),
-         {}, tooMuch},
+        {WidePenEllipses(), {1448, 1448}, "", {10, 10}, black},
+        {FatPenRectangles(), {}, tooMuch},
     };
     for (const auto& m : metafiles) {
       SCOPED_TRACE(m.Data.size());

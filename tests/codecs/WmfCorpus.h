@@ -24,7 +24,8 @@ inline std::string Placeable(int w, int h, int inch, const std::string& body) {
   for (size_t i = 0; i < head.size(); i += 2)
     sum ^= uint16_t(uint8_t(head[i]) | uint8_t(head[i + 1]) << 8);
   head += Word(sum);
-  const std::string records = Record(0x020B, {0, 0}) + Record(0x020C, {h, w}) + body + Record(0, {});
+  const std::string records =
+      Record(0x020B, {0, 0}) + Record(0x020C, {h, w}) + body + Record(0, {});
   uint32_t largest = 3;
   for (size_t at = 0; at + 4 <= records.size();) {
     uint32_t n = 0;
@@ -64,12 +65,23 @@ std::string Repeat(int n, F shape) {
 
 // A box of W x H units filled `rectangles` times in red, then `idle` records that draw nothing.
 inline std::string Metafile(int w, int h, int inch, int rectangles, int idle = 0) {
-  std::string body = Brush(0x0000FF) + Repeat(rectangles, [&](int) {
-    return Record(0x041B, {h, w, 0, 0});
-  });
+  const std::string fill = Record(0x041B, {h, w, 0, 0});
+  std::string body = Brush(0x0000FF) + Repeat(rectangles, [&](int) { return fill; });
   body.reserve(body.size() + idle * 8);
   for (int i = 0; i < idle; ++i) body += Record(0x0102, {1});
   return Placeable(w, h, inch, body);
+}
+
+// Drawn with a pen as wide as the picture: 7 ellipses; 1,000 small rectangles.
+inline std::string WidePenEllipses() {
+  return Placeable(32000, 32000, 1440, Pen(32000, 0) + Repeat(7, [](int i) {
+                     return Ellipse(i, i, 32000 - i, 32000 - i);
+                   }));
+}
+inline std::string FatPenRectangles() {
+  const std::string box = Rectangle(16000, 16000, 16010, 16010);
+  return Placeable(32000, 32000, 1440,
+                   Brush(0xFF) + Pen(20000, 0) + Repeat(1000, [&](int) { return box; }));
 }
 
 }  // namespace wmfcorpus

@@ -7,6 +7,7 @@
 #include <libwmf/font.h>
 
 #include <QBuffer>
+#include <QGuiApplication>
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
@@ -552,7 +553,10 @@ void BmpDraw(wmfAPI* api, wmfBMP_Draw_t* d) {
 // placed it by its alignment.
 void DrawText(wmfAPI* api, wmfDrawText_t* d) {
   WmfCanvas* c = Canvas(api);
-  if (!c || !d->str || !d->dc || !d->dc->font) return;
+  // Fonts need the application (a program without one draws no text).
+  if (!c || !d->str || !d->dc || !d->dc->font ||
+      !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    return;
   const wmfFont& f = *d->dc->font;
   const auto& q = d->bbox;
   const QRectF box =

@@ -508,8 +508,10 @@ void BmpDraw(wmfAPI* api, wmfBMP_Draw_t* d) {
   WmfCanvas* c = Canvas(api);
   const auto* image = static_cast<const QImage*>(d->bmp.data);
   if (!c || !image) return;
-  const wmfD_Coord to{float(d->pt.x + d->crop.w * d->pixel_width),
-                      float(d->pt.y + d->crop.h * d->pixel_height)};
+  // The library gives the size unsigned: a window of negative extent draws it the other way.
+  const double w = d->crop.w * d->pixel_width * (d->dc && d->dc->Window.width < 0 ? -1 : 1),
+               h = d->crop.h * d->pixel_height * (d->dc && d->dc->Window.height < 0 ? -1 : 1);
+  const wmfD_Coord to{float(d->pt.x + w), float(d->pt.y + h)};
   const QRectF target = Box(*c, d->pt, to);
   if (!Charge(*c, Touched(*c, target) + double(d->crop.w) * d->crop.h)) return;
   Prepare(*c, d->dc, false);
@@ -541,10 +543,13 @@ void BmpDraw(wmfAPI* api, wmfBMP_Draw_t* d) {
       break;
   }
   p.setCompositionMode(mode);
-  p.setRenderHint(QPainter::SmoothPixmapTransform, mode == QPainter::CompositionMode_SourceOver);
+  // Enlarged pixels stay whole, as Windows stretches; a smaller picture is smoothed.
+  const bool smaller = target.width() < d->crop.w && target.height() < d->crop.h;
+  p.setRenderHint(QPainter::SmoothPixmapTransform,
+                  smaller && mode == QPainter::CompositionMode_SourceOver);
   const QRectF source(d->crop.x, d->crop.y, d->crop.w, d->crop.h);
   p.translate(target.center());
-  p.scale(d->pixel_width < 0 ? -1 : 1, d->pixel_height < 0 ? -1 : 1);
+  p.scale(w < 0 ? -1 : 1, h < 0 ? -1 : 1);
   p.translate(-target.center());
   p.drawImage(target, *image, source);
 }
@@ -602,7 +607,10 @@ void DrawText(wmfAPI* api, wmfDrawText_t* d) {
   font.setStrikeOut(f.lfStrikeOut);
   p.setFont(font);
   p.setPen(Colour(d->dc->textcolor));
-  p.translate(At(*c, d->pt));
+  // The library puts right-aligned text half its width left of its point: the rest of the way.
+  QPointF at = At(*c, d->pt);
+  if ((d->dc->textalign & TA_CENTER) == TA_RIGHT) at -= (At(*c, q.TR) - At(*c, q.TL)) / 2;
+  p.translate(at);
   p.rotate(-f.lfEscapement / 10.0);
   if (d->font_ratio > 0.01 && d->font_ratio < 100 && std::abs(d->font_ratio - 1) > 0.01)
     p.scale(d->font_ratio, 1);

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "directx/DIB.h"
@@ -92,54 +93,20 @@ bool Charge(WmfCanvas& c, double pixels) {
   return !c.Over;
 }
 
+// The binary raster operations (R2_BLACK to R2_WHITE) as the toolkit's.
+constexpr QPainter::CompositionMode kRop2[] = {
+    QPainter::RasterOp_ClearDestination,        QPainter::RasterOp_NotSourceAndNotDestination,
+    QPainter::RasterOp_NotSourceAndDestination, QPainter::RasterOp_NotSource,
+    QPainter::RasterOp_SourceAndNotDestination, QPainter::RasterOp_NotDestination,
+    QPainter::RasterOp_SourceXorDestination,    QPainter::RasterOp_NotSourceOrNotDestination,
+    QPainter::RasterOp_SourceAndDestination,    QPainter::RasterOp_NotSourceXorDestination,
+    QPainter::CompositionMode_Destination,      QPainter::RasterOp_NotSourceOrDestination,
+    QPainter::CompositionMode_SourceOver,       QPainter::RasterOp_SourceOrNotDestination,
+    QPainter::RasterOp_SourceOrDestination,     QPainter::RasterOp_SetDestination};
+
 void SetRop(QPainter& p, const wmfDC* dc) {
-  QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
-  switch (dc ? dc->ROPmode : R2_COPYPEN) {
-    case R2_XORPEN:
-      mode = QPainter::RasterOp_SourceXorDestination;
-      break;
-    case R2_NOTXORPEN:
-      mode = QPainter::RasterOp_NotSourceXorDestination;
-      break;
-    case R2_NOT:
-      mode = QPainter::RasterOp_NotDestination;
-      break;
-    case R2_MASKPEN:
-      mode = QPainter::RasterOp_SourceAndDestination;
-      break;
-    case R2_MERGEPEN:
-      mode = QPainter::RasterOp_SourceOrDestination;
-      break;
-    case R2_NOTCOPYPEN:
-      mode = QPainter::RasterOp_NotSource;
-      break;
-    case R2_NOTMASKPEN:
-      mode = QPainter::RasterOp_NotSourceOrNotDestination;
-      break;
-    case R2_NOTMERGEPEN:
-      mode = QPainter::RasterOp_NotSourceAndNotDestination;
-      break;
-    case R2_MASKPENNOT:
-      mode = QPainter::RasterOp_SourceAndNotDestination;
-      break;
-    case R2_MASKNOTPEN:
-      mode = QPainter::RasterOp_NotSourceAndDestination;
-      break;
-    case R2_MERGENOTPEN:
-      mode = QPainter::RasterOp_NotSourceOrDestination;
-      break;
-    case R2_MERGEPENNOT:
-      mode = QPainter::RasterOp_SourceOrNotDestination;
-      break;
-    case R2_BLACK:
-      mode = QPainter::RasterOp_ClearDestination;
-      break;
-    case R2_WHITE:
-      mode = QPainter::RasterOp_SetDestination;
-      break;
-    default:
-      break;
-  }
+  const int rop = dc ? dc->ROPmode : R2_COPYPEN;
+  const auto mode = rop >= 1 && rop <= 16 ? kRop2[rop - 1] : QPainter::CompositionMode_SourceOver;
   p.setCompositionMode(mode);
   // Raster operations work on whole pixels.
   p.setRenderHint(QPainter::Antialiasing, mode == QPainter::CompositionMode_SourceOver);
@@ -163,45 +130,18 @@ bool Prepare(WmfCanvas& c, const wmfDC* dc, bool fill) {
   const double width = PenWidth(c, dc);
   if (width > 0) {
     QPen pen(Colour(dc->pen->lopnColor), width > 1.5 ? width : 0);
-    switch (dc->pen->lopnStyle & PS_STYLE_MASK) {
-      case PS_DASH:
-        pen.setStyle(Qt::DashLine);
-        break;
-      case PS_DOT:
-      case PS_ALTERNATE:
-        pen.setStyle(Qt::DotLine);
-        break;
-      case PS_DASHDOT:
-        pen.setStyle(Qt::DashDotLine);
-        break;
-      case PS_DASHDOTDOT:
-        pen.setStyle(Qt::DashDotDotLine);
-        break;
-      default:
-        break;
-    }
-    switch (dc->pen->lopnStyle & PS_ENDCAP_MASK) {
-      case PS_ENDCAP_SQUARE:
-        pen.setCapStyle(Qt::SquareCap);
-        break;
-      case PS_ENDCAP_FLAT:
-        pen.setCapStyle(Qt::FlatCap);
-        break;
-      default:
-        pen.setCapStyle(Qt::RoundCap);
-        break;
-    }
-    switch (dc->pen->lopnStyle & PS_JOIN_MASK) {
-      case PS_JOIN_BEVEL:
-        pen.setJoinStyle(Qt::BevelJoin);
-        break;
-      case PS_JOIN_MITER:
-        pen.setJoinStyle(Qt::MiterJoin);
-        break;
-      default:
-        pen.setJoinStyle(Qt::RoundJoin);
-        break;
-    }
+    // Windows' pen styles, end caps and joins, in their order.
+    static constexpr Qt::PenStyle styles[] = {Qt::SolidLine,   Qt::DashLine,       Qt::DotLine,
+                                              Qt::DashDotLine, Qt::DashDotDotLine, Qt::NoPen,
+                                              Qt::SolidLine,   Qt::SolidLine,      Qt::DotLine};
+    static constexpr Qt::PenCapStyle caps[] = {Qt::RoundCap, Qt::SquareCap, Qt::FlatCap};
+    static constexpr Qt::PenJoinStyle joins[] = {Qt::RoundJoin, Qt::BevelJoin, Qt::MiterJoin};
+    const unsigned style = dc->pen->lopnStyle & PS_STYLE_MASK,
+                   cap = (dc->pen->lopnStyle & PS_ENDCAP_MASK) >> 8,
+                   join = (dc->pen->lopnStyle & PS_JOIN_MASK) >> 12;
+    pen.setStyle(style < 9 ? styles[style] : Qt::SolidLine);
+    pen.setCapStyle(cap < 3 ? caps[cap] : Qt::RoundCap);
+    pen.setJoinStyle(join < 3 ? joins[join] : Qt::RoundJoin);
     p.setPen(pen);
   } else {
     p.setPen(Qt::NoPen);
@@ -516,32 +456,18 @@ void BmpDraw(wmfAPI* api, wmfBMP_Draw_t* d) {
   if (!Charge(*c, Touched(*c, target) + double(d->crop.w) * d->crop.h)) return;
   Prepare(*c, d->dc, false);
   QPainter& p = c->Painter;
+  // The raster operations with the source alone, as the toolkit's; others copy.
+  static const std::pair<uint32_t, QPainter::CompositionMode> rops[] = {
+      {SRCAND, QPainter::RasterOp_SourceAndDestination},
+      {SRCPAINT, QPainter::RasterOp_SourceOrDestination},
+      {SRCINVERT, QPainter::RasterOp_SourceXorDestination},
+      {NOTSRCCOPY, QPainter::RasterOp_NotSource},
+      {SRCERASE, QPainter::RasterOp_SourceAndNotDestination},
+      {NOTSRCERASE, QPainter::RasterOp_NotSourceAndNotDestination},
+      {MERGEPAINT, QPainter::RasterOp_NotSourceOrDestination}};
   QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
-  switch (d->type) {
-    case SRCAND:
-      mode = QPainter::RasterOp_SourceAndDestination;
-      break;
-    case SRCPAINT:
-      mode = QPainter::RasterOp_SourceOrDestination;
-      break;
-    case SRCINVERT:
-      mode = QPainter::RasterOp_SourceXorDestination;
-      break;
-    case NOTSRCCOPY:
-      mode = QPainter::RasterOp_NotSource;
-      break;
-    case SRCERASE:
-      mode = QPainter::RasterOp_SourceAndNotDestination;
-      break;
-    case NOTSRCERASE:
-      mode = QPainter::RasterOp_NotSourceAndNotDestination;
-      break;
-    case MERGEPAINT:
-      mode = QPainter::RasterOp_NotSourceOrDestination;
-      break;
-    default:
-      break;
-  }
+  for (const auto& [rop, m] : rops)
+    if (d->type == rop) mode = m;
   p.setCompositionMode(mode);
   // Enlarged pixels stay whole, as Windows stretches; a smaller picture is smoothed.
   const bool smaller = target.width() < d->crop.w && target.height() < d->crop.h;
@@ -583,23 +509,11 @@ void DrawText(wmfAPI* api, wmfDrawText_t* d) {
   QStringList families{QString::fromLatin1(f.lfFaceName ? f.lfFaceName : "")};
   if (const char* ps = WMF_FONT_PSNAME(&f)) families << QString::fromLatin1(ps).section('-', 0, 0);
   font.setFamilies(families);
-  switch (f.lfPitchAndFamily & 0xF0) {
-    case 0x10:
-      font.setStyleHint(QFont::Serif);
-      break;
-    case 0x30:
-      font.setStyleHint(QFont::Monospace);
-      break;
-    case 0x40:
-      font.setStyleHint(QFont::Cursive);
-      break;
-    case 0x50:
-      font.setStyleHint(QFont::Decorative);
-      break;
-    default:
-      font.setStyleHint(QFont::SansSerif);
-      break;
-  }
+  // The font families of Windows, in their order, for a face that is not installed.
+  static constexpr QFont::StyleHint hints[] = {QFont::SansSerif, QFont::Serif,   QFont::SansSerif,
+                                               QFont::Monospace, QFont::Cursive, QFont::Decorative};
+  const unsigned family = (f.lfPitchAndFamily & 0xF0) >> 4;
+  font.setStyleHint(family < 6 ? hints[family] : QFont::SansSerif);
   font.setPixelSize(std::max(1, int(std::lround(size))));
   font.setWeight(QFont::Weight(std::clamp(f.lfWeight ? int(f.lfWeight) : 400, 1, 1000)));
   font.setItalic(f.lfItalic);

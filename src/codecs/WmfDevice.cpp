@@ -3,9 +3,6 @@
 #ifdef VELMORA_HAVE_WMF
 #include "codecs/WmfDevice.h"
 
-#include <libwmf/defs.h>
-#include <libwmf/font.h>
-
 #include <QBuffer>
 #include <QGuiApplication>
 #include <QPainterPath>
@@ -18,6 +15,9 @@
 
 #include "directx/DIB.h"
 #include "platform/Cp1252.h"
+// After the toolkit: the library defines U16 and its kin as macros.
+#include <libwmf/defs.h>
+#include <libwmf/font.h>
 
 namespace codecs {
 namespace {
@@ -55,7 +55,7 @@ double PenWidth(const WmfCanvas& c, const wmfDC* dc) {
 double Touched(const WmfCanvas& c, QRectF box, double pen = 0) {
   box.adjust(-pen / 2 - 1, -pen / 2 - 1, pen / 2 + 1, pen / 2 + 1);
   QRectF within = box & QRectF(c.Image.rect());
-  if (!c.Clip.isEmpty()) within &= QRectF(c.Clip.boundingRect());
+  if (c.Clipped) within &= QRectF(c.Clip.boundingRect());
   return within.isValid() ? within.width() * within.height() : 0;
 }
 // The rows of the picture crossed by the edges of a shape's outlines, and what filling them
@@ -104,19 +104,19 @@ constexpr QPainter::CompositionMode kRop2[] = {
     QPainter::CompositionMode_SourceOver,       QPainter::RasterOp_SourceOrNotDestination,
     QPainter::RasterOp_SourceOrDestination,     QPainter::RasterOp_SetDestination};
 
-void SetRop(QPainter& p, const wmfDC* dc) {
+void SetRop(QPainter& p, const wmfDC* dc, bool smooth) {
   const int rop = dc ? dc->ROPmode : R2_COPYPEN;
   const auto mode = rop >= 1 && rop <= 16 ? kRop2[rop - 1] : QPainter::CompositionMode_SourceOver;
   p.setCompositionMode(mode);
   // Raster operations work on whole pixels.
-  p.setRenderHint(QPainter::Antialiasing, mode == QPainter::CompositionMode_SourceOver);
+  p.setRenderHint(QPainter::Antialiasing, smooth && mode == QPainter::CompositionMode_SourceOver);
 }
 
 void SetClip(WmfCanvas& c) {
-  if (c.Clip.isEmpty())
-    c.Painter.setClipping(false);
-  else
+  if (c.Clipped)
     c.Painter.setClipRegion(c.Clip);
+  else
+    c.Painter.setClipping(false);
 }
 
 // Prepares the painter for a shape of the device context: pen, brush, fill background, raster
@@ -126,7 +126,7 @@ bool Prepare(WmfCanvas& c, const wmfDC* dc, bool fill) {
   p.resetTransform();
   SetClip(c);
   if (dc && dc->ROPmode == R2_NOP) return false;
-  SetRop(p, dc);
+  SetRop(p, dc, c.Smooth);
   const double width = PenWidth(c, dc);
   if (width > 0) {
     QPen pen(Colour(dc->pen->lopnColor), width > 1.5 ? width : 0);
@@ -179,7 +179,7 @@ void Flood(wmfAPI* api, wmfFlood_t* d) {
   if (!c || !Charge(*c, 16.0 * c->Image.width() * c->Image.height())) return;
   const QPoint start = At(*c, d->pt).toPoint();
   QImage& im = c->Image;
-  if (!im.rect().contains(start) || (!c->Clip.isEmpty() && !c->Clip.contains(start))) return;
+  if (!im.rect().contains(start) || (c->Clipped && !c->Clip.contains(start))) return;
   c->Painter.end();
   const QRgb colour = qRgb(d->color.r, d->color.g, d->color.b) | 0xFF000000;
   const QRgb seed = im.pixel(start);
@@ -187,14 +187,17 @@ void Flood(wmfAPI* api, wmfFlood_t* d) {
   auto inside = [&](int x, int y) {
     const QRgb px = reinterpret_cast<const QRgb*>(im.constScanLine(y))[x] | 0xFF000000;
     if (px == colour && surface) return false;
-    return (surface ? px == seed : px != colour) &&
-           (c->Clip.isEmpty() || c->Clip.contains(QPoint(x, y)));
+    return surface ? px == seed : px != colour;
   };
   const QRgb paint = d->dc && d->dc->brush ? qRgb(d->dc->brush->lbColor.r, d->dc->brush->lbColor.g,
                                                   d->dc->brush->lbColor.b)
                                            : colour;
   if (!surface || paint != seed) {
-    std::vector<bool> done(size_t(im.width()) * im.height());
+    // Pixels outside the clip count as done.
+    std::vector<bool> done(size_t(im.width()) * im.height(), c->Clipped);
+    for (const QRect& r : c->Clipped ? c->Clip : QRegion())
+      for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) done[size_t(y) * im.width() + x] = false;
     std::vector<QPoint> todo{start};
     while (!todo.empty()) {
       const QPoint q = todo.back();
@@ -569,7 +572,10 @@ void RegionFrame(wmfAPI* api, wmfPolyRectangle_t* d) {
 void RegionClip(wmfAPI* api, wmfPolyRectangle_t* d) {
   WmfCanvas* c = Canvas(api);
   if (!c || d->count > 0xFFFF || !Charge(*c, d->count)) return;
+  // The library gives no rectangles for a clip it cannot express (one excluding a part of the
+  // whole picture, which it does not hold), and for an empty one: both draw everywhere.
   c->Clip = Rectangles(*c, d);
+  c->Clipped = d->count > 0;
 }
 
 }  // namespace

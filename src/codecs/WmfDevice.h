@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
-
+// After the toolkit: the library defines U16 and its kin as macros.
 #include <libwmf/api.h>
 #include <libwmf/ipa.h>
 
@@ -20,7 +20,9 @@ struct WmfCanvas {
   // drawn and the play stops.
   double Work = 0, MaxWork = 0;
   bool Over = false;
-  QRegion Clip;  // empty: the whole picture
+  bool Clipped = false;  // else the whole picture
+  QRegion Clip;
+  bool Smooth = true;  // false: shapes are drawn whole pixels, as flood fills need
 };
 
 // Gives libwmf our device (for wmfAPI_Options::function); every function it may call is set.

@@ -69,11 +69,12 @@ bool HeaderFits(const std::string& data) {
   return LittleEndian(bytes + 12, 4) * 2 <= std::max<uint64_t>(data.size(), 1u << 20);
 }
 
-// The records the library reads after the headers, and the letters of their texts (the
-// library measures each letter twice): each record begins with its length in words; one shorter
+// The records the library reads after the headers, the letters of their texts (the library
+// measures each letter twice) and whether they flood fill: each record begins with its length in words; one shorter
 // than its own head, or the end record, closes the list.
 struct Records {
   size_t Count = 0, Letters = 0;
+  bool Floods = false;
 };
 Records CountRecords(const std::string& data) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
@@ -84,6 +85,7 @@ Records CountRecords(const std::string& data) {
     const uint64_t words = LittleEndian(bytes + at, 4);
     const uint64_t function = LittleEndian(bytes + at + 4, 2);
     if (words < 3 || function == 0) break;
+    if (function == 0x0419 || function == 0x0548) n.Floods = true;
     if (function == 0x0521 && at + 8 <= data.size()) n.Letters += LittleEndian(bytes + at + 6, 2);
     if (function == 0x0A32 && at + 12 <= data.size()) n.Letters += LittleEndian(bytes + at + 10, 2);
     at += size_t(words) * 2;
@@ -157,6 +159,8 @@ class TMetafile : public TGraphic {
       if (!placeable) canvas.OriginX = bbox.TL.x, canvas.OriginY = bbox.TL.y;
       canvas.Scale = scale;
       canvas.MaxWork = kMaxMetafileWork;
+      // A flood fill stops at a colour: smoothed edges would let it through.
+      canvas.Smooth = !records.Floods;
       WmfDeviceBegin(api, canvas, int(w), int(h));
       wmf_status_function(api, &play, [](void* context, float) {
         auto* p = static_cast<Playing*>(context);

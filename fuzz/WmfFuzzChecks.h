@@ -1,6 +1,7 @@
 // What the metafile fuzz target (and its regression test) requires of any input: no crash,
 // and a picture of at most 2 Mpixels or a message.
 #pragma once
+#include <QGuiApplication>
 #include <QImage>
 
 #include <unistd.h>
@@ -17,6 +18,14 @@ namespace fuzzchecks {
 
 inline bool CheckMetafile(std::string_view data) {
   if (!codecs::HaveMetafiles()) return true;
+  // Text is drawn in the toolkit's fonts, which need an application.
+  if (!QCoreApplication::instance()) {
+    static int argc = 1;
+    static char name[] = "fuzz_wmf";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(argc, argv);
+  }
   // Metafiles are read from files: one file of the process, written again for each input and
   // removed at exit.
   static const struct File {

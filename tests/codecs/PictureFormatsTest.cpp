@@ -71,27 +71,54 @@ TEST(PictureFormats, LoadPictureOfEachFormat) {
     codecs::SetMetafileFontFolder("/usr/share/fonts/type1/urw-base35");
     // A huge box is drawn smaller; more drawing or more records than the bound are refused,
     // and so is a header announcing a record larger than the file (a rounded-up one is read).
+    // Shapes are drawn as asked, each counted by the pixels it touches, its pen included.
     auto largestRecord = [](std::string m, uint32_t words) {
       for (int i = 0; i < 4; ++i) m[22 + 12 + i] = char(words >> (8 * i));
       return m;
     };
     const std::string tooMuch = "The metafile takes too much work to draw";
+    using namespace wmfcorpus;
+    const QRgb red = qRgb(255, 0, 0), white = qRgb(255, 255, 255), black = qRgb(0, 0, 0);
     const struct {
       std::string Data;
-      int Side;  // 0: refused
+      QSize Size;  // empty: refused
       std::string Error;
-    } metafiles[] = {{wmfcorpus::Metafile(32767, 32767, 1440, 1), 1448, ""},
-                     {largestRecord(wmfcorpus::Metafile(32767, 32767, 1440, 1), 64), 1448, ""},
-                     {largestRecord(wmfcorpus::Metafile(100, 50, 96, 1), 0x7FFF7FFF), 0,
-                      "Invalid metafile"},
-                     {wmfcorpus::Metafile(32767, 32767, 1440, 24), 0, tooMuch},
-                     {wmfcorpus::Metafile(100, 50, 96, 20000), 0, tooMuch},
-                     {wmfcorpus::Metafile(100, 50, 96, 1, 300000), 0, tooMuch}};
+      QPoint At{};  // a pixel of the picture, and its colour
+      QRgb Colour = 0;
+    } metafiles[] = {
+        {Metafile(32767, 32767, 1440, 1), {1448, 1448}, "", {700, 700}, red},
+        {largestRecord(Metafile(32767, 32767, 1440, 1), 64), {1448, 1448}, "", {700, 700}, red},
+        {largestRecord(Metafile(100, 50, 96, 1), 0x7FFF7FFF), {}, "Invalid metafile"},
+        {Metafile(32767, 32767, 1440, 8), {1448, 1448}, "", {700, 700}, red},
+        {Metafile(32767, 32767, 1440, 100), {}, tooMuch},
+        {Metafile(100, 50, 96, 30000), {}, tooMuch},
+        {Metafile(100, 50, 96, 1, 300000), {}, tooMuch},
+        // Two squares as one shape: the inner one is a hole.
+        {Placeable(100, 100, 96, Brush(0xFF) + Squares({{10, 10, 80}, {40, 40, 20}})), {100, 100},
+         "", {50, 50}, white},
+        {Placeable(100, 100, 96, Brush(0xFF) + Squares({{10, 10, 80}, {40, 40, 20}})), {100, 100},
+         "", {20, 50}, red},
+        {Placeable(100, 50, 96, Brush(0xFF) + Ellipse(10, 10, 90, 40)), {100, 50}, "", {50, 25},
+         red},
+        // A banner in a square frame.
+        {Placeable(100, 100, 96, Brush(0xFF) + Rectangle(0, 45, 100, 55)), {100, 100}, "",
+         {50, 50}, red},
+        // Ellipses and rectangles drawn with a pen as wide as the picture.
+        {WidePenEllipses(), {1448, 1448}, "", {10, 10}, black},
+        {FatPenRectangles(), {}, tooMuch},
+    };
     for (const auto& m : metafiles) {
+      SCOPED_TRACE(m.Data.size());
       ASSERT_TRUE(plat::WriteFileAtomic(d + "/m.wmf", m.Data));
-      EXPECT_EQ(codecs::LoadPicture(d + "/m.wmf", img, error), m.Side > 0) << m.Data.size();
-      if (m.Side) EXPECT_EQ(img.size(), QSize(m.Side, m.Side));
-      else EXPECT_EQ(error, m.Error);
+      EXPECT_EQ(codecs::LoadPicture(d + "/m.wmf", img, error), !m.Size.isEmpty());
+      if (m.Size.isEmpty()) {
+        EXPECT_EQ(error, m.Error);
+      } else {
+        EXPECT_EQ(img.size(), m.Size);
+        if (img.rect().contains(m.At)) {
+          EXPECT_EQ(img.pixel(m.At), m.Colour);
+        }
+      }
     }
   }
   struct {

@@ -1,6 +1,6 @@
-// Placeable metafiles for the tests, the benchmarks and the fuzz seeds: a box of W x H units at
-// `inch` units an inch, filled `rectangles` times in red, then `idle` records that draw nothing.
+// Placeable metafiles for the tests, the benchmarks and the fuzz seeds.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,23 +16,72 @@ inline std::string Record(int function, const std::vector<int>& params) {
   return r;
 }
 
-inline std::string Metafile(int w, int h, int inch, int rectangles, int idle = 0) {
+// A placeable metafile of W x H units at `inch` units an inch around the records of `body`.
+inline std::string Placeable(int w, int h, int inch, const std::string& body) {
   std::string head =
       Dword(0x9AC6CDD7) + Word(0) + Word(0) + Word(0) + Word(w) + Word(h) + Word(inch) + Dword(0);
   uint16_t sum = 0;
   for (size_t i = 0; i < head.size(); i += 2)
     sum ^= uint16_t(uint8_t(head[i]) | uint8_t(head[i + 1]) << 8);
   head += Word(sum);
-  std::string body = Record(0x020B, {0, 0}) + Record(0x020C, {h, w}) +
-                     Record(0x02FC, {0, 0x00FF, 0x0000, 0}) + Record(0x012D, {0});
-  const std::string fill = Record(0x041B, {h, w, 0, 0}), nothing = Record(0x0102, {1});
-  body.reserve(body.size() + rectangles * fill.size() + idle * nothing.size() + 6);
-  for (int i = 0; i < rectangles; ++i) body += fill;
-  for (int i = 0; i < idle; ++i) body += nothing;
-  body += Record(0x0000, {});
-  const uint32_t words = uint32_t((18 + body.size()) / 2);
-  return head + Word(1) + Word(9) + Word(0x0300) + Dword(words) + Word(1) + Dword(7) + Word(0) +
-         body;
+  const std::string records =
+      Record(0x020B, {0, 0}) + Record(0x020C, {h, w}) + body + Record(0, {});
+  uint32_t largest = 3;
+  for (size_t at = 0; at + 4 <= records.size();) {
+    uint32_t n = 0;
+    for (int i = 3; i >= 0; --i) n = n << 8 | uint8_t(records[at + size_t(i)]);
+    largest = std::max(largest, n);
+    at += std::max<size_t>(n, 3) * 2;
+  }
+  const uint32_t words = uint32_t((18 + records.size()) / 2);
+  return head + Word(1) + Word(9) + Word(0x0300) + Dword(words) + Word(4) + Dword(largest) +
+         Word(0) + records;
+}
+
+// Objects, selected as made (a file makes its brush, handle 0, before its pen) and shapes.
+inline std::string Brush(uint32_t rgb) {
+  return Record(0x02FC, {0, int(rgb & 0xFFFF), int(rgb >> 16), 0}) + Record(0x012D, {0});
+}
+inline std::string Pen(int width, uint32_t rgb) {
+  return Record(0x02FA, {0, width, 0, int(rgb & 0xFFFF), int(rgb >> 16)}) + Record(0x012D, {1});
+}
+inline std::string Ellipse(int l, int t, int r, int b) { return Record(0x0418, {b, r, t, l}); }
+inline std::string Rectangle(int l, int t, int r, int b) { return Record(0x041B, {b, r, t, l}); }
+// Squares given by left, top and side, filled as one in the alternate mode.
+inline std::string Squares(const std::vector<std::vector<int>>& squares) {
+  std::vector<int> params{int(squares.size())};
+  for (size_t i = 0; i < squares.size(); ++i) params.push_back(4);
+  for (const auto& q : squares)
+    for (int p : {q[0], q[1], q[0] + q[2], q[1], q[0] + q[2], q[1] + q[2], q[0], q[1] + q[2]})
+      params.push_back(p);
+  return Record(0x0538, params);
+}
+template <typename F>
+std::string Repeat(int n, F shape) {
+  std::string body;
+  for (int i = 0; i < n; ++i) body += shape(i);
+  return body;
+}
+
+// A box of W x H units filled `rectangles` times in red, then `idle` records that draw nothing.
+inline std::string Metafile(int w, int h, int inch, int rectangles, int idle = 0) {
+  const std::string fill = Record(0x041B, {h, w, 0, 0});
+  std::string body = Brush(0x0000FF) + Repeat(rectangles, [&](int) { return fill; });
+  body.reserve(body.size() + idle * 8);
+  for (int i = 0; i < idle; ++i) body += Record(0x0102, {1});
+  return Placeable(w, h, inch, body);
+}
+
+// Drawn with a pen as wide as the picture: 7 ellipses; 1,000 small rectangles.
+inline std::string WidePenEllipses() {
+  return Placeable(32000, 32000, 1440, Pen(32000, 0) + Repeat(7, [](int i) {
+                     return Ellipse(i, i, 32000 - i, 32000 - i);
+                   }));
+}
+inline std::string FatPenRectangles() {
+  const std::string box = Rectangle(16000, 16000, 16010, 16010);
+  return Placeable(32000, 32000, 1440,
+                   Brush(0xFF) + Pen(20000, 0) + Repeat(1000, [&](int) { return box; }));
 }
 
 }  // namespace wmfcorpus

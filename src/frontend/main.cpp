@@ -407,11 +407,21 @@ void TMainFRM::RestorePlacement() {
 }
 
 void TMainFRM::FitFrameOnScreen() {
-  if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) return;
   // Asked of the window itself: the widget may still hold the frame it had before the window
   // manager framed it.
   const QRect g = geometry();
   const QMargins f = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  if (isMaximized() && f.isNull() && screen()) {
+    // Nobody maximised it (no window manager): it takes its screen itself, and its normal
+    // geometry is what is stored.
+    const QRect area = screen()->availableGeometry();
+    if (g.width() < area.width() || g.height() < area.height()) {
+      unmanagedNormal_ = g;
+      setGeometry(area);
+    }
+    return;
+  }
+  if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) return;
   const placement::Margins m{f.left(), f.top(), f.right(), f.bottom()};
   const QRect fitted = ToQRect(placement::BringFrameOntoScreens(
       {g.left(), g.top(), g.width(), g.height()}, m, ScreenAreas()));
@@ -439,7 +449,7 @@ void TMainFRM::FormDestroy() {
   };
   step("Storing the window placement", [this] {
     WindowState = isMaximized() ? 2 : 0;
-    const QRect g = normalGeometry();
+    const QRect g = isMaximized() && unmanagedNormal_ ? *unmanagedNormal_ : normalGeometry();
     WindowTop = g.top();
     WindowLeft = g.left();
     WindowHeight = g.height();

@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -543,4 +544,6 @@ class TMainFRM : public TDXForm {
   void FitFrameOnScreen();  // the whole frame on the screen, once the frame is known
   std::unique_ptr<TControlSubClass> exposeHook_;
   bool framePlaced_ = false;
+  // Set when no window manager maximised the window and it took its screen itself.
+  std::optional<QRect> unmanagedNormal_;
 };

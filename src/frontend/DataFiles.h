@@ -48,8 +48,8 @@ bool IsGZipText(std::string_view bytes);
 // existing entry (of any kind), found without regard to case, or "" when there is none.
 std::string ResolveDataFile(const std::string& emulatorDir, const std::string& name);
 // A larger data file is refused unread (a history file of today holds about 30 MB); the four
-// files are kept in memory together.
-inline constexpr uint64_t kMaxDataFileSize = 64u << 20;
+// files are kept in memory together, beside a 40,000-game profile, under 600 MB.
+inline constexpr uint64_t kMaxDataFileSize = 48u << 20;
 // The files kept: the four data files a profile names.
 inline constexpr size_t kCachedDataFiles = 4;
 // The whole file, kept in memory until its size or time changes or kCachedDataFiles others have

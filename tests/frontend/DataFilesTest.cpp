@@ -195,7 +195,7 @@ TEST(DataFiles, FilesFoundWithoutCaseAndReadAgainWhenChanged) {
   std::filesystem::resize_file(path, kMaxDataFileSize + 1);
   std::string error;
   EXPECT_EQ(ReadDataFile(path, &error), "");
-  EXPECT_EQ(error, "Larger than 64 MB");
+  EXPECT_EQ(error, "Larger than 48 MB");
   // A pipe is found and named, never opened.
   ASSERT_EQ(mkfifo(dir.file("mameinfo.dat").c_str(), 0600), 0);
   const std::string pipe = ResolveDataFile(dir.path(), "MAMEINFO.DAT");

@@ -180,7 +180,7 @@ TEST(Reports, RomsetDetailSectionsAndCloneFallback) {
   EXPECT_NE(Body(d, Style::Heading).find("|The history file could not be read|"),
             std::string::npos);
   EXPECT_EQ(d.problems, std::vector<std::string>{"The history file \"" + f.files.history +
-                                                 "\" could not be read:\rLarger than 64 MB"});
+                                                 "\" could not be read:\rLarger than 48 MB"});
 }
 
 TEST(Reports, MainWindowShowsBothReportsInTheirStyles) {

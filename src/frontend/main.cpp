@@ -416,7 +416,7 @@ void TMainFRM::FitFrameOnScreen() {
     // geometry is what is stored.
     const QRect area = screen()->availableGeometry();
     if (g.width() < area.width() || g.height() < area.height()) {
-      unmanagedNormal_ = g;
+      unmanagedMaximised_ = {g, area};
       setGeometry(area);
     }
     return;
@@ -448,8 +448,10 @@ void TMainFRM::FormDestroy() {
     });
   };
   step("Storing the window placement", [this] {
-    WindowState = isMaximized() ? 2 : 0;
-    const QRect g = isMaximized() && unmanagedNormal_ ? *unmanagedNormal_ : normalGeometry();
+    // Without a window manager the window still covers the area it took when maximised.
+    const bool stretched = unmanagedMaximised_ && geometry() == unmanagedMaximised_->second;
+    WindowState = isMaximized() || stretched ? 2 : 0;
+    const QRect g = stretched ? unmanagedMaximised_->first : normalGeometry();
     WindowTop = g.top();
     WindowLeft = g.left();
     WindowHeight = g.height();

@@ -544,6 +544,7 @@ class TMainFRM : public TDXForm {
   void FitFrameOnScreen();  // the whole frame on the screen, once the frame is known
   std::unique_ptr<TControlSubClass> exposeHook_;
   bool framePlaced_ = false;
-  // Set when no window manager maximised the window and it took its screen itself.
-  std::optional<QRect> unmanagedNormal_;
+  // Set when no window manager maximised the window and it took its screen itself: its
+  // normal geometry and the area it took.
+  std::optional<std::pair<QRect, QRect>> unmanagedMaximised_;
 };

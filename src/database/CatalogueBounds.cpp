@@ -1,16 +1,8 @@
 #include "database/CatalogueBounds.h"
 
-namespace catalogue {
+#include "platform/Numbers.h"
 
-std::string Thousands(uint64_t n) {
-  std::string digits = std::to_string(n);
-  std::string out;
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-    out += digits[i];
-  }
-  return out;
-}
+namespace catalogue {
 
 namespace {
 
@@ -39,22 +31,22 @@ bool Counter::Add(Kind kind, size_t inEntry, std::string_view keyword, std::stri
   const size_t k = static_cast<size_t>(kind);
   const Bound& b = bounds[k];
   if (b.perEntry != 0 && inEntry >= b.perEntry) {
-    refusal_ = "more than " + Thousands(b.perEntry) + " " + b.what + " in ";
+    refusal_ = "more than " + plat::Thousands(b.perEntry) + " " + b.what + " in ";
     refusal_ += keyword.empty() ? std::string_view("one entry") : keyword;
     if (!name.empty()) refusal_.append(" ").append(name);
     return false;
   }
   if (++counts_[k] > b.all) {
-    refusal_ = "more than " + Thousands(b.all) + " " + b.what;
+    refusal_ = "more than " + plat::Thousands(b.all) + " " + b.what;
     if (b.perEntry != 0) refusal_ += " in all";
     return false;
   }
   memory_ += kCosts[k];
   if (memory_ > l.memory) {
-    refusal_ = "more records than fit in " + Thousands(l.memory >> 20) + " MB (" +
-               Thousands(counts_[0] + counts_[1]) + " entries, " + Thousands(counts_[2]) +
-               " roms, " + Thousands(counts_[5]) + " dip switches with " +
-               Thousands(counts_[6]) + " settings)";
+    refusal_ = "more records than fit in " + plat::Thousands(l.memory >> 20) + " MB (" +
+               plat::Thousands(counts_[0] + counts_[1]) + " entries, " + plat::Thousands(counts_[2]) +
+               " roms, " + plat::Thousands(counts_[5]) + " dip switches with " +
+               plat::Thousands(counts_[6]) + " settings)";
     return false;
   }
   return true;

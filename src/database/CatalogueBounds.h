@@ -48,7 +48,4 @@ class Counter {
   std::string refusal_;
 };
 
-// 1234567 as "1,234,567".
-std::string Thousands(uint64_t n);
-
 }  // namespace catalogue

@@ -18,6 +18,7 @@
 #include "frontend/main.h"
 #include "launch/DosCmd.h"
 #include "platform/Files.h"
+#include "platform/Numbers.h"
 #include "platform/Process.h"
 #include "platform/Rtf.h"
 #include "platform/Seams.h"
@@ -28,7 +29,6 @@ namespace {
 // a document of the report window.
 constexpr int64_t kMaxShownOutput = 4 << 20;
 constexpr size_t kMaxShownLines = plat::kMaxDocumentLines;
-static_assert(kMaxShownLines % 1000 == 0, "the cut note writes the bound in thousands");
 
 // Reads the end of the capture; `cut` tells whether an earlier part was left out.
 bool ReadCaptureTail(const std::string& path, std::string& text, bool& cut) {
@@ -234,8 +234,8 @@ void TMainFRM::MamePlayACTNExecute() {
       if (ReadCaptureTail(capture, text, cut)) {
         if (cut)
           report->AddLine("(The output was longer than " + std::to_string(kMaxShownOutput >> 20) +
-                          " MB or " + std::to_string(kMaxShownLines / 1000) +
-                          ",000 lines: only its end is shown.)");
+                          " MB or " + plat::Thousands(kMaxShownLines) +
+                          " lines: only its end is shown.)");
         report->AddText(text);
       }
       RemoveCaptureFile();

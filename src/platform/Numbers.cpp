@@ -46,4 +46,14 @@ bool ParseDecimal(std::string_view text, double& out) {
   return true;
 }
 
+std::string Thousands(uint64_t n) {
+  std::string digits = std::to_string(n);
+  std::string out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
+}
+
 }  // namespace plat

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/Cp1252.h"
+#include "platform/Numbers.h"
 
 namespace plat {
 
@@ -268,9 +269,7 @@ const size_t kMaxDepth = 4096;
 
 // "more than 100,000 lines"
 std::string MoreThan(int bound, const char* what) {
-  std::string n = std::to_string(bound);
-  for (size_t i = n.size(); i > 3; i -= 3) n.insert(i - 3, ",");
-  return "more than " + n + " " + what;
+  return "more than " + Thousands(uint64_t(bound)) + " " + what;
 }
 
 // Reads into the document, or only counts what the text holds when there is none.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "database/Listinfo.h"
+#include "platform/Numbers.h"
 
 using listinfo::ParseListinfo;
 using listinfo::ParseResult;
@@ -376,9 +377,9 @@ TEST(ListinfoErrors, ACataloguePastABoundIsRefusedThereAndKeepsNothing) {
   EXPECT_EQ(ParseListinfo(game + game + game, {}, small).Refusal,
             "more records than fit in 1 MB (3 entries, 8,182 roms, 0 dip switches with 0 "
             "settings)");
-  EXPECT_EQ(catalogue::Thousands(65535), "65,535");
-  EXPECT_EQ(catalogue::Thousands(1000000), "1,000,000");
-  EXPECT_EQ(catalogue::Thousands(999), "999");
+  EXPECT_EQ(plat::Thousands(65535), "65,535");
+  EXPECT_EQ(plat::Thousands(1000000), "1,000,000");
+  EXPECT_EQ(plat::Thousands(999), "999");
 }
 
 TEST(ListinfoParse, EmptyAndBlankTexts) {

@@ -476,16 +476,7 @@ bool CopyFileAtomic(const std::string& from, const std::string& to, std::string*
   struct stat st;
   int in = OpenRegular(from, st, error);
   if (in < 0) return false;
-  const bool ok = WriteAtomically(to, [in](int fd) {
-    std::vector<char> buf(1 << 20);
-    for (;;) {
-      ssize_t n = read(in, buf.data(), buf.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return errno;
-      if (n == 0) return 0;
-      if (!WriteAll(fd, buf.data(), static_cast<size_t>(n))) return errno;
-    }
-  }, error);
+  const bool ok = WriteAtomically(to, [in](int fd) { return CopyAll(in, fd); }, error);
   close(in);
   return ok;
 }

@@ -61,7 +61,6 @@ void FlatOutputFolder::Remove(const std::string& name) const {
 
 bool FlatOutputFolder::CopyIn(const std::string& source, const std::string& name,
                               int* code) const {
-  int failure = 0;
   const int in = open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (in < 0) {
     if (code) *code = errno;
@@ -74,20 +73,23 @@ bool FlatOutputFolder::CopyIn(const std::string& source, const std::string& name
     return false;
   }
   const int dst = Create(name);
-  if (dst < 0) failure = errno;
-  char buf[65536];
-  while (!failure) {
-    const ssize_t n = read(in, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) failure = errno;
-    if (n <= 0) break;
-    if (!WriteAll(dst, buf, static_cast<size_t>(n))) failure = errno ? errno : EIO;
-  }
+  int failure = dst < 0 ? errno : CopyAll(in, dst);
   if (dst >= 0 && close(dst) != 0 && !failure) failure = errno;
   close(in);
   if (failure && dst >= 0) Remove(name);  // no partial copy stays
   if (code) *code = failure;
   return !failure;
+}
+
+int CopyAll(int in, int out) {
+  char buf[65536];
+  for (;;) {
+    const ssize_t n = read(in, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    if (n == 0) return 0;
+    if (!WriteAll(out, buf, static_cast<size_t>(n))) return errno ? errno : EIO;
+  }
 }
 
 bool WriteAll(int fd, const void* data, size_t size) {

@@ -44,5 +44,7 @@ class FlatOutputFolder {
 
 // Writes the whole buffer to a descriptor; false on a write error.
 bool WriteAll(int fd, const void* data, size_t size);
+// Copies the rest of `in` into `out`: 0, or the errno of the read or write that failed.
+int CopyAll(int in, int out);
 
 }  // namespace plat

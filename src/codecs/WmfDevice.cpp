@@ -15,6 +15,7 @@
 
 #include "directx/DIB.h"
 #include "platform/Cp1252.h"
+#include "platform/LittleEndian.h"
 // After the toolkit: the library defines U16 and its kin as macros.
 #include <libwmf/defs.h>
 #include <libwmf/font.h>
@@ -409,18 +410,13 @@ void BmpRead(wmfAPI* api, wmfBMP_Read_t* d) {
   WmfCanvas* c = Canvas(api);
   const unsigned char* b = d->buffer;
   if (!c || !b || d->length < 16) return;
-  auto le = [&](int at, int bytes) {
-    uint64_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | b[at + i];
-    return v;
-  };
   double pixels = double(d->width) * d->height;
-  const uint64_t head = le(0, 4);
+  const uint32_t head = plat::Get32LE(b);
   if (head == 12)
-    pixels = std::max(pixels, double(le(4, 2)) * double(le(6, 2)));
+    pixels = std::max(pixels, double(plat::Get16LE(b + 4)) * double(plat::Get16LE(b + 6)));
   else if (head >= 16)
-    pixels =
-        std::max(pixels, std::abs(double(int32_t(le(4, 4)))) * std::abs(double(int32_t(le(8, 4)))));
+    pixels = std::max(pixels, std::abs(double(int32_t(plat::Get32LE(b + 4)))) *
+                                  std::abs(double(int32_t(plat::Get32LE(b + 8)))));
   // Reading, the reader's copy and the picture made of it, which stays while its brush does; a
   // bitmap larger than a photo is too much.
   if (!Charge(*c, pixels > kMaxBitmapPixels ? c->MaxWork + 1 : 4 * pixels)) return;

@@ -70,8 +70,8 @@ bool HeaderFits(const std::string& data) {
 }
 
 // The records the library reads after the headers, the letters of their texts (the library
-// measures each letter twice) and whether they flood fill: each record begins with its length in words; one shorter
-// than its own head, or the end record, closes the list.
+// measures each letter twice) and whether they flood fill: each record begins with its length
+// in words; one shorter than its own head, or the end record, closes the list.
 struct Records {
   size_t Count = 0, Letters = 0;
   bool Floods = false;

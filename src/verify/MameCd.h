@@ -39,9 +39,8 @@ class TMameCdFRM : public TDXForm {
   // A set's size (archive, or the files directly inside its folder); 0 when not found or
   // when the disc index cannot hold its name.
   uint64_t GetSetSize(uint8_t kind, const std::string& name);
-  // Copies a set into destDir; the bytes copied, 0 when not found, not an index name or a
-  // copy failed.
-  // The bytes copied, 0 when the set is missing or could not be copied (`error` then says why).
+  // Copies a set into destDir: the bytes copied, 0 when it is not found, not an index name or
+  // could not be copied (`error` then says why).
   uint64_t CopySet(uint8_t kind, const std::string& destDir, const std::string& name,
                    std::string* error = nullptr);
   bool IsResource(const std::string& name) const;

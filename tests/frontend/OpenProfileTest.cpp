@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -421,26 +419,13 @@ TEST(ProfileRoads, AChangedEmulatorOrAMissingFolderMakesTheProfileUnusable) {
     SCOPED_TRACE(fault);
     const std::string c = fault;
     std::string kind = c == "pipe" ? "a named pipe" : c == "socket" ? "a socket" : "a symbolic link";
-    if (c == "link") {
-      ASSERT_EQ(symlink(user.c_str(), capture.c_str()), 0);
-    }
-    if (c == "pipe") {
-      ASSERT_EQ(mkfifo(capture.c_str(), 0600), 0);
-    }
-    if (c == "dangling") {
-      ASSERT_EQ(symlink("nowhere", capture.c_str()), 0);
-    }
-    if (c == "loop") {
-      ASSERT_EQ(symlink("$VRTEMP$.NFO", capture.c_str()), 0);
-    }
-    if (c == "socket") {
-      sockaddr_un addr{};
-      addr.sun_family = AF_UNIX;
-      std::strcpy(addr.sun_path, capture.c_str());
-      const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
-      ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-      close(sock);
-    }
+    const bool made = c == "link"       ? symlink(user.c_str(), capture.c_str()) == 0
+                      : c == "pipe"     ? mkfifo(capture.c_str(), 0600) == 0
+                      : c == "dangling" ? symlink("nowhere", capture.c_str()) == 0
+                      : c == "loop"     ? symlink("$VRTEMP$.NFO", capture.c_str()) == 0
+                      : c == "socket"   ? MakeSocket(capture)
+                                        : true;
+    ASSERT_TRUE(made);
     struct stat before{};
     lstat(capture.c_str(), &before);
     h.seam.messages.clear();

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -162,13 +160,7 @@ TEST(AtomicWrite, ReplacesOnlyRegularFilesAfterFollowingLinks) {
   t.write("file", "old");
   t.write("dir/keep", "k");
   ASSERT_EQ(mkfifo(t.file("fifo").c_str(), 0600), 0);
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  ASSERT_LT(t.file("sock").size(), sizeof addr.sun_path);
-  std::strcpy(addr.sun_path, t.file("sock").c_str());
-  const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
-  ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-  close(sock);
+  ASSERT_TRUE(MakeSocket(t.file("sock")));
   for (const char* to : {"file", "fifo", "dir", "nowhere", "loop"})
     ASSERT_EQ(symlink(to, t.file(std::string("to-") + to).c_str()), 0);
   ASSERT_EQ(symlink("to-loop", t.file("loop").c_str()), 0);

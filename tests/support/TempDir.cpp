@@ -1,10 +1,26 @@
 #include "support/TempDir.h"
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
 #include "platform/Files.h"
+
+bool MakeSocket(const std::string& path) {
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  if (path.size() >= sizeof addr.sun_path) return false;
+  std::strcpy(addr.sun_path, path.c_str());
+  const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+  const bool bound = sock >= 0 && bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+  if (sock >= 0) close(sock);
+  return bound;
+}
 
 TempDir::TempDir() {
   char tmpl[] = "/tmp/velmora-test-XXXXXX";

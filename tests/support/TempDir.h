@@ -2,6 +2,9 @@
 #pragma once
 #include <string>
 
+// Leaves a Unix-domain socket at `path`; false when the name is too long or taken.
+bool MakeSocket(const std::string& path);
+
 class TempDir {
  public:
   TempDir();

@@ -30,17 +30,10 @@ namespace {
 constexpr int64_t kMaxShownOutput = 4 << 20;
 constexpr size_t kMaxShownLines = plat::kMaxDocumentLines;
 
-// Reads the end of the capture; `cut` tells whether an earlier part was left out.
+// Reads the end of the capture (a regular file only, never waited on); `cut` tells whether an
+// earlier part was left out.
 bool ReadCaptureTail(const std::string& path, std::string& text, bool& cut) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::fseek(f, 0, SEEK_END);
-  const int64_t size = std::max<int64_t>(0, ftello(f));
-  cut = size > kMaxShownOutput;
-  fseeko(f, cut ? size - kMaxShownOutput : 0, SEEK_SET);
-  text.resize(size_t(std::min(size, kMaxShownOutput)));
-  text.resize(std::fread(text.data(), 1, text.size(), f));
-  std::fclose(f);
+  if (!plat::ReadRegularFileTail(path, text, size_t(kMaxShownOutput), cut)) return false;
   if (cut) {
     // The shown part starts on a whole line, when there is a line end to start after.
     const size_t end = text.find_first_of("\r\n");

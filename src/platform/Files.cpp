@@ -365,6 +365,22 @@ bool ReadRegularFileHead(const std::string& path, std::string& out, size_t count
   return ok;
 }
 
+bool ReadRegularFileTail(const std::string& path, std::string& out, size_t count, bool& cut,
+                         std::string* error) {
+  struct stat st;
+  int fd = OpenRegular(path, st, error);
+  if (fd < 0) return false;
+  const uint64_t size = static_cast<uint64_t>(std::max<off_t>(st.st_size, 0));
+  cut = size > count;
+  std::string data;
+  bool ok = !cut || lseek(fd, static_cast<off_t>(size - count), SEEK_SET) >= 0;
+  if (!ok) Fail(error, errno);
+  ok = ok && ReadUpTo(fd, data, count, std::min<uint64_t>(count, size), error);
+  close(fd);
+  if (ok) out = std::move(data);
+  return ok;
+}
+
 FileStamp StampOf(const std::string& path) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};

@@ -88,6 +88,10 @@ bool ReadRegularFile(const std::string& path, std::string& out, uint64_t limit,
 // The first `count` bytes of a regular file (all of a shorter one), refused as above.
 bool ReadRegularFileHead(const std::string& path, std::string& out, size_t count,
                          std::string* error = nullptr);
+// The last `count` bytes (all of a shorter file), refused as above; `cut` tells whether an
+// earlier part was left out.
+bool ReadRegularFileTail(const std::string& path, std::string& out, size_t count, bool& cut,
+                         std::string* error = nullptr);
 
 // The program folder: $VELMORA_HOME, else the executable's folder when writable, else
 // ~/.local/share/velmora (made when missing). Absolute, with trailing "/".

@@ -116,6 +116,8 @@ TEST(BoundedRead, OnlyRegularFilesWithinTheLimitAreRead) {
     EXPECT_EQ(error, c.error) << c.name;
     ok = ReadRegularFileHead(t.file(c.name), out, 4, &error);
     EXPECT_EQ(ok, c.text != nullptr || c.limit == 9 || c.limit == 16u << 20) << c.name;
+    bool cut = false;
+    EXPECT_EQ(ReadRegularFileTail(t.file(c.name), out, 4, cut), ok) << c.name;
     if (c.limit == 1024) {
       EXPECT_FALSE(ReadWholeFile(t.file(c.name), out)) << c.name;
     }
@@ -123,6 +125,10 @@ TEST(BoundedRead, OnlyRegularFilesWithinTheLimitAreRead) {
   std::string head;
   ASSERT_TRUE(ReadRegularFileHead(t.file("small"), head, 4));
   EXPECT_EQ(head, "0123");
+  bool cut = false;
+  ASSERT_TRUE(ReadRegularFileTail(t.file("small"), head, 4, cut));
+  EXPECT_EQ(head, "6789");
+  EXPECT_TRUE(cut);
 }
 
 TEST(AtomicWrite, KeepsModeWritesThroughLinksAndRefusesReadOnly) {

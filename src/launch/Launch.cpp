@@ -4,7 +4,6 @@
 #include <QColor>
 #include <QLabel>
 #include <QTimer>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <unordered_set>

@@ -1,6 +1,7 @@
 #include "platform/Seams.h"
 
 #include <chrono>
+#include <ctime>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
@@ -299,6 +300,12 @@ int64_t Seam::MonotonicMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
       .count();
+}
+
+int64_t Seam::ThreadCpuMs() {
+  timespec ts{};
+  if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts) != 0) return 0;
+  return int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
 uint32_t Seam::Random(uint32_t range) {

@@ -71,6 +71,7 @@ class Seam {
   virtual bool OpenWithDesktop(const std::string& target);
   virtual int64_t NowMs();                   // wall clock, milliseconds since 1970
   virtual int64_t MonotonicMs();             // steady clock, milliseconds (elapsed times)
+  virtual int64_t ThreadCpuMs();             // processor time of the calling thread, milliseconds
   virtual uint32_t Random(uint32_t range);   // 0 .. range-1 (0 when range is 0)
 };
 

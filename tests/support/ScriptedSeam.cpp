@@ -103,6 +103,13 @@ int64_t ScriptedSeam::MonotonicMs() {
   return t;
 }
 
+int64_t ScriptedSeam::ThreadCpuMs() {
+  if (cpuMs < 0) return plat::Seam::ThreadCpuMs();
+  const int64_t t = cpuMs;
+  cpuMs += cpuStepMs;
+  return t;
+}
+
 uint32_t ScriptedSeam::Random(uint32_t range) {
   if (randoms.empty()) return plat::Seam::Random(range);
   uint32_t r = randoms.front();

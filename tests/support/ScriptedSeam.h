@@ -45,6 +45,8 @@ class ScriptedSeam : public plat::Seam {
   std::vector<std::string> opened;
   bool startResult = true;
   int64_t nowMs = 0;  // 0: the real clock
+  // Processor time: below 0 the real clock; else each reading gives it and then adds the step.
+  int64_t cpuMs = -1, cpuStepMs = 0;
   std::deque<int64_t> monotonicMs;  // steady-clock readings, taken in order; without one, the real clock
   std::deque<uint32_t> randoms;
 
@@ -68,6 +70,7 @@ class ScriptedSeam : public plat::Seam {
   bool OpenWithDesktop(const std::string& target) override;
   int64_t NowMs() override;
   int64_t MonotonicMs() override;
+  int64_t ThreadCpuMs() override;
   uint32_t Random(uint32_t range) override;
 
   // The texts of every message shown, joined by "\n---\n" (handy in failure output).

@@ -233,7 +233,21 @@ void FolderIndex::Reset(std::string dir) {
 
 void FolderIndex::Invalidate() { built_ = false; }
 
+FolderIndex::Stamp FolderIndex::StampOfDir(const std::string& dir) {
+  struct stat st;
+  if (dir.empty() || stat(dir.c_str(), &st) != 0) return {};
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+          static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+          static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
+}
+
+void FolderIndex::RenewIfChanged() {
+  if (built_ && StampOfDir(dir_) != stamp_) built_ = false;
+}
+
 void FolderIndex::Build() {
+  // Taken before the listing: a change made while it is read shows as a change next time.
+  stamp_ = StampOfDir(dir_);
   entries_.clear();
   for (auto& n : ListDir(dir_)) entries_.emplace_back(UpperCase(n), n);
   std::stable_sort(entries_.begin(), entries_.end(),

@@ -57,12 +57,22 @@ class FolderIndex {
   explicit FolderIndex(std::string dir = {});
   void Reset(std::string dir);
   void Invalidate();
+  // The folder is read again at the next lookup when it changed since it was read (its time
+  // of change or its identity differ): one stat.
+  void RenewIfChanged();
   std::optional<std::string> Find(std::string_view name);  // full path
   const std::string& Dir() const { return dir_; }
  private:
+  struct Stamp {
+    uint64_t dev = 0, ino = 0;
+    int64_t mtimeNs = -1, ctimeNs = -1;  // -1: no folder
+    bool operator==(const Stamp&) const = default;
+  };
+  static Stamp StampOfDir(const std::string& dir);
   void Build();
   std::string dir_;
   bool built_ = false;
+  Stamp stamp_;  // of the folder as it was read
   std::vector<std::pair<std::string, std::string>> entries_;  // upper-cased name, real name
 };
 

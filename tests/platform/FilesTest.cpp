@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,7 +64,7 @@ TEST(CaseInsensitiveLookup, WritesReuseAnExistingVariant) {
   EXPECT_FALSE(FileExists(t.path() + "SUB/STATS.INI"));
 }
 
-TEST(FolderIndexTest, FindsAndSeesChangesOnlyAfterInvalidate) {
+TEST(FolderIndexTest, FindsAndSeesChangesAfterInvalidateOrWhenTheFolderChanged) {
   TempDir t;
   t.write("ABC.ZIP", "");
   FolderIndex idx(t.path());
@@ -72,6 +73,20 @@ TEST(FolderIndexTest, FindsAndSeesChangesOnlyAfterInvalidate) {
   EXPECT_FALSE(idx.Find("DEF.ZIP"));
   idx.Invalidate();
   EXPECT_EQ(idx.Find("DEF.ZIP").value_or(""), t.path() + "def.zip");
+  // Renewed when the folder changed since it was read (read at a time of change long past, a
+  // file came), or a missing folder came.
+  const timespec past[2] = {{1, 0}, {1, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, t.path().c_str(), past, 0), 0);
+  idx.Invalidate();
+  EXPECT_FALSE(idx.Find("GHI.ZIP"));
+  t.write("ghi.zip", "");
+  idx.RenewIfChanged();
+  EXPECT_EQ(idx.Find("GHI.ZIP").value_or(""), t.path() + "ghi.zip");
+  FolderIndex later(t.path() + "snap/");
+  EXPECT_FALSE(later.Find("a.png"));
+  t.write("snap/A.PNG", "");
+  later.RenewIfChanged();
+  EXPECT_EQ(later.Find("a.png").value_or(""), t.path() + "snap/A.PNG");
 }
 
 TEST(AtomicWrite, FailureLeavesTheOldFileWhole) {

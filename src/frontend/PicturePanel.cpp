@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QEvent>
+#include <QFileSystemWatcher>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
@@ -161,6 +162,15 @@ void TMainFRM::CreatePicturePanel() {
           [this] { Guarded([this] { ScreenShotPGEChange(); }); });
   connect(UserZoom, QOverload<int>::of(&QComboBox::activated), this,
           [this] { Guarded([this] { DisplayPicture(); }); });
+  // A picture saved or copied into the shown folder shows once the folder is quiet again.
+  PictureWatch = new QFileSystemWatcher(this);
+  PictureWatchTMR = new QTimer(this);
+  PictureWatchTMR->setSingleShot(true);
+  PictureWatchTMR->setInterval(300);
+  auto changed = [this] { PictureWatchTMR->start(); };
+  connect(PictureWatch, &QFileSystemWatcher::directoryChanged, this, changed);
+  connect(PictureWatch, &QFileSystemWatcher::fileChanged, this, changed);
+  connect(PictureWatchTMR, &QTimer::timeout, this, [this] { Guarded([this] { RenewPictures(); }); });
   LoadPicture("");
   ImagePath->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   ImagePath->installEventFilter(new PathLabelFit(ImagePath));
@@ -175,6 +185,7 @@ plat::FolderIndex& TMainFRM::PictureFolder(const std::string& folder) {
 std::string TMainFRM::FindPictureFile(const std::string& baseName, const std::string& folder) {
   if (folder.empty() || baseName.empty()) return {};
   plat::FolderIndex& index = PictureFolder(folder);
+  index.RenewIfChanged();  // a picture added since the folder was read is found
   std::string found;
   for (const char* ext : kExtensions)
     if (auto path = index.Find(baseName + ext); path && plat::FileExists(*path)) found = *path;
@@ -236,7 +247,33 @@ void TMainFRM::LoadPicture(const std::string& file) {
     ScreenshotsBackACTN->setEnabled(n >= 0);
     ScreenshotsForwACTN->setEnabled(!NumberedPicture(n + 1).empty());
   }
+  WatchPictures();
   DisplayPicture();
+}
+
+void TMainFRM::WatchPictures() {
+  // A picture that was read while it was being written shows whole once the writing ends.
+  if (!PictureWatch) return;
+  QStringList want;
+  for (const std::string& path : {PictureTabFolder(), shownStamp_.first})
+    if (plat::DirExists(path) || plat::FileExists(path)) want << plat::FromLocal(path);
+  const QStringList have = PictureWatch->directories() + PictureWatch->files();
+  if (have == want) return;
+  if (!have.isEmpty()) PictureWatch->removePaths(have);
+  if (!want.isEmpty()) PictureWatch->addPaths(want);
+}
+
+void TMainFRM::RenewPictures() {
+  pictureFolders_.clear();  // read again at the next lookup
+  if (!SelectedGame) return;
+  // A numbered picture being looked at stays; any other is looked up again (the game's own
+  // may have come in place of its parent's or the not-found picture).
+  const std::string shown = shownStamp_.first;
+  if (!shown.empty() && plat::FileExists(shown) &&
+      pictures::GetPictureNumber(shown, SelectedGame->Name.str()) >= 0)
+    LoadPicture(shown);
+  else
+    FindPicture(SelectedGame);
 }
 
 std::string TMainFRM::NumberedPicture(int32_t number) {

@@ -40,6 +40,7 @@ class QLineEdit;
 class TDXInput;
 class QPushButton;
 class QMouseEvent;
+class QFileSystemWatcher;
 namespace plat {
 class FolderIndex;
 }
@@ -229,6 +230,11 @@ class TMainFRM : public TDXForm {
   void SnapShotMouseDown(QMouseEvent* e);
   void SnapShotMouseMove(QMouseEvent* e);
   void SnapShotMouseUp(QMouseEvent* e);
+  // The picture folders are read again and the selected game's picture shown afresh: after a
+  // game (its emulator may have saved a snapshot) and when the shown folder or file changed.
+  void RenewPictures();
+  QFileSystemWatcher* PictureWatch = nullptr;  // the shown tab's folder and the shown file
+  QTimer* PictureWatchTMR = nullptr;           // a burst of changes renews the pictures once
   QImage ShownPicture;
   uint32_t PictureReads = 0;  // picture files read into the panel
   int32_t PictureOverflowX = 0, PictureOverflowY = 0;
@@ -526,6 +532,7 @@ class TMainFRM : public TDXForm {
   std::string NumberedPicture(int32_t number);
   void StepPicture(int delta);
   plat::FolderIndex& PictureFolder(const std::string& folder);
+  void WatchPictures();
   std::map<std::string, std::unique_ptr<plat::FolderIndex>> pictureFolders_;
   // The file the shown picture was read from, with its size and time then (read or not).
   std::pair<std::string, plat::FileStamp> shownStamp_;

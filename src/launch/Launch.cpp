@@ -197,6 +197,7 @@ void TMainFRM::MamePlayACTNExecute() {
     const int64_t end = plat::Ui().MonotonicMs();
     plat::DropPendingUserInput();  // what was pressed while the game ran is not replayed
     working.reset();
+    RenewPictures();  // a snapshot saved during the game shows at once
     // The interpreter reports 126 (not executable) or 127 (not found) when it could not start
     // the emulator: that is no play.
     const bool started = run.error == 0 && run.exitStatus != 126 && run.exitStatus != 127;

@@ -73,7 +73,7 @@ class Launch : public ::testing::Test {
   }
   void TearDown() override {
     for (const char* v : {"VELMORA_DEMO_LOG", "VELMORA_DEMO_SLEEP", "VELMORA_DEMO_STDIN",
-                          "VELMORA_DEMO_STDOUT", "VELMORA_DEMO_STDERR"})
+                          "VELMORA_DEMO_STDOUT", "VELMORA_DEMO_STDERR", "VELMORA_DEMO_SNAPSHOT"})
       unsetenv(v);
     CmdLineFRM = nullptr;
     plat::SetCurrentDir(cwd);
@@ -390,6 +390,26 @@ TEST_F(Launch, OneRunPerEnterAndKeysPressedDuringTheRunAreDropped) {
   later.setTimestamp(5200);
   QApplication::sendEvent(w->TreeList, &later);
   EXPECT_EQ(runs, 2);
+}
+
+// A snapshot the emulator saves during the game, into the folder MAME.CFG names, shows as the
+// game ends; the next one is numbered beside it.
+TEST_F(Launch, ASnapshotSavedDuringTheGameShowsAfterIt) {
+  std::string title;
+  plat::ReadWholeFile(std::string(VELMORA_SOURCE_DIR) + "/demo/pictures/titles/zyphon.png", title);
+  h.home.write("my $HOME 'games'/pictures/titles/zyphon.png", title);
+  w->MAMEDirectories.snap = "Shots";
+  w->PictureTabs = {emu + "Shots/"};
+  w->SetPictureTabCaptions({"Snap"});
+  w->FindPicture(w->SelectedGame);
+  EXPECT_EQ(w->CurrentPictureFile, "");
+  setenv("VELMORA_DEMO_SNAPSHOT", "1", 1);
+  Play();
+  EXPECT_EQ(w->CurrentPictureFile, emu + "Shots/zyphon.png") << Log();
+  EXPECT_FALSE(w->ScreenshotsForwACTN->isEnabled());
+  Play();
+  EXPECT_EQ(w->CurrentPictureFile, emu + "Shots/zyphon.png");
+  EXPECT_TRUE(w->ScreenshotsForwACTN->isEnabled());  // zyph0000.png
 }
 
 TEST_F(Launch, NoGameOrAnEmulatorThatCannotStart) {

@@ -42,6 +42,7 @@ int TDXForm::ShowModal() {
 }
 
 void TDXForm::SetModalResult(int r) {
+  if (r == mrOk && inModal_ && okCheck_ && !okCheck_()) return;
   modalResult_ = r;
   setProperty("modalResult", r);
   if (r != mrNone && inModal_) hide();

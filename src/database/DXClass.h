@@ -36,8 +36,10 @@ class TDXForm : public QMainWindow {
 
   int ShowModal();
   int ModalResult() const { return modalResult_; }
-  // Setting a non-zero result of a modal window closes it.
+  // Setting a non-zero result of a modal window closes it; OK only when the window's OK check
+  // (if any) passes: a check that fails tells why, and the window stays shown as it was.
   void SetModalResult(int r);
+  void SetOkCheck(std::function<bool()> check) { okCheck_ = std::move(check); }
   bool IsModal() const { return inModal_; }
 
   // Enter presses the focused push button, else the default one ("&Ok", "&Next", "&Go");
@@ -56,6 +58,7 @@ class TDXForm : public QMainWindow {
   int modalResult_ = 0;
   bool inModal_ = false;
   bool escapeCloses_ = true;
+  std::function<bool()> okCheck_;
 };
 
 // Modal results, as the framework numbers them.

@@ -57,12 +57,15 @@ bool InputQuery(const std::string& caption, const std::string& prompt, std::stri
 }
 
 bool ShowModalForName(TDXForm& window, const QLineEdit& name) {
-  for (;;) {
-    if (window.ShowModal() != mrOk) return false;
+  // OK on a refused name tells why over the window, which stays where it is.
+  window.SetOkCheck([&window, &name] {
     const QString why = UnstorableName(name.text());
-    if (why.isEmpty()) return true;
-    plat::Ui().MessageBoxText(&window, "Velmora", why, plat::MB_ICONERROR);
-  }
+    if (!why.isEmpty()) plat::Ui().MessageBoxText(&window, "Velmora", why, plat::MB_ICONERROR);
+    return why.isEmpty();
+  });
+  const bool ok = window.ShowModal() == mrOk;
+  window.SetOkCheck(nullptr);
+  return ok && UnstorableName(name.text()).isEmpty();
 }
 
 QString UnstorableName(const QString& name) {

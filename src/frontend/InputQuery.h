@@ -32,7 +32,7 @@ bool InputQuery(const std::string& caption, const std::string& prompt, std::stri
                 bool storedName = false);
 
 // Shows the window modally until it is cancelled, or closed with OK on a name the program's
-// files can keep; a refused name is told and the window comes back as it was.
+// files can keep; a refused name is told over the window, which stays shown where it was.
 bool ShowModalForName(TDXForm& window, const QLineEdit& name);
 
 // Why a name the user gave cannot be kept in the program's files (they hold Windows-1252);

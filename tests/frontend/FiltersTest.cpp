@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
 #include <filesystem>
@@ -192,22 +194,31 @@ TEST(FilterActions, RenameThroughTheInputBox) {
   h.FilterAt(1)->Modified = 0;
   h.w().FileFilterRenameACTN->trigger();
   EXPECT_EQ(h.FilterAt(1)->Modified, 0);
-  // A name the filter file cannot hold is refused, and the box comes back with it.
+  // A name the filter file cannot hold is refused over the box, which stays shown where it was
+  // with the name in it.
+  QWidget* box = nullptr;
+  QRect before, after;
   QString again;
-  h.seam.modalHandlers = {
-      [](QWidget* win) {
-        static_cast<TInputQueryFRM*>(win)->Edit->setText(QString::fromUtf8("\u65E5\u672C"));
-        return static_cast<int>(mrOk);
-      },
-      [&again](QWidget* win) {
-        again = static_cast<TInputQueryFRM*>(win)->Edit->text();
-        return static_cast<int>(mrCancel);
-      }};
+  h.seam.modalHandlers = {[&](QWidget* win) {
+    auto* query = static_cast<TInputQueryFRM*>(win);
+    box = query;
+    query->show();
+    QCoreApplication::processEvents();
+    before = query->frameGeometry();
+    query->Edit->setText(QString::fromUtf8("\u65E5\u672C"));
+    query->OkBTN->click();
+    after = query->isVisible() ? query->frameGeometry() : QRect();
+    again = query->Edit->text();
+    query->CancelBTN->click();
+    return 0;
+  }};
   h.w().FileFilterRenameACTN->trigger();
   ASSERT_EQ(h.seam.messages.size(), 1u);
   EXPECT_EQ(h.seam.messages[0].shown,
             "The name \"\u65E5\u672C\" cannot be stored: it has characters that Velmora's files "
             "cannot hold.");
+  EXPECT_EQ(h.seam.messages[0].owner, box);
+  EXPECT_EQ(after, before);
   EXPECT_EQ(again, QString::fromUtf8("\u65E5\u672C"));
   EXPECT_EQ(h.FilterAt(1)->Name, "");
   EXPECT_EQ(h.FilterAt(1)->Modified, 0);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -92,14 +93,16 @@ TEST(CategoryFiles, ImportsMakeUnsavedFilters) {
   std::string cat = h.home.write("catver.ini", kCatList);
 
   // The options window: VerAdded moved above Main Category, the name edited; a name the
-  // filter file cannot hold is refused first, and the window comes back.
+  // filter file cannot hold is refused first, over the window, which stays shown.
   h.seam.fileAnswers = {cat};
-  h.seam.modalHandlers.push_back([](QWidget* win) {
-    static_cast<TFilterImportFRM*>(win)->FilterTitle->setText(QString::fromUtf8("\u65E5\u672C"));
-    return int(mrOk);
-  });
-  h.seam.modalHandlers.push_back([](QWidget* win) {
+  h.seam.modalHandlers.push_back([&h](QWidget* win) {
     auto* d = static_cast<TFilterImportFRM*>(win);
+    d->show();
+    QCoreApplication::processEvents();
+    d->FilterTitle->setText(QString::fromUtf8("\u65E5\u672C"));
+    d->OkBTN->click();
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(h.seam.messages.size() == 1 ? h.seam.messages[0].owner : nullptr, d);
     EXPECT_EQ(d->FolderSelector->item(0)->text(), "Main Category (Main categories)");
     d->FolderSelector->setCurrentRow(1);
     d->MoveUpBTN->click();

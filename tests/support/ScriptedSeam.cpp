@@ -11,9 +11,10 @@ int ScriptedSeam::MessageBoxText(QWidget* parent, const std::string& title, cons
   return answer;
 }
 
-int ScriptedSeam::MessageBox(QWidget*, const std::string& title, const std::string& text,
+int ScriptedSeam::MessageBox(QWidget* parent, const std::string& title, const std::string& text,
                              unsigned flags) {
-  messages.push_back({title, text, flags, plat::FromAnsi(text).toStdString()});
+  messages.push_back(
+      {title, text, flags, plat::FromAnsi(text).toStdString(), plat::MessageBoxOwner(parent)});
   if (!messageAnswers.empty()) {
     int a = messageAnswers.front();
     messageAnswers.pop_front();

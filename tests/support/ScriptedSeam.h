@@ -12,6 +12,7 @@ struct ShownMessage {
   std::string text;  // Windows-1252
   unsigned flags;
   std::string shown;  // the text as the box shows it, in UTF-8
+  QWidget* owner = nullptr;  // the window the box stands over (none: the middle of the screen)
 };
 
 class ScriptedSeam : public plat::Seam {

@@ -278,7 +278,8 @@ void TMainFRM::FileFilterImportMacMameACTNExecute() {
       continue;
     }
     auto filter = types::NewFilterDescriptor();
-    filter->Name = plat::FileNameOf(path);
+    // Named after the file: its name is the locale's bytes, the filter's Windows-1252.
+    filter->Name = plat::ToAnsi(plat::FromLocal(plat::FileNameOf(path)));
     bool deep = false;
     {
       WorkingProgress progress(this, "Importing grouping file...");

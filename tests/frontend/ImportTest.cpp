@@ -152,9 +152,10 @@ TEST(CategoryFiles, ImportsMakeUnsavedFilters) {
     EXPECT_EQ(h.seam.AllMessages(), "Cannot import " + file + ": " + why);
   }
 
-  // Two MacMAME files: the bad one is told, the other imported under its file name.
+  // Two MacMAME files: the bad one is told, the other imported under its file name (as the
+  // filter file holds it).
   h.seam.messages.clear();
-  std::string good = h.home.write("Arcade groups",
+  std::string good = h.home.write("Arcade group\u00E9s",
                                   std::string(categoryfile::kMacMameHeader) +
                                       "\nPACMAN Maze\nnosuch\ndkong Platform\n");
   h.seam.fileAnswers = {h.home.file("bad.ini") + "\n" + good};
@@ -162,7 +163,7 @@ TEST(CategoryFiles, ImportsMakeUnsavedFilters) {
   EXPECT_TRUE(h.seam.fileRequests.back().multiSelect);
   EXPECT_EQ(h.seam.AllMessages(), "Cannot import " + h.home.file("bad.ini") + ": unknown format");
   ASSERT_EQ(w.Filters->size(), 3u);
-  EXPECT_EQ((*w.Filters)[2]->Name, "Arcade groups");
+  EXPECT_EQ((*w.Filters)[2]->Name, "Arcade group\xE9s");
   EXPECT_EQ(Entries(*(*w.Filters)[2]), "\\Platform\\DKONG;\\Maze\\PACMAN;");
 }
 

@@ -258,9 +258,13 @@ void TMainFRM::WatchPictures() {
   for (const std::string& path : {PictureTabFolder(), shownStamp_.first})
     if (plat::DirExists(path) || plat::FileExists(path)) want << plat::FromLocal(path);
   const QStringList have = PictureWatch->directories() + PictureWatch->files();
-  if (have == want) return;
-  if (!have.isEmpty()) PictureWatch->removePaths(have);
-  if (!want.isEmpty()) PictureWatch->addPaths(want);
+  QStringList gone, added;
+  for (const QString& path : have)
+    if (!want.contains(path)) gone << path;
+  for (const QString& path : want)
+    if (!have.contains(path)) added << path;
+  if (!gone.isEmpty()) PictureWatch->removePaths(gone);
+  if (!added.isEmpty()) PictureWatch->addPaths(added);
 }
 
 void TMainFRM::RenewPictures() {

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileSystemWatcher>
 #include <QImage>
 #include <QLabel>
 #include <QTabWidget>
@@ -118,6 +119,11 @@ TEST(PicturePanel, LookupOrderNumbersAndSlideshow) {
   h.w().ScreenShotPGEChange();  // a tab change reads the folder again
   h.Select("GALAGA");
   EXPECT_EQ(h.Shown(), "NotFound.png");
+  // The shown folder is watched: a picture added to it shows with no new selection.
+  EXPECT_TRUE(w.PictureWatch->directories().contains(QString::fromStdString(h.snap.path())));
+  PictureWindow::Picture(h.snap, "galaga.png", 13, "PNG");
+  QMetaObject::invokeMethod(w.PictureWatchTMR, "timeout");
+  EXPECT_EQ(h.Shown(), "galaga.png");
 
   // Numbered pictures: KOF2000's own name is not a number; the damaged one is stepped past.
   PictureWindow::Picture(h.snap, "KOF2000.PNG", 40, "PNG");

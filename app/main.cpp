@@ -1,18 +1,26 @@
 #include <QApplication>
+#include <QPointer>
 #include <exception>
 
 #include "database/Working.h"
 #include "frontend/main.h"
 #include "launch/DosCmd.h"
+#include "platform/Files.h"
+#include "platform/ProgramLock.h"
 #include "verify/MameCd.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   app.setApplicationName("Velmora");
+  // One running program per program folder: a later start calls the running one forward.
+  QPointer<QWidget> shown;
+  plat::ProgramLock lock(plat::ProgramDir(argc > 0 ? argv[0] : ""));
+  if (!plat::TakeProgramFolder(lock, [&shown] { return plat::BringForward(shown); })) return 0;
   int rc = 0;
   try {
     // The four windows that live for the whole run, in this order.
     auto* mainForm = new TMainFRM;
+    shown = mainForm;
     for (int i = 1; i < argc; ++i) mainForm->Arguments.emplace_back(argv[i]);
     WorkingFRM = new TWorkingFRM;
     CmdLineFRM = new TCmdLineFRM;

@@ -2,7 +2,6 @@
 // clearing the database.
 #include <QLabel>
 #include <cstdio>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <QTextEdit>
 #include <QTreeView>
@@ -65,10 +64,11 @@ static std::string EmulatorCommand(const TMainFRM& f, const std::string& exe, co
 }
 
 int TMainFRM::CreateCaptureFile(std::string& message) {
+  RemoveCaptureFile();
   // Room for the start of the output: a full disk is told, not taken for an empty answer.
   constexpr uint64_t kRoom = 64 << 10;
   std::string error;
-  const int fd = plat::CreateNewFile(CaptureFile, kRoom, &error);
+  const int fd = CaptureFd = plat::CreateNewFile(CaptureFile, kRoom, &error);
   if (fd < 0) {
     message = "The emulator's output cannot be captured in\r" +
               plat::ToAnsi(plat::FromLocal(plat::AbsolutePath(CaptureFile))) + "\r(" + error + ")";
@@ -79,8 +79,10 @@ int TMainFRM::CreateCaptureFile(std::string& message) {
 }
 
 void TMainFRM::RemoveCaptureFile() {
-  struct stat st;
-  if (lstat(CaptureFile.c_str(), &st) == 0 && S_ISREG(st.st_mode)) plat::RemoveFile(CaptureFile);
+  if (CaptureFd < 0) return;
+  plat::RemoveOwnFile(CaptureFile, CaptureFd);
+  ::close(CaptureFd);
+  CaptureFd = -1;
 }
 
 std::string TMainFRM::GetEmulatorVersion(const std::string& exe, std::string* stopReason,
@@ -102,10 +104,9 @@ std::string TMainFRM::GetEmulatorVersion(const std::string& exe, std::string* st
     DOSexec::ExecAndWait(EmulatorCommand(*this, exe, ""), DOSexec::SW_HIDE, true, nullptr,
                          &stopped);
   }
-  ::close(capture);
-  // An unreadable or missing capture file is an empty answer; only its start is read.
+  // An unreadable capture file is an empty answer; only its start is read.
   std::string line, head;
-  if (stopped == plat::Stopped::No && plat::ReadRegularFileHead(CaptureFile, head, kVersionBytes)) {
+  if (stopped == plat::Stopped::No && plat::ReadOpenFileHead(capture, head, kVersionBytes)) {
     TTextStream s;
     s.LineEnd = TTextStream::TOLERANT;
     s.LoadFromString(std::move(head));
@@ -233,7 +234,7 @@ void TMainFRM::CreateProfileFor(const std::string& proposedEmulator) {
           const int64_t now = plat::Ui().MonotonicMs();
           if (now - shownAt >= 500) {
             shownAt = now;
-            if (int64_t n = plat::FileSize(CaptureFile); n > 0)
+            if (int64_t n = plat::OpenFileSize(capture); n > 0)
               working.Step("Querying MAME... (" + ReceivedText(n) + " received)", -1);
           }
           return working.Poll();
@@ -241,7 +242,6 @@ void TMainFRM::CreateProfileFor(const std::string& proposedEmulator) {
         startError = DOSexec::ExecAndWait(EmulatorCommand(*this, exe, " -listinfo"),
                                           DOSexec::SW_HIDE, true, &exitStatus, &stopped);
       }
-      ::close(capture);
       working.Done();
       if (stopped == plat::Stopped::No) return true;
       RemoveCaptureFile();
@@ -296,8 +296,7 @@ void TMainFRM::CreateProfileFor(const std::string& proposedEmulator) {
     };
     if (page.ShowModal() != mrOk || declined) return;
     const std::string profileFile = page.ProfileFile;
-    auto capture = plat::ResolveNoCase(CaptureFile);
-    if (!capture || !plat::FileExists(*capture)) {
+    if (CaptureFd < 0) {
       ShowMessageBox("Cannot read game info file!", plat::MB_ICONERROR);
       return;
     }
@@ -324,8 +323,8 @@ void TMainFRM::CreateProfileFor(const std::string& proposedEmulator) {
         setWindowTitle(plat::FromAnsi("Velmora - [" + EmulatorVersion + "]"));
       }
     }
-    RemoveCaptureFile();
   }();
+  RemoveCaptureFile();  // whatever road the creation took
   // A creation that stopped before the catalogue was read leaves the profile in use as it was.
   if (folderChanged) plat::SetCurrentDir(previousDir);
   UpdateActions();

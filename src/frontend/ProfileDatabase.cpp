@@ -81,10 +81,9 @@ bool TMainFRM::ParseListInfo() {
   datafiles::ForgetDataFiles();
   std::string text;
   std::string error;
-  if (!plat::ReadRegularFile(CaptureFile, text, listinfo::kMaxListingSize, &error)) {
+  if (!plat::ReadOpenFile(CaptureFd, text, listinfo::kMaxListingSize, &error)) {
     // A file that is there but refused says why.
-    ShowMessageBox(std::string("Cannot read game info file!") +
-                       (plat::FileSize(CaptureFile) < 0 ? "" : "\r" + error),
+    ShowMessageBox(std::string("Cannot read game info file!") + (CaptureFd < 0 ? "" : "\r" + error),
                    MB_ICONERROR);
     return false;
   }

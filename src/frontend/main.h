@@ -66,6 +66,7 @@ class TMainFRM : public TDXForm {
   std::string StatsFileName;
   std::string HistoryFileName;
   std::string CaptureFile = "$VRTEMP$.NFO";
+  int CaptureFd = -1;  // the capture file made by CreateCaptureFile, open until it is removed
   std::string QuickSearchText;
   std::string WindowsDir;
   std::string ComSpec;
@@ -124,7 +125,7 @@ class TMainFRM : public TDXForm {
   // --- listinfo and profiles ---
   // (AddRecentProfile, AddRecentFilter and LookUpSetName, declared below, are in
   // ProfileDatabase.cpp and GameIndex.cpp; ClearDatabase is in OpenProfile.cpp.)
-  bool ParseListInfo();                                // reads CaptureFile; true = use it
+  bool ParseListInfo();                                // reads CaptureFd; true = use it
   bool SaveProfile(const std::string& FileName);       // false = not written (reported)
   // false = refused: reported, or with `refusal` given the reason is put there instead.
   bool LoadProfile(const std::string& FileName, std::string* refusal = nullptr);
@@ -459,9 +460,11 @@ class TMainFRM : public TDXForm {
   std::string GetEmulatorVersion(const std::string& exe, std::string* stopReason = nullptr,
                                  bool* captureRefused = nullptr);
   // Makes the capture file anew for the emulator's output (see plat::CreateNewFile): its
-  // descriptor, or -1 with the message that names the cause.
+  // descriptor (kept in CaptureFd; the output is read back from it, never by name), or -1
+  // with the message that names the cause.
   int CreateCaptureFile(std::string& message);
-  // Removes the capture file when it is a regular file (never what took its name).
+  // Removes the capture file while its name still stands for the one we made (never what
+  // another program put there), and closes it.
   void RemoveCaptureFile();
 
   // --- emulator data files and reports (MainReports.cpp) ---

@@ -29,10 +29,10 @@ namespace {
 constexpr int64_t kMaxShownOutput = 4 << 20;
 constexpr size_t kMaxShownLines = plat::kMaxDocumentLines;
 
-// Reads the end of the capture (a regular file only, never waited on); `cut` tells whether an
-// earlier part was left out.
-bool ReadCaptureTail(const std::string& path, std::string& text, bool& cut) {
-  if (!plat::ReadRegularFileTail(path, text, size_t(kMaxShownOutput), cut)) return false;
+// Reads the end of the capture from its descriptor; `cut` tells whether an earlier part was
+// left out.
+bool ReadCaptureTail(int fd, std::string& text, bool& cut) {
+  if (!plat::ReadOpenFileTail(fd, text, size_t(kMaxShownOutput), cut)) return false;
   if (cut) {
     // The shown part starts on a whole line, when there is a line end to start after.
     const size_t end = text.find_first_of("\r\n");
@@ -193,7 +193,6 @@ void TMainFRM::MamePlayACTNExecute() {
       if (capture >= 0) out.emplace(capture, true);
       run = plat::Ui().RunProcess(command, true, plat::WaitMode::KeepPainting);
     }
-    if (capture >= 0) ::close(capture);
     const int64_t end = plat::Ui().MonotonicMs();
     plat::DropPendingUserInput();  // what was pressed while the game ran is not replayed
     working.reset();
@@ -220,8 +219,6 @@ void TMainFRM::MamePlayACTNExecute() {
       report->SetTextFont("Courier New", QColor(Qt::black), NormalFontSize, TReportFRM::fsBold);
       report->AddLine("$ " + shown);
       report->AddLine("");
-      // A capture that is not there (the emulator never ran) shows no output.
-      const std::string capture = EmulatorDir + CaptureFile;
       std::string text;
       bool cut = false;
       if (ReadCaptureTail(capture, text, cut)) {

@@ -311,14 +311,16 @@ int OpenRegular(const std::string& path, struct stat& st, std::string* error) {
   return -1;
 }
 
-// Reads at most `max` bytes from the descriptor into `data`; false (with the reason) on error.
-bool ReadUpTo(int fd, std::string& data, size_t max, size_t expected, std::string* error) {
+// Reads at most `max` bytes from the descriptor, from `from` on, into `data`; false (with the
+// reason) on error. The descriptor's offset is not moved.
+bool ReadUpTo(int fd, std::string& data, size_t max, size_t expected, std::string* error,
+              off_t from = 0) {
   data.clear();
   data.resize(std::min(max, expected + 1 > 65536 ? expected + 1 : size_t{65536}));
   size_t have = 0;
   while (have < max) {
     if (have == data.size()) data.resize(std::min(max, data.size() * 2));
-    ssize_t n = read(fd, data.data() + have, data.size() - have);
+    ssize_t n = pread(fd, data.data() + have, data.size() - have, from + static_cast<off_t>(have));
     if (n < 0) {
       if (errno == EINTR) continue;
       return Fail(error, errno);
@@ -330,6 +332,14 @@ bool ReadUpTo(int fd, std::string& data, size_t max, size_t expected, std::strin
   return true;
 }
 
+// The descriptor's file, when it is a regular one.
+bool StatOpen(int fd, struct stat& st, std::string* error) {
+  if (fstat(fd, &st) != 0) return Fail(error, errno);
+  if (S_ISREG(st.st_mode)) return true;
+  if (error) *error = "Not a regular file";
+  return false;
+}
+
 std::string SizeText(uint64_t bytes) {
   if (bytes >= (1u << 20) && bytes % (1u << 20) == 0) return std::to_string(bytes >> 20) + " MB";
   if (bytes >= 1024 && bytes % 1024 == 0) return std::to_string(bytes >> 10) + " KB";
@@ -338,29 +348,63 @@ std::string SizeText(uint64_t bytes) {
 
 }  // namespace
 
-bool ReadRegularFile(const std::string& path, std::string& out, uint64_t limit,
-                     std::string* error) {
+bool ReadOpenFile(int fd, std::string& out, uint64_t limit, std::string* error) {
   struct stat st;
-  int fd = OpenRegular(path, st, error);
-  if (fd < 0) return false;
+  if (!StatOpen(fd, st, error)) return false;
   const std::string tooLarge = "Larger than " + SizeText(limit);
   if (static_cast<uint64_t>(st.st_size) > limit) {
-    close(fd);
     if (error) *error = tooLarge;
     return false;
   }
   // One byte past the limit tells a file that grew since it was looked at.
   const uint64_t most = std::min<uint64_t>(limit, SIZE_MAX - 1) + 1;
   std::string data;
-  bool ok = ReadUpTo(fd, data, static_cast<size_t>(most), static_cast<size_t>(st.st_size), error);
-  close(fd);
-  if (!ok) return false;
+  if (!ReadUpTo(fd, data, static_cast<size_t>(most), static_cast<size_t>(st.st_size), error))
+    return false;
   if (data.size() > limit) {
     if (error) *error = tooLarge;
     return false;
   }
   out = std::move(data);
   return true;
+}
+
+bool ReadOpenFileHead(int fd, std::string& out, size_t count, std::string* error) {
+  struct stat st;
+  if (!StatOpen(fd, st, error)) return false;
+  std::string data;
+  if (!ReadUpTo(fd, data, count, std::min(count, static_cast<size_t>(st.st_size)), error))
+    return false;
+  out = std::move(data);
+  return true;
+}
+
+bool ReadOpenFileTail(int fd, std::string& out, size_t count, bool& cut, std::string* error) {
+  struct stat st;
+  if (!StatOpen(fd, st, error)) return false;
+  const uint64_t size = static_cast<uint64_t>(std::max<off_t>(st.st_size, 0));
+  cut = size > count;
+  std::string data;
+  if (!ReadUpTo(fd, data, count, std::min<uint64_t>(count, size), error,
+                cut ? static_cast<off_t>(size - count) : 0))
+    return false;
+  out = std::move(data);
+  return true;
+}
+
+int64_t OpenFileSize(int fd) {
+  struct stat st;
+  return fd >= 0 && fstat(fd, &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
+}
+
+bool ReadRegularFile(const std::string& path, std::string& out, uint64_t limit,
+                     std::string* error) {
+  struct stat st;
+  int fd = OpenRegular(path, st, error);
+  if (fd < 0) return false;
+  const bool ok = ReadOpenFile(fd, out, limit, error);
+  close(fd);
+  return ok;
 }
 
 bool ReadWholeFile(const std::string& path, std::string& out, std::string* error) {
@@ -372,10 +416,8 @@ bool ReadRegularFileHead(const std::string& path, std::string& out, size_t count
   struct stat st;
   int fd = OpenRegular(path, st, error);
   if (fd < 0) return false;
-  std::string data;
-  bool ok = ReadUpTo(fd, data, count, std::min(count, static_cast<size_t>(st.st_size)), error);
+  const bool ok = ReadOpenFileHead(fd, out, count, error);
   close(fd);
-  if (ok) out = std::move(data);
   return ok;
 }
 
@@ -384,14 +426,8 @@ bool ReadRegularFileTail(const std::string& path, std::string& out, size_t count
   struct stat st;
   int fd = OpenRegular(path, st, error);
   if (fd < 0) return false;
-  const uint64_t size = static_cast<uint64_t>(std::max<off_t>(st.st_size, 0));
-  cut = size > count;
-  std::string data;
-  bool ok = !cut || lseek(fd, static_cast<off_t>(size - count), SEEK_SET) >= 0;
-  if (!ok) Fail(error, errno);
-  ok = ok && ReadUpTo(fd, data, count, std::min<uint64_t>(count, size), error);
+  const bool ok = ReadOpenFileTail(fd, out, count, cut, error);
   close(fd);
-  if (ok) out = std::move(data);
   return ok;
 }
 
@@ -534,7 +570,7 @@ int CreateNewFile(const std::string& path, uint64_t room, std::string* error) {
     // A leftover of our own name: a regular file, removed first.
     if (unlink(path.c_str()) != 0 && errno != ENOENT) return Fail(error, errno), -1;
   }
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
   if (fd < 0) {
     const int code = errno;
     if (code == EEXIST && lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return refuse(st);
@@ -551,6 +587,14 @@ int CreateNewFile(const std::string& path, uint64_t room, std::string* error) {
     }
   }
   return fd;
+}
+
+bool RemoveOwnFile(const std::string& path, int fd) {
+  struct stat mine, named;
+  if (fd < 0 || fstat(fd, &mine) != 0 || lstat(path.c_str(), &named) != 0) return false;
+  if (!S_ISREG(named.st_mode) || named.st_dev != mine.st_dev || named.st_ino != mine.st_ino)
+    return false;
+  return unlink(path.c_str()) == 0;
 }
 
 std::string ExecutableDir() {

@@ -83,11 +83,14 @@ bool WriteFileAtomic(const std::string& path, std::string_view data, std::string
 // Copies a regular file by the same rules as WriteFileAtomic; a source that is no regular file
 // is refused unread.
 bool CopyFileAtomic(const std::string& from, const std::string& to, std::string* error = nullptr);
-// Makes `path` as a new empty file of our own and gives its descriptor (open for writing), or
-// -1 and the reason. A regular file left at that name is removed first; anything else there (a
-// link, a pipe, a socket, a folder) is left alone and named in the reason. With `room`, that
-// many bytes must fit on the disk ("No space left on device" otherwise).
+// Makes `path` as a new empty file of our own and gives its descriptor (open for reading and
+// writing), or -1 and the reason. A regular file left at that name is removed first; anything
+// else there (a link, a pipe, a socket, a folder) is left alone and named in the reason. With
+// `room`, that many bytes must fit on the disk ("No space left on device" otherwise).
 int CreateNewFile(const std::string& path, uint64_t room = 0, std::string* error = nullptr);
+// Removes `path` only while it still names the file open at `fd` (same device and inode): what
+// another program put at that name stays.
+bool RemoveOwnFile(const std::string& path, int fd);
 // Tests stand in for a full disk: every room asked of CreateNewFile is then refused.
 void SetDiskFullForTests(bool full);
 // Reads a regular file whole when it holds at most `limit` bytes. Anything else (a folder, a
@@ -102,6 +105,14 @@ bool ReadRegularFileHead(const std::string& path, std::string& out, size_t count
 // earlier part was left out.
 bool ReadRegularFileTail(const std::string& path, std::string& out, size_t count, bool& cut,
                          std::string* error = nullptr);
+// The same three reads from a descriptor of a regular file of our own (whatever stands at its
+// name now), from its start or to its end; the descriptor's offset is not moved.
+bool ReadOpenFile(int fd, std::string& out, uint64_t limit, std::string* error = nullptr);
+bool ReadOpenFileHead(int fd, std::string& out, size_t count, std::string* error = nullptr);
+bool ReadOpenFileTail(int fd, std::string& out, size_t count, bool& cut,
+                      std::string* error = nullptr);
+// The size of the file open at `fd`; -1 when there is none.
+int64_t OpenFileSize(int fd);
 
 // The program folder: $VELMORA_HOME, else the executable's folder when writable, else
 // ~/.local/share/velmora (made when missing). Absolute, with trailing "/".

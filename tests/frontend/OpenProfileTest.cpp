@@ -107,7 +107,7 @@ TEST(CreateProfile, AnEmulatorThatPrintsNothingStopsBeforeTheCatalogue) {
   EXPECT_EQ(plat::CurrentDir(), keep.dir);
 }
 
-TEST(CreateProfile, DecliningTheVersionOrAMissingCatalogueKeepsTheProfileInUse) {
+TEST(CreateProfile, DecliningTheVersionKeepsTheProfileInUseAndOnlyOurOwnCaptureIsRead) {
   KeepCurrentDir keep;
   MainWindowHarness h;
   ScriptedSeam& seam = h.seam;
@@ -142,24 +142,29 @@ TEST(CreateProfile, DecliningTheVersionOrAMissingCatalogueKeepsTheProfileInUse) 
   // The version run gave nothing either: stopped there.
   EXPECT_EQ(seam.messages[0].text, "Cannot determine MAME version.\rPlease choose a new emulator file");
 
+  // Another program on the same emulator removes the capture by name after each run and makes
+  // its own: our runs are read from the capture we made (a version, then no game at all), and
+  // the other program's file stays.
   seam.messages.clear();
   seam.commands.clear();
   seam.modalHandlers.push_back(Page(exe, t.file("new.VRL")));
-  seam.processHandler = [](const std::string& cmd, bool shown, plat::WaitMode wait) {
+  const std::string theirs = "Another 1.0\ngame ( name other )\n";
+  seam.processHandler = [&](const std::string& cmd, bool shown, plat::WaitMode wait) {
     EXPECT_FALSE(shown);
     EXPECT_NE(wait, plat::WaitMode::NoWait);
-    if (cmd.find("-listinfo") == std::string::npos) return plat::Ui().Seam::RunProcess(cmd, shown, wait);
+    auto r = plat::Ui().Seam::RunProcess(cmd, shown, wait);
     plat::RemoveFile("$VRTEMP$.NFO");
-    return plat::ProcessResult{};
+    t.write("emu/$VRTEMP$.NFO", theirs);
+    return r;
   };
   f.CreateProfile();
   ASSERT_EQ(seam.commands.size(), 2u);
   EXPECT_EQ(seam.commands[1].substr(seam.commands[1].size() - 15), "mame' -listinfo");
   ASSERT_EQ(seam.messages.size(), 2u) << seam.AllMessages();
-  EXPECT_EQ(seam.messages[1].text, "Cannot read game info file!");
-  EXPECT_EQ(f.EmulatorDir, "/old/");
-  EXPECT_EQ(f.ProfileLoaded, 1);
-  EXPECT_EQ(plat::CurrentDir(), keep.dir);
+  EXPECT_NE(seam.messages[0].text.find("\r\rM.A.M.E. v0.37 (Jan  1 2000)\r\r"), std::string::npos);
+  EXPECT_EQ(seam.messages[1].text,
+            "No game was found in the emulator's listinfo file.\rThe profile cannot be created.");
+  EXPECT_EQ(t.read("emu/$VRTEMP$.NFO"), theirs);
 }
 
 // Runs `stop` on the progress window once it offers to stop (modal, with its Cancel button)

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,9 +56,16 @@ class ProfileDatabase : public ::testing::Test {
     main.EmulatorExe = "mame";
     main.EmulatorVersion = "M.A.M.E. v0.36";
   }
+  void TearDown() override { main.RemoveCaptureFile(); }
+  // The catalogue as the emulator leaves it in the capture file we made and hold open.
   bool Parse(const std::string& text) {
     dir.write("$VRTEMP$.NFO", text);
+    Hold();
     return main.ParseListInfo();
+  }
+  void Hold() {
+    if (main.CaptureFd >= 0) close(main.CaptureFd);
+    main.CaptureFd = open(main.CaptureFile.c_str(), O_RDWR | O_CLOEXEC);
   }
   // Answers the compression question.
   bool Save(const std::string& file, bool compressed) {
@@ -177,7 +185,8 @@ TEST_F(ProfileDatabase, AnEmptyCatalogueIsAFailure) {
 TEST_F(ProfileDatabase, AMissingCaptureFileChangesNothing) {
   ASSERT_TRUE(Parse(kCatalogue));
   GameRecord* first = main.Games->at(0).get();
-  plat::RemoveFile(main.CaptureFile);
+  main.RemoveCaptureFile();
+  EXPECT_FALSE(plat::FileExists(main.CaptureFile));
   seam.messages.clear();
   EXPECT_FALSE(main.ParseListInfo());
   ASSERT_EQ(seam.messages.size(), 1u);
@@ -187,12 +196,12 @@ TEST_F(ProfileDatabase, AMissingCaptureFileChangesNothing) {
   // One larger than any catalogue is refused unread, and says why (sparse: takes no disk).
   plat::WriteFileAtomic(main.CaptureFile, "");
   std::filesystem::resize_file(main.CaptureFile, listinfo::kMaxListingSize + 1);
+  Hold();
   seam.messages.clear();
   EXPECT_FALSE(main.ParseListInfo());
   ASSERT_EQ(seam.messages.size(), 1u);
   EXPECT_EQ(seam.messages[0].text, "Cannot read game info file!\rLarger than 128 MB");
   EXPECT_EQ(main.FindGameByName("PACMAN"), first);
-  plat::RemoveFile(main.CaptureFile);
 }
 
 TEST_F(ProfileDatabase, SaveAndLoadGiveTheSameDatabase) {

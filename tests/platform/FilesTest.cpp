@@ -228,9 +228,25 @@ TEST(AtomicWrite, ReplacesOnlyRegularFilesAfterFollowingLinks) {
   }
   EXPECT_EQ(t.read("file"), "new");  // not through the link
   const int fd = CreateNewFile(t.file("file"));
-  EXPECT_GE(fd, 0);
-  close(fd);
+  ASSERT_GE(fd, 0);
   EXPECT_EQ(t.read("file"), "");
+  // Read back from its descriptor whatever another program put at the name, which stays.
+  ASSERT_EQ(write(fd, "0123456789", 10), 10);
+  ASSERT_TRUE(WriteFileAtomic(t.file("file"), "theirs"));
+  std::string out;
+  bool cut = false;
+  EXPECT_TRUE(ReadOpenFile(fd, out, 10) && out == "0123456789") << out;
+  EXPECT_FALSE(ReadOpenFile(fd, out, 9));
+  EXPECT_TRUE(ReadOpenFileHead(fd, out, 4) && out == "0123") << out;
+  EXPECT_TRUE(ReadOpenFileTail(fd, out, 4, cut) && out == "6789" && cut) << out;
+  EXPECT_EQ(OpenFileSize(fd), 10);
+  EXPECT_FALSE(RemoveOwnFile(t.file("file"), fd));
+  EXPECT_EQ(t.read("file"), "theirs");
+  close(fd);
+  const int own = CreateNewFile(t.file("file"));
+  EXPECT_TRUE(RemoveOwnFile(t.file("file"), own));
+  EXPECT_FALSE(FileExists(t.file("file")));
+  close(own);
 }
 
 TEST(Tree, RemoveTreeDoesNotFollowLinks) {

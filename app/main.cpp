@@ -2,6 +2,7 @@
 #include <exception>
 
 #include "database/Working.h"
+#include "frontend/SessionEnd.h"
 #include "frontend/main.h"
 #include "launch/DosCmd.h"
 #include "verify/MameCd.h"
@@ -13,6 +14,8 @@ int main(int argc, char** argv) {
   try {
     // The four windows that live for the whole run, in this order.
     auto* mainForm = new TMainFRM;
+    // The end of the desktop session closes the program as a close of its window does.
+    TSessionEndWatch sessionEnd(mainForm);
     for (int i = 1; i < argc; ++i) mainForm->Arguments.emplace_back(argv[i]);
     WorkingFRM = new TWorkingFRM;
     CmdLineFRM = new TCmdLineFRM;
@@ -21,8 +24,10 @@ int main(int argc, char** argv) {
     mainForm->show();
     if (qEnvironmentVariableIsSet("VELMORA_QUIT_AFTER_START"))
       mainForm->close();
-    else
+    else if (!plat::SessionEnding())
       rc = app.exec();
+    // An end that came before the event loop could take it.
+    if (plat::SessionEnding()) mainForm->EndSession();
 
     // The main window goes first: its shut-down may still use the others.
     delete mainForm;

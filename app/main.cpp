@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "database/Working.h"
+#include "frontend/SessionEnd.h"
 #include "frontend/main.h"
 #include "launch/DosCmd.h"
 #include "platform/Files.h"
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
     // The four windows that live for the whole run, in this order.
     auto* mainForm = new TMainFRM;
     shown = mainForm;
+    // The end of the desktop session closes the program as a close of its window does.
+    TSessionEndWatch sessionEnd(mainForm);
     for (int i = 1; i < argc; ++i) mainForm->Arguments.emplace_back(argv[i]);
     WorkingFRM = new TWorkingFRM;
     CmdLineFRM = new TCmdLineFRM;
@@ -29,8 +32,10 @@ int main(int argc, char** argv) {
     mainForm->show();
     if (qEnvironmentVariableIsSet("VELMORA_QUIT_AFTER_START"))
       mainForm->close();
-    else
+    else if (!plat::SessionEnding())
       rc = app.exec();
+    // An end that came before the event loop could take it.
+    if (plat::SessionEnding()) mainForm->EndSession();
 
     // The main window goes first: its shut-down may still use the others.
     delete mainForm;

@@ -440,13 +440,35 @@ void TMainFRM::closeEvent(QCloseEvent* e) {
 
 void TMainFRM::FileQuitACTNExecute() { close(); }
 
+namespace {
+// Each step stands on its own: one that fails is reported and the others still run.
+void Step(TMainFRM& w, const char* what, const std::function<void()>& f) {
+  plat::RunGuarded(f, [&w, what](const std::string& error) {
+    w.ShowMessageBox(std::string(what) + ": " + error, plat::MB_ICONERROR);
+  });
+}
+}  // namespace
+
 void TMainFRM::FormDestroy() {
-  // Each step stands on its own: one that fails is reported and the others still run.
-  auto step = [this](const char* what, const std::function<void()>& f) {
-    plat::RunGuarded(f, [this, what](const std::string& error) {
-      ShowMessageBox(std::string(what) + ": " + error, plat::MB_ICONERROR);
-    });
-  };
+  StoreAtClose();
+  Step(*this, "Releasing the lists", [this] {
+    types::DisposeFilterList(Filters);
+    types::ResetTreeImageItems(FolderNodes);
+    types::FreePlayStatList(PlayStats);
+    ClearDatabase();
+    LanguageNames.clear();
+    LanguageCaptions.clear();
+    TextFiles.clear();
+    PictureTabs.clear();
+    FiltersToOpen.clear();
+    AlphabetFolders.clear();
+    YearFolders.clear();
+    ManufacturerFolders.clear();
+  });
+}
+
+void TMainFRM::StoreAtClose() {
+  auto step = [this](const char* what, const std::function<void()>& f) { Step(*this, what, f); };
   step("Storing the window placement", [this] {
     // Without a window manager the window still covers the area it took when maximised.
     const bool stretched = unmanagedMaximised_ && geometry() == unmanagedMaximised_->second;
@@ -466,20 +488,6 @@ void TMainFRM::FormDestroy() {
   step("Writing MAME.CFG", [this] { SaveMAMECfg(); });
   step("Writing the statistics", [this] {
     if (PlayStats && !PlayStats->empty()) SaveStats();
-  });
-  step("Releasing the lists", [this] {
-    types::DisposeFilterList(Filters);
-    types::ResetTreeImageItems(FolderNodes);
-    types::FreePlayStatList(PlayStats);
-    ClearDatabase();
-    LanguageNames.clear();
-    LanguageCaptions.clear();
-    TextFiles.clear();
-    PictureTabs.clear();
-    FiltersToOpen.clear();
-    AlphabetFolders.clear();
-    YearFolders.clear();
-    ManufacturerFolders.clear();
   });
 }
 

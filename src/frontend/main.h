@@ -140,6 +140,22 @@ class TMainFRM : public TDXForm {
   void FormDestroy();
   bool FormCloseQuery();  // the filters' close question; false keeps the window open
   void FileQuitACTNExecute();
+  // What a close stores: the placement, the settings, MAME.CFG and the statistics.
+  void StoreAtClose();
+  // (SessionEnd.cpp) The end of the desktop session, made a close that asks nothing: each
+  // unsaved filter is written to a new file of its own, which its tab opens at the next start;
+  // modal windows go, the work under them stops (a game, a catalogue query, a verification)
+  // and the window closes.
+  void EndSession();
+  // The process ends from under the event loop (the display or the session manager went away
+  // and their library exits): the run waited for is stopped, the play so far counted, the
+  // temporary folder and the capture file removed, the unsaved filters kept and what a close
+  // stores stored, without a window.
+  void EndAtExit();
+  // The session manager's request to store the user's data: the filters' question where it
+  // lets the program ask (false: the user keeps the program), then what a close stores.
+  bool CommitSessionData(bool mayAsk);
+  bool HasUnsavedFilters() const;
   // The saved placement: WindowState 2 = maximised, 0 = normal.
   int32_t WindowState = 0;
   int32_t WindowTop = 0, WindowLeft = 0, WindowHeight = 570, WindowWidth = 760;
@@ -544,6 +560,10 @@ class TMainFRM : public TDXForm {
   bool formShown_ = false;     // the start-up steps of the show run once
   bool tabsChanging_ = false;  // guards the tab change against its own rebuild
   bool closeAccepted_ = false;
+  bool ending_ = false;  // the session ends: the close asks nothing
+  // The game being run and the steady clock at its start, while the emulator runs.
+  std::optional<std::pair<std::string, int64_t>> playing_;
+  void KeepUnsavedFilters();
   int32_t leftPanelWidth_ = 380;
   int32_t quickInfoHeight_ = -1;
   int32_t quickInfoShownHeight_ = -1;  // the last height it was shown at (-1: unknown)

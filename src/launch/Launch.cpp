@@ -98,6 +98,7 @@ void TMainFRM::MamePlayACTNExecute() {
       else
         w.SlideShowTMR->stop();
       if (play) play->setEnabled(true);
+      w.playing_.reset();
       if (WorkingFRM) WorkingFRM->hide();
       w.SetIdleCursor(true);
     }
@@ -187,6 +188,7 @@ void TMainFRM::MamePlayACTNExecute() {
     working->Step("Waiting for MAME to close...", -1);
     plat::ProcessPendingEvents();
     const int64_t start = plat::Ui().MonotonicMs();
+    playing_.emplace(name, start);  // counted at an exit from under the run too
     plat::ProcessResult run;
     {
       std::optional<plat::OutputTo> out;
@@ -210,6 +212,7 @@ void TMainFRM::MamePlayACTNExecute() {
         SaveStats();
       }
     }
+    playing_.reset();
 
     if (LogTextOutput) {
       working.emplace(this, "Preparing MAME output log...", -1);

@@ -9,12 +9,14 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
 
 #include "platform/Files.h"
+#include "platform/SessionEnd.h"
 
 extern char** environ;
 
@@ -86,6 +88,9 @@ bool SplitInterpreter(const std::string& line, std::string& interp, std::string&
   return true;
 }
 
+// The process group of the run being waited for (0: none).
+std::atomic<pid_t> g_waitedGroup{0};
+
 thread_local const WaitLimits* t_limits = nullptr;
 thread_local const OutputTo* t_output = nullptr;
 
@@ -134,6 +139,10 @@ OutputTo::~OutputTo() { t_output = outer_; }
 
 const OutputTo* OutputTo::Current() { return t_output; }
 
+void StopWaitedRun() {
+  if (const pid_t pid = g_waitedGroup.exchange(0); pid > 0) StopGroup(pid);
+}
+
 std::vector<std::string> SplitCommandLine(std::string_view line) {
   std::vector<std::string> words;
   std::string w;
@@ -158,8 +167,10 @@ ProcessResult RunCommandLine(const std::string& commandLine, bool /*showWindow*/
   for (auto& a : argv) cargv.push_back(a.data());
   cargv.push_back(nullptr);
 
-  // A run that may be stopped gets a process group of its own, ended whole.
+  // A run that may be stopped (by its limits or by the end of the session) gets a process
+  // group of its own, ended whole.
   const WaitLimits* limits = wait == WaitMode::NoWait ? nullptr : WaitLimits::Current();
+  const bool stoppable = limits || wait == WaitMode::KeepPainting;
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
@@ -169,7 +180,7 @@ ProcessResult RunCommandLine(const std::string& commandLine, bool /*showWindow*/
   }
   posix_spawnattr_t attr;
   posix_spawnattr_init(&attr);
-  if (limits) {
+  if (stoppable) {
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attr, 0);
   }
@@ -191,12 +202,14 @@ ProcessResult RunCommandLine(const std::string& commandLine, bool /*showWindow*/
   int status = 0;
   const bool painting = wait == WaitMode::KeepPainting && QCoreApplication::instance();
   if (limits || painting) {
+    g_waitedGroup = pid;
     const int64_t deadline = limits && limits->timeLimitMs > 0 ? SteadyMs() + limits->timeLimitMs : 0;
     for (;;) {
       pid_t r = waitpid(pid, &status, WNOHANG);
       if (r == pid) break;
       if (r < 0 && errno != EINTR) break;
       if (deadline && SteadyMs() >= deadline) result.stopped = Stopped::TimedOut;
+      else if (SessionEnding()) result.stopped = Stopped::Cancelled;
       else if (limits && limits->poll && limits->poll()) result.stopped = Stopped::Cancelled;
       else if (painting && !(limits && limits->poll))
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
@@ -206,6 +219,7 @@ ProcessResult RunCommandLine(const std::string& commandLine, bool /*showWindow*/
       }
       QThread::msleep(10);
     }
+    g_waitedGroup = 0;
   } else {
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }

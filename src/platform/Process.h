@@ -65,8 +65,13 @@ class OutputTo {
 // stands (the interpreter parses its quotes). Any other command is split into words as the shell would for a plain
 // program and arguments; when it starts with the command interpreter followed by its switch,
 // the rest is handed to the interpreter as one command text. stdin is /dev/null.
-// Programs are looked up along PATH unless the name holds a "/".
+// Programs are looked up along PATH unless the name holds a "/". A run waited for under
+// WaitLimits or with KeepPainting has a process group of its own; the end of the session
+// (plat::SessionEnding) stops it whole, as Stopped::Cancelled.
 ProcessResult RunCommandLine(const std::string& commandLine, bool showWindow, WaitMode wait);
+
+// Stops the run being waited for with its process group (for an exit from under the wait).
+void StopWaitedRun();
 
 // Splits a command line into words (single and double quotes, backslash escapes).
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);

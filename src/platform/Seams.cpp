@@ -1,6 +1,8 @@
 #include "platform/Seams.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <QAbstractButton>
 #include <QApplication>
@@ -30,6 +32,7 @@
 
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
+#include "platform/SessionEnd.h"
 
 namespace plat {
 
@@ -315,9 +318,52 @@ uint32_t Seam::Random(uint32_t range) {
 namespace {
 Seam g_real;
 Seam* g_current = &g_real;
+
+// The seam once the session ends: nothing waits for the user and nothing new is started;
+// what a message box would have said goes to the error output.
+class EndingSeam : public Seam {
+ public:
+  int MessageBoxText(QWidget*, const std::string& title, const QString& text,
+                     unsigned flags) override {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(FromAnsi(title)),
+                 qPrintable(QString(text).replace("\r\n", "\n").replace('\r', '\n')));
+    switch (flags & 0x0F) {
+      case MB_OKCANCEL: case MB_YESNOCANCEL: case MB_RETRYCANCEL: return IDCANCEL;
+      case MB_ABORTRETRYIGNORE: return IDABORT;
+      case MB_YESNO: return IDNO;
+      default: return IDOK;
+    }
+  }
+  std::optional<std::string> FileDialog(QWidget*, FileDialogRequest&) override { return {}; }
+  std::optional<std::string> FolderDialog(QWidget*, const std::string&,
+                                          const std::string&) override {
+    return {};
+  }
+  int ShowModal(QWidget*) override { return 0; }
+  bool PrintDialog(QWidget*, QPrinter&) override { return false; }
+  bool PrinterSetupDialog(QWidget*, QPrinter&) override { return false; }
+  bool FontDialog(QWidget*, QFont&) override { return false; }
+  bool ColorDialog(QWidget*, QColor&) override { return false; }
+  ProcessResult RunProcess(const std::string&, bool, WaitMode) override {
+    ProcessResult r;
+    r.error = ECANCELED;
+    return r;
+  }
+  void PlaySound(const std::string&) override {}
+  bool StartDetached(const std::string&, const std::vector<std::string>&,
+                     const std::string&) override {
+    return false;
+  }
+  bool OpenWithDesktop(const std::string&) override { return false; }
+  int64_t NowMs() override { return g_current->NowMs(); }
+  int64_t MonotonicMs() override { return g_current->MonotonicMs(); }
+  int64_t ThreadCpuMs() override { return g_current->ThreadCpuMs(); }
+  uint32_t Random(uint32_t range) override { return g_current->Random(range); }
+};
+EndingSeam g_ending;
 }  // namespace
 
-Seam& Ui() { return *g_current; }
+Seam& Ui() { return SessionEnding() ? g_ending : *g_current; }
 void SetUi(Seam* seam) { g_current = seam ? seam : &g_real; }
 
 void ProcessPendingEvents() {

@@ -75,6 +75,10 @@ class Seam {
   virtual uint32_t Random(uint32_t range);   // 0 .. range-1 (0 when range is 0)
 };
 
+// The seam in use. Once the session ends (plat::SessionEnding) it is one that shows nothing and
+// starts nothing: each question gets its cancel-like answer at once (its text goes to the error
+// output), dialogs and modal windows are cancelled; the clocks and random numbers stay those of
+// the seam installed.
 Seam& Ui();
 // Installs a seam (not owned); nullptr goes back to the real one.
 void SetUi(Seam* seam);

@@ -34,6 +34,7 @@
 #include "platform/Ini.h"
 #include "platform/SafeName.h"
 #include "platform/Seams.h"
+#include "platform/SessionEnd.h"
 
 TMameCdFRM* MameCdFRM = nullptr;
 
@@ -252,6 +253,7 @@ bool TMameCdFRM::Aborted() {
   // User input passes (the window is modal): Abort and closing must answer; Go is disabled
   // and cannot start a second run.
   if (QCoreApplication::instance()) QCoreApplication::processEvents();
+  if (plat::SessionEnding()) Abort = 1;  // stopped as an abort, nothing asked
   if (!Abort) return false;
   SetModalResult(mrCancel);
   hide();

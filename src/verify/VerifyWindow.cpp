@@ -22,6 +22,7 @@
 #include "platform/Cp1252.h"
 #include "platform/Files.h"
 #include "platform/Seams.h"
+#include "platform/SessionEnd.h"
 
 namespace {
 
@@ -495,6 +496,7 @@ void TVerifyFRM::LetMessagesThrough() { Flush(false); }
 
 bool TVerifyFRM::CheckAbort() {
   Flush(false);
+  if (plat::SessionEnding()) Aborted = true;  // nothing to ask: the run stops and cleans up
   if (Aborted && isVisible()) hide();
   return Aborted;
 }

@@ -8,6 +8,7 @@
 #include "database/Working.h"
 #include "database/types.h"
 #include "frontend/main.h"
+#include "platform/SessionEnd.h"
 #include "support/ScriptedSeam.h"
 #include "support/TempDir.h"
 
@@ -21,6 +22,7 @@ class MainWindowHarness {
   }
   ~MainWindowHarness() {
     window.reset();  // its shut-down still talks through the seam
+    plat::SetSessionEnding(false);
     WorkingFRM = nullptr;
     working.reset();
     setenv("VELMORA_HOME", outerHome.c_str(), 1);

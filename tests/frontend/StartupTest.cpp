@@ -7,11 +7,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
+#include <QTimer>
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "frontend/MainWindowHarness.h"
 #include "frontend/Preferences.h"
+#include "frontend/SessionEnd.h"
 #include "launch/TempFolder.h"
 #include "platform/Drives.h"
 #include "platform/Files.h"
@@ -374,6 +377,107 @@ TEST(Shutdown, QuitActionRunsTheCloseQuestion) {
   w.FileQuitACTN->trigger();
   EXPECT_TRUE(w.isVisible());
   EXPECT_EQ(h.seam.messages.size(), 1u);
+}
+
+// The end of the session (a signal, caught in the event loop, or the session manager's order)
+// is a close that asks nothing. Each unsaved filter goes to a new file, never over another,
+// which its tab opens next time; the filter's own file stays as it was.
+TEST(Shutdown, TheSessionEndIsACloseThatAsksNothingAndKeepsUnsavedFilters) {
+  const std::function<void()> ways[] = {[] { raise(SIGTERM); }, [] { raise(SIGHUP); },
+                                        [] { raise(SIGINT); }, [] {
+                                          QEvent quit(QEvent::Quit);
+                                          QCoreApplication::sendEvent(qApp, &quit);
+                                        }};
+  for (size_t way = 0; way < std::size(ways); ++way) {
+    SCOPED_TRACE(way);
+    MainWindowHarness h;
+    TMainFRM& w = h.Make();
+    h.LoadGames({"ZYPHON", "MOONRUN"}, h.home.path());
+    ASSERT_TRUE(w.SaveFilterFile(h.AddFilter("Saved", {"ZYPHON"}, 0, h.home.file("SAVED.VRF"))));
+    h.home.write("SHOOT.VRF", "own file");
+    h.home.write("PUZZLES (NOT SAVED).VRF", "another file");
+    h.AddFilter("Shooters", {"ZYPHON"}, 1, h.home.file("SHOOT.VRF"));
+    h.AddFilter("Puzzles", {"MOONRUN"}, 1);
+    w.show();
+    w.ListTabs->setCurrentIndex(3);
+    w.SelectedGame = h.Game("MOONRUN");
+    w.SelectLastGame();
+    QCoreApplication::processEvents();
+    h.seam.messages.clear();
+    for (int s : {SIGTERM, SIGHUP, SIGINT}) signal(s, SIG_DFL);  // as a desktop starts it
+    {
+      TSessionEndWatch watch(&w);
+      ways[way]();
+      for (int i = 0; i < 100 && w.isVisible(); ++i) QCoreApplication::processEvents();
+    }
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(h.seam.messages.empty()) << h.seam.AllMessages();
+    plat::IniFile ini = StoredSettings(h);
+    EXPECT_EQ(ini.ReadSectionValues("OpenFiltersAtBoot"),
+              (std::vector<std::string>{"Filter1=" + h.home.file("SAVED.VRF"),
+                                        "Filter2=" + h.home.file("Shooters (not saved).VRF"),
+                                        "Filter3=" + h.home.file("Puzzles (not saved) 2.VRF")}));
+    EXPECT_EQ(ini.ReadString("Sort", "LastSelectedFilter", ""), "3");
+    EXPECT_EQ(ini.ReadString("Sort", "LastSelected", ""), "MOONRUN");
+    EXPECT_EQ(h.home.read("SHOOT.VRF"), "own file");
+    EXPECT_EQ(h.home.read("PUZZLES (NOT SAVED).VRF"), "another file");
+    EXPECT_NE(h.home.read("Puzzles (not saved) 2.VRF").find("MOONRUN"), std::string::npos);
+  }
+}
+
+// The session manager's request to store: the filters' question where it may ask (Cancel keeps
+// the session going), then what a close stores; the program goes on and a later close asks
+// about later changes.
+TEST(Shutdown, TheSessionManagersRequestAsksAsACloseThenStores) {
+  MainWindowHarness h;
+  TMainFRM& w = h.Make();
+  h.LoadGames({"ZYPHON"}, h.home.path());
+  FilterDescriptor* f = h.AddFilter("Mine", {"ZYPHON"}, 1);
+  w.show();
+  QCoreApplication::processEvents();
+  h.seam.messages.clear();
+  h.seam.messageAnswers = {plat::IDCANCEL};
+  EXPECT_FALSE(w.CommitSessionData(true));
+  EXPECT_FALSE(plat::FileExists(h.home.file("VELMORA.INI")));
+  EXPECT_TRUE(w.CommitSessionData(false));
+  EXPECT_TRUE(plat::FileExists(h.home.file("VELMORA.INI")));
+  EXPECT_EQ(f->Modified, 1);
+  h.seam.messageAnswers = {plat::IDNO};
+  EXPECT_TRUE(w.CommitSessionData(true));
+  EXPECT_EQ(h.seam.messages.size(), 2u);
+  EXPECT_EQ(f->Modified, 0);
+  EXPECT_TRUE(w.isVisible());
+  f->Modified = 1;
+  h.seam.messageAnswers = {plat::IDCANCEL};
+  EXPECT_FALSE(w.close());
+  EXPECT_EQ(h.seam.messages.size(), 3u);
+}
+
+// Windows open when the session ends close as cancelled, and later ones answer at once.
+TEST(Shutdown, TheSessionEndClosesOpenDialogsAndLaterOnesAnswerAtOnce) {
+  for (int kind = 0; kind < 3; ++kind) {
+    SCOPED_TRACE(kind);
+    MainWindowHarness h;
+    TMainFRM& w = h.Make();
+    w.show();
+    QCoreApplication::processEvents();
+    h.seam.messages.clear();
+    h.seam.modalWindows.clear();
+    TDXForm form;
+    QTimer::singleShot(0, &w, [&w] { w.EndSession(); });
+    plat::FileDialogRequest request;
+    if (kind == 0)
+      EXPECT_EQ(h.seam.Seam::MessageBoxText(&w, "Velmora", "Go on?", plat::MB_YESNO), plat::IDNO);
+    else if (kind == 1)
+      EXPECT_FALSE(h.seam.Seam::FileDialog(&w, request));
+    else
+      EXPECT_EQ(h.seam.Seam::ShowModal(&form), 0);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(plat::Ui().MessageBox(&w, "Velmora", "Save?", plat::MB_YESNOCANCEL), plat::IDCANCEL);
+    EXPECT_EQ(form.ShowModal(), mrCancel);
+    EXPECT_FALSE(plat::Ui().FileDialog(&w, request));
+    EXPECT_TRUE(h.seam.messages.empty() && h.seam.modalWindows.empty());
+  }
 }
 
 TEST(ReopenMenus, EntriesCountTheFilledSlotsAndKeepTheSpelling) {

@@ -26,6 +26,7 @@
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "platform/Rtf.h"
+#include "platform/SessionEnd.h"
 #include "support/ZipFixture.h"
 
 namespace {
@@ -366,6 +367,40 @@ TEST_F(Launch, WaitsForTheEmulatorAndCountsItsTime) {
   EXPECT_EQ(log.substr(log.size() - 4), "end\n");
   EXPECT_EQ(r->TotTimes, 2u);
   EXPECT_EQ(stats::TotalSeconds(*r), 3723u);
+}
+
+// The end of the session during a game, or an exit from under it (the display went away):
+// the emulator is stopped, the time up to then is counted and stored, the unpacked sets and the
+// capture go, and nothing is asked.
+TEST_F(Launch, TheSessionEndStopsTheGameCountsItsTimeAndCleansUp) {
+  setenv("VELMORA_DEMO_SLEEP", "30", 1);
+  w->LogTextOutput = true;
+  w->ShowLogWarning = false;
+  for (bool atExit : {false, true}) {
+    SCOPED_TRACE(atExit);
+    plat::SetSessionEnding(false);
+    unlink(h.home.file("run.log").c_str());
+    h.seam.monotonicMs = {1000, 60000};
+    std::string stored;  // STATS.INI as the exit left it
+    QTimer started;      // ends once the emulator has logged its start
+    QObject::connect(&started, &QTimer::timeout, [&] {
+      if (Log().find("arg=") == std::string::npos) return;
+      started.stop();
+      if (!atExit) return w->EndSession();
+      w->EndAtExit();
+      stored = h.home.read("STATS.INI");
+      EXPECT_FALSE(plat::DirExists(emu + "$VRTEMP$") || plat::FileExists(emu + "$VRTEMP$.NFO"));
+    });
+    started.start(0);
+    const std::string log = Play();
+    EXPECT_EQ(log.find("end\n"), std::string::npos) << log;
+    if (!atExit) stored = h.home.read("STATS.INI");
+    EXPECT_NE(stored.find("[ZYPHON]\r\nTotHours=0\r\nTotMinutes=0\r\nTotSeconds=59\r\nTotTimes=1"),
+              std::string::npos) << stored;
+    EXPECT_FALSE(plat::DirExists(emu + "$VRTEMP$") || plat::FileExists(emu + "$VRTEMP$.NFO"));
+    EXPECT_TRUE(h.seam.messages.empty() && h.seam.modalWindows.empty()) << h.seam.AllMessages();
+    w->PlayStats->clear();
+  }
 }
 
 TEST_F(Launch, OneRunPerEnterAndKeysPressedDuringTheRunAreDropped) {

@@ -284,3 +284,15 @@ TEST(MameCd, DiscInformationAndTheLaunchReadTheDiscs) {
             std::string::npos) << c.seam.messages[0].text;
   EXPECT_NE(c.seam.messages[0].text.find("Retry lets you choose the folder"), std::string::npos);
 }
+
+// The end of the session during a run stops it as an abort does, asking nothing.
+TEST(MameCd, TheSessionEndStopsARun) {
+  Collection c;
+  c.cd->show();
+  c.cd->DestinationDir->setText(QString::fromStdString(c.dest.path() + "MAMECD"));
+  QTimer::singleShot(0, c.cd.get(), [&c] { c.w->EndSession(); });
+  c.cd->GoBTNClick();
+  EXPECT_FALSE(c.cd->Running() || c.cd->isVisible());
+  EXPECT_FALSE(plat::FileExists(c.Disc(1) + "MAMECD.INI"));
+  EXPECT_TRUE(c.seam.messages.empty()) << c.seam.AllMessages();
+}

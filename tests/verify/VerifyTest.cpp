@@ -540,3 +540,19 @@ TEST(VerifyWindow, AbortKeepsAnEarlierReportAndADeclinedAbortGoesOn) {
     EXPECT_FALSE(plat::DirExists(c.emu + "$VRTEMP$"));
   }
 }
+
+// The end of the session during a run: it stops as an abort does, asking nothing.
+TEST(VerifyWindow, TheSessionEndStopsARunAndCleansUp) {
+  Collection c;
+  c.Write();
+  c.w.ProgramDir = c.h.home.path();
+  c.h.home.write("REPORT.TXT", "earlier");
+  TVerifyFRM v(&c.w);
+  v.show();
+  QTimer::singleShot(0, v.AbortBTN, [&c] { c.w.EndSession(); });
+  v.GoBTNClick();
+  EXPECT_FALSE(v.isVisible());
+  EXPECT_EQ(c.h.home.read("REPORT.TXT"), "earlier");
+  EXPECT_FALSE(plat::DirExists(c.emu + "$VRTEMP$"));
+  EXPECT_TRUE(c.h.seam.messages.empty()) << c.h.seam.AllMessages();
+}

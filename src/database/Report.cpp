@@ -604,7 +604,7 @@ bool TReportFRM::LoadFrom(const std::string& path) {
     hold.endEditBlock();
   }
   const std::string cut = plat::FitLayout(*d, start);
-  if (past.empty()) past = cut;
+  if (!cut.empty()) past = past.empty() ? cut : past + " and " + cut;
   if (!readOnly_ && !past.empty()) {
     MessageBox("The file \"" + ToMessage(path) + "\" could not be opened.\rIt holds " + past +
                    ", more than the editor takes.",

@@ -100,7 +100,9 @@ double PeakMb() {
 // A document of `size` bytes in the worst shapes for the window: range(0) picks 0 empty LF
 // lines, 1 empty CR LF lines, 2 RTF paragraphs, 3 RTF bullet items, 4 RTF fonts and colours
 // (a table of 60,000 each, every word in another), 5 RTF with a format change on every letter,
-// 6 lines of 40 letters (the most text at the bound on lines).
+// 6 lines of 40 letters (the most text at the bound on lines), 7 RTF of 1,000 missing faces,
+// every word in a new face and size, 8 RTF of huge words ("W " at 1,638 points), 9 RTF of
+// paragraphs of one huge letter.
 std::string WorstDocument(int64_t shape, size_t size) {
   std::string s;
   s.reserve(size + 64);
@@ -125,6 +127,16 @@ std::string WorstDocument(int64_t shape, size_t size) {
       break;
     }
     case 5: s = "{\\rtf1 "; fill("\\b a\\b0 b"); break;
+    case 7: {
+      s = "{\\rtf1{\\fonttbl";
+      for (int i = 0; i < 1000; ++i) s += "{\\f" + std::to_string(i) + " Missing " + std::to_string(i) + ";}";
+      s += "}";
+      for (int i = 0; i < 49999 && s.size() + 32 < size; ++i)
+        s += "\\f" + std::to_string(i % 1000) + "\\fs" + std::to_string(2 + i / 1000 * 2 + i % 2) + " w ";
+      break;
+    }
+    case 8: s = "{\\rtf1\\fs3276 "; fill("W "); break;
+    case 9: s = "{\\rtf1\\fs3276 "; fill("W\\par "); break;
     default: fill(std::string(40, 'x') + "\r\n"); return s;
   }
   return s + "}";
@@ -155,7 +167,7 @@ void BM_ReportDocumentAtBound(benchmark::State& state) {
   state.counters["peak_MB"] = PeakMb();
 }
 BENCHMARK(BM_ReportDocumentAtBound)
-    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6}, {4096}})
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {4096}})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 

@@ -30,6 +30,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -163,6 +164,9 @@ TReportFRM::TReportFRM(QWidget* owner) : TDXForm(owner) {
   base.setPointSize(10);
   Doc->document()->setDefaultFont(base);
   Doc->setContextMenuPolicy(Qt::CustomContextMenu);
+  // Documents are laid out at most so narrow (see plat::FitLayout).
+  Doc->setMinimumWidth(plat::kNarrowestText + 2 * Doc->frameWidth() +
+                       Doc->verticalScrollBar()->sizeHint().width());
   setCentralWidget(Doc);
   Doc->installEventFilter(this);
   Doc->viewport()->installEventFilter(this);
@@ -181,9 +185,7 @@ TReportFRM::TReportFRM(QWidget* owner) : TDXForm(owner) {
   });
   connect(Doc, &QTextEdit::cursorPositionChanged, this, [this] { ScheduleRefresh(); });
   connect(Doc, &QTextEdit::selectionChanged, this, [this] { ScheduleRefresh(); });
-  connect(Doc->document(), &QTextDocument::modificationChanged, this,
-          [this](bool) { ScheduleRefresh(); });
-  connect(Doc->document(), &QTextDocument::undoAvailable, this, [this](bool) { ScheduleRefresh(); });
+  WatchDocument();
   // The clipboard is asked once per change, not on every key.
   auto readClipboard = [this] {
     const QClipboard* cb = QGuiApplication::clipboard();
@@ -575,6 +577,7 @@ void TReportFRM::SetDocumentFile(const std::string& path) {
 }
 
 bool TReportFRM::LoadFrom(const std::string& path) {
+  const int64_t start = plat::Ui().ThreadCpuMs();
   std::string real = path;
   if (!plat::FileExists(real))
     if (auto r = plat::ResolveNoCase(path)) real = *r;
@@ -585,33 +588,40 @@ bool TReportFRM::LoadFrom(const std::string& path) {
     return false;
   }
   // A document past the bounds of what the window shows is shown in part, never edited: its
-  // file would lose the rest when saved.
+  // file would lose the rest when saved. It is read into a document of its own, laid out apart
+  // from the window, so that an editor refusing it keeps the document it has.
   const bool rich = !plainText_ && plat::IsRtf(data);
-  if (!readOnly_) {
-    const std::string past = rich ? plat::RtfPastBound(data) : plat::PlainTextPastBound(data);
-    if (!past.empty()) {
-      MessageBox("The file \"" + ToMessage(path) + "\" could not be opened.\rIt holds " + past +
-                     ", more than the editor takes.",
-                 plat::MB_OK | plat::MB_ICONERROR);
-      return false;
-    }
-  }
-  QTextDocument* d = Doc->document();
-  std::string past;
-  Fill(0, [&] {
-    if (rich) {
-      past = plat::ReadRtf(data, *d);
-    } else {
-      past = plat::ReadPlainText(data, *d);
-      plainText_ = true;  // written back as it came
-    }
-  });
+  QTextDocument* old = Doc->document();
+  auto d = std::make_unique<QTextDocument>(Doc);
+  d->setDefaultFont(old->defaultFont());
   d->setUndoRedoEnabled(false);
-  d->setUndoRedoEnabled(!readOnly_);
-  end_ = QTextCursor(d);
+  std::string past;
+  {
+    QTextCursor hold(d.get());
+    hold.beginEditBlock();  // nothing is laid out before the long lines are broken
+    past = rich ? plat::ReadRtf(data, *d) : plat::ReadPlainText(data, *d);
+    plat::BreakLongLines(*d);
+    hold.endEditBlock();
+  }
+  const std::string cut = plat::FitLayout(*d, start);
+  if (!cut.empty()) past = past.empty() ? cut : past + " and " + cut;
+  if (!readOnly_ && !past.empty()) {
+    MessageBox("The file \"" + ToMessage(path) + "\" could not be opened.\rIt holds " + past +
+                   ", more than the editor takes.",
+               plat::MB_OK | plat::MB_ICONERROR);
+    return false;
+  }
+  if (!rich) plainText_ = true;  // written back as it came
+  const bool ours = old->parent() == Doc;  // the first is the editor's, deleted by it
+  Doc->setDocument(d.release());
+  WatchDocument();
+  if (ours) delete old;
+  QTextDocument* shown = Doc->document();
+  shown->setUndoRedoEnabled(!readOnly_);
+  end_ = QTextCursor(shown);
   list_ = nullptr;
   Doc->moveCursor(QTextCursor::Start);
-  d->setModified(false);
+  shown->setModified(false);
   RefreshStatus();
   if (!past.empty())
     MessageBox("The file \"" + ToMessage(path) + "\" holds " + past +
@@ -758,6 +768,12 @@ bool TReportFRM::eventFilter(QObject* watched, QEvent* event) {
 // ---------------------------------------------------------------------------------------------
 // Status
 
+void TReportFRM::WatchDocument() {
+  connect(Doc->document(), &QTextDocument::modificationChanged, this,
+          [this](bool) { ScheduleRefresh(); });
+  connect(Doc->document(), &QTextDocument::undoAvailable, this, [this](bool) { ScheduleRefresh(); });
+}
+
 void TReportFRM::ScheduleRefresh() {
   if (!refreshTimer_->isActive()) refreshTimer_->start();
 }
@@ -841,7 +857,7 @@ void TReportFRM::FontSizeChange(const QString& text) {
   if (updating_) return;
   bool ok = false;
   int size = text.trimmed().toInt(&ok);
-  if (!ok || size < 8 || size > 1638) return;
+  if (!ok || size < 8 || size > plat::kMaxPointSize) return;
   QTextCharFormat f;
   f.setFontPointSize(size);
   MergeFormat(f);
@@ -884,7 +900,8 @@ void TReportFRM::ChooseFont() {
   QTextCharFormat f;
   const QStringList fams = font.families();
   plat::SetCharFontName(f, fams.isEmpty() ? font.family() : fams.first());
-  if (font.pointSizeF() > 0) f.setFontPointSize(font.pointSizeF());
+  if (font.pointSizeF() > 0)
+    f.setFontPointSize(std::min<double>(font.pointSizeF(), plat::kMaxPointSize));
   f.setFontWeight(font.bold() ? QFont::Bold : QFont::Normal);
   f.setFontItalic(font.italic());
   f.setFontUnderline(font.underline());

@@ -173,6 +173,8 @@ class TReportFRM : public TDXForm {
   void SetDocumentFile(const std::string& path);
   bool LoadFrom(const std::string& path);
   void ScheduleRefresh();
+  // Refreshes the status when the document's state changes.
+  void WatchDocument();
   // Every text reaches the document through Fill: `put` adds it, then the lines from the
   // block holding `from` on that are too long to lay out are broken into pieces.
   void Fill(int from, const std::function<void()>& put);

@@ -1,5 +1,6 @@
 #include "platform/Rtf.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QColor>
 #include <QFont>
 #include <QTextBlock>
@@ -12,12 +13,14 @@
 #include <atomic>
 #include <cctype>
 #include <map>
+#include <set>
 #include <tuple>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/Cp1252.h"
 #include "platform/Numbers.h"
+#include "platform/Seams.h"
 
 namespace plat {
 
@@ -513,7 +516,11 @@ class RtfReader {
     } else if (w == "f") {
       s.chr.font = param;
     } else if (w == "fs") {
-      if (hasParam && param > 0) s.chr.halfPoints = std::min(param, 3276);
+      if (hasParam && param > 0) {
+        if (param > 2 * kMaxPointSize)
+          Passed("letters larger than " + std::to_string(kMaxPointSize) + " points");
+        s.chr.halfPoints = std::min(param, 2 * kMaxPointSize);
+      }
     } else if (w == "cf") {
       s.chr.color = std::max(param, 0);
     } else if (w == "deff") {
@@ -568,19 +575,36 @@ class RtfReader {
     if (pendingBreak_ && !NewBlock()) return;
     if (!run_.isEmpty() && !(runKey_ == s.chr)) {
       // Past its bound a change of format is not made: the text goes on in the run's format.
-      if (changes_ < kMaxFormatChanges) {
+      if (changes_ >= kMaxFormatChanges) {
+        Passed(MoreThan(kMaxFormatChanges, "changes of format"));
+      } else if (&Shown(s.chr) == &s.chr) {
         ++changes_;
         Flush();
-      } else {
-        Passed(MoreThan(kMaxFormatChanges, "changes of format"));
       }
     }
-    if (run_.isEmpty()) runKey_ = s.chr;
+    if (run_.isEmpty()) runKey_ = Shown(s.chr);
     run_ += QChar(u);
+  }
+
+  // The format text in `k` is shown in: its own while its font variant is one of the first
+  // kMaxFontVariants, else the format of the run before.
+  const ReadChar& Shown(const ReadChar& k) {
+    const int number = k.font < 0 ? defaultFont_ : k.font;
+    const auto font = fonts_.find(number);
+    const QString face = font == fonts_.end() ? QString() : font->second.name.toLower();
+    const auto variant = std::make_tuple(face, k.halfPoints, k.bold, k.italic);
+    if (variants_.count(variant)) return k;
+    if (variants_.size() < size_t(kMaxFontVariants)) {
+      variants_.insert(variant);
+      return k;
+    }
+    Passed(MoreThan(kMaxFontVariants, "font variants (faces, sizes and styles)"));
+    return runKey_;
   }
 
   void Flush() {
     if (run_.isEmpty()) return;
+    blockText_ = true;
     if (doc_) cursor_.insertText(run_, FormatFor(runKey_));
     run_.clear();
   }
@@ -594,7 +618,9 @@ class RtfReader {
     }
     ++blocks_;
     Flush();
-    if (doc_) cursor_.insertBlock(QTextBlockFormat(), FormatFor(Top().chr));
+    blockText_ = false;
+    const ReadChar& shown = Shown(Top().chr);
+    if (doc_) cursor_.insertBlock(QTextBlockFormat(), FormatFor(shown));
     pendingBreak_ = false;
     return true;
   }
@@ -626,6 +652,8 @@ class RtfReader {
     Flush();
     const bool bullet = bullet_ && items_ < kMaxListItems;
     if (bullet_ && !bullet) Passed(MoreThan(kMaxListItems, "list items"));
+    const bool empty = !blockText_;
+    const ReadChar& shown = empty ? Shown(Top().chr) : Top().chr;
     if (!doc_) {
       items_ += bullet;
       return;
@@ -635,7 +663,7 @@ class RtfReader {
                                            Qt::AlignJustify};
     bf.setAlignment(aligns[std::clamp(Top().align, 0, 3)]);
     cursor_.setBlockFormat(bf);
-    if (cursor_.block().length() <= 1) cursor_.setBlockCharFormat(FormatFor(Top().chr));
+    if (empty) cursor_.setBlockCharFormat(FormatFor(shown));
     items_ += bullet;
     list_ = bullet ? AddBulletItem(cursor_, list_) : nullptr;
   }
@@ -695,10 +723,12 @@ class RtfReader {
 
   bool bullet_ = false;
   bool pendingBreak_ = false;
+  bool blockText_ = false;  // the current paragraph has text
   QTextList* list_ = nullptr;
   QString run_;
   ReadChar runKey_;
   std::map<ReadChar, QTextCharFormat> formats_;
+  std::set<std::tuple<QString, int, bool, bool>> variants_;  // face, half-points, bold, italic
 };
 
 }  // namespace
@@ -856,6 +886,37 @@ void BreakLongLines(QTextDocument& doc, int from) {
     b = c.block();  // the last piece
   }
   c.endEditBlock();
+}
+
+std::string FitLayout(QTextDocument& doc, int64_t startCpuMs) {
+  // Words longer than the width wrap anywhere, as in the window.
+  const QTextOption kept = doc.defaultTextOption();
+  QTextOption wrap = kept;
+  wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  doc.setDefaultTextOption(wrap);
+  doc.setTextWidth(kNarrowestText);
+  QAbstractTextDocumentLayout* layout = doc.documentLayout();
+  std::string past;
+  QTextBlock cut;
+  for (QTextBlock b = doc.begin(); b.isValid() && past.empty(); b = b.next()) {
+    if (layout->blockBoundingRect(b).bottom() > kMaxTextHeight) {
+      past = "text over " + Thousands(uint64_t(kMaxTextHeight)) + " pixels tall";
+      cut = b == doc.begin() ? b.next() : b;
+    } else if (b.next().isValid() && Ui().ThreadCpuMs() - startCpuMs > kLayoutCpuMs) {
+      past = "text that takes more than a second to lay out";
+      cut = b.next();
+    }
+  }
+  if (cut.isValid()) {
+    QTextCursor c(&doc);
+    c.beginEditBlock();  // a cursor moved outside one lays the text out to where it goes
+    c.setPosition(cut.position() - 1);
+    c.setPosition(doc.characterCount() - 1, QTextCursor::KeepAnchor);
+    c.removeSelectedText();
+    c.endEditBlock();
+  }
+  doc.setDefaultTextOption(kept);
+  return past;
 }
 
 QStringList FontFamiliesFor(const QString& name) {

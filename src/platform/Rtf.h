@@ -3,6 +3,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,14 @@ inline constexpr int kMaxListItems = 20000;
 inline constexpr int kMaxFormatChanges = 50000;   // within paragraphs
 inline constexpr int kMaxFonts = 1000;
 inline constexpr int kMaxColors = 1000;
+// Distinct fonts the text is laid out in (face, size, weight and style): the layout looks each
+// up among the installed fonts, a missing face slowly. A change to one past the bound is not
+// made: the text goes on in the format before it.
+inline constexpr int kMaxFontVariants = 500;
+// Letters are shown at most this large, the largest size of the window's size list: a 96-point
+// letter is 128 pixels high on a usual screen, a sixth of the window. Larger ones cost the font
+// cache an image each and the layout a line for every word or two.
+inline constexpr int kMaxPointSize = 96;
 
 // Replaces the document's content with the RTF text. Control words and destinations it does
 // not know (pictures, objects, style sheets, \* groups...) are skipped; malformed input never
@@ -62,6 +71,19 @@ inline constexpr int kShownPieceLength = 2000;
 void BreakLongLines(QTextDocument& doc, int from = 0);
 // Whether the block is a piece that continues the line of the block before it.
 bool ContinuesLine(const QTextBlock& block);
+
+// What laying a document out may take. The window's text box is never narrower than
+// kNarrowestText pixels; at that width a document is laid out at most kMaxTextHeight pixels
+// tall (Qt's layout of one much taller, past about 8.4 million, never ends) and within
+// kLayoutCpuMs of processor time, its reading included: the counts above cannot see all of
+// the library's work.
+inline constexpr int kNarrowestText = 240;
+inline constexpr int kMaxTextHeight = 4000000;
+inline constexpr int64_t kLayoutCpuMs = 1000;
+// Lays the document out at the narrowest width, paragraph by paragraph, and cuts it after the
+// last paragraph laid out within both bounds (processor time counted from `startCpuMs`, read
+// through plat::Ui()). Returns the bound passed, "" when the document is whole.
+std::string FitLayout(QTextDocument& doc, int64_t startCpuMs);
 
 // The families to ask for when the program names a font: the name itself, then the installed
 // metric-compatible stand-in ("Courier New" -> "Liberation Mono", "Times New Roman" ->

@@ -278,7 +278,31 @@ TEST(PictureFormats, OneBoundOnTheDecodedPictureOfEveryFormat) {
   // A header beyond the bound is refused before the data is looked at.
   EXPECT_FALSE(load("b.jpg", jpegcorpus::WithSize(formats[3].Within, 64, 65)));
   codecs::MaxPictureBytes = keep;
+
+  // A JPEG's work and memory at their bounds and one past. A progressive 16 x 16 colour
+  // picture at 4:2:0 takes 1,532: libjpeg's ten scans, each its blocks times its band and 16
+  // more. The memory counts the file: one of 1 MB of comments and the picture within twice it.
+  std::string commented = jpegcorpus::Write({16, 16});
+  for (int i = 0; i < 16; ++i)
+    commented.insert(2, "\xFF\xFE\xFF\xFF" + std::string(0xFFFD, 'c'));
+  const uint64_t keepMemory = codecs::MaxJpegMemory;
+  const struct {
+    std::string Data;
+    uint64_t Work, Memory;
+    bool Read;
+  } bounds[] = {
+      {jpegcorpus::Write({16, 16, JCS_RGB, true}), 1532, keepMemory, true},
+      {jpegcorpus::Write({16, 16, JCS_RGB, true}), 1531, keepMemory, false},
+      {commented, keepWork, commented.size() * 2, true},
+      {commented, keepWork, commented.size(), false},
+  };
+  for (const auto& b : bounds) {
+    codecs::MaxJpegWork = b.Work;
+    codecs::MaxJpegMemory = b.Memory;
+    EXPECT_EQ(load("w.jpg", b.Data), b.Read) << b.Work << " " << b.Memory;
+  }
   codecs::MaxJpegWork = keepWork;
+  codecs::MaxJpegMemory = keepMemory;
 }
 
 }  // namespace

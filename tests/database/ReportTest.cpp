@@ -474,6 +474,32 @@ TEST_F(ReportTest, FailuresAreReportedAndLoseNothing) {
   EXPECT_NE(seam.messages[0].text.find("holds more than 100,000 lines, more than the window "
                                        "shows: it is shown in part."),
             std::string::npos);
+
+  // A document laid out past its share of processor time (a tenth of it each paragraph): the
+  // editor refuses it and keeps its text, read only it is shown up to there.
+  std::string slow = "{\\rtf1 ";
+  for (int i = 0; i < 30; ++i) slow += "a\\par ";
+  tmp.write("slow.rtf", slow + "}");
+  seam.cpuStepMs = plat::kLayoutCpuMs / 10;
+  w->NewDocument("My notes", tmp.file("keep.rtf"), false, true);
+  Type("precious");
+  seam.messages.clear();
+  seam.fileAnswers = {tmp.file("slow.rtf")};
+  seam.filterAnswers = {1};
+  w->FileOpenACTN->trigger();
+  ASSERT_EQ(seam.messages.size(), 2u) << seam.AllMessages();
+  EXPECT_NE(seam.messages[1].text.find("slow.rtf\" could not be opened.\rIt holds text that "
+                                       "takes more than a second to lay out"),
+            std::string::npos);
+  EXPECT_EQ(Text(), "precious");
+  seam.messages.clear();
+  w->NewDocument("FAQ", tmp.file("slow.rtf"), true, true);
+  EXPECT_TRUE(w->LoadDocument());
+  EXPECT_EQ(w->Doc->document()->blockCount(), 11);  // the clock read before, then after each
+  ASSERT_EQ(seam.messages.size(), 1u) << seam.AllMessages();
+  EXPECT_NE(seam.messages[0].text.find("more than a second to lay out, more than the window "
+                                       "shows: it is shown in part."),
+            std::string::npos);
 }
 
 TEST_F(ReportTest, LongLinesShowInPiecesAndSaveWhole) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QBuffer>
 #include <QComboBox>
 #include <QFileSystemWatcher>
 #include <QImage>
@@ -8,7 +9,9 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include "codecs/GifCorpus.h"
 #include "codecs/JpegCorpus.h"
+#include "codecs/WmfCorpus.h"
 #include "codecs/PictureFormats.h"
 #include "frontend/MainWindowHarness.h"
 #include "frontend/PictureLayout.h"
@@ -197,6 +200,57 @@ TEST(PicturePanel, ZoomPaintsOnlyThePartInView) {
   EXPECT_TRUE(w.SnapShot->pixmap().isNull());
   const QImage shown = w.ImagePNL->grab().toImage();
   EXPECT_EQ(shown.pixelColor(150, w.SnapShot->y() + w.SnapShot->height() / 2), QColor(Qt::green));
+}
+
+// An ordinary photo of each format at a usual size shows, a metafile holding one too.
+TEST(PicturePanel, PhotosOfEveryFormatShow) {
+  constexpr int kW = 2000, kH = 1500;
+  QImage photo(kW, kH, QImage::Format_RGB32);
+  for (int y = 0; y < kH; ++y) {
+    QRgb* line = reinterpret_cast<QRgb*>(photo.scanLine(y));
+    for (int x = 0; x < kW; ++x) line[x] = qRgb(x * 255 / kW, y * 255 / kH, (x ^ y) & 255);
+  }
+  auto saved = [&](const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(photo.save(&buffer, format, 90));
+    return bytes.toStdString();
+  };
+  // The photo as a 24-bit bitmap stretched over the metafile's frame.
+  std::string dib = wmfcorpus::Dword(40) + wmfcorpus::Dword(kW) + wmfcorpus::Dword(kH) +
+                    wmfcorpus::Word(1) + wmfcorpus::Word(24) + std::string(24, '\0');
+  for (int y = kH - 1; y >= 0; --y)
+    for (int x = 0; x < kW; ++x) {
+      const QRgb p = photo.pixel(x, y);
+      dib += {char(qBlue(p)), char(qGreen(p)), char(qRed(p))};
+    }
+  using wmfcorpus::Word;
+  const std::string stretch = wmfcorpus::Dword(uint32_t(14 + dib.size() / 2)) + Word(0x0F43) +
+                              wmfcorpus::Dword(0x00CC0020) + Word(0) + Word(kH) + Word(kW) +
+                              Word(0) + Word(0) + Word(kH) + Word(kW) + Word(0) + Word(0) + dib;
+  const struct {
+    const char* Name;
+    std::string Data;
+  } files[] = {
+      {"GALAGA.BMP", saved("BMP")},
+      {"GALAGA.JPG", saved("JPEG")},
+      {"GALAGA.GIF", corpus::WriteOurs(corpus::OneFrame(kW, kH, 256, 7))},
+      {"GALAGA.PNG", saved("PNG")},
+      {"GALAGA.WMF", wmfcorpus::Placeable(kW, kH, 96, stretch)},
+  };
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.Name);
+    if (plat::ExtensionOf(f.Name) == ".WMF" && !codecs::HaveMetafiles()) continue;
+    PictureWindow h;
+    h.snap.write(f.Name, f.Data);
+    h.Select("GALAGA");
+    EXPECT_EQ(h.Shown(), f.Name);
+    EXPECT_EQ(h.w().SnapShot->toolTip(), "");
+    if (f.Name != std::string("GALAGA.WMF")) {
+      EXPECT_EQ(h.w().ImageSize->text(), "2000x1500");
+    }
+  }
 }
 
 TEST(PicturePanel, DamagedPictureShowsTheLogo) {

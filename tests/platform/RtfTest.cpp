@@ -12,6 +12,7 @@
 #include <QTextList>
 
 #include "platform/Cp1252.h"
+#include "support/ScriptedSeam.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -297,6 +298,14 @@ TEST(Rtf, DocumentsPastTheirBoundsAreCut) {
   const int fonts = plat::kMaxFonts;
   const int colors = plat::kMaxColors;
   const std::string bullet = "{\\pntext\\'b7\\tab}a\\par ";
+  // Runs each in a new size and style, an empty paragraph in the last.
+  auto variants = [](int n) {
+    std::string s = "{\\rtf1 ";
+    for (int i = 0; i < n; ++i)
+      s += "\\fs" + std::to_string(2 + i % 190) + "\\b" + std::to_string(i / 190 % 2) + "\\i" +
+           std::to_string(i / 380 % 2) + (i + 1 < n ? " w" : "\\par\\par ");
+    return s + "}";
+  };
   struct Row {
     std::string input, past;
     int blocks, bullets;
@@ -314,6 +323,11 @@ TEST(Rtf, DocumentsPastTheirBoundsAreCut) {
        "more than 1,000 fonts", 1, 0, "x"},
       {"{\\rtf1" + table("colortbl", "\\red1;", colors + 1) + "\\cf" + std::to_string(colors + 1) + " x}",
        "more than 1,000 colours", 1, 0, "x"},
+      {variants(plat::kMaxFontVariants + 1), "more than 500 font variants (faces, sizes and styles)",
+       2, 0, ""},
+      {variants(plat::kMaxFontVariants), "", 2, 0, ""},
+      {"{\\rtf1\\fs193 x}", "letters larger than 96 points", 1, 0, "x"},
+      {"{\\rtf1\\fs192 x}", "", 1, 0, "x"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.past);
@@ -337,6 +351,55 @@ TEST(Rtf, DocumentsPastTheirBoundsAreCut) {
   plat::ReadRtf(rows[7].input, doc);
   EXPECT_FALSE(doc.begin().begin().fragment().charFormat().hasProperty(
       QTextFormat::ForegroundBrush));
+  // The paragraph past the bound on variants keeps the run's before it; letters are at most
+  // 96 points.
+  for (int row : {8, 9}) {
+    plat::ReadRtf(rows[row].input, doc);
+    QTextCursor end(&doc);
+    end.setPosition(doc.lastBlock().position() - 1);
+    EXPECT_EQ(doc.lastBlock().charFormat().fontPointSize() == end.charFormat().fontPointSize(),
+              row == 8);
+  }
+  plat::ReadRtf(rows[10].input, doc);
+  EXPECT_EQ(doc.begin().begin().fragment().charFormat().fontPointSize(), plat::kMaxPointSize);
+}
+
+// A document is laid out at the narrowest width until it is too tall or its processor time
+// (scripted: a tenth of the share each paragraph) is spent, and cut there.
+TEST(Rtf, LayoutCutsWhatTakesTooLong) {
+  ScriptedSeam seam;
+  auto paragraphs = [](int n, int halfPoints) {
+    std::string s = "{\\rtf1\\fs" + std::to_string(halfPoints) + " ";
+    for (int i = 0; i < n; ++i) s += "W\\par ";
+    return s + "}";
+  };
+  const struct Row {
+    std::string rtf;
+    int64_t step;
+    std::string past;
+    int blocks;  // 0: fewer than were read
+  } rows[] = {
+      {paragraphs(30, 20), 0, "", 30},
+      {paragraphs(30, 20), plat::kLayoutCpuMs / 10, "text that takes more than a second to lay out",
+       12},  // the clock read after each: 0, 100, ... 1100
+      {paragraphs(40000, 2 * plat::kMaxPointSize), 0, "text over 4,000,000 pixels tall", 0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.past);
+    QTextDocument doc;
+    plat::ReadRtf(r.rtf, doc);
+    const int read = doc.blockCount();
+    seam.cpuMs = 0;
+    seam.cpuStepMs = r.step;
+    EXPECT_EQ(plat::FitLayout(doc, 0), r.past);
+    if (r.blocks) {
+      EXPECT_EQ(doc.blockCount(), r.blocks);
+    } else {
+      EXPECT_LT(doc.blockCount(), read);
+      EXPECT_LE(doc.size().height(), plat::kMaxTextHeight);
+      EXPECT_GT(doc.size().height(), plat::kMaxTextHeight * 0.9);
+    }
+  }
 }
 
 TEST(Rtf, NonRtfDataIsReadAsPlainText) {

@@ -46,8 +46,9 @@ class ScriptedSeam : public plat::Seam {
   std::vector<std::string> opened;
   bool startResult = true;
   int64_t nowMs = 0;  // 0: the real clock
-  // Processor time: below 0 the real clock; else each reading gives it and then adds the step.
-  int64_t cpuMs = -1, cpuStepMs = 0;
+  // Processor time: each reading gives it and then adds the step (by default it stands still);
+  // below 0 the real clock.
+  int64_t cpuMs = 0, cpuStepMs = 0;
   std::deque<int64_t> monotonicMs;  // steady-clock readings, taken in order; without one, the real clock
   std::deque<uint32_t> randoms;
 

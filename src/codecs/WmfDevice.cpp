@@ -69,11 +69,13 @@ bool Near(const WmfCanvas& c, wmfD_Coord a, wmfD_Coord b) {
 }
 QColor Colour(const wmfRGB& c) { return QColor(c.r, c.g, c.b); }
 
-// The pen's width in pixels (a pen of no width draws one pixel), none when it draws nothing.
+// The pen's width in pixels (a pen of no width draws one pixel, one of no number is as wide as
+// can be), none when it draws nothing.
 double PenWidth(const WmfCanvas& c, const wmfDC* dc) {
   if (!dc || !dc->pen || (dc->pen->lopnStyle & PS_STYLE_MASK) == PS_NULL) return 0;
-  const double diagonal = std::hypot(c.Image.width(), c.Image.height());
-  return std::clamp(dc->pen->width * c.Scale, 1.0, 2 * diagonal + 2);
+  const double widest = 2 * std::hypot(c.Image.width(), c.Image.height()) + 2;
+  const double width = dc->pen->width * c.Scale;
+  return std::isnan(width) ? widest : std::clamp(width, 1.0, widest);
 }
 
 // The pixels of a box (widened by `pen`) within the picture and the clip.

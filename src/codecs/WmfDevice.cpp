@@ -4,6 +4,7 @@
 #include "codecs/WmfDevice.h"
 
 #include <QBuffer>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainterPath>
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include "directx/DIB.h"
 #include "platform/Cp1252.h"
 #include "platform/LittleEndian.h"
+#include "platform/Seams.h"
 // After the toolkit: the library defines U16 and its kin as macros.
 #include <libwmf/defs.h>
 #include <libwmf/font.h>
@@ -23,33 +25,57 @@
 namespace codecs {
 namespace {
 
-WmfCanvas* Canvas(wmfAPI* api) {
+// The canvas while it draws, set to the map mode of the device context.
+WmfCanvas* Canvas(wmfAPI* api, const wmfDC* dc) {
   auto* c = static_cast<WmfCanvas*>(api->device_data);
-  return c && c->Painter.isActive() ? c : nullptr;
+  if (!c || !c->Painter.isActive()) return nullptr;
+  // MM_LOMETRIC, MM_HIMETRIC, MM_LOENGLISH, MM_HIENGLISH and MM_TWIPS.
+  c->YUp = dc && dc->map_mode >= 2 && dc->map_mode <= 6;
+  return c;
 }
 
 // Filled shapes: each scan line crosses edges, which the rasterizer keeps in order, so a row
 // crossing n edges costs about n squared; past this many a row on average the shape is drawn
 // without smoothing, which costs some sixteen times as much. Dashed lines cost this much a pixel
 // of their length. Letters: each costs twice its square, at least this many pixels.
+// Curved outlines are cut into pieces over their whole length, inside the picture or not: this
+// much a pixel of their box's perimeter.
 constexpr double kSmoothCrossings = 8;
 constexpr double kDashPixel = 8;
 constexpr double kLetterPixels = 64;
+constexpr double kCurvePixel = 6;
 constexpr double kMaxBitmapPixels = 16 << 20;
+// The processor clock is read once in this many events of the play (a reading costs more than
+// an ordinary record).
+constexpr unsigned kClockEvery = 16;
+// Points farther than this many pixels from the picture (or not numbers) are past what whole
+// pixels and the toolkit hold: a shape with one is not drawn.
+constexpr double kFar = 1 << 24;
+// Font faces looked up in a picture (each new one costs the toolkit a font match).
+constexpr size_t kMaxFaces = 64;
 
 QPointF At(const WmfCanvas& c, wmfD_Coord p) {
-  return {(p.x - c.OriginX) * c.Scale, (p.y - c.OriginY) * c.Scale};
+  return {(p.x - c.OriginX) * c.Scale, (c.YUp ? c.Top - p.y : p.y - c.OriginY) * c.Scale};
+}
+bool Near(const QPointF& p) { return std::abs(p.x()) <= kFar && std::abs(p.y()) <= kFar; }
+bool Near(const QPolygonF& poly) {
+  return std::all_of(poly.begin(), poly.end(), [](const QPointF& p) { return Near(p); });
 }
 QRectF Box(const WmfCanvas& c, wmfD_Coord a, wmfD_Coord b) {
   return QRectF(At(c, a), At(c, b)).normalized();
 }
+bool Near(const WmfCanvas& c, wmfD_Coord a, wmfD_Coord b) {
+  return Near(At(c, a)) && Near(At(c, b));
+}
 QColor Colour(const wmfRGB& c) { return QColor(c.r, c.g, c.b); }
 
-// The pen's width in pixels (a pen of no width draws one pixel), none when it draws nothing.
+// The pen's width in pixels (a pen of no width draws one pixel, one of no number is as wide as
+// can be), none when it draws nothing.
 double PenWidth(const WmfCanvas& c, const wmfDC* dc) {
   if (!dc || !dc->pen || (dc->pen->lopnStyle & PS_STYLE_MASK) == PS_NULL) return 0;
-  const double diagonal = std::hypot(c.Image.width(), c.Image.height());
-  return std::clamp(dc->pen->width * c.Scale, 1.0, 2 * diagonal + 2);
+  const double widest = 2 * std::hypot(c.Image.width(), c.Image.height()) + 2;
+  const double width = dc->pen->width * c.Scale;
+  return std::isnan(width) ? widest : std::clamp(width, 1.0, widest);
 }
 
 // The pixels of a box (widened by `pen`) within the picture and the clip.
@@ -86,9 +112,11 @@ Crossings Crossed(const WmfCanvas& c, const QRectF& box) {
   return x;
 }
 
-// Counts the work; false once over the bound (the status function then stops the play).
+// Counts the work (setting a clip of many rectangles costs them all); false once over a bound
+// (the status function then stops the play).
 bool Charge(WmfCanvas& c, double pixels) {
-  if (c.Over) return false;
+  if (!WmfGoOn(c)) return false;
+  if (c.Clipped) pixels += c.Clip.rectCount();
   c.Work += std::isfinite(pixels) ? pixels + 1 : c.MaxWork + 1;
   c.Over = c.Work > c.MaxWork;
   return !c.Over;
@@ -170,14 +198,15 @@ void DeviceNothing(wmfAPI*) {}
 void UserDataNothing(wmfAPI*, wmfUserData_t*) {}
 
 void DeviceBegin(wmfAPI* api) {
-  if (WmfCanvas* c = Canvas(api)) c->Image.fill(Qt::white);
+  if (WmfCanvas* c = Canvas(api, nullptr)) c->Image.fill(Qt::white);
 }
 
 // Flood fills: the connected pixels of the point's colour (surface), or those up to a border
 // of the colour, all within the clip.
 void Flood(wmfAPI* api, wmfFlood_t* d) {
-  WmfCanvas* c = Canvas(api);
-  if (!c || !Charge(*c, 16.0 * c->Image.width() * c->Image.height())) return;
+  WmfCanvas* c = Canvas(api, d->dc);
+  if (!c || !Near(At(*c, d->pt)) || !Charge(*c, 16.0 * c->Image.width() * c->Image.height()))
+    return;
   const QPoint start = At(*c, d->pt).toPoint();
   QImage& im = c->Image;
   if (!im.rect().contains(start) || (c->Clipped && !c->Clip.contains(start))) return;
@@ -222,30 +251,39 @@ void Flood(wmfAPI* api, wmfFlood_t* d) {
 }
 
 void DrawPixel(wmfAPI* api, wmfDrawPixel_t* d) {
-  WmfCanvas* c = Canvas(api);
+  WmfCanvas* c = Canvas(api, d->dc);
   const wmfD_Coord to{float(d->pt.x + d->pixel_width), float(d->pt.y + d->pixel_height)};
-  if (!c || !Charge(*c, Touched(*c, Box(*c, d->pt, to)))) return;
+  if (!c || !Near(*c, d->pt, to) || !Charge(*c, Touched(*c, Box(*c, d->pt, to)))) return;
   Prepare(*c, d->dc, false);
   QRectF px = Box(*c, d->pt, to);
   px.setSize(px.size().expandedTo(QSizeF(1, 1)));
   c->Painter.fillRect(px, Colour(d->color));
 }
 
-// Arcs, chords and pies go counter-clockwise from the end point the library gives to its start
-// point (both from the centre); an angle is the ray's, as Windows measures it.
+// The pixels a shape in the box touches, its pen included; an outline with curves (of ellipses
+// whose axes add up to `curves` pixels) costs their pieces too.
+double ShapeCost(const WmfCanvas& c, const QRectF& box, const wmfDC* dc, double curves) {
+  const double pen = PenWidth(c, dc);
+  return Touched(c, box, pen) + (pen > 0 ? kCurvePixel * 2 * curves : 0);
+}
+
+// Arcs, chords and pies go counter-clockwise on the picture from the end point the library gives
+// to its start point (both from the centre); an angle is the ray's, as Windows measures it.
 void ArcShape(wmfAPI* api, wmfDrawArc_t* d, int kind) {
-  WmfCanvas* c = Canvas(api);
-  if (!c) return;
+  WmfCanvas* c = Canvas(api, d->dc);
+  if (!c || !Near(*c, d->TL, d->BR)) return;
   const QRectF box = Box(*c, d->TL, d->BR);
-  const double pen = PenWidth(*c, d->dc);
-  if (!Charge(*c, Touched(*c, box, pen)) || !Prepare(*c, d->dc, kind != 0)) return;
   const double rx = std::max(box.width() / 2, 1e-9), ry = std::max(box.height() / 2, 1e-9);
   auto angle = [&](wmfD_Coord v) {
-    return std::atan2(-v.y * c->Scale / ry, v.x * c->Scale / rx) * 180 / M_PI;
+    return std::atan2((c->YUp ? v.y : -v.y) * c->Scale / ry, v.x * c->Scale / rx) * 180 / M_PI;
   };
   const double from = angle(d->end);
   double span = std::fmod(angle(d->start) - from + 720, 360);
+  if (!std::isfinite(from) || !std::isfinite(span)) return;
   if (span <= 0) span = 360;
+  if (!Charge(*c, ShapeCost(*c, box, d->dc, box.width() + box.height())) ||
+      !Prepare(*c, d->dc, kind != 0))
+    return;
   const int a = int(std::lround(from * 16)), s = int(std::lround(span * 16));
   QPainter& p = c->Painter;
   if (kind == 0)
@@ -260,10 +298,10 @@ void DrawChord(wmfAPI* api, wmfDrawArc_t* d) { ArcShape(api, d, 1); }
 void DrawPie(wmfAPI* api, wmfDrawArc_t* d) { ArcShape(api, d, 2); }
 
 void DrawEllipse(wmfAPI* api, wmfDrawArc_t* d) {
-  WmfCanvas* c = Canvas(api);
-  if (!c) return;
+  WmfCanvas* c = Canvas(api, d->dc);
+  if (!c || !Near(*c, d->TL, d->BR)) return;
   const QRectF box = Box(*c, d->TL, d->BR);
-  if (Charge(*c, Touched(*c, box, PenWidth(*c, d->dc))) && Prepare(*c, d->dc, true))
+  if (Charge(*c, ShapeCost(*c, box, d->dc, box.width() + box.height())) && Prepare(*c, d->dc, true))
     c->Painter.drawEllipse(box);
 }
 
@@ -279,8 +317,9 @@ QPolygonF Points(const WmfCanvas& c, const wmfD_Coord* pt, unsigned count) {
   return poly;
 }
 
-// Outlines through points: each segment its length (within the picture) by the pen; a wide pen
-// is filled as the outline of its stroke.
+// Outlines through points: each segment its length (within the picture) by the pen. A thin pen
+// draws every pixel of it however often it passes, smoothed (4 a pixel); a wide pen is filled as
+// the outline of its stroke, at most twice its box.
 double LineCost(const WmfCanvas& c, const QPolygonF& poly, double pen, const wmfDC* dc,
                 bool closed) {
   if (pen <= 0) return 0;
@@ -288,7 +327,8 @@ double LineCost(const WmfCanvas& c, const QPolygonF& poly, double pen, const wmf
   double length = 0;
   for (int i = 1; i < poly.size() + (closed ? 1 : 0); ++i)
     length += std::min(QLineF(poly[i - 1], poly[i % poly.size()]).length(), diagonal) + pen;
-  double cost = std::min(length * (pen + 2), Touched(c, poly.boundingRect(), pen) * 2);
+  double cost = pen > 1.5 ? std::min(length * (pen + 2), Touched(c, poly.boundingRect(), pen) * 2)
+                          : length * 4;
   if (Dashed(dc)) cost = length * (pen + 2) * kDashPixel;
   if (pen > 1.5) {
     Crossings x = Crossed(c, poly.boundingRect().adjusted(0, -pen, 0, pen));
@@ -300,19 +340,19 @@ double LineCost(const WmfCanvas& c, const QPolygonF& poly, double pen, const wmf
 }
 
 void DrawLine(wmfAPI* api, wmfDrawLine_t* d) {
-  WmfCanvas* c = Canvas(api);
+  WmfCanvas* c = Canvas(api, d->dc);
   if (!c) return;
   const QPolygonF line{At(*c, d->from), At(*c, d->to)};
-  if (Charge(*c, LineCost(*c, line, PenWidth(*c, d->dc), d->dc, false)) &&
+  if (Near(line) && Charge(*c, LineCost(*c, line, PenWidth(*c, d->dc), d->dc, false)) &&
       Prepare(*c, d->dc, false))
     c->Painter.drawLine(line[0], line[1]);
 }
 
 void PolyLine(wmfAPI* api, wmfPolyLine_t* d) {
-  WmfCanvas* c = Canvas(api);
+  WmfCanvas* c = Canvas(api, d->dc);
   if (!c) return;
   const QPolygonF poly = Points(*c, d->pt, d->count);
-  if (Charge(*c, LineCost(*c, poly, PenWidth(*c, d->dc), d->dc, false)) &&
+  if (Near(poly) && Charge(*c, LineCost(*c, poly, PenWidth(*c, d->dc), d->dc, false)) &&
       Prepare(*c, d->dc, false))
     c->Painter.drawPolyline(poly);
 }
@@ -320,8 +360,9 @@ void PolyLine(wmfAPI* api, wmfPolyLine_t* d) {
 // Filled polygons: the pixels of their box, their crossings and their outlines. Many crossings a
 // row are drawn without smoothing.
 void FillPath(wmfAPI* api, const wmfDC* dc, const std::vector<QPolygonF>& polys) {
-  WmfCanvas* c = Canvas(api);
-  if (!c) return;
+  WmfCanvas* c = Canvas(api, dc);
+  if (!c || !std::all_of(polys.begin(), polys.end(), [](const QPolygonF& p) { return Near(p); }))
+    return;
   QPainterPath path;
   path.setFillRule(dc && dc->polyfillmode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
   for (const QPolygonF& poly : polys) {
@@ -342,14 +383,14 @@ void FillPath(wmfAPI* api, const wmfDC* dc, const std::vector<QPolygonF>& polys)
 }
 
 void DrawPolygon(wmfAPI* api, wmfPolyLine_t* d) {
-  WmfCanvas* c = Canvas(api);
+  WmfCanvas* c = Canvas(api, d->dc);
   if (c) FillPath(api, d->dc, {Points(*c, d->pt, d->count)});
 }
 
 // Several polygons filled as one (a point inside an even number of them is a hole in the
 // alternate fill mode), each outlined.
 void DrawPolyPolygon(wmfAPI* api, wmfPolyPoly_t* d) {
-  WmfCanvas* c = Canvas(api);
+  WmfCanvas* c = Canvas(api, d->dc);
   if (!c) return;
   std::vector<QPolygonF> polys;
   for (unsigned i = 0; d->pt && d->count && i < d->npoly; ++i)
@@ -358,14 +399,17 @@ void DrawPolyPolygon(wmfAPI* api, wmfPolyPoly_t* d) {
 }
 
 void DrawRectangle(wmfAPI* api, wmfDrawRectangle_t* d) {
-  WmfCanvas* c = Canvas(api);
-  if (!c) return;
+  WmfCanvas* c = Canvas(api, d->dc);
+  if (!c || !Near(*c, d->TL, d->BR)) return;
   const QRectF box = Box(*c, d->TL, d->BR);
-  if (!Charge(*c, Touched(*c, box, PenWidth(*c, d->dc))) || !Prepare(*c, d->dc, true)) return;
   // Rounded corners: the library gives the axes of the corner ellipses.
   const double rx = std::min(double(d->width) * c->Scale / 2, box.width() / 2),
                ry = std::min(double(d->height) * c->Scale / 2, box.height() / 2);
-  if (rx > 0 && ry > 0)
+  const bool round = rx > 0 && ry > 0;  // not for numbers that are none
+  if (!Charge(*c, ShapeCost(*c, box, d->dc, round ? 2 * (rx + ry) : 0)) ||
+      !Prepare(*c, d->dc, true))
+    return;
+  if (round)
     c->Painter.drawRoundedRect(box, rx, ry);
   else
     c->Painter.drawRect(box);
@@ -373,8 +417,8 @@ void DrawRectangle(wmfAPI* api, wmfDrawRectangle_t* d) {
 
 // Pattern blits: the brush, black, white or the inverse, by the raster operation.
 void RopDraw(wmfAPI* api, wmfROP_Draw_t* d) {
-  WmfCanvas* c = Canvas(api);
-  if (!c) return;
+  WmfCanvas* c = Canvas(api, d->dc);
+  if (!c || !Near(*c, d->TL, d->BR)) return;
   const QRectF box = Box(*c, d->TL, d->BR);
   if (!Charge(*c, Touched(*c, box))) return;
   Prepare(*c, d->dc, true);
@@ -407,7 +451,7 @@ void RopDraw(wmfAPI* api, wmfROP_Draw_t* d) {
 // Bitmaps: read by our DIB reader, each counted by its pixels before it is read.
 void BmpRead(wmfAPI* api, wmfBMP_Read_t* d) {
   d->bmp = {0, 0, nullptr};
-  WmfCanvas* c = Canvas(api);
+  WmfCanvas* c = Canvas(api, nullptr);
   const unsigned char* b = d->buffer;
   if (!c || !b || d->length < 16) return;
   double pixels = double(d->width) * d->height;
@@ -428,30 +472,33 @@ void BmpRead(wmfAPI* api, wmfBMP_Read_t* d) {
     TDIB dib;
     dib.ReadData(buffer);
     if (dib.Empty() || dib.Width() > 0xFFFF || dib.Height() > 0xFFFF) return;
-    auto* image = new QImage(dib.ToImage().convertToFormat(QImage::Format_RGB32));
+    auto image = std::make_unique<QImage>(dib.ToImage().convertToFormat(QImage::Format_RGB32));
     d->bmp.width = static_cast<unsigned short>(image->width());
     d->bmp.height = static_cast<unsigned short>(image->height());
-    d->bmp.data = image;
+    d->bmp.data = image.get();
+    c->Bitmaps[image.get()] = std::move(image);
   } catch (const std::exception&) {
   }
 }
 
-void BmpFree(wmfAPI*, wmfBMP* bmp) {
-  delete static_cast<QImage*>(bmp->data);
+void BmpFree(wmfAPI* api, wmfBMP* bmp) {
+  if (auto* c = static_cast<WmfCanvas*>(api->device_data)) c->Bitmaps.erase(bmp->data);
   bmp->data = nullptr;
 }
 
-// A bitmap (or part of it) stretched from the point by the pixel size, mirrored when that is
-// negative, combined by the raster operation.
+// A bitmap (or part of it) stretched from the point by the pixel size, mirrored where that goes
+// left or up on the picture, combined by the raster operation.
 void BmpDraw(wmfAPI* api, wmfBMP_Draw_t* d) {
-  WmfCanvas* c = Canvas(api);
+  WmfCanvas* c = Canvas(api, d->dc);
   const auto* image = static_cast<const QImage*>(d->bmp.data);
   if (!c || !image) return;
   // The library gives the size unsigned: a window of negative extent draws it the other way.
   const double w = d->crop.w * d->pixel_width * (d->dc && d->dc->Window.width < 0 ? -1 : 1),
                h = d->crop.h * d->pixel_height * (d->dc && d->dc->Window.height < 0 ? -1 : 1);
   const wmfD_Coord to{float(d->pt.x + w), float(d->pt.y + h)};
-  const QRectF target = Box(*c, d->pt, to);
+  const QPointF from = At(*c, d->pt), end = At(*c, to);
+  if (!Near(from) || !Near(end)) return;
+  const QRectF target = QRectF(from, end).normalized();
   if (!Charge(*c, Touched(*c, target) + double(d->crop.w) * d->crop.h)) return;
   Prepare(*c, d->dc, false);
   QPainter& p = c->Painter;
@@ -466,47 +513,34 @@ void BmpDraw(wmfAPI* api, wmfBMP_Draw_t* d) {
       {MERGEPAINT, QPainter::RasterOp_NotSourceOrDestination}};
   QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
   for (const auto& [rop, m] : rops)
-    if (d->type == rop) mode = m;
+    if ((d->type & 0xFFFFFF) == rop) mode = m;
   p.setCompositionMode(mode);
   // Enlarged pixels stay whole, as Windows stretches; a smaller picture is smoothed.
   const bool smaller = target.width() < d->crop.w && target.height() < d->crop.h;
   p.setRenderHint(QPainter::SmoothPixmapTransform,
                   smaller && mode == QPainter::CompositionMode_SourceOver);
   const QRectF source(d->crop.x, d->crop.y, d->crop.w, d->crop.h);
+  // Mirrored where it goes left or up, or where the reader found a negative size.
+  const bool across = (end.x() < from.x()) != bool(d->type & kWmfMirrorX),
+             down = (end.y() < from.y()) != bool(d->type & kWmfMirrorY);
   p.translate(target.center());
-  p.scale(w < 0 ? -1 : 1, h < 0 ? -1 : 1);
+  p.scale(across ? -1 : 1, down ? -1 : 1);
   p.translate(-target.center());
   p.drawImage(target, *image, source);
 }
 
-// Text from its base-line point, in the font, size, angle and colour asked; the library has
-// placed it by its alignment.
-void DrawText(wmfAPI* api, wmfDrawText_t* d) {
-  WmfCanvas* c = Canvas(api);
-  // Fonts need the application (a program without one draws no text).
-  if (!c || !d->str || !d->dc || !d->dc->font ||
-      !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-    return;
-  const wmfFont& f = *d->dc->font;
-  const auto& q = d->bbox;
-  const QRectF box =
-      QPolygonF({At(*c, q.TL), At(*c, q.TR), At(*c, q.BR), At(*c, q.BL)}).boundingRect();
-  const double size = std::clamp(d->font_height * c->Scale, 1.0, 4.0 * c->Image.height() + 4);
-  const double letters = double(std::strlen(d->str));
-  const double area = double(c->Image.width()) * c->Image.height();
-  const bool opaque = d->flags & ETO_OPAQUE;
-  const QRectF frame = Box(*c, d->TL, d->BR);
-  double cost =
-      Touched(*c, box) + 2 * letters * std::min(std::max(size * size, kLetterPixels), area);
-  if (opaque) cost += Touched(*c, frame);
-  if (!Charge(*c, cost)) return;
-  Prepare(*c, d->dc, false);  // the pen the text takes is its colour
-  QPainter& p = c->Painter;
-  if (opaque) p.fillRect(frame, Colour(d->dc->bgcolor));
-  if (d->flags & ETO_CLIPPED) p.setClipRect(frame, Qt::IntersectClip);
+// The toolkit's font for a font of the metafile, `size` pixels high (the cell's or the letters').
+QFont FontOf(WmfCanvas& c, const wmfFont& f, double size) {
   QFont font;
-  QStringList families{QString::fromLatin1(f.lfFaceName ? f.lfFaceName : "")};
-  if (const char* ps = WMF_FONT_PSNAME(&f)) families << QString::fromLatin1(ps).section('-', 0, 0);
+  // A face not looked up yet, past the first few, is drawn in its family's usual font.
+  const QString face = QString::fromLatin1(f.lfFaceName ? f.lfFaceName : "");
+  QStringList families;
+  if (c.Faces.count(face) || c.Faces.size() < kMaxFaces) {
+    c.Faces.insert(face);
+    families << face;
+    if (const char* ps = WMF_FONT_PSNAME(&f))
+      families << QString::fromLatin1(ps).section('-', 0, 0);
+  }
   font.setFamilies(families);
   // The font families of Windows, in their order, for a face that is not installed.
   static constexpr QFont::StyleHint hints[] = {QFont::SansSerif, QFont::Serif,   QFont::SansSerif,
@@ -518,23 +552,97 @@ void DrawText(wmfAPI* api, wmfDrawText_t* d) {
   font.setItalic(f.lfItalic);
   font.setUnderline(f.lfUnderline);
   font.setStrikeOut(f.lfStrikeOut);
-  p.setFont(font);
-  p.setPen(Colour(d->dc->textcolor));
-  // The library puts right-aligned text half its width left of its point: the rest of the way.
-  QPointF at = At(*c, d->pt);
-  if ((d->dc->textalign & TA_CENTER) == TA_RIGHT) at -= (At(*c, q.TR) - At(*c, q.TL)) / 2;
-  p.translate(at);
-  p.rotate(-f.lfEscapement / 10.0);
-  if (d->font_ratio > 0.01 && d->font_ratio < 100 && std::abs(d->font_ratio - 1) > 0.01)
-    p.scale(d->font_ratio, 1);
-  p.drawText(QPointF(0, 0), plat::FromAnsi(d->str));
+  // A cell height: the letters are as much smaller as the font's line spacing.
+  if (f.lfQuality & kWmfCellHeight) {
+    const double cell = QFontMetricsF(font).height();
+    if (cell > 0) font.setPixelSize(std::max(1, int(std::lround(size * size / cell))));
+  }
+  return font;
 }
 
+// A font's average letter width as Windows takes it: its small letters and the space, each
+// weighted by how often it is written in English.
+double AverageWidth(const QFontMetricsF& metrics) {
+  static constexpr int weights[] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6,  35, 20, 56,
+                                    56, 17, 4,  49, 56,  71, 31, 10, 18, 3, 18, 2,  166};
+  double sum = 0;
+  for (int i = 0; i < 27; ++i)
+    sum += weights[i] * metrics.horizontalAdvance(QChar(i < 26 ? 'a' + i : ' '));
+  return sum / 1000;
+}
+
+// Text in the font, size, angle and colour asked, placed as Windows places it from its point: by
+// its left, centre or right, and its top, base line or bottom, in the letters drawn. The library
+// gives the point moved by its own reckoning (down by the font's height for text by its top, left
+// by half the text's width for text by its right or centre, along the text's angle): found again.
+void DrawText(wmfAPI* api, wmfDrawText_t* d) {
+  WmfCanvas* c = Canvas(api, d->dc);
+  // Fonts need the application (a program without one draws no text).
+  if (!c || !d->str || !d->dc || !d->dc->font ||
+      !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    return;
+  const wmfFont& f = *d->dc->font;
+  const unsigned align = d->dc->textalign;
+  const double angle = f.lfEscapement / 10.0 * M_PI / 180, height = d->font_height;
+  const double ratio = d->font_ratio > 0.01 && d->font_ratio < 100 ? d->font_ratio : 1;
+  wmfD_Coord at = d->pt;
+  if ((align & TA_BASELINE) == 0)
+    at = {float(at.x - height * std::sin(angle)), float(at.y - height * std::cos(angle))};
+  if (align & TA_RIGHT) {
+    const double half = wmf_ipa_font_stringwidth(api, d->dc->font, d->str) * height * ratio / 2;
+    at = {float(at.x + half * std::cos(angle)), float(at.y - half * std::sin(angle))};
+  }
+  const auto& q = d->bbox;
+  const QPolygonF around{At(*c, q.TL), At(*c, q.TR), At(*c, q.BR), At(*c, q.BL)};
+  const bool opaque = d->flags & ETO_OPAQUE, clipped = d->flags & ETO_CLIPPED;
+  if (!Near(At(*c, at)) || !Near(around) || ((opaque || clipped) && !Near(*c, d->TL, d->BR)))
+    return;
+  const double size = std::clamp(height * c->Scale, 1.0, 4.0 * c->Image.height() + 4);
+  if (!std::isfinite(size)) return;
+  const double letters = double(std::strlen(d->str));
+  const double area = double(c->Image.width()) * c->Image.height();
+  const QRectF frame = Box(*c, d->TL, d->BR);
+  double cost = Touched(*c, around.boundingRect()) +
+                2 * letters * std::min(std::max(size * size, kLetterPixels), area);
+  if (opaque) cost += Touched(*c, frame);
+  if (!Charge(*c, cost)) return;
+  Prepare(*c, d->dc, false);  // the pen the text takes is its colour
+  QPainter& p = c->Painter;
+  if (opaque) p.fillRect(frame, Colour(d->dc->bgcolor));
+  if (clipped) p.setClipRect(frame, Qt::IntersectClip);
+  const QFont font = FontOf(*c, f, size);
+  const QFontMetricsF metrics(font);
+  // A width asked is the letters' average width.
+  double stretch = 1;
+  if (f.lfQuality & kWmfWidthAsked) {
+    const double average = AverageWidth(metrics);
+    if (average > 0) stretch = std::clamp(ratio * size / average, 0.01, 100.0);
+  }
+  const QString text = plat::FromAnsi(d->str);
+  const double width = metrics.horizontalAdvance(text) * stretch;
+  const double dx = (align & TA_CENTER) == TA_CENTER ? -width / 2 : align & TA_RIGHT ? -width : 0;
+  const double dy = (align & TA_BASELINE) == TA_BASELINE ? 0
+                    : align & TA_BOTTOM                  ? -metrics.descent()
+                                                         : metrics.ascent();
+  p.setFont(font);
+  p.setPen(Colour(d->dc->textcolor));
+  p.translate(At(*c, at));
+  p.rotate(-f.lfEscapement / 10.0);
+  p.translate(dx, dy);
+  p.scale(stretch, 1);
+  p.drawText(QPointF(0, 0), text);
+}
+
+// The rectangles united in pairs (each union costs the rectangles of both), those with a point
+// too far left out.
 QRegion Rectangles(const WmfCanvas& c, const wmfPolyRectangle_t* d) {
-  QRegion region;
+  std::vector<QRegion> parts;
   for (unsigned i = 0; d->TL && d->BR && i < d->count; ++i)
-    region += Box(c, d->TL[i], d->BR[i]).toAlignedRect() & c.Image.rect();
-  return region;
+    if (Near(c, d->TL[i], d->BR[i]))
+      parts.emplace_back(Box(c, d->TL[i], d->BR[i]).toAlignedRect() & c.Image.rect());
+  for (size_t n = parts.size(); n > 1; n = (n + 1) / 2)
+    for (size_t i = 0; i < n; i += 2) parts[i / 2] = i + 1 < n ? parts[i] | parts[i + 1] : parts[i];
+  return parts.empty() ? QRegion() : parts[0];
 }
 double RegionCost(const QRegion& r) {
   double px = r.rectCount();
@@ -544,8 +652,8 @@ double RegionCost(const QRegion& r) {
 
 // Regions: painted with the brush, framed by it `width` x `height` units thick, or made the clip.
 void RegionPaint(wmfAPI* api, wmfPolyRectangle_t* d) {
-  WmfCanvas* c = Canvas(api);
-  if (!c || d->count > 0xFFFF) return;
+  WmfCanvas* c = Canvas(api, d->dc);
+  if (!c || d->count > 0xFFFF || !Charge(*c, 16.0 * d->count)) return;
   const QRegion region = Rectangles(*c, d);
   if (!Charge(*c, RegionCost(region)) || !Prepare(*c, d->dc, true)) return;
   c->Painter.setPen(Qt::NoPen);
@@ -553,11 +661,14 @@ void RegionPaint(wmfAPI* api, wmfPolyRectangle_t* d) {
   for (const QRect& r : region) c->Painter.fillRect(r, c->Painter.brush());
 }
 void RegionFrame(wmfAPI* api, wmfPolyRectangle_t* d) {
-  WmfCanvas* c = Canvas(api);
-  if (!c || d->count > 0xFFFF) return;
+  WmfCanvas* c = Canvas(api, d->dc);
+  if (!c || d->count > 0xFFFF || !Charge(*c, 16.0 * d->count)) return;
   const QRegion region = Rectangles(*c, d);
-  const int w = std::max(1, int(std::lround(d->width * c->Scale))),
-            h = std::max(1, int(std::lround(d->height * c->Scale)));
+  const double side = std::max(c->Image.width(), c->Image.height());
+  const double fw = d->width * c->Scale, fh = d->height * c->Scale;
+  if (!std::isfinite(fw) || !std::isfinite(fh)) return;
+  const int w = int(std::lround(std::clamp(fw, 1.0, side))),
+            h = int(std::lround(std::clamp(fh, 1.0, side)));
   const QRegion inner = region.translated(w, 0) & region.translated(-w, 0) &
                         region.translated(0, h) & region.translated(0, -h);
   const QRegion border = region - inner;
@@ -566,8 +677,8 @@ void RegionFrame(wmfAPI* api, wmfPolyRectangle_t* d) {
   for (const QRect& r : border) c->Painter.fillRect(r, c->Painter.brush());
 }
 void RegionClip(wmfAPI* api, wmfPolyRectangle_t* d) {
-  WmfCanvas* c = Canvas(api);
-  if (!c || d->count > 0xFFFF || !Charge(*c, d->count)) return;
+  WmfCanvas* c = Canvas(api, d->dc);
+  if (!c || d->count > 0xFFFF || !Charge(*c, 16.0 * d->count)) return;
   // The library gives no rectangles for a clip it cannot express (one excluding a part of the
   // whole picture, which it does not hold), and for an empty one: both draw everywhere.
   c->Clip = Rectangles(*c, d);
@@ -575,6 +686,13 @@ void RegionClip(wmfAPI* api, wmfPolyRectangle_t* d) {
 }
 
 }  // namespace
+
+bool WmfGoOn(WmfCanvas& c) {
+  if (!c.Over && c.Held > c.MaxHeld) c.Over = true;
+  if (!c.Over && ++c.Events % kClockEvery == 0)
+    c.Over = plat::Ui().ThreadCpuMs() - c.CpuStart > c.MaxCpuMs;
+  return !c.Over;
+}
 
 void WmfDeviceFunctions(wmfAPI* api) {
   auto* f = static_cast<wmfFunctionReference*>(wmf_malloc(api, sizeof(wmfFunctionReference)));

@@ -16,6 +16,7 @@
 #include "codecs/PictureFormats.h"
 #include "directx/DibFiles.h"
 #include "platform/Files.h"
+#include "support/ScriptedSeam.h"
 
 namespace {
 
@@ -55,6 +56,9 @@ TEST(PictureFormats, LoadPictureOfEachFormat) {
     }
   }
   if (codecs::HaveMetafiles()) {
+    // The play's processor time is the seam's: it stands still but where a row moves it.
+    ScriptedSeam seam;
+    seam.cpuMs = 0;
     QImage img;
     std::string error;
     ASSERT_TRUE(codecs::LoadPicture(d + "/e.wmf", img, error)) << error;
@@ -71,7 +75,11 @@ TEST(PictureFormats, LoadPictureOfEachFormat) {
     codecs::SetMetafileFontFolder("/usr/share/fonts/type1/urw-base35");
     // A huge box is drawn smaller; more drawing or more records than the bound are refused,
     // and so is a header announcing a record larger than the file (a rounded-up one is read).
-    // Shapes are drawn as asked, each counted by the pixels it touches, its pen included.
+    // Shapes are drawn as asked, each counted by the pixels it touches, its pen included. Each
+    // bound is met and passed by one: the records (with the window's two and the end record),
+    // the work (a fill of the 100 x 50 picture costs 5,001), the letters, the allocations the
+    // library holds (it holds 118 of its own and two for each hole cut from the clip) and the
+    // play's processor time (read once in 16 events: records, shapes, 256 bytes read).
     auto largestRecord = [](std::string m, uint32_t words) {
       for (int i = 0; i < 4; ++i) m[22 + 12 + i] = char(words >> (8 * i));
       return m;
@@ -79,12 +87,47 @@ TEST(PictureFormats, LoadPictureOfEachFormat) {
     const std::string tooMuch = "The metafile takes too much work to draw";
     using namespace wmfcorpus;
     const QRgb red = qRgb(255, 0, 0), white = qRgb(255, 255, 255), black = qRgb(0, 0, 0);
+    auto holes = [](int n) {
+      return Placeable(100, 50, 96, Repeat(n, [](int i) {
+                         return Record(0x0415, {i % 50 + 1, i % 100 + 1, i % 50, i % 100});
+                       }));
+    };
+    auto letters = [](int n) {
+      return Placeable(100, 50, 96,
+                       Font(-8) + Select(0) + Text(0, 0, std::string(32768, 'i')) +
+                           Text(0, 0, std::string(size_t(n - 32768), 'i')));
+    };
+    // A thin zigzag across a picture of 666 pixels: 4 a pixel, each segment 666 (16,000 of them
+    // cost 42.7 M, 64,000 171 M); dashed, 8 times as much.
+    auto zigzag = [](int points, int style) {
+      std::vector<std::vector<int>> p;
+      for (int i = 0; i < points; ++i) p.push_back({i % 2 ? 0 : 10000, i % 10000});
+      return Placeable(10000, 10000, 1440, PenOf(style, 0, 0) + Select(0) + Polyline(0x0325, p));
+    };
+    // A filled polygon whose edges cross each of the 50 rows n times (a row costs their square),
+    // and letters of 8 and 200 pixels (a letter costs twice its square).
+    auto crossings = [](int n) {
+      std::vector<std::vector<int>> points;
+      for (int i = 0; i < n; ++i) points.push_back({i * 100 / n, i % 2 ? 0 : 50});
+      return Placeable(100, 50, 96,
+                       Brush(0xFF) + PenOf(5, 0, 0) + Select(1) + Polyline(0x0324, points));
+    };
+    auto big = [](int height) {
+      return Placeable(1000, 1000, 96,
+                       Font(-height) + Select(0) + Text(0, 0, std::string(2000, 'W')));
+    };
+    // Ellipses of 32,000 units about a window of 10 (a unit is 96 pixels): a curve is cut into
+    // pieces all along.
+    const std::string ellipses =
+        Placeable(10, 10, 1,
+                  Pen(1, 0) + Repeat(2, [](int) { return Ellipse(-31995, -31995, 32005, 32005); }));
     const struct {
       std::string Data;
       QSize Size;  // empty: refused
       std::string Error;
-      QPoint At{};  // a pixel of the picture, and its colour
+      QPoint At{-1, -1};  // a pixel of the picture, and its colour
       QRgb Colour = 0;
+      int64_t CpuStep = 0;  // the processor time each reading of the clock adds
     } metafiles[] = {
         {Metafile(32767, 32767, 1440, 1), {1448, 1448}, "", {700, 700}, red},
         {largestRecord(Metafile(32767, 32767, 1440, 1), 64), {1448, 1448}, "", {700, 700}, red},
@@ -106,9 +149,36 @@ TEST(PictureFormats, LoadPictureOfEachFormat) {
         // Ellipses and rectangles drawn with a pen as wide as the picture.
         {WidePenEllipses(), {1448, 1448}, "", {10, 10}, black},
         {FatPenRectangles(), {}, tooMuch},
+        {Metafile(100, 50, 96, 1, 249994), {100, 50}, ""},
+        {Metafile(100, 50, 96, 1, 249995), {}, tooMuch},
+        {Metafile(100, 50, 96, 26838), {100, 50}, ""},
+        {Metafile(100, 50, 96, 26839), {}, tooMuch},
+        {letters(65536), {100, 50}, ""},
+        {letters(65537), {}, tooMuch},
+        {holes(16325), {100, 50}, ""},
+        {holes(16326), {}, tooMuch},
+        {Metafile(100, 50, 96, 40), {100, 50}, "", {50, 25}, red, 10},
+        {Metafile(100, 50, 96, 40), {}, tooMuch, {}, 0, 1000},
+        {Metafile(100, 50, 96, 1, 100000), {}, tooMuch, {}, 0, 10},  // while the library scans
+        {zigzag(16000, 0), {666, 666}, ""},
+        {zigzag(64000, 0), {}, tooMuch},
+        {zigzag(16000, 1), {}, tooMuch},
+        {crossings(1000), {100, 50}, ""},
+        {crossings(2000), {}, tooMuch},
+        {big(8), {1000, 1000}, ""},
+        {big(200), {}, tooMuch},
+        {ellipses, {}, tooMuch},
+        // Headers the library misreads.
+        {Records({-32768, 0, 32767, 10}, 1440, Rectangle(0, 0, 100, 10)), {},
+         "The metafile's frame (65535 x 10 units) is empty or larger than 32,767 units"},
+        {Records({0, 0, 100, 50}, 0, Rectangle(10, 10, 90, 40)), {},
+         "The metafile gives no units per inch"},
+        {Records({0, 0, 100, 50}, 96, ""), {}, "The metafile holds no records"},
     };
     for (const auto& m : metafiles) {
       SCOPED_TRACE(m.Data.size());
+      seam.cpuMs = 0;
+      seam.cpuStepMs = m.CpuStep;
       ASSERT_TRUE(plat::WriteFileAtomic(d + "/m.wmf", m.Data));
       EXPECT_EQ(codecs::LoadPicture(d + "/m.wmf", img, error), !m.Size.isEmpty());
       if (m.Size.isEmpty()) {
@@ -144,6 +214,90 @@ TEST(PictureFormats, LoadPictureOfEachFormat) {
     EXPECT_FALSE(codecs::LoadPicture(path, img, error));
     EXPECT_EQ(error, "Cannot open file \"" + path + "\". Larger than 64 MB");
   }
+}
+
+// The box of the pixels of a picture that `is` picks.
+QRect Ink(const QImage& img, bool (*is)(QRgb)) {
+  QRect box;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if (is(img.pixel(x, y))) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+TEST(PictureFormats, MetafilesDrawnWhereAndAsWindowsDrawsThem) {
+  if (!codecs::HaveMetafiles()) return;
+  ScriptedSeam seam;
+  seam.cpuMs = 0;
+  QTemporaryDir dir;
+  const std::string path = dir.path().toStdString() + "/m.wmf";
+  auto draw = [&](const std::string& data) {
+    EXPECT_TRUE(plat::WriteFileAtomic(path, data));
+    QImage img;
+    std::string error;
+    EXPECT_TRUE(codecs::LoadPicture(path, img, error)) << error;
+    return img;
+  };
+  auto blue = [](QRgb c) { return qBlue(c) > 160 && qRed(c) < 100; };
+  auto red = [](QRgb c) { return qRed(c) > 160 && qBlue(c) < 100; };
+  auto dark = [](QRgb c) { return qGray(c) < 96; };
+  using namespace wmfcorpus;
+  const std::string blueText = Record(0x0209, {0, 0xFF}) + Record(0x0102, {1});
+
+  // Map modes whose y axis goes up (a box of 10 x 5 cm in each one's units): blue text at the
+  // top of the box stays inside it at its top, a red bar near its bottom stays there.
+  const double perCm[] = {100, 1000, 100 / 2.54, 1000 / 2.54, 1440 / 2.54};
+  for (int mode = 2; mode <= 6; ++mode) {
+    SCOPED_TRACE(mode);
+    const int w = int(10 * perCm[mode - 2]), h = int(5 * perCm[mode - 2]);
+    const QImage img =
+        draw(Records({}, 0,
+                     Record(0x0103, {mode}) + Rectangle(0, 0, w, -h) + Brush(0xFF) +
+                         Rectangle(w / 10, -h * 8 / 10, w * 9 / 10, -h * 9 / 10) + Font(-h / 6) +
+                         Select(1) + blueText + Text(w / 20, -h / 20, "Top")));
+    const QRect box = Ink(img, dark), bar = Ink(img, red), text = Ink(img, blue);
+    EXPECT_TRUE(box.contains(text)) << box.top() << " " << text.top();
+    EXPECT_LT(text.bottom(), box.center().y());
+    EXPECT_GT(bar.top(), box.center().y());
+  }
+
+  // Text by its right and base line, by its centre and top (at 96 units an inch, 32 pixels).
+  QImage img = draw(Placeable(400, 200, 96,
+                              Font(-32) + Select(0) + blueText + Align(2 | 24) +
+                                  Text(300, 100, "HIT") + Align(6) + Text(200, 150, "HIT")));
+  QRect right = Ink(img.copy(0, 0, 400, 120), blue), centre = Ink(img.copy(0, 140, 400, 60), blue);
+  EXPECT_NEAR(right.right(), 298, 3);
+  EXPECT_NEAR(right.bottom(), 99, 1);
+  EXPECT_NEAR(centre.center().x(), 200, 2);
+  EXPECT_NEAR(centre.top(), 16, 3);  // below its top, by the space over capitals
+
+  // Letters of the width asked (2.3 and 0.38 times Arial's average, 17.7 units of 40), and of
+  // the height asked: the cell's (positive) takes the line spacing from the letters'.
+  auto ink = [&](int height, int width, const char* text) {
+    return Ink(draw(Placeable(500, 100, 96, Font(height, width) + Select(0) + Text(10, 10, text))),
+               dark);
+  };
+  const QRect normal = ink(-40, 0, "HHHH"), wide = ink(-40, 41, "HHHH"),
+              narrow = ink(-40, 7, "HHHH"), cell = ink(40, 0, "H"), letters = ink(-40, 0, "H");
+  EXPECT_NEAR(double(wide.width()) / normal.width(), 2.3, 0.4);
+  EXPECT_NEAR(double(narrow.width()) / normal.width(), 0.38, 0.1);
+  EXPECT_NEAR(double(cell.height()) / letters.height(), 0.87, 0.08);
+
+  // Bitmaps of a negative width or height are drawn mirrored, in their place: a red and a blue
+  // pixel side by side, and a red one over a blue one (rows bottom first).
+  img = draw(
+      Placeable(100, 50, 96,
+                StretchDib(60, 10, -40, 20, 2, 1, std::string("\0\0\xff\xff\0\0\0\0", 8)) +
+                    StretchDib(10, 45, 20, -20, 1, 2, std::string("\xff\0\0\0\0\0\xff\0", 8))));
+  EXPECT_TRUE(blue(img.pixel(30, 20)) && red(img.pixel(50, 20)));
+  EXPECT_TRUE(blue(img.pixel(20, 30)) && red(img.pixel(20, 40)));
+
+  // Past a few font faces, a new one is drawn in its family's usual font.
+  img = draw(Placeable(1000, 40, 96, Repeat(100, [](int i) {
+                         return Font(-20, 0, "Face" + std::to_string(i)) + Select(0) +
+                                Text(i * 10, 10, "W") + Record(0x01F0, {0});
+                       })));
+  EXPECT_GE(Ink(img, dark).right(), 990);
 }
 
 // What the toolkit's own reader made of a JPEG, which the program showed before.

@@ -397,14 +397,22 @@ int64_t OpenFileSize(int fd) {
   return fd >= 0 && fstat(fd, &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
 }
 
-bool ReadRegularFile(const std::string& path, std::string& out, uint64_t limit,
-                     std::string* error) {
+namespace {
+// Opens a regular file by name for one read from its descriptor.
+template <class Read>
+bool ReadByName(const std::string& path, std::string* error, Read read) {
   struct stat st;
-  int fd = OpenRegular(path, st, error);
+  const int fd = OpenRegular(path, st, error);
   if (fd < 0) return false;
-  const bool ok = ReadOpenFile(fd, out, limit, error);
+  const bool ok = read(fd);
   close(fd);
   return ok;
+}
+}  // namespace
+
+bool ReadRegularFile(const std::string& path, std::string& out, uint64_t limit,
+                     std::string* error) {
+  return ReadByName(path, error, [&](int fd) { return ReadOpenFile(fd, out, limit, error); });
 }
 
 bool ReadWholeFile(const std::string& path, std::string& out, std::string* error) {
@@ -413,22 +421,13 @@ bool ReadWholeFile(const std::string& path, std::string& out, std::string* error
 
 bool ReadRegularFileHead(const std::string& path, std::string& out, size_t count,
                          std::string* error) {
-  struct stat st;
-  int fd = OpenRegular(path, st, error);
-  if (fd < 0) return false;
-  const bool ok = ReadOpenFileHead(fd, out, count, error);
-  close(fd);
-  return ok;
+  return ReadByName(path, error, [&](int fd) { return ReadOpenFileHead(fd, out, count, error); });
 }
 
 bool ReadRegularFileTail(const std::string& path, std::string& out, size_t count, bool& cut,
                          std::string* error) {
-  struct stat st;
-  int fd = OpenRegular(path, st, error);
-  if (fd < 0) return false;
-  const bool ok = ReadOpenFileTail(fd, out, count, cut, error);
-  close(fd);
-  return ok;
+  return ReadByName(path, error,
+                    [&](int fd) { return ReadOpenFileTail(fd, out, count, cut, error); });
 }
 
 FileStamp StampOf(const std::string& path) {

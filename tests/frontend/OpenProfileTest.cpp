@@ -532,7 +532,7 @@ TEST(ProfileRoads, AnOldProfileStaysUntilTheNewOneIsSavedAndAFailedSaveIsNotLoad
   EXPECT_NE(h.home.read("mame.VRL"), "old bytes");
 }
 
-TEST(ProfileRoads, AStoppedVersionOffersANewProfileAndAStoppedCatalogueKeepsNothing) {
+TEST(ProfileRoads, AStoppedVersionOffersANewProfileAndAStoppedOrEndedCatalogueKeepsNothing) {
   KeepCurrentDir keep;
   MainWindowHarness h;
   TMainFRM& f = h.Make();
@@ -594,25 +594,17 @@ TEST(ProfileRoads, AStoppedVersionOffersANewProfileAndAStoppedCatalogueKeepsNoth
   EXPECT_EQ(f.ProfileLoaded, 1);
   EXPECT_EQ(f.EmulatorVersion, kDemoVersion);
   EXPECT_FALSE(plat::FileExists(h.home.file("emu/$VRTEMP$.NFO")));
-}
 
-// The end of the session during a catalogue query: the query is stopped, nothing of it is kept
-// and nothing is said.
-TEST(ProfileRoads, TheSessionEndStopsACatalogueQueryAndKeepsNothing) {
-  KeepCurrentDir keep;
-  MainWindowHarness h;
-  TMainFRM& f = h.Make();
-  const std::string exe = CopyDemo(h.home, "emu");
-  const std::string profile = h.home.file("demo.VRL");
-  CreateDemoProfile(h, exe, profile);
-  ASSERT_EQ(f.ProfileLoaded, 1) << h.seam.AllMessages();
-  const std::string saved = h.home.read("demo.VRL");
+  // The end of the session during a query: stopped too, nothing kept and nothing said.
   h.home.write("emu/mame", "#!/bin/sh\n[ \"$1\" = -listinfo ] && sleep 1000\necho 'Hang 1'\n");
   h.seam.messages.clear();
+  h.seam.processHandler = nullptr;
   h.seam.modalHandlers.push_back(Page(exe, profile));
-  StopLater later([&f](TWorkingFRM&) { f.EndSession(); }, "Querying MAME...");
-  f.CreateProfile();
-  EXPECT_TRUE(later.offered);
+  {
+    StopLater later([&f](TWorkingFRM&) { f.EndSession(); }, "Querying MAME...");
+    f.CreateProfile();
+    EXPECT_TRUE(later.offered);
+  }
   EXPECT_EQ(h.seam.messages.size(), 2u) << h.seam.AllMessages();  // replace?, version found
   EXPECT_EQ(h.home.read("demo.VRL"), saved);
   EXPECT_EQ(f.ProfileLoaded, 1);
